@@ -1,0 +1,32 @@
+#pragma once
+// The main window's state and the process-wide folders: one owner (the main window), handed by
+// reference to every part that needs it.
+
+#include <array>
+#include <string>
+#include <vector>
+
+struct EditorState {
+    // Process-wide, fixed after start-up. Folders end with "/".
+    std::string BaseFolder;
+    std::string DefaultFolder;
+    double MapGamma = 0.7;
+
+    // The open icon page.
+    bool DocLoaded = false;
+    bool Updating = false;
+    bool EditsPending = false;
+    bool PathEdited = false;
+    bool AutoCalc = false;
+    bool WriteBom = true;
+    bool RearrangeOnSave = false;
+    std::string CurrentFile;
+    std::string PageName;
+    int PageWidth = 436;
+    int PageHeight = 506;
+    std::string MapImagePath;       // as read from the map style file (backslashes kept)
+    std::array<int, 4> ZoneRect{};  // x1,y1,x2,y2; all zero means none
+
+    // Pairs of map name and zone text, appended only, searched from the end.
+    std::vector<std::string> ZoneRectTable;
+};

@@ -1,0 +1,44 @@
+#pragma once
+// Message boxes and file dialogs behind one interface, so tests script the answers instead of
+// blocking on a modal box.
+
+#include <QString>
+
+class QWidget;
+
+struct FileDialogOptions {
+    QString title;
+    QString filter;         // Qt filter syntax, e.g. "Map icon Files (icons_*.xml)"
+    QString initialFolder;  // empty: the platform's choice
+    QString initialFile;
+    QString defaultSuffix;
+    bool mustExist = true;
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A plain message box with an OK button.
+    virtual void showMessage(const QString& text) = 0;
+    // The error box for failures that reach the top of a command.
+    virtual void showError(const QString& text) = 0;
+    // A Yes/No question with No as the default; true for Yes.
+    virtual bool confirm(const QString& text) = 0;
+    // Empty when the user cancels.
+    virtual QString openFileName(const FileDialogOptions& options) = 0;
+    virtual QString saveFileName(const FileDialogOptions& options) = 0;
+};
+
+// The real, modal boxes and dialogs.
+class WidgetPrompts : public Prompts {
+public:
+    explicit WidgetPrompts(QWidget* parent) : m_parent(parent) {}
+    void showMessage(const QString& text) override;
+    void showError(const QString& text) override;
+    bool confirm(const QString& text) override;
+    QString openFileName(const FileDialogOptions& options) override;
+    QString saveFileName(const FileDialogOptions& options) override;
+
+private:
+    QWidget* m_parent = nullptr;
+};

@@ -1,0 +1,1 @@
+// Placeholder until this layer's first file lands.

@@ -1,0 +1,34 @@
+#pragma once
+// Prompts for tests: records every message and answers dialogs from queued replies.
+
+#include "mapview/Prompts.h"
+
+#include <QQueue>
+#include <QStringList>
+
+class ScriptedPrompts : public Prompts {
+public:
+    QStringList messages;   // showMessage texts, in order
+    QStringList errors;     // showError texts, in order
+    QStringList questions;  // confirm texts, in order
+    QList<FileDialogOptions> dialogs;
+    QQueue<bool> confirmAnswers;    // empty queue answers No
+    QQueue<QString> fileAnswers;    // empty queue answers Cancel
+
+    void showMessage(const QString& text) override { messages << text; }
+    void showError(const QString& text) override { errors << text; }
+    bool confirm(const QString& text) override
+    {
+        questions << text;
+        return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
+    }
+    QString openFileName(const FileDialogOptions& options) override { return nextFile(options); }
+    QString saveFileName(const FileDialogOptions& options) override { return nextFile(options); }
+
+private:
+    QString nextFile(const FileDialogOptions& options)
+    {
+        dialogs << options;
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+    }
+};
