@@ -1,0 +1,27 @@
+#pragma once
+// Small text helpers shared by the layers: splitting at a separator, trimming blanks and letter
+// case rules for names that Windows compares without regard to case (ASCII only).
+
+#include <string>
+#include <string_view>
+
+// Head and rest of a text split at the first occurrence of a separator.
+struct SplitText {
+    std::string head;  // before the separator, or the whole text when it does not occur
+    std::string rest;  // after the separator, or empty when it does not occur
+};
+
+SplitText SplitAt(std::string_view text, char separator);
+
+// True for the blanks that surround profile values and configuration texts.
+bool IsBlank(char c);
+
+// The text without blanks at either end.
+std::string TrimBlanks(std::string_view text);
+
+// Letter case folding of ASCII letters; other bytes (UTF-8 included) stay as they are.
+std::string ToUpperAscii(std::string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Position of the first occurrence of `needle` in `text` without regard to ASCII case, or npos.
+std::size_t FindNoCase(std::string_view text, std::string_view needle);
