@@ -1,2 +1,400 @@
 #include "app/MainWindow.h"
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {}
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <climits>
+
+namespace {
+
+constexpr int kClientWidth = 767;
+constexpr int kClientHeight = 537;
+constexpr int kStatusBarHeight = 19;
+constexpr int kMapPanelWidth = 519;
+constexpr int kPanelHeight = kClientHeight - kStatusBarHeight;
+constexpr int kFieldHeight = 20;
+constexpr int kTreeIndent = 19;
+constexpr int kApplyDelayMs = 1000;
+constexpr int kDefaultFontPixels = 12;
+constexpr int kEnglishFontPoints = 8;
+
+// The POI types, in list order; the same in both languages.
+const char* const kIconTypes[] = {"CLST", "LOC", "MOB", "NAME", "NPC", "QST", "ZONE"};
+
+struct ActionRow {
+    const char* name;
+    const char* shortcut;  // empty: none
+    bool enabled;
+    bool checkable;
+    bool checked;
+};
+
+const ActionRow kActionRows[] = {
+    {"FileOpen", "Ctrl+O", true, false, false},
+    {"FileOpenZone", "Ctrl+L", true, false, false},
+    {"FileSave", "Ctrl+S", true, false, false},
+    {"FileSaveAs", "Ctrl+A", true, false, false},
+    {"FileMAP", "Ctrl+M", true, false, false},
+    {"FileExit", "Ctrl+X", true, false, false},
+    {"FileSaveBOM", "", true, true, true},
+    {"FileSaveARR", "", true, true, false},
+    {"MAPADD", "", false, false, false},
+    {"MAPDEL", "", true, false, false},
+    {"MAPPOI", "", false, false, false},
+    {"MAPLOCAUTO", "", true, true, false},
+    {"MapAddZonerect", "", true, false, false},
+    {"MAPNAMES", "", true, true, false},
+};
+
+struct StatusPanelRow {
+    int width;
+    Qt::Alignment alignment;
+    bool lowered;
+};
+
+const StatusPanelRow kStatusPanels[] = {
+    {150, Qt::AlignLeft | Qt::AlignVCenter, true},
+    {80, Qt::AlignCenter, true},
+    {160, Qt::AlignCenter, true},
+    {50, Qt::AlignLeft | Qt::AlignVCenter, false},
+    {90, Qt::AlignCenter, true},
+    {50, Qt::AlignLeft | Qt::AlignVCenter, true},
+};
+
+template <typename W>
+W* place(W* widget, const char* name, int x, int y, int width, int height)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(x, y, width, height);
+    return widget;
+}
+
+QLabel* placeLabel(QWidget* parent, const char* name, int x, int y)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->move(x, y);
+    return label;
+}
+
+// A text field whose own editing keys must win over the window's shortcuts (Ctrl+X is Exit,
+// Ctrl+A is Save As): cutting text must never close the editor.
+bool isTextField(QObject* object)
+{
+    return qobject_cast<QLineEdit*>(object) || qobject_cast<QPlainTextEdit*>(object)
+        || qobject_cast<QAbstractSpinBox*>(object);
+}
+
+bool isFieldEditingKey(QKeyEvent* key)
+{
+    return key->matches(QKeySequence::Cut) || key->matches(QKeySequence::SelectAll)
+        || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)
+        || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo);
+}
+
+} // namespace
+
+TForm1::TForm1(const QString& configPath, Prompts* prompts, QWidget* parent)
+    : QMainWindow(parent), m_configPath(configPath)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    if (!prompts) {
+        m_ownedPrompts = std::make_unique<WidgetPrompts>(this);
+        prompts = m_ownedPrompts.get();
+    }
+    m_prompts = prompts;
+
+    createControls();
+    createActions();
+    createMenus();
+    createStatusBar();
+    FormCreate();
+    connectHandlers();
+
+    // A fixed single border: the client area cannot be resized or maximised.
+    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
+TForm1::~TForm1()
+{
+    FormDestroy();
+}
+
+void TForm1::createControls()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    central->setFixedSize(kClientWidth, kPanelHeight);
+    setCentralWidget(central);
+
+    auto* mapFrame = new QFrame(central);
+    mapFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1 = place(mapFrame, "Panel1", 0, 0, kMapPanelWidth, kPanelHeight);
+
+    Panel2 = place(new QWidget(central), "Panel2", kMapPanelWidth, 0, kClientWidth - kMapPanelWidth,
+                   kPanelHeight);
+
+    FlatEdit2 = place(new QLineEdit(Panel2), "FlatEdit2", 8, 6, 225, kFieldHeight);
+    FlatEdit2->setReadOnly(true);
+    FlatEdit4 = place(new QLineEdit(Panel2), "FlatEdit4", 8, 28, 225, kFieldHeight);
+    FlatEdit4->setReadOnly(true);
+
+    TreeView1 = place(new QTreeWidget(Panel2), "TreeView1", 8, 50, 225, 208);
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setColumnCount(1);
+    TreeView1->setIndentation(kTreeIndent);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    Label1 = placeLabel(Panel2, "Label1", 6, 268);
+    ed_locX = place(new QSpinBox(Panel2), "ed_locX", 48, 264, 81, kFieldHeight + 1);
+    ed_locY = place(new QSpinBox(Panel2), "ed_locY", 152, 264, 81, kFieldHeight + 1);
+    for (QSpinBox* spin : {ed_locX, ed_locY})
+        spin->setRange(INT_MIN, INT_MAX);
+
+    Label3 = placeLabel(Panel2, "Label3", 6, 291);
+    cb_icontype = place(new QComboBox(Panel2), "cb_icontype", 48, 286, 185, kFieldHeight + 1);
+    for (const char* type : kIconTypes)
+        cb_icontype->addItem(QLatin1String(type));
+    cb_icontype->setCurrentIndex(-1);
+
+    Label2 = placeLabel(Panel2, "Label2", 6, 313);
+    FlatEdit3 = place(new QLineEdit(QStringLiteral("Name"), Panel2), "FlatEdit3", 47, 309, 186,
+                      kFieldHeight);
+
+    Label5 = placeLabel(Panel2, "Label5", 50, 330);
+    Label5->setText(QStringLiteral("0, 0, 0"));
+
+    Label4 = placeLabel(Panel2, "Label4", 6, 350);
+    FlatEdit1 = place(new QLineEdit(QStringLiteral("pathfindlocation"), Panel2), "FlatEdit1", 48, 346,
+                      185, kFieldHeight);
+
+    FlatMemo1 = place(new QPlainTextEdit(QStringLiteral("Tooltip"), Panel2), "FlatMemo1", 6, 370, 236,
+                      142);
+    FlatMemo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    FlatMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    FlatMemo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    FlatMemo1->setTabChangesFocus(true);
+
+    const QList<QWidget*> tabOrder = {FlatEdit2, FlatEdit4, TreeView1, ed_locX, ed_locY,
+                                      cb_icontype, FlatEdit3, FlatMemo1, FlatEdit1};
+    for (int i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(kApplyDelayMs);
+}
+
+void TForm1::createActions()
+{
+    for (const ActionRow& row : kActionRows) {
+        auto* act = new QAction(this);
+        act->setObjectName(QLatin1String(row.name));
+        if (*row.shortcut)
+            act->setShortcut(QKeySequence(QLatin1String(row.shortcut)));
+        act->setCheckable(row.checkable);
+        act->setChecked(row.checked);
+        act->setEnabled(row.enabled);
+        m_actions << act;
+    }
+    addActions(m_actions);
+}
+
+QAction* TForm1::action(const QString& name) const
+{
+    for (QAction* act : m_actions) {
+        if (act->objectName() == name)
+            return act;
+    }
+    return name == QLatin1String("Help1") ? Help1 : nullptr;
+}
+
+QLabel* TForm1::statusPanel(int index) const
+{
+    return m_statusPanels.value(index);
+}
+
+void TForm1::createMenus()
+{
+    struct MenuRow {
+        const char* name;
+        QStringList items;  // empty string: separator
+    };
+    const MenuRow rows[] = {
+        {"N1", {"FileOpen", "FileOpenZone", "FileSave", "FileSaveAs", "", "FileMAP", "", "FileExit"}},
+        {"N5", {"MAPADD", "MAPDEL", "MAPPOI", "", "MAPLOCAUTO", "MapAddZonerect"}},
+        {"N12", {"FileSaveBOM", "FileSaveARR", "MAPNAMES"}},
+    };
+    for (const MenuRow& row : rows) {
+        QMenu* menu = menuBar()->addMenu(QString());
+        menu->setObjectName(QLatin1String(row.name));
+        for (const QString& item : row.items) {
+            if (item.isEmpty())
+                menu->addSeparator();
+            else
+                menu->addAction(action(item));
+        }
+        m_menus << menu;
+    }
+    // A menu without items: choosing it runs the command at once.
+    Help1 = menuBar()->addAction(QString());
+    Help1->setObjectName(QStringLiteral("Help1"));
+}
+
+void TForm1::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(kStatusBarHeight);
+    int index = 0;
+    for (const StatusPanelRow& row : kStatusPanels) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(index++));
+        panel->setFixedWidth(row.width);
+        panel->setAlignment(row.alignment);
+        panel->setFrameStyle(row.lowered ? (QFrame::Panel | QFrame::Sunken) : QFrame::NoFrame);
+        bar->addWidget(panel);
+        m_statusPanels << panel;
+    }
+}
+
+void TForm1::applyLanguage()
+{
+    if (m_language == Language::Korean) {
+        QFont font(QStringLiteral("굴림"));
+        font.setPixelSize(kDefaultFontPixels);
+        setFont(font);
+    } else {
+        m_state.WriteBom = false;
+        setFont(QFont(QStringLiteral("MS Sans Serif"), kEnglishFontPoints));
+    }
+    setWindowTitle(caption(m_language, "TForm1"));
+    for (QAction* act : m_actions)
+        act->setText(caption(m_language, act->objectName().toLatin1().constData()));
+    action(QStringLiteral("MAPPOI"))->setText(postPoiCaption(m_language, m_poiUrl));
+    for (QMenu* menu : m_menus)
+        menu->setTitle(caption(m_language, menu->objectName().toLatin1().constData()));
+    Help1->setText(caption(m_language, "Help1"));
+    for (QLabel* label : {Label1, Label2, Label3, Label4})
+        label->setText(caption(m_language, label->objectName().toLatin1().constData()));
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5})
+        label->adjustSize();
+}
+
+void TForm1::FormCreate()
+{
+    m_state = EditorState{};
+    m_language = systemLanguage();
+    m_poiUrl = QStringLiteral("http://mapboard.example.net/submitpoi.php");
+    applyLanguage();
+    action(QStringLiteral("FileSaveBOM"))->setChecked(m_state.WriteBom);
+    m_state.BaseFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    m_state.DefaultFolder = m_state.BaseFolder;
+}
+
+void TForm1::FormDestroy()
+{
+    m_state.ZoneRectTable.clear();
+}
+
+void TForm1::connectHandlers()
+{
+    connect(action(QStringLiteral("FileExit")), &QAction::triggered, this, &TForm1::FileExitExecute);
+    connect(action(QStringLiteral("FileSaveBOM")), &QAction::triggered, this,
+            &TForm1::FileSaveBOMExecute);
+    connect(action(QStringLiteral("FileSaveARR")), &QAction::triggered, this,
+            &TForm1::FileSaveARRExecute);
+    connect(Help1, &QAction::triggered, this, &TForm1::Help1Click);
+
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TForm1::updateActions);
+    qApp->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride && isTextField(watched)
+        && isFieldEditingKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::updateActions()
+{
+    MAPDELUpdate();
+    MAPPOIUpdate();
+    MAPLOCAUTOUpdate();
+    FileSaveBOMUpdate();
+    FileSaveARRUpdate();
+}
+
+void TForm1::MAPDELUpdate()
+{
+    action(QStringLiteral("MAPDEL"))->setEnabled(TreeView1->currentItem() != nullptr);
+}
+
+void TForm1::MAPPOIUpdate()
+{
+    const QTreeWidgetItem* node = TreeView1->currentItem();
+    action(QStringLiteral("MAPPOI"))->setEnabled(node && !node->parent() && m_state.DocLoaded);
+}
+
+void TForm1::MAPLOCAUTOUpdate()
+{
+    QAction* act = action(QStringLiteral("MAPLOCAUTO"));
+    const auto& rect = m_state.ZoneRect;
+    const bool hasZone = rect[0] != 0 || rect[1] != 0 || rect[2] != 0 || rect[3] != 0;
+    act->setEnabled(hasZone);
+    if (!hasZone)
+        m_state.AutoCalc = false;
+    act->setChecked(m_state.AutoCalc);
+}
+
+void TForm1::FileSaveBOMUpdate()
+{
+    action(QStringLiteral("FileSaveBOM"))->setChecked(m_state.WriteBom);
+}
+
+void TForm1::FileSaveARRUpdate()
+{
+    action(QStringLiteral("FileSaveARR"))->setChecked(m_state.RearrangeOnSave);
+}
+
+void TForm1::FileSaveBOMExecute()
+{
+    // The checkable action has already toggled its mark.
+    m_state.WriteBom = action(QStringLiteral("FileSaveBOM"))->isChecked();
+}
+
+void TForm1::FileSaveARRExecute()
+{
+    m_state.RearrangeOnSave = action(QStringLiteral("FileSaveARR"))->isChecked();
+}
+
+void TForm1::FileExitExecute()
+{
+    close();
+}
+
+void TForm1::Help1Click()
+{
+    // The About window is not built yet; choosing About does nothing until it is.
+}

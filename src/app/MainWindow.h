@@ -1,8 +1,95 @@
 #pragma once
-// The editor's main window.
+// The editor's main window: map panel, page fields, POI tree, property editor, actions, menus and
+// status bar. It owns the editor state and composes the layers; nothing below calls up into it.
+
+#include "app/Captions.h"
+#include "mapview/EditorState.h"
+#include "mapview/Prompts.h"
+
 #include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QSpinBox;
+class QTimer;
+class QTreeWidget;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // configPath: the configuration file; prompts: message boxes and dialogs (null = real ones).
+    explicit TForm1(const QString& configPath, Prompts* prompts = nullptr, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    EditorState& state() { return m_state; }
+    Language language() const { return m_language; }
+    Prompts& prompts() { return *m_prompts; }
+    QString poiUrl() const { return m_poiUrl; }
+    QString configPath() const { return m_configPath; }
+
+    // The action of the given object name, or null.
+    QAction* action(const QString& name) const;
+    QLabel* statusPanel(int index) const;
+
+    // Runs every Update handler; called whenever the event loop is about to go idle.
+    void updateActions();
+
+    void FileExitExecute();
+    void Help1Click();
+    void FileSaveBOMExecute();
+    void FileSaveARRExecute();
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void createControls();
+    void createActions();
+    void createMenus();
+    void createStatusBar();
+    void applyLanguage();
+    void connectHandlers();
+
+    void MAPDELUpdate();
+    void MAPPOIUpdate();
+    void MAPLOCAUTOUpdate();
+    void FileSaveBOMUpdate();
+    void FileSaveARRUpdate();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    EditorState m_state;
+    Language m_language = Language::English;
+    QString m_configPath;
+    QString m_poiUrl;
+    std::unique_ptr<Prompts> m_ownedPrompts;
+    Prompts* m_prompts = nullptr;
+
+    // Controls, named as the editor names them.
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QLineEdit* FlatEdit2 = nullptr;
+    QLineEdit* FlatEdit4 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QSpinBox* ed_locX = nullptr;
+    QSpinBox* ed_locY = nullptr;
+    QComboBox* cb_icontype = nullptr;
+    QLineEdit* FlatEdit3 = nullptr;
+    QLineEdit* FlatEdit1 = nullptr;
+    QPlainTextEdit* FlatMemo1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QList<QLabel*> m_statusPanels;
+    QList<QAction*> m_actions;
+    QList<QMenu*> m_menus;
+    QAction* Help1 = nullptr;
 };

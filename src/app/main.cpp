@@ -1,9 +1,9 @@
-#include "app/MainWindow.h"
+// Program entry: parses the command line and starts the editor or a headless command.
+#include "app/CommandLine.h"
+
 #include <QApplication>
+
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    TForm1 w;
-    w.show();
-    return app.exec();
+    return runEditor(argc, argv);
 }

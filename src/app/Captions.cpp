@@ -1,0 +1,107 @@
+#include "app/Captions.h"
+
+#include <QLocale>
+#include <QUrl>
+
+#include <cstring>
+
+namespace {
+
+struct CaptionRow {
+    const char* name;
+    const char* text;
+};
+
+// Main window captions as designed (Korean).
+const CaptionRow kKorean[] = {
+    {"TForm1", "VynMAP Editor  0.79 Beta"},
+    {"FileOpen", "불러오기(&O)"},
+    {"FileOpenZone", "맵이름으로 열기(&L)"},
+    {"FileSave", "저장(&S)"},
+    {"FileSaveAs", "다른 이름으로 저장(&A)"},
+    {"FileMAP", "맵 이미지 불러오기(&M)"},
+    {"FileExit", "종료(&X)"},
+    {"FileSaveBOM", "UTF8 헤더 사용(&U)"},
+    {"FileSaveARR", "저장시 정렬 사용(&R)"},
+    {"MAPADD", "포인트 추가(&A)"},
+    {"MAPDEL", "포인트 삭제(&D)"},
+    {"MAPLOCAUTO", "좌표 자동 수정(&C)"},
+    {"MapAddZonerect", "Zone 경계 추가(&Z)"},
+    {"MAPNAMES", "맵이름 수정(&M)"},
+    {"N1", "파일(&F)"},
+    {"N5", "맵(&P)"},
+    {"N12", "옵션(&O)"},
+    {"Help1", "이 프로그램은(&A)"},
+    {"Label1", "위치"},
+    {"Label2", "명칭"},
+    {"Label3", "종류"},
+    {"Label4", "좌표"},
+    {"MAPPOI.prefix", "POI 내용을 "},
+    {"MAPPOI.suffix", " 에 보내기(&O)"},
+};
+
+// The fixed English replacements.
+const CaptionRow kEnglish[] = {
+    {"TForm1", "VynMAP Editor  0.79 Beta"},
+    {"FileOpen", "&Open Icon Page"},
+    {"FileOpenZone", "Open Zone(&L)"},
+    {"FileSave", "&Save Icon Page"},
+    {"FileSaveAs", "Save &As Icon Page"},
+    {"FileMAP", "Open &Map File"},
+    {"FileExit", "E&xit"},
+    {"FileSaveBOM", "Use UTF&8BOM Header"},
+    {"FileSaveARR", "&Rearrange properties at Save"},
+    {"MAPADD", "&Add POI"},
+    {"MAPDEL", "&Delete POI"},
+    {"MAPLOCAUTO", "Auto&calc Location"},
+    {"MapAddZonerect", "Add &Zonerect"},
+    {"MAPNAMES", "&Mark up MAP names"},
+    {"N1", "&File"},
+    {"N5", "&POI"},
+    {"N12", "&Option"},
+    {"Help1", "&About"},
+    {"Label1", "Loc "},
+    {"Label2", "Name"},
+    {"Label3", "Type"},
+    {"Label4", "Path"},
+    {"MAPPOI.prefix", "Post P&OI to "},
+    {"MAPPOI.suffix", ""},
+};
+
+template <size_t N>
+QString lookup(const CaptionRow (&rows)[N], const char* name)
+{
+    for (const CaptionRow& row : rows) {
+        if (std::strcmp(row.name, name) == 0)
+            return QString::fromUtf8(row.text);
+    }
+    return {};
+}
+
+// "mapboard.example.net" -> "example.net"; a host of one or two labels is its own domain.
+QString domainOf(const QString& host)
+{
+    const QStringList labels = host.split(QLatin1Char('.'));
+    if (labels.size() <= 2)
+        return host;
+    return labels.mid(1).join(QLatin1Char('.'));
+}
+
+} // namespace
+
+Language systemLanguage()
+{
+    return QLocale::system().language() == QLocale::Korean ? Language::Korean : Language::English;
+}
+
+QString caption(Language language, const char* name)
+{
+    return language == Language::Korean ? lookup(kKorean, name) : lookup(kEnglish, name);
+}
+
+QString postPoiCaption(Language language, const QString& poiUrl)
+{
+    const QString host = QUrl(poiUrl).host();
+    const QString site = language == Language::Korean ? domainOf(host) : host;
+    return caption(language, "MAPPOI.prefix") + site + caption(language, "MAPPOI.suffix");
+}

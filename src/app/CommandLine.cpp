@@ -1,0 +1,160 @@
+#include "app/CommandLine.h"
+
+#include "app/MainWindow.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitFailure = 1;
+
+bool hasDisplay()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty())
+        return true;
+#if defined(Q_OS_LINUX)
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage: vynmap-editor [--config FILE] [PAGE]\n"
+        "       vynmap-editor [--config FILE] --check PAGE...\n"
+        "       vynmap-editor --decode-dds FILE --output OUT.png\n"
+        "\n"
+        "  --config FILE      use FILE as the configuration file\n"
+        "                     (default: the executable's path with \".INI\" appended)\n"
+        "  PAGE               an icon page to open at start\n"
+        "  --check PAGE...    load each page as the editor does and report what was found\n"
+        "  --decode-dds FILE  decode a DDS texture and write it as a PNG (with --output)\n"
+        "  --help             show this text\n");
+}
+
+QString defaultConfigPath(const QString& executablePath)
+{
+    return executablePath + QStringLiteral(".INI");
+}
+
+CommandLine parseCommandLine(const QStringList& arguments)
+{
+    CommandLine result;
+    auto fail = [&result](const QString& why) {
+        result.mode = CommandLine::Mode::Error;
+        result.error = why;
+        return result;
+    };
+    QStringList positional;
+    bool check = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        auto value = [&](QString& into) {
+            if (i + 1 >= arguments.size())
+                return false;
+            into = arguments[++i];
+            return true;
+        };
+        if (arg == QLatin1String("--config")) {
+            if (!value(result.configPath))
+                return fail(QStringLiteral("--config needs a file"));
+        } else if (arg == QLatin1String("--decode-dds")) {
+            if (!value(result.ddsFile))
+                return fail(QStringLiteral("--decode-dds needs a file"));
+        } else if (arg == QLatin1String("--output")) {
+            if (!value(result.outputFile))
+                return fail(QStringLiteral("--output needs a file"));
+        } else if (arg == QLatin1String("--check")) {
+            check = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            result.mode = CommandLine::Mode::Help;
+            return result;
+        } else if (arg == QLatin1String("--")) {
+            positional << arguments.mid(i + 1);
+            break;
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            return fail(QStringLiteral("unknown option %1").arg(arg));
+        } else {
+            positional << arg;
+        }
+    }
+    if (!result.ddsFile.isEmpty() || !result.outputFile.isEmpty()) {
+        if (result.ddsFile.isEmpty() || result.outputFile.isEmpty() || check || !positional.isEmpty())
+            return fail(QStringLiteral("--decode-dds needs exactly FILE and --output OUT.png"));
+        result.mode = CommandLine::Mode::DecodeDds;
+    } else if (check) {
+        if (positional.isEmpty())
+            return fail(QStringLiteral("--check needs at least one page"));
+        result.mode = CommandLine::Mode::Check;
+        result.pages = positional;
+    } else {
+        if (positional.size() > 1)
+            return fail(QStringLiteral("only one page can be opened at start"));
+        result.page = positional.value(0);
+    }
+    return result;
+}
+
+int runEditor(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine cmd = parseCommandLine(arguments);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    switch (cmd.mode) {
+    case CommandLine::Mode::Help:
+        out << usageText();
+        return 0;
+    case CommandLine::Mode::Error:
+        err << "vynmap-editor: " << cmd.error << "\n" << usageText();
+        return kExitUsage;
+    case CommandLine::Mode::Check:
+    case CommandLine::Mode::DecodeDds:
+        // Headless: never needs a display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        break;
+    case CommandLine::Mode::Editor:
+        if (!hasDisplay()) {
+            err << "vynmap-editor: no display found; start it under a virtual display with: "
+                   "xvfb-run -a "
+                << QString::fromLocal8Bit(argv[0]) << "\n";
+            return kExitFailure;
+        }
+        break;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vynmap-editor"));
+    QApplication::setApplicationDisplayName(QStringLiteral("VynMAP Editor"));
+    const QString configPath = cmd.configPath.isEmpty()
+        ? defaultConfigPath(QCoreApplication::applicationFilePath())
+        : cmd.configPath;
+
+    if (cmd.mode == CommandLine::Mode::Check) {
+        err << "vynmap-editor: --check is not available yet\n";
+        return kExitFailure;
+    }
+    if (cmd.mode == CommandLine::Mode::DecodeDds) {
+        err << "vynmap-editor: --decode-dds is not available yet\n";
+        return kExitFailure;
+    }
+
+    TForm1 window(configPath);
+    window.show();
+    return app.exec();
+}

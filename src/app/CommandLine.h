@@ -1,0 +1,27 @@
+#pragma once
+// The command line of the editor: `vynmap-editor [--config FILE] [PAGE]` starts the window;
+// `--check PAGE...` and `--decode-dds FILE --output OUT.png` run headless.
+
+#include <QString>
+#include <QStringList>
+
+struct CommandLine {
+    enum class Mode { Editor, Check, DecodeDds, Help, Error };
+    Mode mode = Mode::Editor;
+    QString configPath;   // empty: the executable's path + ".INI"
+    QString page;         // a page to open at start
+    QStringList pages;    // --check
+    QString ddsFile;      // --decode-dds
+    QString outputFile;   // --output
+    QString error;        // why parsing failed
+};
+
+// Parses the arguments after the program name.
+CommandLine parseCommandLine(const QStringList& arguments);
+QString usageText();
+
+// The configuration file for an executable: its path with ".INI" appended.
+QString defaultConfigPath(const QString& executablePath);
+
+// Runs the program; returns the process exit status.
+int runEditor(int argc, char** argv);

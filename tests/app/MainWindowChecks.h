@@ -1,0 +1,200 @@
+#pragma once
+// Checks of the main window shared by the Korean and the English test programs; each program
+// fixes the system language before the application starts.
+
+#include "app/MainWindow.h"
+#include "helpers/EventLoop.h"
+#include "helpers/ScriptedPrompts.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+class MainWindowChecks : public QObject {
+    Q_OBJECT
+public:
+    explicit MainWindowChecks(Language expected) : m_expected(expected) {}
+
+private:
+    Language m_expected;
+    QTemporaryDir m_dir;
+
+    QString configPath() const { return m_dir.filePath(QStringLiteral("editor.INI")); }
+
+    static QStringList menuTexts(QMenu* menu)
+    {
+        QStringList texts;
+        for (QAction* act : menu->actions())
+            texts << (act->isSeparator() ? QStringLiteral("-") : act->text());
+        return texts;
+    }
+
+private slots:
+    void languageFollowsSystem()
+    {
+        TForm1 window(configPath(), new ScriptedPrompts);
+        QCOMPARE(window.language(), m_expected);
+        QCOMPARE(window.windowTitle(), QStringLiteral("VynMAP Editor  0.79 Beta"));
+    }
+
+    void fileMenuCaptionsAndBomOption()
+    {
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
+        auto* file = window.findChild<QMenu*>(QStringLiteral("N1"));
+        QVERIFY(file);
+        const bool korean = m_expected == Language::Korean;
+        const QStringList expected = korean
+            ? QStringList{"불러오기(&O)", "맵이름으로 열기(&L)", "저장(&S)", "다른 이름으로 저장(&A)", "-",
+                          "맵 이미지 불러오기(&M)", "-", "종료(&X)"}
+            : QStringList{"&Open Icon Page", "Open Zone(&L)", "&Save Icon Page", "Save &As Icon Page", "-",
+                          "Open &Map File", "-", "E&xit"};
+        QCOMPARE(menuTexts(file), expected);
+        QCOMPARE(file->title(), korean ? QStringLiteral("파일(&F)") : QStringLiteral("&File"));
+
+        QAction* bom = window.action(QStringLiteral("FileSaveBOM"));
+        QCOMPARE(bom->text(), korean ? QStringLiteral("UTF8 헤더 사용(&U)") : QStringLiteral("Use UTF&8BOM Header"));
+        QCOMPARE(bom->isChecked(), korean);
+        QCOMPARE(window.state().WriteBom, korean);
+
+        auto* poi = window.findChild<QMenu*>(QStringLiteral("N5"));
+        QCOMPARE(menuTexts(poi).size(), 6);
+        QCOMPARE(menuTexts(poi).at(3), QStringLiteral("-"));
+        QCOMPARE(window.action(QStringLiteral("MAPPOI"))->text(),
+                 korean ? QStringLiteral("POI 내용을 example.net 에 보내기(&O)")
+                        : QStringLiteral("Post P&OI to mapboard.example.net"));
+        const QString label1 = window.findChild<QLabel*>(QStringLiteral("Label1"))->text();
+        QCOMPARE(label1, korean ? QStringLiteral("위치") : QStringLiteral("Loc "));
+    }
+
+    void initialActionStates()
+    {
+        TForm1 window(configPath(), new ScriptedPrompts);
+        window.show();
+        runEventLoopFor(20);  // the Update handlers run when the loop goes idle
+        QVERIFY(!window.action(QStringLiteral("MAPADD"))->isEnabled());
+        QVERIFY(!window.action(QStringLiteral("MAPPOI"))->isEnabled());
+        QVERIFY(!window.action(QStringLiteral("MAPDEL"))->isEnabled());
+        QVERIFY(!window.action(QStringLiteral("MAPLOCAUTO"))->isEnabled());
+        QVERIFY(!window.action(QStringLiteral("MAPLOCAUTO"))->isChecked());
+        QVERIFY(window.action(QStringLiteral("FileOpen"))->isEnabled());
+        QVERIFY(!window.action(QStringLiteral("FileSaveARR"))->isChecked());
+        QCOMPARE(window.action(QStringLiteral("FileSaveAs"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+A")));
+        QCOMPARE(window.action(QStringLiteral("FileExit"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
+    }
+
+    void updateHandlersFollowTreeAndZone()
+    {
+        TForm1 window(configPath(), new ScriptedPrompts);
+        window.show();
+        auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+        auto* poi = new QTreeWidgetItem(tree, QStringList{QStringLiteral("a")});
+        auto* value = new QTreeWidgetItem(poi, QStringList{QStringLiteral("1,2")});
+        tree->setCurrentItem(value);
+        window.state().DocLoaded = true;
+        runEventLoopFor(20);
+        QVERIFY(window.action(QStringLiteral("MAPDEL"))->isEnabled());
+        QVERIFY(!window.action(QStringLiteral("MAPPOI"))->isEnabled());
+        tree->setCurrentItem(poi);
+        runEventLoopFor(20);
+        QVERIFY(window.action(QStringLiteral("MAPPOI"))->isEnabled());
+
+        window.state().ZoneRect = {-585, -1135, 1635, 1445};
+        window.state().AutoCalc = true;
+        runEventLoopFor(20);
+        QVERIFY(window.action(QStringLiteral("MAPLOCAUTO"))->isEnabled());
+        QVERIFY(window.action(QStringLiteral("MAPLOCAUTO"))->isChecked());
+        window.state().ZoneRect = {0, 0, 0, 0};
+        runEventLoopFor(20);
+        QVERIFY(!window.action(QStringLiteral("MAPLOCAUTO"))->isChecked());
+        QVERIFY(!window.state().AutoCalc);
+    }
+
+    void optionsToggleState()
+    {
+        TForm1 window(configPath(), new ScriptedPrompts);
+        const bool before = window.state().WriteBom;
+        window.action(QStringLiteral("FileSaveBOM"))->trigger();
+        QCOMPARE(window.state().WriteBom, !before);
+        window.action(QStringLiteral("FileSaveARR"))->trigger();
+        QVERIFY(window.state().RearrangeOnSave);
+    }
+
+    void layoutAndStatusBar()
+    {
+        TForm1 window(configPath(), new ScriptedPrompts);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.centralWidget()->height() + window.statusBar()->height(), 537);
+        QCOMPARE(window.centralWidget()->width(), 767);
+        QCOMPARE(window.findChild<QWidget*>(QStringLiteral("Panel1"))->geometry(), QRect(0, 0, 519, 518));
+        QCOMPARE(window.findChild<QWidget*>(QStringLiteral("TreeView1"))->geometry(), QRect(8, 50, 225, 208));
+        QCOMPARE(window.findChild<QWidget*>(QStringLiteral("FlatMemo1"))->geometry(), QRect(6, 370, 236, 142));
+        auto* type = window.findChild<QComboBox*>(QStringLiteral("cb_icontype"));
+        QCOMPARE(type->count(), 7);
+        QCOMPARE(type->currentIndex(), -1);
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("FlatEdit3"))->text(), QStringLiteral("Name"));
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("0, 0, 0"));
+        const int widths[] = {150, 80, 160, 50, 90, 50};
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(window.statusPanel(i)->width(), widths[i]);
+            QVERIFY(window.statusPanel(i)->text().isEmpty());
+        }
+        QCOMPARE(window.statusPanel(1)->alignment(), Qt::AlignCenter);
+        QVERIFY(window.findChild<QLineEdit*>(QStringLiteral("FlatEdit2"))->isReadOnly());
+        QVERIFY(window.minimumSize() == window.maximumSize());
+        if (qEnvironmentVariableIsSet("VYNMAP_SCREENSHOT"))
+            window.grab().save(qEnvironmentVariable("VYNMAP_SCREENSHOT"));
+    }
+
+    void tabOrder()
+    {
+        TForm1 window(configPath(), new ScriptedPrompts);
+        QWidget* w = window.findChild<QWidget*>(QStringLiteral("FlatEdit2"));
+        QStringList order;
+        for (int i = 0; i < 9; ++i) {
+            order << w->objectName();
+            w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty()
+                   || w->objectName().startsWith(QLatin1String("qt_")))
+                w = w->nextInFocusChain();
+        }
+        QCOMPARE(order, (QStringList{"FlatEdit2", "FlatEdit4", "TreeView1", "ed_locX", "ed_locY",
+                                     "cb_icontype", "FlatEdit3", "FlatMemo1", "FlatEdit1"}));
+    }
+
+    void cutKeyInFieldDoesNotExit()
+    {
+        TForm1 window(configPath(), new ScriptedPrompts);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* name = window.findChild<QLineEdit*>(QStringLiteral("FlatEdit3"));
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClick(name, Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(window.isVisible());
+        QCOMPARE(name->text(), QString());  // the text was cut, not the program closed
+
+        auto* memo = window.findChild<QPlainTextEdit*>(QStringLiteral("FlatMemo1"));
+        memo->setFocus();
+        QSignalSpy saves(window.action(QStringLiteral("FileSaveAs")), &QAction::triggered);
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(saves.count(), 0);
+        QCOMPARE(memo->textCursor().selectedText(), QStringLiteral("Tooltip"));
+
+        // Outside a text field the shortcut is the window's.
+        window.findChild<QWidget*>(QStringLiteral("TreeView1"))->setFocus();
+        QTest::keyClick(&window, Qt::Key_X, Qt::ControlModifier);
+        QTRY_VERIFY(!window.isVisible());
+    }
+};
