@@ -1,0 +1,121 @@
+#include "support/AtomicFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Permission bits asked for a new file; the process's umask narrows them as for any new file.
+constexpr mode_t kNewFileMode = 0666;
+constexpr mode_t kPermissionBits = 07777;
+// Temporary names tried before giving up (each try fails only when the name is taken).
+constexpr int kTemporaryNameAttempts = 100;
+
+std::string reasonOf(int error)
+{
+    return std::strerror(error);
+}
+
+[[noreturn]] void fail(const std::string& what, const std::string& path, int error)
+{
+    throw FileAccessError(what + " \"" + path + "\": " + reasonOf(error));
+}
+
+// The file a write really replaces: the end of a chain of symbolic links, if any.
+fs::path writeTarget(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_symlink(path, ec))
+        return fs::path(path);
+    const fs::path resolved = fs::weakly_canonical(path, ec);
+    return ec ? fs::path(path) : resolved;
+}
+
+// Creates a new, empty temporary file beside `target`; returns its descriptor and name.
+int createTemporaryBeside(const fs::path& target, std::string& temporaryName)
+{
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid()) + ".";
+    int lastError = 0;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        temporaryName = (folder / (stem + std::to_string(attempt) + ".tmp")).string();
+        const int fd = ::open(temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+        if (fd >= 0)
+            return fd;
+        lastError = errno;
+        if (lastError != EEXIST)
+            break;
+    }
+    fail("Cannot create a temporary file for", target.string(), lastError);
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status))
+        return ReadResult::Missing;
+    if (fs::is_directory(status))
+        return ReadResult::Failed;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return ReadResult::Failed;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        bytes.clear();
+        return ReadResult::Failed;
+    }
+    return ReadResult::Ok;
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes)
+{
+    const fs::path target = writeTarget(path);
+    std::string temporaryName;
+    const int fd = createTemporaryBeside(target, temporaryName);
+
+    struct stat existing {};
+    const bool keepMode = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    bool ok = (!keepMode || ::fchmod(fd, existing.st_mode & kPermissionBits) == 0) && writeAll(fd, bytes) &&
+              ::fsync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporaryName.c_str(), target.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temporaryName.c_str());
+        fail("Cannot write", path, error);
+    }
+}

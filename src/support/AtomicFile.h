@@ -1,0 +1,24 @@
+#pragma once
+// Whole-file reads and writes of user files. A write goes to a temporary file in the target's
+// folder that then replaces the target, so a failure never leaves a half-written file behind.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// A file could not be read or written; the message names the file and the reason.
+class FileAccessError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Outcome of reading a whole file.
+enum class ReadResult { Ok, Missing, Failed };
+
+// Reads every byte of `path` into `bytes`. A directory or an unreadable file gives Failed.
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Replaces the contents of `path` by `bytes` atomically; a symbolic link is followed, so the link
+// stays and its target changes. An existing file keeps its permission bits. Throws
+// FileAccessError and leaves the old file untouched when any step fails.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
