@@ -27,6 +27,7 @@ struct EditorState {
     std::string MapImagePath;       // as read from the map style file (backslashes kept)
     std::array<int, 4> ZoneRect{};  // x1,y1,x2,y2; all zero means none
 
-    // Pairs of map name and zone text, appended only, searched from the end.
+    // A flat list of texts taken in pairs: a map name at an even index, its zone text right after
+    // it (["mymap", "1,2,3,4", ...]). Appended only, searched from the end.
     std::vector<std::string> ZoneRectTable;
 };
