@@ -42,7 +42,8 @@ private:
 private slots:
     void languageFollowsSystem()
     {
-        TForm1 window(configPath(), new ScriptedPrompts);
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
         QCOMPARE(window.language(), m_expected);
         QCOMPARE(window.windowTitle(), QStringLiteral("VynMAP Editor  0.79 Beta"));
     }
@@ -79,7 +80,8 @@ private slots:
 
     void initialActionStates()
     {
-        TForm1 window(configPath(), new ScriptedPrompts);
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
         window.show();
         runEventLoopFor(20);  // the Update handlers run when the loop goes idle
         QVERIFY(!window.action(QStringLiteral("MAPADD"))->isEnabled());
@@ -95,7 +97,8 @@ private slots:
 
     void updateHandlersFollowTreeAndZone()
     {
-        TForm1 window(configPath(), new ScriptedPrompts);
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
         window.show();
         auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
         auto* poi = new QTreeWidgetItem(tree, QStringList{QStringLiteral("a")});
@@ -122,7 +125,8 @@ private slots:
 
     void optionsToggleState()
     {
-        TForm1 window(configPath(), new ScriptedPrompts);
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
         const bool before = window.state().WriteBom;
         window.action(QStringLiteral("FileSaveBOM"))->trigger();
         QCOMPARE(window.state().WriteBom, !before);
@@ -132,7 +136,8 @@ private slots:
 
     void layoutAndStatusBar()
     {
-        TForm1 window(configPath(), new ScriptedPrompts);
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.centralWidget()->height() + window.statusBar()->height(), 537);
@@ -159,7 +164,8 @@ private slots:
 
     void tabOrder()
     {
-        TForm1 window(configPath(), new ScriptedPrompts);
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
         QWidget* w = window.findChild<QWidget*>(QStringLiteral("FlatEdit2"));
         QStringList order;
         for (int i = 0; i < 9; ++i) {
@@ -175,7 +181,8 @@ private slots:
 
     void cutKeyInFieldDoesNotExit()
     {
-        TForm1 window(configPath(), new ScriptedPrompts);
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto* name = window.findChild<QLineEdit*>(QStringLiteral("FlatEdit3"));
