@@ -75,7 +75,9 @@ bool writeAll(int fd, std::string_view bytes)
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes)
+namespace AtomicFile {
+
+ReadResult readWhole(const std::string& path, std::string& bytes)
 {
     bytes.clear();
     std::error_code ec;
@@ -95,7 +97,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes)
     return ReadResult::Ok;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes)
+void write(const std::string& path, std::string_view bytes)
 {
     const fs::path target = writeTarget(path);
     std::string temporaryName;
@@ -119,3 +121,5 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes)
         fail("Cannot write", path, error);
     }
 }
+
+}  // namespace AtomicFile

@@ -12,13 +12,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+namespace AtomicFile {
+
 // Outcome of reading a whole file.
 enum class ReadResult { Ok, Missing, Failed };
 
 // Reads every byte of `path` into `bytes`. A directory or an unreadable file gives Failed.
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
+ReadResult readWhole(const std::string& path, std::string& bytes);
 
 // Replaces the contents of `path` by `bytes` atomically; a symbolic link is followed, so the link
 // stays and its target changes. An existing file keeps its permission bits. Throws
 // FileAccessError and leaves the old file untouched when any step fails.
-void WriteFileAtomically(const std::string& path, std::string_view bytes);
+void write(const std::string& path, std::string_view bytes);
+
+}  // namespace AtomicFile

@@ -90,7 +90,7 @@ void requireWritable(std::string_view section, std::string_view key, std::string
 ProfileFile::ProfileFile(std::string path)
     : path_(std::move(path))
 {
-    loaded_ = ReadWholeFile(path_, text_) == ReadResult::Ok;
+    loaded_ = AtomicFile::readWhole(path_, text_) == AtomicFile::ReadResult::Ok;
     parse();
 }
 
@@ -281,10 +281,10 @@ void ProfileFile::writeString(std::string_view section, std::string_view key, st
     if (path_.empty())
         throw ProfileError("The profile has no file to write");
     std::string current;
-    if (ReadWholeFile(path_, current) == ReadResult::Failed)
+    if (AtomicFile::readWhole(path_, current) == AtomicFile::ReadResult::Failed)
         throw FileAccessError("Cannot read \"" + path_ + "\" before writing it");
     std::string updated = withValue(current, section, key, value);
-    WriteFileAtomically(path_, updated);
+    AtomicFile::write(path_, updated);
     text_ = std::move(updated);
     loaded_ = true;
     parse();

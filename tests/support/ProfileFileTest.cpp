@@ -201,7 +201,7 @@ TEST_F(ProfileFileOnDisk, FailedWritesLeaveTheOldStateAndNoTemporaryFile)
     EXPECT_THROW(ProfileFile((folder / "none" / "x.ini").string()).writeString("s", "k", "v"), FileAccessError);
 
     // A rename that fails (onto a non-empty folder) keeps the folder and removes the temporary file.
-    EXPECT_THROW(WriteFileAtomically(path.string(), "new"), FileAccessError);
+    EXPECT_THROW(AtomicFile::write(path.string(), "new"), FileAccessError);
     EXPECT_TRUE(fs::is_directory(path / "inside"));
     EXPECT_EQ(entriesInFolder(), 1u);
 

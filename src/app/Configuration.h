@@ -1,0 +1,19 @@
+#pragma once
+// Start-up configuration: the folders, the map gamma and the zone rectangle rows that the main
+// window's creation handler takes from the executable's location and the configuration file.
+
+#include "mapview/EditorState.h"
+#include "support/ConfigRules.h"
+#include "support/TextUtil.h"
+#include "support/ZoneRectTable.h"
+
+#include <string>
+
+// Reads the configuration file `iniPath` into MapGamma, BaseFolder (key PATH, "\" turned into
+// "/", otherwise used unchanged) and ZoneRectTable (rows of MAPZONEDEF appended in file order).
+// A missing or unreadable file changes nothing; errors are never reported.
+void ReadConfiguration(EditorState& state, const std::string& iniPath);
+
+// The start-up steps around ReadConfiguration: BaseFolder := the executable's folder, then the
+// configuration, then DefaultFolder from the final BaseFolder.
+void ConfigureFolders(EditorState& state, const std::string& executablePath, const std::string& iniPath);

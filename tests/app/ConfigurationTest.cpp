@@ -1,0 +1,97 @@
+#include "app/Configuration.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fstream>
+#include <string>
+
+// Start-up configuration read from real files in a temporary folder.
+class ConfigurationTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+    std::string iniWith(const char* name, const std::string& bytes)
+    {
+        const std::string path = dir.filePath(QString::fromUtf8(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+private slots:
+    void missingFileKeepsDefaults()
+    {
+        EditorState state;
+        state.BaseFolder = "/opt/vynmap/";
+        ReadConfiguration(state, dir.filePath("absent.INI").toStdString());
+        QCOMPARE(state.BaseFolder, std::string("/opt/vynmap/"));
+        QCOMPARE(state.MapGamma, Config::kDefaultMapGamma);
+        QVERIFY(state.ZoneRectTable.empty());
+    }
+
+    void valuesAreReadWithCaseFreeNames()
+    {
+        EditorState state;
+        const std::string ini = iniWith("values.INI", "[config]\r\nmapgamma = 1.5 \r\npath=/games/X/UI/MySkin/\r\n");
+        ConfigureFolders(state, "/opt/vynmap/vynmap-editor", ini);
+        QCOMPARE(state.MapGamma, 1.5);
+        QCOMPARE(state.BaseFolder, std::string("/games/X/UI/MySkin/"));
+        QCOMPARE(state.DefaultFolder, std::string("/games/X/UI/Default/"));
+    }
+
+    void badGammaGivesTheDefault()
+    {
+        EditorState state;
+        state.MapGamma = 2.0;
+        ReadConfiguration(state, iniWith("gamma.INI", "[CONFIG]\nMAPGAMMA=0,9\n"));
+        QCOMPARE(state.MapGamma, Config::kDefaultMapGamma);
+    }
+
+    void pathWithBackslashesAndWithoutTrailingSeparator()
+    {
+        EditorState state;
+        ConfigureFolders(state, "/opt/vynmap/vynmap-editor",
+                         iniWith("back.INI", "[CONFIG]\nPATH=C:\\Games\\X\\ui\\MySkin\\\n"));
+        QCOMPARE(state.BaseFolder, std::string("C:/Games/X/ui/MySkin/"));
+        QCOMPARE(state.DefaultFolder, std::string("C:/Games/X/ui/Default/"));
+
+        // Used unchanged: later paths are appended directly, as the file says.
+        ConfigureFolders(state, "/opt/vynmap/vynmap-editor", iniWith("bare.INI", "[CONFIG]\nPATH=/games/skin\n"));
+        QCOMPARE(state.BaseFolder, std::string("/games/skin"));
+    }
+
+    void noPathKeepsTheExecutableFolder()
+    {
+        EditorState state;
+        ConfigureFolders(state, "/opt/vynmap/vynmap-editor", iniWith("nopath.INI", "[CONFIG]\nUSER=me\n"));
+        QCOMPARE(state.BaseFolder, std::string("/opt/vynmap/"));
+        QCOMPARE(state.DefaultFolder, std::string("/opt/vynmap/"));
+    }
+
+    void zoneRowsAreTrimmedAndWinOverEarlierRows()
+    {
+        EditorState state;
+        AppendZoneRect(state.ZoneRectTable, "mymap", "9,9,9,9");  // an earlier row for the same map
+        ReadConfiguration(state, iniWith("zones.INI",
+                                         "[MAPZONEDEF]\r\n  mymap = 1,2,3,4 \r\n; comment\r\nlone line\r\n"
+                                         "Cave=0,0,0,0\r\n[MAPZONEDEF]\r\nlater=5,5,5,5\r\n"));
+        const std::vector<std::string> expected{"mymap", "9,9,9,9", "mymap", "1,2,3,4", "lone line", "", "Cave", "0,0,0,0"};
+        QCOMPARE(state.ZoneRectTable, expected);
+        QCOMPARE(FindZoneRect(state.ZoneRectTable, "MYMAP").value_or(""), std::string("1,2,3,4"));
+    }
+
+    void unreadableFileChangesNothing()
+    {
+        EditorState state;
+        state.BaseFolder = "/opt/vynmap/";
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("folder.INI")));
+        ReadConfiguration(state, dir.filePath("folder.INI").toStdString());
+        QCOMPARE(state.BaseFolder, std::string("/opt/vynmap/"));
+        QVERIFY(state.ZoneRectTable.empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(ConfigurationTest)
+#include "ConfigurationTest.moc"
