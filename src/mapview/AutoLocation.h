@@ -1,0 +1,38 @@
+#pragma once
+// Keeping a POI's image position and world location in step when edits are applied: which of
+// the two is converted into the other, where the result goes and what the coordinate label
+// shows. Plain C++; the apply step of the property editor calls it and writes the results into
+// its controls and the POI.
+
+#include "mapview/EditorState.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+
+// The outcome of one synchronisation for the selected POI.
+struct LocationSync {
+    // New text of the path-find location field; unchanged when no text.
+    std::optional<std::string> pathField;
+    // The value that the POI's pathfindlocation receives: the field's text as it stood before a
+    // world-to-image normalisation (a normalised text reaches the POI at the next apply).
+    std::string storedPath;
+    // New image position for the location fields and the POI's Location; unchanged when none.
+    std::optional<std::pair<int, int>> location;
+    // Text of the coordinate label.
+    std::string label;
+};
+
+// Runs the synchronisation for the POI at image position (locX, locY) whose path-find field
+// holds pathText, following state.PathEdited (the path field was edited last) and
+// state.AutoCalc (synchronisation switched on):
+//  - path not edited: the label shows ImageToWorld of the position, keeping the field's middle
+//    part; with AutoCalc that text also replaces the field and is stored.
+//  - path edited: the field's text is stored as typed; WorldToImage normalises it into the
+//    field (when it converts) and the label shows the converted position ("0,0" when it does
+//    not); with AutoCalc a converted position also moves the POI.
+LocationSync SynchroniseLocation(const EditorState& state, int locX, int locY,
+                                 const std::string& pathText);
+
+// Whether the automatic calculation command is available for the open map.
+bool AutoCalcAvailable(const EditorState& state);

@@ -1,0 +1,235 @@
+#include "mapview/MapCoordinates.h"
+
+#include "support/TextUtil.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+// Enough for the longest fixed-point double (309 integer digits), its sign and two decimals.
+constexpr std::size_t kFixedBufferSize = 400;
+constexpr int kFixedDecimals = 2;
+constexpr char kZoneSeparator = ',';
+constexpr char kTableSeparator = '=';
+constexpr const char* kWorldSeparator = ", ";
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Length of the run of digits starting at `at`.
+std::size_t digitRun(std::string_view text, std::size_t at)
+{
+    std::size_t end = at;
+    while (end < text.size() && isDigit(text[end]))
+        ++end;
+    return end - at;
+}
+
+// True when `text` is [sign] digits [. digits] [e [sign] digits] with at least one mantissa
+// digit; the grammar the editor accepts for world location numbers.
+bool isDecimalSyntax(std::string_view text)
+{
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        ++at;
+    std::size_t mantissaDigits = digitRun(text, at);
+    at += mantissaDigits;
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        const std::size_t fraction = digitRun(text, at);
+        at += fraction;
+        mantissaDigits += fraction;
+    }
+    if (mantissaDigits == 0)
+        return false;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+            ++at;
+        const std::size_t exponentDigits = digitRun(text, at);
+        if (exponentDigits == 0)
+            return false;
+        at += exponentDigits;
+    }
+    return at == text.size();
+}
+
+std::string worldText(const std::string& x, const std::string& middle, const std::string& z)
+{
+    return x + kWorldSeparator + middle + kWorldSeparator + z;
+}
+
+// -Round(value) as an int, halves to even; nothing when it leaves the int range.
+std::optional<int> negatedRound(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double negated = -std::nearbyint(value);
+    if (negated < static_cast<double>(std::numeric_limits<int>::min())
+        || negated > static_cast<double>(std::numeric_limits<int>::max()))
+        return std::nullopt;
+    return static_cast<int>(negated);
+}
+
+}  // namespace
+
+std::optional<int> ParseInteger(std::string_view text)
+{
+    std::size_t at = 0;
+    while (at < text.size() && IsBlank(text[at]))
+        ++at;
+    if (at < text.size() && text[at] == '+') {
+        ++at;  // from_chars takes a minus sign only
+        if (at == text.size() || !isDigit(text[at]))
+            return std::nullopt;
+    }
+    int value = 0;
+    const char* begin = text.data() + at;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseDecimal(std::string_view text)
+{
+    if (!isDecimalSyntax(text))
+        return std::nullopt;
+    if (text.front() == '+')
+        text.remove_prefix(1);  // from_chars takes a minus sign only
+    double value = 0;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || stop != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> FormatFixed2(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    char buffer[kFixedBufferSize];
+    const auto [stop, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                             std::chars_format::fixed, kFixedDecimals);
+    if (error != std::errc())
+        return std::nullopt;
+    std::string text(buffer, stop);
+    if (text == "-0.00")
+        text.erase(0, 1);  // a sign on zero only confuses the reader
+    return text;
+}
+
+ZoneRectangle ParseZoneText(std::string_view text)
+{
+    ZoneRectangle zone{};
+    std::string rest(text);
+    for (std::size_t i = 0; i < zone.size(); ++i) {
+        const bool last = i + 1 == zone.size();
+        SplitText part = last ? SplitText{rest, std::string()} : SplitAt(rest, kZoneSeparator);
+        const std::optional<int> value = ParseInteger(part.head);
+        if (!value)
+            return ZoneRectangle{};
+        zone[i] = *value;
+        rest = std::move(part.rest);
+    }
+    return zone;
+}
+
+std::string ZoneText(const ZoneRectangle& zone)
+{
+    std::string text;
+    for (std::size_t i = 0; i < zone.size(); ++i) {
+        if (i > 0)
+            text += kZoneSeparator;
+        text += std::to_string(zone[i]);
+    }
+    return text;
+}
+
+bool HasZoneRect(const ZoneRectangle& zone)
+{
+    for (int value : zone)
+        if (value != 0)
+            return true;
+    return false;
+}
+
+std::string ZoneRectTableEntry(const std::string& mapName, const std::string& zoneText)
+{
+    return mapName + kTableSeparator + zoneText;
+}
+
+std::optional<std::string> FindZoneText(const std::vector<std::string>& table,
+                                        std::string_view mapName)
+{
+    for (auto entry = table.rbegin(); entry != table.rend(); ++entry) {
+        const SplitText pair = SplitAt(*entry, kTableSeparator);
+        if (EqualsNoCase(TrimBlanks(pair.head), mapName))
+            return TrimBlanks(pair.rest);
+    }
+    return std::nullopt;
+}
+
+std::string MiddlePartOf(std::string_view worldText)
+{
+    const SplitText afterX = SplitAt(worldText, kZoneSeparator);
+    const SplitText middle = SplitAt(afterX.rest, kZoneSeparator);
+    std::string part = TrimBlanks(middle.head);
+    return part.empty() ? std::string("0") : part;
+}
+
+std::string ImageToWorld(const EditorState& state, int x, int y, const std::string& middle)
+{
+    const std::string fallback = worldText("0", middle, "0");
+    if (state.PageWidth == 0 || state.PageHeight == 0)
+        return fallback;
+    const auto [x1, y1, x2, y2] = state.ZoneRect;
+    // 64-bit products: equal to the 32-bit ones wherever those do not overflow.
+    const std::int64_t spanX = static_cast<std::int64_t>(x2) - x1;
+    const std::int64_t spanZ = static_cast<std::int64_t>(y2) - y1;
+    const double wx = -(static_cast<double>(spanX * x) / state.PageWidth + x1);
+    const double wz = static_cast<double>(spanZ * y) / state.PageHeight + y1;
+    const std::optional<std::string> textX = FormatFixed2(wx);
+    const std::optional<std::string> textZ = FormatFixed2(wz);
+    if (!textX || !textZ)
+        return fallback;
+    return worldText(*textX, middle, *textZ);
+}
+
+WorldToImageResult WorldToImage(const EditorState& state, std::string_view text)
+{
+    const SplitText first = SplitAt(text, kZoneSeparator);
+    const SplitText second = SplitAt(first.rest, kZoneSeparator);
+    const std::optional<double> worldX = ParseDecimal(TrimBlanks(first.head));
+    const std::optional<double> worldZ = ParseDecimal(TrimBlanks(second.rest));
+    if (!worldX || !worldZ)
+        return {};
+    const std::optional<std::string> textX = FormatFixed2(*worldX);
+    const std::optional<std::string> textZ = FormatFixed2(*worldZ);
+    const auto [x1, y1, x2, y2] = state.ZoneRect;
+    if (!textX || !textZ || x2 == x1 || y2 == y1)
+        return {};
+    const double spanX = static_cast<double>(x2) - x1;
+    const double spanZ = static_cast<double>(y2) - y1;
+    const std::optional<int> x = negatedRound((x1 + *worldX) * state.PageWidth / spanX);
+    const std::optional<int> y = negatedRound((y1 - *worldZ) * state.PageHeight / spanZ);
+    if (!x || !y)
+        return {};
+    return {worldText(*textX, TrimBlanks(second.head), *textZ), *x, *y};
+}
+
+std::string StatusPositionText(int x, int y)
+{
+    return std::to_string(x) + kZoneSeparator + std::to_string(y);
+}
+
+std::string StatusWorldText(const EditorState& state, int x, int y)
+{
+    return state.DocLoaded ? ImageToWorld(state, x, y) : std::string();
+}

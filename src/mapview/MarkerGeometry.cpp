@@ -1,0 +1,96 @@
+#include "mapview/MarkerGeometry.h"
+
+#include "mapview/MapCoordinates.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+struct StyleColour {
+    std::string_view style;
+    QRgb colour;
+};
+
+constexpr std::array<StyleColour, 6> kStyleColours{{
+    {"CLST", qRgb(0xFF, 0x00, 0xFF)},
+    {"LOC", qRgb(0xD5, 0x08, 0x08)},
+    {"MOB", qRgb(0x00, 0x83, 0xFF)},
+    {"NAME", qRgb(0x00, 0x00, 0xFF)},
+    {"NPC", qRgb(0x3B, 0xFF, 0x00)},
+    {"QST", qRgb(0xF6, 0xFF, 0x00)},
+}};
+constexpr QRgb kOtherStyleColour = qRgb(0xBB, 0xBB, 0xBB);
+
+// Geometry is computed in 64 bits and clamped, so absurd Location or Size values in a page
+// cannot overflow.
+int clampToInt(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+
+std::int64_t halfDown64(std::int64_t length)
+{
+    return length >= 0 ? length / 2 : -((-length + 1) / 2);
+}
+
+QRect rectAt(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height)
+{
+    return QRect(clampToInt(left), clampToInt(top), clampToInt(std::max<std::int64_t>(width, 0)),
+                 clampToInt(std::max<std::int64_t>(height, 0)));
+}
+
+}  // namespace
+
+std::optional<IntPair> ParseCommaPair(std::string_view text, int tailChars)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string_view::npos || tailChars < 0)
+        return std::nullopt;
+    const std::optional<int> first = ParseInteger(text.substr(0, comma));
+    const std::optional<int> second =
+        ParseInteger(text.substr(comma + 1, static_cast<std::size_t>(tailChars)));
+    if (!first || !second)
+        return std::nullopt;
+    return IntPair{*first, *second};
+}
+
+IntPair MarkerLocation(std::string_view locationText)
+{
+    return ParseCommaPair(locationText, kMarkerPairTailChars).value_or(kDefaultMarkerLocation);
+}
+
+IntPair MarkerSize(std::string_view sizeText)
+{
+    return ParseCommaPair(sizeText, kMarkerPairTailChars).value_or(kDefaultIconSize);
+}
+
+int HalfDown(int length)
+{
+    return static_cast<int>(halfDown64(length));
+}
+
+QRect MarkerRect(IntPair location, IntPair iconSize)
+{
+    const std::int64_t width = std::int64_t(iconSize.first) - kMarkerInset;
+    const std::int64_t height = std::int64_t(iconSize.second) - kMarkerInset;
+    return rectAt(location.first - halfDown64(width), location.second - halfDown64(height), width,
+                  height);
+}
+
+QRect CentredRect(IntPair centre, IntPair size)
+{
+    return rectAt(centre.first - halfDown64(size.first), centre.second - halfDown64(size.second),
+                  size.first, size.second);
+}
+
+QColor MarkerFillColour(std::string_view iconStyle)
+{
+    for (const StyleColour& entry : kStyleColours)
+        if (entry.style == iconStyle)
+            return QColor(entry.colour);
+    return QColor(kOtherStyleColour);
+}
