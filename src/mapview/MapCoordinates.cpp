@@ -13,7 +13,6 @@ namespace {
 constexpr std::size_t kFixedBufferSize = 400;
 constexpr int kFixedDecimals = 2;
 constexpr char kZoneSeparator = ',';
-constexpr char kTableSeparator = '=';
 constexpr const char* kWorldSeparator = ", ";
 
 bool isDigit(char c)
@@ -158,22 +157,6 @@ bool HasZoneRect(const ZoneRectangle& zone)
         if (value != 0)
             return true;
     return false;
-}
-
-std::string ZoneRectTableEntry(const std::string& mapName, const std::string& zoneText)
-{
-    return mapName + kTableSeparator + zoneText;
-}
-
-std::optional<std::string> FindZoneText(const std::vector<std::string>& table,
-                                        std::string_view mapName)
-{
-    for (auto entry = table.rbegin(); entry != table.rend(); ++entry) {
-        const SplitText pair = SplitAt(*entry, kTableSeparator);
-        if (EqualsNoCase(TrimBlanks(pair.head), mapName))
-            return TrimBlanks(pair.rest);
-    }
-    return std::nullopt;
 }
 
 std::string MiddlePartOf(std::string_view worldText)

@@ -1,15 +1,14 @@
 #pragma once
 // Map coordinates: zone texts, the two conversions between an image position (pixels of the map
-// image) and a world location text ("x, height, z"), the zone rectangle table lookup and the
-// status bar texts of the pointer position. Plain C++; numbers always use a point as decimal
-// separator, whatever the locale, because world locations are themselves comma-separated.
+// image) and a world location text ("x, height, z"), and the status bar texts of the pointer
+// position. Plain C++; numbers always use a point as decimal separator, whatever the locale,
+// because world locations are themselves comma-separated.
 
 #include "mapview/EditorState.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 using ZoneRectangle = decltype(EditorState::ZoneRect);  // x1, y1, x2, y2
 
@@ -38,15 +37,6 @@ std::string ZoneText(const ZoneRectangle& zone);
 // A map has a zone rectangle (and automatic location calculation is possible) when any of the
 // four numbers is not 0.
 bool HasZoneRect(const ZoneRectangle& zone);
-
-// One entry of EditorState::ZoneRectTable: "map name=zone text", as a MAPZONEDEF line holds it.
-std::string ZoneRectTableEntry(const std::string& mapName, const std::string& zoneText);
-
-// The zone text of the most recently added entry for mapName (letter case ignored), searching
-// the table from its end; no text when no entry names the map. Entries are split at their
-// first "=", both sides trimmed of blanks.
-std::optional<std::string> FindZoneText(const std::vector<std::string>& table,
-                                        std::string_view mapName);
 
 // ---- Conversions ----------------------------------------------------------------------------
 

@@ -42,7 +42,6 @@ private slots:
     void middlePart_data();
     void middlePart();
     void numbersIgnoreLocale();
-    void zoneRectTableSearchesFromTheEnd();
     void statusTexts();
 };
 
@@ -220,20 +219,6 @@ void MapCoordinatesTest::numbersIgnoreLocale()
     QCOMPARE(world, std::string("75.83, 0, -880.06"));
     QCOMPARE(back.x, 100);
     QCOMPARE(back.y, 50);
-}
-
-void MapCoordinatesTest::zoneRectTableSearchesFromTheEnd()
-{
-    const std::vector<std::string> table{
-        ZoneRectTableEntry("Alpha", "1,2,3,4"),
-        ZoneRectTableEntry("beta", "5,6,7,8"),
-        " ALPHA = 9,9,9,9 ",  // a configuration line, blanks around both sides
-        "broken line without separator",
-    };
-    QCOMPARE(FindZoneText(table, "alpha"), std::optional<std::string>("9,9,9,9"));
-    QCOMPARE(FindZoneText(table, "BETA"), std::optional<std::string>("5,6,7,8"));
-    QCOMPARE(FindZoneText(table, "gamma"), std::optional<std::string>());
-    QCOMPARE(FindZoneText({}, "alpha"), std::optional<std::string>());
 }
 
 void MapCoordinatesTest::statusTexts()
