@@ -1,0 +1,122 @@
+#include "support/xml/SimpleXml.h"
+
+#include "support/xml/SimpleXmlParser.h"
+#include "support/xml/SimpleXmlWriter.h"
+#include "support/xml/UnicodeCodecs.h"
+
+TSimpleXML::TSimpleXML() : FRoot(std::make_unique<TSimpleXMLElemClassic>())
+{
+    FRoot->FDocument = this;
+}
+
+TSimpleXML::~TSimpleXML() = default;
+
+void TSimpleXML::SetIndentString(const std::string& indent)
+{
+    for (const char c : indent)
+        if (c != ' ' && c != '\t')
+            return;
+    FIndentString = indent;
+}
+
+void TSimpleXML::SetFileName(const std::string& path)
+{
+    FFileName = path;
+    LoadFromFile(path);
+}
+
+void TSimpleXML::LoadFromFile(const std::string& path)
+{
+    TMemoryStream stream(ReadWholeFile(path));
+    LoadFromStream(stream);
+}
+
+void TSimpleXML::LoadFromStream(TStream& stream)
+{
+    FRoot->Clear();
+    FProlog.Clear();
+    ParseFromStream(stream, this, [this](TSimpleXMLParser& parser) {
+        parser.ParseProlog(FProlog);
+        parser.ParseElement(*FRoot, 1);
+    });
+}
+
+void TSimpleXML::LoadFromString(std::string_view bytes)
+{
+    TMemoryStream stream{std::string(bytes)};
+    LoadFromStream(stream);
+}
+
+void TSimpleXML::SaveToFile(const std::string& path)
+{
+    WriteFileAtomically(path, SaveToString());
+}
+
+void TSimpleXML::EnsureHeader()
+{
+    for (int i = 0; i < FProlog.Count(); ++i)
+        if (FProlog.Item(i)->Kind() == TSimpleXMLElemKind::Header)
+            return;
+    FProlog.Append(std::make_unique<TSimpleXMLElemHeader>());
+}
+
+void TSimpleXML::SaveToStream(TStream& stream)
+{
+    EnsureHeader();
+    WriteToStream(stream, [this](TSimpleXMLWriter& writer) {
+        const std::string noIndent;
+        for (int i = 0; i < FProlog.Count(); ++i)
+            writer.WriteItem(*FProlog.Item(i), noIndent, nullptr);
+        writer.WriteItem(*FRoot, noIndent, this);
+    });
+}
+
+std::string TSimpleXML::SaveToString()
+{
+    TMemoryStream stream;
+    SaveToStream(stream);
+    return stream.Bytes();
+}
+
+void TSimpleXML::DecodeValue(std::string& value) const
+{
+    if (OnDecodeValue)
+        OnDecodeValue(value);
+    else if (FOptions.Contains(sxoAutoEncodeValue))
+        XmlValueDecodeInPlace(value);
+    else if (FOptions.Contains(sxoAutoEncodeEntity))
+        EntityDecodeInPlace(value);
+}
+
+void TSimpleXML::EncodeValue(std::string& value) const
+{
+    std::string encoded;
+    AppendEncodedValue(encoded, value);
+    value = std::move(encoded);
+}
+
+void TSimpleXML::AppendEncodedValue(std::string& out, std::string_view value) const
+{
+    if (OnEncodeValue) {
+        std::string converted(value);
+        OnEncodeValue(converted);
+        out += converted;
+    } else if (FOptions.Contains(sxoAutoEncodeValue)) {
+        AppendXmlValueEncoded(out, value);
+    } else if (FOptions.Contains(sxoAutoEncodeEntity)) {
+        AppendEntityEncoded(out, value);
+    } else {
+        out.append(value.data(), value.size());
+    }
+}
+
+void TSimpleXMLElem::LoadFromStream(TStream& stream, TSimpleXML* doc)
+{
+    ParseFromStream(stream, doc, [this](TSimpleXMLParser& parser) { parser.ParseItem(*this); });
+}
+
+void TSimpleXMLElem::SaveToStream(TStream& stream, const std::string& indent) const
+{
+    const TSimpleXML* doc = Document();
+    WriteToStream(stream, [&](TSimpleXMLWriter& writer) { writer.WriteItem(*this, indent, doc); });
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "support/xml/SimpleXmlElems.h"
+#include "support/xml/XmlStream.h"
+
+// Hook that converts one value in place while a document is read or written.
+using TSimpleXMLEncodeEvent = std::function<void(std::string&)>;
+
+// One XML file in memory: the prolog, the root element and the value conversion settings.
+class TSimpleXML {
+public:
+    TSimpleXML();
+    ~TSimpleXML();
+    TSimpleXML(const TSimpleXML&) = delete;
+    TSimpleXML& operator=(const TSimpleXML&) = delete;
+
+    TSimpleXMLElemClassic& Root() { return *FRoot; }
+    const TSimpleXMLElemClassic& Root() const { return *FRoot; }
+    TSimpleXMLElemsProlog& Prolog() { return FProlog; }
+    const TSimpleXMLElemsProlog& Prolog() const { return FProlog; }
+
+    TSimpleXMLOptions& Options() { return FOptions; }
+    const TSimpleXMLOptions& Options() const { return FOptions; }
+    void SetOptions(TSimpleXMLOptions options) { FOptions = options; }
+
+    const std::string& IndentString() const { return FIndentString; }
+    // Accepts only spaces and tabs (or nothing); any other string leaves the old value.
+    void SetIndentString(const std::string& indent);
+
+    const std::string& FileName() const { return FFileName; }
+    // Stores the path and loads the file.
+    void SetFileName(const std::string& path);
+
+    // Called for every value read (decode) or written (encode) below the root, in place of the
+    // built-in codec that the options select.
+    TSimpleXMLEncodeEvent OnDecodeValue;
+    TSimpleXMLEncodeEvent OnEncodeValue;
+
+    // Reads the whole file, then parses it; raises EFOpenError or ESimpleXMLError.
+    void LoadFromFile(const std::string& path);
+    // Parses from the stream's position and leaves the stream right after the root element.
+    void LoadFromStream(TStream& stream);
+    // Parses bytes held in memory.
+    void LoadFromString(std::string_view bytes);
+
+    // Replaces the file atomically; a failure (EStreamError) leaves the old file intact.
+    void SaveToFile(const std::string& path);
+    // Writes the prolog (adding the default declaration when there is none) and the root.
+    void SaveToStream(TStream& stream);
+    std::string SaveToString();
+
+    // The decode and encode steps for one value: the hook, else the codec of the options.
+    void DecodeValue(std::string& value) const;
+    void EncodeValue(std::string& value) const;
+    // Appends the encoded form of value to out.
+    void AppendEncodedValue(std::string& out, std::string_view value) const;
+
+private:
+    // Parses buffer from offset on; returns the offset after the root element.
+    std::size_t Parse(std::string_view buffer);
+    void EnsureHeader();
+
+    std::unique_ptr<TSimpleXMLElemClassic> FRoot;
+    TSimpleXMLElemsProlog FProlog;
+    TSimpleXMLOptions FOptions{sxoAutoIndent, sxoAutoEncodeValue, sxoAutoEncodeEntity};
+    std::string FIndentString = "  ";
+    std::string FFileName;
+};

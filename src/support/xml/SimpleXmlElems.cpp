@@ -1,0 +1,238 @@
+#include "support/xml/SimpleXmlElems.h"
+
+#include "support/xml/SimpleXml.h"
+#include "support/xml/SimpleXmlText.h"
+
+void TSimpleXMLProp::SetName(const std::string& name)
+{
+    if (!name.empty() && name != FName)
+        FName = name;
+}
+
+std::string TSimpleXMLProp::FullName() const
+{
+    return FNameSpace.empty() ? FName : FNameSpace + ":" + FName;
+}
+
+TSimpleXMLProp* TSimpleXMLProps::Item(int index) const
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return FItems[static_cast<std::size_t>(index)].get();
+}
+
+TSimpleXMLProp* TSimpleXMLProps::Find(const std::string& name) const
+{
+    for (const auto& prop : FItems)
+        if (simplexml::SameText(prop->Name(), name))
+            return prop.get();
+    return nullptr;
+}
+
+namespace {
+
+bool AutoCreates(const TSimpleXMLElem* owner)
+{
+    const TSimpleXML* doc = owner ? owner->Document() : nullptr;
+    return doc != nullptr && doc->Options().Contains(sxoAutoCreate);
+}
+
+} // namespace
+
+TSimpleXMLProp* TSimpleXMLProps::ItemNamed(const std::string& name)
+{
+    if (TSimpleXMLProp* found = Find(name))
+        return found;
+    return AutoCreates(FOwner) ? Add(name, std::string()) : nullptr;
+}
+
+TSimpleXMLProp* TSimpleXMLProps::Add(std::string name, std::string value)
+{
+    FItems.push_back(std::make_unique<TSimpleXMLProp>(this, std::move(name), std::move(value)));
+    return FItems.back().get();
+}
+
+std::string TSimpleXMLProps::Value(const std::string& name, const std::string& defaultValue)
+{
+    if (const TSimpleXMLProp* found = Find(name))
+        return found->Value();
+    if (AutoCreates(FOwner))
+        Add(name, defaultValue);
+    return defaultValue;
+}
+
+void TSimpleXMLProps::Delete(int index)
+{
+    if (index >= 0 && index < Count())
+        FItems.erase(FItems.begin() + index);
+}
+
+TSimpleXMLElems::~TSimpleXMLElems()
+{
+    TSimpleXMLElem::ReleaseIteratively(FItems);
+}
+
+TSimpleXMLElem* TSimpleXMLElems::Item(int index) const
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return FItems[static_cast<std::size_t>(index)].get();
+}
+
+TSimpleXMLElemClassic* TSimpleXMLElems::Add(const std::string& name)
+{
+    auto elem = std::make_unique<TSimpleXMLElemClassic>(FOwner);
+    elem->SetName(name);
+    return static_cast<TSimpleXMLElemClassic*>(Append(std::move(elem)));
+}
+
+TSimpleXMLElem* TSimpleXMLElems::Append(std::unique_ptr<TSimpleXMLElem> item)
+{
+    item->FContainer = this;
+    FItems.push_back(std::move(item));
+    return FItems.back().get();
+}
+
+void TSimpleXMLElems::Delete(int index)
+{
+    if (index < 0 || index >= Count())
+        return;
+    std::vector<std::unique_ptr<TSimpleXMLElem>> removed;
+    removed.push_back(std::move(FItems[static_cast<std::size_t>(index)]));
+    FItems.erase(FItems.begin() + index);
+    TSimpleXMLElem::ReleaseIteratively(removed);
+}
+
+void TSimpleXMLElems::Clear()
+{
+    TSimpleXMLElem::ReleaseIteratively(FItems);
+}
+
+TSimpleXMLElem::~TSimpleXMLElem() = default;
+
+void TSimpleXMLElem::ReleaseIteratively(std::vector<std::unique_ptr<TSimpleXMLElem>>& items)
+{
+    std::vector<std::unique_ptr<TSimpleXMLElem>> pending = std::move(items);
+    items.clear();
+    while (!pending.empty()) {
+        std::unique_ptr<TSimpleXMLElem> item = std::move(pending.back());
+        pending.pop_back();
+        if (item->FItems) {
+            auto& children = item->FItems->FItems;
+            for (auto& child : children)
+                pending.push_back(std::move(child));
+            children.clear();
+        }
+        // item is freed here, its child list already empty.
+    }
+}
+
+void TSimpleXMLElem::Assign(const TSimpleXMLElem& other)
+{
+    if (&other == this)
+        return;
+    // Copying an item of our own subtree: clearing would free the source, so copy it first.
+    for (const TSimpleXMLElem* up = other.Parent(); up != nullptr; up = up->Parent()) {
+        if (up == this) {
+            const std::unique_ptr<TSimpleXMLElem> copy = other.CreateEmpty(nullptr);
+            copy->Assign(other);
+            Assign(*copy);
+            return;
+        }
+    }
+    // Level by level with an explicit list, so deep trees cannot exhaust the stack.
+    std::vector<std::pair<const TSimpleXMLElem*, TSimpleXMLElem*>> pending{{&other, this}};
+    while (!pending.empty()) {
+        const auto [source, target] = pending.back();
+        pending.pop_back();
+        target->Clear();
+        target->FName = source->FName;
+        target->FValue = source->FValue;
+        target->FNameSpace = source->FNameSpace;
+        target->AssignOwnFields(*source);
+        if (source->FProps) {
+            for (int i = 0; i < source->FProps->Count(); ++i) {
+                const TSimpleXMLProp* prop = source->FProps->Item(i);
+                target->Properties().Add(prop->Name(), prop->Value())->SetNameSpace(prop->NameSpace());
+            }
+        }
+        if (source->FItems) {
+            for (int i = 0; i < source->FItems->Count(); ++i) {
+                const TSimpleXMLElem* child = source->FItems->Item(i);
+                TSimpleXMLElem* copy = target->Items().Append(child->CreateEmpty(target));
+                pending.emplace_back(child, copy);
+            }
+        }
+    }
+}
+
+void TSimpleXMLElem::AssignOwnFields(const TSimpleXMLElem&) {}
+
+void TSimpleXMLElem::Clear()
+{
+    if (FItems)
+        FItems->Clear();
+    if (FProps)
+        FProps->Clear();
+}
+
+std::string TSimpleXMLElem::FullName() const
+{
+    return FNameSpace.empty() ? FName : FNameSpace + ":" + FName;
+}
+
+void TSimpleXMLElem::SetName(const std::string& name)
+{
+    if (!name.empty() && name != FName)
+        FName = name;
+}
+
+TSimpleXMLElems& TSimpleXMLElem::Items()
+{
+    if (!FItems)
+        FItems = std::make_unique<TSimpleXMLElems>(this);
+    return *FItems;
+}
+
+TSimpleXMLProps& TSimpleXMLElem::Properties()
+{
+    if (!FProps)
+        FProps = std::make_unique<TSimpleXMLProps>(this);
+    return *FProps;
+}
+
+TSimpleXML* TSimpleXMLElem::Document() const
+{
+    const TSimpleXMLElem* top = this;
+    while (top->FParent != nullptr)
+        top = top->FParent;
+    return top->FDocument;
+}
+
+TSimpleXMLElemHeader::TSimpleXMLElemHeader(TSimpleXMLElem* parent) : TSimpleXMLElemOfKind(parent)
+{
+    SetName("xml");
+}
+
+void TSimpleXMLElemHeader::AssignOwnFields(const TSimpleXMLElem& other)
+{
+    if (other.Kind() != TSimpleXMLElemKind::Header)
+        return;
+    const auto& header = static_cast<const TSimpleXMLElemHeader&>(other);
+    FStandAlone = header.FStandAlone;
+    FEncoding = header.FEncoding;
+    FVersion = header.FVersion;
+}
+
+TSimpleXMLElem* TSimpleXMLElemsProlog::Item(int index) const
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return FItems[static_cast<std::size_t>(index)].get();
+}
+
+TSimpleXMLElem* TSimpleXMLElemsProlog::Append(std::unique_ptr<TSimpleXMLElem> item)
+{
+    FItems.push_back(std::move(item));
+    return FItems.back().get();
+}

@@ -1,0 +1,285 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "support/xml/XmlStream.h"
+
+class TSimpleXML;
+class TSimpleXMLElem;
+class TSimpleXMLElemClassic;
+class TSimpleXMLProps;
+
+// Parse failure: the exact message shown to the user, and the byte offset where it was found.
+class ESimpleXMLError : public std::runtime_error {
+public:
+    explicit ESimpleXMLError(const std::string& message, std::uint64_t offset = 0)
+        : std::runtime_error(message), FOffset(offset) {}
+    std::uint64_t Offset() const { return FOffset; }
+
+private:
+    std::uint64_t FOffset;
+};
+
+enum TSimpleXMLOption { sxoAutoCreate, sxoAutoIndent, sxoAutoEncodeValue, sxoAutoEncodeEntity };
+
+// A set of document options.
+class TSimpleXMLOptions {
+public:
+    TSimpleXMLOptions() = default;
+    TSimpleXMLOptions(std::initializer_list<TSimpleXMLOption> options)
+    {
+        for (const TSimpleXMLOption option : options)
+            Include(option);
+    }
+    bool Contains(TSimpleXMLOption option) const { return (FBits & Bit(option)) != 0; }
+    TSimpleXMLOptions& Include(TSimpleXMLOption option) { FBits |= Bit(option); return *this; }
+    TSimpleXMLOptions& Exclude(TSimpleXMLOption option) { FBits &= ~Bit(option); return *this; }
+    bool operator==(const TSimpleXMLOptions& other) const { return FBits == other.FBits; }
+    bool operator!=(const TSimpleXMLOptions& other) const { return FBits != other.FBits; }
+
+private:
+    static unsigned Bit(TSimpleXMLOption option) { return 1u << static_cast<unsigned>(option); }
+    unsigned FBits = 0;
+};
+
+// The kinds of items a document holds; each has its own class.
+enum class TSimpleXMLElemKind { Classic, Text, Comment, CData, Header, DocType, Sheet };
+
+// One name = value attribute of an element, a stylesheet or a declaration.
+class TSimpleXMLProp {
+public:
+    TSimpleXMLProp(TSimpleXMLProps* parent, std::string name, std::string value)
+        : FName(std::move(name)), FValue(std::move(value)), FParent(parent) {}
+
+    const std::string& Name() const { return FName; }
+    // An empty name, or the current one, leaves the name as it is.
+    void SetName(const std::string& name);
+    const std::string& Value() const { return FValue; }
+    void SetValue(std::string value) { FValue = std::move(value); }
+    const std::string& NameSpace() const { return FNameSpace; }
+    void SetNameSpace(std::string nameSpace) { FNameSpace = std::move(nameSpace); }
+    std::string FullName() const;
+    TSimpleXMLProps* Parent() const { return FParent; }
+    void* Data() const { return FData; }
+    void SetData(void* data) { FData = data; }
+
+private:
+    std::string FName;
+    std::string FValue;
+    TSimpleXMLProps* FParent;
+    std::string FNameSpace;
+    void* FData = nullptr;
+};
+
+// The ordered attributes of one item; owns them.
+class TSimpleXMLProps {
+public:
+    explicit TSimpleXMLProps(TSimpleXMLElem* owner) : FOwner(owner) {}
+    TSimpleXMLProps(const TSimpleXMLProps&) = delete;
+    TSimpleXMLProps& operator=(const TSimpleXMLProps&) = delete;
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    // The property at a 0-based index; nullptr outside 0 .. Count() - 1.
+    TSimpleXMLProp* Item(int index) const;
+    // First property of that name regardless of letter case; with sxoAutoCreate on the owning
+    // document an absent one is appended with an empty value, otherwise nullptr.
+    TSimpleXMLProp* ItemNamed(const std::string& name);
+    // First property of that name regardless of letter case, never creating one.
+    TSimpleXMLProp* Find(const std::string& name) const;
+    TSimpleXMLProp* Add(std::string name, std::string value);
+    // The value of ItemNamed(name), or defaultValue when there is none (which sxoAutoCreate
+    // stores as the new property's value).
+    std::string Value(const std::string& name, const std::string& defaultValue = std::string());
+    // Removes and frees the property at index; an index outside the list does nothing.
+    void Delete(int index);
+    void Clear() { FItems.clear(); }
+    TSimpleXMLElem* Owner() const { return FOwner; }
+
+private:
+    TSimpleXMLElem* FOwner;
+    std::vector<std::unique_ptr<TSimpleXMLProp>> FItems;
+};
+
+// The ordered child items of one element; owns them.
+class TSimpleXMLElems {
+public:
+    explicit TSimpleXMLElems(TSimpleXMLElem* owner) : FOwner(owner) {}
+    ~TSimpleXMLElems();
+    TSimpleXMLElems(const TSimpleXMLElems&) = delete;
+    TSimpleXMLElems& operator=(const TSimpleXMLElems&) = delete;
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    // The item at a 0-based index; nullptr outside 0 .. Count() - 1.
+    TSimpleXMLElem* Item(int index) const;
+    // Appends a new element with this name whose parent is the list's owner.
+    TSimpleXMLElemClassic* Add(const std::string& name);
+    // Appends an item made elsewhere and takes ownership of it.
+    TSimpleXMLElem* Append(std::unique_ptr<TSimpleXMLElem> item);
+    // Frees the item at index with everything below it; an index outside the list does nothing.
+    void Delete(int index);
+    void Clear();
+    TSimpleXMLElem* Owner() const { return FOwner; }
+
+private:
+    friend class TSimpleXMLElem;
+    TSimpleXMLElem* FOwner;
+    std::vector<std::unique_ptr<TSimpleXMLElem>> FItems;
+};
+
+// Base of every item of a document: element, text, comment, CDATA and the prolog items.
+class TSimpleXMLElem {
+public:
+    explicit TSimpleXMLElem(TSimpleXMLElem* parent = nullptr) : FParent(parent) {}
+    virtual ~TSimpleXMLElem();
+    TSimpleXMLElem(const TSimpleXMLElem&) = delete;
+    TSimpleXMLElem& operator=(const TSimpleXMLElem&) = delete;
+
+    virtual TSimpleXMLElemKind Kind() const = 0;
+    // A new, empty item of the same kind.
+    virtual std::unique_ptr<TSimpleXMLElem> CreateEmpty(TSimpleXMLElem* parent) const = 0;
+    // Makes this item a deep copy of other (name, value, namespace, properties, child items).
+    virtual void Assign(const TSimpleXMLElem& other);
+    // Frees all child items and properties; the lists stay, empty. Name and value stay.
+    virtual void Clear();
+    // Parses this item's construct from the stream's position and leaves the stream after it;
+    // values are decoded for doc, or not at all without one.
+    void LoadFromStream(TStream& stream, TSimpleXML* doc = nullptr);
+    // Writes this item and everything below it, with indent before its first line.
+    void SaveToStream(TStream& stream, const std::string& indent = std::string()) const;
+    std::string FullName() const;
+
+    const std::string& Name() const { return FName; }
+    // An empty name, or the current one, leaves the name as it is.
+    void SetName(const std::string& name);
+    const std::string& Value() const { return FValue; }
+    void SetValue(std::string value) { FValue = std::move(value); }
+    const std::string& NameSpace() const { return FNameSpace; }
+    void SetNameSpace(std::string nameSpace) { FNameSpace = std::move(nameSpace); }
+    TSimpleXMLElem* Parent() const { return FParent; }
+    TSimpleXMLElems* Container() const { return FContainer; }
+    void* Data() const { return FData; }
+    void SetData(void* data) { FData = data; }
+
+    // The lists come into existence on first use.
+    TSimpleXMLElems& Items();
+    TSimpleXMLProps& Properties();
+    // The lists if they were ever asked for, else nullptr; never creates them.
+    const TSimpleXMLElems* ItemsIfAny() const { return FItems.get(); }
+    const TSimpleXMLProps* PropertiesIfAny() const { return FProps.get(); }
+    int ItemCount() const { return FItems ? FItems->Count() : 0; }
+
+    // The document reached through the parent chain: the topmost element's link, if any.
+    TSimpleXML* Document() const;
+
+protected:
+    // Copies the fields a kind adds to the base ones.
+    virtual void AssignOwnFields(const TSimpleXMLElem& other);
+
+private:
+    friend class TSimpleXML;
+    friend class TSimpleXMLElems;
+    friend class TSimpleXMLElemsProlog;
+    // Frees a list of items without recursing once per level, so any depth is safe.
+    static void ReleaseIteratively(std::vector<std::unique_ptr<TSimpleXMLElem>>& items);
+
+    std::string FName;
+    TSimpleXMLElem* FParent;
+    std::unique_ptr<TSimpleXMLElems> FItems;
+    std::unique_ptr<TSimpleXMLProps> FProps;
+    std::string FValue;
+    std::string FNameSpace;
+    void* FData = nullptr;
+    TSimpleXML* FDocument = nullptr;
+    TSimpleXMLElems* FContainer = nullptr;
+};
+
+// Base of the item kinds: supplies Kind() and CreateEmpty() for Derived.
+template <class Derived, TSimpleXMLElemKind KindValue>
+class TSimpleXMLElemOfKind : public TSimpleXMLElem {
+public:
+    using TSimpleXMLElem::TSimpleXMLElem;
+    TSimpleXMLElemKind Kind() const override { return KindValue; }
+    std::unique_ptr<TSimpleXMLElem> CreateEmpty(TSimpleXMLElem* parent) const override
+    {
+        return std::make_unique<Derived>(parent);
+    }
+};
+
+// An element: start tag with properties, child items or a value, end tag.
+class TSimpleXMLElemClassic : public TSimpleXMLElemOfKind<TSimpleXMLElemClassic, TSimpleXMLElemKind::Classic> {
+public:
+    using TSimpleXMLElemOfKind::TSimpleXMLElemOfKind;
+};
+
+// Character data between tags.
+class TSimpleXMLElemText : public TSimpleXMLElemOfKind<TSimpleXMLElemText, TSimpleXMLElemKind::Text> {
+public:
+    using TSimpleXMLElemOfKind::TSimpleXMLElemOfKind;
+};
+
+// A comment, its content kept raw.
+class TSimpleXMLElemComment : public TSimpleXMLElemOfKind<TSimpleXMLElemComment, TSimpleXMLElemKind::Comment> {
+public:
+    using TSimpleXMLElemOfKind::TSimpleXMLElemOfKind;
+};
+
+// A CDATA section, its content kept raw.
+class TSimpleXMLElemCData : public TSimpleXMLElemOfKind<TSimpleXMLElemCData, TSimpleXMLElemKind::CData> {
+public:
+    using TSimpleXMLElemOfKind::TSimpleXMLElemOfKind;
+};
+
+// A DOCTYPE declaration; the value is its text.
+class TSimpleXMLElemDocType : public TSimpleXMLElemOfKind<TSimpleXMLElemDocType, TSimpleXMLElemKind::DocType> {
+public:
+    using TSimpleXMLElemOfKind::TSimpleXMLElemOfKind;
+};
+
+// A stylesheet declaration with its properties.
+class TSimpleXMLElemSheet : public TSimpleXMLElemOfKind<TSimpleXMLElemSheet, TSimpleXMLElemKind::Sheet> {
+public:
+    using TSimpleXMLElemOfKind::TSimpleXMLElemOfKind;
+};
+
+// The XML declaration: version, encoding and standalone flag.
+class TSimpleXMLElemHeader : public TSimpleXMLElemOfKind<TSimpleXMLElemHeader, TSimpleXMLElemKind::Header> {
+public:
+    explicit TSimpleXMLElemHeader(TSimpleXMLElem* parent = nullptr);
+
+    bool StandAlone() const { return FStandAlone; }
+    void SetStandAlone(bool standAlone) { FStandAlone = standAlone; }
+    const std::string& Encoding() const { return FEncoding; }
+    void SetEncoding(std::string encoding) { FEncoding = std::move(encoding); }
+    const std::string& Version() const { return FVersion; }
+    void SetVersion(std::string version) { FVersion = std::move(version); }
+
+protected:
+    void AssignOwnFields(const TSimpleXMLElem& other) override;
+
+private:
+    bool FStandAlone = false;
+    std::string FEncoding = "iso-8859-1";
+    std::string FVersion = "1.0";
+};
+
+// The items before the root element (declaration, comments, DOCTYPE, stylesheets); owns them.
+class TSimpleXMLElemsProlog {
+public:
+    TSimpleXMLElemsProlog() = default;
+    TSimpleXMLElemsProlog(const TSimpleXMLElemsProlog&) = delete;
+    TSimpleXMLElemsProlog& operator=(const TSimpleXMLElemsProlog&) = delete;
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    // The item at a 0-based index; nullptr outside 0 .. Count() - 1.
+    TSimpleXMLElem* Item(int index) const;
+    TSimpleXMLElem* Append(std::unique_ptr<TSimpleXMLElem> item);
+    void Clear() { FItems.clear(); }
+
+private:
+    std::vector<std::unique_ptr<TSimpleXMLElem>> FItems;
+};

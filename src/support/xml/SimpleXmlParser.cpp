@@ -1,0 +1,508 @@
+#include "support/xml/SimpleXmlParser.h"
+
+#include <cstring>
+
+#include "support/xml/SimpleXml.h"
+#include "support/xml/SimpleXmlText.h"
+
+using simplexml::IsBlank;
+
+namespace {
+
+constexpr std::size_t kByteValues = 256;
+
+// Byte classes, looked up once per byte instead of chains of comparisons.
+enum ByteClass : unsigned char {
+    kPropertyName = 1,   // may appear in a property name
+    kElementNameEnd = 2, // ends a run of element name bytes in a start tag
+    kTagKindKnown = 4,   // after "<" in content: the tag is an element (or an end tag for '/')
+};
+
+struct ByteClassTable {
+    unsigned char classes[kByteValues] = {};
+    constexpr ByteClassTable()
+    {
+        for (unsigned c = 0; c < kByteValues; ++c) {
+            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            const bool digit = c >= '0' && c <= '9';
+            if (letter || digit || c == '-' || c == '_')
+                classes[c] |= kPropertyName;
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '/' || c == ':' || c == '>')
+                classes[c] |= kElementNameEnd;
+            if (c == ' ' || c == ':' || c == '>' || c == '/')
+                classes[c] |= kTagKindKnown;
+        }
+    }
+    bool Has(unsigned char c, ByteClass byteClass) const { return (classes[c] & byteClass) != 0; }
+};
+constexpr ByteClassTable kClasses;
+
+constexpr std::string_view kCommentOpen = "<!--";
+constexpr std::string_view kCDataOpen = "<![CDATA[";
+constexpr std::string_view kCDataClose = "]]>";
+constexpr std::string_view kHeaderOpen = "<?xml";
+constexpr std::string_view kDocTypeOpen = "<!DOCTYPE";
+constexpr std::string_view kSheetOpen = "<?xml-stylesheet";
+constexpr std::string_view kPrologKeywords[] = {kCDataOpen, kCommentOpen, kSheetOpen, kDocTypeOpen};
+
+const char kPrologError[] = "Invalid Document: Unexpected text in file prolog";
+const char kCommentEnd[] = "Invalid Comment: Unexpected end of data";
+const char kCDataEnd[] = "Invalid CDATA: Unexpected end of data";
+const char kSheetEnd[] = "Invalid Stylesheet: Unexpected end of data";
+
+// message with one byte between double quotes: before"c"after.
+std::string WithByte(const char* before, unsigned char c, const char* after)
+{
+    std::string message(before);
+    message += '"';
+    message += static_cast<char>(c);
+    message += '"';
+    message += after;
+    return message;
+}
+
+std::string ExpectedButFound(const char* prefix, char expected, unsigned char found)
+{
+    std::string message(prefix);
+    message += ": expected \"";
+    message += expected;
+    message += "\" but found \"";
+    message += static_cast<char>(found);
+    message += '"';
+    return message;
+}
+
+} // namespace
+
+void TSimpleXMLParser::Fail(const std::string& message) const
+{
+    throw ESimpleXMLError(message, FPos);
+}
+
+void TSimpleXMLParser::Decode(std::string& value, const TSimpleXML* doc) const
+{
+    if (doc != nullptr)
+        doc->DecodeValue(value);
+}
+
+void TSimpleXMLParser::SkipBlanks()
+{
+    while (!AtEnd() && IsBlank(Peek()))
+        ++FPos;
+}
+
+bool TSimpleXMLParser::StartsWith(std::size_t at, std::string_view keyword) const
+{
+    return FBytes.size() - at >= keyword.size() && FBytes.compare(at, keyword.size(), keyword) == 0;
+}
+
+void TSimpleXMLParser::ExpectKeyword(std::string_view keyword, const char* errorPrefix, const char* endOfDataMessage)
+{
+    for (const char expected : keyword) {
+        if (AtEnd())
+            Fail(endOfDataMessage);
+        if (Peek() != static_cast<unsigned char>(expected))
+            Fail(ExpectedButFound(errorPrefix, expected, Peek()));
+        ++FPos;
+    }
+}
+
+void TSimpleXMLParser::ExpectHeaderEnd(const char* errorPrefix, const char* endOfDataMessage)
+{
+    ExpectKeyword("?>", errorPrefix, endOfDataMessage);
+}
+
+std::unique_ptr<TSimpleXMLElem> TSimpleXMLParser::RecognisePrologItem(bool& rootFollows)
+{
+    // The candidate grows one byte at a time from the '<' and is compared after each byte.
+    const std::size_t start = FPos;
+    for (std::size_t length = 2; start + length <= FBytes.size(); ++length) {
+        const std::string_view candidate = FBytes.substr(start, length);
+        if (candidate == kCDataOpen) {
+            rootFollows = true;
+            return nullptr;
+        }
+        if (candidate == kCommentOpen)
+            return std::make_unique<TSimpleXMLElemComment>();
+        if (candidate == kSheetOpen)
+            return std::make_unique<TSimpleXMLElemSheet>();
+        if (length == kHeaderOpen.size() + 1 && candidate.substr(0, kHeaderOpen.size()) == kHeaderOpen
+            && IsBlank(static_cast<unsigned char>(candidate.back())))
+            return std::make_unique<TSimpleXMLElemHeader>();
+        if (candidate == kDocTypeOpen)
+            return std::make_unique<TSimpleXMLElemDocType>();
+        if (candidate[1] != '!' && candidate[1] != '?') {
+            rootFollows = true;
+            return nullptr;
+        }
+        bool prefixOfKeyword = false;
+        for (const std::string_view keyword : kPrologKeywords)
+            prefixOfKeyword = prefixOfKeyword || keyword.substr(0, length) == candidate;
+        // Loading such a file as empty would let a save wipe it; refuse it instead.
+        if (!prefixOfKeyword)
+            Fail(kPrologError);
+    }
+    FPos = FBytes.size();
+    return nullptr;
+}
+
+void TSimpleXMLParser::ParseProlog(TSimpleXMLElemsProlog& prolog)
+{
+    while (!AtEnd()) {
+        if (IsBlank(Peek())) {
+            ++FPos;
+            continue;
+        }
+        if (Peek() != '<')
+            Fail(kPrologError);
+        bool rootFollows = false;
+        std::unique_ptr<TSimpleXMLElem> item = RecognisePrologItem(rootFollows);
+        if (!item)
+            return;
+        ParseItem(*item);
+        prolog.Append(std::move(item));
+    }
+}
+
+void TSimpleXMLParser::ParseItem(TSimpleXMLElem& item)
+{
+    switch (item.Kind()) {
+    case TSimpleXMLElemKind::Classic: ParseElement(static_cast<TSimpleXMLElemClassic&>(item), 1); break;
+    case TSimpleXMLElemKind::Text: ParseText(item); break;
+    case TSimpleXMLElemKind::Comment: ParseComment(item); break;
+    case TSimpleXMLElemKind::CData: ParseCData(item); break;
+    case TSimpleXMLElemKind::Header: ParseHeader(static_cast<TSimpleXMLElemHeader&>(item)); break;
+    case TSimpleXMLElemKind::DocType: ParseDocType(item); break;
+    case TSimpleXMLElemKind::Sheet: ParseSheet(item); break;
+    }
+}
+
+void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
+{
+    if (depth > kMaxNestingDepth)
+        Fail("Invalid XML Element: nesting too deep");
+    if (AtEnd())
+        return;
+    if (Peek() != '<')
+        Fail(WithByte("Invalid XML Element: Expected beginning of tag but ", Peek(), " found"));
+    ++FPos;
+    std::string name;
+    std::string prefix;
+    std::string elementName;
+    std::string value;
+    while (!AtEnd()) {
+        const unsigned char c = Peek();
+        if (IsBlank(c)) {
+            if (name.empty())
+                Fail("Invalid XML Element: malformed tag found (no valid name)");
+            ++FPos;
+            ParseProperties(elem.Properties(), FDoc);
+        } else if (c == '/') {
+            elementName = name;
+            ++FPos;
+            if (AtEnd())
+                break;
+            if (Peek() != '>')
+                Fail(WithByte("Invalid XML Element: Expected end of tag but ", Peek(), " found"));
+            ++FPos;
+            break;
+        } else if (c == ':') {
+            prefix = std::move(name);
+            name.clear();
+            ++FPos;
+        } else if (c == '>') {
+            elementName = name;
+            ++FPos;
+            TSimpleXMLElems& items = elem.Items();
+            const std::string closing = ParseChildren(items, depth);
+            const bool matches = prefix.empty() ? simplexml::SameText(elementName, closing)
+                                                : simplexml::SameText(prefix + ":" + elementName, closing);
+            if (!matches)
+                Fail("Invalid XML Element: Erroneous end of tag, expecting </" + elementName + "> but </" + closing
+                     + "> found");
+            if (items.Count() == 1 && items.Item(0)->Kind() == TSimpleXMLElemKind::Text) {
+                value = items.Item(0)->Value();
+                items.Clear();
+            }
+            break;
+        } else {
+            const std::size_t start = FPos;
+            while (!AtEnd() && !kClasses.Has(Peek(), kElementNameEnd))
+                ++FPos;
+            name.append(FBytes.data() + start, FPos - start);
+        }
+    }
+    elem.SetName(elementName);
+    elem.SetValue(std::move(value));
+    elem.SetNameSpace(std::move(prefix));
+}
+
+TSimpleXMLParser::TagKind TSimpleXMLParser::ClassifyTag(std::size_t at) const
+{
+    if (at >= FBytes.size())
+        return TagKind::Unfinished;
+    if (at + 1 < FBytes.size() && FBytes[at + 1] == '/')
+        return TagKind::EndTag;
+    // Neither keyword holds a byte that would decide the kind earlier.
+    if (StartsWith(at, kCommentOpen))
+        return TagKind::Comment;
+    if (StartsWith(at, kCDataOpen))
+        return TagKind::CData;
+    for (std::size_t i = at + 1; i < FBytes.size(); ++i)
+        if (kClasses.Has(static_cast<unsigned char>(FBytes[i]), kTagKindKnown))
+            return TagKind::Element;
+    return TagKind::Unfinished;
+}
+
+std::string TSimpleXMLParser::ParseChildren(TSimpleXMLElems& list, int depth)
+{
+    list.Clear();
+    TSimpleXMLElem* owner = list.Owner();
+    while (!AtEnd()) {
+        const unsigned char c = Peek();
+        if (IsBlank(c)) {
+            ++FPos;
+            continue;
+        }
+        if (c != '<') {
+            ParseTextRun(list);
+            continue;
+        }
+        switch (ClassifyTag(FPos)) {
+        case TagKind::EndTag:
+            FPos += 2;
+            return ParseEndTagName();
+        case TagKind::Comment: {
+            auto comment = std::make_unique<TSimpleXMLElemComment>(owner);
+            ParseComment(*comment);
+            list.Append(std::move(comment));
+            break;
+        }
+        case TagKind::CData: {
+            auto cdata = std::make_unique<TSimpleXMLElemCData>(owner);
+            ParseCData(*cdata);
+            list.Append(std::move(cdata));
+            break;
+        }
+        case TagKind::Element: {
+            auto child = std::make_unique<TSimpleXMLElemClassic>(owner);
+            ParseElement(*child, depth + 1);
+            list.Append(std::move(child));
+            break;
+        }
+        case TagKind::Unfinished:
+            FPos = FBytes.size();
+            return std::string();
+        }
+    }
+    return std::string();
+}
+
+void TSimpleXMLParser::ParseTextRun(TSimpleXMLElems& list)
+{
+    const std::size_t start = FPos;
+    const void* lt = std::memchr(FBytes.data() + start, '<', FBytes.size() - start);
+    const std::size_t end = lt ? static_cast<std::size_t>(static_cast<const char*>(lt) - FBytes.data()) : FBytes.size();
+    // Text that is an element's whole content keeps its trailing blanks. Between other items
+    // they are the line end and indentation the writer puts there, so they are dropped, or
+    // every save and load would add them again.
+    const TagKind next = ClassifyTag(end);
+    const bool wholeContent = list.Count() == 0 && (next == TagKind::EndTag || next == TagKind::Unfinished);
+    std::size_t stop = end;
+    if (!wholeContent)
+        while (stop > start && IsBlank(static_cast<unsigned char>(FBytes[stop - 1])))
+            --stop;
+    auto text = std::make_unique<TSimpleXMLElemText>(list.Owner());
+    std::string value(FBytes.substr(start, stop - start));
+    Decode(value, FDoc);
+    text->SetValue(std::move(value));
+    list.Append(std::move(text));
+    FPos = end;
+}
+
+std::string TSimpleXMLParser::ParseEndTagName()
+{
+    std::string prefix;
+    std::string name;
+    while (!AtEnd()) {
+        const char c = FBytes[FPos++];
+        if (c == ':') {
+            prefix = std::move(name);
+            name.clear();
+        } else if (c == '>') {
+            return prefix.empty() ? name : prefix + ":" + name;
+        } else {
+            name.push_back(c);
+        }
+    }
+    return std::string();
+}
+
+void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML* doc)
+{
+    const auto unexpected = [this](unsigned char c) {
+        Fail(WithByte("Invalid XML Element: Unexpected character in property declaration (", c, " found)"));
+    };
+    props.Clear();
+    while (!AtEnd()) {
+        unsigned char c = Peek();
+        if (IsBlank(c)) {
+            ++FPos;
+            continue;
+        }
+        if (c == '/' || c == '>' || c == '?')
+            return;
+        if (!kClasses.Has(c, kPropertyName))
+            unexpected(c);
+        std::string prefix;
+        std::string name;
+        for (;;) {
+            const std::size_t start = FPos;
+            while (!AtEnd() && kClasses.Has(Peek(), kPropertyName))
+                ++FPos;
+            name.append(FBytes.data() + start, FPos - start);
+            if (AtEnd())
+                return;
+            c = Peek();
+            if (c != ':')
+                break;
+            prefix = std::move(name);
+            name.clear();
+            ++FPos;
+        }
+        if (IsBlank(c)) {
+            SkipBlanks();
+            if (AtEnd())
+                return;
+            c = Peek();
+        }
+        if (c != '=')
+            unexpected(c);
+        ++FPos;
+        SkipBlanks();
+        if (AtEnd())
+            return;
+        const char quote = static_cast<char>(Peek());
+        if (quote != '"' && quote != '\'')
+            Fail(WithByte("Invalid XML Element: Unexpected character in property declaration. Expecting \" or ' but ",
+                          Peek(), "  found"));
+        ++FPos;
+        const std::size_t close = FBytes.find(quote, FPos);
+        if (close == std::string_view::npos) {
+            FPos = FBytes.size();
+            return;
+        }
+        std::string value(FBytes.substr(FPos, close - FPos));
+        FPos = close + 1;
+        Decode(value, doc);
+        TSimpleXMLProp* prop = props.Add(std::move(name), std::move(value));
+        if (!prefix.empty())
+            prop->SetNameSpace(std::move(prefix));
+    }
+}
+
+void TSimpleXMLParser::ParseText(TSimpleXMLElem& text)
+{
+    const std::size_t end = std::min(FBytes.find('<', FPos), FBytes.size());
+    std::string value(FBytes.substr(FPos, end - FPos));
+    FPos = end;
+    Decode(value, FDoc);
+    text.SetValue(std::move(value));
+}
+
+void TSimpleXMLParser::ParseComment(TSimpleXMLElem& comment)
+{
+    ExpectKeyword(kCommentOpen, "Invalid Comment", kCommentEnd);
+    std::string content;
+    for (;;) {
+        const std::size_t dash = FBytes.find('-', FPos);
+        if (dash == std::string_view::npos)
+            Fail(kCommentEnd);
+        content.append(FBytes.data() + FPos, dash - FPos);
+        FPos = dash + 1;
+        if (AtEnd())
+            Fail(kCommentEnd);
+        const char second = FBytes[FPos++];
+        if (second != '-') {
+            content += '-';
+            content += second;
+            continue;
+        }
+        if (AtEnd())
+            Fail(kCommentEnd);
+        const char third = FBytes[FPos++];
+        if (third == '>')
+            break;
+        if (AtEnd())
+            Fail(kCommentEnd);
+        // "--X>" does not end the comment: all four bytes are content (so does "--->").
+        if (Peek() != '>')
+            Fail("Invalid Comment: \"--\" not allowed inside comments");
+        ++FPos;
+        content += "--";
+        content += third;
+        content += '>';
+    }
+    comment.SetValue(std::move(content));
+}
+
+void TSimpleXMLParser::ParseCData(TSimpleXMLElem& cdata)
+{
+    ExpectKeyword(kCDataOpen, "Invalid CDATA", kCDataEnd);
+    const std::size_t close = FBytes.find(kCDataClose, FPos);
+    if (close == std::string_view::npos) {
+        FPos = FBytes.size();
+        Fail(kCDataEnd);
+    }
+    cdata.SetValue(std::string(FBytes.substr(FPos, close - FPos)));
+    FPos = close + kCDataClose.size();
+}
+
+void TSimpleXMLParser::ParseHeader(TSimpleXMLElemHeader& header)
+{
+    ExpectKeyword(kHeaderOpen, "Invalid Header", kCommentEnd);
+    TSimpleXMLProps& props = header.Properties();
+    ParseProperties(props, nullptr);
+    ExpectHeaderEnd("Invalid Header", kCommentEnd);
+    const auto valueOf = [&props](const char* name) {
+        const TSimpleXMLProp* prop = props.Find(name);
+        return prop ? prop->Value() : std::string();
+    };
+    header.SetVersion(valueOf("version"));
+    header.SetEncoding(valueOf("encoding"));
+    header.SetStandAlone(valueOf("standalone") == "yes");
+    props.Clear();
+}
+
+void TSimpleXMLParser::ParseDocType(TSimpleXMLElem& docType)
+{
+    ExpectKeyword(kDocTypeOpen, "Invalid Header", kCommentEnd);
+    const std::size_t start = FPos;
+    bool inBrackets = false;
+    for (;;) {
+        if (AtEnd())
+            Fail(kCommentEnd);
+        const char c = FBytes[FPos++];
+        if (inBrackets)
+            inBrackets = c != ']';
+        else if (c == '[')
+            inBrackets = true;
+        else if (c == '>')
+            break;
+    }
+    constexpr unsigned char kHighestControl = ' ';
+    std::size_t first = start;
+    std::size_t last = FPos - 1;
+    while (first < last && static_cast<unsigned char>(FBytes[first]) <= kHighestControl)
+        ++first;
+    while (last > first && static_cast<unsigned char>(FBytes[last - 1]) <= kHighestControl)
+        --last;
+    docType.SetValue(std::string(FBytes.substr(first, last - first)));
+}
+
+void TSimpleXMLParser::ParseSheet(TSimpleXMLElem& sheet)
+{
+    ExpectKeyword(kSheetOpen, "Invalid Stylesheet", kSheetEnd);
+    ParseProperties(sheet.Properties(), nullptr);
+    ExpectHeaderEnd("Invalid Stylesheet", kSheetEnd);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "support/xml/SimpleXmlElems.h"
+
+// Deeper elements are refused, so that parsing, writing and freeing stay within the stack.
+constexpr int kMaxNestingDepth = 1000;
+
+// Builds document items from bytes held in memory, one function per construct. Values are
+// decoded for the given document; prolog items and items without one are kept raw.
+class TSimpleXMLParser {
+public:
+    TSimpleXMLParser(std::string_view bytes, const TSimpleXML* doc) : FBytes(bytes), FDoc(doc) {}
+
+    // The declarations before the root; stops in front of the root's start tag.
+    void ParseProlog(TSimpleXMLElemsProlog& prolog);
+    // An element and everything below it; depth 1 is the outermost element.
+    void ParseElement(TSimpleXMLElemClassic& elem, int depth);
+    // The construct of item's kind.
+    void ParseItem(TSimpleXMLElem& item);
+
+    // Offset of the next byte to read.
+    std::size_t Position() const { return FPos; }
+
+private:
+    // What a '<' in content starts.
+    enum class TagKind { EndTag, Comment, CData, Element, Unfinished };
+
+    std::string ParseChildren(TSimpleXMLElems& list, int depth);
+    void ParseTextRun(TSimpleXMLElems& list);
+    std::string ParseEndTagName();
+    void ParseProperties(TSimpleXMLProps& props, const TSimpleXML* doc);
+    void ParseText(TSimpleXMLElem& text);
+    void ParseComment(TSimpleXMLElem& comment);
+    void ParseCData(TSimpleXMLElem& cdata);
+    void ParseHeader(TSimpleXMLElemHeader& header);
+    void ParseDocType(TSimpleXMLElem& docType);
+    void ParseSheet(TSimpleXMLElem& sheet);
+    // Classifies the prolog construct that starts at FPos; the unrecognised ones raise.
+    std::unique_ptr<TSimpleXMLElem> RecognisePrologItem(bool& rootFollows);
+
+    TagKind ClassifyTag(std::size_t at) const;
+    bool StartsWith(std::size_t at, std::string_view keyword) const;
+    void ExpectKeyword(std::string_view keyword, const char* errorPrefix, const char* endOfDataMessage);
+    void ExpectHeaderEnd(const char* errorPrefix, const char* endOfDataMessage);
+    void Decode(std::string& value, const TSimpleXML* doc) const;
+    void SkipBlanks();
+
+    bool AtEnd() const { return FPos >= FBytes.size(); }
+    unsigned char Peek() const { return static_cast<unsigned char>(FBytes[FPos]); }
+    [[noreturn]] void Fail(const std::string& message) const;
+
+    std::string_view FBytes;
+    const TSimpleXML* FDoc;
+    std::size_t FPos = 0;
+};
+
+// Runs parse on the bytes from the stream's position to its end, then leaves the stream right
+// after what was parsed (also when parse raises).
+template <class ParseFunction>
+void ParseFromStream(TStream& stream, const TSimpleXML* doc, ParseFunction parse)
+{
+    const std::uint64_t start = stream.Position();
+    std::string copy;
+    std::string_view bytes;
+    if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
+        bytes = memory->Remaining();
+    } else {
+        copy = stream.ReadRemaining();
+        bytes = copy;
+    }
+    TSimpleXMLParser parser(bytes, doc);
+    try {
+        parse(parser);
+    } catch (...) {
+        stream.SetPosition(start + parser.Position());
+        throw;
+    }
+    stream.SetPosition(start + parser.Position());
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "support/xml/SimpleXmlElems.h"
+#include "support/xml/XmlStream.h"
+
+// Turns items back into bytes, one construct per line ended by CR LF. Output is collected in
+// memory and handed to the stream in large blocks; a short write raises EWriteError.
+class TSimpleXMLWriter {
+public:
+    explicit TSimpleXMLWriter(TStream& out) : FOut(out) {}
+
+    // Writes item (for an element, everything below it) with indent before its first line;
+    // values are encoded for doc, or written unchanged without one.
+    void WriteItem(const TSimpleXMLElem& item, const std::string& indent, const TSimpleXML* doc);
+    // Hands everything still held to the stream.
+    void Flush();
+
+private:
+    void WriteElementTree(const TSimpleXMLElem& top, const std::string& indent, const TSimpleXML* doc);
+    void WriteLeaf(const TSimpleXMLElem& item, const std::string& indent, const TSimpleXML* doc);
+    void WriteHeader(const TSimpleXMLElemHeader& header, const std::string& indent);
+    void WriteProperties(const TSimpleXMLElem& item, const TSimpleXML* doc);
+    void PutValue(std::string_view value, const TSimpleXML* doc);
+    void Put(std::string_view bytes) { FBuffer.append(bytes.data(), bytes.size()); }
+    void FlushWhenFull();
+
+    TStream& FOut;
+    std::string FBuffer;
+};
+
+// Runs write on a writer over out and flushes it; what was produced before a failure (a hook
+// that raises) still reaches the stream.
+template <class WriteFunction>
+void WriteToStream(TStream& out, WriteFunction write)
+{
+    TSimpleXMLWriter writer(out);
+    try {
+        write(writer);
+    } catch (...) {
+        try {
+            writer.Flush();
+        } catch (...) {
+            // The first failure is the one to report.
+        }
+        throw;
+    }
+    writer.Flush();
+}

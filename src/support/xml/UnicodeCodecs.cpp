@@ -1,0 +1,370 @@
+#include "support/xml/UnicodeCodecs.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned char kAsciiLimit = 0x80;
+constexpr unsigned char kTwoByteLead = 0xC0;
+constexpr unsigned char kThreeByteLead = 0xE0;
+constexpr unsigned char kFourByteLead = 0xF0;
+constexpr unsigned char kInvalidLead = 0xF8;
+constexpr unsigned char kContinuationMask = 0xC0;
+constexpr unsigned char kContinuationMarker = 0x80;
+constexpr unsigned char kTwoByteValueMask = 0x1F;
+constexpr unsigned char kThreeByteValueMask = 0x0F;
+constexpr unsigned char kFourByteValueMask = 0x07;
+constexpr char32_t kSixBitMask = 0x3F;
+constexpr unsigned kContinuationBits = 6;
+constexpr char32_t kTwoByteLimit = 0x800;
+constexpr char32_t kFirstSupplementary = 0x10000;
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+constexpr char16_t kReplacementCharacter = 0xFFFD;
+constexpr char16_t kHighSurrogateFirst = 0xD800;
+constexpr char16_t kHighSurrogateLast = 0xDBFF;
+constexpr char16_t kLowSurrogateFirst = 0xDC00;
+constexpr char16_t kLowSurrogateLast = 0xDFFF;
+constexpr unsigned kSurrogateBits = 10;
+constexpr char32_t kSurrogateMask = 0x3FF;
+constexpr std::int64_t kMaxReferenceNumber = 0x7FFFFFFF;
+constexpr unsigned kByteRange = 256;
+constexpr int kDecimalBase = 10;
+constexpr int kHexBase = 16;
+const char kUpperHexDigits[] = "0123456789ABCDEF";
+
+bool IsAscii(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= kAsciiLimit)
+            return false;
+    return true;
+}
+
+bool IsHighSurrogate(char16_t unit) { return unit >= kHighSurrogateFirst && unit <= kHighSurrogateLast; }
+bool IsLowSurrogate(char16_t unit) { return unit >= kLowSurrogateFirst && unit <= kLowSurrogateLast; }
+
+bool IsValidPair(std::u16string_view text, std::size_t i)
+{
+    return IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
+}
+
+// Appends a value computed from a four-byte sequence: a surrogate pair when it lies above
+// U+FFFF, the value itself for an overlong form, U+FFFD beyond the last code point.
+void AppendFourByteValue(std::u16string& out, char32_t value)
+{
+    if (value < kFirstSupplementary) {
+        out.push_back(static_cast<char16_t>(value));
+    } else if (value > kLastCodePoint) {
+        out.push_back(kReplacementCharacter);
+    } else {
+        const char32_t offset = value - kFirstSupplementary;
+        out.push_back(static_cast<char16_t>(kHighSurrogateFirst + (offset >> kSurrogateBits)));
+        out.push_back(static_cast<char16_t>(kLowSurrogateFirst + (offset & kSurrogateMask)));
+    }
+}
+
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The five entities as the decoder looks for them, with "&" already matched.
+struct EntityName {
+    const char* text;  // lower-case letters and the closing ';'
+    char character;
+};
+const EntityName kEntities[] = {{"amp;", '&'}, {"lt;", '<'}, {"gt;", '>'}, {"apos;", '\''}, {"quot;", '"'}};
+
+// Matches one of the five entities at text[at] == '&'; returns its length, 0 for none.
+std::size_t MatchEntity(std::string_view text, std::size_t at, char& character)
+{
+    for (const EntityName& entity : kEntities) {
+        const std::size_t length = std::strlen(entity.text);
+        if (text.size() - at - 1 < length)
+            continue;
+        std::size_t k = 0;
+        while (k < length && AsciiLower(text[at + 1 + k]) == entity.text[k])
+            ++k;
+        if (k == length) {
+            character = entity.character;
+            return length + 1;
+        }
+    }
+    return 0;
+}
+
+int DigitValue(char c, int base)
+{
+    int digit = -1;
+    if (c >= '0' && c <= '9')
+        digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        digit = c - 'a' + kDecimalBase;
+    else if (c >= 'A' && c <= 'F')
+        digit = c - 'A' + kDecimalBase;
+    return digit < base ? digit : -1;
+}
+
+// Matches a numeric reference "&#NNN;" or "&#xHH;" at text[at] == '&'; returns its length
+// and the byte it stands for, 0 when the text is not a positive number closed by ';'.
+std::size_t MatchNumericReference(std::string_view text, std::size_t at, char& byte)
+{
+    std::size_t i = at + 2;
+    int base = kDecimalBase;
+    if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
+        base = kHexBase;
+        ++i;
+    }
+    const std::size_t digitsStart = i;
+    std::int64_t number = 0;
+    for (; i < text.size(); ++i) {
+        const int digit = DigitValue(text[i], base);
+        if (digit < 0)
+            break;
+        number = number * base + digit;
+        if (number > kMaxReferenceNumber)
+            return 0;
+    }
+    if (i == digitsStart || i >= text.size() || text[i] != ';' || number <= 0)
+        return 0;
+    byte = static_cast<char>(number % kByteRange);
+    return i + 1 - at;
+}
+
+// Decodes in place, left to right; the output is never longer than the input.
+void DecodeInPlace(std::string& text, bool numericReferences)
+{
+    std::size_t write = text.find('&');
+    if (write == std::string::npos)
+        return;
+    std::size_t read = write;
+    while (read < text.size()) {
+        const char c = text[read];
+        char decoded = 0;
+        std::size_t length = 0;
+        if (c == '&') {
+            const bool numeric = read + 1 < text.size() && text[read + 1] == '#';
+            if (!numeric)
+                length = MatchEntity(text, read, decoded);
+            else if (numericReferences)
+                length = MatchNumericReference(text, read, decoded);
+        }
+        if (length > 0) {
+            text[write++] = decoded;
+            read += length;
+        } else {
+            text[write++] = c;
+            ++read;
+        }
+    }
+    text.resize(write);
+}
+
+const char* EntityFor(char c)
+{
+    switch (c) {
+    case '"': return "&quot;";
+    case '&': return "&amp;";
+    case '\'': return "&apos;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    default: return nullptr;
+    }
+}
+
+// One table lookup per byte: does the byte need replacing by either encoder?
+struct SpecialBytes {
+    bool entity[kByteRange] = {};
+    SpecialBytes()
+    {
+        for (const char c : {'"', '&', '\'', '<', '>'})
+            entity[static_cast<unsigned char>(c)] = true;
+    }
+};
+const SpecialBytes kSpecial;
+
+void AppendEncoded(std::string& out, std::string_view text, bool numericReferences)
+{
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const bool high = numericReferences && c >= kAsciiLimit;
+        if (!kSpecial.entity[c] && !high)
+            continue;
+        out.append(text.data() + runStart, i - runStart);
+        runStart = i + 1;
+        if (high) {
+            const char reference[] = {'&', '#', 'x', kUpperHexDigits[c / kHexBase], kUpperHexDigits[c % kHexBase], ';'};
+            out.append(reference, sizeof reference);
+        } else {
+            out.append(EntityFor(static_cast<char>(c)));
+        }
+    }
+    out.append(text.data() + runStart, text.size() - runStart);
+}
+
+} // namespace
+
+std::u16string Utf8ToUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    if (utf8.empty())
+        return out;
+    if (IsAscii(utf8))
+        return std::u16string(utf8.begin(), utf8.end());
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < kTwoByteLead || lead >= kInvalidLead) {
+            out.push_back(lead);
+            ++i;
+            continue;
+        }
+        const std::size_t following = lead < kThreeByteLead ? 1 : lead < kFourByteLead ? 2 : 3;
+        const unsigned char leadMask = lead < kThreeByteLead ? kTwoByteValueMask
+            : lead < kFourByteLead                           ? kThreeByteValueMask
+                                                             : kFourByteValueMask;
+        if (utf8.size() - i - 1 < following) {
+            // A truncated sequence at the end: the lead byte stands for itself, the rest is dropped.
+            out.push_back(lead);
+            break;
+        }
+        char32_t value = lead & leadMask;
+        std::size_t k = 1;
+        for (; k <= following; ++k) {
+            const unsigned char next = static_cast<unsigned char>(utf8[i + k]);
+            if ((next & kContinuationMask) != kContinuationMarker)
+                break;
+            value = (value << kContinuationBits) | (next - kContinuationMarker);
+        }
+        if (k <= following) {
+            out.push_back(lead);
+            ++i;
+            continue;
+        }
+        if (following == 3)
+            AppendFourByteValue(out, value);
+        else
+            out.push_back(static_cast<char16_t>(value));
+        i += following + 1;
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16)
+{
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t unit = utf16[i];
+        if (unit < kAsciiLimit) {
+            length += 1;
+        } else if (unit < kTwoByteLimit) {
+            length += 2;
+        } else if (IsValidPair(utf16, i)) {
+            length += 4;
+            ++i;
+        } else {
+            length += 3;
+        }
+    }
+    std::string out(length, '\0');
+    if (length == utf16.size()) {
+        for (std::size_t i = 0; i < length; ++i)
+            out[i] = static_cast<char>(utf16[i]);
+        return out;
+    }
+    std::size_t o = 0;
+    const auto put = [&out, &o](char32_t byte) { out[o++] = static_cast<char>(byte); };
+    // Lead byte, then the remaining bits six at a time, highest first.
+    const auto putSequence = [&put](char32_t value, unsigned char lead, unsigned continuations) {
+        put(lead | (value >> (kContinuationBits * continuations)));
+        while (continuations-- > 0)
+            put(kContinuationMarker | ((value >> (kContinuationBits * continuations)) & kSixBitMask));
+    };
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char32_t unit = utf16[i];
+        if (unit < kAsciiLimit) {
+            put(unit);
+        } else if (unit < kTwoByteLimit) {
+            putSequence(unit, kTwoByteLead, 1);
+        } else if (IsValidPair(utf16, i)) {
+            const char32_t value = kFirstSupplementary + ((unit - kHighSurrogateFirst) << kSurrogateBits)
+                + (utf16[i + 1] - kLowSurrogateFirst);
+            putSequence(value, kFourByteLead, 3);
+            ++i;
+        } else {
+            putSequence(unit, kThreeByteLead, 2);
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToEditingCodePage(std::u16string_view utf16)
+{
+    return Utf16ToUtf8(utf16);
+}
+
+std::u16string EditingCodePageToUtf16(std::string_view editing)
+{
+    return Utf8ToUtf16(editing);
+}
+
+std::string FiveEntityEncode(std::string_view text)
+{
+    return EntityEncode(text);
+}
+
+std::string FiveEntityDecode(std::string_view text)
+{
+    return EntityDecode(text);
+}
+
+std::string XmlValueEncode(std::string_view text)
+{
+    std::string out;
+    AppendXmlValueEncoded(out, text);
+    return out;
+}
+
+std::string XmlValueDecode(std::string_view text)
+{
+    std::string out(text);
+    XmlValueDecodeInPlace(out);
+    return out;
+}
+
+std::string EntityEncode(std::string_view text)
+{
+    std::string out;
+    AppendEntityEncoded(out, text);
+    return out;
+}
+
+std::string EntityDecode(std::string_view text)
+{
+    std::string out(text);
+    EntityDecodeInPlace(out);
+    return out;
+}
+
+void AppendXmlValueEncoded(std::string& out, std::string_view text)
+{
+    AppendEncoded(out, text, true);
+}
+
+void AppendEntityEncoded(std::string& out, std::string_view text)
+{
+    AppendEncoded(out, text, false);
+}
+
+void XmlValueDecodeInPlace(std::string& text)
+{
+    DecodeInPlace(text, true);
+}
+
+void EntityDecodeInPlace(std::string& text)
+{
+    DecodeInPlace(text, false);
+}
