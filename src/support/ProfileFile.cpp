@@ -183,11 +183,16 @@ std::string_view ProfileFile::contentOf(const Line& line) const
     return std::string_view(text_).substr(line.begin, line.length);
 }
 
+std::string ProfileFile::endOf(const Line& line) const
+{
+    return text_.substr(line.begin + line.length, line.endLength);
+}
+
 std::string ProfileFile::lineEnd() const
 {
     for (const Line& line : lines_) {
         if (line.endLength > 0)
-            return text_.substr(line.begin + line.length, line.endLength);
+            return endOf(line);
     }
     return std::string(kDefaultLineEnd);
 }
@@ -241,6 +246,8 @@ std::string ProfileFile::withValue(const std::string& text, std::string_view sec
     requireWritable(section, key, value);
     const ProfileFile profile = fromText(text);
     const std::string keyName = TrimBlanks(key);
+    // The file's first line end, for lines that follow a last line without one; otherwise a new
+    // line copies the end of the line it follows, so it can never pair up with a neighbour's end.
     const std::string eol = profile.lineEnd();
     const std::string newEntry = keyName + kKeyValueSeparator + std::string(value);
 
@@ -261,18 +268,22 @@ std::string ProfileFile::withValue(const std::string& text, std::string_view sec
         const Line& line = profile.lines_[anchor];
         const std::size_t insertAt = line.begin + line.length + line.endLength;
         const std::string before = line.endLength == 0 ? eol : std::string();
-        return text.substr(0, insertAt) + before + newEntry + eol + text.substr(insertAt);
+        const std::string after = line.endLength == 0 ? eol : profile.endOf(line);
+        return text.substr(0, insertAt) + before + newEntry + after + text.substr(insertAt);
     }
 
     std::string result = text;
+    std::string appendEol = eol;
     if (!profile.lines_.empty()) {
         const Line& last = profile.lines_.back();
         if (last.endLength == 0)
             result += eol;
+        else
+            appendEol = profile.endOf(last);
         if (last.kind != LineKind::Blank)
-            result += eol;
+            result += appendEol;
     }
-    result += kSectionStart + TrimBlanks(section) + kSectionEnd + eol + newEntry + eol;
+    result += kSectionStart + TrimBlanks(section) + kSectionEnd + appendEol + newEntry + appendEol;
     return result;
 }
 

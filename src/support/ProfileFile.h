@@ -82,6 +82,7 @@ private:
     SectionRange findSection(std::string_view section) const;
     const Line* findEntry(std::string_view section, std::string_view key) const;
     std::string lineEnd() const;
+    std::string endOf(const Line& line) const;
     std::string_view contentOf(const Line& line) const;
 
     std::string path_;

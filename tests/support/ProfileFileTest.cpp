@@ -113,6 +113,9 @@ TEST(ProfileEdit, MissingKeyGoesAfterTheSectionsLastLine)
               "[MAPZONEDEF]\r\na=1\r\nb=2\r\n\r\n[Next]\r\n");
     EXPECT_EQ(ProfileFile::withValue("[s]", "s", "k", "v"), "[s]\nk=v\n");
     EXPECT_EQ(ProfileFile::withValue("x\r\n[s]\r\na=1", "s", "k", "v"), "x\r\n[s]\r\na=1\r\nk=v\r\n");
+    // Mixed line ends: the new line copies its predecessor's end, so it cannot swallow the blank
+    // line after it (a CR followed by that LF would make one CR LF).
+    EXPECT_EQ(ProfileFile::withValue("x\r[s]\n\n", "s", "k", "v"), "x\r[s]\nk=v\n\n");
 }
 
 TEST(ProfileEdit, MissingSectionIsAppended)
