@@ -3,94 +3,21 @@
 
 #include "support/DdsImage.h"
 
+#include "../helpers/DdsTestFile.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr uint32_t kFlagsRequired = 0x1007;
-constexpr uint32_t kFlagPitch = 0x8;
-constexpr uint32_t kFlagLinearSize = 0x80000;
-constexpr uint32_t kCapsTexture = 0x1000;
-constexpr uint32_t kPfAlpha = 0x1;
-constexpr uint32_t kPfFourCC = 0x4;
-constexpr uint32_t kPfRgb = 0x40;
-constexpr uint32_t kPfLuminance = 0x20000;
+using namespace ddstest;
+
 constexpr uint32_t kPf40000 = 0x40000;
 constexpr uint32_t kPf80000 = 0x80000;
-constexpr uint32_t kHeaderSize = 124;
-
-uint32_t code(const char (&c)[5])
-{
-    return uint32_t(uint8_t(c[0])) | uint32_t(uint8_t(c[1])) << 8 | uint32_t(uint8_t(c[2])) << 16
-        | uint32_t(uint8_t(c[3])) << 24;
-}
-
-// The header fields a test chooses; the rest of the 128 bytes are zero.
-struct Header {
-    uint32_t width = 4;
-    uint32_t height = 4;
-    uint32_t flags = kFlagsRequired;
-    uint32_t pitch = 0;
-    uint32_t pfFlags = kPfFourCC;
-    uint32_t fourCC = code("DXT1");
-    uint32_t bits = 0;
-    uint32_t red = 0, green = 0, blue = 0, alpha = 0;
-    uint32_t caps = kCapsTexture;
-    uint32_t caps2 = 0;
-    uint32_t headerSize = kHeaderSize;
-    uint32_t mipmaps = 0;
-};
-
-void put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = uint8_t(v >> (8 * i));
-}
-
-std::vector<uint8_t> ddsFile(const Header& h, const std::vector<uint8_t>& data = {})
-{
-    std::vector<uint8_t> b(128, 0);
-    std::memcpy(b.data(), "DDS ", 4);
-    put32(b, 4, h.headerSize);
-    put32(b, 8, h.flags);
-    put32(b, 12, h.height);
-    put32(b, 16, h.width);
-    put32(b, 20, h.pitch);
-    put32(b, 28, h.mipmaps);
-    put32(b, 76, 32);
-    put32(b, 80, h.pfFlags);
-    put32(b, 84, h.fourCC);
-    put32(b, 88, h.bits);
-    put32(b, 92, h.red);
-    put32(b, 96, h.green);
-    put32(b, 100, h.blue);
-    put32(b, 104, h.alpha);
-    put32(b, 108, h.caps);
-    put32(b, 112, h.caps2);
-    b.insert(b.end(), data.begin(), data.end());
-    return b;
-}
-
-Header rgbHeader(uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a, uint32_t pf = kPfRgb)
-{
-    Header h;
-    h.width = 2;
-    h.height = 2;
-    h.pfFlags = pf;
-    h.fourCC = 0;
-    h.bits = bits;
-    h.red = r;
-    h.green = g;
-    h.blue = b;
-    h.alpha = a;
-    return h;
-}
 
 ImageRecord decode(const std::vector<uint8_t>& file, const DdsLimits& limits = {})
 {
@@ -191,9 +118,7 @@ TEST(DdsFile, ExtensionDecidesWhetherTheFileIsOffered)
 {
     const std::string dir = ::testing::TempDir();
     const std::string upper = dir + "dds_ext_test.DDS";
-    std::ofstream(upper, std::ios::binary).write(
-        reinterpret_cast<const char*>(ddsFile(Header{}, colourBlock(kRed565, kRed565, 0)).data()),
-        136);
+    ASSERT_TRUE(writeFile(upper, ddsFile(Header{}, colourBlock(kRed565, kRed565, 0))));
     std::optional<ImageRecord> image = DecodeDds(upper);
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->format, PixelFormat::DXT1);
@@ -459,7 +384,7 @@ TEST(DdsSurfaces, CubeMapAndMipmapsShowOnlyTheFirstSurface)
     Header h;
     h.caps |= 0x400008;
     h.caps2 = 0x200 | 0xFC00;
-    h.flags |= 0x20000;
+    h.flags |= kFlagMipmapCount;
     h.mipmaps = 3;
     std::vector<uint8_t> data = colourBlock(kRed565, kRed565, 0);
     for (int face = 1; face < 6; ++face)

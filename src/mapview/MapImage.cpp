@@ -1,0 +1,164 @@
+#include "mapview/MapImage.h"
+
+#include "support/GamePath.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <new>
+#include <vector>
+
+const char* const kMapLoadingFail = "Map Loading Fail.";
+
+namespace {
+
+constexpr int kGammaEntries = 256;
+constexpr long double kFullByte = 255.0L;
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kColourBits = 0x00FFFFFF;
+constexpr QRgb kOpaqueAlpha = 0xFF000000;
+constexpr QRgb kTransparent = 0;
+constexpr int kArgbBytes = 4;
+
+void applyGamma(std::vector<uint8_t>& bytes, double gamma)
+{
+    if (gamma == 1.0)
+        return;  // the identity table
+    const GammaTable table = buildGammaTable(gamma);
+    for (uint8_t& b : bytes)
+        b = table[b];
+}
+
+void deleteBuffer(void* buffer)
+{
+    delete static_cast<std::vector<uint8_t>*>(buffer);
+}
+
+QString fromPath(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+}  // namespace
+
+GammaTable buildGammaTable(double gamma)
+{
+    GammaTable table{};
+    for (int i = 0; i < kGammaEntries; ++i)
+        table[i] = uint8_t(i);
+    if (gamma == 1.0)
+        return table;
+    table[0] = 0;
+    for (int i = 1; i < kGammaEntries; ++i) {
+        const long double power = std::exp((long double)gamma * std::log(i / kFullByte));
+        // nearbyint rounds halves to even in the default rounding mode.
+        const long double rounded = std::nearbyint(kFullByte * power + 0.5L);
+        table[i] = rounded < kFullByte ? uint8_t(rounded) : uint8_t(kFullByte);  // NaN gives 255
+    }
+    return table;
+}
+
+QImage blankMap()
+{
+    QImage image(kMapControlSize, kMapControlSize, QImage::Format_ARGB32);
+    image.fill(kWhite);
+    return image;
+}
+
+QImage imageFromArgbRecord(ImageRecord&& argb)
+{
+    auto* buffer = new std::vector<uint8_t>(std::move(argb.bits));
+    QImage image(buffer->data(), argb.width, argb.height, qsizetype(argb.width) * kArgbBytes,
+                 QImage::Format_ARGB32, deleteBuffer, buffer);
+    if (image.isNull())  // the cleanup function only runs for an image that was made
+        deleteBuffer(buffer);
+    return image;
+}
+
+QImage LoadMapImage(const std::string& path, double gamma)
+{
+    std::optional<ImageRecord> decoded = DecodeDds(path);
+    if (!decoded)
+        return blankMap();
+    try {
+        ConvertToArgb32(*decoded);
+        applyGamma(decoded->bits, gamma);
+        return imageFromArgbRecord(std::move(*decoded));
+    } catch (const std::bad_alloc&) {
+        return QImage();
+    }
+}
+
+QImage mapDisplayImage(const QImage& bitmap)
+{
+    if (bitmap.isNull())
+        return QImage();
+    const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = source.pixel(0, source.height() - 1) & kColourBits;
+    const int width = std::min(source.width(), kMapControlSize);
+    const int height = std::min(source.height(), kMapControlSize);
+    QImage shown(width, height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < height; ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        QRgb* out = reinterpret_cast<QRgb*>(shown.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const QRgb colour = in[x] & kColourBits;
+            out[x] = colour == key ? kTransparent : colour | kOpaqueAlpha;
+        }
+    }
+    return shown;
+}
+
+std::optional<std::string> pageMapFile(const EditorState& state)
+{
+    for (const std::string* folder : {&state.BaseFolder, &state.DefaultFolder}) {
+        const std::string candidate = GamePath::resolve(*folder, state.MapImagePath);
+        if (GamePath::fileExists(candidate))
+            return candidate;
+    }
+    if (state.CurrentFile.empty())
+        return std::nullopt;
+    const std::string beside =
+        GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS"));
+    if (GamePath::fileExists(beside))
+        return beside;
+    return std::nullopt;
+}
+
+QImage loadPageMapImage(const EditorState& state)
+{
+    QImage image;
+    if (const std::optional<std::string> file = pageMapFile(state))
+        image = LoadMapImage(*file, state.MapGamma);
+    return image.isNull() ? blankMap() : image;
+}
+
+FileDialogOptions openMapDialogOptions(const EditorState& state)
+{
+    FileDialogOptions options;
+    options.title = QStringLiteral("Open MAP Image");
+    // Both letter cases: game folders hold ".DDS" files, and Linux dialogs match exactly.
+    options.filter = QStringLiteral("DDS File (*.dds *.DDS)");
+    options.mustExist = true;
+    const std::string maps = GamePath::resolve(state.BaseFolder, "images\\maps\\");
+    if (GamePath::folderExists(maps))
+        options.initialFolder = fromPath(maps);
+    return options;
+}
+
+std::optional<QImage> runFileMapCommand(const EditorState& state, Prompts& prompts)
+{
+    const QString chosen = prompts.openFileName(openMapDialogOptions(state));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    try {
+        const std::string path = QFile::encodeName(chosen).toStdString();
+        QImage image;
+        if (GamePath::fileExists(path))
+            image = LoadMapImage(path, state.MapGamma);
+        return image.isNull() ? blankMap() : image;
+    } catch (const std::exception&) {
+        prompts.showMessage(QString::fromLatin1(kMapLoadingFail));
+        return std::nullopt;
+    }
+}

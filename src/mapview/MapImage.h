@@ -1,0 +1,57 @@
+#pragma once
+// Map images for the map panel: DDS decoding with the gamma table, the blank map, what Image1
+// shows of a bitmap (transparent rule, 512 x 512 cut), and the two ways a map reaches the panel:
+// the FileMAP command and the automatic load after an icon page was opened.
+
+#include "mapview/EditorState.h"
+#include "mapview/Prompts.h"
+#include "support/DdsImage.h"
+
+#include <QImage>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+constexpr int kMapControlSize = 512;  // Image1's width and height in pixels
+
+using GammaTable = std::array<uint8_t, 256>;
+
+// Identity for gamma 1.0 exactly; otherwise 0 and min(255, Round(255 * (i/255)^gamma + 0.5))
+// with the power taken in extended precision and halves rounded to even.
+GammaTable buildGammaTable(double gamma);
+
+// 512 x 512, every pixel white.
+QImage blankMap();
+
+// Wraps a decoded A8R8G8B8 record as an ARGB32 image without copying its pixels.
+QImage imageFromArgbRecord(ImageRecord&& argb);
+
+// Decodes `path` (a file system path), converts it to 32 bits and puts every byte through the
+// gamma table. The blank map when the decoder declines the file (extension not "dds"); a null
+// image when the bitmap cannot be made after decoding. Decoder errors (EImageError) propagate.
+QImage LoadMapImage(const std::string& path, double gamma);
+
+// What Image1 shows of `bitmap`: its top-left 512 x 512 pixels, opaque, except that pixels of
+// the bottom-left pixel's colour (alpha ignored) are transparent so the panel colour shows.
+// Premultiplied ARGB32, ready to draw at the panel's top-left corner; null for a null bitmap.
+QImage mapDisplayImage(const QImage& bitmap);
+
+// The automatic load after an icon page was opened: BaseFolder + MapImagePath, else
+// DefaultFolder + MapImagePath, else the page's own path with ".DDS"; the blank map when none
+// exists or loading gives nothing. Every lookup ignores letter case. EImageError propagates: the
+// caller shows it in an error box and stops the rest of the opening steps.
+QImage loadPageMapImage(const EditorState& state);
+// The file the automatic load uses (resolved on disk), if any.
+std::optional<std::string> pageMapFile(const EditorState& state);
+
+// The `openmap` dialog of FileMAP: initial folder BaseFolder + "images\maps\" when it exists.
+FileDialogOptions openMapDialogOptions(const EditorState& state);
+
+// The FileMAP command: asks for a DDS file and returns the bitmap to show (the blank map when the
+// file is missing or gives nothing). Nothing on cancel; nothing after showing "Map Loading Fail."
+// when loading failed, so the previous image stays. Changes no state.
+std::optional<QImage> runFileMapCommand(const EditorState& state, Prompts& prompts);
+
+extern const char* const kMapLoadingFail;  // "Map Loading Fail."

@@ -1,0 +1,267 @@
+// Map image loading: gamma table, decoding into the display bitmap, what Image1 shows, the
+// automatic load's fallbacks, the FileMAP command and the PNG export command.
+
+#include "mapview/DdsExport.h"
+#include "mapview/MapImage.h"
+
+#include "helpers/DdsTestFile.h"
+#include "helpers/ScriptedPrompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace ddstest;
+
+namespace {
+
+constexpr QRgb kWhite = 0xFFFFFFFF;
+
+// 2 x 2 pixels, bytes blue, green, red, alpha; the bottom-left pixel (third) is black.
+const std::vector<uint8_t> kSmallPixels = {10, 20, 30, 40, 128, 128, 128, 128,
+                                           0, 0, 0, 0, 0, 0, 0, 200};
+
+QImage solid(int width, int height, QRgb colour)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(colour);
+    return image;
+}
+
+bool isBlank(const QImage& image)
+{
+    return image.size() == QSize(kMapControlSize, kMapControlSize) && image.pixel(0, 0) == kWhite
+        && image.pixel(kMapControlSize - 1, kMapControlSize - 1) == kWhite;
+}
+
+}  // namespace
+
+// Checks the map image functions against files written into a temporary folder.
+class MapImageTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    std::string path(const QString& relative) const
+    {
+        return QFile::encodeName(m_dir.filePath(relative)).toStdString();
+    }
+    void write(const QString& relative, const std::vector<uint8_t>& bytes) const
+    {
+        QDir(m_dir.path()).mkpath(QFileInfo(m_dir.filePath(relative)).path());
+        QVERIFY(writeFile(path(relative), bytes));
+    }
+    // An A8R8G8B8 map of one colour, so a test can tell which file was loaded.
+    void writeMap(const QString& relative, uint8_t blue) const
+    {
+        std::vector<uint8_t> pixels;
+        for (int i = 0; i < 4; ++i)
+            pixels.insert(pixels.end(), {blue, 0, 0, 255});
+        write(relative, argbFile(2, 2, pixels));
+    }
+    EditorState folders() const
+    {
+        EditorState state;
+        state.BaseFolder = path("base/");
+        state.DefaultFolder = path("default/");
+        state.MapImagePath = "images\\maps\\map_town.dds";
+        state.CurrentFile = path("base/vynmap/icons_town.xml");
+        state.MapGamma = 1.0;
+        return state;
+    }
+
+private slots:
+    void gammaTable_data()
+    {
+        QTest::addColumn<double>("gamma");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("0.7 at 0") << 0.7 << 0 << 0;
+        QTest::newRow("0.7 at 1") << 0.7 << 1 << 6;
+        QTest::newRow("0.7 at 128") << 0.7 << 128 << 158;
+        QTest::newRow("0.7 at 254") << 0.7 << 254 << 255;
+        QTest::newRow("0.7 at 255") << 0.7 << 255 << 255;
+        QTest::newRow("2.0 at 1") << 2.0 << 1 << 1;
+        QTest::newRow("2.0 at 128") << 2.0 << 128 << 65;
+        QTest::newRow("2.0 at 255 rounds 255.5 to even then clamps") << 2.0 << 255 << 255;
+        QTest::newRow("1.0 is the identity") << 1.0 << 77 << 77;
+    }
+    void gammaTable()
+    {
+        QFETCH(double, gamma);
+        QFETCH(int, index);
+        QFETCH(int, expected);
+        QCOMPARE(int(buildGammaTable(gamma)[index]), expected);
+    }
+
+    void degenerateGammaClampsTo255()
+    {
+        // A power of 1 or more gives 255.5 or more before the clamp.
+        for (double gamma : {0.0, -1.0, std::nan("")}) {
+            const GammaTable table = buildGammaTable(gamma);
+            QCOMPARE(int(table[0]), 0);
+            QCOMPARE(int(table[1]), 255);
+            QCOMPARE(int(table[200]), 255);
+        }
+    }
+
+    void loadAppliesTheTableToAllFourBytes()
+    {
+        write("small.dds", argbFile(2, 2, kSmallPixels));
+        const QImage exact = LoadMapImage(path("small.dds"), 1.0);
+        QCOMPARE(exact.size(), QSize(2, 2));
+        QCOMPARE(exact.pixel(0, 0), qRgba(30, 20, 10, 40));
+        QCOMPARE(exact.pixel(1, 1), qRgba(0, 0, 0, 200));
+
+        const GammaTable table = buildGammaTable(0.7);
+        const QImage lighter = LoadMapImage(path("small.dds"), 0.7);
+        QCOMPARE(lighter.pixel(0, 0), qRgba(table[30], table[20], table[10], table[40]));
+        QCOMPARE(lighter.pixel(1, 0), qRgba(158, 158, 158, 158));
+    }
+
+    void loadOfAnotherExtensionIsTheBlankMap()
+    {
+        write("small.dds.old", argbFile(2, 2, kSmallPixels));
+        QVERIFY(isBlank(LoadMapImage(path("small.dds.old"), 0.7)));
+        QVERIFY(isBlank(blankMap()));
+    }
+
+    void loadOfADamagedFileRaisesTheDecoderMessage()
+    {
+        write("damaged.DDS", std::vector<uint8_t>(200, 'x'));
+        const QString name = QString::fromStdString(path("damaged.DDS"));
+        try {
+            LoadMapImage(path("damaged.DDS"), 0.7);
+            QFAIL("no error");
+        } catch (const EImageError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()),
+                     "Error while loading images from file \"" + name + "\". Exception Message: File \""
+                         + name + "\" is not valid image in \"DirectDraw Surface\" format.");
+        }
+    }
+
+    void displayCutsTo512AndKeysOnTheBottomLeftColour()
+    {
+        QImage big = solid(1024, 1024, qRgba(1, 2, 3, 255));
+        big.setPixel(0, 1023, qRgba(9, 9, 9, 255));
+        big.setPixel(5, 5, qRgba(9, 9, 9, 17));  // same colour, other alpha: still the key
+        big.setPixel(6, 5, qRgba(1, 2, 3, 0));   // alpha is never shown
+        const QImage shown = mapDisplayImage(big);
+        QCOMPARE(shown.size(), QSize(kMapControlSize, kMapControlSize));
+        QCOMPARE(shown.pixel(5, 5), qRgba(0, 0, 0, 0));
+        QCOMPARE(shown.pixel(6, 5), qRgba(1, 2, 3, 255));
+        QCOMPARE(shown.pixel(511, 511), qRgba(1, 2, 3, 255));
+
+        const QImage quarter = mapDisplayImage(solid(256, 256, qRgba(0, 0, 0, 255)));
+        QCOMPARE(quarter.size(), QSize(256, 256));
+        QCOMPARE(qAlpha(quarter.pixel(100, 100)), 0);
+    }
+
+    void blackBottomLeftMakesEveryBlackPixelShowThePanel()
+    {
+        write("small.dds", argbFile(2, 2, kSmallPixels));
+        const QImage shown = mapDisplayImage(LoadMapImage(path("small.dds"), 1.0));
+        QCOMPARE(qAlpha(shown.pixel(0, 1)), 0);
+        QCOMPARE(qAlpha(shown.pixel(1, 1)), 0);
+        QCOMPARE(shown.pixel(0, 0), qRgba(30, 20, 10, 255));
+
+        const QImage blank = mapDisplayImage(blankMap());
+        QCOMPARE(qAlpha(blank.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(blank.pixel(511, 0)), 0);
+    }
+
+    void automaticLoadPrefersBaseThenDefaultThenThePageFile()
+    {
+        const EditorState state = folders();
+        QVERIFY(isBlank(loadPageMapImage(state)));  // nothing anywhere
+
+        writeMap("base/vynmap/ICONS_TOWN.dds", 3);  // letter case differs from ".DDS"
+        QCOMPARE(qBlue(loadPageMapImage(state).pixel(0, 0)), 3);
+
+        writeMap("default/Images/Maps/MAP_TOWN.DDS", 2);
+        QCOMPARE(qBlue(loadPageMapImage(state).pixel(0, 0)), 2);
+
+        writeMap("base/images/maps/map_town.dds", 1);
+        QCOMPARE(qBlue(loadPageMapImage(state).pixel(0, 0)), 1);
+        QCOMPARE(QString::fromStdString(*pageMapFile(state)),
+                 QString::fromStdString(path("base/images/maps/map_town.dds")));
+    }
+
+    void automaticLoadOfAnUnknownFormatIsBlackAndAWrongExtensionIsBlank()
+    {
+        EditorState state = folders();
+        state.MapImagePath = "images\\maps\\odd.dds";
+        Header odd = rgbHeader(32, 0, 0, 0, 0, 0);
+        write("base/images/maps/odd.dds", ddsFile(odd));
+        const QImage black = loadPageMapImage(state);
+        QCOMPARE(black.size(), QSize(2, 2));
+        QCOMPARE(black.pixel(1, 1) & 0xFFFFFF, 0u);
+
+        state.MapImagePath = "images\\maps\\map.png";
+        write("base/images/maps/map.png", argbFile(2, 2, kSmallPixels));
+        state.CurrentFile.clear();
+        QVERIFY(isBlank(loadPageMapImage(state)));
+    }
+
+    void automaticLoadLetsTheDecoderErrorThrough()
+    {
+        EditorState state = folders();
+        state.MapImagePath = "images\\maps\\broken.dds";
+        write("base/images/maps/broken.dds", {'D', 'D', 'S', ' '});
+        QVERIFY_THROWS_EXCEPTION(EImageError, loadPageMapImage(state));
+    }
+
+    void fileMapCommand()
+    {
+        EditorState state = folders();
+        state.BaseFolder = path("filemap/");
+        QDir(m_dir.path()).mkpath("filemap/Images/MAPS");
+        ScriptedPrompts prompts;
+
+        QVERIFY(!runFileMapCommand(state, prompts).has_value());  // cancelled
+        QCOMPARE(prompts.dialogs.size(), 1);
+        QCOMPARE(prompts.dialogs[0].title, QString("Open MAP Image"));
+        QCOMPARE(prompts.dialogs[0].initialFolder, m_dir.filePath("filemap/Images/MAPS/"));
+        QVERIFY(prompts.dialogs[0].mustExist);
+
+        write("notdds.dds", std::vector<uint8_t>(300, 0));
+        prompts.fileAnswers << m_dir.filePath("notdds.dds");
+        QVERIFY(!runFileMapCommand(state, prompts).has_value());
+        QCOMPARE(prompts.messages, QStringList{"Map Loading Fail."});
+
+        writeMap("good.dds", 7);
+        prompts.fileAnswers << m_dir.filePath("good.dds") << m_dir.filePath("vanished.dds");
+        QCOMPARE(qBlue(runFileMapCommand(state, prompts)->pixel(0, 0)), 7);
+        QVERIFY(isBlank(*runFileMapCommand(state, prompts)));
+        QCOMPARE(prompts.messages.size(), 1);
+    }
+
+    void decodeCommandWritesThePngWithoutGamma()
+    {
+        write("export.dds", argbFile(2, 2, kSmallPixels));
+        QString errors;
+        QTextStream err(&errors);
+        const QString png = m_dir.filePath("export.png");
+        QCOMPARE(decodeDdsToPng(m_dir.filePath("export.dds"), png, err), 0);
+        QVERIFY(errors.isEmpty());
+        const QImage written(png);
+        QCOMPARE(written.size(), QSize(2, 2));
+        QVERIFY(written.hasAlphaChannel());
+        QCOMPARE(written.pixel(0, 0), qRgba(30, 20, 10, 40));
+        QCOMPARE(written.pixel(1, 1), qRgba(0, 0, 0, 200));
+
+        write("bad.dds", std::vector<uint8_t>(10, 0));
+        QCOMPARE(decodeDdsToPng(m_dir.filePath("bad.dds"), png, err), 1);
+        QVERIFY(errors.startsWith("Error while loading images from file \""));
+        QVERIFY(errors.endsWith("is not valid image in \"DirectDraw Surface\" format.\n"));
+
+        errors.clear();
+        QCOMPARE(decodeDdsToPng(m_dir.filePath("export.dds"), m_dir.filePath("no/such/dir/x.png"), err), 1);
+        QVERIFY(errors.startsWith("Cannot write"));
+    }
+};
+
+QTEST_MAIN(MapImageTest)
+#include "MapImageTest.moc"
