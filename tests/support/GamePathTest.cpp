@@ -1,31 +1,28 @@
 #include "support/GamePath.h"
 
+#include "TempFolderTest.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
 namespace {
 
 // A game folder in a fresh temporary directory, with names in mixed letter case.
-class GamePathTest : public ::testing::Test {
+class GamePathTest : public TempFolderTest {
 protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() /
-               ("GamePathTest-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
+        TempFolderTest::SetUp();
+        root = folder;
         fs::create_directories(root / "UI" / "MySkin" / "Images" / "Maps");
         std::ofstream(root / "UI" / "MySkin" / "Images" / "Maps" / "Map_Forest.DDS") << "x";
         base = root.string() + "/UI/MySkin/";
     }
-    void TearDown() override { fs::remove_all(root); }
 
     fs::path root;
     std::string base;

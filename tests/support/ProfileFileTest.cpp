@@ -1,5 +1,7 @@
 #include "support/ProfileFile.h"
 
+#include "TempFolderTest.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,8 +9,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -137,25 +137,19 @@ TEST(ProfileEdit, NamesThatCannotBeOneLineAreRefused)
 }
 
 // Writes through real files in a fresh temporary folder.
-class ProfileFileOnDisk : public ::testing::Test {
+class ProfileFileOnDisk : public TempFolderTest {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() /
-                 ("ProfileFileTest-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
+        TempFolderTest::SetUp();
         path = folder / "vynmap-editor.INI";
     }
-    void TearDown() override { fs::remove_all(folder); }
 
     std::size_t entriesInFolder() const
     {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
     }
 
-    fs::path folder;
     fs::path path;
 };
 
