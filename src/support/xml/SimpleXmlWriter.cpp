@@ -23,6 +23,7 @@ void TSimpleXMLWriter::Flush()
 {
     const std::string pending = std::move(FBuffer);
     FBuffer.clear();
+    FPieceStart = 0;
     FOut.WriteAll(pending);
 }
 
@@ -45,6 +46,7 @@ void TSimpleXMLWriter::WriteProperties(const TSimpleXMLElem& item, const TSimple
     const TSimpleXMLProps* props = item.PropertiesIfAny();
     if (props == nullptr)
         return;
+    StartPiece();
     for (int i = 0; i < props->Count(); ++i) {
         const TSimpleXMLProp* prop = props->Item(i);
         Put(" ");
@@ -81,10 +83,12 @@ void TSimpleXMLWriter::WriteElementTree(const TSimpleXMLElem& top, const std::st
             return;
         }
         const std::string fullName = elem.FullName();
+        StartPiece();
         Put(elemIndent);
         Put("<");
         Put(fullName);
         WriteProperties(elem, doc);
+        StartPiece();
         if (hasChildren) {
             Put(">");
             Put(kLineEnd);
@@ -143,6 +147,7 @@ void TSimpleXMLWriter::WriteHeader(const TSimpleXMLElemHeader& header, const std
 
 void TSimpleXMLWriter::WriteLeaf(const TSimpleXMLElem& item, const std::string& indent, const TSimpleXML* doc)
 {
+    StartPiece();
     switch (item.Kind()) {
     case TSimpleXMLElemKind::Classic:
         WriteElementTree(item, indent, doc);

@@ -17,6 +17,9 @@ public:
     void WriteItem(const TSimpleXMLElem& item, const std::string& indent, const TSimpleXML* doc);
     // Hands everything still held to the stream.
     void Flush();
+    // Drops the piece being produced when a failure interrupted it, so that the stream gets
+    // whole pieces only: a tag start, a block of properties, the rest of an item.
+    void DiscardUnfinishedPiece() { FBuffer.resize(FPieceStart); }
 
 private:
     void WriteElementTree(const TSimpleXMLElem& top, const std::string& indent, const TSimpleXML* doc);
@@ -26,9 +29,11 @@ private:
     void PutValue(std::string_view value, const TSimpleXML* doc);
     void Put(std::string_view bytes) { FBuffer.append(bytes.data(), bytes.size()); }
     void FlushWhenFull();
+    void StartPiece() { FPieceStart = FBuffer.size(); }
 
     TStream& FOut;
     std::string FBuffer;
+    std::size_t FPieceStart = 0;
 };
 
 // Runs write on a writer over out and flushes it; what was produced before a failure (a hook
@@ -41,6 +46,7 @@ void WriteToStream(TStream& out, WriteFunction write)
         write(writer);
     } catch (...) {
         try {
+            writer.DiscardUnfinishedPiece();
             writer.Flush();
         } catch (...) {
             // The first failure is the one to report.
