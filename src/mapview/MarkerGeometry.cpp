@@ -37,10 +37,18 @@ std::int64_t halfDown64(std::int64_t length)
     return length >= 0 ? length / 2 : -((-length + 1) / 2);
 }
 
+// A length that keeps the far edge (start + length - 1) inside the int range.
+int clampLength(int start, std::int64_t length)
+{
+    const std::int64_t room = std::int64_t(std::numeric_limits<int>::max()) - std::max(start, 0);
+    return static_cast<int>(std::clamp<std::int64_t>(length, 0, room));
+}
+
 QRect rectAt(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height)
 {
-    return QRect(clampToInt(left), clampToInt(top), clampToInt(std::max<std::int64_t>(width, 0)),
-                 clampToInt(std::max<std::int64_t>(height, 0)));
+    const int x = clampToInt(left);
+    const int y = clampToInt(top);
+    return QRect(x, y, clampLength(x, width), clampLength(y, height));
 }
 
 }  // namespace

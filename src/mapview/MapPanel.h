@@ -1,0 +1,90 @@
+#pragma once
+// The map panel Panel1: one widget that paints the map image, the position button and the POI
+// markers in z-order, hit-tests them, shows marker tooltips and turns mouse gestures into marker
+// selection, dragging and status texts. It never calls into the document: it reports through
+// signals that the main window connects.
+
+#include "mapview/EditorState.h"
+#include "mapview/MarkerDrag.h"
+#include "mapview/MarkerLayer.h"
+
+#include <QImage>
+#include <QWidget>
+
+// The map panel with its image, markers and position button.
+class MapPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr QSize kPanelSize{519, 518};
+
+    explicit MapPanel(QWidget* parent = nullptr);
+
+    // The state whose zone rectangle, page size and DocLoaded give the world location text of
+    // the status bar; without one that text stays empty.
+    void setEditorState(const EditorState* state) { m_state = state; }
+
+    // Image1: drawn unscaled at 0,0 and cut to the image area; its alpha shows the panel colour.
+    void setMapImage(const QImage& image);
+    const QImage& mapImage() const { return m_image; }
+
+    // The marker list; a marker's index is its POI's index.
+    int markerCount() const { return m_layer.count(); }
+    // Appends a marker on top of the others and returns its index.
+    int appendMarker(const QRect& rect, const QColor& fill, const QString& tooltip);
+    // Re-places marker `index`; false when there is none.
+    bool setMarker(int index, const QRect& rect, const QColor& fill, const QString& tooltip);
+    // Removes every marker and ends a gesture in progress.
+    void clearMarkers();
+    void bringMarkerToFront(int index);
+    QRect markerRect(int index) const;
+    QColor markerColour(int index) const;
+    QString markerTooltip(int index) const;
+    // Marker indices from the bottom to the top.
+    const std::vector<int>& markerZOrder() const { return m_layer.zOrder(); }
+    // The topmost marker under `point`, or -1.
+    int markerAt(const QPoint& point) const;
+    // The tooltip shown when the pointer rests at `point` (empty: none).
+    QString toolTipAt(const QPoint& point) const;
+
+    // posbtn: frames the selected POI, beneath the markers.
+    void setPositionButtonGeometry(const QRect& rect);
+    QRect positionButtonGeometry() const { return m_layer.positionButtonRect(); }
+    void setPositionButtonVisible(bool visible);
+    bool positionButtonVisible() const { return m_layer.positionButtonVisible(); }
+
+    MarkerDrag::Phase pointerPhase() const { return m_drag.phase(); }
+
+signals:
+    // The left or right button went down on marker `poiIndex`: select its POI in the tree.
+    void markerPressed(int poiIndex);
+    // A drag moved marker `poiIndex`; `location` is the new value of the location fields.
+    void markerDragged(int poiIndex, QPoint location);
+    // A drag of marker `poiIndex` ended; `accepted` is false when it ended over no target.
+    void dragFinished(int poiIndex, bool accepted);
+    // The pointer moved over the image, a marker or the position button (image position).
+    void pointerMoved(QPoint imagePos);
+    // Status bar panels 1 and 2 for the pointer position.
+    void statusTextsChanged(const QString& positionText, const QString& worldText);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void reportPointer(const QPoint& point);
+    void report(const DragStep& step, int marker);
+    void endDrag(const QPoint& point);
+    void repaintChanged();
+    void paintPositionButton(QPainter& painter) const;
+    void paintMarkers(QPainter& painter, const QRect& area) const;
+
+    const EditorState* m_state = nullptr;
+    QImage m_image;
+    MarkerLayer m_layer;
+    MarkerDrag m_drag{m_layer};
+};

@@ -1,0 +1,122 @@
+#include "mapview/MarkerLayer.h"
+
+#include <algorithm>
+
+namespace {
+
+// Beyond this many changed rectangles one repaint of everything is cheaper than the list.
+constexpr size_t kMaxDirtyRects = 64;
+
+// A marker with a negative size is an empty one at the same place.
+Marker sanitised(Marker marker)
+{
+    const QSize size = marker.rect.size().expandedTo(QSize(0, 0));
+    marker.rect = QRect(marker.rect.topLeft(), size);
+    return marker;
+}
+
+}  // namespace
+
+int MarkerLayer::append(const Marker& marker)
+{
+    m_markers.push_back(sanitised(marker));
+    const int index = count() - 1;
+    m_zOrder.push_back(index);
+    markDirty(m_markers.back().rect);
+    return index;
+}
+
+bool MarkerLayer::set(int index, const Marker& marker)
+{
+    if (!contains(index))
+        return false;
+    Marker& entry = m_markers[size_t(index)];
+    const Marker replacement = sanitised(marker);
+    if (entry.rect != replacement.rect || entry.fill != replacement.fill) {
+        markDirty(entry.rect);
+        markDirty(replacement.rect);
+    }
+    entry = replacement;
+    return true;
+}
+
+bool MarkerLayer::setRect(int index, const QRect& rect)
+{
+    if (!contains(index))
+        return false;
+    Marker moved = m_markers[size_t(index)];
+    moved.rect = rect;
+    return set(index, moved);
+}
+
+void MarkerLayer::clear()
+{
+    m_markers.clear();
+    m_zOrder.clear();
+    ++m_generation;
+    markAllDirty();
+}
+
+void MarkerLayer::bringToFront(int index)
+{
+    if (!contains(index) || m_zOrder.back() == index)
+        return;
+    m_zOrder.erase(std::find(m_zOrder.begin(), m_zOrder.end(), index));
+    m_zOrder.push_back(index);
+    markDirty(m_markers[size_t(index)].rect);
+}
+
+void MarkerLayer::setPositionButtonRect(const QRect& rect)
+{
+    if (rect == m_buttonRect)
+        return;
+    if (m_buttonVisible) {
+        markDirty(m_buttonRect);
+        markDirty(rect);
+    }
+    m_buttonRect = rect;
+}
+
+void MarkerLayer::setPositionButtonVisible(bool visible)
+{
+    if (visible == m_buttonVisible)
+        return;
+    m_buttonVisible = visible;
+    markDirty(m_buttonRect);
+}
+
+PanelHit MarkerLayer::hitTest(const QPoint& point) const
+{
+    for (auto it = m_zOrder.rbegin(); it != m_zOrder.rend(); ++it)
+        if (m_markers[size_t(*it)].rect.contains(point))
+            return {PanelHit::Kind::Marker, *it};
+    if (m_buttonVisible && m_buttonRect.contains(point))
+        return {PanelHit::Kind::PositionButton, -1};
+    if (kImageArea.contains(point))
+        return {PanelHit::Kind::Image, -1};
+    return {};
+}
+
+MarkerLayer::Dirty MarkerLayer::takeDirty()
+{
+    Dirty taken;
+    std::swap(taken, m_dirty);
+    return taken;
+}
+
+void MarkerLayer::markDirty(const QRect& rect)
+{
+    if (m_dirty.everything || rect.isEmpty())
+        return;
+    if (m_dirty.rects.size() >= kMaxDirtyRects) {
+        markAllDirty();
+        return;
+    }
+    m_dirty.rects.push_back(rect);
+}
+
+void MarkerLayer::markAllDirty()
+{
+    m_dirty.everything = true;
+    m_dirty.rects.clear();
+}

@@ -1,0 +1,83 @@
+#pragma once
+// The contents of the map panel without the widget: the markers (one per POI, index = POI index)
+// in their z-order, the position button, the image area, hit testing from the top down and the
+// list of rectangles that changed since the last repaint.
+
+#include <QColor>
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+// One POI's marker: an ellipse filling `rect`.
+struct Marker {
+    QRect rect;
+    QColor fill;
+    QString tooltip;
+};
+
+// What lies under a point of the panel, from the top: a marker, the position button, the image.
+struct PanelHit {
+    enum class Kind { Nothing, Image, Marker, PositionButton };
+
+    Kind kind = Kind::Nothing;
+    int marker = -1;  // the marker's index for Kind::Marker
+
+    bool operator==(const PanelHit& other) const
+    {
+        return kind == other.kind && marker == other.marker;
+    }
+    bool operator!=(const PanelHit& other) const { return !(*this == other); }
+};
+
+// The marker list with z-order and the position button of the map panel.
+class MarkerLayer {
+public:
+    // The map image control covers this area of the panel, whatever the image's size.
+    static constexpr QRect kImageArea{0, 0, 512, 512};
+    // Where the position button sits before any POI was selected.
+    static constexpr QRect kPositionButtonStart{6, 5, 12, 12};
+
+    int count() const { return static_cast<int>(m_markers.size()); }
+    bool contains(int index) const { return index >= 0 && index < count(); }
+    const Marker& marker(int index) const { return m_markers.at(static_cast<size_t>(index)); }
+
+    // Appends a marker on top of all others; returns its index.
+    int append(const Marker& marker);
+    // Replaces marker `index` (its z-order stays); false when there is no such marker.
+    bool set(int index, const Marker& marker);
+    bool setRect(int index, const QRect& rect);
+    void clear();
+    void bringToFront(int index);
+    // Marker indices from the bottom to the top.
+    const std::vector<int>& zOrder() const { return m_zOrder; }
+    // Changes whenever the list is cleared, so a holder of an index can tell it went stale.
+    unsigned generation() const { return m_generation; }
+
+    const QRect& positionButtonRect() const { return m_buttonRect; }
+    bool positionButtonVisible() const { return m_buttonVisible; }
+    void setPositionButtonRect(const QRect& rect);
+    void setPositionButtonVisible(bool visible);
+
+    // The topmost thing under `point`; markers lie above the position button, which lies above
+    // the image. Empty markers are never hit.
+    PanelHit hitTest(const QPoint& point) const;
+
+    // Rectangles to repaint since the last call; `everything` when too many changed to list.
+    struct Dirty {
+        bool everything = false;
+        std::vector<QRect> rects;
+    };
+    Dirty takeDirty();
+
+private:
+    void markDirty(const QRect& rect);
+    void markAllDirty();
+
+    std::vector<Marker> m_markers;
+    std::vector<int> m_zOrder;
+    QRect m_buttonRect = kPositionButtonStart;
+    bool m_buttonVisible = false;
+    unsigned m_generation = 0;
+    Dirty m_dirty;
+};
