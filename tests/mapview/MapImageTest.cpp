@@ -238,6 +238,32 @@ private slots:
         QCOMPARE(prompts.messages.size(), 1);
     }
 
+    void sampleMapsShowTerrainInsideAPanelColouredFrame_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"map_harbor_town.dds", "map_greenwood.dds", "map_hanok_village.dds"})
+            QTest::newRow(name) << QString(name);
+    }
+    void sampleMapsShowTerrainInsideAPanelColouredFrame()
+    {
+        QFETCH(QString, name);
+        const QString file = QStringLiteral(VYNMAP_EXAMPLES "/UI/Sample/images/maps/") + name;
+        const QImage shown = mapDisplayImage(LoadMapImage(QFile::encodeName(file).toStdString(), 0.7));
+        QCOMPARE(shown.size(), QSize(kMapControlSize, kMapControlSize));
+        constexpr int kFrame = 4;
+        QSet<QRgb> colours;
+        for (int y = 0; y < kMapControlSize; ++y) {
+            for (int x = 0; x < kMapControlSize; ++x) {
+                const bool inFrame = std::min({x, y, kMapControlSize - 1 - x, kMapControlSize - 1 - y}) < kFrame;
+                const QRgb pixel = shown.pixel(x, y);
+                if (qAlpha(pixel) != (inFrame ? 0 : 255))
+                    QFAIL(qPrintable(QString("pixel %1,%2").arg(x).arg(y)));
+                colours.insert(pixel);
+            }
+        }
+        QVERIFY2(colours.size() > 1000, "a flat image");
+    }
+
     void decodeCommandWritesThePngWithoutGamma()
     {
         write("export.dds", argbFile(2, 2, kSmallPixels));
