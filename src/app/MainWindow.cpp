@@ -1,5 +1,8 @@
 #include "app/MainWindow.h"
 
+#include "app/Configuration.h"
+#include "support/ProfileFile.h"
+
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
@@ -301,11 +304,16 @@ void TForm1::FormCreate()
 {
     m_state = EditorState{};
     m_language = systemLanguage();
-    m_poiUrl = QStringLiteral("http://mapboard.example.net/submitpoi.php");
+    const std::string iniPath = m_configPath.toStdString();
+    {
+        // The submission address names the fan site in two captions.
+        const ProfileFile profile(iniPath);
+        m_poiUrl = QString::fromStdString(
+            profile.readString(Config::kConfigSection, Config::kPoiUrlKey, Config::kDefaultPoiUrl));
+    }
     applyLanguage();
     action(QStringLiteral("FileSaveBOM"))->setChecked(m_state.WriteBom);
-    m_state.BaseFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
-    m_state.DefaultFolder = m_state.BaseFolder;
+    ConfigureFolders(m_state, QCoreApplication::applicationFilePath().toStdString(), iniPath);
 }
 
 void TForm1::FormDestroy()
