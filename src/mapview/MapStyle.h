@@ -1,0 +1,25 @@
+#pragma once
+// Finding the open map's image path and zone rectangle: the map style file of the UI folder
+// first, then the zone rectangle table. Plain C++ over the editor state.
+
+#include "mapview/EditorState.h"
+
+#include <optional>
+#include <string>
+
+// What a map style lookup found besides its effect on the editor state.
+struct MapStyleLookup {
+    // The map style file existed and was read.
+    bool fileRead = false;
+    // The zone text the coordinate label shows now; none leaves the label as it was.
+    std::optional<std::string> label;
+};
+
+// Sets state.MapImagePath and state.ZoneRect for map `mapName` from
+// BaseFolder + "vynmap\core_mapstyles.xml" (the last ImageStyle element of that exact Name
+// decides; a UTF-8 byte order mark is skipped) and, when the file gave no zone text but has
+// elements, from state.ZoneRectTable (the latest row for the name, letter case ignored).
+// Without an image source the path becomes "images\maps\map_" + mapName + ".dds"; a file that
+// cannot be read or parsed leaves the path empty and the zone rectangle (0, 0, 0, 0). Never
+// throws.
+MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName);

@@ -1,0 +1,176 @@
+// Map style lookup: the map style file first, then the zone rectangle table.
+
+#include "mapview/MapStyle.h"
+#include "support/ZoneRectTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kHeader = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Styles>\r\n";
+const QByteArray kFooter = "</Styles>\r\n";
+const std::string kSampleZone = "-585,-1135,1635,1445";
+
+QByteArray imageStyle(const QByteArray& name, const QByteArray& zone, const QByteArray& source)
+{
+    QByteArray element = "  <ImageStyle Name=\"" + name + "\"";
+    if (!zone.isNull())
+        element += " zonerect=\"" + zone + "\"";
+    if (source.isNull())
+        return element + "/>\r\n";
+    return element + ">\r\n    <!-- the map -->\r\n    <Image Source=\"" + source
+           + "\"/>\r\n  </ImageStyle>\r\n";
+}
+
+}  // namespace
+
+// Tests of LookupMapStyle against map style files written to a temporary UI folder.
+class MapStyleTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void lastMatchingStyleDecides();
+    void nameCaseMattersInFileButNotInTable();
+    void zoneWithoutImageFallsBackToDefaultPath();
+    void tableRowsAddedLaterWin();
+    void emptyRootOrMissingFileIgnoresTable();
+    void byteOrderMarkAndFolderCase();
+    void brokenFileLeavesPathEmpty();
+    void zeroZoneIsFoundButEmpty();
+
+private:
+    void writeStyles(const QByteArray& body, const QString& folder = "vynmap",
+                     const QString& file = "core_mapstyles.xml", const QByteArray& prefix = {});
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    EditorState m_state;
+};
+
+void MapStyleTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_state = EditorState();
+    m_state.BaseFolder = m_dir->path().toStdString() + "/";
+    m_state.MapImagePath = "stale";
+    m_state.ZoneRect = {1, 1, 1, 1};
+}
+
+void MapStyleTest::writeStyles(const QByteArray& body, const QString& folder,
+                               const QString& file, const QByteArray& prefix)
+{
+    QVERIFY(QDir(m_dir->path()).mkpath(folder));
+    QFile out(m_dir->path() + "/" + folder + "/" + file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(prefix + body);
+}
+
+void MapStyleTest::lastMatchingStyleDecides()
+{
+    writeStyles(kHeader + imageStyle("other", "1,2,3,4", "images\\maps\\other.dds")
+                + imageStyle("mymap", "9,9,19,19", "images\\maps\\first.dds")
+                + imageStyle("mymap", kSampleZone.c_str(), "images\\maps\\second.dds")
+                + imageStyle("mymap", QByteArray(), "images\\maps\\third.dds") + kFooter);
+    const MapStyleLookup lookup = LookupMapStyle(m_state, "mymap");
+    QVERIFY(lookup.fileRead);
+    // The last element has no zonerect: the rectangle resets, the shown text stays.
+    QCOMPARE(m_state.MapImagePath, std::string("images\\maps\\third.dds"));
+    QCOMPARE(m_state.ZoneRect, (EditorState{}.ZoneRect));
+    QCOMPARE(lookup.label, std::optional<std::string>(kSampleZone));
+
+    writeStyles(kHeader + imageStyle("mymap", "9,9,19,19", "a.dds")
+                + imageStyle("mymap", kSampleZone.c_str(), "b.dds") + kFooter);
+    LookupMapStyle(m_state, "mymap");
+    QCOMPARE(m_state.MapImagePath, std::string("b.dds"));
+    QCOMPARE(m_state.ZoneRect, (std::array<int, 4>{-585, -1135, 1635, 1445}));
+}
+
+void MapStyleTest::nameCaseMattersInFileButNotInTable()
+{
+    writeStyles(kHeader + imageStyle("MyMap", "1,2,3,4", "x.dds") + kFooter);
+    AppendZoneRect(m_state.ZoneRectTable, "MYMAP", kSampleZone);
+    const MapStyleLookup lookup = LookupMapStyle(m_state, "mymap");
+    QCOMPARE(m_state.MapImagePath, std::string("images\\maps\\map_mymap.dds"));
+    QCOMPARE(m_state.ZoneRect, (std::array<int, 4>{-585, -1135, 1635, 1445}));
+    QCOMPARE(lookup.label, std::optional<std::string>(kSampleZone));
+}
+
+void MapStyleTest::zoneWithoutImageFallsBackToDefaultPath()
+{
+    writeStyles(kHeader + imageStyle("mymap", kSampleZone.c_str(), QByteArray()) + kFooter);
+    LookupMapStyle(m_state, "mymap");
+    QCOMPARE(m_state.MapImagePath, std::string("images\\maps\\map_mymap.dds"));
+    QCOMPARE(m_state.ZoneRect, (std::array<int, 4>{-585, -1135, 1635, 1445}));
+}
+
+void MapStyleTest::tableRowsAddedLaterWin()
+{
+    writeStyles(kHeader + imageStyle("other", "1,2,3,4", "x.dds") + kFooter);
+    AppendZoneRect(m_state.ZoneRectTable, "mymap", "1,1,2,2");  // built in
+    AppendZoneRect(m_state.ZoneRectTable, "mymap", "3,3,4,4");  // configuration
+    AppendZoneRect(m_state.ZoneRectTable, "MyMap", "5,5,6,6");  // added while running
+    const MapStyleLookup lookup = LookupMapStyle(m_state, "mymap");
+    QCOMPARE(m_state.ZoneRect, (std::array<int, 4>{5, 5, 6, 6}));
+    QCOMPARE(lookup.label, std::optional<std::string>("5,5,6,6"));
+    QCOMPARE(LookupMapStyle(m_state, "unknown").label, std::optional<std::string>());
+}
+
+void MapStyleTest::emptyRootOrMissingFileIgnoresTable()
+{
+    AppendZoneRect(m_state.ZoneRectTable, "mymap", kSampleZone);
+    MapStyleLookup lookup = LookupMapStyle(m_state, "mymap");  // no file at all
+    QVERIFY(!lookup.fileRead);
+    QCOMPARE(m_state.ZoneRect, (EditorState{}.ZoneRect));
+    QCOMPARE(m_state.MapImagePath, std::string("images\\maps\\map_mymap.dds"));
+
+    writeStyles(kHeader + kFooter);
+    lookup = LookupMapStyle(m_state, "mymap");
+    QVERIFY(lookup.fileRead);
+    QCOMPARE(lookup.label, std::optional<std::string>());
+    QCOMPARE(m_state.ZoneRect, (EditorState{}.ZoneRect));
+}
+
+void MapStyleTest::byteOrderMarkAndFolderCase()
+{
+    writeStyles(kHeader + imageStyle("mymap", kSampleZone.c_str(), "m.dds") + kFooter, "VynMap",
+                "Core_MapStyles.XML", "\xEF\xBB\xBF");
+    const MapStyleLookup lookup = LookupMapStyle(m_state, "mymap");
+    QVERIFY(lookup.fileRead);
+    QCOMPARE(m_state.MapImagePath, std::string("m.dds"));
+    QCOMPARE(m_state.ZoneRect, (std::array<int, 4>{-585, -1135, 1635, 1445}));
+}
+
+void MapStyleTest::brokenFileLeavesPathEmpty()
+{
+    AppendZoneRect(m_state.ZoneRectTable, "mymap", kSampleZone);
+    const QByteArray whole = kHeader + imageStyle("mymap", "1,2,3,4", "m.dds") + kFooter;
+    // Every cut of the file either parses or fails cleanly, never throws.
+    for (int length = 0; length < whole.size(); ++length) {
+        writeStyles(whole.left(length));
+        const MapStyleLookup lookup = LookupMapStyle(m_state, "mymap");
+        if (!lookup.fileRead) {
+            QVERIFY2(m_state.MapImagePath.empty(), qPrintable(QString::number(length)));
+            QCOMPARE(m_state.ZoneRect, (EditorState{}.ZoneRect));
+        }
+    }
+    writeStyles("<Styles><ImageStyle Name=\"mymap\"</Styles>");
+    QVERIFY(!LookupMapStyle(m_state, "mymap").fileRead);
+    QVERIFY(m_state.MapImagePath.empty());
+}
+
+void MapStyleTest::zeroZoneIsFoundButEmpty()
+{
+    writeStyles(kHeader + imageStyle("mymap", "0,0,0,0", "m.dds") + kFooter);
+    AppendZoneRect(m_state.ZoneRectTable, "mymap", kSampleZone);
+    const MapStyleLookup lookup = LookupMapStyle(m_state, "mymap");
+    QVERIFY(lookup.fileRead);
+    QCOMPARE(lookup.label, std::optional<std::string>("0,0,0,0"));
+    QCOMPARE(m_state.ZoneRect, (EditorState{}.ZoneRect));
+}
+
+QTEST_APPLESS_MAIN(MapStyleTest)
+#include "MapStyleTest.moc"
