@@ -9,12 +9,13 @@ namespace {
 constexpr std::size_t kFlushThreshold = 64 * 1024;
 constexpr std::string_view kLineEnd = "\r\n";
 
-// An element whose children are being written.
+// An element whose children are being written. Every indentation is a prefix of one shared
+// string, so deep trees cost memory in proportion to their depth only.
 struct OpenElement {
     const TSimpleXMLElem* elem;
     int nextChild;
-    std::string indent;      // before its own tags
-    std::string childIndent; // before its children's first lines
+    std::size_t indentLength;      // before its own tags
+    std::size_t childIndentLength; // before its children's first lines
 };
 
 } // namespace
@@ -61,7 +62,7 @@ void TSimpleXMLWriter::WriteProperties(const TSimpleXMLElem& item, const TSimple
     }
 }
 
-void TSimpleXMLWriter::WriteItem(const TSimpleXMLElem& item, const std::string& indent, const TSimpleXML* doc)
+void TSimpleXMLWriter::WriteItem(const TSimpleXMLElem& item, std::string_view indent, const TSimpleXML* doc)
 {
     if (item.Kind() == TSimpleXMLElemKind::Classic)
         WriteElementTree(item, indent, doc);
@@ -69,22 +70,26 @@ void TSimpleXMLWriter::WriteItem(const TSimpleXMLElem& item, const std::string& 
         WriteLeaf(item, indent, doc);
 }
 
-void TSimpleXMLWriter::WriteElementTree(const TSimpleXMLElem& top, const std::string& indent, const TSimpleXML* doc)
+void TSimpleXMLWriter::WriteElementTree(const TSimpleXMLElem& top, std::string_view indent, const TSimpleXML* doc)
 {
     const bool autoIndent = doc != nullptr && doc->Options().Contains(sxoAutoIndent);
+    const std::string step = autoIndent ? doc->IndentString() : std::string();
+    std::string indents(indent);
     // An explicit stack instead of recursion, so that no depth can exhaust the call stack.
     std::vector<OpenElement> open;
-    const auto start = [&](const TSimpleXMLElem& elem, const std::string& elemIndent) {
+    const auto start = [&](const TSimpleXMLElem& elem, std::size_t indentLength) {
         const bool hasChildren = elem.ItemCount() > 0;
-        std::string childIndent = autoIndent ? elemIndent + doc->IndentString() : elemIndent;
+        const std::size_t childIndentLength = indentLength + step.size();
+        if (hasChildren && indents.size() < childIndentLength)
+            indents += step;
         if (elem.Name().empty()) {
             if (hasChildren)
-                open.push_back({&elem, 0, elemIndent, std::move(childIndent)});
+                open.push_back({&elem, 0, indentLength, childIndentLength});
             return;
         }
         const std::string fullName = elem.FullName();
         StartPiece();
-        Put(elemIndent);
+        Put(std::string_view(indents).substr(0, indentLength));
         Put("<");
         Put(fullName);
         WriteProperties(elem, doc);
@@ -92,7 +97,7 @@ void TSimpleXMLWriter::WriteElementTree(const TSimpleXMLElem& top, const std::st
         if (hasChildren) {
             Put(">");
             Put(kLineEnd);
-            open.push_back({&elem, 0, elemIndent, std::move(childIndent)});
+            open.push_back({&elem, 0, indentLength, childIndentLength});
         } else if (!elem.Value().empty()) {
             Put(">");
             PutValue(elem.Value(), doc);
@@ -106,20 +111,20 @@ void TSimpleXMLWriter::WriteElementTree(const TSimpleXMLElem& top, const std::st
         }
         FlushWhenFull();
     };
-    start(top, indent);
+    start(top, indents.size());
     while (!open.empty()) {
         OpenElement& current = open.back();
         if (current.nextChild < current.elem->ItemCount()) {
             const TSimpleXMLElem& child = *current.elem->ItemsIfAny()->Item(current.nextChild++);
-            const std::string childIndent = current.childIndent; // start() may grow the stack
+            const std::size_t childIndentLength = current.childIndentLength; // start() may grow the stack
             if (child.Kind() == TSimpleXMLElemKind::Classic)
-                start(child, childIndent);
+                start(child, childIndentLength);
             else
-                WriteLeaf(child, childIndent, doc);
+                WriteLeaf(child, std::string_view(indents).substr(0, childIndentLength), doc);
             continue;
         }
         if (!current.elem->Name().empty()) {
-            Put(current.indent);
+            Put(std::string_view(indents).substr(0, current.indentLength));
             Put("</");
             Put(current.elem->FullName());
             Put(">");
@@ -129,7 +134,7 @@ void TSimpleXMLWriter::WriteElementTree(const TSimpleXMLElem& top, const std::st
     }
 }
 
-void TSimpleXMLWriter::WriteHeader(const TSimpleXMLElemHeader& header, const std::string& indent)
+void TSimpleXMLWriter::WriteHeader(const TSimpleXMLElemHeader& header, std::string_view indent)
 {
     Put(indent);
     Put("<?xml version=\"");
@@ -145,7 +150,7 @@ void TSimpleXMLWriter::WriteHeader(const TSimpleXMLElemHeader& header, const std
     Put("?>");
 }
 
-void TSimpleXMLWriter::WriteLeaf(const TSimpleXMLElem& item, const std::string& indent, const TSimpleXML* doc)
+void TSimpleXMLWriter::WriteLeaf(const TSimpleXMLElem& item, std::string_view indent, const TSimpleXML* doc)
 {
     StartPiece();
     switch (item.Kind()) {

@@ -14,7 +14,7 @@ public:
 
     // Writes item (for an element, everything below it) with indent before its first line;
     // values are encoded for doc, or written unchanged without one.
-    void WriteItem(const TSimpleXMLElem& item, const std::string& indent, const TSimpleXML* doc);
+    void WriteItem(const TSimpleXMLElem& item, std::string_view indent, const TSimpleXML* doc);
     // Hands everything still held to the stream.
     void Flush();
     // Drops the piece being produced when a failure interrupted it, so that the stream gets
@@ -22,9 +22,9 @@ public:
     void DiscardUnfinishedPiece() { FBuffer.resize(FPieceStart); }
 
 private:
-    void WriteElementTree(const TSimpleXMLElem& top, const std::string& indent, const TSimpleXML* doc);
-    void WriteLeaf(const TSimpleXMLElem& item, const std::string& indent, const TSimpleXML* doc);
-    void WriteHeader(const TSimpleXMLElemHeader& header, const std::string& indent);
+    void WriteElementTree(const TSimpleXMLElem& top, std::string_view indent, const TSimpleXML* doc);
+    void WriteLeaf(const TSimpleXMLElem& item, std::string_view indent, const TSimpleXML* doc);
+    void WriteHeader(const TSimpleXMLElemHeader& header, std::string_view indent);
     void WriteProperties(const TSimpleXMLElem& item, const TSimpleXML* doc);
     void PutValue(std::string_view value, const TSimpleXML* doc);
     void Put(std::string_view bytes) { FBuffer.append(bytes.data(), bytes.size()); }

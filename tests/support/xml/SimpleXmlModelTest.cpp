@@ -1,0 +1,167 @@
+#include "support/xml/SimpleXml.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kVeryDeep = 100000;
+
+// A chain of elements kVeryDeep levels below the root, built through the API.
+void BuildChain(TSimpleXML& doc)
+{
+    doc.Root().SetName("r");
+    TSimpleXMLElem* current = &doc.Root();
+    for (int i = 0; i < kVeryDeep; ++i)
+        current = current->Items().Add("e");
+}
+
+TEST(SimpleXmlModel, DocumentDefaults)
+{
+    TSimpleXML doc;
+    EXPECT_EQ(doc.Options(), (TSimpleXMLOptions{sxoAutoIndent, sxoAutoEncodeValue, sxoAutoEncodeEntity}));
+    EXPECT_EQ(doc.IndentString(), "  ");
+    EXPECT_EQ(doc.FileName(), "");
+    EXPECT_EQ(doc.Prolog().Count(), 0);
+    EXPECT_EQ(doc.Root().Document(), &doc);
+    EXPECT_FALSE(doc.OnDecodeValue);
+    EXPECT_FALSE(doc.OnEncodeValue);
+}
+
+TEST(SimpleXmlModel, IndentStringAcceptsOnlySpacesAndTabs)
+{
+    TSimpleXML doc;
+    doc.SetIndentString("ab");
+    EXPECT_EQ(doc.IndentString(), "  ");
+    doc.SetIndentString("\t");
+    EXPECT_EQ(doc.IndentString(), "\t");
+    doc.SetIndentString(" \n");
+    EXPECT_EQ(doc.IndentString(), "\t");
+    doc.SetIndentString("");
+    EXPECT_EQ(doc.IndentString(), "");
+}
+
+TEST(SimpleXmlModel, NamesIgnoreEmptyAssignments)
+{
+    TSimpleXML doc;
+    TSimpleXMLElem* elem = doc.Root().Items().Add("a");
+    elem->SetName("");
+    EXPECT_EQ(elem->Name(), "a");
+    TSimpleXMLProp* prop = elem->Properties().Add("Name", "v");
+    prop->SetName("");
+    EXPECT_EQ(prop->Name(), "Name");
+    prop->SetName("Tooltip");
+    EXPECT_EQ(prop->Name(), "Tooltip");
+    EXPECT_EQ(prop->Parent(), &elem->Properties());
+}
+
+TEST(SimpleXmlModel, ItemNamedFindsTheFirstMatchRegardlessOfCase)
+{
+    TSimpleXML doc;
+    doc.LoadFromString("<a Name='first' NAME='second' other='x'/>");
+    TSimpleXMLProps& props = doc.Root().Properties();
+    ASSERT_NE(props.ItemNamed("name"), nullptr);
+    EXPECT_EQ(props.ItemNamed("name")->Value(), "first");
+    EXPECT_EQ(props.Count(), 3);
+    EXPECT_EQ(props.ItemNamed("missing"), nullptr);
+    EXPECT_EQ(props.Value("missing", "fallback"), "fallback");
+    EXPECT_EQ(props.Count(), 3) << "lookups create nothing without sxoAutoCreate";
+    props.Add("other", "y");
+    EXPECT_EQ(props.Count(), 4) << "Add does not check for an existing name";
+    EXPECT_EQ(props.Value("OTHER"), "x");
+}
+
+TEST(SimpleXmlModel, AutoCreateAppendsMissingProperties)
+{
+    TSimpleXML doc;
+    doc.Options().Include(sxoAutoCreate);
+    TSimpleXMLElem* elem = doc.Root().Items().Add("a");
+    TSimpleXMLProp* created = elem->Properties().ItemNamed("x");
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(created->Value(), "");
+    EXPECT_EQ(elem->Properties().Value("y", "dflt"), "dflt");
+    ASSERT_EQ(elem->Properties().Count(), 2);
+    EXPECT_EQ(elem->Properties().Item(1)->Value(), "dflt");
+
+    TSimpleXMLElemClassic detached;
+    EXPECT_EQ(detached.Properties().ItemNamed("x"), nullptr) << "an item without a document creates nothing";
+}
+
+TEST(SimpleXmlModel, ChildListOperations)
+{
+    TSimpleXML doc;
+    TSimpleXMLElems& items = doc.Root().Items();
+    TSimpleXMLElemClassic* a = items.Add("a");
+    items.Add("b");
+    items.Add("c");
+    EXPECT_EQ(a->Parent(), &doc.Root());
+    EXPECT_EQ(a->Container(), &items);
+    EXPECT_EQ(a->Document(), &doc);
+    EXPECT_EQ(items.Item(3), nullptr);
+    EXPECT_EQ(items.Item(-1), nullptr);
+    items.Delete(3);
+    items.Delete(-1);
+    EXPECT_EQ(items.Count(), 3);
+    items.Delete(1);
+    ASSERT_EQ(items.Count(), 2);
+    EXPECT_EQ(items.Item(1)->Name(), "c");
+    items.Clear();
+    EXPECT_EQ(items.Count(), 0);
+}
+
+TEST(SimpleXmlModel, ClearFreesContentButKeepsNameAndValue)
+{
+    TSimpleXML doc;
+    doc.LoadFromString("<a p='1'><b/></a>");
+    doc.Root().SetValue("v");
+    doc.Root().Clear();
+    EXPECT_EQ(doc.Root().Name(), "a");
+    EXPECT_EQ(doc.Root().Value(), "v");
+    EXPECT_EQ(doc.Root().ItemCount(), 0);
+    EXPECT_EQ(doc.Root().Properties().Count(), 0);
+}
+
+TEST(SimpleXmlModel, LoadingReplacesTheTree)
+{
+    TSimpleXML doc;
+    doc.LoadFromString("<?xml version='1.0'?><a p='1'><b/><c/></a>");
+    doc.LoadFromString("<x/>");
+    EXPECT_EQ(doc.Root().Name(), "x");
+    EXPECT_EQ(doc.Root().ItemCount(), 0);
+    EXPECT_EQ(doc.Root().Properties().Count(), 0);
+    EXPECT_EQ(doc.Prolog().Count(), 0);
+}
+
+TEST(SimpleXmlModel, AssignMakesADeepCopy)
+{
+    TSimpleXML doc;
+    doc.LoadFromString("<a p='1'><b q:r='2'>v</b><!--c--></a>");
+    TSimpleXMLElemClassic copy;
+    copy.Assign(doc.Root());
+    EXPECT_EQ(copy.Name(), "a");
+    ASSERT_EQ(copy.ItemCount(), 2);
+    EXPECT_EQ(copy.Items().Item(0)->Value(), "v");
+    EXPECT_EQ(copy.Items().Item(0)->Properties().Item(0)->NameSpace(), "q");
+    EXPECT_EQ(copy.Items().Item(1)->Kind(), TSimpleXMLElemKind::Comment);
+    EXPECT_EQ(copy.Items().Item(0)->Parent(), &copy);
+
+    doc.Root().Assign(*doc.Root().Items().Item(0));
+    EXPECT_EQ(doc.Root().Name(), "b") << "copying an item of its own subtree";
+    EXPECT_EQ(doc.Root().Value(), "v");
+    EXPECT_EQ(doc.Root().ItemCount(), 0);
+}
+
+TEST(SimpleXmlModel, VeryDeepTreesAreWrittenCopiedAndFreedWithoutRecursion)
+{
+    auto doc = std::make_unique<TSimpleXML>();
+    BuildChain(*doc);
+    doc->Options().Exclude(sxoAutoIndent);
+    const std::string written = doc->SaveToString();
+    EXPECT_EQ(written.size(), std::string("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<r>\r\n</r>\r\n").size()
+                                  + (kVeryDeep - 1) * std::string("<e>\r\n</e>\r\n").size() + std::string("<e/>\r\n").size());
+    TSimpleXMLElemClassic copy;
+    copy.Assign(doc->Root());
+    copy.Items().Delete(0);
+    doc.reset();
+}
+
+} // namespace
