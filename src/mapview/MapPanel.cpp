@@ -73,6 +73,7 @@ bool MapPanel::setMarker(int index, const QRect& rect, const QColor& fill, const
 void MapPanel::clearMarkers()
 {
     m_drag.reset();
+    unsetCursor();
     m_layer.clear();
     repaintChanged();
 }
@@ -204,7 +205,9 @@ void MapPanel::mouseMoveEvent(QMouseEvent* event)
     switch (m_drag.phase()) {
     case MarkerDrag::Phase::Dragging: {
         const int marker = m_drag.marker();
-        report(m_drag.dragTo(point), marker);
+        const DragStep step = m_drag.dragTo(point);
+        setCursor(step.accepted ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+        report(step, marker);
         repaintChanged();
         break;
     }
@@ -234,6 +237,7 @@ void MapPanel::endDrag(const QPoint& point)
     const int marker = m_drag.marker();
     bool accepted = false;
     const DragStep step = m_drag.finish(point, true, &accepted);
+    unsetCursor();
     report(step, marker);
     repaintChanged();
     emit dragFinished(marker, accepted);

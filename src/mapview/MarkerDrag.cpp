@@ -45,7 +45,7 @@ DragStep MarkerDrag::dragTo(const QPoint& point)
         m_target = target;
         notify(m_target, Notice::Enter, point, step);
     }
-    notify(m_target, Notice::Move, point, step);
+    step.accepted = notify(m_target, Notice::Move, point, step);
     m_lastPoint = point;
     return step;
 }

@@ -16,6 +16,7 @@
 // What a gesture step changed for the owner of the location fields.
 struct DragStep {
     std::optional<QPoint> location;  // new value of the location fields, when a rule set it
+    bool accepted = false;           // the target under the pointer takes the marker
 };
 
 // The state of one pointer gesture over the marker layer.

@@ -9,6 +9,7 @@
 
 namespace {
 
+// One row of the fill colour table.
 struct StyleColour {
     std::string_view style;
     QRgb colour;

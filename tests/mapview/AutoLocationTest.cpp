@@ -20,6 +20,13 @@ EditorState sampleState(bool pathEdited, bool autoCalc)
 
 using Location = std::optional<std::pair<int, int>>;
 
+void addAutoCalcRows()
+{
+    QTest::addColumn<bool>("autoCalc");
+    QTest::newRow("auto off") << false;
+    QTest::newRow("auto on") << true;
+}
+
 }  // namespace
 
 // Tests of the synchronisation table, one row per combination of the two switches.
@@ -37,9 +44,7 @@ private slots:
 
 void AutoLocationTest::positionDrivesWorld_data()
 {
-    QTest::addColumn<bool>("autoCalc");
-    QTest::newRow("auto off") << false;
-    QTest::newRow("auto on") << true;
+    addAutoCalcRows();
 }
 
 void AutoLocationTest::positionDrivesWorld()
@@ -56,9 +61,7 @@ void AutoLocationTest::positionDrivesWorld()
 
 void AutoLocationTest::typedWorldDrivesPosition_data()
 {
-    QTest::addColumn<bool>("autoCalc");
-    QTest::newRow("auto off") << false;
-    QTest::newRow("auto on") << true;
+    addAutoCalcRows();
 }
 
 void AutoLocationTest::typedWorldDrivesPosition()

@@ -173,7 +173,9 @@ void MapPanelTest::dropOutsideIsRefused()
     QTest::mousePress(m_panel.get(), Qt::RightButton, {}, QPoint(96, 104));
     QTest::mouseMove(m_panel.get(), QPoint(300, 200));
     const int stepsOverImage = dragged.count();
+    QCOMPARE(m_panel->cursor().shape(), Qt::DragMoveCursor);
     QTest::mouseMove(m_panel.get(), QPoint(515, 400));  // the panel beyond the image
+    QCOMPARE(m_panel->cursor().shape(), Qt::ForbiddenCursor);
     QTest::mouseMove(m_panel.get(), QPoint(104, 94));   // over the other marker
     QTest::mouseMove(m_panel.get(), QPoint(700, 50));   // outside the panel
     QTest::mouseRelease(m_panel.get(), Qt::RightButton, {}, QPoint(700, 50));
@@ -183,6 +185,7 @@ void MapPanelTest::dropOutsideIsRefused()
     QCOMPARE(dragged.last().at(1).toPoint(), QPoint(300, 200));
     QCOMPARE(finished.last().at(1).toBool(), false);
     QVERIFY(!m_panel->positionButtonVisible());
+    QCOMPARE(m_panel->cursor().shape(), Qt::ArrowCursor);
 }
 
 void MapPanelTest::positionButtonIsNeverDragged()
