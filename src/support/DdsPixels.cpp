@@ -2,6 +2,7 @@
 
 #include "support/DdsBytes.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -22,10 +23,20 @@ struct Rgb {
     uint32_t r, g, b;
 };
 
+template <uint32_t Max>
+constexpr std::array<uint8_t, Max + 1> expansionTable()
+{
+    std::array<uint8_t, Max + 1> table{};
+    for (uint32_t v = 0; v <= Max; ++v)
+        table[v] = uint8_t(v * 255 / Max);  // truncated: r5 = 16 gives 131
+    return table;
+}
+constexpr std::array<uint8_t, kFiveBitMax + 1> kExpand5 = expansionTable<kFiveBitMax>();
+constexpr std::array<uint8_t, kSixBitMax + 1> kExpand6 = expansionTable<kSixBitMax>();
+
 Rgb expand565(uint32_t c)
 {
-    return {(c >> 11 & kFiveBitMax) * 255 / kFiveBitMax, (c >> 5 & kSixBitMax) * 255 / kSixBitMax,
-            (c & kFiveBitMax) * 255 / kFiveBitMax};
+    return {kExpand5[c >> 11 & kFiveBitMax], kExpand6[c >> 5 & kSixBitMax], kExpand5[c & kFiveBitMax]};
 }
 
 uint32_t packArgb(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
@@ -40,50 +51,49 @@ uint32_t blendThirds(const Rgb& near, const Rgb& far, uint32_t alpha)
 }
 
 // The four colours of a colour block; DXT1 alone switches to three colours when c0 <= c1.
+// Both variants are computed and one is selected without a branch: block data is unpredictable.
 void colourPalette(const uint8_t* block, bool threeColourAllowed, uint32_t palette[4])
 {
     const uint32_t c0 = le16(block);
     const uint32_t c1 = le16(block + 2);
     const Rgb C0 = expand565(c0);
     const Rgb C1 = expand565(c1);
+    const uint32_t threeColours = 0u - uint32_t(threeColourAllowed && c0 <= c1);  // all ones or 0
+    const uint32_t opaqueThird = blendThirds(C0, C1, kOpaque);
+    const uint32_t half = packArgb((C0.r + C1.r) / 2, (C0.g + C1.g) / 2, (C0.b + C1.b) / 2, kOpaque);
     palette[0] = packArgb(C0.r, C0.g, C0.b, kOpaque);
     palette[1] = packArgb(C1.r, C1.g, C1.b, kOpaque);
-    palette[3] = blendThirds(C1, C0, kOpaque);
-    if (!threeColourAllowed || c0 > c1) {
-        palette[2] = blendThirds(C0, C1, kOpaque);
-    } else {
-        palette[2] = packArgb((C0.r + C1.r) / 2, (C0.g + C1.g) / 2, (C0.b + C1.b) / 2, kOpaque);
-        palette[3] &= kRgbMask;  // transparent, colour kept
-    }
+    palette[2] = (half & threeColours) | (opaqueThird & ~threeColours);
+    // The last colour keeps its red, green and blue when it turns transparent.
+    palette[3] = blendThirds(C1, C0, kOpaque) & ~(threeColours & ~kRgbMask);
 }
 
-// Writes one block's 16 pixels; alphaOf(k) gives pixel k's alpha, or a negative value to keep
-// the palette's.
-template <typename AlphaOf>
+// Writes one block's 16 pixels; pixelOf(colour, k) turns pixel k's palette colour into the
+// final pixel (the alpha formats put their own alpha in).
+template <typename PixelOf>
 void writeBlock(const uint8_t* colourBlock, bool threeColourAllowed, uint32_t* dst, int stride,
-                AlphaOf alphaOf)
+                PixelOf pixelOf)
 {
     uint32_t palette[4];
     colourPalette(colourBlock, threeColourAllowed, palette);
     uint32_t indices = le32(colourBlock + 4);
     for (int row = 0; row < kBlockSide; ++row, dst += stride) {
         for (int col = 0; col < kBlockSide; ++col, indices >>= 2)
-            dst[col] = alphaOf(palette[indices & 3], row * kBlockSide + col);
+            dst[col] = pixelOf(palette[indices & 3], row * kBlockSide + col);
     }
 }
 
+// Eight alphas from a0 and a1, already in the alpha byte's place; both interpolation modes are
+// computed and one is selected without a branch.
 void alphaTable(uint32_t a0, uint32_t a1, uint32_t table[8])
 {
-    table[0] = a0;
-    table[1] = a1;
-    if (a0 > a1) {
-        for (uint32_t i = 1; i <= 6; ++i)
-            table[i + 1] = ((7 - i) * a0 + i * a1 + 3) / 7;
-    } else {
-        for (uint32_t i = 1; i <= 4; ++i)
-            table[i + 1] = ((5 - i) * a0 + i * a1 + 2) / 5;
-        table[6] = 0;
-        table[7] = 255;
+    const uint32_t eightValues = 0u - uint32_t(a0 > a1);  // all ones or 0
+    table[0] = a0 << kAlphaShift;
+    table[1] = a1 << kAlphaShift;
+    for (uint32_t i = 1; i <= 6; ++i) {
+        const uint32_t sevenths = ((7 - i) * a0 + i * a1 + 3) / 7;
+        const uint32_t fifths = i <= 4 ? ((5 - i) * a0 + i * a1 + 2) / 5 : (i == 5 ? 0 : 255);
+        table[i + 1] = ((sevenths & eightValues) | (fifths & ~eightValues)) << kAlphaShift;
     }
 }
 
@@ -170,7 +180,7 @@ void decodeDxtBlocks(PixelFormat format, const uint8_t* blocks, int width, int h
                 alphaTable(block[0], block[1], table);
                 const uint64_t indices = le48(block + 2);
                 writeBlock(block + 8, false, dst, width, [&table, indices](uint32_t c, int k) {
-                    return (c & kRgbMask) | table[indices >> (3 * k) & 7] << kAlphaShift;
+                    return (c & kRgbMask) | table[indices >> (3 * k) & 7];
                 });
                 block += kDdsDxt35BlockBytes;
             }
