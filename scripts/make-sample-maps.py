@@ -31,23 +31,25 @@ OUT_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "exampl
 # ---- Noise and terrain ---------------------------------------------------------------------
 
 
+def cell(v, step):
+    """Grid cell of coordinate v and the smoothed position inside it (0..1)."""
+    g = v / step
+    i = int(g)
+    f = g - i
+    return i, f * f * (3 - 2 * f)
+
+
 def value_noise(rng, cells):
     """SIZE x SIZE values in 0..1: random values on a (cells+1)^2 grid, smoothly interpolated."""
     grid = [[rng.random() for _ in range(cells + 1)] for _ in range(cells + 1)]
     step = SIZE / cells
+    columns = [cell(x, step) for x in range(SIZE)]
     out = []
     for y in range(SIZE):
-        gy = y / step
-        iy = int(gy)
-        fy = gy - iy
-        fy = fy * fy * (3 - 2 * fy)
+        iy, fy = cell(y, step)
         row0, row1 = grid[iy], grid[iy + 1]
         line = []
-        for x in range(SIZE):
-            gx = x / step
-            ix = int(gx)
-            fx = gx - ix
-            fx = fx * fx * (3 - 2 * fx)
+        for ix, fx in columns:
             top = row0[ix] + (row0[ix + 1] - row0[ix]) * fx
             bottom = row1[ix] + (row1[ix + 1] - row1[ix]) * fx
             line.append(top + (bottom - top) * fy)
