@@ -97,8 +97,8 @@ std::vector<MapFile> writeMapFiles()
 {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vynmap-dds-bench";
     std::filesystem::create_directories(dir);
-    const std::vector<std::pair<const char*, std::vector<uint8_t>>> files = {
-        {"DXT1", dxt1Blocks()}, {"DXT5", dxt5Blocks()}, {"A8R8G8B8", randomBytes(kArgbBytes)}};
+    const std::vector<std::pair<const char*, std::vector<uint8_t>>> files
+        = {{"DXT1", dxt1Blocks()}, {"DXT5", dxt5Blocks()}, {"A8R8G8B8", randomBytes(kArgbBytes)}};
     std::vector<MapFile> written;
     for (const auto& [label, data] : files) {
         const bool argb = std::strcmp(label, "A8R8G8B8") == 0;
@@ -141,17 +141,25 @@ void BM_Blocks(benchmark::State& state, PixelFormat format, bool ours)
             decodeDxtBlocks(format, blocks.data(), kSide, kSide, pixels.data());
         else
             squish::DecompressImage(reinterpret_cast<squish::u8*>(pixels.data()), kSide, kSide,
-                                    blocks.data(), squishFlags);
+                blocks.data(), squishFlags);
         benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kArgbBytes));
 }
 // libsquish may decode on several OpenMP threads: CPU time of the whole process compares the work.
-BENCHMARK_CAPTURE(BM_Blocks, DXT1_ours, PixelFormat::DXT1, true)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Blocks, DXT1_squish, PixelFormat::DXT1, false)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Blocks, DXT5_ours, PixelFormat::DXT5, true)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Blocks, DXT5_squish, PixelFormat::DXT5, false)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Blocks, DXT1_ours, PixelFormat::DXT1, true)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Blocks, DXT1_squish, PixelFormat::DXT1, false)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Blocks, DXT5_ours, PixelFormat::DXT5, true)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Blocks, DXT5_squish, PixelFormat::DXT5, false)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Console output plus the real time per iteration of every benchmark, for the ratios.
 class RecordingReporter : public benchmark::ConsoleReporter {
@@ -166,8 +174,8 @@ public:
     {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration)
-                times[run.run_name.function_name] = {
-                    run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+                times[run.run_name.function_name]
+                    = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -186,8 +194,7 @@ long statusKiB(const std::string& field)
 // Peak memory of `work`, measured in a child process whose allocator never returns memory to
 // the system: every page touched during the work stays resident, so the growth of the resident
 // size is the peak (the kernel's own peak counter is not updated when memory is unmapped).
-template <typename Work>
-long peakGrowthKiB(Work work)
+template <typename Work> long peakGrowthKiB(Work work)
 {
     int channel[2];
     if (pipe(channel) != 0)
@@ -216,8 +223,8 @@ long peakGrowthKiB(Work work)
 
 void reportPeakMemory()
 {
-    std::printf("\nPeak memory of one LoadMapImage (decoded image %.1f MiB):\n",
-                kArgbBytes / kBytesPerMiB);
+    std::printf(
+        "\nPeak memory of one LoadMapImage (decoded image %.1f MiB):\n", kArgbBytes / kBytesPerMiB);
     for (const MapFile& file : mapFiles()) {
         const long grown = peakGrowthKiB([&file] {
             QImage image = LoadMapImage(file.path, kGamma);
@@ -229,7 +236,7 @@ void reportPeakMemory()
         }
         const double grownMiB = grown / 1024.0;
         std::printf("  %-9s %6.1f MiB = %.2f x the decoded image\n", file.label, grownMiB,
-                    grownMiB * kBytesPerMiB / kArgbBytes);
+            grownMiB * kBytesPerMiB / kArgbBytes);
     }
 }
 
@@ -239,14 +246,13 @@ void reportRatios(const RecordingReporter& reporter)
     for (const char* format : {"DXT1", "DXT5"}) {
         const auto ours = reporter.times.find(std::string("BM_Blocks/") + format + "_ours");
         const auto theirs = reporter.times.find(std::string("BM_Blocks/") + format + "_squish");
-        if (ours == reporter.times.end() || theirs == reporter.times.end()
-            || ours->second.cpu <= 0 || ours->second.real <= 0)
+        if (ours == reporter.times.end() || theirs == reporter.times.end() || ours->second.cpu <= 0
+            || ours->second.real <= 0)
             continue;
         std::printf("  %s: CPU ours %.2f ms, libsquish %.2f ms, ratio %.2f;"
                     " wall ours %.2f ms, libsquish %.2f ms, ratio %.2f\n",
-                    format, ours->second.cpu, theirs->second.cpu,
-                    theirs->second.cpu / ours->second.cpu, ours->second.real, theirs->second.real,
-                    theirs->second.real / ours->second.real);
+            format, ours->second.cpu, theirs->second.cpu, theirs->second.cpu / ours->second.cpu,
+            ours->second.real, theirs->second.real, theirs->second.real / ours->second.real);
     }
 }
 

@@ -16,7 +16,8 @@ int decodeDdsToPng(const QString& file, const QString& out, QTextStream& err)
         std::optional<ImageRecord> decoded = DecodeDds(QFile::encodeName(file).toStdString());
         if (!decoded) {
             // The editor never offers such a file to the decoder; say why instead of a blank map.
-            err << "File \"" << file << "\" is not offered to the decoder: its extension is not \"dds\".\n";
+            err << "File \"" << file
+                << "\" is not offered to the decoder: its extension is not \"dds\".\n";
             err.flush();
             return kExitFailure;
         }

@@ -69,7 +69,7 @@ QImage imageFromArgbRecord(ImageRecord&& argb)
 {
     auto* buffer = new std::vector<uint8_t>(std::move(argb.bits));
     QImage image(buffer->data(), argb.width, argb.height, qsizetype(argb.width) * kArgbBytes,
-                 QImage::Format_ARGB32, deleteBuffer, buffer);
+        QImage::Format_ARGB32, deleteBuffer, buffer);
     if (image.isNull())  // the cleanup function only runs for an image that was made
         deleteBuffer(buffer);
     return image;
@@ -118,8 +118,8 @@ std::optional<std::string> pageMapFile(const EditorState& state)
     }
     if (state.CurrentFile.empty())
         return std::nullopt;
-    const std::string beside =
-        GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS"));
+    const std::string beside
+        = GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS"));
     if (GamePath::fileExists(beside))
         return beside;
     return std::nullopt;

@@ -50,7 +50,7 @@ constexpr uint32_t kPfMixed = 0x80000;         // grey with alpha, or colour wit
 constexpr uint32_t fourCC(char a, char b, char c, char d)
 {
     return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16
-        | uint32_t(uint8_t(d)) << 24;
+           | uint32_t(uint8_t(d)) << 24;
 }
 constexpr uint32_t kFourCCDxt1 = fourCC('D', 'X', 'T', '1');
 constexpr uint32_t kFourCCDxt3 = fourCC('D', 'X', 'T', '3');
@@ -61,7 +61,6 @@ constexpr uint32_t kFourCCA32B32G32R32F = 116;
 
 constexpr uint32_t kBlueMaskSwapped = 0x00FF0000;  // blue where red belongs: exchange them
 constexpr uint32_t kAlphaMask32 = 0xFF000000;
-
 
 const char* const kFormatDisplayName = "DirectDraw Surface";
 
@@ -106,10 +105,11 @@ bool masksMatch(const DdsHeader& h, PixelFormat format)
 {
     const DdsPackedFormat& m = *ddsPackedFormat(format);
     return h.alphaMask == m.alpha && h.redMask == m.red && h.greenMask == m.green
-        && h.blueMask == m.blue;
+           && h.blueMask == m.blue;
 }
 
-std::optional<PixelFormat> firstMatching(const DdsHeader& h, std::initializer_list<PixelFormat> candidates)
+std::optional<PixelFormat> firstMatching(
+    const DdsHeader& h, std::initializer_list<PixelFormat> candidates)
 {
     for (PixelFormat f : candidates)
         if (masksMatch(h, f))
@@ -184,8 +184,7 @@ std::optional<FormatChoice> choosePixelFormat(const DdsHeader& h)
         switch (bits) {
         case 16: return choose(PixelFormat::A8Gray8);
         case 32:
-            return h.alphaMask == kAlphaMask32 ? choose(PixelFormat::A8R8G8B8, true)
-                                               : std::nullopt;
+            return h.alphaMask == kAlphaMask32 ? choose(PixelFormat::A8R8G8B8, true) : std::nullopt;
         case 64: return choose(PixelFormat::A16B16G16R16);
         default: return std::nullopt;
         }
@@ -204,7 +203,7 @@ public:
 
 class MemorySource : public ByteSource {
 public:
-    MemorySource(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    MemorySource(const uint8_t* data, size_t size) : m_data(data), m_size(size) { }
     size_t readAt(uint64_t offset, uint8_t* dst, size_t count) override
     {
         if (offset >= m_size)
@@ -267,7 +266,8 @@ uint64_t blockDataSize(PixelFormat format, uint32_t width, uint32_t height)
     return uint64_t(width / kDdsBlockSide) * (height / kDdsBlockSide) * blockBytes;
 }
 
-ImageRecord createRecord(PixelFormat format, uint32_t width, uint32_t height, const DdsLimits& limits)
+ImageRecord createRecord(
+    PixelFormat format, uint32_t width, uint32_t height, const DdsLimits& limits)
 {
     const bool block = isBlockCompressed(format);
     if (block) {
@@ -297,17 +297,17 @@ void exchangeRedBlue(ImageRecord& image)
 // Reads the first surface; errors carry their own message and are wrapped by the caller.
 ImageRecord decodeSource(ByteSource& source, const std::string& fileName, const DdsLimits& limits)
 {
-    uint8_t raw[kHeaderBytes];
+    uint8_t raw[kHeaderBytes] = {};
     const bool recognised = source.readAt(0, raw, kHeaderBytes) == kHeaderBytes
-        && std::memcmp(raw, kMagic, sizeof kMagic) == 0;
+                            && std::memcmp(raw, kMagic, sizeof kMagic) == 0;
     const DdsHeader h = parseHeader(raw);
     if (!recognised || (h.flags & kRequiredFlags) != kRequiredFlags || !(h.caps & kCapsTexture))
         throw EImageError(notValidMessage(fileName));
 
     if (h.width == 0 || h.height == 0 || h.width > limits.maxDimension
         || h.height > limits.maxDimension)
-        throw EImageError("Image size " + std::to_string(h.width) + " x "
-                          + std::to_string(h.height) + " is not supported.");
+        throw EImageError("Image size " + std::to_string(h.width) + " x " + std::to_string(h.height)
+                          + " is not supported.");
 
     const std::optional<FormatChoice> choice = choosePixelFormat(h);
     if (!choice)  // unknown layout: black image, no pixel data read
@@ -318,7 +318,7 @@ ImageRecord decodeSource(ByteSource& source, const std::string& fileName, const 
     const uint64_t recordBytes = image.bits.size();
     const uint64_t rowBytes = uint64_t(image.width) * bytesPerPixel(image.format);
     const uint64_t pitch = (h.flags & (kFlagPitch | kFlagLinearSize)) ? h.pitchOrLinearSize
-        : block                                                       ? recordBytes
+                           : block                                    ? recordBytes
                                                                       : rowBytes;
     const uint64_t bytesToRead = block ? pitch : pitch * uint64_t(image.height);
     const uint64_t dataStart = kMagicBytes + h.headerSize;
@@ -351,6 +351,8 @@ ImageRecord decodeWrapped(const std::string& fileName, const DdsLimits& limits, 
         throw EImageError(loadingMessage(fileName) + " Exception Message: " + e.what());
     } catch (const std::bad_alloc&) {
         throw EImageError(loadingMessage(fileName) + " Exception Message: Out of memory.");
+    } catch (const std::exception& e) {
+        throw EImageError(loadingMessage(fileName) + " Exception Message: " + e.what());
     }
 }
 
@@ -408,7 +410,8 @@ int bytesPerPixel(PixelFormat format)
 
 bool isBlockCompressed(PixelFormat format)
 {
-    return format == PixelFormat::DXT1 || format == PixelFormat::DXT3 || format == PixelFormat::DXT5;
+    return format == PixelFormat::DXT1 || format == PixelFormat::DXT3
+           || format == PixelFormat::DXT5;
 }
 
 bool hasDdsExtension(const std::string& fileName)
@@ -418,22 +421,21 @@ bool hasDdsExtension(const std::string& fileName)
         return false;
     const std::string ext = fileName.substr(dot + 1);
     return ext.size() == 3 && std::equal(ext.begin(), ext.end(), "dds", [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == b;
-           });
+        return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
 }
 
 std::optional<ImageRecord> DecodeDds(const std::string& fileName, const DdsLimits& limits)
 {
     if (!hasDdsExtension(fileName))
         return std::nullopt;
-    return decodeWrapped(fileName, limits,
-                         [&fileName]() -> std::unique_ptr<ByteSource> {
-                             return std::make_unique<FileSource>(fileName);
-                         });
+    return decodeWrapped(fileName, limits, [&fileName]() -> std::unique_ptr<ByteSource> {
+        return std::make_unique<FileSource>(fileName);
+    });
 }
 
-ImageRecord DecodeDdsMemory(const uint8_t* data, size_t size, const std::string& fileName,
-                            const DdsLimits& limits)
+ImageRecord DecodeDdsMemory(
+    const uint8_t* data, size_t size, const std::string& fileName, const DdsLimits& limits)
 {
     return decodeWrapped(fileName, limits, [data, size]() -> std::unique_ptr<ByteSource> {
         return std::make_unique<MemorySource>(data, size);

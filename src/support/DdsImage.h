@@ -70,8 +70,8 @@ struct DdsLimits {
 std::optional<ImageRecord> DecodeDds(const std::string& fileName, const DdsLimits& limits = {});
 
 // The same decoding over bytes in memory; `fileName` only fills in the messages.
-ImageRecord DecodeDdsMemory(const uint8_t* data, size_t size, const std::string& fileName,
-                            const DdsLimits& limits = {});
+ImageRecord DecodeDdsMemory(
+    const uint8_t* data, size_t size, const std::string& fileName, const DdsLimits& limits = {});
 
 // True when the name's last extension is "dds", letter case ignored.
 bool hasDdsExtension(const std::string& fileName);
@@ -82,5 +82,5 @@ void ConvertToArgb32(ImageRecord& image);
 
 // Decodes DXT1, DXT3 or DXT5 blocks of a width x height image (both multiples of 4) into
 // width x height pixels 0xAARRGGBB, rows top to bottom.
-void decodeDxtBlocks(PixelFormat format, const uint8_t* blocks, int width, int height,
-                     uint32_t* out);
+void decodeDxtBlocks(
+    PixelFormat format, const uint8_t* blocks, int width, int height, uint32_t* out);

@@ -23,8 +23,7 @@ struct Rgb {
     uint32_t r, g, b;
 };
 
-template <uint32_t Max>
-constexpr std::array<uint8_t, Max + 1> expansionTable()
+template <uint32_t Max> constexpr std::array<uint8_t, Max + 1> expansionTable()
 {
     std::array<uint8_t, Max + 1> table{};
     for (uint32_t v = 0; v <= Max; ++v)
@@ -36,7 +35,8 @@ constexpr std::array<uint8_t, kSixBitMax + 1> kExpand6 = expansionTable<kSixBitM
 
 Rgb expand565(uint32_t c)
 {
-    return {kExpand5[c >> 11 & kFiveBitMax], kExpand6[c >> 5 & kSixBitMax], kExpand5[c & kFiveBitMax]};
+    return {
+        kExpand5[c >> 11 & kFiveBitMax], kExpand6[c >> 5 & kSixBitMax], kExpand5[c & kFiveBitMax]};
 }
 
 uint32_t packArgb(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
@@ -47,7 +47,7 @@ uint32_t packArgb(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
 uint32_t blendThirds(const Rgb& near, const Rgb& far, uint32_t alpha)
 {
     return packArgb((2 * near.r + far.r + 1) / 3, (2 * near.g + far.g + 1) / 3,
-                    (2 * near.b + far.b + 1) / 3, alpha);
+        (2 * near.b + far.b + 1) / 3, alpha);
 }
 
 // The four colours of a colour block; DXT1 alone switches to three colours when c0 <= c1.
@@ -60,7 +60,8 @@ void colourPalette(const uint8_t* block, bool threeColourAllowed, uint32_t palet
     const Rgb C1 = expand565(c1);
     const uint32_t threeColours = 0u - uint32_t(threeColourAllowed && c0 <= c1);  // all ones or 0
     const uint32_t opaqueThird = blendThirds(C0, C1, kOpaque);
-    const uint32_t half = packArgb((C0.r + C1.r) / 2, (C0.g + C1.g) / 2, (C0.b + C1.b) / 2, kOpaque);
+    const uint32_t half
+        = packArgb((C0.r + C1.r) / 2, (C0.g + C1.g) / 2, (C0.b + C1.b) / 2, kOpaque);
     palette[0] = packArgb(C0.r, C0.g, C0.b, kOpaque);
     palette[1] = packArgb(C1.r, C1.g, C1.b, kOpaque);
     palette[2] = (half & threeColours) | (opaqueThird & ~threeColours);
@@ -71,8 +72,8 @@ void colourPalette(const uint8_t* block, bool threeColourAllowed, uint32_t palet
 // Writes one block's 16 pixels; pixelOf(colour, k) turns pixel k's palette colour into the
 // final pixel (the alpha formats put their own alpha in).
 template <typename PixelOf>
-void writeBlock(const uint8_t* colourBlock, bool threeColourAllowed, uint32_t* dst, int stride,
-                PixelOf pixelOf)
+void writeBlock(
+    const uint8_t* colourBlock, bool threeColourAllowed, uint32_t* dst, int stride, PixelOf pixelOf)
 {
     uint32_t palette[4];
     colourPalette(colourBlock, threeColourAllowed, palette);
@@ -110,8 +111,7 @@ uint8_t floatChannel(const uint8_t* p)
     return uint8_t(std::lrint(double(f) * kFullScale) >> 8);
 }
 
-template <typename PixelToArgb>
-void convertPixels(ImageRecord& image, PixelToArgb toArgb)
+template <typename PixelToArgb> void convertPixels(ImageRecord& image, PixelToArgb toArgb)
 {
     const size_t pixels = size_t(image.width) * size_t(image.height);
     const int bpp = bytesPerPixel(image.format);
@@ -149,7 +149,7 @@ void convertPacked(ImageRecord& image)
     std::vector<uint32_t> lut(size_t(1) << (8 * bpp));
     for (uint32_t v = 0; v < lut.size(); ++v)
         lut[v] = packArgb(expandField(v, m.red), expandField(v, m.green), expandField(v, m.blue),
-                          expandField(v, m.alpha));
+            expandField(v, m.alpha));
     if (bpp == 1)
         convertPixels(image, [&](const uint8_t* p) { return lut[p[0]]; });
     else
@@ -158,7 +158,8 @@ void convertPacked(ImageRecord& image)
 
 }  // namespace
 
-void decodeDxtBlocks(PixelFormat format, const uint8_t* blocks, int width, int height, uint32_t* out)
+void decodeDxtBlocks(
+    PixelFormat format, const uint8_t* blocks, int width, int height, uint32_t* out)
 {
     const int blocksPerRow = width / kBlockSide;
     const int blockRows = height / kBlockSide;
@@ -170,7 +171,8 @@ void decodeDxtBlocks(PixelFormat format, const uint8_t* blocks, int width, int h
                 writeBlock(block, true, dst, width, [](uint32_t c, int) { return c; });
                 block += kDdsDxt1BlockBytes;
             } else if (format == PixelFormat::DXT3) {
-                const uint64_t alphas = le48(block) | uint64_t(le16(block + 6)) << 48;  // 4 bits each
+                const uint64_t alphas
+                    = le48(block) | uint64_t(le16(block + 6)) << 48;  // 4 bits each
                 writeBlock(block + 8, false, dst, width, [alphas](uint32_t c, int k) {
                     return (c & kRgbMask) | uint32_t(alphas >> (4 * k) & 15) * 17 << kAlphaShift;
                 });
@@ -203,7 +205,7 @@ void ConvertToArgb32(ImageRecord& image)
         std::vector<uint8_t> out(size_t(image.width) * size_t(image.height) * kArgbBytes);
         // The buffer comes from operator new, so it is aligned for 32-bit pixels.
         decodeDxtBlocks(image.format, image.bits.data(), image.width, image.height,
-                        reinterpret_cast<uint32_t*>(out.data()));
+            reinterpret_cast<uint32_t*>(out.data()));
         image.bits.swap(out);
         image.format = PixelFormat::A8R8G8B8;
         return;
@@ -230,14 +232,13 @@ void ConvertToArgb32(ImageRecord& image)
         convertPixels(image, [](const uint8_t* p) { return packArgb(p[1], p[3], p[5], p[7]); });
         return;
     case PixelFormat::R32F:
-        convertPixels(image, [](const uint8_t* p) {
-            return packArgb(floatChannel(p), 0, 0, kOpaque);
-        });
+        convertPixels(
+            image, [](const uint8_t* p) { return packArgb(floatChannel(p), 0, 0, kOpaque); });
         return;
     case PixelFormat::A32B32G32R32F:
         convertPixels(image, [](const uint8_t* p) {
-            return packArgb(floatChannel(p), floatChannel(p + 4),
-                            floatChannel(p + 8), floatChannel(p + 12));
+            return packArgb(
+                floatChannel(p), floatChannel(p + 4), floatChannel(p + 8), floatChannel(p + 12));
         });
         return;
     }

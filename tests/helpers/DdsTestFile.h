@@ -25,7 +25,7 @@ constexpr size_t kHeaderBytes = 128;
 inline uint32_t code(const char (&c)[5])
 {
     return uint32_t(uint8_t(c[0])) | uint32_t(uint8_t(c[1])) << 8 | uint32_t(uint8_t(c[2])) << 16
-        | uint32_t(uint8_t(c[3])) << 24;
+           | uint32_t(uint8_t(c[3])) << 24;
 }
 
 // The header fields a test chooses; the other header bytes are zero. Defaults: a 4 x 4 DXT1.
@@ -54,11 +54,10 @@ inline std::vector<uint8_t> ddsFile(const Header& h, const std::vector<uint8_t>&
 {
     std::vector<uint8_t> b(kHeaderBytes, 0);
     std::memcpy(b.data(), "DDS ", 4);
-    const std::pair<size_t, uint32_t> fields[] = {
-        {4, h.headerSize}, {8, h.flags},    {12, h.height}, {16, h.width},   {20, h.pitch},
-        {28, h.mipmaps},   {76, 32},        {80, h.pfFlags}, {84, h.fourCC}, {88, h.bits},
-        {92, h.red},       {96, h.green},   {100, h.blue},  {104, h.alpha},  {108, h.caps},
-        {112, h.caps2}};
+    const std::pair<size_t, uint32_t> fields[]
+        = {{4, h.headerSize}, {8, h.flags}, {12, h.height}, {16, h.width}, {20, h.pitch},
+            {28, h.mipmaps}, {76, 32}, {80, h.pfFlags}, {84, h.fourCC}, {88, h.bits}, {92, h.red},
+            {96, h.green}, {100, h.blue}, {104, h.alpha}, {108, h.caps}, {112, h.caps2}};
     for (const auto& [offset, value] : fields)
         put32(b, offset, value);
     b.insert(b.end(), data.begin(), data.end());
@@ -66,8 +65,8 @@ inline std::vector<uint8_t> ddsFile(const Header& h, const std::vector<uint8_t>&
 }
 
 // A header for uncompressed pixels of `bits` bits with the given flags and masks, 2 x 2.
-inline Header rgbHeader(uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a,
-                        uint32_t pf = kPfRgb)
+inline Header rgbHeader(
+    uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a, uint32_t pf = kPfRgb)
 {
     Header h;
     h.width = 2;
@@ -83,7 +82,8 @@ inline Header rgbHeader(uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint3
 }
 
 // A width x height A8R8G8B8 file whose pixels (bytes blue, green, red, alpha) are given.
-inline std::vector<uint8_t> argbFile(uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels)
+inline std::vector<uint8_t> argbFile(
+    uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels)
 {
     Header h = rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, kPfRgb | kPfAlpha);
     h.width = width;

@@ -19,8 +19,8 @@ namespace {
 constexpr QRgb kWhite = 0xFFFFFFFF;
 
 // 2 x 2 pixels, bytes blue, green, red, alpha; the bottom-left pixel (third) is black.
-const std::vector<uint8_t> kSmallPixels = {10, 20, 30, 40, 128, 128, 128, 128,
-                                           0, 0, 0, 0, 0, 0, 0, 200};
+const std::vector<uint8_t> kSmallPixels
+    = {10, 20, 30, 40, 128, 128, 128, 128, 0, 0, 0, 0, 0, 0, 0, 200};
 
 QImage solid(int width, int height, QRgb colour)
 {
@@ -32,7 +32,7 @@ QImage solid(int width, int height, QRgb colour)
 bool isBlank(const QImage& image)
 {
     return image.size() == QSize(kMapControlSize, kMapControlSize) && image.pixel(0, 0) == kWhite
-        && image.pixel(kMapControlSize - 1, kMapControlSize - 1) == kWhite;
+           && image.pixel(kMapControlSize - 1, kMapControlSize - 1) == kWhite;
 }
 
 }  // namespace
@@ -137,8 +137,8 @@ private slots:
             QFAIL("no error");
         } catch (const EImageError& e) {
             QCOMPARE(QString::fromUtf8(e.what()),
-                     "Error while loading images from file \"" + name + "\". Exception Message: File \""
-                         + name + "\" is not valid image in \"DirectDraw Surface\" format.");
+                "Error while loading images from file \"" + name + "\". Exception Message: File \""
+                    + name + "\" is not valid image in \"DirectDraw Surface\" format.");
         }
     }
 
@@ -186,7 +186,7 @@ private slots:
         writeMap("base/images/maps/map_town.dds", 1);
         QCOMPARE(qBlue(loadPageMapImage(state).pixel(0, 0)), 1);
         QCOMPARE(QString::fromStdString(*pageMapFile(state)),
-                 QString::fromStdString(path("base/images/maps/map_town.dds")));
+            QString::fromStdString(path("base/images/maps/map_town.dds")));
     }
 
     void automaticLoadOfAnUnknownFormatIsBlackAndAWrongExtensionIsBlank()
@@ -241,20 +241,23 @@ private slots:
     void sampleMapsShowTerrainInsideAPanelColouredFrame_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char* name : {"map_harbor_town.dds", "map_greenwood.dds", "map_hanok_village.dds"})
+        for (const char* name :
+            {"map_harbor_town.dds", "map_greenwood.dds", "map_hanok_village.dds"})
             QTest::newRow(name) << QString(name);
     }
     void sampleMapsShowTerrainInsideAPanelColouredFrame()
     {
         QFETCH(QString, name);
         const QString file = QStringLiteral(VYNMAP_EXAMPLES "/UI/Sample/images/maps/") + name;
-        const QImage shown = mapDisplayImage(LoadMapImage(QFile::encodeName(file).toStdString(), 0.7));
+        const QImage shown
+            = mapDisplayImage(LoadMapImage(QFile::encodeName(file).toStdString(), 0.7));
         QCOMPARE(shown.size(), QSize(kMapControlSize, kMapControlSize));
         constexpr int kFrame = 4;
         QSet<QRgb> colours;
         for (int y = 0; y < kMapControlSize; ++y) {
             for (int x = 0; x < kMapControlSize; ++x) {
-                const bool inFrame = std::min({x, y, kMapControlSize - 1 - x, kMapControlSize - 1 - y}) < kFrame;
+                const bool inFrame
+                    = std::min({x, y, kMapControlSize - 1 - x, kMapControlSize - 1 - y}) < kFrame;
                 const QRgb pixel = shown.pixel(x, y);
                 if (qAlpha(pixel) != (inFrame ? 0 : 255))
                     QFAIL(qPrintable(QString("pixel %1,%2").arg(x).arg(y)));
@@ -284,7 +287,9 @@ private slots:
         QVERIFY(errors.endsWith("is not valid image in \"DirectDraw Surface\" format.\n"));
 
         errors.clear();
-        QCOMPARE(decodeDdsToPng(m_dir.filePath("export.dds"), m_dir.filePath("no/such/dir/x.png"), err), 1);
+        QCOMPARE(
+            decodeDdsToPng(m_dir.filePath("export.dds"), m_dir.filePath("no/such/dir/x.png"), err),
+            1);
         QVERIFY(errors.startsWith("Cannot write"));
     }
 };

@@ -29,7 +29,7 @@ uint32_t pixel(const ImageRecord& image, int x, int y)
     EXPECT_EQ(image.format, PixelFormat::A8R8G8B8);
     const size_t at = (size_t(y) * image.width + x) * 4;
     return uint32_t(image.bits[at]) | uint32_t(image.bits[at + 1]) << 8
-        | uint32_t(image.bits[at + 2]) << 16 | uint32_t(image.bits[at + 3]) << 24;
+           | uint32_t(image.bits[at + 2]) << 16 | uint32_t(image.bits[at + 3]) << 24;
 }
 
 ImageRecord decodeArgb(const std::vector<uint8_t>& file)
@@ -59,11 +59,12 @@ std::vector<uint8_t> concat(std::vector<uint8_t> a, const std::vector<uint8_t>& 
 
 constexpr uint16_t kRed565 = 0xF800;
 constexpr uint16_t kBlue565 = 0x001F;
-constexpr uint16_t kMid565 = 0x8410;        // r5 = 16, g6 = 32, b5 = 16
+constexpr uint16_t kMid565 = 0x8410;               // r5 = 16, g6 = 32, b5 = 16
 constexpr uint32_t kIndicesByColumn = 0xE4E4E4E4;  // columns 0..3 take colours 0..3
 
-const std::string kNotDds = "Error while loading images from file \"test.dds\". Exception Message: "
-                            "File \"test.dds\" is not valid image in \"DirectDraw Surface\" format.";
+const std::string kNotDds
+    = "Error while loading images from file \"test.dds\". Exception Message: "
+      "File \"test.dds\" is not valid image in \"DirectDraw Surface\" format.";
 
 std::string messageOf(const std::vector<uint8_t>& file, const DdsLimits& limits = {})
 {
@@ -137,15 +138,16 @@ TEST(DdsFile, MissingFileReportsTheLoadingMessage)
         DecodeDds(name);
         FAIL() << "no error";
     } catch (const EImageError& e) {
-        const std::string prefix =
-            "Error while loading images from file \"" + name + "\". Exception Message: ";
+        const std::string prefix
+            = "Error while loading images from file \"" + name + "\". Exception Message: ";
         EXPECT_EQ(std::string(e.what()).substr(0, prefix.size()), prefix);
     }
 }
 
 TEST(DdsLimitsTest, RejectsSizesBeforeAllocating)
 {
-    const std::string prefix = "Error while loading images from file \"test.dds\". Exception Message: ";
+    const std::string prefix
+        = "Error while loading images from file \"test.dds\". Exception Message: ";
     Header h = rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0);
     for (auto [w, ht] : {std::pair{0u, 4u}, {4u, 0u}, {16385u, 4u}, {4u, 0xFFFFFFFFu}}) {
         h.width = w;
@@ -176,7 +178,7 @@ struct FormatRow {
     const char* expected;  // nullptr: unknown, a black A8R8G8B8 image
 };
 
-class DdsFormatRules : public ::testing::TestWithParam<FormatRow> {};
+class DdsFormatRules : public ::testing::TestWithParam<FormatRow> { };
 
 TEST_P(DdsFormatRules, ChoosesTheFirstApplicableRule)
 {
@@ -200,16 +202,23 @@ Header fourCCHeader(uint32_t fourCC)
     return h;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, DdsFormatRules,
-    ::testing::Values(
-        FormatRow{"fourcc36", fourCCHeader(36), "A16B16G16R16"},
+INSTANTIATE_TEST_SUITE_P(Rules, DdsFormatRules,
+    ::testing::Values(FormatRow{"fourcc36", fourCCHeader(36), "A16B16G16R16"},
         FormatRow{"fourcc114", fourCCHeader(114), "R32F"},
         FormatRow{"fourcc116", fourCCHeader(116), "A32B32G32R32F"},
         FormatRow{"fourccOther", fourCCHeader(code("ATI2")), nullptr},
-        FormatRow{"fourccWinsOverRgb", [] { Header h = fourCCHeader(code("DXT2")); h.pfFlags |= kPfRgb; h.bits = 32; return h; }(), nullptr},
-        FormatRow{"argb1555", rgbHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000, kPfRgb | kPfAlpha), "A1R5G5B5"},
-        FormatRow{"argb4444", rgbHeader(16, 0xF00, 0xF0, 0xF, 0xF000, kPfRgb | kPfAlpha), "A4R4G4B4"},
+        FormatRow{"fourccWinsOverRgb",
+            [] {
+                Header h = fourCCHeader(code("DXT2"));
+                h.pfFlags |= kPfRgb;
+                h.bits = 32;
+                return h;
+            }(),
+            nullptr},
+        FormatRow{
+            "argb1555", rgbHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000, kPfRgb | kPfAlpha), "A1R5G5B5"},
+        FormatRow{
+            "argb4444", rgbHeader(16, 0xF00, 0xF0, 0xF, 0xF000, kPfRgb | kPfAlpha), "A4R4G4B4"},
         FormatRow{"argb16Other", rgbHeader(16, 0xF800, 0x7E0, 0x1F, 0, kPfRgb | kPfAlpha), nullptr},
         FormatRow{"argb32AnyMasks", rgbHeader(32, 1, 2, 3, 4, kPfRgb | kPfAlpha), "A8R8G8B8"},
         FormatRow{"argb24", rgbHeader(24, 0xFF0000, 0xFF00, 0xFF, 0, kPfRgb | kPfAlpha), nullptr},
@@ -221,12 +230,14 @@ INSTANTIATE_TEST_SUITE_P(
         FormatRow{"rgb16Alpha", rgbHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000), nullptr},
         FormatRow{"rgb24AnyMasks", rgbHeader(24, 0, 0, 0, 0), "R8G8B8"},
         FormatRow{"xrgb32AnyMasks", rgbHeader(32, 7, 7, 7, 7), "X8R8G8B8"},
-        FormatRow{"luminanceAlpha", rgbHeader(16, 0xFF, 0, 0, 0xFF00, kPfLuminance | kPfAlpha), "A8Gray8"},
+        FormatRow{"luminanceAlpha", rgbHeader(16, 0xFF, 0, 0, 0xFF00, kPfLuminance | kPfAlpha),
+            "A8Gray8"},
         FormatRow{"luminance8", rgbHeader(8, 0xFF, 0, 0, 0, kPfLuminance), "Gray8"},
         FormatRow{"luminance16", rgbHeader(16, 0xFFFF, 0, 0, 0, kPfLuminance), "Gray16"},
         FormatRow{"luminanceAlpha8", rgbHeader(8, 0xFF, 0, 0, 0, kPfLuminance | kPfAlpha), nullptr},
         FormatRow{"flag40000", rgbHeader(32, 0xFF, 0xFF00, 0xFF0000, 0, kPf40000), "X8R8G8B8"},
-        FormatRow{"flag40000OtherBlue", rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0, kPf40000), nullptr},
+        FormatRow{
+            "flag40000OtherBlue", rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0, kPf40000), nullptr},
         FormatRow{"flag80000Grey", rgbHeader(16, 0, 0, 0, 0, kPf80000), "A8Gray8"},
         FormatRow{"flag80000Argb", rgbHeader(32, 0, 0, 0, 0xFF000000, kPf80000), "A8R8G8B8"},
         FormatRow{"flag80000NoAlphaMask", rgbHeader(32, 0, 0, 0, 0, kPf80000), nullptr},
@@ -239,9 +250,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DdsReading, ExchangesRedAndBlueWhenBlueSitsInTheRedBits)
 {
     const std::vector<uint8_t> px = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    const ImageRecord swapped = decode(ddsFile(rgbHeader(32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000, kPfRgb | kPfAlpha), px));
-    EXPECT_EQ(swapped.bits, (std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16}));
-    const ImageRecord plain = decode(ddsFile(rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, kPfRgb | kPfAlpha), px));
+    const ImageRecord swapped
+        = decode(ddsFile(rgbHeader(32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000, kPfRgb | kPfAlpha), px));
+    EXPECT_EQ(swapped.bits,
+        (std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16}));
+    const ImageRecord plain
+        = decode(ddsFile(rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, kPfRgb | kPfAlpha), px));
     EXPECT_EQ(plain.bits, px);
     const ImageRecord x8 = decode(ddsFile(rgbHeader(32, 0xFF, 0xFF00, 0xFF0000, 0), px));
     EXPECT_EQ(x8.bits[0], 3);
@@ -281,7 +295,8 @@ TEST(DdsReading, RowsBeyondTheAnnouncedDataStayZero)
 
 TEST(DdsReading, ShortFileLeavesTheRestZero)
 {
-    const ImageRecord image = decode(ddsFile(rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0), {1, 2, 3, 4, 5, 6}));
+    const ImageRecord image
+        = decode(ddsFile(rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0), {1, 2, 3, 4, 5, 6}));
     std::vector<uint8_t> expected(16, 0);
     for (int i = 0; i < 6; ++i)
         expected[i] = uint8_t(i + 1);
@@ -292,7 +307,8 @@ TEST(DdsReading, ShortFileLeavesTheRestZero)
 
 TEST(DdsDxt1, FourColourModeWhenC0IsGreater)
 {
-    const ImageRecord image = decodeArgb(ddsFile(Header{}, colourBlock(kRed565, kBlue565, kIndicesByColumn)));
+    const ImageRecord image
+        = decodeArgb(ddsFile(Header{}, colourBlock(kRed565, kBlue565, kIndicesByColumn)));
     for (int y = 0; y < 4; ++y) {
         EXPECT_EQ(pixel(image, 0, y), 0xFFFF0000u);
         EXPECT_EQ(pixel(image, 1, y), 0xFF0000FFu);
@@ -304,12 +320,14 @@ TEST(DdsDxt1, FourColourModeWhenC0IsGreater)
 TEST(DdsDxt1, ThreeColourModeKeepsTheColourOfTheTransparentEntry)
 {
     // c0 = c1: r5 = 16 gives 131, g6 = 32 gives 129.
-    ImageRecord equal = decodeArgb(ddsFile(Header{}, colourBlock(kMid565, kMid565, kIndicesByColumn)));
+    ImageRecord equal
+        = decodeArgb(ddsFile(Header{}, colourBlock(kMid565, kMid565, kIndicesByColumn)));
     EXPECT_EQ(pixel(equal, 0, 0), 0xFF838183u);
     EXPECT_EQ(pixel(equal, 2, 0), 0xFF838183u);
     EXPECT_EQ(pixel(equal, 3, 0), 0x00838183u);
 
-    ImageRecord less = decodeArgb(ddsFile(Header{}, colourBlock(kBlue565, kRed565, kIndicesByColumn)));
+    ImageRecord less
+        = decodeArgb(ddsFile(Header{}, colourBlock(kBlue565, kRed565, kIndicesByColumn)));
     EXPECT_EQ(pixel(less, 2, 1), 0xFF7F007Fu);  // (255 + 0) / 2, truncated
     EXPECT_EQ(pixel(less, 3, 1), 0x00AA0055u);  // (C0 + 2 * C1 + 1) / 3 with alpha 0
 }
@@ -339,7 +357,8 @@ TEST(DdsDxt1, LinearSizeThatDiffersLeavesEveryPixelZero)
     Header h;
     h.flags |= kFlagLinearSize;
     h.pitch = 16;
-    const ImageRecord mismatch = decode(ddsFile(h, concat(colourBlock(0xFFFF, 0, 0), std::vector<uint8_t>(8, 0xFF))));
+    const ImageRecord mismatch
+        = decode(ddsFile(h, concat(colourBlock(0xFFFF, 0, 0), std::vector<uint8_t>(8, 0xFF))));
     EXPECT_EQ(mismatch.bits, std::vector<uint8_t>(8, 0));
 
     h.pitch = 8;
@@ -352,7 +371,8 @@ TEST(DdsDxt3, ExplicitAlphaAndAlwaysFourColours)
     Header h;
     h.fourCC = code("DXT3");
     std::vector<uint8_t> alpha = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE};
-    const ImageRecord image = decodeArgb(ddsFile(h, concat(alpha, colourBlock(kBlue565, kRed565, kIndicesByColumn))));
+    const ImageRecord image
+        = decodeArgb(ddsFile(h, concat(alpha, colourBlock(kBlue565, kRed565, kIndicesByColumn))));
     EXPECT_EQ(pixel(image, 0, 0), 0x000000FFu);
     EXPECT_EQ(pixel(image, 1, 0), 0x11FF0000u);
     EXPECT_EQ(pixel(image, 2, 0), 0x225500AAu);  // four-colour rule although c0 < c1
@@ -404,7 +424,7 @@ struct ConversionRow {
     uint32_t expected;
 };
 
-class DdsConversion : public ::testing::TestWithParam<ConversionRow> {};
+class DdsConversion : public ::testing::TestWithParam<ConversionRow> { };
 
 TEST_P(DdsConversion, FirstPixel)
 {
@@ -428,26 +448,38 @@ std::vector<uint8_t> floats(std::initializer_list<float> values)
     return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, DdsConversion,
+INSTANTIATE_TEST_SUITE_P(Formats, DdsConversion,
     ::testing::Values(
         ConversionRow{"Gray8", rgbHeader(8, 0xFF, 0, 0, 0, kPfLuminance), {0x80}, 0xFF808080},
-        ConversionRow{"A8Gray8", rgbHeader(16, 0xFF, 0, 0, 0xFF00, kPfLuminance | kPfAlpha), {0x40, 0x90}, 0x90404040},
-        ConversionRow{"Gray16", rgbHeader(16, 0xFFFF, 0, 0, 0, kPfLuminance), {0x34, 0x12}, 0xFF121212},
+        ConversionRow{"A8Gray8", rgbHeader(16, 0xFF, 0, 0, 0xFF00, kPfLuminance | kPfAlpha),
+            {0x40, 0x90}, 0x90404040},
+        ConversionRow{
+            "Gray16", rgbHeader(16, 0xFFFF, 0, 0, 0, kPfLuminance), {0x34, 0x12}, 0xFF121212},
         ConversionRow{"R3G3B2", rgbHeader(8, 0xE0, 0x1C, 0x03, 0), {0xAE}, 0xFFB66DAA},
         ConversionRow{"R5G6B5", rgbHeader(16, 0xF800, 0x7E0, 0x1F, 0), {0x10, 0x84}, 0xFF838183},
-        ConversionRow{"A1R5G5B5", rgbHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000, kPfRgb | kPfAlpha), {0x10, 0xFC}, 0xFFFF0083},
-        ConversionRow{"A1R5G5B5Clear", rgbHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000, kPfRgb | kPfAlpha), {0x00, 0x7C}, 0x00FF0000},
-        ConversionRow{"A4R4G4B4", rgbHeader(16, 0xF00, 0xF0, 0xF, 0xF000, kPfRgb | kPfAlpha), {0x30, 0x8F}, 0x88FF3300},
+        ConversionRow{"A1R5G5B5", rgbHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000, kPfRgb | kPfAlpha),
+            {0x10, 0xFC}, 0xFFFF0083},
+        ConversionRow{"A1R5G5B5Clear",
+            rgbHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000, kPfRgb | kPfAlpha), {0x00, 0x7C},
+            0x00FF0000},
+        ConversionRow{"A4R4G4B4", rgbHeader(16, 0xF00, 0xF0, 0xF, 0xF000, kPfRgb | kPfAlpha),
+            {0x30, 0x8F}, 0x88FF3300},
         ConversionRow{"X1R5G5B5", rgbHeader(16, 0x7C00, 0x3E0, 0x1F, 0), {0x10, 0x7C}, 0xFFFF0083},
         ConversionRow{"X4R4G4B4", rgbHeader(16, 0xF00, 0xF0, 0xF, 0), {0x30, 0x8F}, 0xFFFF3300},
         ConversionRow{"R8G8B8", rgbHeader(24, 0xFF0000, 0xFF00, 0xFF, 0), {1, 2, 3}, 0xFF030201},
-        ConversionRow{"A8R8G8B8", rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, kPfRgb | kPfAlpha), {1, 2, 3, 4}, 0x04030201},
-        ConversionRow{"X8R8G8B8", rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0), {1, 2, 3, 4}, 0xFF030201},
-        ConversionRow{"A16B16G16R16", fourCCHeader(36), {0x34, 0x12, 0x78, 0x56, 0xBC, 0x9A, 0xF0, 0xDE}, 0xDE12569A},
+        ConversionRow{"A8R8G8B8",
+            rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, kPfRgb | kPfAlpha), {1, 2, 3, 4},
+            0x04030201},
+        ConversionRow{
+            "X8R8G8B8", rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0), {1, 2, 3, 4}, 0xFF030201},
+        ConversionRow{"A16B16G16R16", fourCCHeader(36),
+            {0x34, 0x12, 0x78, 0x56, 0xBC, 0x9A, 0xF0, 0xDE}, 0xDE12569A},
         // 0.5 x 65535 = 32767.5 rounds to the even 32768: high byte 0x80.
         ConversionRow{"R32FHalf", fourCCHeader(114), floats({0.5f}), 0xFF800000},
         ConversionRow{"R32FClampedHigh", fourCCHeader(114), floats({2.0f}), 0xFFFF0000},
         ConversionRow{"R32FClampedLow", fourCCHeader(114), floats({-1.0f}), 0xFF000000},
-        ConversionRow{"A32B32G32R32F", fourCCHeader(116), floats({1.0f, 0.25f, 0.0f, 0.5f}), 0x80FF4000}),
-    [](const ::testing::TestParamInfo<ConversionRow>& info) { return std::string(info.param.name); });
+        ConversionRow{
+            "A32B32G32R32F", fourCCHeader(116), floats({1.0f, 0.25f, 0.0f, 0.5f}), 0x80FF4000}),
+    [](const ::testing::TestParamInfo<ConversionRow>& info) {
+        return std::string(info.param.name);
+    });
