@@ -1,6 +1,10 @@
 #include "app/MainWindow.h"
 
 #include "app/Configuration.h"
+#include "document/IconPageEditor.h"
+#include "mapview/MapImage.h"
+#include "mapview/MapPanel.h"
+#include "support/GamePath.h"
 #include "support/ProfileFile.h"
 
 #include <QAbstractEventDispatcher>
@@ -32,6 +36,7 @@ constexpr int kTreeIndent = 19;
 constexpr int kApplyDelayMs = 1000;
 constexpr int kDefaultFontPixels = 12;
 constexpr int kEnglishFontPoints = 8;
+const char* const kPageFolder = "vynmap/";
 
 // The POI types, in list order; the same in both languages.
 const char* const kIconTypes[] = {"CLST", "LOC", "MOB", "NAME", "NPC", "QST", "ZONE"};
@@ -143,9 +148,7 @@ void TForm1::createControls()
     central->setFixedSize(kClientWidth, kPanelHeight);
     setCentralWidget(central);
 
-    auto* mapFrame = new QFrame(central);
-    mapFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1 = place(mapFrame, "Panel1", 0, 0, kMapPanelWidth, kPanelHeight);
+    Panel1 = place(new MapPanel(central), "Panel1", 0, 0, kMapPanelWidth, kPanelHeight);
 
     Panel2 = place(new QWidget(central), "Panel2", kMapPanelWidth, 0, kClientWidth - kMapPanelWidth,
                    kPanelHeight);
@@ -314,6 +317,26 @@ void TForm1::FormCreate()
     applyLanguage();
     action(QStringLiteral("FileSaveBOM"))->setChecked(m_state.WriteBom);
     ConfigureFolders(m_state, QCoreApplication::applicationFilePath().toStdString(), iniPath);
+    Panel1->setEditorState(&m_state);
+
+    EditorControls controls;
+    controls.window = this;
+    controls.FlatEdit2 = FlatEdit2;
+    controls.FlatEdit4 = FlatEdit4;
+    controls.TreeView1 = TreeView1;
+    controls.ed_locX = ed_locX;
+    controls.ed_locY = ed_locY;
+    controls.cb_icontype = cb_icontype;
+    controls.FlatEdit3 = FlatEdit3;
+    controls.FlatEdit1 = FlatEdit1;
+    controls.FlatMemo1 = FlatMemo1;
+    controls.Label5 = Label5;
+    controls.Timer1 = Timer1;
+    controls.Panel1 = Panel1;
+    controls.MAPADD = action(QStringLiteral("MAPADD"));
+    controls.MAPNAMES = action(QStringLiteral("MAPNAMES"));
+    controls.MAPLOCAUTO = action(QStringLiteral("MAPLOCAUTO"));
+    m_editor = new IconPageEditor(m_state, *m_prompts, controls, this);
 }
 
 void TForm1::FormDestroy()
@@ -329,6 +352,24 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("FileSaveARR")), &QAction::triggered, this,
             &TForm1::FileSaveARRExecute);
     connect(Help1, &QAction::triggered, this, &TForm1::Help1Click);
+    connect(action(QStringLiteral("FileOpen")), &QAction::triggered, this,
+            [this]() { FileOpenExecute(QStringLiteral("FileOpen")); });
+    connect(action(QStringLiteral("FileSave")), &QAction::triggered, this,
+            [this]() { FileSaveExecute(QStringLiteral("FileSave")); });
+    connect(action(QStringLiteral("FileSaveAs")), &QAction::triggered, this,
+            [this]() { FileSaveExecute(QStringLiteral("FileSaveAs")); });
+    connect(action(QStringLiteral("FileMAP")), &QAction::triggered, this, &TForm1::FileMAPExecute);
+
+    connect(Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
+    connect(Panel1, &MapPanel::markerDragged, this, [this](int, QPoint location) {
+        ed_locX->setValue(location.x());
+        ed_locY->setValue(location.y());
+    });
+    connect(Panel1, &MapPanel::statusTextsChanged, this,
+            [this](const QString& position, const QString& world) {
+                statusPanel(1)->setText(position);
+                statusPanel(2)->setText(world);
+            });
 
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TForm1::updateActions);
@@ -395,6 +436,39 @@ void TForm1::FileSaveBOMExecute()
 void TForm1::FileSaveARRExecute()
 {
     m_state.RearrangeOnSave = action(QStringLiteral("FileSaveARR"))->isChecked();
+}
+
+void TForm1::FileOpenExecute(const QString& actionName)
+{
+    // Opening by map name arrives with its dialog; until then only the file dialog opens pages.
+    if (actionName != QLatin1String("FileOpen"))
+        return;
+    const QString folder = QString::fromStdString(GamePath::resolve(m_state.BaseFolder, kPageFolder));
+    FileDialogOptions options;
+    options.title = QStringLiteral("Open File");
+    options.filter = QStringLiteral("Map icon Files (icons_*.xml)");
+    options.defaultSuffix = QStringLiteral("xml");
+    if (GamePath::folderExists(folder.toStdString()))
+        options.initialFolder = folder;
+    const QString chosen = m_prompts->openFileName(options);
+    if (!chosen.isEmpty())
+        openPage(chosen);
+}
+
+bool TForm1::openPage(const QString& path)
+{
+    return m_editor->OpenIconPage(path);
+}
+
+void TForm1::FileSaveExecute(const QString& actionName)
+{
+    m_editor->FileSaveExecute(actionName == QLatin1String("FileSaveAs"));
+}
+
+void TForm1::FileMAPExecute()
+{
+    if (const std::optional<QImage> image = runFileMapCommand(m_state, *m_prompts))
+        Panel1->setMapImage(mapDisplayImage(*image));
 }
 
 void TForm1::FileExitExecute()

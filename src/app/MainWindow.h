@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class IconPageEditor;
+class MapPanel;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -40,6 +42,15 @@ public:
     // Runs every Update handler; called whenever the event loop is about to go idle.
     void updateActions();
 
+    IconPageEditor& editor() { return *m_editor; }
+    MapPanel* mapPanel() const { return Panel1; }
+
+    // Opens an icon page as if chosen in the open dialog; returns whether it is open.
+    bool openPage(const QString& path);
+
+    void FileOpenExecute(const QString& actionName);
+    void FileSaveExecute(const QString& actionName);
+    void FileMAPExecute();
     void FileExitExecute();
     void Help1Click();
     void FileSaveBOMExecute();
@@ -71,7 +82,8 @@ private:
     Prompts* m_prompts = nullptr;
 
     // Controls, named as the editor names them.
-    QWidget* Panel1 = nullptr;
+    IconPageEditor* m_editor = nullptr;
+    MapPanel* Panel1 = nullptr;
     QWidget* Panel2 = nullptr;
     QLineEdit* FlatEdit2 = nullptr;
     QLineEdit* FlatEdit4 = nullptr;

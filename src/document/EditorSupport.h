@@ -1,0 +1,34 @@
+#pragma once
+// Small pieces shared by the icon page editor's files: text conversion at the widget boundary and
+// the guard of the Updating flag.
+
+#include <QString>
+
+#include <string>
+
+// Document values are UTF-8; widgets show QString.
+inline QString fromDoc(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+inline std::string toDoc(const QString& text)
+{
+    return text.toStdString();
+}
+
+// Sets a flag for the lifetime of the guard, also when an exception leaves the scope: the change
+// handlers ignore what the program itself fills in meanwhile.
+class UpdatingGuard {
+public:
+    explicit UpdatingGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~UpdatingGuard() { m_flag = false; }
+    UpdatingGuard(const UpdatingGuard&) = delete;
+    UpdatingGuard& operator=(const UpdatingGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+// The four value nodes under a POI's node, in the order they are added.
+inline const char* const kPoiValueProperties[] = {"Location", "pathfindlocation", "IconStyle", "Tooltip"};

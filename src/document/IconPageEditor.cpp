@@ -1,0 +1,254 @@
+#include "document/IconPageEditor.h"
+
+#include "document/EditorSupport.h"
+#include "document/IconPageFile.h"
+#include "document/PoiTreeItem.h"
+#include "mapview/MapImage.h"
+#include "mapview/MapPanel.h"
+#include "mapview/MapStyle.h"
+#include "mapview/MarkerGeometry.h"
+#include "support/AtomicFile.h"
+#include "support/DdsImage.h"
+#include "support/GamePath.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+const char* const kWindowTitlePrefix = "VynMAP Editor [";
+const char* const kSaveAsTitle = "Save As";
+const char* const kPageFilter = "Map icon File (icons_*.xml)";
+const char* const kPageSuffix = "xml";
+
+} // namespace
+
+IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const EditorControls& controls,
+                               QObject* parent)
+    : QObject(parent), m_state(state), m_prompts(prompts), m_controls(controls)
+{
+    ConfigureIconPageDocument(m_xmlscan);
+    m_controls.TreeView1->setSortingEnabled(true);
+    m_controls.TreeView1->sortByColumn(0, Qt::AscendingOrder);
+    connectControls();
+}
+
+TSimpleXMLElem* IconPageEditor::Poi(int poiIndex)
+{
+    return m_xmlscan.Root().Items().Item(poiIndex);
+}
+
+QTreeWidgetItem* IconPageEditor::PoiNode(int poiIndex) const
+{
+    if (poiIndex < 0 || poiIndex >= static_cast<int>(m_poiNodes.size()))
+        return nullptr;
+    return m_poiNodes[static_cast<size_t>(poiIndex)];
+}
+
+bool IconPageEditor::OpenIconPage(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        m_prompts.showMessage(QStringLiteral("File \"%1\" is not found.").arg(file.fileName()));
+        return m_state.DocLoaded;
+    }
+    m_state.DocLoaded = false;
+    m_state.CurrentFile = path.toStdString();
+    m_controls.window->setWindowTitle(QLatin1String(kWindowTitlePrefix) + file.fileName()
+                                      + QLatin1Char(']'));
+    m_state.DocLoaded = LoadIconPage(m_state.CurrentFile);
+    if (!m_state.DocLoaded)
+        return false;
+
+    QImage map;
+    try {
+        map = loadPageMapImage(m_state);
+    } catch (const std::exception& error) {
+        // The page stays open; only the rest of the opening is skipped.
+        m_prompts.showError(QString::fromStdString(error.what()));
+        return true;
+    }
+    m_controls.Panel1->setMapImage(mapDisplayImage(map.isNull() ? blankMap() : map));
+
+    ResetEditor();
+    m_controls.MAPADD->setEnabled(true);
+    m_controls.MAPNAMES->setChecked(false);
+    m_controls.FlatEdit2->setReadOnly(true);
+    m_controls.FlatEdit4->setReadOnly(true);
+    m_state.EditsPending = false;
+    return true;
+}
+
+void IconPageEditor::ResetEditor()
+{
+    m_controls.ed_locX->setValue(0);
+    m_controls.ed_locY->setValue(0);
+    m_controls.cb_icontype->setCurrentIndex(-1);
+    m_controls.FlatEdit3->setText(QString());
+    m_controls.FlatEdit1->setText(QString());
+    if (!m_controls.FlatMemo1->toPlainText().isEmpty())
+        m_controls.FlatMemo1->setPlainText(QString());
+}
+
+bool IconPageEditor::LoadIconPage(const std::string& path)
+{
+    m_controls.MAPLOCAUTO->setChecked(false);
+    m_state.AutoCalc = false;
+    {
+        UpdatingGuard updating(m_state.Updating);
+        m_poiNodes.clear();
+        m_controls.TreeView1->clear();
+        // Markers of the previous page must not outlive its tree.
+        m_controls.Panel1->clearMarkers();
+    }
+    try {
+        LoadIconPageDocument(m_xmlscan, path);
+    } catch (const IconPageLoadError& error) {
+        const QString text = QString::fromStdString(error.what());
+        if (text == QLatin1String(IconPageText::kLoadingError))
+            m_prompts.showMessage(text);
+        else
+            m_prompts.showError(text);
+        m_xmlscan.Prolog().Clear();
+        m_xmlscan.Root().Clear();
+        return false;
+    }
+
+    const std::string pageName = BuildPoiTree();
+    const MapStyleLookup style = LookupMapStyle(m_state, pageName);
+    if (style.label)
+        m_controls.Label5->setText(fromDoc(*style.label));
+    const auto [width, height] = ReadPageSize(m_xmlscan.Root());
+    m_state.PageWidth = width;
+    m_state.PageHeight = height;
+    return true;
+}
+
+std::string IconPageEditor::BuildPoiTree()
+{
+    UpdatingGuard updating(m_state.Updating);
+    QTreeWidget* tree = m_controls.TreeView1;
+    tree->setSortingEnabled(false);
+    tree->clear();
+    m_poiNodes.clear();
+    m_controls.Panel1->clearMarkers();
+
+    TSimpleXMLElem& root = m_xmlscan.Root();
+    TSimpleXMLProps& rootProps = root.Properties();
+    const TSimpleXMLProp* name = rootProps.Find("Name");
+    const TSimpleXMLProp* zone = rootProps.Find("1location");
+    m_controls.FlatEdit2->setText(name ? fromDoc(name->Value()) : QString());
+    m_controls.FlatEdit4->setText(zone ? fromDoc(zone->Value()) : QString());
+    m_controls.FlatEdit2->setModified(false);
+    m_controls.FlatEdit4->setModified(false);
+    m_state.PageName = name ? name->Value() : std::string();
+
+    QList<QTreeWidgetItem*> nodes;
+    if (name && zone) {
+        TSimpleXMLElems& children = root.Items();
+        nodes.reserve(children.Count());
+        m_poiNodes.reserve(static_cast<size_t>(children.Count()));
+        // A POI that lacks what its node or marker needs ends the listing there.
+        for (int i = 0; i < children.Count(); ++i) {
+            TSimpleXMLElem& poi = *children.Item(i);
+            const TSimpleXMLProp* poiName = poi.Properties().Find("Name");
+            if (!poiName)
+                break;
+            auto* node = new PoiTreeItem(fromDoc(poiName->Value()), i);
+            nodes << node;
+            m_poiNodes.push_back(node);
+            bool complete = true;
+            for (const char* property : kPoiValueProperties) {
+                const TSimpleXMLProp* value = poi.Properties().Find(property);
+                if (!value) {
+                    complete = false;
+                    break;
+                }
+                node->addChild(new PoiTreeItem(fromDoc(value->Value()), PoiTreeItem::kValueNodeDatum));
+            }
+            if (!complete)
+                break;
+            try {
+                PlacePoiMarker(i, true);
+            } catch (const MissingPropertyError&) {
+                break;
+            }
+        }
+    }
+    tree->addTopLevelItems(nodes);
+    tree->setSortingEnabled(true);  // sorts every level once
+
+    m_controls.Panel1->setPositionButtonGeometry(
+        QRect(QPoint(0, 0), m_controls.Panel1->positionButtonGeometry().size()));
+    m_controls.Panel1->setPositionButtonVisible(false);
+    return m_state.PageName;
+}
+
+void IconPageEditor::PlacePoiMarker(int poiIndex, bool newMarker)
+{
+    TSimpleXMLElem* poi = Poi(poiIndex);
+    if (!poi)
+        throw MissingPropertyError("Location");
+    const IntPair location = MarkerLocation(RequiredValue(*poi, "Location"));
+    const IntPair size = MarkerSize(RequiredValue(*poi, "Size"));
+    const QRect rect = MarkerRect(location, size);
+
+    const TSimpleXMLProp* style = poi->Properties().Find("IconStyle");
+    const TSimpleXMLProp* tooltip = poi->Properties().Find("Tooltip");
+    const QColor fill = style ? MarkerFillColour(style->Value()) : QColor(Qt::white);
+    const QString hint = tooltip ? fromDoc(tooltip->Value()) : QString();
+    MapPanel* panel = m_controls.Panel1;
+    if (newMarker) {
+        panel->appendMarker(rect, fill, hint);
+    } else if (poiIndex < panel->markerCount()) {
+        panel->setMarker(poiIndex, rect, fill, hint);
+    }
+}
+
+void IconPageEditor::FileSaveExecute(bool saveAs)
+{
+    if (!m_state.DocLoaded) {
+        m_prompts.showMessage(QLatin1String(IconPageText::kNoFileLoaded));
+        return;
+    }
+    if (m_state.EditsPending) {
+        m_controls.Timer1->stop();
+        ApplyData();
+    }
+    if (m_state.RearrangeOnSave && m_xmlscan.Root().ItemCount() > 0) {
+        try {
+            RearrangeIconElements(m_xmlscan.Root());
+        } catch (const std::exception&) {
+            m_prompts.showMessage(QLatin1String(IconPageText::kArrangeError));
+            return;
+        }
+    }
+    if (saveAs) {
+        const QFileInfo current(QString::fromStdString(m_state.CurrentFile));
+        FileDialogOptions options;
+        options.title = QLatin1String(kSaveAsTitle);
+        options.filter = QLatin1String(kPageFilter);
+        options.defaultSuffix = QLatin1String(kPageSuffix);
+        options.initialFolder = current.absolutePath();
+        options.initialFile = current.fileName();
+        options.mustExist = false;
+        const QString chosen = m_prompts.saveFileName(options);
+        if (chosen.isEmpty())
+            return;
+        m_state.CurrentFile = chosen.toStdString();
+    }
+    try {
+        AtomicFile::write(m_state.CurrentFile, IconPageBytes(m_xmlscan, m_state.WriteBom));
+    } catch (const std::exception& error) {
+        // The old file stays as it was: the page is written beside it, then replaces it.
+        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));
+        m_prompts.showError(QString::fromStdString(error.what()));
+    }
+}

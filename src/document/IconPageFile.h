@@ -1,0 +1,62 @@
+#pragma once
+// Icon pages as files, without widgets: the document set-up with the UTF-8 value hooks, reading
+// a page (byte order mark, parse, "1location"), the page size, the POI property rules, the
+// property rearrangement and the bytes written on save.
+
+#include "support/xml/SimpleXml.h"
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+// Texts the editor shows for icon page files.
+namespace IconPageText {
+inline constexpr const char* kLoadingError = "Error : Loading File";
+inline constexpr const char* kNoFileLoaded = "No File Loaded";
+inline constexpr const char* kArrangeError = "Error : Arrange";
+inline constexpr const char* kSavingError = "Error in saving file";
+inline constexpr const char* kCannotOpen = "Cannot open file ";
+}  // namespace IconPageText
+
+// A page could not be read; what() is the text the editor shows.
+class IconPageLoadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A POI lacks a property that an operation reads or writes; properties are never created.
+class MissingPropertyError : public std::runtime_error {
+public:
+    explicit MissingPropertyError(const std::string& name) : std::runtime_error("missing property " + name) {}
+};
+
+// The value hooks of icon pages: file UTF-8 to the editing form with the five references
+// resolved, and back.
+void xmlscanDecodeValue(std::string& value);
+void xmlscanEncodeValue(std::string& value);
+
+// Options, indentation and hooks of an icon page document.
+void ConfigureIconPageDocument(TSimpleXML& document);
+
+// Clears the document and reads the page at `path` into it: a UTF-8 byte order mark is skipped,
+// a root property "1Location" in any letter case is renamed "1location". Throws
+// IconPageLoadError ("Cannot open file <path>" or "Error : Loading File").
+void LoadIconPageDocument(TSimpleXML& document, const std::string& path);
+
+// The page size from the root's Size ("w,h", at most 3 characters of h); 436 x 506 otherwise.
+std::pair<int, int> ReadPageSize(TSimpleXMLElem& root);
+
+// The value of a property (first of that name, letter case ignored); throws MissingPropertyError.
+const std::string& RequiredValue(TSimpleXMLElem& element, const std::string& name);
+// Sets the value of an existing property; throws MissingPropertyError.
+void SetRequiredValue(TSimpleXMLElem& element, const std::string& name, std::string value);
+
+// Puts the properties of one Icon element into the fixed order, keeping only the first of each
+// known name and dropping the others.
+void RearrangeProperties(TSimpleXMLProps& properties);
+// Rearranges every child of the root whose tag is exactly "Icon".
+void RearrangeIconElements(TSimpleXMLElem& root);
+
+// The bytes of a saved page: the serialised document, or with a byte order mark the bytes
+// EF BB BF, the first line ended by a single LF, then the rest as serialised.
+std::string IconPageBytes(TSimpleXML& document, bool writeBom);
