@@ -32,6 +32,7 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kMapPanelWidth = 519;
 constexpr int kPanelHeight = kClientHeight - kStatusBarHeight;
 constexpr int kFieldHeight = 20;
+constexpr int kLabel5Width = 190;  // wide enough for a zone text such as -12345,-12345,12345,12345
 constexpr int kTreeIndent = 19;
 constexpr int kApplyDelayMs = 1000;
 constexpr int kDefaultFontPixels = 12;
@@ -181,7 +182,7 @@ void TForm1::createControls()
     FlatEdit3 = place(new QLineEdit(QStringLiteral("Name"), Panel2), "FlatEdit3", 47, 309, 186,
                       kFieldHeight);
 
-    Label5 = placeLabel(Panel2, "Label5", 50, 330);
+    Label5 = place(new QLabel(Panel2), "Label5", 50, 330, kLabel5Width, kFieldHeight - 4);
     Label5->setText(QStringLiteral("0, 0, 0"));
 
     Label4 = placeLabel(Panel2, "Label4", 6, 350);
@@ -299,7 +300,7 @@ void TForm1::applyLanguage()
     Help1->setText(caption(m_language, "Help1"));
     for (QLabel* label : {Label1, Label2, Label3, Label4})
         label->setText(caption(m_language, label->objectName().toLatin1().constData()));
-    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5})
+    for (QLabel* label : {Label1, Label2, Label3, Label4})
         label->adjustSize();
 }
 
