@@ -57,7 +57,7 @@ bool IconPageEditor::OpenIconPage(const QString& path)
     const QFileInfo file(path);
     if (!file.isFile()) {
         m_prompts.showMessage(QStringLiteral("File \"%1\" is not found.").arg(file.fileName()));
-        return m_state.DocLoaded;
+        return false;
     }
     m_state.DocLoaded = false;
     m_state.CurrentFile = path.toStdString();

@@ -57,7 +57,7 @@ public:
     const EditorControls& controls() const { return m_controls; }
 
     // Opening: steps after a file was chosen (existence check, title, reading, map image,
-    // resetting the editor). Returns DocLoaded.
+    // resetting the editor). True when this page is now open; a missing file changes nothing.
     bool OpenIconPage(const QString& path);
     bool LoadIconPage(const std::string& path);
     std::string BuildPoiTree();
