@@ -27,24 +27,28 @@ void TSimpleXML::SetFileName(const std::string& path)
 
 void TSimpleXML::LoadFromFile(const std::string& path)
 {
-    TMemoryStream stream(ReadWholeFile(path));
-    LoadFromStream(stream);
+    LoadFromString(ReadWholeFile(path));
 }
 
 void TSimpleXML::LoadFromStream(TStream& stream)
 {
     FRoot->Clear();
     FProlog.Clear();
-    ParseFromStream(stream, this, [this](TSimpleXMLParser& parser) {
-        parser.ParseProlog(FProlog);
-        parser.ParseElement(*FRoot, 1);
-    });
+    ParseFromStream(stream, this, [this](TSimpleXMLParser& parser) { ParseDocument(parser); });
 }
 
 void TSimpleXML::LoadFromString(std::string_view bytes)
 {
-    TMemoryStream stream{std::string(bytes)};
-    LoadFromStream(stream);
+    FRoot->Clear();
+    FProlog.Clear();
+    TSimpleXMLParser parser(bytes, this);
+    ParseDocument(parser);
+}
+
+void TSimpleXML::ParseDocument(TSimpleXMLParser& parser)
+{
+    parser.ParseProlog(FProlog);
+    parser.ParseElement(*FRoot, 1);
 }
 
 void TSimpleXML::SaveToFile(const std::string& path)

@@ -7,6 +7,8 @@
 #include "support/xml/SimpleXmlElems.h"
 #include "support/xml/XmlStream.h"
 
+class TSimpleXMLParser;
+
 // Hook that converts one value in place while a document is read or written.
 using TSimpleXMLEncodeEvent = std::function<void(std::string&)>;
 
@@ -60,8 +62,7 @@ public:
     void AppendEncodedValue(std::string& out, std::string_view value) const;
 
 private:
-    // Parses buffer from offset on; returns the offset after the root element.
-    std::size_t Parse(std::string_view buffer);
+    void ParseDocument(TSimpleXMLParser& parser);
     void EnsureHeader();
 
     std::unique_ptr<TSimpleXMLElemClassic> FRoot;

@@ -61,6 +61,14 @@ std::string TSimpleXMLProps::Value(const std::string& name, const std::string& d
     return defaultValue;
 }
 
+void TSimpleXMLProps::AppendAll(std::vector<std::unique_ptr<TSimpleXMLProp>>& added)
+{
+    FItems.reserve(FItems.size() + added.size());
+    for (auto& prop : added)
+        FItems.push_back(std::move(prop));
+    added.clear();
+}
+
 void TSimpleXMLProps::Delete(int index)
 {
     if (index >= 0 && index < Count())
@@ -181,10 +189,10 @@ std::string TSimpleXMLElem::FullName() const
     return FNameSpace.empty() ? FName : FNameSpace + ":" + FName;
 }
 
-void TSimpleXMLElem::SetName(const std::string& name)
+void TSimpleXMLElem::SetName(std::string name)
 {
     if (!name.empty() && name != FName)
-        FName = name;
+        FName = std::move(name);
 }
 
 TSimpleXMLElems& TSimpleXMLElem::Items()

@@ -99,6 +99,8 @@ public:
     void Delete(int index);
     void Clear() { FItems.clear(); }
     TSimpleXMLElem* Owner() const { return FOwner; }
+    // Appends properties made elsewhere, growing the list once; empties added.
+    void AppendAll(std::vector<std::unique_ptr<TSimpleXMLProp>>& added);
 
 private:
     TSimpleXMLElem* FOwner;
@@ -155,7 +157,7 @@ public:
 
     const std::string& Name() const { return FName; }
     // An empty name, or the current one, leaves the name as it is.
-    void SetName(const std::string& name);
+    void SetName(std::string name);
     const std::string& Value() const { return FValue; }
     void SetValue(std::string value) { FValue = std::move(value); }
     const std::string& NameSpace() const { return FNameSpace; }

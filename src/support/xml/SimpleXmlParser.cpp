@@ -232,7 +232,7 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
             name.append(FBytes.data() + start, FPos - start);
         }
     }
-    elem.SetName(elementName);
+    elem.SetName(std::move(elementName));
     elem.SetValue(std::move(value));
     elem.SetNameSpace(std::move(prefix));
 }
@@ -344,6 +344,12 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         Fail(WithByte("Invalid XML Element: Unexpected character in property declaration (", c, " found)"));
     };
     props.Clear();
+    // Whatever was read reaches the list however the parser stops, an error included.
+    struct Handover {
+        TSimpleXMLProps& props;
+        std::vector<std::unique_ptr<TSimpleXMLProp>>& pending;
+        ~Handover() { props.AppendAll(pending); }
+    } handover{props, FPendingProps};
     while (!AtEnd()) {
         unsigned char c = Peek();
         if (IsBlank(c)) {
@@ -395,9 +401,9 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         std::string value(FBytes.substr(FPos, close - FPos));
         FPos = close + 1;
         Decode(value, doc);
-        TSimpleXMLProp* prop = props.Add(std::move(name), std::move(value));
+        FPendingProps.push_back(std::make_unique<TSimpleXMLProp>(&props, std::move(name), std::move(value)));
         if (!prefix.empty())
-            prop->SetNameSpace(std::move(prefix));
+            FPendingProps.back()->SetNameSpace(std::move(prefix));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/xml/SimpleXmlElems.h"
 
@@ -56,6 +57,8 @@ private:
     std::string_view FBytes;
     const TSimpleXML* FDoc;
     std::size_t FPos = 0;
+    // Properties of the start tag being read, handed to their list in one step; reused.
+    std::vector<std::unique_ptr<TSimpleXMLProp>> FPendingProps;
 };
 
 // Runs parse on the bytes from the stream's position to its end, then leaves the stream right
