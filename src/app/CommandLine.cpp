@@ -1,10 +1,13 @@
 #include "app/CommandLine.h"
 
 #include "app/MainWindow.h"
+#include "mapview/DdsExport.h"
+#include "mapview/MapCoordinates.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +29,47 @@ bool hasDisplay()
 #endif
 }
 
+// Collects what the editor would show instead of showing it; every dialog is cancelled.
+class CollectingPrompts : public Prompts {
+public:
+    QStringList shown;
+    void showMessage(const QString& text) override { shown << text; }
+    void showError(const QString& text) override { shown << text; }
+    bool confirm(const QString&) override { return false; }
+    QString openFileName(const FileDialogOptions&) override { return {}; }
+    QString saveFileName(const FileDialogOptions&) override { return {}; }
+};
+
 } // namespace
+
+int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out)
+{
+    CollectingPrompts prompts;
+    TForm1 window(configPath, &prompts);
+    bool allRead = true;
+    for (const QString& page : pages) {
+        prompts.shown.clear();
+        const bool read = window.openPage(QFileInfo(page).absoluteFilePath());
+        const EditorState& state = window.state();
+        out << page << ": ";
+        if (read) {
+            const int listed = window.findChild<QTreeWidget*>(QStringLiteral("TreeView1"))->topLevelItemCount();
+            const QString zone = HasZoneRect(state.ZoneRect)
+                ? QString::fromStdString(ZoneText(state.ZoneRect))
+                : QStringLiteral("none");
+            out << listed << " POIs, page \"" << QString::fromStdString(state.PageName)
+                << "\", zone " << zone;
+            if (!prompts.shown.isEmpty())
+                out << "; " << prompts.shown.join(QStringLiteral("; "));
+        } else {
+            allRead = false;
+            out << (prompts.shown.isEmpty() ? QStringLiteral("not read") : prompts.shown.join(QStringLiteral("; ")));
+        }
+        out << "\n";
+    }
+    out.flush();
+    return allRead ? 0 : kExitFailure;
+}
 
 QString usageText()
 {
@@ -145,16 +188,14 @@ int runEditor(int argc, char** argv)
         ? defaultConfigPath(QCoreApplication::applicationFilePath())
         : cmd.configPath;
 
-    if (cmd.mode == CommandLine::Mode::Check) {
-        err << "vynmap-editor: --check is not available yet\n";
-        return kExitFailure;
-    }
-    if (cmd.mode == CommandLine::Mode::DecodeDds) {
-        err << "vynmap-editor: --decode-dds is not available yet\n";
-        return kExitFailure;
-    }
+    if (cmd.mode == CommandLine::Mode::Check)
+        return checkPages(configPath, cmd.pages, out);
+    if (cmd.mode == CommandLine::Mode::DecodeDds)
+        return decodeDdsToPng(cmd.ddsFile, cmd.outputFile, err);
 
     TForm1 window(configPath);
     window.show();
+    if (!cmd.page.isEmpty())
+        window.openPage(QFileInfo(cmd.page).absoluteFilePath());
     return app.exec();
 }

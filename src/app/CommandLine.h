@@ -23,5 +23,11 @@ QString usageText();
 // The configuration file for an executable: its path with ".INI" appended.
 QString defaultConfigPath(const QString& executablePath);
 
+class QTextStream;
+
+// Loads each page through the editor's own opening code and prints what it found; 1 when any
+// page could not be read.
+int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out);
+
 // Runs the program; returns the process exit status.
 int runEditor(int argc, char** argv);

@@ -38,6 +38,7 @@ constexpr int kApplyDelayMs = 1000;
 constexpr int kDefaultFontPixels = 12;
 constexpr int kEnglishFontPoints = 8;
 const char* const kPageFolder = "vynmap/";
+constexpr int kAutoCalcPanel = 4;
 
 // The POI types, in list order; the same in both languages.
 const char* const kIconTypes[] = {"CLST", "LOC", "MOB", "NAME", "NPC", "QST", "ZONE"};
@@ -360,6 +361,8 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("FileSaveAs")), &QAction::triggered, this,
             [this]() { FileSaveExecute(QStringLiteral("FileSaveAs")); });
     connect(action(QStringLiteral("FileMAP")), &QAction::triggered, this, &TForm1::FileMAPExecute);
+    connect(action(QStringLiteral("MAPLOCAUTO")), &QAction::triggered, this,
+            &TForm1::MAPLOCAUTOExecute);
 
     connect(Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(Panel1, &MapPanel::markerDragged, this, [this](int, QPoint location) {
@@ -470,6 +473,13 @@ void TForm1::FileMAPExecute()
 {
     if (const std::optional<QImage> image = runFileMapCommand(m_state, *m_prompts))
         Panel1->setMapImage(mapDisplayImage(*image));
+}
+
+void TForm1::MAPLOCAUTOExecute()
+{
+    // The checkable action has already inverted its mark.
+    m_state.AutoCalc = action(QStringLiteral("MAPLOCAUTO"))->isChecked();
+    statusPanel(kAutoCalcPanel)->setText(m_state.AutoCalc ? QStringLiteral("AutoCalc") : QString());
 }
 
 void TForm1::FileExitExecute()

@@ -51,6 +51,7 @@ public:
     void FileOpenExecute(const QString& actionName);
     void FileSaveExecute(const QString& actionName);
     void FileMAPExecute();
+    void MAPLOCAUTOExecute();
     void FileExitExecute();
     void Help1Click();
     void FileSaveBOMExecute();

@@ -82,7 +82,10 @@ bool IconPageEditor::OpenIconPage(const QString& path)
     m_controls.MAPNAMES->setChecked(false);
     m_controls.FlatEdit2->setReadOnly(true);
     m_controls.FlatEdit4->setReadOnly(true);
+    // Clearing the editor is no edit of the user's: neither pending nor a typed world location
+    // (a stale PathEdited would make the first apply move the POI to its old world location).
     m_state.EditsPending = false;
+    m_state.PathEdited = false;
     return true;
 }
 
