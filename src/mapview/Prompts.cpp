@@ -4,13 +4,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-namespace {
-QFileDialog::Options dialogOptions()
-{
-    return QFileDialog::ReadOnly;
-}
-}
-
 void WidgetPrompts::showMessage(const QString& text)
 {
     QMessageBox::information(m_parent, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
@@ -28,12 +21,16 @@ bool WidgetPrompts::confirm(const QString& text)
         == QMessageBox::Yes;
 }
 
-QString WidgetPrompts::openFileName(const FileDialogOptions& options)
+namespace {
+
+QString runFileDialog(QWidget* parent, const FileDialogOptions& options, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(m_parent, options.title, options.initialFolder, options.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(options.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setOptions(dialogOptions());
+    QFileDialog dialog(parent, options.title, options.initialFolder, options.filter);
+    dialog.setAcceptMode(mode);
+    const bool existing = mode == QFileDialog::AcceptOpen && options.mustExist;
+    dialog.setFileMode(existing ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (mode == QFileDialog::AcceptOpen)
+        dialog.setOptions(QFileDialog::ReadOnly);
     if (!options.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(options.defaultSuffix);
     if (!options.initialFile.isEmpty())
@@ -43,16 +40,14 @@ QString WidgetPrompts::openFileName(const FileDialogOptions& options)
     return dialog.selectedFiles().constFirst();
 }
 
+} // namespace
+
+QString WidgetPrompts::openFileName(const FileDialogOptions& options)
+{
+    return runFileDialog(m_parent, options, QFileDialog::AcceptOpen);
+}
+
 QString WidgetPrompts::saveFileName(const FileDialogOptions& options)
 {
-    QFileDialog dialog(m_parent, options.title, options.initialFolder, options.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (!options.defaultSuffix.isEmpty())
-        dialog.setDefaultSuffix(options.defaultSuffix);
-    if (!options.initialFile.isEmpty())
-        dialog.selectFile(options.initialFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return runFileDialog(m_parent, options, QFileDialog::AcceptSave);
 }
