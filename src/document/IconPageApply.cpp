@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -28,6 +30,16 @@ QString memoFromDoc(const std::string& text)
 {
     QString lines = fromDoc(text);
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return lines;
+}
+
+// The memo's lines as shown. Block texts keep no-break spaces and line separators, which the
+// memo's plain-text export would turn into blanks and line breaks.
+QStringList memoLines(const QTextDocument& document)
+{
+    QStringList lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        lines << block.text();
     return lines;
 }
 
@@ -155,11 +167,16 @@ QString IconPageEditor::locationText() const
     return QStringLiteral("%1,%2").arg(m_controls.ed_locX->value()).arg(m_controls.ed_locY->value());
 }
 
-QString IconPageEditor::memoText() const
+std::string IconPageEditor::memoValue(const std::string& stored) const
 {
-    QString text = m_controls.FlatMemo1->toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return text;
+    const QStringList lines = memoLines(*m_controls.FlatMemo1->document());
+    // A memo that still shows the stored text gives it back as it was: the memo cannot hold
+    // every text exactly (a lone line end or a paragraph separator becomes a line break).
+    QTextDocument shown;
+    shown.setPlainText(memoFromDoc(stored));
+    if (memoLines(shown) == lines)
+        return stored;
+    return toDoc(lines.join(QLatin1String("\r\n")));
 }
 
 void IconPageEditor::applyTo(QTreeWidgetItem* node)
@@ -176,7 +193,7 @@ void IconPageEditor::applyTo(QTreeWidgetItem* node)
     UpdatingGuard updating(m_state.Updating);
     // Properties are never created here: a POI lacking one is updated only up to it.
     try {
-        SetRequiredValue(*poi, "Tooltip", toDoc(memoText()));
+        SetRequiredValue(*poi, "Tooltip", memoValue(RequiredValue(*poi, "Tooltip")));
         SetRequiredValue(*poi, "Name", toDoc(m_controls.FlatEdit3->text()));
         // A type the list does not know (another skin's style) stays, with its sizes, until the
         // user picks one.

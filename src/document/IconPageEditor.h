@@ -91,7 +91,8 @@ private:
     void placePositionButton(int centreX, int centreY, const std::string& sizeText, int tailChars);
     TSimpleXMLElem* Poi(int poiIndex);
     QString locationText() const;
-    QString memoText() const;
+    // The Tooltip value for the memo's content; `stored` is the POI's current value.
+    std::string memoValue(const std::string& stored) const;
 
     EditorState& m_state;
     Prompts& m_prompts;
