@@ -1,0 +1,169 @@
+// Opening and saving icon pages of 500 and 5,000 POIs on the real main window (offscreen):
+// reading the page, the POI tree and the markers, the first paint of the window, and the bytes
+// and file write of a save. Run: build/bench/IconPageBench
+#include "app/MainWindow.h"
+#include "document/IconPageEditor.h"
+#include "document/IconPageFile.h"
+#include "mapview/MapPanel.h"
+#include "support/AtomicFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+constexpr int kSmallPage = 500;
+constexpr int kLargePage = 5000;
+constexpr int kMapSize = 436;
+const char* const kTypes[] = {"CLST", "LOC", "MOB", "NAME", "NPC", "QST", "ZONE"};
+
+// Answers every prompt silently; a benchmark run must never block on a box.
+class SilentPrompts : public Prompts {
+public:
+    void showMessage(const QString&) override {}
+    void showError(const QString&) override {}
+    bool confirm(const QString&) override { return false; }
+    QString openFileName(const FileDialogOptions&) override { return {}; }
+    QString saveFileName(const FileDialogOptions&) override { return {}; }
+};
+
+// A UI folder with a configuration file pointing at it and one generated page per size.
+class BenchFolder {
+public:
+    BenchFolder()
+    {
+        QDir().mkpath(root() + QStringLiteral("vynmap"));
+        writeFile(configPath(), "[CONFIG]\r\nPATH=" + root().toUtf8() + "\r\n");
+    }
+
+    QString root() const { return m_dir.path() + QStringLiteral("/UI/"); }
+    QString configPath() const { return m_dir.filePath(QStringLiteral("bench.INI")); }
+
+    // icons_<count>.xml with `count` POIs in shuffled name order, as the game writes them.
+    QString pagePath(int count)
+    {
+        const QString path = root() + QStringLiteral("vynmap/icons_%1.xml").arg(count);
+        if (!QFile::exists(path))
+            writeFile(path, generatedPage(count));
+        return path;
+    }
+
+private:
+    static void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+    }
+
+    static QByteArray generatedPage(int count)
+    {
+        QByteArray page = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<Page Name=\"bench_map\" 1location=\"Bench Zone\" Size=\"436,506\">\r\n";
+        for (int i = 0; i < count; ++i) {
+            // A multiplicative shuffle, so the tree really has to sort.
+            const int key = static_cast<int>((static_cast<long long>(i) * 7919) % count);
+            const QByteArray size = (i % 7 == 6) ? "14,14" : "12,12";
+            page += "<Icon IconStyle=\"" + QByteArray(kTypes[i % 7]) + "\" IconType=\"map\" Location=\""
+                + QByteArray::number(key % kMapSize) + "," + QByteArray::number((key * 3) % kMapSize)
+                + "\" Name=\"POI " + QByteArray::number(key) + " 대장간\" OnHoverIn=\"Parent.LocalText="
+                "pathfindlocation\" pathfindlocation=\"" + QByteArray::number(key) + ".50, 12, -"
+                + QByteArray::number(key) + ".25\" ScrollExtent=\"" + size + "\" Size=\"" + size
+                + "\" Tooltip=\"Tooltip &amp; line " + QByteArray::number(i) + "\r\nsecond line\" "
+                "TreatAsButton=\"true\"/>\r\n";
+        }
+        return page + "</Page>\r\n";
+    }
+
+    QTemporaryDir m_dir;
+};
+
+BenchFolder& folder()
+{
+    static BenchFolder instance;
+    return instance;
+}
+
+// A shown main window; the benchmarks reuse one per run.
+struct Window {
+    SilentPrompts prompts;
+    TForm1 form{folder().configPath(), &prompts};
+    Window() { form.show(); }
+};
+
+void setPageCounters(benchmark::State& state)
+{
+    state.SetComplexityN(state.range(0));
+    state.counters["POIs"] = static_cast<double>(state.range(0));
+}
+
+// LoadIconPage with BuildPoiTree: read, parse, tree, markers, map style lookup.
+void BM_LoadIconPage(benchmark::State& state)
+{
+    Window window;
+    const std::string path = folder().pagePath(static_cast<int>(state.range(0))).toStdString();
+    for (auto _ : state) {
+        const bool loaded = window.form.editor().LoadIconPage(path);
+        benchmark::DoNotOptimize(loaded);
+    }
+    if (window.form.mapPanel()->markerCount() != state.range(0))
+        state.SkipWithError("not every POI got a marker");
+    setPageCounters(state);
+}
+
+// The whole opening as the File menu runs it, then the first paint of the window.
+void BM_OpenAndPaint(benchmark::State& state)
+{
+    Window window;
+    const QString path = folder().pagePath(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        window.form.openPage(path);
+        const QImage painted = window.form.grab().toImage();
+        benchmark::DoNotOptimize(painted.constBits());
+    }
+    setPageCounters(state);
+}
+
+// Saving: the page's bytes with the byte order mark, and the atomic file write.
+void BM_SavePage(benchmark::State& state)
+{
+    Window window;
+    const QString path = folder().pagePath(static_cast<int>(state.range(0)));
+    window.form.openPage(path);
+    const std::string target = (path + QStringLiteral(".saved")).toStdString();
+    TSimpleXML& document = window.form.editor().xmlscan();
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        const std::string written = IconPageBytes(document, true);
+        AtomicFile::write(target, written);
+        bytes += static_cast<int64_t>(written.size());
+    }
+    state.SetBytesProcessed(bytes);
+    setPageCounters(state);
+}
+
+BENCHMARK(BM_LoadIconPage)->Arg(kSmallPage)->Arg(kLargePage)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_OpenAndPaint)->Arg(kSmallPage)->Arg(kLargePage)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_SavePage)->Arg(kSmallPage)->Arg(kLargePage)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Before the application exists: the benchmarks run without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
