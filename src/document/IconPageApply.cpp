@@ -195,9 +195,12 @@ void IconPageEditor::applyTo(QTreeWidgetItem* node)
     try {
         SetRequiredValue(*poi, "Tooltip", memoValue(RequiredValue(*poi, "Tooltip")));
         SetRequiredValue(*poi, "Name", toDoc(m_controls.FlatEdit3->text()));
-        // A type the list does not know (another skin's style) stays, with its sizes, until the
-        // user picks one.
-        const bool keepType = m_controls.cb_icontype->currentIndex() < 0 && !m_typePicked;
+        // A stored type the list does not know (another skin's style) stays, with its sizes,
+        // until the user picks one. Judged by the POI's own value: a fill that stopped early
+        // leaves the list showing another POI's type.
+        const QString storedType = fromDoc(RequiredValue(*poi, "IconStyle"));
+        const bool keepType =
+            !m_typePicked && m_controls.cb_icontype->findText(storedType, Qt::MatchFixedString) < 0;
         const QString type = m_controls.cb_icontype->currentText();
         if (!keepType)
             SetRequiredValue(*poi, "IconStyle", toDoc(type));
