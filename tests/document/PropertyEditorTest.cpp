@@ -212,6 +212,21 @@ private slots:
         QCOMPARE(editor.value(1, "ScrollExtent"), std::string("12,12"));
     }
 
+    // A POI whose location does not read is only partly shown: the type list still shows the
+    // previous POI's type, which the user did not pick for this one.
+    void unknownStyleKeptWhenFillStopsEarly()
+    {
+        EditorWindow& editor = open({poiWith("Camp", "1,1", "NPC"), poiWith("Border", "", "zoningstyle", "42,42")});
+        editor.clickPoi(QStringLiteral("Camp"));
+        editor.clickPoi(QStringLiteral("Border"));
+        QCOMPARE(editor.type()->currentText(), QStringLiteral("NPC"));
+        QTest::keyClicks(editor.memo(), "x");
+        editor.runOutApplyTimer();
+        QCOMPARE(editor.value(1, "IconStyle"), std::string("zoningstyle"));
+        QCOMPARE(editor.value(1, "Size"), std::string("42,42"));
+        QCOMPARE(editor.value(1, "ScrollExtent"), std::string("42,42"));
+    }
+
     void locationSync_data()
     {
         QTest::addColumn<bool>("autoCalc");
