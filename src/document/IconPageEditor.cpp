@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <limits>
+
 namespace {
 
 const char* const kWindowTitlePrefix = "VynMAP Editor [";
@@ -35,6 +37,11 @@ IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const Edito
     : QObject(parent), m_state(state), m_prompts(prompts), m_controls(controls)
 {
     ConfigureIconPageDocument(m_xmlscan);
+    // A line edit cuts its text at 32767 characters by default; a longer value shown there
+    // would be written back cut at the next apply.
+    for (QLineEdit* field : {m_controls.FlatEdit2, m_controls.FlatEdit4, m_controls.FlatEdit3,
+                             m_controls.FlatEdit1})
+        field->setMaxLength(std::numeric_limits<int>::max());
     m_controls.TreeView1->setSortingEnabled(true);
     m_controls.TreeView1->sortByColumn(0, Qt::AscendingOrder);
     connectControls();
