@@ -305,6 +305,8 @@ private slots:
         QTest::newRow("Korean and emoji") << QByteArray("대장간 \xF0\x9F\x94\xA8") << QByteArray("수리\r\n");
         QTest::newRow("empty tooltip") << QByteArray("x") << QByteArray();
         QTest::newRow("references") << QByteArray("&amp;lt;b&amp;gt;") << QByteArray("&amp;amp;");
+        QTest::newRow("line break in the name") << QByteArray("two\r\nlines") << QByteArray("t");
+        QTest::newRow("very long name") << QByteArray(40000, 'n') << QByteArray("t");
     }
 
     // Moving a POI writes every field back; the fields the user did not touch keep their text.
