@@ -26,9 +26,10 @@ std::string reasonOf(int error)
     return std::strerror(error);
 }
 
-[[noreturn]] void fail(const std::string& what, const std::string& path, int error)
+[[noreturn]] void fail(const std::string& what, const std::string& path, int error,
+                       FileAccessError::Step step = FileAccessError::Step::Create)
 {
-    throw FileAccessError(what + " \"" + path + "\": " + reasonOf(error));
+    throw FileAccessError(what + " \"" + path + "\": " + reasonOf(error), step);
 }
 
 // The file a write really replaces: the end of a chain of symbolic links, if any.
@@ -112,13 +113,14 @@ void write(const std::string& path, std::string_view bytes)
         ok = false;
         error = errno;
     }
-    if (ok && ::rename(temporaryName.c_str(), target.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
     if (!ok) {
         ::unlink(temporaryName.c_str());
-        fail("Cannot write", path, error);
+        fail("Cannot write", path, error, FileAccessError::Step::Write);
+    }
+    if (::rename(temporaryName.c_str(), target.c_str()) != 0) {
+        error = errno;
+        ::unlink(temporaryName.c_str());
+        fail("Cannot replace", path, error);
     }
 }
 

@@ -9,7 +9,15 @@
 // A file could not be read or written; the message names the file and the reason.
 class FileAccessError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // Which step failed: making the new file (or putting it in place), or writing its bytes.
+    enum class Step { Create, Write };
+
+    explicit FileAccessError(const std::string& message, Step step = Step::Create)
+        : std::runtime_error(message), m_step(step) {}
+    Step step() const { return m_step; }
+
+private:
+    Step m_step;
 };
 
 namespace AtomicFile {
