@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/xml/SimpleXmlArena.h"
 #include "support/xml/XmlStream.h"
 
 class TSimpleXML;
@@ -51,7 +52,7 @@ private:
 enum class TSimpleXMLElemKind { Classic, Text, Comment, CData, Header, DocType, Sheet };
 
 // One name = value attribute of an element, a stylesheet or a declaration.
-class TSimpleXMLProp {
+class TSimpleXMLProp : public TSimpleXMLArenaObject {
 public:
     TSimpleXMLProp(TSimpleXMLProps* parent, std::string name, std::string value)
         : FName(std::move(name)), FValue(std::move(value)), FParent(parent) {}
@@ -77,7 +78,7 @@ private:
 };
 
 // The ordered attributes of one item; owns them.
-class TSimpleXMLProps {
+class TSimpleXMLProps : public TSimpleXMLArenaObject {
 public:
     explicit TSimpleXMLProps(TSimpleXMLElem* owner) : FOwner(owner) {}
     TSimpleXMLProps(const TSimpleXMLProps&) = delete;
@@ -108,7 +109,7 @@ private:
 };
 
 // The ordered child items of one element; owns them.
-class TSimpleXMLElems {
+class TSimpleXMLElems : public TSimpleXMLArenaObject {
 public:
     explicit TSimpleXMLElems(TSimpleXMLElem* owner) : FOwner(owner) {}
     ~TSimpleXMLElems();
@@ -134,7 +135,7 @@ private:
 };
 
 // Base of every item of a document: element, text, comment, CDATA and the prolog items.
-class TSimpleXMLElem {
+class TSimpleXMLElem : public TSimpleXMLArenaObject {
 public:
     explicit TSimpleXMLElem(TSimpleXMLElem* parent = nullptr) : FParent(parent) {}
     virtual ~TSimpleXMLElem();
@@ -186,6 +187,7 @@ private:
     friend class TSimpleXML;
     friend class TSimpleXMLElems;
     friend class TSimpleXMLElemsProlog;
+    friend class TSimpleXMLParser;
     // Frees a list of items without recursing once per level, so any depth is safe.
     static void ReleaseIteratively(std::vector<std::unique_ptr<TSimpleXMLElem>>& items);
 

@@ -85,6 +85,20 @@ void TSimpleXMLParser::Decode(std::string& value, const TSimpleXML* doc) const
         doc->DecodeValue(value);
 }
 
+TSimpleXMLProps& TSimpleXMLParser::PropertiesOf(TSimpleXMLElem& item)
+{
+    if (!item.FProps)
+        item.FProps = Make<TSimpleXMLProps>(&item);
+    return *item.FProps;
+}
+
+TSimpleXMLElems& TSimpleXMLParser::ItemsOf(TSimpleXMLElem& item)
+{
+    if (!item.FItems)
+        item.FItems = Make<TSimpleXMLElems>(&item);
+    return *item.FItems;
+}
+
 void TSimpleXMLParser::SkipBlanks()
 {
     while (!AtEnd() && IsBlank(Peek()))
@@ -123,14 +137,14 @@ std::unique_ptr<TSimpleXMLElem> TSimpleXMLParser::RecognisePrologItem(bool& root
             return nullptr;
         }
         if (candidate == kCommentOpen)
-            return std::make_unique<TSimpleXMLElemComment>();
+            return Make<TSimpleXMLElemComment>();
         if (candidate == kSheetOpen)
-            return std::make_unique<TSimpleXMLElemSheet>();
+            return Make<TSimpleXMLElemSheet>();
         if (length == kHeaderOpen.size() + 1 && candidate.substr(0, kHeaderOpen.size()) == kHeaderOpen
             && IsBlank(static_cast<unsigned char>(candidate.back())))
-            return std::make_unique<TSimpleXMLElemHeader>();
+            return Make<TSimpleXMLElemHeader>();
         if (candidate == kDocTypeOpen)
-            return std::make_unique<TSimpleXMLElemDocType>();
+            return Make<TSimpleXMLElemDocType>();
         if (candidate[1] != '!' && candidate[1] != '?') {
             rootFollows = true;
             return nullptr;
@@ -196,7 +210,7 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
             if (name.empty())
                 Fail("Invalid XML Element: malformed tag found (no valid name)");
             ++FPos;
-            ParseProperties(elem.Properties(), FDoc);
+            ParseProperties(PropertiesOf(elem), FDoc);
         } else if (c == '/') {
             elementName = name;
             ++FPos;
@@ -213,7 +227,7 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
         } else if (c == '>') {
             elementName = name;
             ++FPos;
-            TSimpleXMLElems& items = elem.Items();
+            TSimpleXMLElems& items = ItemsOf(elem);
             const std::string closing = ParseChildren(items, depth);
             const bool matches = prefix.empty() ? simplexml::SameText(elementName, closing)
                                                 : simplexml::SameText(prefix + ":" + elementName, closing);
@@ -273,19 +287,19 @@ std::string TSimpleXMLParser::ParseChildren(TSimpleXMLElems& list, int depth)
             FPos += 2;
             return ParseEndTagName();
         case TagKind::Comment: {
-            auto comment = std::make_unique<TSimpleXMLElemComment>(owner);
+            auto comment = Make<TSimpleXMLElemComment>(owner);
             ParseComment(*comment);
             list.Append(std::move(comment));
             break;
         }
         case TagKind::CData: {
-            auto cdata = std::make_unique<TSimpleXMLElemCData>(owner);
+            auto cdata = Make<TSimpleXMLElemCData>(owner);
             ParseCData(*cdata);
             list.Append(std::move(cdata));
             break;
         }
         case TagKind::Element: {
-            auto child = std::make_unique<TSimpleXMLElemClassic>(owner);
+            auto child = Make<TSimpleXMLElemClassic>(owner);
             ParseElement(*child, depth + 1);
             list.Append(std::move(child));
             break;
@@ -312,7 +326,7 @@ void TSimpleXMLParser::ParseTextRun(TSimpleXMLElems& list)
     if (!wholeContent)
         while (stop > start && IsBlank(static_cast<unsigned char>(FBytes[stop - 1])))
             --stop;
-    auto text = std::make_unique<TSimpleXMLElemText>(list.Owner());
+    auto text = Make<TSimpleXMLElemText>(list.Owner());
     std::string value(FBytes.substr(start, stop - start));
     Decode(value, FDoc);
     text->SetValue(std::move(value));
@@ -401,7 +415,7 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         std::string value(FBytes.substr(FPos, close - FPos));
         FPos = close + 1;
         Decode(value, doc);
-        FPendingProps.push_back(std::make_unique<TSimpleXMLProp>(&props, std::move(name), std::move(value)));
+        FPendingProps.push_back(Make<TSimpleXMLProp>(&props, std::move(name), std::move(value)));
         if (!prefix.empty())
             FPendingProps.back()->SetNameSpace(std::move(prefix));
     }
@@ -467,7 +481,7 @@ void TSimpleXMLParser::ParseCData(TSimpleXMLElem& cdata)
 void TSimpleXMLParser::ParseHeader(TSimpleXMLElemHeader& header)
 {
     ExpectKeyword(kHeaderOpen, "Invalid Header", kCommentEnd);
-    TSimpleXMLProps& props = header.Properties();
+    TSimpleXMLProps& props = PropertiesOf(header);
     ParseProperties(props, nullptr);
     ExpectHeaderEnd("Invalid Header", kCommentEnd);
     const auto valueOf = [&props](const char* name) {
@@ -509,6 +523,6 @@ void TSimpleXMLParser::ParseDocType(TSimpleXMLElem& docType)
 void TSimpleXMLParser::ParseSheet(TSimpleXMLElem& sheet)
 {
     ExpectKeyword(kSheetOpen, "Invalid Stylesheet", kSheetEnd);
-    ParseProperties(sheet.Properties(), nullptr);
+    ParseProperties(PropertiesOf(sheet), nullptr);
     ExpectHeaderEnd("Invalid Stylesheet", kSheetEnd);
 }

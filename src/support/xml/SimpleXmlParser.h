@@ -50,6 +50,16 @@ private:
     void Decode(std::string& value, const TSimpleXML* doc) const;
     void SkipBlanks();
 
+    // A new object with its memory from the arena.
+    template <class T, class... Args>
+    std::unique_ptr<T> Make(Args&&... args)
+    {
+        return std::unique_ptr<T>(new (FArena) T(std::forward<Args>(args)...));
+    }
+    // The item's lists, made in the arena when they do not exist yet.
+    TSimpleXMLProps& PropertiesOf(TSimpleXMLElem& item);
+    TSimpleXMLElems& ItemsOf(TSimpleXMLElem& item);
+
     bool AtEnd() const { return FPos >= FBytes.size(); }
     unsigned char Peek() const { return static_cast<unsigned char>(FBytes[FPos]); }
     [[noreturn]] void Fail(const std::string& message) const;
@@ -57,6 +67,7 @@ private:
     std::string_view FBytes;
     const TSimpleXML* FDoc;
     std::size_t FPos = 0;
+    TSimpleXMLArena FArena;
     // Properties of the start tag being read, handed to their list in one step; reused.
     std::vector<std::unique_ptr<TSimpleXMLProp>> FPendingProps;
 };

@@ -164,4 +164,37 @@ TEST(SimpleXmlModel, VeryDeepTreesAreWrittenCopiedAndFreedWithoutRecursion)
     doc.reset();
 }
 
+// Parsed objects share large blocks of memory; a block must stay until its last object goes,
+// whichever order the objects are freed in and whether or not they were made by the parser.
+TEST(SimpleXmlModel, ParsedItemsFreedInAnyOrderKeepTheOthersIntact)
+{
+    constexpr int kElements = 3000; // several blocks' worth of items and properties
+    std::string page = "<r>";
+    for (int i = 0; i < kElements; ++i)
+        page += "<e n='" + std::to_string(i) + "' long='value long enough to need memory of its own'/>";
+    page += "</r>";
+    auto doc = std::make_unique<TSimpleXML>();
+    doc->LoadFromString(page);
+    TSimpleXMLElems& items = doc->Root().Items();
+    for (int i = kElements - 1; i >= 0; i -= 2)
+        items.Delete(i);
+    items.Item(0)->Properties().Delete(0);
+    items.Item(1)->Properties().Add("added", "x");
+    items.Add("made")->Properties().Add("n", "api");
+    ASSERT_EQ(items.Count(), kElements / 2 + 1);
+
+    TSimpleXMLElemClassic copy;
+    copy.Assign(*items.Item(2));
+    doc->LoadFromString("<other/>");
+    EXPECT_EQ(copy.Properties().Value("n"), "4");
+    EXPECT_EQ(items.Count(), 0);
+
+    doc->LoadFromString(page);
+    TSimpleXMLElem* last = doc->Root().Items().Item(kElements - 1);
+    doc->Root().Items().Delete(0);
+    EXPECT_EQ(last->Properties().Value("n"), std::to_string(kElements - 1));
+    EXPECT_EQ(last->Properties().Value("long"), "value long enough to need memory of its own");
+    doc.reset();
+}
+
 } // namespace

@@ -1,0 +1,100 @@
+#include "support/xml/SimpleXmlArena.h"
+
+#include <cstdlib>
+#include <new>
+
+// Each object is preceded by a link to its block, null for an object with memory of its own.
+struct TSimpleXMLArena::Block {
+    // Objects still alive in the block, plus one while the arena is filling it.
+    std::size_t live;
+};
+
+namespace {
+
+using Link = TSimpleXMLArena::Block*;
+
+constexpr std::size_t kAlignment = alignof(std::max_align_t);
+// Large enough that a block is taken once per few hundred objects, small enough that a
+// document freed in parts does not keep much unused memory alive.
+constexpr std::size_t kBlockSize = 64 * 1024;
+
+constexpr std::size_t RoundUp(std::size_t size)
+{
+    return (size + kAlignment - 1) / kAlignment * kAlignment;
+}
+
+// The link takes a whole alignment unit so that the object behind it stays aligned.
+constexpr std::size_t kLinkSize = RoundUp(sizeof(Link));
+constexpr std::size_t kBlockHeaderSize = RoundUp(sizeof(TSimpleXMLArena::Block));
+static_assert(sizeof(Link) <= kLinkSize);
+
+void* Attach(void* memory, Link block)
+{
+    *static_cast<Link*>(memory) = block;
+    return static_cast<char*>(memory) + kLinkSize;
+}
+
+void* AllocateOwn(std::size_t size)
+{
+    void* memory = std::malloc(kLinkSize + size);
+    if (memory == nullptr)
+        throw std::bad_alloc();
+    return Attach(memory, nullptr);
+}
+
+void Unreference(Link block)
+{
+    if (--block->live == 0)
+        std::free(block);
+}
+
+} // namespace
+
+TSimpleXMLArena::~TSimpleXMLArena()
+{
+    ReleaseCurrentBlock();
+}
+
+void TSimpleXMLArena::ReleaseCurrentBlock()
+{
+    if (FBlock != nullptr)
+        Unreference(FBlock);
+    FBlock = nullptr;
+}
+
+void* TSimpleXMLArena::Allocate(std::size_t size)
+{
+    const std::size_t needed = kLinkSize + RoundUp(size);
+    if (kBlockHeaderSize + needed > kBlockSize)
+        return AllocateOwn(size);
+    if (FBlock == nullptr || FUsed + needed > kBlockSize) {
+        void* memory = std::malloc(kBlockSize);
+        if (memory == nullptr)
+            throw std::bad_alloc();
+        ReleaseCurrentBlock();
+        FBlock = static_cast<Block*>(memory);
+        FBlock->live = 1;
+        FUsed = kBlockHeaderSize;
+    }
+    void* object = Attach(reinterpret_cast<char*>(FBlock) + FUsed, FBlock);
+    FUsed += needed;
+    ++FBlock->live;
+    return object;
+}
+
+void* TSimpleXMLArenaObject::operator new(std::size_t size)
+{
+    return AllocateOwn(size);
+}
+
+void TSimpleXMLArenaObject::operator delete(void* object)
+{
+    if (object == nullptr)
+        return;
+    void* memory = static_cast<char*>(object) - kLinkSize;
+    const Link block = *static_cast<Link*>(memory);
+    if (block == nullptr)
+        std::free(memory);
+    else
+        Unreference(block);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+
+// Memory for the items and properties one parse makes, carved from large blocks. A page makes
+// tens of thousands of small objects; taking each from malloc, and later handing each back,
+// was about half of the time to read a document and to free it again. Every object keeps a
+// link to its block, and a block is freed once its last object is deleted, so objects are
+// still owned and deleted one by one (through std::unique_ptr) like any other.
+class TSimpleXMLArena {
+public:
+    TSimpleXMLArena() = default;
+    ~TSimpleXMLArena();
+    TSimpleXMLArena(const TSimpleXMLArena&) = delete;
+    TSimpleXMLArena& operator=(const TSimpleXMLArena&) = delete;
+
+    // Room for one object of size bytes, aligned for any of the layer's classes.
+    void* Allocate(std::size_t size);
+
+    struct Block;
+
+private:
+    // Lets go of the block being filled; it is freed when none of its objects is left.
+    void ReleaseCurrentBlock();
+
+    Block* FBlock = nullptr;
+    std::size_t FUsed = 0;
+};
+
+// Base of the classes whose objects a parse makes in large numbers: plain new takes memory of
+// its own, new (arena) takes it from the arena, and delete works for both.
+class TSimpleXMLArenaObject {
+public:
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, TSimpleXMLArena& arena) { return arena.Allocate(size); }
+    static void operator delete(void* object);
+    // Used only when a constructor raises after new (arena).
+    static void operator delete(void* object, TSimpleXMLArena&) { operator delete(object); }
+
+protected:
+    TSimpleXMLArenaObject() = default;
+    ~TSimpleXMLArenaObject() = default;
+};
