@@ -132,31 +132,37 @@ std::size_t MatchNumericReference(std::string_view text, std::size_t at, char& b
     return i + 1 - at;
 }
 
-// Decodes in place, left to right; the output is never longer than the input.
+// Decodes in place, left to right; the output is never longer than the input. The bytes
+// between one '&' and the next are moved as one run.
 void DecodeInPlace(std::string& text, bool numericReferences)
 {
-    std::size_t write = text.find('&');
-    if (write == std::string::npos)
+    std::size_t read = text.find('&');
+    if (read == std::string::npos)
         return;
-    std::size_t read = write;
-    while (read < text.size()) {
-        const char c = text[read];
+    std::size_t write = read;
+    char* const bytes = text.data();
+    const std::size_t size = text.size();
+    while (read < size) {
+        // bytes[read] is an '&'.
         char decoded = 0;
         std::size_t length = 0;
-        if (c == '&') {
-            const bool numeric = read + 1 < text.size() && text[read + 1] == '#';
-            if (!numeric)
-                length = MatchEntity(text, read, decoded);
-            else if (numericReferences)
-                length = MatchNumericReference(text, read, decoded);
-        }
+        const bool numeric = read + 1 < size && bytes[read + 1] == '#';
+        if (!numeric)
+            length = MatchEntity(text, read, decoded);
+        else if (numericReferences)
+            length = MatchNumericReference(text, read, decoded);
         if (length > 0) {
-            text[write++] = decoded;
+            bytes[write++] = decoded;
             read += length;
         } else {
-            text[write++] = c;
+            bytes[write++] = '&';
             ++read;
         }
+        const void* next = std::memchr(bytes + read, '&', size - read);
+        const std::size_t runEnd = next ? static_cast<std::size_t>(static_cast<const char*>(next) - bytes) : size;
+        std::memmove(bytes + write, bytes + read, runEnd - read);
+        write += runEnd - read;
+        read = runEnd;
     }
     text.resize(write);
 }

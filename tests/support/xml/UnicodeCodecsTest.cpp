@@ -109,6 +109,8 @@ TEST(XmlValueCodec, DecodesNumericReferencesModulo256)
     EXPECT_EQ(XmlValueDecode("&#321;"), "A");
     EXPECT_EQ(XmlValueDecode("&#256;"), std::string(1, '\0'));
     EXPECT_EQ(XmlValueDecode("a&#x41;b&#66;c"), "aAbBc");
+    // Runs of plain text between references move as a whole; the last run ends in a bare "&".
+    EXPECT_EQ(XmlValueDecode("one &lt; two &amp;&amp; three &#65; four&"), "one < two && three A four&");
 }
 
 TEST(XmlValueCodec, LeavesMalformedReferencesAsText)
