@@ -107,6 +107,7 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     if (!poi)
         return;
     m_typePicked = false;
+    m_filledPoi = -1;
     // A value that does not read leaves the remaining fields as they were.
     try {
         const auto location = ParseCommaPair(RequiredValue(*poi, "Location"), kMarkerPairTailChars);
@@ -120,6 +121,7 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
         m_controls.FlatEdit3->setText(fromDoc(RequiredValue(*poi, "Name")));
         m_controls.FlatEdit1->setText(fromDoc(RequiredValue(*poi, "pathfindlocation")));
         m_controls.FlatMemo1->setPlainText(memoFromDoc(RequiredValue(*poi, "Tooltip")));
+        m_filledPoi = poiIndex;
         placePositionButton(location->first, location->second, RequiredValue(*poi, "Size"),
                             kSelectionSizeTailChars);
     } catch (const MissingPropertyError&) {
@@ -187,7 +189,9 @@ void IconPageEditor::applyTo(QTreeWidgetItem* node)
         node = node->parent();
     const int poiIndex = NodeDatum(node);
     TSimpleXMLElem* poi = Poi(poiIndex);
-    if (poiIndex < 0 || !poi)
+    // After a fill that stopped early the fields still show another POI's values: writing them
+    // would copy that POI's name, path and tooltip into this one.
+    if (poiIndex < 0 || !poi || poiIndex != m_filledPoi)
         return;
 
     UpdatingGuard updating(m_state.Updating);

@@ -148,6 +148,7 @@ std::string IconPageEditor::BuildPoiTree()
     tree->setSortingEnabled(false);
     tree->clear();
     m_poiNodes.clear();
+    m_filledPoi = -1;
     m_controls.Panel1->clearMarkers();
 
     TSimpleXMLElem& root = m_xmlscan.Root();

@@ -102,4 +102,6 @@ private:
     QTimer* m_selectionDelay = nullptr;  // the tree's delayed selection notice
     // The user picked a type for the selected POI; until then an unknown type is kept.
     bool m_typePicked = false;
+    // The POI whose values the editor fields show in full, or -1; only it receives an apply.
+    int m_filledPoi = -1;
 };

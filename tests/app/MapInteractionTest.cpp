@@ -138,6 +138,23 @@ private slots:
         QVERIFY(m_panel->positionButtonVisible());
     }
 
+    void anApplyNeverCopiesAnotherPoisFieldsIntoAPoiThatDidNotFill()
+    {
+        QByteArray page(kPage);
+        page.replace("Location=\"300,120\"", "Location=\"far away\"");
+        writeFile(pagePath(), page);
+        QVERIFY(m_window->openPage(pagePath()));
+        selectInTree(0);
+        QCOMPARE(child<QLineEdit>("FlatEdit3")->text(), QStringLiteral("Alpha"));
+        selectInTree(1);  // its Location does not read: the fields still show Alpha
+        QTest::keyClicks(child<QLineEdit>("FlatEdit1"), QStringLiteral("5"));
+        applyByTimer();
+        QCOMPARE(value(1, "Name"), std::string("Beta"));
+        QCOMPARE(value(1, "Location"), std::string("far away"));
+        QCOMPARE(value(1, "pathfindlocation"), std::string("3.00, 9, 4.00"));
+        QCOMPARE(value(0, "Name"), std::string("Alpha"));
+    }
+
     void middleButtonDoesNothing()
     {
         QVERIFY(m_window->openPage(pagePath()));
@@ -189,6 +206,7 @@ private slots:
     {
         QVERIFY(m_window->openPage(pagePath()));
         QTest::mousePress(m_panel, Qt::RightButton, {}, markerCentre(1));
+        runEventLoopFor(30);  // the editor is filled from the pressed POI
         QTest::mouseMove(m_panel, QPoint(50, 60));
         QTest::mouseRelease(m_panel, Qt::RightButton, {}, QPoint(50, 60));
         QCOMPARE(child<QSpinBox>("ed_locX")->value(), 50);
