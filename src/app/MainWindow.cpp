@@ -150,62 +150,62 @@ void TForm1::createControls()
     central->setFixedSize(kClientWidth, kPanelHeight);
     setCentralWidget(central);
 
-    Panel1 = place(new MapPanel(central), "Panel1", 0, 0, kMapPanelWidth, kPanelHeight);
+    m_ui.Panel1 = place(new MapPanel(central), "Panel1", 0, 0, kMapPanelWidth, kPanelHeight);
 
     Panel2 = place(new QWidget(central), "Panel2", kMapPanelWidth, 0, kClientWidth - kMapPanelWidth,
                    kPanelHeight);
 
-    FlatEdit2 = place(new QLineEdit(Panel2), "FlatEdit2", 8, 6, 225, kFieldHeight);
-    FlatEdit2->setReadOnly(true);
-    FlatEdit4 = place(new QLineEdit(Panel2), "FlatEdit4", 8, 28, 225, kFieldHeight);
-    FlatEdit4->setReadOnly(true);
+    m_ui.FlatEdit2 = place(new QLineEdit(Panel2), "FlatEdit2", 8, 6, 225, kFieldHeight);
+    m_ui.FlatEdit2->setReadOnly(true);
+    m_ui.FlatEdit4 = place(new QLineEdit(Panel2), "FlatEdit4", 8, 28, 225, kFieldHeight);
+    m_ui.FlatEdit4->setReadOnly(true);
 
-    TreeView1 = place(new QTreeWidget(Panel2), "TreeView1", 8, 50, 225, 208);
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setColumnCount(1);
-    TreeView1->setIndentation(kTreeIndent);
-    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_ui.TreeView1 = place(new QTreeWidget(Panel2), "TreeView1", 8, 50, 225, 208);
+    m_ui.TreeView1->setHeaderHidden(true);
+    m_ui.TreeView1->setColumnCount(1);
+    m_ui.TreeView1->setIndentation(kTreeIndent);
+    m_ui.TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_ui.TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
 
     Label1 = placeLabel(Panel2, "Label1", 6, 268);
-    ed_locX = place(new QSpinBox(Panel2), "ed_locX", 48, 264, 81, kFieldHeight + 1);
-    ed_locY = place(new QSpinBox(Panel2), "ed_locY", 152, 264, 81, kFieldHeight + 1);
-    for (QSpinBox* spin : {ed_locX, ed_locY})
+    m_ui.ed_locX = place(new QSpinBox(Panel2), "ed_locX", 48, 264, 81, kFieldHeight + 1);
+    m_ui.ed_locY = place(new QSpinBox(Panel2), "ed_locY", 152, 264, 81, kFieldHeight + 1);
+    for (QSpinBox* spin : {m_ui.ed_locX, m_ui.ed_locY})
         spin->setRange(INT_MIN, INT_MAX);
 
     Label3 = placeLabel(Panel2, "Label3", 6, 291);
-    cb_icontype = place(new QComboBox(Panel2), "cb_icontype", 48, 286, 185, kFieldHeight + 1);
+    m_ui.cb_icontype = place(new QComboBox(Panel2), "cb_icontype", 48, 286, 185, kFieldHeight + 1);
     for (const char* type : kIconTypes)
-        cb_icontype->addItem(QLatin1String(type));
-    cb_icontype->setCurrentIndex(-1);
+        m_ui.cb_icontype->addItem(QLatin1String(type));
+    m_ui.cb_icontype->setCurrentIndex(-1);
 
     Label2 = placeLabel(Panel2, "Label2", 6, 313);
-    FlatEdit3 = place(new QLineEdit(QStringLiteral("Name"), Panel2), "FlatEdit3", 47, 309, 186,
+    m_ui.FlatEdit3 = place(new QLineEdit(QStringLiteral("Name"), Panel2), "FlatEdit3", 47, 309, 186,
                       kFieldHeight);
 
-    Label5 = place(new QLabel(Panel2), "Label5", 50, 330, kLabel5Width, kFieldHeight - 4);
-    Label5->setText(QStringLiteral("0, 0, 0"));
+    m_ui.Label5 = place(new QLabel(Panel2), "Label5", 50, 330, kLabel5Width, kFieldHeight - 4);
+    m_ui.Label5->setText(QStringLiteral("0, 0, 0"));
 
     Label4 = placeLabel(Panel2, "Label4", 6, 350);
-    FlatEdit1 = place(new QLineEdit(QStringLiteral("pathfindlocation"), Panel2), "FlatEdit1", 48, 346,
+    m_ui.FlatEdit1 = place(new QLineEdit(QStringLiteral("pathfindlocation"), Panel2), "FlatEdit1", 48, 346,
                       185, kFieldHeight);
 
-    FlatMemo1 = place(new QPlainTextEdit(QStringLiteral("Tooltip"), Panel2), "FlatMemo1", 6, 370, 236,
+    m_ui.FlatMemo1 = place(new QPlainTextEdit(QStringLiteral("Tooltip"), Panel2), "FlatMemo1", 6, 370, 236,
                       142);
-    FlatMemo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    FlatMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    FlatMemo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    FlatMemo1->setTabChangesFocus(true);
+    m_ui.FlatMemo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_ui.FlatMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_ui.FlatMemo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_ui.FlatMemo1->setTabChangesFocus(true);
 
-    const QList<QWidget*> tabOrder = {FlatEdit2, FlatEdit4, TreeView1, ed_locX, ed_locY,
-                                      cb_icontype, FlatEdit3, FlatMemo1, FlatEdit1};
+    const QList<QWidget*> tabOrder = {m_ui.FlatEdit2, m_ui.FlatEdit4, m_ui.TreeView1, m_ui.ed_locX, m_ui.ed_locY,
+                                      m_ui.cb_icontype, m_ui.FlatEdit3, m_ui.FlatMemo1, m_ui.FlatEdit1};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    Timer1->setInterval(kApplyDelayMs);
+    m_ui.Timer1 = new QTimer(this);
+    m_ui.Timer1->setObjectName(QStringLiteral("Timer1"));
+    m_ui.Timer1->setSingleShot(true);
+    m_ui.Timer1->setInterval(kApplyDelayMs);
 }
 
 void TForm1::createActions()
@@ -319,26 +319,13 @@ void TForm1::FormCreate()
     applyLanguage();
     action(QStringLiteral("FileSaveBOM"))->setChecked(m_state.WriteBom);
     ConfigureFolders(m_state, QCoreApplication::applicationFilePath().toStdString(), iniPath);
-    Panel1->setEditorState(&m_state);
+    m_ui.Panel1->setEditorState(&m_state);
 
-    EditorControls controls;
-    controls.window = this;
-    controls.FlatEdit2 = FlatEdit2;
-    controls.FlatEdit4 = FlatEdit4;
-    controls.TreeView1 = TreeView1;
-    controls.ed_locX = ed_locX;
-    controls.ed_locY = ed_locY;
-    controls.cb_icontype = cb_icontype;
-    controls.FlatEdit3 = FlatEdit3;
-    controls.FlatEdit1 = FlatEdit1;
-    controls.FlatMemo1 = FlatMemo1;
-    controls.Label5 = Label5;
-    controls.Timer1 = Timer1;
-    controls.Panel1 = Panel1;
-    controls.MAPADD = action(QStringLiteral("MAPADD"));
-    controls.MAPNAMES = action(QStringLiteral("MAPNAMES"));
-    controls.MAPLOCAUTO = action(QStringLiteral("MAPLOCAUTO"));
-    m_editor = new IconPageEditor(m_state, *m_prompts, controls, this);
+    m_ui.window = this;
+    m_ui.MAPADD = action(QStringLiteral("MAPADD"));
+    m_ui.MAPNAMES = action(QStringLiteral("MAPNAMES"));
+    m_ui.MAPLOCAUTO = action(QStringLiteral("MAPLOCAUTO"));
+    m_editor = new IconPageEditor(m_state, *m_prompts, m_ui, this);
 }
 
 void TForm1::FormDestroy()
@@ -364,12 +351,12 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("MAPLOCAUTO")), &QAction::triggered, this,
             &TForm1::MAPLOCAUTOExecute);
 
-    connect(Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
-    connect(Panel1, &MapPanel::markerDragged, this, [this](int, QPoint location) {
-        ed_locX->setValue(location.x());
-        ed_locY->setValue(location.y());
+    connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
+    connect(m_ui.Panel1, &MapPanel::markerDragged, this, [this](int, QPoint location) {
+        m_ui.ed_locX->setValue(location.x());
+        m_ui.ed_locY->setValue(location.y());
     });
-    connect(Panel1, &MapPanel::statusTextsChanged, this,
+    connect(m_ui.Panel1, &MapPanel::statusTextsChanged, this,
             [this](const QString& position, const QString& world) {
                 statusPanel(1)->setText(position);
                 statusPanel(2)->setText(world);
@@ -401,12 +388,12 @@ void TForm1::updateActions()
 
 void TForm1::MAPDELUpdate()
 {
-    action(QStringLiteral("MAPDEL"))->setEnabled(TreeView1->currentItem() != nullptr);
+    action(QStringLiteral("MAPDEL"))->setEnabled(m_ui.TreeView1->currentItem() != nullptr);
 }
 
 void TForm1::MAPPOIUpdate()
 {
-    const QTreeWidgetItem* node = TreeView1->currentItem();
+    const QTreeWidgetItem* node = m_ui.TreeView1->currentItem();
     action(QStringLiteral("MAPPOI"))->setEnabled(node && !node->parent() && m_state.DocLoaded);
 }
 
@@ -472,7 +459,7 @@ void TForm1::FileSaveExecute(const QString& actionName)
 void TForm1::FileMAPExecute()
 {
     if (const std::optional<QImage> image = runFileMapCommand(m_state, *m_prompts))
-        Panel1->setMapImage(mapDisplayImage(*image));
+        m_ui.Panel1->setMapImage(mapDisplayImage(*image));
 }
 
 void TForm1::MAPLOCAUTOExecute()

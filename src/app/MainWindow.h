@@ -3,6 +3,7 @@
 // status bar. It owns the editor state and composes the layers; nothing below calls up into it.
 
 #include "app/Captions.h"
+#include "document/IconPageEditor.h"
 #include "mapview/EditorState.h"
 #include "mapview/Prompts.h"
 
@@ -43,7 +44,7 @@ public:
     void updateActions();
 
     IconPageEditor& editor() { return *m_editor; }
-    MapPanel* mapPanel() const { return Panel1; }
+    MapPanel* mapPanel() const { return m_ui.Panel1; }
 
     // Opens an icon page as if chosen in the open dialog; returns whether it is open.
     bool openPage(const QString& path);
@@ -84,23 +85,13 @@ private:
 
     // Controls, named as the editor names them.
     IconPageEditor* m_editor = nullptr;
-    MapPanel* Panel1 = nullptr;
+    // The controls the icon page editor shares; the other controls are the window's alone.
+    EditorControls m_ui;
     QWidget* Panel2 = nullptr;
-    QLineEdit* FlatEdit2 = nullptr;
-    QLineEdit* FlatEdit4 = nullptr;
-    QTreeWidget* TreeView1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QSpinBox* ed_locX = nullptr;
-    QSpinBox* ed_locY = nullptr;
-    QComboBox* cb_icontype = nullptr;
-    QLineEdit* FlatEdit3 = nullptr;
-    QLineEdit* FlatEdit1 = nullptr;
-    QPlainTextEdit* FlatMemo1 = nullptr;
-    QTimer* Timer1 = nullptr;
     QList<QLabel*> m_statusPanels;
     QList<QAction*> m_actions;
     QList<QMenu*> m_menus;
