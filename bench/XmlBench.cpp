@@ -1,8 +1,8 @@
 // Parses and writes a generated icon page of 5,000 POIs with our XML layer, with and without
 // the icon page value hooks, and parses the same bytes with two widely used XML parsers;
 // prints our parse time as a ratio to each.
+#include "document/IconPageFile.h"
 #include "support/xml/SimpleXml.h"
-#include "support/xml/UnicodeCodecs.h"
 
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
@@ -76,12 +76,8 @@ const std::string& PeerIconPage()
 
 void InstallIconPageHooks(TSimpleXML& doc)
 {
-    doc.OnDecodeValue = [](std::string& value) {
-        value = FiveEntityDecode(Utf16ToEditingCodePage(Utf8ToUtf16(value)));
-    };
-    doc.OnEncodeValue = [](std::string& value) {
-        value = FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(value)));
-    };
+    doc.OnDecodeValue = xmlscanDecodeValue;
+    doc.OnEncodeValue = xmlscanEncodeValue;
 }
 
 void ParseOurs(benchmark::State& state, bool hooks)

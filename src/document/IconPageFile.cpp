@@ -24,12 +24,14 @@ const std::array<const char*, 10> kPropertyOrder = {
 
 void xmlscanDecodeValue(std::string& value)
 {
-    value = FiveEntityDecode(Utf16ToEditingCodePage(Utf8ToUtf16(value)));
+    // Five-entity decoding of the value taken through UTF-16 and the editing form.
+    Utf8FiveEntityDecodeInPlace(value);
 }
 
 void xmlscanEncodeValue(std::string& value)
 {
-    value = FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(value)));
+    // Back through UTF-16, then five-entity encoding.
+    Utf8FiveEntityEncodeInPlace(value);
 }
 
 void ConfigureIconPageDocument(TSimpleXML& document)

@@ -41,6 +41,45 @@ bool IsAscii(std::string_view text)
     return true;
 }
 
+// Length of the well-formed sequence at text[i] (a byte from kAsciiLimit), 0 for none.
+std::size_t WellFormedSequenceLength(std::string_view text, std::size_t i)
+{
+    constexpr unsigned char kLowestTwoByteLead = 0xC2;  // C0 and C1 only make overlong forms
+    constexpr unsigned char kLastFourByteLead = 0xF4;   // beyond it lies past U+10FFFF
+    constexpr unsigned char kLowestContinuation = 0x80;
+    constexpr unsigned char kHighestContinuation = 0xBF;
+    constexpr unsigned char kOverlongThreeLimit = 0xA0; // E0 needs A0 or more
+    constexpr unsigned char kSurrogateLead = 0xED;
+    constexpr unsigned char kSurrogateStart = 0xA0;     // ED A0 .. ED BF encode surrogates
+    constexpr unsigned char kOverlongFourLimit = 0x90;  // F0 needs 90 or more
+    constexpr unsigned char kBeyondLastStart = 0x90;    // F4 90 and up lie past U+10FFFF
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    if (lead < kLowestTwoByteLead || lead > kLastFourByteLead)
+        return 0;
+    const std::size_t length = lead < kThreeByteLead ? 2 : lead < kFourByteLead ? 3 : 4;
+    if (text.size() - i < length)
+        return 0;
+    // The second byte's range depends on the lead; the others are any continuation byte.
+    unsigned char low = kLowestContinuation;
+    unsigned char high = kHighestContinuation;
+    if (lead == kThreeByteLead)
+        low = kOverlongThreeLimit;
+    else if (lead == kSurrogateLead)
+        high = kSurrogateStart - 1;
+    else if (lead == kFourByteLead)
+        low = kOverlongFourLimit;
+    else if (lead == kLastFourByteLead)
+        high = kBeyondLastStart - 1;
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned char next = static_cast<unsigned char>(text[i + k]);
+        if (next < low || next > high)
+            return 0;
+        low = kLowestContinuation;
+        high = kHighestContinuation;
+    }
+    return length;
+}
+
 bool IsHighSurrogate(char16_t unit) { return unit >= kHighSurrogateFirst && unit <= kHighSurrogateLast; }
 bool IsLowSurrogate(char16_t unit) { return unit >= kLowSurrogateFirst && unit <= kLowSurrogateLast; }
 
@@ -373,4 +412,42 @@ void XmlValueDecodeInPlace(std::string& text)
 void EntityDecodeInPlace(std::string& text)
 {
     DecodeInPlace(text, false);
+}
+
+bool IsWellFormedUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (static_cast<unsigned char>(text[i]) < kAsciiLimit) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = WellFormedSequenceLength(text, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+void Utf8FiveEntityDecodeInPlace(std::string& value)
+{
+    if (IsWellFormedUtf8(value))
+        EntityDecodeInPlace(value);
+    else
+        value = FiveEntityDecode(Utf16ToEditingCodePage(Utf8ToUtf16(value)));
+}
+
+void Utf8FiveEntityEncodeInPlace(std::string& value)
+{
+    if (!IsWellFormedUtf8(value)) {
+        value = FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(value)));
+        return;
+    }
+    for (const char c : value) {
+        if (kSpecial.entity[static_cast<unsigned char>(c)]) {
+            value = EntityEncode(value);
+            return;
+        }
+    }
 }

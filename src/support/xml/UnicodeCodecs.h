@@ -38,3 +38,14 @@ void AppendXmlValueEncoded(std::string& out, std::string_view text);
 void AppendEntityEncoded(std::string& out, std::string_view text);
 void XmlValueDecodeInPlace(std::string& text);
 void EntityDecodeInPlace(std::string& text);
+
+// True when text is well-formed UTF-8: no stray or cut-off sequence, no overlong form, no
+// encoded surrogate, nothing above U+10FFFF. Such text comes back unchanged from
+// Utf16ToUtf8(Utf8ToUtf16(text)), which changes most other text.
+bool IsWellFormedUtf8(std::string_view text);
+
+// FiveEntityDecode(Utf16ToEditingCodePage(Utf8ToUtf16(value))) and
+// FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(value))), in place. Well-formed UTF-8
+// skips the trip through UTF-16, which would give the same bytes back.
+void Utf8FiveEntityDecodeInPlace(std::string& value);
+void Utf8FiveEntityEncodeInPlace(std::string& value);
