@@ -37,6 +37,16 @@ struct ByteClassTable {
 };
 constexpr ByteClassTable kClasses;
 
+// End of the run of bytes from `from` that are (or, with inClass false, are not) of byteClass.
+// A local cursor, so that the loop keeps it in a register.
+std::size_t RunEnd(std::string_view bytes, std::size_t from, ByteClass byteClass, bool inClass)
+{
+    std::size_t i = from;
+    while (i < bytes.size() && kClasses.Has(static_cast<unsigned char>(bytes[i]), byteClass) == inClass)
+        ++i;
+    return i;
+}
+
 constexpr std::string_view kCommentOpen = "<!--";
 constexpr std::string_view kCDataOpen = "<![CDATA[";
 constexpr std::string_view kCDataClose = "]]>";
@@ -241,8 +251,7 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
             break;
         } else {
             const std::size_t start = FPos;
-            while (!AtEnd() && !kClasses.Has(Peek(), kElementNameEnd))
-                ++FPos;
+            FPos = RunEnd(FBytes, start, kElementNameEnd, false);
             name.append(FBytes.data() + start, FPos - start);
         }
     }
@@ -378,8 +387,7 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         std::string name;
         for (;;) {
             const std::size_t start = FPos;
-            while (!AtEnd() && kClasses.Has(Peek(), kPropertyName))
-                ++FPos;
+            FPos = RunEnd(FBytes, start, kPropertyName, true);
             name.append(FBytes.data() + start, FPos - start);
             if (AtEnd())
                 return;
