@@ -118,8 +118,9 @@ bool IconPageEditor::LoadIconPage(const std::string& path)
         // Markers of the previous page must not outlive its tree.
         m_controls.Panel1->clearMarkers();
     }
+    m_trailer.clear();
     try {
-        LoadIconPageDocument(m_xmlscan, path);
+        m_trailer = LoadIconPageDocument(m_xmlscan, path);
     } catch (const IconPageLoadError& error) {
         const QString text = QString::fromStdString(error.what());
         if (text == QLatin1String(IconPageText::kLoadingError))
@@ -256,7 +257,7 @@ void IconPageEditor::FileSaveExecute(bool saveAs)
         m_state.CurrentFile = chosen.toStdString();
     }
     try {
-        AtomicFile::write(m_state.CurrentFile, IconPageBytes(m_xmlscan, m_state.WriteBom));
+        AtomicFile::write(m_state.CurrentFile, IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer));
     } catch (const std::exception& error) {
         // The old file stays as it was: the page is written beside it, then replaces it.
         m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));

@@ -98,6 +98,7 @@ private:
     Prompts& m_prompts;
     EditorControls m_controls;
     TSimpleXML m_xmlscan;
+    std::string m_trailer;  // what followed the root element in the file, written back on save
     std::vector<QTreeWidgetItem*> m_poiNodes;  // top-level node per listed POI index
     QTimer* m_selectionDelay = nullptr;  // the tree's delayed selection notice
     // The user picked a type for the selected POI; until then an unknown type is kept.

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kBlanks = " \t\r\n";
 constexpr int kDefaultPageWidth = 436;
 constexpr int kDefaultPageHeight = 506;
 const char* const kZoneNameProperty = "1location";
@@ -42,7 +43,7 @@ void ConfigureIconPageDocument(TSimpleXML& document)
     document.OnEncodeValue = xmlscanEncodeValue;
 }
 
-void LoadIconPageDocument(TSimpleXML& document, const std::string& path)
+std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path)
 {
     document.Prolog().Clear();
     document.Root().Clear();
@@ -51,16 +52,23 @@ void LoadIconPageDocument(TSimpleXML& document, const std::string& path)
         throw IconPageLoadError(IconPageText::kCannotOpen + path);
     if (bytes.size() < kBom.size())
         throw IconPageLoadError(IconPageText::kLoadingError);
-    std::string_view content = bytes;
-    if (content.substr(0, kBom.size()) == kBom)
-        content.remove_prefix(kBom.size());
+    const bool hasBom = std::string_view(bytes).substr(0, kBom.size()) == kBom;
+    TMemoryStream stream(std::move(bytes));
+    if (hasBom)
+        stream.SetPosition(kBom.size());
     try {
-        document.LoadFromString(content);
+        document.LoadFromStream(stream);
     } catch (const std::exception&) {
         throw IconPageLoadError(IconPageText::kLoadingError);
     }
     if (TSimpleXMLProp* zone = document.Root().Properties().Find(kZoneNameProperty))
         zone->SetName(kZoneNameProperty);
+
+    // The parser stops after the root element; anything a user put after it must not be lost
+    // when the page is saved.
+    const std::string_view rest = stream.Remaining();
+    const std::size_t start = rest.find_first_not_of(kBlanks);
+    return start == std::string_view::npos ? std::string() : std::string(rest.substr(start));
 }
 
 std::pair<int, int> ReadPageSize(TSimpleXMLElem& root)
@@ -110,9 +118,10 @@ void RearrangeIconElements(TSimpleXMLElem& root)
     }
 }
 
-std::string IconPageBytes(TSimpleXML& document, bool writeBom)
+std::string IconPageBytes(TSimpleXML& document, bool writeBom, std::string_view trailer)
 {
     std::string serialised = document.SaveToString();
+    serialised.append(trailer);
     if (!writeBom)
         return serialised;
     std::string bytes(kBom);

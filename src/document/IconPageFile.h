@@ -39,9 +39,11 @@ void xmlscanEncodeValue(std::string& value);
 void ConfigureIconPageDocument(TSimpleXML& document);
 
 // Clears the document and reads the page at `path` into it: a UTF-8 byte order mark is skipped,
-// a root property "1Location" in any letter case is renamed "1location". Throws
-// IconPageLoadError ("Cannot open file <path>" or "Error : Loading File").
-void LoadIconPageDocument(TSimpleXML& document, const std::string& path);
+// a root property "1Location" in any letter case is renamed "1location". Returns what stands
+// after the root element (from its first non-blank byte; empty when only blanks follow), which
+// the document does not hold, so that saving can write it back. Throws IconPageLoadError
+// ("Cannot open file <path>" or "Error : Loading File").
+std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path);
 
 // The page size from the root's Size ("w,h", at most 3 characters of h); 436 x 506 otherwise.
 std::pair<int, int> ReadPageSize(TSimpleXMLElem& root);
@@ -58,5 +60,6 @@ void RearrangeProperties(TSimpleXMLProps& properties);
 void RearrangeIconElements(TSimpleXMLElem& root);
 
 // The bytes of a saved page: the serialised document, or with a byte order mark the bytes
-// EF BB BF, the first line ended by a single LF, then the rest as serialised.
-std::string IconPageBytes(TSimpleXML& document, bool writeBom);
+// EF BB BF, the first line ended by a single LF, then the rest as serialised; then `trailer`,
+// the content that followed the root element when the page was read.
+std::string IconPageBytes(TSimpleXML& document, bool writeBom, std::string_view trailer = {});

@@ -108,6 +108,10 @@ private slots:
                                    "<Legend Text=\"not a POI\"/>\r\n";
         QTest::newRow("unknown elements and properties")
             << page(unknown, kRootProperties + " Skin=\"other\"") << false;
+        // The parser stops after the root element; what follows must survive a save.
+        const QByteArray after = "<!-- kept after the root -->\r\n<Page Name=\"second\"/>\r\n";
+        QTest::newRow("content after the root") << QByteArray(plain + after) << false;
+        QTest::newRow("content after the root, byte order mark") << withBom(plain + after) << true;
         QTest::newRow("comment before the root")
             << QByteArray(kDeclaration + kCrLf + "<!-- hand made -->" + kCrLf
                           + page(iconLines(two)).mid(kDeclaration.size() + kCrLf.size()))

@@ -31,6 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(Utf8ToUtf16(Utf16ToUtf8(units)) == units);
     Require(EditingCodePageToUtf16(Utf16ToEditingCodePage(units)) == units);
 
+    // The icon page hooks' shortcut for well-formed UTF-8 gives what the full chain gives.
+    std::string shortcut = bytes;
+    Utf8FiveEntityDecodeInPlace(shortcut);
+    Require(shortcut == FiveEntityDecode(Utf16ToEditingCodePage(Utf8ToUtf16(bytes))));
+    shortcut = bytes;
+    Utf8FiveEntityEncodeInPlace(shortcut);
+    Require(shortcut == FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(bytes))));
+
     // The same bytes read as UTF-16 units, lone surrogates included.
     std::u16string raw(size / sizeof(char16_t), u'\0');
     std::memcpy(raw.data(), data, raw.size() * sizeof(char16_t));
