@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -153,6 +154,28 @@ private slots:
         QCOMPARE(value(1, "Location"), std::string("far away"));
         QCOMPARE(value(1, "pathfindlocation"), std::string("3.00, 9, 4.00"));
         QCOMPARE(value(0, "Name"), std::string("Alpha"));
+    }
+
+    void openMapShowsAnyDdsFileAndKeepsTheOldOneOnFailure()
+    {
+        const QString sample = QStringLiteral(VYNMAP_EXAMPLES "/UI/Sample/images/maps/map_greenwood.dds");
+        const QString damaged = m_dir.filePath(QStringLiteral("damaged.dds"));
+        writeFile(damaged, "DDS not really");
+        m_prompts.fileAnswers << sample << damaged << QString();
+
+        m_window->action(QStringLiteral("FileMAP"))->trigger();
+        QCOMPARE(m_prompts.dialogs.last().title, QStringLiteral("Open MAP Image"));
+        const QImage shown = m_panel->mapImage();
+        QVERIFY(!shown.isNull());
+        QVERIFY(shown.pixel(256, 256) != qRgb(255, 255, 255));  // a real map, not the blank one
+
+        m_window->action(QStringLiteral("FileMAP"))->trigger();
+        QCOMPARE(m_prompts.messages, QStringList{QStringLiteral("Map Loading Fail.")});
+        QCOMPARE(m_panel->mapImage(), shown);
+
+        m_window->action(QStringLiteral("FileMAP"))->trigger();  // cancelled
+        QCOMPARE(m_panel->mapImage(), shown);
+        QCOMPARE(m_prompts.messages.size(), 1);
     }
 
     void middleButtonDoesNothing()
