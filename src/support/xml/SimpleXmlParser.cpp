@@ -91,8 +91,13 @@ void TSimpleXMLParser::Fail(const std::string& message) const
 
 void TSimpleXMLParser::Decode(std::string& value, const TSimpleXML* doc) const
 {
-    if (doc != nullptr)
-        doc->DecodeValue(value);
+    if (doc == nullptr)
+        return;
+    // Without a hook the codecs change only references, which all start with '&'; most values
+    // hold none, and this saves a call chain and a second scan for each of them.
+    if (!doc->OnDecodeValue && std::memchr(value.data(), '&', value.size()) == nullptr)
+        return;
+    doc->DecodeValue(value);
 }
 
 TSimpleXMLProps& TSimpleXMLParser::PropertiesOf(TSimpleXMLElem& item)
