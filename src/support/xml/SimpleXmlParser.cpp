@@ -388,21 +388,21 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
             return;
         if (!kClasses.Has(c, kPropertyName))
             unexpected(c);
+        // The name is the run after the last ':', the prefix the run before it; each string
+        // is made once, at its final size.
         std::string prefix;
-        std::string name;
+        std::size_t start = FPos;
         for (;;) {
-            const std::size_t start = FPos;
             FPos = RunEnd(FBytes, start, kPropertyName, true);
-            name.append(FBytes.data() + start, FPos - start);
             if (AtEnd())
                 return;
             c = Peek();
             if (c != ':')
                 break;
-            prefix = std::move(name);
-            name.clear();
-            ++FPos;
+            prefix.assign(FBytes.data() + start, FPos - start);
+            start = ++FPos;
         }
+        std::string name(FBytes.data() + start, FPos - start);
         if (IsBlank(c)) {
             SkipBlanks();
             if (AtEnd())
