@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/xml/SimpleXmlArena.h"
@@ -70,6 +71,10 @@ public:
     void SetData(void* data) { FData = data; }
 
 private:
+    friend class TSimpleXMLParser;
+    TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value, std::string_view nameSpace)
+        : FName(name), FValue(value), FParent(parent), FNameSpace(nameSpace) {}
+
     std::string FName;
     std::string FValue;
     TSimpleXMLProps* FParent;

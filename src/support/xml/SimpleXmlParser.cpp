@@ -388,9 +388,8 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
             return;
         if (!kClasses.Has(c, kPropertyName))
             unexpected(c);
-        // The name is the run after the last ':', the prefix the run before it; each string
-        // is made once, at its final size.
-        std::string prefix;
+        // The name is the run after the last ':', the prefix the run before it.
+        std::string_view prefix;
         std::size_t start = FPos;
         for (;;) {
             FPos = RunEnd(FBytes, start, kPropertyName, true);
@@ -399,10 +398,10 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
             c = Peek();
             if (c != ':')
                 break;
-            prefix.assign(FBytes.data() + start, FPos - start);
+            prefix = FBytes.substr(start, FPos - start);
             start = ++FPos;
         }
-        std::string name(FBytes.data() + start, FPos - start);
+        const std::string_view name = FBytes.substr(start, FPos - start);
         if (IsBlank(c)) {
             SkipBlanks();
             if (AtEnd())
@@ -425,12 +424,11 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
             FPos = FBytes.size();
             return;
         }
-        std::string value(FBytes.substr(FPos, close - FPos));
+        // The strings are made in place, once each: moving a short string copies its bytes.
+        auto prop = Make<TSimpleXMLProp>(&props, name, FBytes.substr(FPos, close - FPos), prefix);
         FPos = close + 1;
-        Decode(value, doc);
-        FPendingProps.push_back(Make<TSimpleXMLProp>(&props, std::move(name), std::move(value)));
-        if (!prefix.empty())
-            FPendingProps.back()->SetNameSpace(std::move(prefix));
+        Decode(prop->FValue, doc);
+        FPendingProps.push_back(std::move(prop));
     }
 }
 
