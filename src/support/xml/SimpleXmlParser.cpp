@@ -217,8 +217,9 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
     ++FPos;
     std::string name;
     std::string prefix;
-    std::string elementName;
     std::string value;
+    // The name counts only once the start tag is closed by '/' or '>'.
+    bool named = false;
     while (!AtEnd()) {
         const unsigned char c = Peek();
         if (IsBlank(c)) {
@@ -227,7 +228,7 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
             ++FPos;
             ParseProperties(PropertiesOf(elem), FDoc);
         } else if (c == '/') {
-            elementName = name;
+            named = true;
             ++FPos;
             if (AtEnd())
                 break;
@@ -240,17 +241,17 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
             name.clear();
             ++FPos;
         } else if (c == '>') {
-            elementName = name;
+            named = true;
             ++FPos;
             TSimpleXMLElems& items = ItemsOf(elem);
             const std::string closing = ParseChildren(items, depth);
-            const bool matches = prefix.empty() ? simplexml::SameText(elementName, closing)
-                                                : simplexml::SameText(prefix + ":" + elementName, closing);
+            const bool matches = prefix.empty() ? simplexml::SameText(name, closing)
+                                                : simplexml::SameText(prefix + ":" + name, closing);
             if (!matches)
-                Fail("Invalid XML Element: Erroneous end of tag, expecting </" + elementName + "> but </" + closing
+                Fail("Invalid XML Element: Erroneous end of tag, expecting </" + name + "> but </" + closing
                      + "> found");
             if (items.Count() == 1 && items.Item(0)->Kind() == TSimpleXMLElemKind::Text) {
-                value = items.Item(0)->Value();
+                value = std::move(items.Item(0)->FValue);
                 items.Clear();
             }
             break;
@@ -260,7 +261,8 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
             name.append(FBytes.data() + start, FPos - start);
         }
     }
-    elem.SetName(std::move(elementName));
+    if (named)
+        elem.SetName(std::move(name));
     elem.SetValue(std::move(value));
     elem.SetNameSpace(std::move(prefix));
 }
