@@ -6,6 +6,8 @@
 namespace {
 
 constexpr unsigned char kAsciiLimit = 0x80;
+constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
+constexpr std::uint64_t kHighBitOfEveryByte = 0x8080808080808080;
 constexpr unsigned char kTwoByteLead = 0xC0;
 constexpr unsigned char kThreeByteLead = 0xE0;
 constexpr unsigned char kFourByteLead = 0xF0;
@@ -418,6 +420,15 @@ bool IsWellFormedUtf8(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size()) {
+        // Values are mostly ASCII: a word without a high bit is skipped in one step.
+        if (text.size() - i >= kWordBytes) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, kWordBytes);
+            if ((word & kHighBitOfEveryByte) == 0) {
+                i += kWordBytes;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(text[i]) < kAsciiLimit) {
             ++i;
             continue;

@@ -74,6 +74,21 @@ TEST(Utf8EntityValue, WellFormedUtf8IsRecognised)
     EXPECT_FALSE(IsWellFormedUtf8("\xFF"));
 }
 
+// Long ASCII runs are checked a word at a time: a sequence must be judged the same at every
+// offset, including across word boundaries and in the tail shorter than a word.
+TEST(Utf8EntityValue, SequencesInsideLongAsciiRunsAreJudgedAtEveryOffset)
+{
+    const std::string ascii(24, 'a');
+    for (std::size_t at = 0; at <= ascii.size(); ++at) {
+        const auto with = [&](const char* sequence) { return std::string(ascii).insert(at, sequence); };
+        EXPECT_TRUE(IsWellFormedUtf8(with("\xEC\xB4\x8C"))) << at;
+        EXPECT_TRUE(IsWellFormedUtf8(with("\xF0\x9F\x98\x80"))) << at;
+        EXPECT_FALSE(IsWellFormedUtf8(with("\xE9\x80"))) << at;
+        EXPECT_FALSE(IsWellFormedUtf8(with("\x80"))) << at;
+        EXPECT_FALSE(IsWellFormedUtf8(with("\xFF"))) << at;
+    }
+}
+
 TEST(Utf8EntityValue, WellFormedTextSurvivesTheTripThroughUtf16)
 {
     ForEachCombination([](const std::string& text) {
