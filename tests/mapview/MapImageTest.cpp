@@ -56,9 +56,12 @@ private:
     // An A8R8G8B8 map of one colour, so a test can tell which file was loaded.
     void writeMap(const QString& relative, uint8_t blue) const
     {
-        std::vector<uint8_t> pixels;
-        for (int i = 0; i < 4; ++i)
-            pixels.insert(pixels.end(), {blue, 0, 0, 255});
+        constexpr int kPixels = 4;
+        std::vector<uint8_t> pixels(kPixels * 4, 0);
+        for (int i = 0; i < kPixels; ++i) {
+            pixels[i * 4] = blue;
+            pixels[i * 4 + 3] = 255;
+        }
         write(relative, argbFile(2, 2, pixels));
     }
     EditorState folders() const
