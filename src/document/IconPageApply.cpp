@@ -255,20 +255,20 @@ void IconPageEditor::refreshNode(QTreeWidgetItem* node, TSimpleXMLElem& poi)
 
 void IconPageEditor::FlatEdit2Change()
 {
-    QLineEdit* field = m_controls.FlatEdit2;
-    if (!m_state.DocLoaded || m_state.Updating || !field->isModified())
-        return;
-    if (TSimpleXMLProp* name = m_xmlscan.Root().Properties().Find("Name"))
-        name->SetValue(toDoc(field->text()));
-    field->setModified(false);
+    writePageField(m_controls.FlatEdit2, "Name");
 }
 
 void IconPageEditor::FlatEdit4Change()
 {
-    QLineEdit* field = m_controls.FlatEdit4;
+    writePageField(m_controls.FlatEdit4, "1location");
+}
+
+void IconPageEditor::writePageField(QLineEdit* field, const char* property)
+{
+    // Only the user's own keystrokes reach the root, at once.
     if (!m_state.DocLoaded || m_state.Updating || !field->isModified())
         return;
-    if (TSimpleXMLProp* zone = m_xmlscan.Root().Properties().Find("1location"))
-        zone->SetValue(toDoc(field->text()));
+    if (TSimpleXMLProp* prop = m_xmlscan.Root().Properties().Find(property))
+        prop->SetValue(toDoc(field->text()));
     field->setModified(false);
 }

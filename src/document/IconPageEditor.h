@@ -88,6 +88,7 @@ private:
     void applyTo(QTreeWidgetItem* node);
     void fillEditorFrom(int poiIndex);
     void refreshNode(QTreeWidgetItem* node, TSimpleXMLElem& poi);
+    void writePageField(QLineEdit* field, const char* property);
     void placePositionButton(int centreX, int centreY, const std::string& sizeText, int tailChars);
     TSimpleXMLElem* Poi(int poiIndex);
     QString locationText() const;
