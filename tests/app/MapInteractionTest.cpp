@@ -88,6 +88,23 @@ class MapInteractionTest : public QObject {
         m_window->editor().Timer1Timer();
     }
 
+    // Opens the page, optionally switches automatic locations on, selects Beta and types the
+    // world location -1635, 12.5, 1445 into its path field; returns that field.
+    QLineEdit* typeWorldLocationIntoSecondPoi(bool autoCalc)
+    {
+        if (!m_window->openPage(pagePath()))
+            return nullptr;
+        if (autoCalc) {
+            runEventLoopFor(20);  // the command is enabled when the loop goes idle
+            m_window->action(QStringLiteral("MAPLOCAUTO"))->trigger();
+        }
+        selectInTree(1);
+        auto* path = child<QLineEdit>("FlatEdit1");
+        path->selectAll();
+        QTest::keyClicks(path, QStringLiteral("-1635, 12.5, 1445"));
+        return path;
+    }
+
 private slots:
     void init()
     {
@@ -267,13 +284,8 @@ private slots:
 
     void typedWorldLocationMovesThePoiWithAutoCalc()
     {
-        QVERIFY(m_window->openPage(pagePath()));
-        runEventLoopFor(20);
-        m_window->action(QStringLiteral("MAPLOCAUTO"))->trigger();
-        selectInTree(1);
-        auto* path = child<QLineEdit>("FlatEdit1");
-        path->selectAll();
-        QTest::keyClicks(path, QStringLiteral("-1635, 12.5, 1445"));
+        QLineEdit* path = typeWorldLocationIntoSecondPoi(true);
+        QVERIFY(path);
         QVERIFY(m_window->state().PathEdited);
         applyByTimer();
         QCOMPARE(path->text(), QStringLiteral("-1635.00, 12.5, 1445.00"));
@@ -287,11 +299,8 @@ private slots:
 
     void typedWorldLocationWithoutAutoCalcOnlyNormalises()
     {
-        QVERIFY(m_window->openPage(pagePath()));
-        selectInTree(1);
-        auto* path = child<QLineEdit>("FlatEdit1");
-        path->selectAll();
-        QTest::keyClicks(path, QStringLiteral("-1635, 12.5, 1445"));
+        QLineEdit* path = typeWorldLocationIntoSecondPoi(false);
+        QVERIFY(path);
         applyByTimer();
         QCOMPARE(path->text(), QStringLiteral("-1635.00, 12.5, 1445.00"));
         QCOMPARE(value(1, "Location"), std::string("300,120"));
@@ -300,13 +309,8 @@ private slots:
 
     void nameEditAfterPathEditClearsPathEdited()
     {
-        QVERIFY(m_window->openPage(pagePath()));
-        runEventLoopFor(20);
-        m_window->action(QStringLiteral("MAPLOCAUTO"))->trigger();
-        selectInTree(1);
-        auto* path = child<QLineEdit>("FlatEdit1");
-        path->selectAll();
-        QTest::keyClicks(path, QStringLiteral("-1635, 12.5, 1445"));
+        QLineEdit* path = typeWorldLocationIntoSecondPoi(true);
+        QVERIFY(path);
         QTest::keyClicks(child<QLineEdit>("FlatEdit3"), QStringLiteral("x"));
         QVERIFY(!m_window->state().PathEdited);
         applyByTimer();
