@@ -1,6 +1,5 @@
 #include "app/Captions.h"
 
-#include <QLocale>
 #include <QUrl>
 
 #include <cstring>
@@ -88,11 +87,6 @@ QString domainOf(const QString& host)
 }
 
 } // namespace
-
-Language systemLanguage()
-{
-    return QLocale::system().language() == QLocale::Korean ? Language::Korean : Language::English;
-}
 
 QString caption(Language language, const char* name)
 {

@@ -2,12 +2,9 @@
 // The window texts of both languages: one table per language, looked up by the control's or
 // action's name, so no caption is scattered through the widget code.
 
+#include "mapview/Language.h"
+
 #include <QString>
-
-enum class Language { Korean, English };
-
-// Korean when the system language is Korean, English otherwise.
-Language systemLanguage();
 
 // The caption of a control, action or menu in the given language; an empty text for unknown names.
 QString caption(Language language, const char* name);

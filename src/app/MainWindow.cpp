@@ -35,8 +35,6 @@ constexpr int kFieldHeight = 20;
 constexpr int kLabel5Width = 190;  // wide enough for a zone text such as -12345,-12345,12345,12345
 constexpr int kTreeIndent = 19;
 constexpr int kApplyDelayMs = 1000;
-constexpr int kDefaultFontPixels = 12;
-constexpr int kEnglishFontPoints = 8;
 const char* const kPageFolder = "vynmap/";
 constexpr int kAutoCalcPanel = 4;
 
@@ -284,14 +282,9 @@ void TForm1::createStatusBar()
 
 void TForm1::applyLanguage()
 {
-    if (m_language == Language::Korean) {
-        QFont font(QStringLiteral("굴림"));
-        font.setPixelSize(kDefaultFontPixels);
-        setFont(font);
-    } else {
+    setFont(languageFont(m_language));
+    if (m_language != Language::Korean)
         m_state.WriteBom = false;
-        setFont(QFont(QStringLiteral("MS Sans Serif"), kEnglishFontPoints));
-    }
     setWindowTitle(caption(m_language, "TForm1"));
     for (QAction* act : m_actions)
         act->setText(caption(m_language, act->objectName().toLatin1().constData()));
