@@ -343,6 +343,7 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("FileMAP")), &QAction::triggered, this, &TForm1::FileMAPExecute);
     connect(action(QStringLiteral("MAPLOCAUTO")), &QAction::triggered, this,
             &TForm1::MAPLOCAUTOExecute);
+    connectEditingTools();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(m_ui.Panel1, &MapPanel::markerDragged, this, [this](int, QPoint location) {

@@ -58,6 +58,12 @@ public:
     void FileSaveBOMExecute();
     void FileSaveARRExecute();
 
+    // Editing commands (MainWindowTools.cpp).
+    void MAPADDExecute();
+    void MAPDELExecute();
+    void MAPNAMESExecute();
+    void MapAddZonerectExecute();
+
 private:
     void FormCreate();
     void FormDestroy();
@@ -67,6 +73,8 @@ private:
     void createStatusBar();
     void applyLanguage();
     void connectHandlers();
+    void connectEditingTools();
+    void applyPendingEdits();
 
     void MAPDELUpdate();
     void MAPPOIUpdate();

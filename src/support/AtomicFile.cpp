@@ -98,7 +98,7 @@ ReadResult readWhole(const std::string& path, std::string& bytes)
     return ReadResult::Ok;
 }
 
-void write(const std::string& path, std::string_view bytes)
+void write(const std::string& path, std::string_view bytes, const std::function<void()>& beforeReplace)
 {
     const fs::path target = writeTarget(path);
     std::string temporaryName;
@@ -116,6 +116,14 @@ void write(const std::string& path, std::string_view bytes)
     if (!ok) {
         ::unlink(temporaryName.c_str());
         fail("Cannot write", path, error, FileAccessError::Step::Write);
+    }
+    if (beforeReplace) {
+        try {
+            beforeReplace();
+        } catch (...) {
+            ::unlink(temporaryName.c_str());
+            throw;
+        }
     }
     if (::rename(temporaryName.c_str(), target.c_str()) != 0) {
         error = errno;

@@ -2,6 +2,7 @@
 // Whole-file reads and writes of user files. A write goes to a temporary file in the target's
 // folder that then replaces the target, so a failure never leaves a half-written file behind.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,7 +31,9 @@ ReadResult readWhole(const std::string& path, std::string& bytes);
 
 // Replaces the contents of `path` by `bytes` atomically; a symbolic link is followed, so the link
 // stays and its target changes. An existing file keeps its permission bits. Throws
-// FileAccessError and leaves the old file untouched when any step fails.
-void write(const std::string& path, std::string_view bytes);
+// FileAccessError and leaves the old file untouched when any step fails. `beforeReplace`, when
+// given, runs once the new bytes are safely on disk and before they replace the old file (to
+// make a backup of it, say); when it throws, the new bytes are discarded and its exception passes.
+void write(const std::string& path, std::string_view bytes, const std::function<void()>& beforeReplace = {});
 
 }  // namespace AtomicFile

@@ -1,0 +1,18 @@
+#include "tools/DialogCaptions.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QWidget>
+
+void ApplyDialogCaptions(QWidget& dialog, const DialogCaption* rows, std::size_t count, Language language)
+{
+    dialog.setFont(languageFont(language));
+    for (std::size_t i = 0; i < count; ++i) {
+        const DialogCaption& row = rows[i];
+        const QString text = QString::fromUtf8(language == Language::Korean ? row.korean : row.english);
+        if (auto* button = dialog.findChild<QAbstractButton*>(QLatin1String(row.name)))
+            button->setText(text);
+        else if (auto* label = dialog.findChild<QLabel*>(QLatin1String(row.name)))
+            label->setText(text);
+    }
+}
