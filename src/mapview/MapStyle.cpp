@@ -4,9 +4,10 @@
 #include "support/AtomicFile.h"
 #include "support/GamePath.h"
 #include "support/ZoneRectTable.h"
-#include "support/xml/SimpleXml.h"
+#include "support/MapStyleFile.h"
 
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -17,52 +18,21 @@ const std::string kZoneProperty = "zonerect";
 const std::string kSourceProperty = "Source";
 const std::string kDefaultImagePrefix = "images\\maps\\map_";
 const std::string kDefaultImageSuffix = ".dds";
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-// The first child that is an element (comments and text are not).
-TSimpleXMLElem* firstChildElement(TSimpleXMLElem& element)
-{
-    TSimpleXMLElems& items = element.Items();
-    for (int i = 0; i < items.Count(); ++i)
-        if (items.Item(i)->Kind() == TSimpleXMLElemKind::Classic)
-            return items.Item(i);
-    return nullptr;
-}
 
 // Applies one ImageStyle element of the map; an element lacking a piece stops at that piece,
 // keeping what it already set.
-void applyMapStyle(TSimpleXMLElem& style, EditorState& state, std::string& zoneText,
+void applyMapStyle(const MapStyleElement& style, EditorState& state, std::string& zoneText,
                    MapStyleLookup& lookup)
 {
-    if (const TSimpleXMLProp* zone = style.Properties().Find(kZoneProperty)) {
-        zoneText = zone->Value();
+    if (const MapStyleProperty* zone = style.find(kZoneProperty)) {
+        zoneText = zone->value;
         lookup.label = zoneText;
         state.ZoneRect = ParseZoneText(zoneText);
     } else {
         state.ZoneRect = {};
     }
-    TSimpleXMLElem* image = firstChildElement(style);
-    if (!image)
-        return;
-    if (const TSimpleXMLProp* source = image->Properties().Find(kSourceProperty))
-        state.MapImagePath = source->Value();
-}
-
-// Reads the map style file into `document`; false when it cannot be read or parsed.
-bool loadMapStyles(const std::string& path, TSimpleXML& document)
-{
-    std::string bytes;
-    if (AtomicFile::readWhole(path, bytes) != AtomicFile::ReadResult::Ok)
-        return false;
-    std::string_view text(bytes);
-    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
-        text.remove_prefix(kUtf8Bom.size());
-    try {
-        document.LoadFromString(text);
-    } catch (const std::exception&) {
-        return false;
-    }
-    return true;
+    if (const MapStyleProperty* source = style.findInFirstChild(kSourceProperty))
+        state.MapImagePath = source->value;
 }
 
 }  // namespace
@@ -74,19 +44,23 @@ MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName)
     state.ZoneRect = {};
     const std::string path = GamePath::resolve(state.BaseFolder, kMapStyleFile);
     if (GamePath::fileExists(path)) {
-        TSimpleXML document;
-        if (!loadMapStyles(path, document))
+        std::string bytes;
+        std::vector<MapStyleElement> styles;
+        try {
+            if (AtomicFile::readWhole(path, bytes) != AtomicFile::ReadResult::Ok)
+                return lookup;
+            styles = ReadMapStyleElements(bytes);
+        } catch (const std::exception&) {
             return lookup;  // an unreadable file leaves even the image path empty
-        TSimpleXMLElems& styles = document.Root().Items();
-        if (styles.Count() > 0) {
+        }
+        if (!styles.empty()) {
             std::string zoneText;
-            for (int i = 0; i < styles.Count(); ++i) {
-                TSimpleXMLElem* style = styles.Item(i);
-                if (style->Kind() != TSimpleXMLElemKind::Classic || style->Name() != kMapStyleTag)
+            for (const MapStyleElement& style : styles) {
+                if (style.tag != kMapStyleTag)
                     continue;
-                const TSimpleXMLProp* name = style->Properties().Find(kNameProperty);
-                if (name && name->Value() == mapName)
-                    applyMapStyle(*style, state, zoneText, lookup);
+                const MapStyleProperty* name = style.find(kNameProperty);
+                if (name && name->value == mapName)
+                    applyMapStyle(style, state, zoneText, lookup);
             }
             if (zoneText.empty()) {
                 if (const std::optional<std::string> row =

@@ -17,7 +17,7 @@ struct MapStyleLookup {
 
 // Sets state.MapImagePath and state.ZoneRect for map `mapName` from
 // BaseFolder + "vynmap\core_mapstyles.xml" (the last ImageStyle element of that exact Name
-// decides; a UTF-8 byte order mark is skipped) and, when the file gave no zone text but has
+// decides; the file may have one root or be a fragment of top-level styles) and, when the file gave no zone text but has
 // elements, from state.ZoneRectTable (the latest row for the name, letter case ignored).
 // Without an image source the path becomes "images\maps\map_" + mapName + ".dds"; a file that
 // cannot be read or parsed leaves the path empty and the zone rectangle (0, 0, 0, 0). Never

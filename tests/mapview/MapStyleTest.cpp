@@ -41,6 +41,7 @@ private slots:
     void byteOrderMarkAndFolderCase();
     void brokenFileLeavesPathEmpty();
     void zeroZoneIsFoundButEmpty();
+    void fragmentFileFindsEveryStyle();
 
 private:
     void writeStyles(const QByteArray& body, const QString& folder = "vynmap",
@@ -170,6 +171,26 @@ void MapStyleTest::zeroZoneIsFoundButEmpty()
     QVERIFY(lookup.fileRead);
     QCOMPARE(lookup.label, std::optional<std::string>("0,0,0,0"));
     QCOMPARE(m_state.ZoneRect, (EditorState{}.ZoneRect));
+}
+
+void MapStyleTest::fragmentFileFindsEveryStyle()
+{
+    // As the game ships it: a byte order mark, CR LF, comments, and styles with no single root.
+    const QByteArray fragment = "<!-- styles -->\r\n" + imageStyle("first", "1,2,3,4", "a.dds")
+                                + imageStyle("mymap", kSampleZone.c_str(), "images\\maps\\m.dds")
+                                + imageStyle("last", QByteArray(), "z.dds");
+    writeStyles(fragment, "vynmap", "core_mapstyles.xml", "\xEF\xBB\xBF");
+    MapStyleLookup lookup = LookupMapStyle(m_state, "mymap");
+    QVERIFY(lookup.fileRead);
+    QCOMPARE(m_state.MapImagePath, std::string("images\\maps\\m.dds"));
+    QCOMPARE(m_state.ZoneRect, (std::array<int, 4>{-585, -1135, 1635, 1445}));
+    QCOMPARE(lookup.label, std::optional<std::string>(kSampleZone));
+
+    // A style of the fragment without a zone still falls back to the table.
+    AppendZoneRect(m_state.ZoneRectTable, "last", "5,6,7,8");
+    lookup = LookupMapStyle(m_state, "last");
+    QCOMPARE(m_state.MapImagePath, std::string("z.dds"));
+    QCOMPARE(m_state.ZoneRect, (std::array<int, 4>{5, 6, 7, 8}));
 }
 
 QTEST_APPLESS_MAIN(MapStyleTest)
