@@ -1,6 +1,6 @@
 #include "tools/AddpointF.h"
 
-#include "tools/DialogCaptions.h"
+#include "tools/DialogSupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -22,6 +22,9 @@ constexpr int kFieldX = 56;
 constexpr int kFieldWidth = 257;
 constexpr int kSpinWidth = 124;
 constexpr int kRowHeight = 21;
+// Labels sit a little lower than their fields and are a little shorter, so their text lines up.
+constexpr int kLabelDrop = 3;
+constexpr int kLabelHeight = kRowHeight - 4;
 constexpr int kRowStep = 26;
 constexpr int kFirstRowY = 8;
 constexpr int kTooltipHeight = 110;
@@ -49,14 +52,6 @@ const DialogCaption kCaptions[] = {
     {"Label4", "좌표", "Path"},
     {"Label5", "툴팁", "Tooltip"},
 };
-
-template <typename W>
-W* place(W* widget, const char* name, int x, int y, int width, int height)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(x, y, width, height);
-    return widget;
-}
 
 int rowY(int row)
 {
@@ -96,42 +91,42 @@ TForm3::TForm3(QWidget* parent, Language language) : QDialog(parent)
 
 void TForm3::createControls()
 {
-    Label1 = place(new QLabel(this), "Label1", kLabelX, rowY(0) + 3, kFieldX - kLabelX, kRowHeight - 4);
-    ed_name = place(new QLineEdit(QStringLiteral("Anywhere"), this), "ed_name", kFieldX, rowY(0), kFieldWidth,
-                    kRowHeight);
+    Label1 = PlaceControl(new QLabel(this), "Label1", kLabelX, rowY(0) + kLabelDrop, kFieldX - kLabelX, kLabelHeight);
+    ed_name = PlaceControl(new QLineEdit(QStringLiteral("Anywhere"), this), "ed_name", kFieldX, rowY(0), kFieldWidth,
+                           kRowHeight);
     // A line edit cuts text at 32767 characters unless told otherwise.
     ed_name->setMaxLength(INT_MAX);
 
-    Label2 = place(new QLabel(this), "Label2", kLabelX, rowY(1) + 3, kFieldX - kLabelX, kRowHeight - 4);
-    ed_locx = place(new QSpinBox(this), "ed_locx", kFieldX, rowY(1), kSpinWidth, kRowHeight);
-    ed_locy = place(new QSpinBox(this), "ed_locy", kFieldX + kFieldWidth - kSpinWidth, rowY(1), kSpinWidth,
-                    kRowHeight);
+    Label2 = PlaceControl(new QLabel(this), "Label2", kLabelX, rowY(1) + kLabelDrop, kFieldX - kLabelX, kLabelHeight);
+    ed_locx = PlaceControl(new QSpinBox(this), "ed_locx", kFieldX, rowY(1), kSpinWidth, kRowHeight);
+    ed_locy = PlaceControl(new QSpinBox(this), "ed_locy", kFieldX + kFieldWidth - kSpinWidth, rowY(1), kSpinWidth,
+                           kRowHeight);
     for (QSpinBox* spin : {ed_locx, ed_locy})
         spin->setRange(INT_MIN, INT_MAX);
 
-    Label3 = place(new QLabel(this), "Label3", kLabelX, rowY(2) + 3, kFieldX - kLabelX, kRowHeight - 4);
-    cb_icontype = place(new QComboBox(this), "cb_icontype", kFieldX, rowY(2), kFieldWidth, kRowHeight);
+    Label3 = PlaceControl(new QLabel(this), "Label3", kLabelX, rowY(2) + kLabelDrop, kFieldX - kLabelX, kLabelHeight);
+    cb_icontype = PlaceControl(new QComboBox(this), "cb_icontype", kFieldX, rowY(2), kFieldWidth, kRowHeight);
     for (const char* type : kIconTypes)
         cb_icontype->addItem(QLatin1String(type));
 
-    Label4 = place(new QLabel(this), "Label4", kLabelX, rowY(3) + 3, kFieldX - kLabelX, kRowHeight - 4);
-    ed_path = place(new QLineEdit(QStringLiteral("0, 0, 0"), this), "ed_path", kFieldX, rowY(3), kFieldWidth,
-                    kRowHeight);
+    Label4 = PlaceControl(new QLabel(this), "Label4", kLabelX, rowY(3) + kLabelDrop, kFieldX - kLabelX, kLabelHeight);
+    ed_path = PlaceControl(new QLineEdit(QStringLiteral("0, 0, 0"), this), "ed_path", kFieldX, rowY(3), kFieldWidth,
+                           kRowHeight);
     ed_path->setMaxLength(INT_MAX);
 
-    Label5 = place(new QLabel(this), "Label5", kLabelX, rowY(4) + 3, kFieldX - kLabelX, kRowHeight - 4);
-    ed_tooltip = place(new QPlainTextEdit(QStringLiteral("AnyWhere"), this), "ed_tooltip", kFieldX, rowY(4),
-                       kFieldWidth, kTooltipHeight);
+    Label5 = PlaceControl(new QLabel(this), "Label5", kLabelX, rowY(4) + kLabelDrop, kFieldX - kLabelX, kLabelHeight);
+    ed_tooltip = PlaceControl(new QPlainTextEdit(QStringLiteral("AnyWhere"), this), "ed_tooltip", kFieldX, rowY(4),
+                              kFieldWidth, kTooltipHeight);
     ed_tooltip->setLineWrapMode(QPlainTextEdit::NoWrap);
     ed_tooltip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ed_tooltip->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ed_tooltip->setTabChangesFocus(true);
 
     const int buttonY = kClientHeight - kButtonHeight - kButtonGap;
-    Button1 = place(new QPushButton(this), "Button1", kClientWidth - 2 * (kButtonWidth + kButtonGap), buttonY,
-                    kButtonWidth, kButtonHeight);
-    Button2 = place(new QPushButton(this), "Button2", kClientWidth - kButtonWidth - kButtonGap, buttonY,
-                    kButtonWidth, kButtonHeight);
+    Button1 = PlaceControl(new QPushButton(this), "Button1", kClientWidth - 2 * (kButtonWidth + kButtonGap), buttonY,
+                           kButtonWidth, kButtonHeight);
+    Button2 = PlaceControl(new QPushButton(this), "Button2", kClientWidth - kButtonWidth - kButtonGap, buttonY,
+                           kButtonWidth, kButtonHeight);
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);

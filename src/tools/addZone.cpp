@@ -1,6 +1,6 @@
 #include "tools/addZone.h"
 
-#include "tools/DialogCaptions.h"
+#include "tools/DialogSupport.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,6 +16,9 @@ constexpr int kClientHeight = 142;
 constexpr int kMargin = 8;
 constexpr int kLabelWidth = 60;
 constexpr int kRowHeight = 21;
+// Labels sit a little lower than their fields and are a little shorter, so their text lines up.
+constexpr int kLabelDrop = 3;
+constexpr int kLabelHeight = kRowHeight - 4;
 constexpr int kRowStep = 26;
 constexpr int kSmallButtonWidth = 24;
 constexpr int kButtonWidth = 75;
@@ -35,14 +38,6 @@ const DialogCaption kCaptions[] = {
     {"Button2", "취소(&C)", "&Cancel"},
 };
 
-template <typename W>
-W* place(W* widget, const char* name, int x, int y, int width, int height)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(x, y, width, height);
-    return widget;
-}
-
 }  // namespace
 
 TForm4::TForm4(Prompts& prompts, QWidget* parent, Language language) : QDialog(parent), m_prompts(prompts)
@@ -59,28 +54,28 @@ TForm4::TForm4(Prompts& prompts, QWidget* parent, Language language) : QDialog(p
 void TForm4::createControls()
 {
     int y = kMargin;
-    Label1 = place(new QLabel(this), "Label1", kMargin, y + 3, kLabelWidth, kRowHeight - 4);
-    FlatEdit1 = place(new QLineEdit(this), "FlatEdit1", kFieldX, y, kFieldWidth, kRowHeight);
+    Label1 = PlaceControl(new QLabel(this), "Label1", kMargin, y + kLabelDrop, kLabelWidth, kLabelHeight);
+    FlatEdit1 = PlaceControl(new QLineEdit(this), "FlatEdit1", kFieldX, y, kFieldWidth, kRowHeight);
 
     y += kRowStep;
-    Label2 = place(new QLabel(this), "Label2", kMargin, y + 3, kLabelWidth, kRowHeight - 4);
-    FlatEdit2 = place(new QLineEdit(this), "FlatEdit2", kFieldX, y, kFieldWidth - kSmallButtonWidth, kRowHeight);
-    Button3 = place(new QPushButton(this), "Button3", kClientWidth - kMargin - kSmallButtonWidth, y,
-                    kSmallButtonWidth, kRowHeight);
+    Label2 = PlaceControl(new QLabel(this), "Label2", kMargin, y + kLabelDrop, kLabelWidth, kLabelHeight);
+    FlatEdit2 = PlaceControl(new QLineEdit(this), "FlatEdit2", kFieldX, y, kFieldWidth - kSmallButtonWidth, kRowHeight);
+    Button3 = PlaceControl(new QPushButton(this), "Button3", kClientWidth - kMargin - kSmallButtonWidth, y,
+                           kSmallButtonWidth, kRowHeight);
     for (QLineEdit* field : {FlatEdit1, FlatEdit2})
         field->setMaxLength(INT_MAX);
 
     y += kRowHeight;
-    Label3 = place(new QLabel(this), "Label3", kFieldX, y, kFieldWidth, kRowHeight - 4);
+    Label3 = PlaceControl(new QLabel(this), "Label3", kFieldX, y, kFieldWidth, kLabelHeight);
 
     y += kRowStep;
-    CheckBox1 = place(new QCheckBox(this), "CheckBox1", kMargin, y, kClientWidth - 2 * kMargin, kRowHeight);
+    CheckBox1 = PlaceControl(new QCheckBox(this), "CheckBox1", kMargin, y, kClientWidth - 2 * kMargin, kRowHeight);
 
     const int buttonY = kClientHeight - kButtonHeight - kMargin;
-    Button1 = place(new QPushButton(this), "Button1", kClientWidth - 2 * (kButtonWidth + kMargin), buttonY,
-                    kButtonWidth, kButtonHeight);
-    Button2 = place(new QPushButton(this), "Button2", kClientWidth - kButtonWidth - kMargin, buttonY,
-                    kButtonWidth, kButtonHeight);
+    Button1 = PlaceControl(new QPushButton(this), "Button1", kClientWidth - 2 * (kButtonWidth + kMargin), buttonY,
+                           kButtonWidth, kButtonHeight);
+    Button2 = PlaceControl(new QPushButton(this), "Button2", kClientWidth - kButtonWidth - kMargin, buttonY,
+                           kButtonWidth, kButtonHeight);
     Button3->setAutoDefault(false);
     Button1->setDefault(true);
 

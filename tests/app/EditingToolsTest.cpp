@@ -114,7 +114,8 @@ private slots:
         const QByteArray pois = PageText::iconLines(threePois());
         QTest::newRow("untouched dialog")
             << pois << QString() << QString() << QPoint() << QString() << QString()
-            << QStringList{"CLST", "map", "0,0", "Anywhere", kOnHoverIn, "0, 0, 0", "12,12", "12,12", "AnyWhere", "true"};
+            << QStringList{"CLST", "map", "0,0", "Anywhere", kOnHoverIn, "0, 0, 0", "12,12", "12,12", "AnyWhere",
+                           "true"};
         QTest::newRow("zone with a two-line tooltip")
             << pois << "Gate" << "ZONE" << QPoint(120, 341) << "1.5, 2, -3" << "first\nsecond"
             << QStringList{"ZONE", "map", "120,341", "Gate", kOnHoverIn, "1.5, 2, -3", "14,14", "14,14",
@@ -199,22 +200,6 @@ private slots:
             QCOMPARE(NodeDatum(current), 3);
     }
 
-    void addPoiKeepsPendingEdit()
-    {
-        openPage(PageText::iconLines(threePois()));
-        w().clickPoi(QStringLiteral("Alpha"));
-        w().name()->setFocus();
-        w().name()->selectAll();
-        QTest::keyClicks(w().name(), QStringLiteral("Renamed"));
-        QVERIFY(w().timer1()->isActive());
-        whenModal<TForm3>([](TForm3* dialog) {
-            QTest::mouseClick(inDialog<QPushButton>(dialog, "Button1"), Qt::LeftButton);
-        });
-        w().trigger("MAPADD");
-        QCOMPARE(w().value(0, "Name"), std::string("Renamed"));
-        QVERIFY(w().topLevelNamed(QStringLiteral("Renamed")));
-    }
-
     void addPoiCancelChangesNothing()
     {
         openPage(PageText::iconLines(threePois()));
@@ -276,16 +261,6 @@ private slots:
         verifyTreeMatchesDocument();
         if (!answer)
             QCOMPARE(documentBytes(), bytes);
-    }
-
-    void deleteNeedsASelection()
-    {
-        openPage(PageText::iconLines(threePois()));
-        runEventLoopFor(20);
-        QVERIFY(!w().window.action(QStringLiteral("MAPDEL"))->isEnabled());
-        w().window.MAPDELExecute();
-        QVERIFY(w().prompts.questions.isEmpty());
-        QCOMPARE(root().Items().Count(), 3);
     }
 
     void markUpWritesRootAtEveryKey_data()

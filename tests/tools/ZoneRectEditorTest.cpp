@@ -205,15 +205,6 @@ private slots:
         QCOMPARE(m_prompts.messages, messages);
     }
 
-    void computeWithoutPageDoesNothing()
-    {
-        m_page.LoadFromString(pageWith(poiLine("10,20", "500, 0, -300")).toStdString());
-        auto form = dialog(false);
-        QTest::mouseClick(control<QPushButton>(*form, "Button3"), Qt::LeftButton);
-        QVERIFY(m_prompts.messages.isEmpty());
-        QCOMPARE(control<QLineEdit>(*form, "FlatEdit2")->text(), QStringLiteral("0,0,0,0"));
-    }
-
     void fragmentKeepsEveryOtherByte_data()
     {
         QTest::addColumn<QByteArray>("targetProperties");
@@ -361,21 +352,6 @@ private slots:
         QVERIFY(m_prompts.messages.isEmpty());
         QVERIFY(!QFile::exists(stylePath()));
         QCOMPARE(configuredZone("m"), std::string("5,5,5,5"));
-    }
-
-    void captionsAndCancel()
-    {
-        auto form = std::make_unique<TForm4>(m_prompts, nullptr, Language::Korean);
-        QCOMPARE(form->windowTitle(), QStringLiteral("ZoneRect 추가하기"));
-        QCOMPARE(control<QCheckBox>(*form, "CheckBox1")->text(), QStringLiteral("core_mapstyles.xml 변경(&U)"));
-        QVERIFY(!control<QCheckBox>(*form, "CheckBox1")->isChecked());
-        form = dialog();
-        QCOMPARE(form->windowTitle(), QStringLiteral("Add ZoneRect"));
-        QCOMPARE(control<QPushButton>(*form, "Button1")->text(), QStringLiteral("&Apply"));
-        QCOMPARE(control<QLabel>(*form, "Label3")->text(), QStringLiteral("0 / 0"));
-        QTest::mouseClick(control<QPushButton>(*form, "Button2"), Qt::LeftButton);
-        QCOMPARE(form->result(), int(QDialog::Rejected));
-        QVERIFY(!QFile::exists(configPath()));
     }
 };
 

@@ -1,12 +1,21 @@
 #pragma once
-// The two caption sets of a dialog's controls and the language rule that picks one, shared by
-// the tool dialogs so each keeps only its own table.
+// What the tool dialogs share: placing a named control, and the two caption sets of their
+// controls with the language rule that picks one, so each dialog keeps only its own table.
 
 #include "mapview/Language.h"
 
+#include <QWidget>
+
 #include <cstddef>
 
-class QWidget;
+// Names a control after the editor's control and puts it at its place in the dialog.
+template <typename W>
+W* PlaceControl(W* widget, const char* name, int x, int y, int width, int height)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(x, y, width, height);
+    return widget;
+}
 
 // One control's caption in both languages, found by the control's object name.
 struct DialogCaption {

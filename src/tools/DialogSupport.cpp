@@ -1,8 +1,7 @@
-#include "tools/DialogCaptions.h"
+#include "tools/DialogSupport.h"
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QWidget>
 
 void ApplyDialogCaptions(QWidget& dialog, const DialogCaption* rows, std::size_t count, Language language)
 {
