@@ -80,11 +80,7 @@ TSimpleXMLElem& AppendNewPoi(TSimpleXMLElem& root, const NewPoiFields& fields)
 
 TForm3::TForm3(QWidget* parent, Language language) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("TForm3"));
-    // A fixed single border with the system menu and the minimise box only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    SetFixedDialogFrame(*this, "TForm3", kClientWidth, kClientHeight);
     createControls();
     FormCreate(language);
 }
@@ -131,9 +127,7 @@ void TForm3::createControls()
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
-    const QList<QWidget*> tabOrder = {ed_name, ed_locx, ed_locy, cb_icontype, ed_path, ed_tooltip, Button1, Button2};
-    for (int i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    SetTabOrder({ed_name, ed_locx, ed_locy, cb_icontype, ed_path, ed_tooltip, Button1, Button2});
 }
 
 void TForm3::FormCreate(Language language)

@@ -15,3 +15,17 @@ void ApplyDialogCaptions(QWidget& dialog, const DialogCaption* rows, std::size_t
             label->setText(text);
     }
 }
+
+void SetFixedDialogFrame(QWidget& dialog, const char* name, int clientWidth, int clientHeight)
+{
+    dialog.setObjectName(QLatin1String(name));
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    dialog.setFixedSize(clientWidth, clientHeight);
+}
+
+void SetTabOrder(const QList<QWidget*>& controls)
+{
+    for (int i = 1; i < controls.size(); ++i)
+        QWidget::setTabOrder(controls[i - 1], controls[i]);
+}

@@ -17,6 +17,13 @@ W* PlaceControl(W* widget, const char* name, int x, int y, int width, int height
     return widget;
 }
 
+// Gives a tool dialog its object name and a fixed single border of the given client size, with
+// the system menu and the minimise box.
+void SetFixedDialogFrame(QWidget& dialog, const char* name, int clientWidth, int clientHeight);
+
+// Chains the controls' tab order in the order given.
+void SetTabOrder(const QList<QWidget*>& controls);
+
 // One control's caption in both languages, found by the control's object name.
 struct DialogCaption {
     const char* name;

@@ -42,11 +42,7 @@ const DialogCaption kCaptions[] = {
 
 TForm4::TForm4(Prompts& prompts, QWidget* parent, Language language) : QDialog(parent), m_prompts(prompts)
 {
-    setObjectName(QStringLiteral("TForm4"));
-    // A fixed single border with the system menu and the minimise box.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    SetFixedDialogFrame(*this, "TForm4", kClientWidth, kClientHeight);
     createControls();
     FormCreate(language);
 }
@@ -86,9 +82,7 @@ void TForm4::createControls()
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
 
-    const QList<QWidget*> tabOrder = {FlatEdit1, FlatEdit2, Button3, CheckBox1, Button1, Button2};
-    for (int i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    SetTabOrder({FlatEdit1, FlatEdit2, Button3, CheckBox1, Button1, Button2});
 }
 
 void TForm4::FormCreate(Language language)
