@@ -60,7 +60,7 @@ void TForm1::MAPADDExecute()
         AppendNewPoi(root, dialog.fields());
         const int added = root.Items().Count() - 1;
         m_editor->BuildPoiTree();
-        // A page whose listing ends early gives the new POI no node: nothing to select then.
+        // Selected as if clicked, so the property editor shows it (no node, no selection).
         m_editor->SelectPoi(added);
     } catch (const std::exception&) {
         m_prompts->showMessage(QLatin1String(kCannotAddPoint));

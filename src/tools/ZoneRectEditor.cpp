@@ -179,9 +179,11 @@ ZoneComputation ComputeZoneFromPois(const TSimpleXMLElem& root, int pageWidth, i
     // World x falls by scaleX per pixel to the right; world z rises by scaleY per pixel down.
     const std::optional<int> x1 = negatedRound(largestX.world + largestX.at * *scaleX);
     const std::optional<int> y1 = roundHalfEven(largestY.world - largestY.at * *scaleY);
-    const std::optional<int> x2 =
-        negatedRound(smallestX.world - (pageWidth - smallestX.at) * *scaleX);
-    const std::optional<int> y2 = roundHalfEven(smallestY.world + (pageHeight - smallestY.at) * *scaleY);
+    // In double: a page size from the file may be any int.
+    const double pixelsRight = static_cast<double>(pageWidth) - smallestX.at;
+    const double pixelsDown = static_cast<double>(pageHeight) - smallestY.at;
+    const std::optional<int> x2 = negatedRound(smallestX.world - pixelsRight * *scaleX);
+    const std::optional<int> y2 = roundHalfEven(smallestY.world + pixelsDown * *scaleY);
     if (!x1 || !y1 || !x2 || !y2)
         return result;
     result.status = ZoneComputeStatus::Computed;
