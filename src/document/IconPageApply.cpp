@@ -22,6 +22,7 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -152,18 +153,14 @@ void IconPageEditor::placePositionButton(int centreX, int centreY, const std::st
 
 unsigned IconPageEditor::fieldOf(const QObject* control) const
 {
-    if (control == m_controls.ed_locX)
-        return FieldX;
-    if (control == m_controls.ed_locY)
-        return FieldY;
-    if (control == m_controls.cb_icontype)
-        return FieldType;
-    if (control == m_controls.FlatEdit3)
-        return FieldName;
-    if (control == m_controls.FlatEdit1)
-        return FieldPath;
-    if (control == m_controls.FlatMemo1)
-        return FieldTooltip;
+    const std::pair<const QObject*, unsigned> fields[] = {
+        {m_controls.ed_locX, FieldX},    {m_controls.ed_locY, FieldY},
+        {m_controls.cb_icontype, FieldType}, {m_controls.FlatEdit3, FieldName},
+        {m_controls.FlatEdit1, FieldPath}, {m_controls.FlatMemo1, FieldTooltip},
+    };
+    for (const auto& [widget, field] : fields)
+        if (widget == control)
+            return field;
     return 0;
 }
 
