@@ -57,8 +57,10 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
             const QString zone = HasZoneRect(state.ZoneRect)
                 ? QString::fromStdString(ZoneText(state.ZoneRect))
                 : QStringLiteral("none");
-            out << listed << " POIs, page \"" << QString::fromStdString(state.PageName)
-                << "\", zone " << zone;
+            // The zone name as the open-by-map-name list shows it.
+            const TSimpleXMLProp* location = window.editor().xmlscan().Root().Properties().Find("1location");
+            out << listed << " POIs, page \"" << QString::fromStdString(state.PageName) << "\", location \""
+                << QString::fromStdString(location ? location->Value() : std::string()) << "\", zone " << zone;
             if (!prompts.shown.isEmpty())
                 out << "; " << prompts.shown.join(QStringLiteral("; "));
         } else {
@@ -69,6 +71,13 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
     }
     out.flush();
     return allRead ? 0 : kExitFailure;
+}
+
+void configureApplication()
+{
+    // No display name: the X11 platform would append it to every window title, and the titles
+    // must read exactly as the editor sets them.
+    QCoreApplication::setApplicationName(QStringLiteral("vynmap-editor"));
 }
 
 QString usageText()
@@ -182,8 +191,7 @@ int runEditor(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vynmap-editor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("VynMAP Editor"));
+    configureApplication();
     const QString configPath = cmd.configPath.isEmpty()
         ? defaultConfigPath(QCoreApplication::applicationFilePath())
         : cmd.configPath;

@@ -29,5 +29,8 @@ class QTextStream;
 // page could not be read.
 int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out);
 
+// Names the application; sets no display name, so window titles reach the platform unchanged.
+void configureApplication();
+
 // Runs the program; returns the process exit status.
 int runEditor(int argc, char** argv);

@@ -112,6 +112,11 @@ bool isFieldEditingKey(QKeyEvent* key)
         || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo);
 }
 
+QString autoCalcStatusText(bool autoCalc)
+{
+    return autoCalc ? QStringLiteral("AutoCalc") : QString();
+}
+
 } // namespace
 
 TForm1::TForm1(const QString& configPath, Prompts* prompts, QWidget* parent)
@@ -345,10 +350,8 @@ void TForm1::connectHandlers()
             &TForm1::MAPLOCAUTOExecute);
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
-    connect(m_ui.Panel1, &MapPanel::markerDragged, this, [this](int, QPoint location) {
-        m_ui.ed_locX->setValue(location.x());
-        m_ui.ed_locY->setValue(location.y());
-    });
+    connect(m_ui.Panel1, &MapPanel::markerDragged, this,
+            [this](int, QPoint location) { m_editor->LocationDragged(location.x(), location.y()); });
     connect(m_ui.Panel1, &MapPanel::statusTextsChanged, this,
             [this](const QString& position, const QString& world) {
                 statusPanel(1)->setText(position);
@@ -399,6 +402,8 @@ void TForm1::MAPLOCAUTOUpdate()
     if (!hasZone)
         m_state.AutoCalc = false;
     act->setChecked(m_state.AutoCalc);
+    // Opening a page or losing the zone switches AutoCalc off behind the command's back.
+    statusPanel(kAutoCalcPanel)->setText(autoCalcStatusText(m_state.AutoCalc));
 }
 
 void TForm1::FileSaveBOMUpdate()
@@ -459,7 +464,7 @@ void TForm1::MAPLOCAUTOExecute()
 {
     // The checkable action has already inverted its mark.
     m_state.AutoCalc = action(QStringLiteral("MAPLOCAUTO"))->isChecked();
-    statusPanel(kAutoCalcPanel)->setText(m_state.AutoCalc ? QStringLiteral("AutoCalc") : QString());
+    statusPanel(kAutoCalcPanel)->setText(autoCalcStatusText(m_state.AutoCalc));
 }
 
 void TForm1::FileExitExecute()

@@ -67,17 +67,30 @@ private slots:
         bad.write("<?xml version=\"1.0\"?>\r\n<Page Name=\"x\"><Icon");
         bad.close();
 
+        // A map the map style file does not know, and a POI without pathfindlocation between two
+        // complete ones: every POI still counts.
+        const QString unknown = dir.filePath(QStringLiteral("icons_unknown.xml"));
+        QFile partial(unknown);
+        QVERIFY(partial.open(QIODevice::WriteOnly));
+        partial.write("<?xml version=\"1.0\"?>\r\n<Page Name=\"nowhere_map\" 1location=\"No \xEC\x9C\x84\xEC\xB9\x98\">\r\n"
+                      "<Icon Name=\"a\" Location=\"1,2\" pathfindlocation=\"0, 0, 0\" IconStyle=\"NPC\" Tooltip=\"\" Size=\"12,12\"/>\r\n"
+                      "<Icon Name=\"b\" Location=\"3,4\" IconStyle=\"NPC\" Tooltip=\"\" Size=\"12,12\"/>\r\n"
+                      "<Icon Name=\"c\" Location=\"5,6\" pathfindlocation=\"0, 0, 0\" IconStyle=\"NPC\" Tooltip=\"\" Size=\"12,12\"/>\r\n"
+                      "</Page>\r\n");
+        partial.close();
+
         QString report;
         QTextStream out(&report);
         const int status = checkPages(config,
                                       {samples + "icons_harbor_town.xml", damaged,
-                                       dir.filePath(QStringLiteral("icons_missing.xml"))},
+                                       dir.filePath(QStringLiteral("icons_missing.xml")), unknown},
                                       out);
         QCOMPARE(status, 1);
         const QStringList lines = report.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 3);
-        QVERIFY2(lines[0].endsWith(QLatin1String(": 10 POIs, page \"harbor_town\", zone -585,-1135,1635,1445")),
-                 qPrintable(lines[0]));
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[3], unknown + QStringLiteral(": 3 POIs, page \"nowhere_map\", location \"No 위치\", zone none"));
+        QCOMPARE(lines[0], samples + "icons_harbor_town.xml: 10 POIs, page \"harbor_town\", location \"Harbor Town\", "
+                                     "zone -585,-1135,1635,1445");
         QVERIFY(lines[1].endsWith(QLatin1String(": Error : Loading File")));
         QVERIFY(lines[2].endsWith(QLatin1String(": File \"icons_missing.xml\" is not found.")));
 
