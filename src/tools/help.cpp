@@ -15,6 +15,9 @@ namespace {
 constexpr int kClientWidth = 202;
 constexpr int kClientHeight = 208;
 constexpr int kFontPoints = 8;
+// Tight spacing: both animations, two text lines and the button share 208 pixels.
+constexpr int kMargin = 6;
+constexpr int kSpacing = 4;
 
 const char* const kProgramName = "Simple VYNMAP Editor";
 const char* const kCreditFormat = "by the VynMAP Editor team\nfor %1";
@@ -77,6 +80,8 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent)
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    layout->setSpacing(kSpacing);
     layout->addWidget(Label1);
     layout->addWidget(Label2);
     for (QLabel* image : {gifani1, gifani2})

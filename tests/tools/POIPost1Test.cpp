@@ -3,6 +3,7 @@
 // "Summit Fail.", failed posts and the answer windows.
 #include "LocalHttpServer.h"
 #include "document/IconPageFixture.h"
+#include "helpers/UrlCatcher.h"
 #include "tools/POIPost1.h"
 #include "tools/PoiAnswerWindow.h"
 #include "tools/PoiPoster.h"
@@ -60,15 +61,6 @@ QList<PoiAnswerWindow*> answerWindows()
 }
 
 }  // namespace
-
-// Takes the addresses the answer window hands to the platform, instead of a browser.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 class POIPost1Test : public QObject {
     Q_OBJECT
