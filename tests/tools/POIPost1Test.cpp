@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QGroupBox>
 #include <QNetworkProxy>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -191,6 +192,55 @@ private slots:
         QVERIFY2((request.head + "\r\n").contains(kContentTypeLine), request.head.constData());
         QCOMPARE(request.body, kWorkedExampleBody + QByteArray(1, '\0'));
         QVERIFY(editor.prompts.messages.isEmpty());
+    }
+
+    void captions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("user label") << "Label5" << " mapboard Username : ";
+        QTest::newRow("no description") << "chk_nodesc" << "No description";
+        QTest::newRow("send") << "btn_summit" << "Summit";
+        QTest::newRow("close") << "Button1" << "&Close";
+        QTest::newRow("location label") << "Label1" << "Loc";
+    }
+
+    void captions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        TForm2 form(PoiPostSettings{configPath(), QString()}, m_prompts);
+        QCOMPARE(form.windowTitle(), QStringLiteral("POI"));
+        QCOMPARE(form.size(), QSize(398, 380));
+        QCOMPARE(control<QGroupBox>(form, "GroupBox1")->title(), QStringLiteral(" Map data "));
+        const QWidget* widget = control<QWidget>(form, name.toLatin1().constData());
+        const QVariant shown = widget->property("text");
+        QCOMPARE(shown.toString(), text);
+    }
+
+    // A change still waiting for the apply timer is what the dialog shows.
+    void pendingEditIsPosted()
+    {
+        UiFolder folder;
+        PageText::Poi poi;
+        poi.name = "Bank";
+        const QString path = folder.writePage(QStringLiteral("icons_harbor.xml"),
+                                              PageText::page(PageText::iconLine(poi)));
+        EditorWindow editor(folder);
+        QVERIFY(editor.openShown(path));
+        editor.clickPoi(QStringLiteral("Bank"));
+        editor.memo()->setPlainText(QStringLiteral("edited"));
+        QVERIFY(editor.timer1()->isActive());
+
+        QString shownDescription;
+        QObject context;
+        whenDialogShows(&context, [&](TForm2& form) {
+            shownDescription = control<QPlainTextEdit>(form, "ed_desc")->toPlainText();
+            form.reject();
+        });
+        editor.trigger("MAPPOI");
+        QCOMPARE(shownDescription, QStringLiteral("edited"));
+        QCOMPARE(editor.value(0, "Tooltip"), std::string("edited"));
     }
 
     void typeChoice_data()
