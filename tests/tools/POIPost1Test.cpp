@@ -442,6 +442,25 @@ private slots:
         QVERIFY(!QFile::exists(configPath()));
     }
 
+    // Closing the dialog drops a post still out, without a message and without a late answer.
+    void closeWhilePosting()
+    {
+        LocalHttpServer::Answer answer;
+        answer.silent = true;
+        LocalHttpServer server(answer);
+        QVERIFY(server.listen());
+        auto form = dialog(server.url());
+        form->show();
+        QTest::mouseClick(control<QPushButton>(*form, "btn_summit"), Qt::LeftButton);
+        QTRY_COMPARE(server.requests.size(), 1);
+        QVERIFY(form->poster()->busy());
+        form->close();
+        form.reset();
+        QCoreApplication::processEvents();
+        QVERIFY(m_prompts.messages.isEmpty());
+        QVERIFY(answerWindows().isEmpty());
+    }
+
     void everyPressPostsAgain()
     {
         LocalHttpServer server;
