@@ -2,10 +2,13 @@
 
 #include "app/Configuration.h"
 #include "document/IconPageEditor.h"
+#include "document/PoiTreeItem.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "support/GamePath.h"
 #include "support/ProfileFile.h"
+#include "tools/POIPost1.h"
+#include "tools/help.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -339,6 +342,7 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("FileSaveARR")), &QAction::triggered, this,
             &TForm1::FileSaveARRExecute);
     connect(Help1, &QAction::triggered, this, &TForm1::Help1Click);
+    connect(action(QStringLiteral("MAPPOI")), &QAction::triggered, this, &TForm1::MAPPOIExecute);
     connect(action(QStringLiteral("FileOpen")), &QAction::triggered, this,
             [this]() { FileOpenExecute(QStringLiteral("FileOpen")); });
     connect(action(QStringLiteral("FileSave")), &QAction::triggered, this,
@@ -474,5 +478,23 @@ void TForm1::FileExitExecute()
 
 void TForm1::Help1Click()
 {
-    // The About window is not built yet; choosing About does nothing until it is.
+    // The About window matters too little to bother the user with a failure to show it.
+    try {
+        TForm5 about(this);
+        about.exec();
+    } catch (...) {
+    }
+}
+
+void TForm1::MAPPOIExecute()
+{
+    const QTreeWidgetItem* node = m_ui.TreeView1->currentItem();
+    if (!node || node->parent())
+        return;
+    // The dialog reads the page: edits still waiting for the apply timer belong in it.
+    if (m_state.EditsPending) {
+        m_ui.Timer1->stop();
+        m_editor->ApplyData();
+    }
+    OpenPoiSubmission(this, m_editor->xmlscan(), NodeDatum(node), {m_configPath, m_poiUrl}, *m_prompts);
 }

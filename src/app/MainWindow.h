@@ -55,6 +55,7 @@ public:
     void MAPLOCAUTOExecute();
     void FileExitExecute();
     void Help1Click();
+    void MAPPOIExecute();
     void FileSaveBOMExecute();
     void FileSaveARRExecute();
 
