@@ -6,6 +6,7 @@
 #include "mapview/MapPanel.h"
 #include "support/GamePath.h"
 #include "support/ProfileFile.h"
+#include "tools/ZoneList.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -336,6 +337,8 @@ void TForm1::connectHandlers()
     connect(Help1, &QAction::triggered, this, &TForm1::Help1Click);
     connect(action(QStringLiteral("FileOpen")), &QAction::triggered, this,
             [this]() { FileOpenExecute(QStringLiteral("FileOpen")); });
+    connect(action(QStringLiteral("FileOpenZone")), &QAction::triggered, this,
+            [this]() { FileOpenExecute(QStringLiteral("FileOpenZone")); });
     connect(action(QStringLiteral("FileSave")), &QAction::triggered, this,
             [this]() { FileSaveExecute(QStringLiteral("FileSave")); });
     connect(action(QStringLiteral("FileSaveAs")), &QAction::triggered, this,
@@ -424,9 +427,10 @@ void TForm1::FileSaveARRExecute()
 
 void TForm1::FileOpenExecute(const QString& actionName)
 {
-    // Opening by map name arrives with its dialog; until then only the file dialog opens pages.
-    if (actionName != QLatin1String("FileOpen"))
+    if (actionName == QLatin1String("FileOpenZone")) {
+        FileOpenZoneExecute();
         return;
+    }
     const QString folder = QString::fromStdString(GamePath::resolve(m_state.BaseFolder, kPageFolder));
     FileDialogOptions options;
     options.title = QStringLiteral("Open File");
@@ -437,6 +441,15 @@ void TForm1::FileOpenExecute(const QString& actionName)
     const QString chosen = m_prompts->openFileName(options);
     if (!chosen.isEmpty())
         openPage(chosen);
+}
+
+void TForm1::FileOpenZoneExecute()
+{
+    const std::string folder = PageFolder(m_state.BaseFolder);
+    TForm7 dialog(this);
+    dialog.setFolder(folder);
+    if (dialog.exec() == QDialog::Accepted)
+        openPage(QString::fromStdString(folder + dialog.chosenFile()));
 }
 
 bool TForm1::openPage(const QString& path)
