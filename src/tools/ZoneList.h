@@ -27,6 +27,8 @@ public:
     const std::string& folder() const { return m_folder; }
     // The file name (without folder) of the chosen line; empty until Button1 is clicked.
     const std::string& chosenFile() const { return m_chosenFile; }
+    // True while the scan's worker has not finished its work.
+    bool scanning() const { return !ReadMaps.Workers().empty(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
