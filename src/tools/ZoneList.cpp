@@ -7,6 +7,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <chrono>
+
 namespace {
 
 constexpr int kClientWidth = 404;
@@ -21,6 +23,10 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonTop = kClientHeight - kMargin - kButtonHeight;
 constexpr int kButtonGap = 6;
+// How long found lines may wait before the worker hands them to the list.
+constexpr std::chrono::milliseconds kLineDeliveryInterval(20);
+
+using Clock = std::chrono::steady_clock;
 
 // The one user-interface thread of the application runs the worker's calls from its event loop.
 void postToApplication(std::function<void()> call)
@@ -172,8 +178,29 @@ void TForm7::ReadMapsExecute(TThreadData&, TAloneThread& Thread)
         m_fileNames.clear();
         ZoneList->clear();
     });
+    // The first line goes out at once, later ones in one call per interval: each delivery costs
+    // the user-interface thread a repaint of the list, which one per page would multiply.
+    std::vector<ZonePage> pending;
+    bool delivered = false;
+    Clock::time_point lastDelivery;
+    auto addPending = [this, &pending]() {
+        for (ZonePage& page : pending)
+            addPage(std::move(page));
+        pending.clear();
+    };
     ScanZoneFolder(
-        m_folder, XMLLoader, [this, &Thread](ZonePage page) { Thread.Synchronize([&]() { addPage(std::move(page)); }); },
+        m_folder, XMLLoader,
+        [&](ZonePage page) {
+            pending.push_back(std::move(page));
+            if (!delivered || Clock::now() - lastDelivery >= kLineDeliveryInterval) {
+                Thread.Synchronize(addPending);
+                delivered = true;
+                lastDelivery = Clock::now();
+            }
+        },
         [&Thread]() { return Thread.Terminated(); });
-    Thread.Synchronize([this]() { Label1->setText(MapsLabelText(ZoneList->count())); });
+    Thread.Synchronize([this, &addPending]() {
+        addPending();
+        Label1->setText(MapsLabelText(ZoneList->count()));
+    });
 }
