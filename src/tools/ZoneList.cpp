@@ -1,5 +1,6 @@
 #include "tools/ZoneList.h"
 
+#include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
 
 #include <QCoreApplication>
@@ -16,8 +17,9 @@ constexpr int kClientHeight = 291;
 constexpr int kMargin = 8;
 constexpr int kListHeight = 225;
 constexpr int kLabelHeight = 16;
-constexpr int kLabel1Top = kMargin + kListHeight + 6;
-constexpr int kLabel2Top = kLabel1Top + kLabelHeight + 4;
+constexpr int kLabelGap = 4;
+constexpr int kLabel1Top = kMargin + kListHeight + kLabelGap;
+constexpr int kLabel2Top = kLabel1Top + kLabelHeight + kLabelGap;
 constexpr int kLabelWidth = 220;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
@@ -33,11 +35,6 @@ void postToApplication(std::function<void()> call)
 {
     if (QCoreApplication* app = QCoreApplication::instance())
         QMetaObject::invokeMethod(app, std::move(call), Qt::QueuedConnection);
-}
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
 }
 
 struct Captions {
@@ -64,7 +61,7 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent), ReadMaps(postToApplication)
     ZoneList->setGeometry(kMargin, kMargin, kClientWidth - 2 * kMargin, kListHeight);
     ZoneList->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    Label1 = new QLabel(QStringLiteral("0 Maps"), this);
+    Label1 = new QLabel(MapsLabelText(0), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(kMargin, kLabel1Top, kLabelWidth, kLabelHeight);
     Label2 = new QLabel(this);
@@ -148,14 +145,14 @@ void TForm7::ZoneListClick()
     const bool selected = line && line->isSelected();
     Button1->setEnabled(selected);
     if (selected)
-        Label2->setText(fromUtf8(m_fileNames.at(line->data(Qt::UserRole).toInt())));
+        Label2->setText(fromDoc(m_fileNames.at(line->data(Qt::UserRole).toInt())));
 }
 
 void TForm7::addPage(ZonePage page)
 {
     const int index = static_cast<int>(m_fileNames.size());
     m_fileNames.push_back(std::move(page.fileName));
-    const QString location = fromUtf8(page.location);
+    const QString location = fromDoc(page.location);
     // The first line that sorts after the new one; equal names keep their order of discovery.
     int low = 0;
     int high = ZoneList->count();

@@ -1,5 +1,6 @@
 #include "tools/ZoneScan.h"
 
+#include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
 #include "support/GamePath.h"
 #include "support/TextUtil.h"
@@ -23,11 +24,6 @@ bool hasPageExtension(const std::string& name)
 {
     return name.size() >= kPageExtension.size()
         && EqualsNoCase(std::string_view(name).substr(name.size() - kPageExtension.size()), kPageExtension);
-}
-
-QString toQString(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
 }
 
 } // namespace
@@ -97,7 +93,7 @@ std::vector<int> ZoneListOrder(const std::vector<ZonePage>& pages)
     std::vector<QString> locations;
     locations.reserve(pages.size());
     for (const ZonePage& page : pages)
-        locations.push_back(toQString(page.location));
+        locations.push_back(fromDoc(page.location));
     std::vector<int> order(pages.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(),
