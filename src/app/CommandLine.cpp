@@ -1,8 +1,11 @@
 #include "app/CommandLine.h"
 
+#include "app/Configuration.h"
 #include "app/MainWindow.h"
+#include "document/IconPageFile.h"
 #include "mapview/DdsExport.h"
 #include "mapview/MapCoordinates.h"
+#include "tools/ZoneScan.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -80,17 +83,37 @@ void configureApplication()
     QCoreApplication::setApplicationName(QStringLiteral("vynmap-editor"));
 }
 
+void listMaps(const QString& configPath, const QString& executablePath, QTextStream& out)
+{
+    EditorState state;
+    ConfigureFolders(state, executablePath.toStdString(), configPath.toStdString());
+    TSimpleXML loader;
+    ConfigureIconPageDocument(loader);
+    std::vector<ZonePage> pages;
+    ScanZoneFolder(PageFolder(state.BaseFolder), loader, [&pages](ZonePage page) { pages.push_back(std::move(page)); },
+                   nullptr);
+    for (const int index : ZoneListOrder(pages)) {
+        out << QString::fromStdString(pages[index].location) << '\t'
+            << QString::fromStdString(pages[index].fileName) << '\n';
+    }
+    out << MapsLabelText(static_cast<int>(pages.size())) << '\n';
+    out.flush();
+}
+
 QString usageText()
 {
     return QStringLiteral(
         "Usage: vynmap-editor [--config FILE] [PAGE]\n"
         "       vynmap-editor [--config FILE] --check PAGE...\n"
+        "       vynmap-editor [--config FILE] --list-maps\n"
         "       vynmap-editor --decode-dds FILE --output OUT.png\n"
         "\n"
         "  --config FILE      use FILE as the configuration file\n"
         "                     (default: the executable's path with \".INI\" appended)\n"
         "  PAGE               an icon page to open at start\n"
         "  --check PAGE...    load each page as the editor does and report what was found\n"
+        "  --list-maps        list the pages of the configured folder by location name, as\n"
+        "                     File > Open Zone does: location, a tab, file name; then the count\n"
         "  --decode-dds FILE  decode a DDS texture and write it as a PNG (with --output)\n"
         "  --help             show this text\n");
 }
@@ -110,6 +133,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     };
     QStringList positional;
     bool check = false;
+    bool listMapsWanted = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         auto value = [&](QString& into) {
@@ -129,6 +153,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
                 return fail(QStringLiteral("--output needs a file"));
         } else if (arg == QLatin1String("--check")) {
             check = true;
+        } else if (arg == QLatin1String("--list-maps")) {
+            listMapsWanted = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             result.mode = CommandLine::Mode::Help;
             return result;
@@ -142,9 +168,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
         }
     }
     if (!result.ddsFile.isEmpty() || !result.outputFile.isEmpty()) {
-        if (result.ddsFile.isEmpty() || result.outputFile.isEmpty() || check || !positional.isEmpty())
+        if (result.ddsFile.isEmpty() || result.outputFile.isEmpty() || check || listMapsWanted
+            || !positional.isEmpty())
             return fail(QStringLiteral("--decode-dds needs exactly FILE and --output OUT.png"));
         result.mode = CommandLine::Mode::DecodeDds;
+    } else if (listMapsWanted) {
+        if (check || !positional.isEmpty())
+            return fail(QStringLiteral("--list-maps takes no pages"));
+        result.mode = CommandLine::Mode::ListMaps;
     } else if (check) {
         if (positional.isEmpty())
             return fail(QStringLiteral("--check needs at least one page"));
@@ -175,6 +206,7 @@ int runEditor(int argc, char** argv)
         err << "vynmap-editor: " << cmd.error << "\n" << usageText();
         return kExitUsage;
     case CommandLine::Mode::Check:
+    case CommandLine::Mode::ListMaps:
     case CommandLine::Mode::DecodeDds:
         // Headless: never needs a display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -198,6 +230,10 @@ int runEditor(int argc, char** argv)
 
     if (cmd.mode == CommandLine::Mode::Check)
         return checkPages(configPath, cmd.pages, out);
+    if (cmd.mode == CommandLine::Mode::ListMaps) {
+        listMaps(configPath, QCoreApplication::applicationFilePath(), out);
+        return 0;
+    }
     if (cmd.mode == CommandLine::Mode::DecodeDds)
         return decodeDdsToPng(cmd.ddsFile, cmd.outputFile, err);
 

@@ -9,6 +9,7 @@
 #include "support/ProfileFile.h"
 #include "tools/POIPost1.h"
 #include "tools/help.h"
+#include "tools/ZoneList.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -345,6 +346,8 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("MAPPOI")), &QAction::triggered, this, &TForm1::MAPPOIExecute);
     connect(action(QStringLiteral("FileOpen")), &QAction::triggered, this,
             [this]() { FileOpenExecute(QStringLiteral("FileOpen")); });
+    connect(action(QStringLiteral("FileOpenZone")), &QAction::triggered, this,
+            [this]() { FileOpenExecute(QStringLiteral("FileOpenZone")); });
     connect(action(QStringLiteral("FileSave")), &QAction::triggered, this,
             [this]() { FileSaveExecute(QStringLiteral("FileSave")); });
     connect(action(QStringLiteral("FileSaveAs")), &QAction::triggered, this,
@@ -433,9 +436,10 @@ void TForm1::FileSaveARRExecute()
 
 void TForm1::FileOpenExecute(const QString& actionName)
 {
-    // Opening by map name arrives with its dialog; until then only the file dialog opens pages.
-    if (actionName != QLatin1String("FileOpen"))
+    if (actionName == QLatin1String("FileOpenZone")) {
+        FileOpenZoneExecute();
         return;
+    }
     const QString folder = QString::fromStdString(GamePath::resolve(m_state.BaseFolder, kPageFolder));
     FileDialogOptions options;
     options.title = QStringLiteral("Open File");
@@ -446,6 +450,15 @@ void TForm1::FileOpenExecute(const QString& actionName)
     const QString chosen = m_prompts->openFileName(options);
     if (!chosen.isEmpty())
         openPage(chosen);
+}
+
+void TForm1::FileOpenZoneExecute()
+{
+    const std::string folder = PageFolder(m_state.BaseFolder);
+    TForm7 dialog(this);
+    dialog.setFolder(folder);
+    if (dialog.exec() == QDialog::Accepted)
+        openPage(QString::fromStdString(folder + dialog.chosenFile()));
 }
 
 bool TForm1::openPage(const QString& path)

@@ -60,6 +60,8 @@ public:
     void FileSaveARRExecute();
 
 private:
+    // Open by map name: the page the dialog returns opens as if chosen in the open dialog.
+    void FileOpenZoneExecute();
     void FormCreate();
     void FormDestroy();
     void createControls();

@@ -29,6 +29,9 @@ private slots:
         QTest::newRow("decode") << QStringList{"--decode-dds", "m.dds", "--output", "m.png"} << int(M::DecodeDds) << "" << "";
         QTest::newRow("decode without output") << QStringList{"--decode-dds", "m.dds"} << int(M::Error) << "" << "";
         QTest::newRow("help") << QStringList{"--help"} << int(M::Help) << "" << "";
+        QTest::newRow("list maps") << QStringList{"--config", "x.INI", "--list-maps"} << int(M::ListMaps) << "x.INI" << "";
+        QTest::newRow("list maps with a page") << QStringList{"--list-maps", "a.xml"} << int(M::Error) << "" << "";
+        QTest::newRow("list maps and check") << QStringList{"--list-maps", "--check", "a.xml"} << int(M::Error) << "" << "";
         QTest::newRow("dash page") << QStringList{"--", "-odd.xml"} << int(M::Editor) << "" << "-odd.xml";
     }
 
@@ -98,6 +101,29 @@ private slots:
         QTextStream goodOut(&good);
         QCOMPARE(checkPages(config, {samples + "icons_greenwood.xml", samples + "icons_hanok_village.xml"}, goodOut), 0);
         QVERIFY(good.contains(QStringLiteral("page \"hanok_village\"")));
+    }
+
+    // The dialog's lines in its order, found in a folder named in another letter case, then the label.
+    void listMapsPrintsTheDialogsLines()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("VYNMAP")));
+        const auto write = [&dir](const QString& name, const QByteArray& bytes) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        const QByteArray tail = " Name=\"m\"></Page>\r\n";
+        write(QStringLiteral("editor.INI"), "[CONFIG]\r\nPATH=" + dir.path().toUtf8() + "/\r\n");
+        write(QStringLiteral("VYNMAP/icons_b.xml"), "\xEF\xBB\xBF<Page 1location=\"harbor\"" + tail);
+        write(QStringLiteral("VYNMAP/icons_a.xml"), "<Page 1Location=\"Zed\"" + tail);
+        write(QStringLiteral("VYNMAP/icons_c.XML"), "<Page 1location=\"Harbor\"" + tail);
+        write(QStringLiteral("VYNMAP/icons_d.xml"), "<Page 1location=\" \"" + tail);
+
+        QString report;
+        QTextStream out(&report);
+        listMaps(dir.filePath(QStringLiteral("editor.INI")), dir.filePath(QStringLiteral("vynmap-editor")), out);
+        QCOMPARE(report, QStringLiteral("harbor\ticons_b.xml\nHarbor\ticons_c.XML\nZed\ticons_a.xml\n3 Maps\n"));
     }
 };
 
