@@ -10,7 +10,7 @@ PACKAGES=(
   libbenchmark-dev libpugixml-dev libxml2-dev libsquish-dev
   libgtest-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth x11-utils
 )
 
 missing=()

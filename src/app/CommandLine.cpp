@@ -1,8 +1,11 @@
 #include "app/CommandLine.h"
 
+#include "app/Configuration.h"
 #include "app/MainWindow.h"
+#include "document/IconPageFile.h"
 #include "mapview/DdsExport.h"
 #include "mapview/MapCoordinates.h"
+#include "tools/ZoneScan.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -57,8 +60,10 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
             const QString zone = HasZoneRect(state.ZoneRect)
                 ? QString::fromStdString(ZoneText(state.ZoneRect))
                 : QStringLiteral("none");
-            out << listed << " POIs, page \"" << QString::fromStdString(state.PageName)
-                << "\", zone " << zone;
+            // The zone name as the open-by-map-name list shows it.
+            const TSimpleXMLProp* location = window.editor().xmlscan().Root().Properties().Find("1location");
+            out << listed << " POIs, page \"" << QString::fromStdString(state.PageName) << "\", location \""
+                << QString::fromStdString(location ? location->Value() : std::string()) << "\", zone " << zone;
             if (!prompts.shown.isEmpty())
                 out << "; " << prompts.shown.join(QStringLiteral("; "));
         } else {
@@ -71,17 +76,44 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
     return allRead ? 0 : kExitFailure;
 }
 
+void configureApplication()
+{
+    // No display name: the X11 platform would append it to every window title, and the titles
+    // must read exactly as the editor sets them.
+    QCoreApplication::setApplicationName(QStringLiteral("vynmap-editor"));
+}
+
+void listMaps(const QString& configPath, const QString& executablePath, QTextStream& out)
+{
+    EditorState state;
+    ConfigureFolders(state, executablePath.toStdString(), configPath.toStdString());
+    TSimpleXML loader;
+    ConfigureIconPageDocument(loader);
+    std::vector<ZonePage> pages;
+    ScanZoneFolder(PageFolder(state.BaseFolder), loader, [&pages](ZonePage page) { pages.push_back(std::move(page)); },
+                   nullptr);
+    for (const int index : ZoneListOrder(pages)) {
+        out << QString::fromStdString(pages[index].location) << '\t'
+            << QString::fromStdString(pages[index].fileName) << '\n';
+    }
+    out << MapsLabelText(static_cast<int>(pages.size())) << '\n';
+    out.flush();
+}
+
 QString usageText()
 {
     return QStringLiteral(
         "Usage: vynmap-editor [--config FILE] [PAGE]\n"
         "       vynmap-editor [--config FILE] --check PAGE...\n"
+        "       vynmap-editor [--config FILE] --list-maps\n"
         "       vynmap-editor --decode-dds FILE --output OUT.png\n"
         "\n"
         "  --config FILE      use FILE as the configuration file\n"
         "                     (default: the executable's path with \".INI\" appended)\n"
         "  PAGE               an icon page to open at start\n"
         "  --check PAGE...    load each page as the editor does and report what was found\n"
+        "  --list-maps        list the pages of the configured folder by location name, as\n"
+        "                     File > Open Zone does: location, a tab, file name; then the count\n"
         "  --decode-dds FILE  decode a DDS texture and write it as a PNG (with --output)\n"
         "  --help             show this text\n");
 }
@@ -101,6 +133,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     };
     QStringList positional;
     bool check = false;
+    bool listMapsWanted = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         auto value = [&](QString& into) {
@@ -120,6 +153,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
                 return fail(QStringLiteral("--output needs a file"));
         } else if (arg == QLatin1String("--check")) {
             check = true;
+        } else if (arg == QLatin1String("--list-maps")) {
+            listMapsWanted = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             result.mode = CommandLine::Mode::Help;
             return result;
@@ -133,9 +168,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
         }
     }
     if (!result.ddsFile.isEmpty() || !result.outputFile.isEmpty()) {
-        if (result.ddsFile.isEmpty() || result.outputFile.isEmpty() || check || !positional.isEmpty())
+        if (result.ddsFile.isEmpty() || result.outputFile.isEmpty() || check || listMapsWanted
+            || !positional.isEmpty())
             return fail(QStringLiteral("--decode-dds needs exactly FILE and --output OUT.png"));
         result.mode = CommandLine::Mode::DecodeDds;
+    } else if (listMapsWanted) {
+        if (check || !positional.isEmpty())
+            return fail(QStringLiteral("--list-maps takes no pages"));
+        result.mode = CommandLine::Mode::ListMaps;
     } else if (check) {
         if (positional.isEmpty())
             return fail(QStringLiteral("--check needs at least one page"));
@@ -166,6 +206,7 @@ int runEditor(int argc, char** argv)
         err << "vynmap-editor: " << cmd.error << "\n" << usageText();
         return kExitUsage;
     case CommandLine::Mode::Check:
+    case CommandLine::Mode::ListMaps:
     case CommandLine::Mode::DecodeDds:
         // Headless: never needs a display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -182,14 +223,17 @@ int runEditor(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vynmap-editor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("VynMAP Editor"));
+    configureApplication();
     const QString configPath = cmd.configPath.isEmpty()
         ? defaultConfigPath(QCoreApplication::applicationFilePath())
         : cmd.configPath;
 
     if (cmd.mode == CommandLine::Mode::Check)
         return checkPages(configPath, cmd.pages, out);
+    if (cmd.mode == CommandLine::Mode::ListMaps) {
+        listMaps(configPath, QCoreApplication::applicationFilePath(), out);
+        return 0;
+    }
     if (cmd.mode == CommandLine::Mode::DecodeDds)
         return decodeDdsToPng(cmd.ddsFile, cmd.outputFile, err);
 

@@ -1,12 +1,12 @@
 #pragma once
 // The command line of the editor: `vynmap-editor [--config FILE] [PAGE]` starts the window;
-// `--check PAGE...` and `--decode-dds FILE --output OUT.png` run headless.
+// `--check PAGE...`, `--list-maps` and `--decode-dds FILE --output OUT.png` run headless.
 
 #include <QString>
 #include <QStringList>
 
 struct CommandLine {
-    enum class Mode { Editor, Check, DecodeDds, Help, Error };
+    enum class Mode { Editor, Check, ListMaps, DecodeDds, Help, Error };
     Mode mode = Mode::Editor;
     QString configPath;   // empty: the executable's path + ".INI"
     QString page;         // a page to open at start
@@ -28,6 +28,13 @@ class QTextStream;
 // Loads each page through the editor's own opening code and prints what it found; 1 when any
 // page could not be read.
 int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out);
+
+// Names the application; sets no display name, so window titles reach the platform unchanged.
+void configureApplication();
+
+// Scans the configured page folder as the open-by-map-name dialog does and prints its lines in
+// its order, "location<TAB>file name" each, then the count label ("12 Maps").
+void listMaps(const QString& configPath, const QString& executablePath, QTextStream& out);
 
 // Runs the program; returns the process exit status.
 int runEditor(int argc, char** argv);

@@ -2,10 +2,14 @@
 
 #include "app/Configuration.h"
 #include "document/IconPageEditor.h"
+#include "document/PoiTreeItem.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "support/GamePath.h"
 #include "support/ProfileFile.h"
+#include "tools/POIPost1.h"
+#include "tools/help.h"
+#include "tools/ZoneList.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -110,6 +114,11 @@ bool isFieldEditingKey(QKeyEvent* key)
     return key->matches(QKeySequence::Cut) || key->matches(QKeySequence::SelectAll)
         || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)
         || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo);
+}
+
+QString autoCalcStatusText(bool autoCalc)
+{
+    return autoCalc ? QStringLiteral("AutoCalc") : QString();
 }
 
 } // namespace
@@ -334,8 +343,11 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("FileSaveARR")), &QAction::triggered, this,
             &TForm1::FileSaveARRExecute);
     connect(Help1, &QAction::triggered, this, &TForm1::Help1Click);
+    connect(action(QStringLiteral("MAPPOI")), &QAction::triggered, this, &TForm1::MAPPOIExecute);
     connect(action(QStringLiteral("FileOpen")), &QAction::triggered, this,
             [this]() { FileOpenExecute(QStringLiteral("FileOpen")); });
+    connect(action(QStringLiteral("FileOpenZone")), &QAction::triggered, this,
+            [this]() { FileOpenExecute(QStringLiteral("FileOpenZone")); });
     connect(action(QStringLiteral("FileSave")), &QAction::triggered, this,
             [this]() { FileSaveExecute(QStringLiteral("FileSave")); });
     connect(action(QStringLiteral("FileSaveAs")), &QAction::triggered, this,
@@ -346,10 +358,8 @@ void TForm1::connectHandlers()
     connectEditingTools();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
-    connect(m_ui.Panel1, &MapPanel::markerDragged, this, [this](int, QPoint location) {
-        m_ui.ed_locX->setValue(location.x());
-        m_ui.ed_locY->setValue(location.y());
-    });
+    connect(m_ui.Panel1, &MapPanel::markerDragged, this,
+            [this](int, QPoint location) { m_editor->LocationDragged(location.x(), location.y()); });
     connect(m_ui.Panel1, &MapPanel::statusTextsChanged, this,
             [this](const QString& position, const QString& world) {
                 statusPanel(1)->setText(position);
@@ -400,6 +410,8 @@ void TForm1::MAPLOCAUTOUpdate()
     if (!hasZone)
         m_state.AutoCalc = false;
     act->setChecked(m_state.AutoCalc);
+    // Opening a page or losing the zone switches AutoCalc off behind the command's back.
+    statusPanel(kAutoCalcPanel)->setText(autoCalcStatusText(m_state.AutoCalc));
 }
 
 void TForm1::FileSaveBOMUpdate()
@@ -425,9 +437,10 @@ void TForm1::FileSaveARRExecute()
 
 void TForm1::FileOpenExecute(const QString& actionName)
 {
-    // Opening by map name arrives with its dialog; until then only the file dialog opens pages.
-    if (actionName != QLatin1String("FileOpen"))
+    if (actionName == QLatin1String("FileOpenZone")) {
+        FileOpenZoneExecute();
         return;
+    }
     const QString folder = QString::fromStdString(GamePath::resolve(m_state.BaseFolder, kPageFolder));
     FileDialogOptions options;
     options.title = QStringLiteral("Open File");
@@ -438,6 +451,15 @@ void TForm1::FileOpenExecute(const QString& actionName)
     const QString chosen = m_prompts->openFileName(options);
     if (!chosen.isEmpty())
         openPage(chosen);
+}
+
+void TForm1::FileOpenZoneExecute()
+{
+    const std::string folder = PageFolder(m_state.BaseFolder);
+    TForm7 dialog(this);
+    dialog.setFolder(folder);
+    if (dialog.exec() == QDialog::Accepted)
+        openPage(QString::fromStdString(folder + dialog.chosenFile()));
 }
 
 bool TForm1::openPage(const QString& path)
@@ -460,7 +482,7 @@ void TForm1::MAPLOCAUTOExecute()
 {
     // The checkable action has already inverted its mark.
     m_state.AutoCalc = action(QStringLiteral("MAPLOCAUTO"))->isChecked();
-    statusPanel(kAutoCalcPanel)->setText(m_state.AutoCalc ? QStringLiteral("AutoCalc") : QString());
+    statusPanel(kAutoCalcPanel)->setText(autoCalcStatusText(m_state.AutoCalc));
 }
 
 void TForm1::FileExitExecute()
@@ -470,5 +492,23 @@ void TForm1::FileExitExecute()
 
 void TForm1::Help1Click()
 {
-    // The About window is not built yet; choosing About does nothing until it is.
+    // The About window matters too little to bother the user with a failure to show it.
+    try {
+        TForm5 about(this);
+        about.exec();
+    } catch (...) {
+    }
+}
+
+void TForm1::MAPPOIExecute()
+{
+    const QTreeWidgetItem* node = m_ui.TreeView1->currentItem();
+    if (!node || node->parent())
+        return;
+    // The dialog reads the page: edits still waiting for the apply timer belong in it.
+    if (m_state.EditsPending) {
+        m_ui.Timer1->stop();
+        m_editor->ApplyData();
+    }
+    OpenPoiSubmission(this, m_editor->xmlscan(), NodeDatum(node), {m_configPath, m_poiUrl}, *m_prompts);
 }

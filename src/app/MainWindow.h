@@ -55,6 +55,7 @@ public:
     void MAPLOCAUTOExecute();
     void FileExitExecute();
     void Help1Click();
+    void MAPPOIExecute();
     void FileSaveBOMExecute();
     void FileSaveARRExecute();
 
@@ -65,6 +66,8 @@ public:
     void MapAddZonerectExecute();
 
 private:
+    // Open by map name: the page the dialog returns opens as if chosen in the open dialog.
+    void FileOpenZoneExecute();
     void FormCreate();
     void FormDestroy();
     void createControls();

@@ -6,6 +6,7 @@
 #include "document/IconPageFile.h"
 #include "document/PoiTreeItem.h"
 #include "mapview/AutoLocation.h"
+#include "mapview/MapCoordinates.h"
 #include "mapview/MapPanel.h"
 #include "mapview/MarkerGeometry.h"
 
@@ -18,6 +19,10 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <optional>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -106,26 +111,34 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     TSimpleXMLElem* poi = Poi(poiIndex);
     if (!poi)
         return;
-    m_typePicked = false;
-    m_filledPoi = -1;
-    // A value that does not read leaves the remaining fields as they were.
-    try {
-        const auto location = ParseCommaPair(RequiredValue(*poi, "Location"), kMarkerPairTailChars);
-        if (!location)
-            return;
-        m_controls.ed_locX->setValue(location->first);
-        m_controls.ed_locY->setValue(location->second);
-        const QString style = fromDoc(RequiredValue(*poi, "IconStyle"));
-        m_controls.cb_icontype->setCurrentIndex(
-            m_controls.cb_icontype->findText(style, Qt::MatchFixedString));
-        m_controls.FlatEdit3->setText(fromDoc(RequiredValue(*poi, "Name")));
-        m_controls.FlatEdit1->setText(fromDoc(RequiredValue(*poi, "pathfindlocation")));
-        m_controls.FlatMemo1->setPlainText(memoFromDoc(RequiredValue(*poi, "Tooltip")));
-        m_filledPoi = poiIndex;
-        placePositionButton(location->first, location->second, RequiredValue(*poi, "Size"),
-                            kSelectionSizeTailChars);
-    } catch (const MissingPropertyError&) {
-    }
+    // From here the fields belong to this POI; a typed world location of the previous one must
+    // not steer its next apply.
+    m_filledPoi = poiIndex;
+    m_shownFields = 0;
+    m_editedFields = 0;
+    m_state.PathEdited = false;
+    // A value that does not read leaves the remaining fields as they were (X is set before Y
+    // fails); a missing value reads as empty text.
+    const std::string location = ValueOrEmpty(*poi, "Location");
+    const std::size_t comma = location.find(',');
+    const std::optional<int> x =
+        comma == std::string::npos ? std::nullopt : ParseInteger(std::string_view(location).substr(0, comma));
+    if (!x)
+        return;
+    m_controls.ed_locX->setValue(*x);
+    m_shownFields |= FieldX;
+    const auto pair = ParseCommaPair(location, kMarkerPairTailChars);
+    if (!pair)
+        return;
+    m_controls.ed_locY->setValue(pair->second);
+    m_shownFields |= FieldY;
+    const QString style = fromDoc(ValueOrEmpty(*poi, "IconStyle"));
+    m_controls.cb_icontype->setCurrentIndex(m_controls.cb_icontype->findText(style, Qt::MatchFixedString));
+    m_controls.FlatEdit3->setText(fromDoc(ValueOrEmpty(*poi, "Name")));
+    m_controls.FlatEdit1->setText(fromDoc(ValueOrEmpty(*poi, "pathfindlocation")));
+    m_controls.FlatMemo1->setPlainText(memoFromDoc(ValueOrEmpty(*poi, "Tooltip")));
+    m_shownFields |= FieldType | FieldName | FieldPath | FieldTooltip;
+    placePositionButton(pair->first, pair->second, ValueOrEmpty(*poi, "Size"), kSelectionSizeTailChars);
 }
 
 void IconPageEditor::placePositionButton(int centreX, int centreY, const std::string& sizeText,
@@ -138,6 +151,19 @@ void IconPageEditor::placePositionButton(int centreX, int centreY, const std::st
     m_controls.Panel1->setPositionButtonVisible(true);
 }
 
+unsigned IconPageEditor::fieldOf(const QObject* control) const
+{
+    const std::pair<const QObject*, unsigned> fields[] = {
+        {m_controls.ed_locX, FieldX},    {m_controls.ed_locY, FieldY},
+        {m_controls.cb_icontype, FieldType}, {m_controls.FlatEdit3, FieldName},
+        {m_controls.FlatEdit1, FieldPath}, {m_controls.FlatMemo1, FieldTooltip},
+    };
+    for (const auto& [widget, field] : fields)
+        if (widget == control)
+            return field;
+    return 0;
+}
+
 void IconPageEditor::FlatEdit3Change(QObject* control)
 {
     if (!m_state.DocLoaded || m_state.Updating)
@@ -145,12 +171,22 @@ void IconPageEditor::FlatEdit3Change(QObject* control)
     m_state.EditsPending = true;
     m_controls.Timer1->stop();
     m_controls.Timer1->start();
+    m_editedFields |= fieldOf(control);
     if (control == m_controls.FlatEdit3)
         m_state.PathEdited = false;
     else if (control == m_controls.FlatEdit1)
         m_state.PathEdited = true;
-    else if (control == m_controls.cb_icontype)
-        m_typePicked = true;
+}
+
+void IconPageEditor::LocationDragged(int x, int y)
+{
+    m_controls.ed_locX->setValue(x);
+    m_controls.ed_locY->setValue(y);
+    if (!m_state.DocLoaded || m_state.Updating || (m_editedFields & kLocationFields) == kLocationFields)
+        return;
+    // A number that kept its value sent no change; the drag still set it.
+    m_editedFields |= kLocationFields;
+    FlatEdit3Change(m_controls.ed_locX);
 }
 
 void IconPageEditor::Timer1Timer()
@@ -181,75 +217,104 @@ std::string IconPageEditor::memoValue(const std::string& stored) const
     return toDoc(lines.join(QLatin1String("\r\n")));
 }
 
+bool IconPageEditor::mayWrite(const TSimpleXMLElem& poi, const char* property, unsigned fields) const
+{
+    if ((m_editedFields & fields) != 0)
+        return ((m_shownFields | m_editedFields) & fields) == fields;
+    return (m_shownFields & fields) == fields && poi.PropertiesIfAny()
+        && poi.PropertiesIfAny()->Find(property);
+}
+
+void IconPageEditor::writeField(TSimpleXMLElem& poi, const char* property, unsigned fields, std::string value)
+{
+    if (!mayWrite(poi, property, fields))
+        return;
+    if (TSimpleXMLProp* prop = poi.Properties().Find(property))
+        prop->SetValue(std::move(value));
+    else
+        poi.Properties().Add(property, std::move(value));
+}
+
 void IconPageEditor::applyTo(QTreeWidgetItem* node)
 {
-    if (!m_state.DocLoaded || !node)
+    // Refreshing the node below can move the selection, which applies again: not inside an apply.
+    if (!m_state.DocLoaded || !node || m_applying)
         return;
     if (node->parent())
         node = node->parent();
     const int poiIndex = NodeDatum(node);
     TSimpleXMLElem* poi = Poi(poiIndex);
-    // After a fill that stopped early the fields still show another POI's values: writing them
-    // would copy that POI's name, path and tooltip into this one.
-    if (poiIndex < 0 || !poi || poiIndex != m_filledPoi)
+    // After a rebuild the fields may show no POI at all; they are not written into this one.
+    if (poiIndex < 0 || !poi || poiIndex != m_filledPoi || !IsPoiElement(*poi))
         return;
-
+    UpdatingGuard applying(m_applying);
     UpdatingGuard updating(m_state.Updating);
-    // Properties are never created here: a POI lacking one is updated only up to it.
-    try {
-        SetRequiredValue(*poi, "Tooltip", memoValue(RequiredValue(*poi, "Tooltip")));
-        SetRequiredValue(*poi, "Name", toDoc(m_controls.FlatEdit3->text()));
-        // A stored type the list does not know (another skin's style) stays, with its sizes,
-        // until the user picks one. Judged by the POI's own value: a fill that stopped early
-        // leaves the list showing another POI's type.
-        const QString storedType = fromDoc(RequiredValue(*poi, "IconStyle"));
-        const bool keepType =
-            !m_typePicked && m_controls.cb_icontype->findText(storedType, Qt::MatchFixedString) < 0;
-        const QString type = m_controls.cb_icontype->currentText();
-        if (!keepType)
-            SetRequiredValue(*poi, "IconStyle", toDoc(type));
-        SetRequiredValue(*poi, "Location", toDoc(locationText()));
-
-        const LocationSync sync = SynchroniseLocation(m_state, m_controls.ed_locX->value(),
-                                                      m_controls.ed_locY->value(),
-                                                      toDoc(m_controls.FlatEdit1->text()));
-        if (!m_state.PathEdited && sync.pathField)
-            m_controls.FlatEdit1->setText(fromDoc(*sync.pathField));
-        SetRequiredValue(*poi, "pathfindlocation", sync.storedPath);
-        if (m_state.PathEdited && sync.pathField)
-            m_controls.FlatEdit1->setText(fromDoc(*sync.pathField));
-        if (sync.location) {
-            m_controls.ed_locX->setValue(sync.location->first);
-            m_controls.ed_locY->setValue(sync.location->second);
-            SetRequiredValue(*poi, "Location", toDoc(locationText()));
-        }
-        m_controls.Label5->setText(fromDoc(sync.label));
-
-        const std::string size = type == QLatin1String(kZoneType) ? kZoneIconSize : kOtherIconSize;
-        if (!keepType) {
-            SetRequiredValue(*poi, "Size", size);
-            SetRequiredValue(*poi, "ScrollExtent", size);
-        }
-        refreshNode(node, *poi);
-        PlacePoiMarker(poiIndex, false);
-
-        placePositionButton(m_controls.ed_locX->value(), m_controls.ed_locY->value(),
-                            keepType ? RequiredValue(*poi, "Size") : size, kMarkerPairTailChars);
-        m_controls.FlatMemo1->document()->setModified(false);
-        m_controls.FlatEdit3->setModified(false);
-        m_state.EditsPending = false;
-    } catch (const MissingPropertyError&) {
-    }
+    applyFields(node, poiIndex, *poi);
     m_state.PathEdited = false;
+}
+
+void IconPageEditor::applyFields(QTreeWidgetItem* node, int poiIndex, TSimpleXMLElem& poi)
+{
+    // Only fields that show this POI's values or the user's own edits are written, and a
+    // property is added only for a field the user edited: moving a POI that lacks some
+    // properties changes its location and nothing else.
+    writeField(poi, "Tooltip", FieldTooltip, memoValue(ValueOrEmpty(poi, "Tooltip")));
+    writeField(poi, "Name", FieldName, toDoc(m_controls.FlatEdit3->text()));
+    // A stored type the list does not know (another skin's style) stays, with its sizes,
+    // until the user picks one.
+    const QString storedType = fromDoc(ValueOrEmpty(poi, "IconStyle"));
+    const bool keepType = !(m_editedFields & FieldType)
+        && (!(m_shownFields & FieldType)
+            || m_controls.cb_icontype->findText(storedType, Qt::MatchFixedString) < 0);
+    const QString type = m_controls.cb_icontype->currentText();
+    if (!keepType)
+        writeField(poi, "IconStyle", FieldType, toDoc(type));
+    writeField(poi, "Location", kLocationFields, toDoc(locationText()));
+
+    const LocationSync sync = SynchroniseLocation(m_state, m_controls.ed_locX->value(),
+                                                  m_controls.ed_locY->value(),
+                                                  toDoc(m_controls.FlatEdit1->text()));
+    const bool pathWritable = mayWrite(poi, "pathfindlocation", FieldPath);
+    if (!m_state.PathEdited && sync.pathField && pathWritable
+        && mayWrite(poi, "Location", kLocationFields))
+        m_controls.FlatEdit1->setText(fromDoc(*sync.pathField));
+    writeField(poi, "pathfindlocation", FieldPath, toDoc(m_controls.FlatEdit1->text()));
+    if (m_state.PathEdited && sync.pathField)
+        m_controls.FlatEdit1->setText(fromDoc(*sync.pathField));
+    if (sync.location) {
+        m_controls.ed_locX->setValue(sync.location->first);
+        m_controls.ed_locY->setValue(sync.location->second);
+        // The typed world location moved the POI: the numbers are now the user's.
+        m_editedFields |= kLocationFields;
+        writeField(poi, "Location", kLocationFields, toDoc(locationText()));
+    }
+    m_controls.Label5->setText(fromDoc(sync.label));
+
+    const std::string size = type == QLatin1String(kZoneType) ? kZoneIconSize : kOtherIconSize;
+    if (!keepType) {
+        // Derived from the type, never typed: written where the POI has them.
+        for (const char* property : {"Size", "ScrollExtent"})
+            if (TSimpleXMLProp* prop = poi.Properties().Find(property))
+                prop->SetValue(size);
+    }
+    refreshNode(node, poi);
+    PlacePoiMarker(poiIndex, false);
+
+    if (((m_shownFields | m_editedFields) & kLocationFields) == kLocationFields)
+        placePositionButton(m_controls.ed_locX->value(), m_controls.ed_locY->value(),
+                            keepType ? ValueOrEmpty(poi, "Size") : size, kMarkerPairTailChars);
+    m_controls.FlatMemo1->document()->setModified(false);
+    m_controls.FlatEdit3->setModified(false);
+    m_state.EditsPending = false;
 }
 
 void IconPageEditor::refreshNode(QTreeWidgetItem* node, TSimpleXMLElem& poi)
 {
     qDeleteAll(node->takeChildren());
-    node->setText(0, m_controls.FlatEdit3->text());
+    node->setText(0, fromDoc(ValueOrEmpty(poi, "Name")));
     QList<QTreeWidgetItem*> values;
     for (const char* property : kPoiValueProperties)
-        values << new PoiTreeItem(fromDoc(RequiredValue(poi, property)), PoiTreeItem::kValueNodeDatum);
+        values << new PoiTreeItem(fromDoc(ValueOrEmpty(poi, property)), PoiTreeItem::kValueNodeDatum);
     node->addChildren(values);
 }
 

@@ -162,37 +162,22 @@ std::string IconPageEditor::BuildPoiTree()
     m_controls.FlatEdit4->setModified(false);
     m_state.PageName = name ? name->Value() : std::string();
 
+    // Every POI is listed, whatever it lacks: a missing value shows as an empty value node.
     QList<QTreeWidgetItem*> nodes;
-    if (name && zone) {
-        TSimpleXMLElems& children = root.Items();
-        nodes.reserve(children.Count());
-        m_poiNodes.reserve(static_cast<size_t>(children.Count()));
-        // A POI that lacks what its node or marker needs ends the listing there.
-        for (int i = 0; i < children.Count(); ++i) {
-            TSimpleXMLElem& poi = *children.Item(i);
-            const TSimpleXMLProp* poiName = poi.Properties().Find("Name");
-            if (!poiName)
-                break;
-            auto* node = new PoiTreeItem(fromDoc(poiName->Value()), i);
+    TSimpleXMLElems& children = root.Items();
+    nodes.reserve(children.Count());
+    m_poiNodes.assign(static_cast<size_t>(children.Count()), nullptr);
+    for (int i = 0; i < children.Count(); ++i) {
+        TSimpleXMLElem& poi = *children.Item(i);
+        if (IsPoiElement(poi)) {
+            auto* node = new PoiTreeItem(fromDoc(ValueOrEmpty(poi, "Name")), i);
+            for (const char* property : kPoiValueProperties)
+                node->addChild(new PoiTreeItem(fromDoc(ValueOrEmpty(poi, property)), PoiTreeItem::kValueNodeDatum));
             nodes << node;
-            m_poiNodes.push_back(node);
-            bool complete = true;
-            for (const char* property : kPoiValueProperties) {
-                const TSimpleXMLProp* value = poi.Properties().Find(property);
-                if (!value) {
-                    complete = false;
-                    break;
-                }
-                node->addChild(new PoiTreeItem(fromDoc(value->Value()), PoiTreeItem::kValueNodeDatum));
-            }
-            if (!complete)
-                break;
-            try {
-                PlacePoiMarker(i, true);
-            } catch (const MissingPropertyError&) {
-                break;
-            }
+            m_poiNodes[static_cast<size_t>(i)] = node;
         }
+        // Marker i belongs to child i, so a child without a marker still takes its place.
+        PlacePoiMarker(i, true);
     }
     tree->addTopLevelItems(nodes);
     tree->setSortingEnabled(true);  // sorts every level once
@@ -208,14 +193,15 @@ void IconPageEditor::PlacePoiMarker(int poiIndex, bool newMarker)
     TSimpleXMLElem* poi = Poi(poiIndex);
     if (!poi)
         throw MissingPropertyError("Location");
-    const IntPair location = MarkerLocation(RequiredValue(*poi, "Location"));
-    const IntPair size = MarkerSize(RequiredValue(*poi, "Size"));
-    const QRect rect = MarkerRect(location, size);
-
-    const TSimpleXMLProp* style = poi->Properties().Find("IconStyle");
-    const TSimpleXMLProp* tooltip = poi->Properties().Find("Tooltip");
-    const QColor fill = style ? MarkerFillColour(style->Value()) : QColor(Qt::white);
-    const QString hint = tooltip ? fromDoc(tooltip->Value()) : QString();
+    // A POI without Location has no place on the map: its marker is empty, never drawn or hit.
+    // A missing Size gives the default icon size, as one that does not read.
+    const TSimpleXMLProps* properties = poi->PropertiesIfAny();
+    const TSimpleXMLProp* location = properties ? properties->Find("Location") : nullptr;
+    const QRect rect = location && IsPoiElement(*poi)
+        ? MarkerRect(MarkerLocation(location->Value()), MarkerSize(ValueOrEmpty(*poi, "Size")))
+        : QRect();
+    const QColor fill = MarkerFillColour(ValueOrEmpty(*poi, "IconStyle"));
+    const QString hint = fromDoc(ValueOrEmpty(*poi, "Tooltip"));
     MapPanel* panel = m_controls.Panel1;
     if (newMarker) {
         panel->appendMarker(rect, fill, hint);

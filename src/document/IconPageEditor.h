@@ -76,6 +76,9 @@ public:
     void ApplyData();
     void FlatEdit2Change();
     void FlatEdit4Change();
+    // A marker drag set the location fields: both count as the user's, even one that kept its
+    // value (the other may not have been filled from the POI).
+    void LocationDragged(int x, int y);
 
     // Saving; `saveAs` asks for the file name first.
     void FileSaveExecute(bool saveAs);
@@ -85,8 +88,25 @@ public:
 
 private:
     void connectControls();
+    // The editor fields, as bits of m_shownFields and m_editedFields.
+    enum EditorField : unsigned {
+        FieldX = 1u << 0,
+        FieldY = 1u << 1,
+        FieldType = 1u << 2,
+        FieldName = 1u << 3,
+        FieldPath = 1u << 4,
+        FieldTooltip = 1u << 5,
+    };
+    static constexpr unsigned kLocationFields = FieldX | FieldY;
+
     void applyTo(QTreeWidgetItem* node);
+    void applyFields(QTreeWidgetItem* node, int poiIndex, TSimpleXMLElem& poi);
     void fillEditorFrom(int poiIndex);
+    unsigned fieldOf(const QObject* control) const;
+    // Whether the apply may write `property` from `fields`: the user edited them (a missing
+    // property is then added), or they show the POI's own value of a property it has.
+    bool mayWrite(const TSimpleXMLElem& poi, const char* property, unsigned fields) const;
+    void writeField(TSimpleXMLElem& poi, const char* property, unsigned fields, std::string value);
     void refreshNode(QTreeWidgetItem* node, TSimpleXMLElem& poi);
     void writePageField(QLineEdit* field, const char* property);
     void placePositionButton(int centreX, int centreY, const std::string& sizeText, int tailChars);
@@ -102,8 +122,12 @@ private:
     std::string m_trailer;  // what followed the root element in the file, written back on save
     std::vector<QTreeWidgetItem*> m_poiNodes;  // top-level node per listed POI index
     QTimer* m_selectionDelay = nullptr;  // the tree's delayed selection notice
-    // The user picked a type for the selected POI; until then an unknown type is kept.
-    bool m_typePicked = false;
-    // The POI whose values the editor fields show in full, or -1; only it receives an apply.
+    // The POI the editor fields were last filled from, or -1; only it receives an apply.
     int m_filledPoi = -1;
+    // Fields that show m_filledPoi's own values (a fill stops at a value that does not read,
+    // leaving the rest showing another POI's), and fields the user changed since the fill.
+    unsigned m_shownFields = 0;
+    unsigned m_editedFields = 0;
+    // An apply is running: refreshing the tree under it must not start another.
+    bool m_applying = false;
 };

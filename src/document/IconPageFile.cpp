@@ -96,6 +96,18 @@ void SetRequiredValue(TSimpleXMLElem& element, const std::string& name, std::str
     prop->SetValue(std::move(value));
 }
 
+std::string ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name)
+{
+    const TSimpleXMLProps* props = element.PropertiesIfAny();
+    const TSimpleXMLProp* prop = props ? props->Find(name) : nullptr;
+    return prop ? prop->Value() : std::string();
+}
+
+bool IsPoiElement(const TSimpleXMLElem& element)
+{
+    return element.Kind() == TSimpleXMLElemKind::Classic;
+}
+
 void RearrangeProperties(TSimpleXMLProps& properties)
 {
     std::vector<std::pair<std::string, std::string>> kept;

@@ -52,6 +52,11 @@ std::pair<int, int> ReadPageSize(TSimpleXMLElem& root);
 const std::string& RequiredValue(TSimpleXMLElem& element, const std::string& name);
 // Sets the value of an existing property; throws MissingPropertyError.
 void SetRequiredValue(TSimpleXMLElem& element, const std::string& name, std::string value);
+// The value of a property, or empty text when the element lacks it: how the tree and the editor
+// show a missing value.
+std::string ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name);
+// Whether a child of the root is a POI (an element; comments and text between them are not).
+bool IsPoiElement(const TSimpleXMLElem& element);
 
 // Puts the properties of one Icon element into the fixed order, keeping only the first of each
 // known name and dropping the others.

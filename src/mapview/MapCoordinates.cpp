@@ -63,16 +63,33 @@ std::string worldText(const std::string& x, const std::string& middle, const std
     return x + kWorldSeparator + middle + kWorldSeparator + z;
 }
 
-// -Round(value) as an int, halves to even; nothing when it leaves the int range.
-std::optional<int> negatedRound(double value)
+// Round(value) as an int, halves to even; nothing when it leaves the int range.
+std::optional<int> roundToInt(double value)
 {
     if (!std::isfinite(value))
         return std::nullopt;
-    const double negated = -std::nearbyint(value);
-    if (negated < static_cast<double>(std::numeric_limits<int>::min())
-        || negated > static_cast<double>(std::numeric_limits<int>::max()))
+    const double rounded = std::nearbyint(value);
+    if (rounded < static_cast<double>(std::numeric_limits<int>::min())
+        || rounded > static_cast<double>(std::numeric_limits<int>::max()))
         return std::nullopt;
-    return static_cast<int>(negated);
+    return static_cast<int>(rounded);
+}
+
+// -Round(value) as an int, halves to even; nothing when it leaves the int range.
+std::optional<int> negatedRound(double value)
+{
+    return roundToInt(-value);
+}
+
+// One part of a zone text: an integer as it stands, or a decimal (the game's own files hold
+// "-585.5, -1135, ...") rounded like the conversions round; blanks around it are allowed.
+std::optional<int> zonePart(std::string_view text)
+{
+    const std::string trimmed = TrimBlanks(text);
+    if (const std::optional<int> whole = ParseInteger(trimmed))
+        return whole;
+    const std::optional<double> decimal = ParseDecimal(trimmed);
+    return decimal ? roundToInt(*decimal) : std::nullopt;
 }
 
 }  // namespace
@@ -131,7 +148,7 @@ ZoneRectangle ParseZoneText(std::string_view text)
     for (std::size_t i = 0; i < zone.size(); ++i) {
         const bool last = i + 1 == zone.size();
         SplitText part = last ? SplitText{rest, std::string()} : SplitAt(rest, kZoneSeparator);
-        const std::optional<int> value = ParseInteger(part.head);
+        const std::optional<int> value = zonePart(part.head);
         if (!value)
             return ZoneRectangle{};
         zone[i] = *value;

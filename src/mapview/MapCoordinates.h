@@ -28,7 +28,9 @@ std::optional<std::string> FormatFixed2(double value);
 
 // ---- Zone rectangles ------------------------------------------------------------------------
 
-// "x1,y1,x2,y2" into the four numbers; a part that is not an integer gives (0, 0, 0, 0).
+// "x1,y1,x2,y2" into the four numbers. Each part may have blanks around it and may be a decimal
+// ("-585.5, -1135, 1635, 1445.25"), rounded to the nearest integer with halves to even; a part
+// that is not a number, or out of the int range, gives (0, 0, 0, 0).
 ZoneRectangle ParseZoneText(std::string_view text);
 
 // The four numbers joined by commas without blanks.

@@ -16,7 +16,6 @@ constexpr int kGammaEntries = 256;
 constexpr long double kFullByte = 255.0L;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kColourBits = 0x00FFFFFF;
-constexpr QRgb kOpaqueAlpha = 0xFF000000;
 constexpr QRgb kTransparent = 0;
 constexpr int kArgbBytes = 4;
 
@@ -102,8 +101,10 @@ QImage mapDisplayImage(const QImage& bitmap)
         const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
         QRgb* out = reinterpret_cast<QRgb*>(shown.scanLine(y));
         for (int x = 0; x < width; ++x) {
+            // The image's own alpha blends it over the panel (maps with soft or cut-out edges);
+            // the bottom-left colour stays transparent as well. Alpha 255 gives the plain colour.
             const QRgb colour = in[x] & kColourBits;
-            out[x] = colour == key ? kTransparent : colour | kOpaqueAlpha;
+            out[x] = colour == key ? kTransparent : qPremultiply(in[x]);
         }
     }
     return shown;

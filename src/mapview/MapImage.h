@@ -33,9 +33,11 @@ QImage imageFromArgbRecord(ImageRecord&& argb);
 // image when the bitmap cannot be made after decoding. Decoder errors (EImageError) propagate.
 QImage LoadMapImage(const std::string& path, double gamma);
 
-// What Image1 shows of `bitmap`: its top-left 512 x 512 pixels, opaque, except that pixels of
-// the bottom-left pixel's colour (alpha ignored) are transparent so the panel colour shows.
-// Premultiplied ARGB32, ready to draw at the panel's top-left corner; null for a null bitmap.
+// What Image1 shows of `bitmap`: its top-left 512 x 512 pixels with their own alpha, so the panel
+// colour shows through where the map is (partly) transparent; pixels of the bottom-left pixel's
+// colour (alpha ignored) are fully transparent. An image opaque everywhere shows opaque except
+// for that colour. Premultiplied ARGB32, ready to draw at the panel's top-left corner; null for
+// a null bitmap.
 QImage mapDisplayImage(const QImage& bitmap);
 
 // The automatic load after an icon page was opened: BaseFolder + MapImagePath, else

@@ -40,6 +40,14 @@ bool isSelectButton(Qt::MouseButton button)
     return button == Qt::LeftButton || button == Qt::RightButton;
 }
 
+// The map image shows the cross while it takes a dragged marker; the marker itself the move cursor.
+Qt::CursorShape dragCursor(bool accepted, PanelHit::Kind target)
+{
+    if (!accepted)
+        return Qt::ForbiddenCursor;
+    return target == PanelHit::Kind::Image ? Qt::CrossCursor : Qt::DragMoveCursor;
+}
+
 }  // namespace
 
 MapPanel::MapPanel(QWidget* parent) : QWidget(parent)
@@ -206,7 +214,7 @@ void MapPanel::mouseMoveEvent(QMouseEvent* event)
     case MarkerDrag::Phase::Dragging: {
         const int marker = m_drag.marker();
         const DragStep step = m_drag.dragTo(point);
-        setCursor(step.accepted ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+        setCursor(dragCursor(step.accepted, m_drag.target().kind));
         report(step, marker);
         repaintChanged();
         break;

@@ -30,6 +30,8 @@ public:
     int marker() const { return m_marker; }
     // The location fields as the drag last set them.
     QPoint location() const { return m_location; }
+    // What the pointer is over while dragging.
+    PanelHit target() const { return m_target; }
 
     // A button went down at `point` on marker `index`: brings it to the front and, when
     // `startDrag`, hides the position button and starts dragging at once (no threshold).

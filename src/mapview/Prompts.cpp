@@ -1,23 +1,30 @@
 #include "mapview/Prompts.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
+namespace {
+
+// The caption of the editor's message boxes. Not the application's display name: setting one
+// would make the platform append it to every window title.
+const char* const kMessageCaption = "VynMAP Editor";
+
+}  // namespace
+
 void WidgetPrompts::showMessage(const QString& text)
 {
-    QMessageBox::information(m_parent, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    QMessageBox::information(m_parent, QLatin1String(kMessageCaption), text, QMessageBox::Ok);
 }
 
 void WidgetPrompts::showError(const QString& text)
 {
-    QMessageBox::critical(m_parent, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    QMessageBox::critical(m_parent, QLatin1String(kMessageCaption), text, QMessageBox::Ok);
 }
 
 bool WidgetPrompts::confirm(const QString& text, const QString& caption)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? QApplication::applicationDisplayName() : caption,
-                    text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? QLatin1String(kMessageCaption) : caption, text,
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

@@ -1,10 +1,9 @@
 #include "support/AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include <fcntl.h>
@@ -20,6 +19,8 @@ constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kPermissionBits = 07777;
 // Temporary names tried before giving up (each try fails only when the name is taken).
 constexpr int kTemporaryNameAttempts = 100;
+// Bytes asked for per read when the file's size is unknown or it grew.
+constexpr std::size_t kReadBlock = 64 * 1024;
 
 std::string reasonOf(int error)
 {
@@ -87,14 +88,33 @@ ReadResult readWhole(const std::string& path, std::string& bytes)
         return ReadResult::Missing;
     if (fs::is_directory(status))
         return ReadResult::Failed;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // Read in large blocks into a buffer sized from the file: a folder scan reads hundreds of
+    // pages, and a byte-wise stream copy cost more than parsing them.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return ReadResult::Failed;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        bytes.clear();
-        return ReadResult::Failed;
+    struct stat info {};
+    std::size_t capacity = kReadBlock;
+    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+        capacity = static_cast<std::size_t>(info.st_size) + 1;  // one more byte sees the end
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size())
+            bytes.resize(filled + std::max(capacity - filled, kReadBlock));
+        const ssize_t got = ::read(fd, &bytes[filled], bytes.size() - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            bytes.clear();
+            return ReadResult::Failed;
+        }
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
     }
+    ::close(fd);
+    bytes.resize(filled);
     return ReadResult::Ok;
 }
 

@@ -29,6 +29,9 @@ private slots:
         QTest::newRow("decode") << QStringList{"--decode-dds", "m.dds", "--output", "m.png"} << int(M::DecodeDds) << "" << "";
         QTest::newRow("decode without output") << QStringList{"--decode-dds", "m.dds"} << int(M::Error) << "" << "";
         QTest::newRow("help") << QStringList{"--help"} << int(M::Help) << "" << "";
+        QTest::newRow("list maps") << QStringList{"--config", "x.INI", "--list-maps"} << int(M::ListMaps) << "x.INI" << "";
+        QTest::newRow("list maps with a page") << QStringList{"--list-maps", "a.xml"} << int(M::Error) << "" << "";
+        QTest::newRow("list maps and check") << QStringList{"--list-maps", "--check", "a.xml"} << int(M::Error) << "" << "";
         QTest::newRow("dash page") << QStringList{"--", "-odd.xml"} << int(M::Editor) << "" << "-odd.xml";
     }
 
@@ -67,17 +70,30 @@ private slots:
         bad.write("<?xml version=\"1.0\"?>\r\n<Page Name=\"x\"><Icon");
         bad.close();
 
+        // A map the map style file does not know, and a POI without pathfindlocation between two
+        // complete ones: every POI still counts.
+        const QString unknown = dir.filePath(QStringLiteral("icons_unknown.xml"));
+        QFile partial(unknown);
+        QVERIFY(partial.open(QIODevice::WriteOnly));
+        partial.write("<?xml version=\"1.0\"?>\r\n<Page Name=\"nowhere_map\" 1location=\"No \xEC\x9C\x84\xEC\xB9\x98\">\r\n"
+                      "<Icon Name=\"a\" Location=\"1,2\" pathfindlocation=\"0, 0, 0\" IconStyle=\"NPC\" Tooltip=\"\" Size=\"12,12\"/>\r\n"
+                      "<Icon Name=\"b\" Location=\"3,4\" IconStyle=\"NPC\" Tooltip=\"\" Size=\"12,12\"/>\r\n"
+                      "<Icon Name=\"c\" Location=\"5,6\" pathfindlocation=\"0, 0, 0\" IconStyle=\"NPC\" Tooltip=\"\" Size=\"12,12\"/>\r\n"
+                      "</Page>\r\n");
+        partial.close();
+
         QString report;
         QTextStream out(&report);
         const int status = checkPages(config,
                                       {samples + "icons_harbor_town.xml", damaged,
-                                       dir.filePath(QStringLiteral("icons_missing.xml"))},
+                                       dir.filePath(QStringLiteral("icons_missing.xml")), unknown},
                                       out);
         QCOMPARE(status, 1);
         const QStringList lines = report.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 3);
-        QVERIFY2(lines[0].endsWith(QLatin1String(": 10 POIs, page \"harbor_town\", zone -585,-1135,1635,1445")),
-                 qPrintable(lines[0]));
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[3], unknown + QStringLiteral(": 3 POIs, page \"nowhere_map\", location \"No 위치\", zone none"));
+        QCOMPARE(lines[0], samples + "icons_harbor_town.xml: 10 POIs, page \"harbor_town\", location \"Harbor Town\", "
+                                     "zone -585,-1135,1635,1445");
         QVERIFY(lines[1].endsWith(QLatin1String(": Error : Loading File")));
         QVERIFY(lines[2].endsWith(QLatin1String(": File \"icons_missing.xml\" is not found.")));
 
@@ -85,6 +101,29 @@ private slots:
         QTextStream goodOut(&good);
         QCOMPARE(checkPages(config, {samples + "icons_greenwood.xml", samples + "icons_hanok_village.xml"}, goodOut), 0);
         QVERIFY(good.contains(QStringLiteral("page \"hanok_village\"")));
+    }
+
+    // The dialog's lines in its order, found in a folder named in another letter case, then the label.
+    void listMapsPrintsTheDialogsLines()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("VYNMAP")));
+        const auto write = [&dir](const QString& name, const QByteArray& bytes) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        const QByteArray tail = " Name=\"m\"></Page>\r\n";
+        write(QStringLiteral("editor.INI"), "[CONFIG]\r\nPATH=" + dir.path().toUtf8() + "/\r\n");
+        write(QStringLiteral("VYNMAP/icons_b.xml"), "\xEF\xBB\xBF<Page 1location=\"harbor\"" + tail);
+        write(QStringLiteral("VYNMAP/icons_a.xml"), "<Page 1Location=\"Zed\"" + tail);
+        write(QStringLiteral("VYNMAP/icons_c.XML"), "<Page 1location=\"Harbor\"" + tail);
+        write(QStringLiteral("VYNMAP/icons_d.xml"), "<Page 1location=\" \"" + tail);
+
+        QString report;
+        QTextStream out(&report);
+        listMaps(dir.filePath(QStringLiteral("editor.INI")), dir.filePath(QStringLiteral("vynmap-editor")), out);
+        QCOMPARE(report, QStringLiteral("harbor\ticons_b.xml\nHarbor\ticons_c.XML\nZed\ticons_a.xml\n3 Maps\n"));
     }
 };
 

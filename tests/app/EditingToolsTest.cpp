@@ -193,11 +193,11 @@ private slots:
         QCOMPARE(root().Items().Count(), 4);
         QCOMPARE(propertyNames(w().poi(3)), kPropertyOrder);
         QVERIFY(w().prompts.messages.isEmpty());
-        // Whatever the listing shows, every node still names the element it points at, and a
-        // selected node is the new POI's.
+        // Every POI is listed, the one without a path too; the new one is selected and on the map.
         verifyTreeMatchesDocument();
-        if (QTreeWidgetItem* current = w().tree()->currentItem())
-            QCOMPARE(NodeDatum(current), 3);
+        QCOMPARE(w().tree()->topLevelItemCount(), 4);
+        QCOMPARE(w().tree()->currentItem(), w().editor().PoiNode(3));
+        QCOMPARE(w().panel()->markerRect(3), MarkerRect({0, 0}, {12, 12}));
     }
 
     void addPoiCancelChangesNothing()

@@ -117,10 +117,12 @@ private slots:
         runEventLoopFor(20);
         QVERIFY(window.action(QStringLiteral("MAPLOCAUTO"))->isEnabled());
         QVERIFY(window.action(QStringLiteral("MAPLOCAUTO"))->isChecked());
+        QCOMPARE(window.statusPanel(4)->text(), QStringLiteral("AutoCalc"));
         window.state().ZoneRect = {0, 0, 0, 0};
         runEventLoopFor(20);
         QVERIFY(!window.action(QStringLiteral("MAPLOCAUTO"))->isChecked());
         QVERIFY(!window.state().AutoCalc);
+        QCOMPARE(window.statusPanel(4)->text(), QString());
     }
 
     void optionsToggleState()

@@ -166,10 +166,14 @@ private slots:
         QCOMPARE(child<QLineEdit>("FlatEdit3")->text(), QStringLiteral("Alpha"));
         selectInTree(1);  // its Location does not read: the fields still show Alpha
         QTest::keyClicks(child<QLineEdit>("FlatEdit1"), QStringLiteral("5"));
+        const std::string typed = child<QLineEdit>("FlatEdit1")->text().toStdString();
         applyByTimer();
+        // Only what the user typed for Beta reaches it; Alpha's name stays Alpha's.
         QCOMPARE(value(1, "Name"), std::string("Beta"));
         QCOMPARE(value(1, "Location"), std::string("far away"));
-        QCOMPARE(value(1, "pathfindlocation"), std::string("3.00, 9, 4.00"));
+        QCOMPARE(value(1, "pathfindlocation"), typed);
+        QCOMPARE(value(1, "Tooltip"), std::string("second"));
+        QCOMPARE(value(1, "IconStyle"), std::string("LOC"));
         QCOMPARE(value(0, "Name"), std::string("Alpha"));
     }
 
@@ -327,9 +331,12 @@ private slots:
         runEventLoopFor(20);
         QAction* autoCalc = m_window->action(QStringLiteral("MAPLOCAUTO"));
         autoCalc->trigger();
+        QCOMPARE(m_window->statusPanel(4)->text(), QStringLiteral("AutoCalc"));
         QVERIFY(m_window->openPage(pagePath()));
         QVERIFY(!m_window->state().AutoCalc);
         QVERIFY(!autoCalc->isChecked());
+        runEventLoopFor(20);
+        QCOMPARE(m_window->statusPanel(4)->text(), QString());  // the panel follows the state
 
         QByteArray flat(kPage);
         flat.replace("Name=\"testmap\"", "Name=\"flatmap\"");

@@ -2,6 +2,7 @@
 // children that lack properties, the page size, the messages of failed opens and the map style
 // lookup that follows a load.
 #include "IconPageFixture.h"
+#include "mapview/MarkerGeometry.h"
 
 #include <QApplication>
 
@@ -145,31 +146,39 @@ private slots:
     {
         QTest::addColumn<QByteArray>("third");
         QTest::addColumn<int>("nodes");
-        QTest::addColumn<int>("thirdValueNodes");
-        QTest::addColumn<int>("markers");
+        QTest::addColumn<QStringList>("thirdValues");  // empty: the third child has no node
+        QTest::addColumn<QRect>("thirdMarker");
         const QByteArray common = "IconStyle=\"NPC\" Location=\"1,2\" pathfindlocation=\"0, 0, 0\" ";
-        QTest::newRow("no Tooltip") << QByteArray("<Icon " + common + "Name=\"c\" Size=\"12,12\"/>\r\n")
-                                    << 3 << 3 << 2;
-        QTest::newRow("no Name") << QByteArray("<Icon " + common + "Size=\"12,12\" Tooltip=\"t\"/>\r\n")
-                                 << 2 << -1 << 2;
+        const QRect atOneTwo = MarkerRect({1, 2}, kDefaultIconSize);
+        QTest::newRow("no Tooltip") << QByteArray("<Icon " + common + "Name=\"c\" Size=\"12,12\"/>\r\n") << 4
+                                    << QStringList{"", "0, 0, 0", "1,2", "NPC"} << atOneTwo;
+        QTest::newRow("no Name") << QByteArray("<Icon " + common + "Size=\"12,12\" Tooltip=\"t\"/>\r\n") << 4
+                                 << QStringList{"0, 0, 0", "1,2", "NPC", "t"} << atOneTwo;
         QTest::newRow("no Location") << QByteArray("<Icon IconStyle=\"NPC\" Name=\"c\" pathfindlocation=\"\" "
                                                    "Size=\"12,12\" Tooltip=\"t\"/>\r\n")
-                                     << 3 << 0 << 2;
-        QTest::newRow("no Size") << QByteArray("<Icon " + common + "Name=\"c\" Tooltip=\"t\"/>\r\n")
-                                 << 3 << 4 << 2;
-        QTest::newRow("a comment") << QByteArray("<!-- not a POI -->\r\n") << 2 << -1 << 2;
+                                     << 4 << QStringList{"", "", "NPC", "t"} << QRect();
+        QTest::newRow("no pathfindlocation") << QByteArray("<Icon IconStyle=\"LOC\" Location=\"1,2\" Name=\"c\" "
+                                                           "Size=\"14,14\" Tooltip=\"t\"/>\r\n")
+                                             << 4 << QStringList{"", "1,2", "LOC", "t"}
+                                             << MarkerRect({1, 2}, {14, 14});
+        QTest::newRow("no Size") << QByteArray("<Icon " + common + "Name=\"c\" Tooltip=\"t\"/>\r\n") << 4
+                                 << QStringList{"0, 0, 0", "1,2", "NPC", "t"} << atOneTwo;
+        QTest::newRow("only a name") << QByteArray("<Icon Name=\"c\"/>\r\n") << 4 << QStringList{"", "", "", ""}
+                                     << QRect();
+        QTest::newRow("a comment") << QByteArray("<!-- not a POI -->\r\n") << 3 << QStringList() << QRect();
         QTest::newRow("complete") << QByteArray("<Icon " + common + "Name=\"c\" Size=\"12,12\" Tooltip=\"t\"/>\r\n")
-                                  << 4 << 4 << 4;
+                                  << 4 << QStringList{"0, 0, 0", "1,2", "NPC", "t"} << atOneTwo;
     }
 
-    // The listing ends silently at a child that lacks a property; everything stays in the
-    // document and is saved.
+    // Every POI is listed whatever it lacks, with empty value nodes for the missing values;
+    // it has a marker where its Location is; the POIs after it are listed too, and the page is
+    // saved unchanged.
     void childLackingProperty()
     {
         QFETCH(QByteArray, third);
         QFETCH(int, nodes);
-        QFETCH(int, thirdValueNodes);
-        QFETCH(int, markers);
+        QFETCH(QStringList, thirdValues);
+        QFETCH(QRect, thirdMarker);
         const QByteArray bytes = page(iconLines({{"a"}, {"b"}}) + third + iconLine({"d"}));
         UiFolder folder;
         const QString path = folder.writePage(kPage, bytes);
@@ -179,9 +188,19 @@ private slots:
         QVERIFY(editor.state().DocLoaded);
         QCOMPARE(editor.prompts.messages, QStringList());
         QCOMPARE(editor.tree()->topLevelItemCount(), nodes);
-        QCOMPARE(editor.panel()->markerCount(), markers);
-        if (thirdValueNodes >= 0)
-            QCOMPARE(editor.topLevelNamed(QStringLiteral("c"))->childCount(), thirdValueNodes);
+        // One marker place per child, so marker i stays POI i's.
+        QCOMPARE(editor.panel()->markerCount(), 4);
+        QCOMPARE(editor.panel()->markerRect(2), thirdMarker);
+        QCOMPARE(editor.panel()->markerRect(3), MarkerRect({100, 200}, kDefaultIconSize));
+        QTreeWidgetItem* node = editor.editor().PoiNode(2);
+        QCOMPARE(node != nullptr, !thirdValues.isEmpty());
+        if (node) {
+            QStringList values;
+            for (int i = 0; i < node->childCount(); ++i)
+                values << node->child(i)->text(0);
+            QCOMPARE(values, thirdValues);
+        }
+        QCOMPARE(editor.editor().PoiNode(3)->text(0), QStringLiteral("d"));
         editor.trigger("FileSave");
         QCOMPARE(readFile(path), bytes);
     }
@@ -194,6 +213,7 @@ private slots:
         QTest::newRow("no 1location") << QByteArray("Name=\"m\" Size=\"436,506\"") << QStringLiteral("m");
     }
 
+    // A root lacking its names still lists its POIs.
     void rootWithoutNameOrZone()
     {
         QFETCH(QByteArray, rootProperties);
@@ -202,8 +222,8 @@ private slots:
         EditorWindow editor(folder);
         QVERIFY(editor.window.openPage(folder.writePage(kPage, page(iconLine({"a"}), rootProperties))));
         QVERIFY(editor.state().DocLoaded);
-        QCOMPARE(editor.tree()->topLevelItemCount(), 0);
-        QCOMPARE(editor.panel()->markerCount(), 0);
+        QCOMPARE(editor.tree()->topLevelItemCount(), 1);
+        QCOMPARE(editor.panel()->markerCount(), 1);
         QCOMPARE(editor.control<QLineEdit>("FlatEdit2")->text(), shownName);
     }
 

@@ -178,8 +178,8 @@ private slots:
         QVERIFY(count > 0);
     }
 
-    // A page written by hand keeps all its content through an unchanged save (only layout,
-    // quotes and line ends may change); a page the editor wrote comes back byte for byte.
+    // A page keeps all its content through an unchanged save (only layout, quotes and line ends
+    // may change); a page the editor wrote comes back byte for byte.
     void samplePagesKeepEverything()
     {
         QFETCH(QString, sample);
@@ -196,6 +196,10 @@ private slots:
             QCOMPARE(editor.prompts.messages, QStringList());
             QCOMPARE(describePage(copy), describePage(sample));
             const QByteArray firstSave = readFile(copy);
+            // The samples are stored as the editor writes them by default (no byte order mark
+            // on an English system), so opening and saving one changes no byte.
+            if (!writeBom)
+                QCOMPARE(firstSave, readFile(sample));
 
             EditorWindow again(folder);
             again.state().WriteBom = writeBom;

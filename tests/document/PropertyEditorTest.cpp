@@ -2,6 +2,8 @@
 // or a selection change or a save, applying writes the POI and refreshes its node and marker,
 // types set the icon size, other skins' styles survive, and the two locations stay in step.
 #include "IconPageFixture.h"
+#include "document/EditorSupport.h"
+#include "mapview/MarkerGeometry.h"
 
 #include <QApplication>
 
@@ -17,6 +19,16 @@ Poi poiWith(const QByteArray& name, const QByteArray& location, const QByteArray
             const QByteArray& size = "12,12")
 {
     return Poi{name, location, style, size};
+}
+
+// A POI's element line without one of its properties.
+QByteArray withoutProperty(const QByteArray& line, const QByteArray& property)
+{
+    const int at = line.indexOf(" " + property + "=\"");
+    if (at < 0)
+        qFatal("no property %s", property.constData());
+    const int end = line.indexOf('"', at + property.size() + 3);
+    return line.left(at) + line.mid(end + 1);
 }
 
 }  // namespace
@@ -385,6 +397,167 @@ private slots:
         editor.runOutApplyTimer();
         QCOMPARE(editor.value(1, "Name"), std::string("Beta2"));
         QCOMPARE(editor.value(0, "Name"), std::string("Alpha"));
+    }
+
+    void moveChangesOnlyTheLocation_data()
+    {
+        QTest::addColumn<QByteArray>("missing");
+        QTest::addColumn<bool>("autoCalc");
+        for (const char* property : {"pathfindlocation", "Tooltip", "IconStyle", "Size", "ScrollExtent", "Name"})
+            QTest::newRow(property) << QByteArray(property) << false;
+        QTest::newRow("pathfindlocation, AutoCalc") << QByteArray("pathfindlocation") << true;
+    }
+
+    // A POI lacking a property, between two complete ones, is moved as a marker drag moves it:
+    // only its Location changes; nothing is added to it.
+    void moveChangesOnlyTheLocation()
+    {
+        QFETCH(QByteArray, missing);
+        QFETCH(bool, autoCalc);
+        Poi lacking = poiWith("Lacking", "100,200", "NPC");
+        const QByteArray before = iconLine(poiWith("A", "5,5", "LOC"));
+        const QByteArray after = iconLine(poiWith("C", "7,7", "MOB"));
+        EditorWindow& editor = open({});
+        const QString path = m_folder->writePage(kPage, page(before + withoutProperty(iconLine(lacking), missing) + after));
+        QVERIFY(editor.window.openPage(path));
+        editor.state().AutoCalc = autoCalc;
+        editor.clickNode(editor.editor().PoiNode(1));
+        editor.editor().LocationDragged(140, 260);
+        editor.runOutApplyTimer();
+        QVERIFY(!editor.state().EditsPending);
+        QCOMPARE(editor.panel()->markerRect(1), MarkerRect({140, 260}, missing == "Size" ? kDefaultIconSize : IntPair{12, 12}));
+        editor.trigger("FileSave");
+        lacking.location = "140,260";
+        QCOMPARE(readFile(path), page(before + withoutProperty(iconLine(lacking), missing) + after));
+    }
+
+    void unreadableLocationIsRepaired_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QByteArray>("location");
+        QTest::newRow("typing X and Y") << "xy" << QByteArray("150,250");
+        QTest::newRow("typing Y only") << "y" << QByteArray("100,250");  // X was filled from the POI
+        QTest::newRow("dragging") << "drag" << QByteArray("150,250");
+        QTest::newRow("dragging to the numbers shown") << "drag-same" << QByteArray("100,40");
+        QTest::newRow("typing X only") << "x" << QByteArray("100,abc");  // Y still shows another POI's
+    }
+
+    // "100,abc" fills X with 100 and stops: the other fields still show the previous POI. The
+    // apply takes the location the user set and nothing of the previous POI.
+    void unreadableLocationIsRepaired()
+    {
+        QFETCH(QString, how);
+        QFETCH(QByteArray, location);
+        Poi broken = poiWith("Broken", "100,abc", "LOC");
+        broken.tooltip = "mine";
+        EditorWindow& editor = open({poiWith("Other", "30,40", "NPC"), broken});
+        editor.clickPoi(QStringLiteral("Other"));
+        editor.clickPoi(QStringLiteral("Broken"));
+        QCOMPARE(editor.locX()->value(), 100);
+        QCOMPARE(editor.locY()->value(), 40);
+        QCOMPARE(editor.name()->text(), QStringLiteral("Other"));
+        if (how == QLatin1String("xy") || how == QLatin1String("x"))
+            editor.locX()->setValue(150);
+        if (how == QLatin1String("xy") || how == QLatin1String("y"))
+            editor.locY()->setValue(250);
+        if (how == QLatin1String("drag"))
+            editor.editor().LocationDragged(150, 250);
+        if (how == QLatin1String("drag-same"))
+            editor.editor().LocationDragged(100, 40);
+        editor.runOutApplyTimer();
+        QCOMPARE(QByteArray::fromStdString(editor.value(1, "Location")), location);
+        QCOMPARE(editor.value(1, "Name"), std::string("Broken"));
+        QCOMPARE(editor.value(1, "Tooltip"), std::string("mine"));
+        QCOMPARE(editor.value(1, "IconStyle"), std::string("LOC"));
+        QCOMPARE(editor.value(1, "pathfindlocation"), std::string("1.00, 5, 2.00"));
+        QCOMPARE(editor.value(0, "Location"), std::string("30,40"));
+        QVERIFY(!editor.state().EditsPending);
+        if (location != "100,abc")
+            QCOMPARE(editor.panel()->markerRect(1), MarkerRect(MarkerLocation(location.toStdString()), {12, 12}));
+    }
+
+    void movedPoiKeepsItsMoveAfterAPathEdit_data()
+    {
+        QTest::addColumn<bool>("rebuild");  // the tree is rebuilt with the edit pending, as Add and Delete do
+        QTest::newRow("selection moves") << false;
+        QTest::newRow("tree rebuilt") << true;
+    }
+
+    // A path typed for a POI whose Location does not read must not steer the next POI's apply:
+    // moving C with AutoCalc on recomputes its world location from where it was moved to.
+    void movedPoiKeepsItsMoveAfterAPathEdit()
+    {
+        QFETCH(bool, rebuild);
+        EditorWindow& editor = open({poiWith("Broken", "100,abc", "LOC"), poiWith("C", "100,200", "NPC")});
+        editor.state().AutoCalc = true;
+        editor.clickPoi(QStringLiteral("Broken"));
+        QTest::keyClicks(editor.path(), "7");
+        QVERIFY(editor.state().PathEdited);
+        if (rebuild)
+            editor.editor().BuildPoiTree();
+        editor.clickPoi(QStringLiteral("C"));
+        QVERIFY(!editor.state().PathEdited);
+        editor.editor().LocationDragged(0, 0);
+        editor.runOutApplyTimer();
+        QCOMPARE(editor.value(1, "Location"), std::string("0,0"));
+        QCOMPARE(editor.value(1, "pathfindlocation"), std::string("585.00, 5, -1135.00"));
+    }
+
+    // Clicking a value node of the POI being edited, before the apply delay runs out: the apply
+    // replaces that node, which moves the selection; no second apply runs inside the first.
+    void applyIsNotReentered()
+    {
+        EditorWindow& editor = open({poiWith("Gate", "1,2", "NPC"), poiWith("Wall", "3,4", "LOC")});
+        editor.clickPoi(QStringLiteral("Gate"));
+        QTreeWidgetItem* gate = editor.topLevelNamed(QStringLiteral("Gate"));
+        gate->setExpanded(true);
+        QTest::keyClicks(editor.name(), "way");
+        editor.locX()->setValue(9);
+        const QRect valueNode = editor.tree()->visualItemRect(gate->child(0));
+        QVERIFY(!valueNode.isEmpty());
+        QTest::mouseClick(editor.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, valueNode.center());
+        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
+        // The program's own refills after the apply are no edits: nothing pending, no timer.
+        QVERIFY(!editor.state().EditsPending);
+        QVERIFY(!editor.timer1()->isActive());
+        QVERIFY(!editor.state().Updating);
+        QCOMPARE(editor.value(0, "Name"), std::string("Gateway"));
+        QCOMPARE(editor.value(0, "Location"), std::string("9,2"));
+        QCOMPARE(editor.value(1, "Name"), std::string("Wall"));
+        QTreeWidgetItem* renamed = editor.topLevelNamed(QStringLiteral("Gateway"));
+        QVERIFY(renamed);
+        QCOMPARE(renamed->childCount(), 4);
+    }
+
+    void nestedGuardsRestoreTheFlag_data()
+    {
+        QTest::addColumn<bool>("found");
+        QTest::newRow("flag clear") << false;
+        QTest::newRow("flag already set") << true;
+    }
+
+    // An inner guard gives back what it found: the outer guard's fill stays guarded.
+    void nestedGuardsRestoreTheFlag()
+    {
+        QFETCH(bool, found);
+        bool flag = found;
+        {
+            UpdatingGuard outer(flag);
+            QCOMPARE(outer.nested(), found);
+            {
+                UpdatingGuard inner(flag);
+                QVERIFY(inner.nested());
+                QVERIFY(flag);
+            }
+            QVERIFY(flag);
+        }
+        QCOMPARE(flag, found);
+        try {
+            UpdatingGuard thrown(flag);
+            throw MissingPropertyError("x");
+        } catch (const MissingPropertyError&) {
+        }
+        QCOMPARE(flag, found);
     }
 
     // The page fields write the root at every keystroke of the user, never on a program fill.

@@ -54,11 +54,17 @@ void MapCoordinatesTest::parseZoneText_data()
     QTest::newRow("plus sign") << "+1,-0,3,4" << ZoneRectangle{1, 0, 3, 4};
     QTest::newRow("int range") << "-2147483648,2147483647,0,1"
                                << ZoneRectangle{-2147483648, 2147483647, 0, 1};
-    QTest::newRow("trailing blank") << "1,2,3,4 " << ZoneRectangle{};
+    QTest::newRow("trailing blank") << "1,2,3,4 " << ZoneRectangle{1, 2, 3, 4};
+    QTest::newRow("game's decimals") << "-585.5, -1135, 1635, 1445.25" << ZoneRectangle{-586, -1135, 1635, 1445};
+    QTest::newRow("halves to even") << "0.5,1.5,-2.5,-3.5" << ZoneRectangle{0, 2, -2, -4};
+    QTest::newRow("blanks around decimals") << " 1.49 ,\t2.51\t, 3.0 , 4.75 " << ZoneRectangle{1, 3, 3, 5};
+    QTest::newRow("decimal beyond int range") << "2147483647.5,0,0,1" << ZoneRectangle{};
+    QTest::newRow("blank inside a number") << "1 5,0,0,1" << ZoneRectangle{};
+    QTest::newRow("decimal comma part") << "1.,2,3,.5" << ZoneRectangle{1, 2, 3, 0};
     QTest::newRow("three parts") << "1,2,3" << ZoneRectangle{};
     QTest::newRow("five parts") << "1,2,3,4,5" << ZoneRectangle{};
     QTest::newRow("not a number") << "1,2,x,4" << ZoneRectangle{};
-    QTest::newRow("decimal") << "1,2,3.5,4" << ZoneRectangle{};
+    QTest::newRow("decimal") << "1,2,3.5,4" << ZoneRectangle{1, 2, 4, 4};
     QTest::newRow("overflow") << "2147483648,0,0,1" << ZoneRectangle{};
     QTest::newRow("double sign") << "+-1,0,0,1" << ZoneRectangle{};
     QTest::newRow("empty") << "" << ZoneRectangle{};

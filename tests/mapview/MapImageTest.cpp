@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -150,16 +151,57 @@ private slots:
         QImage big = solid(1024, 1024, qRgba(1, 2, 3, 255));
         big.setPixel(0, 1023, qRgba(9, 9, 9, 255));
         big.setPixel(5, 5, qRgba(9, 9, 9, 17));  // same colour, other alpha: still the key
-        big.setPixel(6, 5, qRgba(1, 2, 3, 0));   // alpha is never shown
+        big.setPixel(6, 5, qRgba(1, 2, 3, 0));   // alpha 0: the panel shows
         const QImage shown = mapDisplayImage(big);
         QCOMPARE(shown.size(), QSize(kMapControlSize, kMapControlSize));
         QCOMPARE(shown.pixel(5, 5), qRgba(0, 0, 0, 0));
-        QCOMPARE(shown.pixel(6, 5), qRgba(1, 2, 3, 255));
+        QCOMPARE(shown.pixel(6, 5), qRgba(0, 0, 0, 0));
+        QCOMPARE(shown.pixel(7, 5), qRgba(1, 2, 3, 255));
         QCOMPARE(shown.pixel(511, 511), qRgba(1, 2, 3, 255));
 
         const QImage quarter = mapDisplayImage(solid(256, 256, qRgba(0, 0, 0, 255)));
         QCOMPARE(quarter.size(), QSize(256, 256));
         QCOMPARE(qAlpha(quarter.pixel(100, 100)), 0);
+    }
+
+    void alphaBlendsAndOpaqueMapsAreUnchanged_data()
+    {
+        QTest::addColumn<QRgb>("pixel");
+        QTest::addColumn<QRgb>("shown");  // premultiplied
+        QTest::newRow("opaque") << qRgba(200, 100, 50, 255) << qRgba(200, 100, 50, 255);
+        QTest::newRow("cut out (1-bit alpha)") << qRgba(255, 255, 255, 0) << qRgba(0, 0, 0, 0);
+        QTest::newRow("half") << qRgba(200, 100, 50, 128) << qRgba(100, 50, 25, 128);
+        QTest::newRow("soft edge") << qRgba(255, 0, 0, 51) << qRgba(51, 0, 0, 51);
+        QTest::newRow("key colour, opaque") << qRgba(9, 8, 7, 255) << qRgba(0, 0, 0, 0);
+        QTest::newRow("key colour, translucent") << qRgba(9, 8, 7, 90) << qRgba(0, 0, 0, 0);
+    }
+
+    // The map's alpha shows: blended over the panel when painted. The bottom-left colour stays
+    // transparent whatever its alpha.
+    void alphaBlendsAndOpaqueMapsAreUnchanged()
+    {
+        QFETCH(QRgb, pixel);
+        QFETCH(QRgb, shown);
+        QImage map = solid(4, 4, qRgba(1, 2, 3, 255));
+        map.setPixel(0, 3, qRgba(9, 8, 7, 255));
+        map.setPixel(2, 1, pixel);
+        const QImage display = mapDisplayImage(map);
+        QCOMPARE(display.format(), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(display.pixel(2, 1), shown);
+        QCOMPARE(display.pixel(1, 1), qRgba(1, 2, 3, 255));
+
+        const QColor panel(60, 70, 80);
+        QImage painted(4, 4, QImage::Format_RGB32);
+        painted.fill(panel);
+        QPainter(&painted).drawImage(0, 0, display);
+        const int a = qAlpha(shown);
+        auto blend = [a](int mapPremultiplied, int under) { return mapPremultiplied + under * (255 - a) / 255; };
+        const QColor expected(blend(qRed(shown), panel.red()), blend(qGreen(shown), panel.green()),
+                              blend(qBlue(shown), panel.blue()));
+        const QColor got = painted.pixelColor(2, 1);
+        QVERIFY2(qAbs(got.red() - expected.red()) <= 1 && qAbs(got.green() - expected.green()) <= 1
+                     && qAbs(got.blue() - expected.blue()) <= 1,
+                 qPrintable(got.name() + " vs " + expected.name()));
     }
 
     void blackBottomLeftMakesEveryBlackPixelShowThePanel()
@@ -168,7 +210,7 @@ private slots:
         const QImage shown = mapDisplayImage(LoadMapImage(path("small.dds"), 1.0));
         QCOMPARE(qAlpha(shown.pixel(0, 1)), 0);
         QCOMPARE(qAlpha(shown.pixel(1, 1)), 0);
-        QCOMPARE(shown.pixel(0, 0), qRgba(30, 20, 10, 255));
+        QCOMPARE(shown.pixel(0, 0), qPremultiply(qRgba(30, 20, 10, 40)));
 
         const QImage blank = mapDisplayImage(blankMap());
         QCOMPARE(qAlpha(blank.pixel(0, 0)), 0);
@@ -244,30 +286,38 @@ private slots:
     void sampleMapsShowTerrainInsideAPanelColouredFrame_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char* name :
-            {"map_harbor_town.dds", "map_greenwood.dds", "map_hanok_village.dds"})
-            QTest::newRow(name) << QString(name);
+        QTest::addColumn<int>("fade");  // width of the alpha fade inside the frame
+        QTest::newRow("map_harbor_town.dds") << QStringLiteral("map_harbor_town.dds") << 0;
+        QTest::newRow("map_greenwood.dds") << QStringLiteral("map_greenwood.dds") << 0;
+        QTest::newRow("map_hanok_village.dds") << QStringLiteral("map_hanok_village.dds") << 24;
     }
     void sampleMapsShowTerrainInsideAPanelColouredFrame()
     {
         QFETCH(QString, name);
+        QFETCH(int, fade);
         const QString file = QStringLiteral(VYNMAP_EXAMPLES "/UI/Sample/images/maps/") + name;
         const QImage shown
             = mapDisplayImage(LoadMapImage(QFile::encodeName(file).toStdString(), 0.7));
         QCOMPARE(shown.size(), QSize(kMapControlSize, kMapControlSize));
         constexpr int kFrame = 4;
         QSet<QRgb> colours;
+        int translucent = 0;
         for (int y = 0; y < kMapControlSize; ++y) {
             for (int x = 0; x < kMapControlSize; ++x) {
-                const bool inFrame
-                    = std::min({x, y, kMapControlSize - 1 - x, kMapControlSize - 1 - y}) < kFrame;
+                const int edge = std::min({x, y, kMapControlSize - 1 - x, kMapControlSize - 1 - y});
                 const QRgb pixel = shown.pixel(x, y);
-                if (qAlpha(pixel) != (inFrame ? 0 : 255))
+                // The frame shows the panel; a fading edge blends into it; the rest is opaque.
+                const bool ok = edge < kFrame          ? qAlpha(pixel) == 0
+                                : edge < kFrame + fade ? true
+                                                       : qAlpha(pixel) == 255;
+                if (!ok)
                     QFAIL(qPrintable(QString("pixel %1,%2").arg(x).arg(y)));
+                translucent += qAlpha(pixel) > 0 && qAlpha(pixel) < 255;
                 colours.insert(pixel);
             }
         }
         QVERIFY2(colours.size() > 1000, "a flat image");
+        QCOMPARE(translucent > 0, fade > 0);
     }
 
     void decodeCommandWritesThePngWithoutGamma()

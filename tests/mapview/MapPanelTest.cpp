@@ -43,6 +43,8 @@ private slots:
     void releaseOnTheMarkerItselfShowsPositionButton();
     void rightButtonDragsWithoutShift();
     void dropOutsideIsRefused();
+    void dragCursorFollowsTheTarget_data();
+    void dragCursorFollowsTheTarget();
     void positionButtonIsNeverDragged();
     void markersReplacedDuringDragEndIt();
     void hoverTooltip();
@@ -173,7 +175,7 @@ void MapPanelTest::dropOutsideIsRefused()
     QTest::mousePress(m_panel.get(), Qt::RightButton, {}, QPoint(96, 104));
     QTest::mouseMove(m_panel.get(), QPoint(300, 200));
     const int stepsOverImage = dragged.count();
-    QCOMPARE(m_panel->cursor().shape(), Qt::DragMoveCursor);
+    QCOMPARE(m_panel->cursor().shape(), Qt::CrossCursor);  // the map image takes the marker
     QTest::mouseMove(m_panel.get(), QPoint(515, 400));  // the panel beyond the image
     QCOMPARE(m_panel->cursor().shape(), Qt::ForbiddenCursor);
     QTest::mouseMove(m_panel.get(), QPoint(104, 94));   // over the other marker
@@ -185,6 +187,29 @@ void MapPanelTest::dropOutsideIsRefused()
     QCOMPARE(dragged.last().at(1).toPoint(), QPoint(300, 200));
     QCOMPARE(finished.last().at(1).toBool(), false);
     QVERIFY(!m_panel->positionButtonVisible());
+    QCOMPARE(m_panel->cursor().shape(), Qt::ArrowCursor);
+}
+
+void MapPanelTest::dragCursorFollowsTheTarget_data()
+{
+    QTest::addColumn<QList<QPoint>>("path");  // moves after the press on marker 0 at 96,104
+    QTest::addColumn<int>("cursor");
+    QTest::newRow("onto the map image") << QList<QPoint>{{300, 200}} << int(Qt::CrossCursor);
+    // The marker follows the pointer, so the next move lands on the dragged marker itself.
+    QTest::newRow("over the dragged marker") << QList<QPoint>{{300, 200}, {302, 201}} << int(Qt::DragMoveCursor);
+    QTest::newRow("beyond the image") << QList<QPoint>{{300, 200}, {515, 400}} << int(Qt::ForbiddenCursor);
+    QTest::newRow("back onto the image") << QList<QPoint>{{515, 400}, {20, 30}} << int(Qt::CrossCursor);
+}
+
+void MapPanelTest::dragCursorFollowsTheTarget()
+{
+    QFETCH(QList<QPoint>, path);
+    QFETCH(int, cursor);
+    QTest::mousePress(m_panel.get(), Qt::RightButton, {}, QPoint(96, 104));
+    for (const QPoint& point : path)
+        QTest::mouseMove(m_panel.get(), point);
+    QCOMPARE(int(m_panel->cursor().shape()), cursor);
+    QTest::mouseRelease(m_panel.get(), Qt::RightButton, {}, path.last());
     QCOMPARE(m_panel->cursor().shape(), Qt::ArrowCursor);
 }
 

@@ -210,8 +210,13 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
 {
     if (depth > kMaxNestingDepth)
         Fail("Invalid XML Element: nesting too deep");
-    if (AtEnd())
+    if (AtEnd()) {
+        // Nothing to read still completes the element: a reused document must not keep the
+        // previous root's value and prefix (the name stays, as for an unnamed tag).
+        elem.SetValue(std::string());
+        elem.SetNameSpace(std::string());
         return;
+    }
     if (Peek() != '<')
         Fail(WithByte("Invalid XML Element: Expected beginning of tag but ", Peek(), " found"));
     ++FPos;

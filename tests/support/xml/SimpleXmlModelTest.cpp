@@ -131,6 +131,28 @@ TEST(SimpleXmlModel, LoadingReplacesTheTree)
     EXPECT_EQ(doc.Prolog().Count(), 0);
 }
 
+// Reloading a used document with nothing after the prolog must not bring back the previous root's
+// value or prefix; the name stays, as the parser never reached a tag.
+class ReloadWithoutRoot : public testing::TestWithParam<const char*> {};
+
+TEST_P(ReloadWithoutRoot, ClearsValueAndNamespace)
+{
+    TSimpleXML doc;
+    doc.LoadFromString("<p:a x='1'>text</p:a>");
+    ASSERT_EQ(doc.Root().Value(), "text");
+    ASSERT_EQ(doc.Root().NameSpace(), "p");
+    doc.LoadFromString(GetParam());
+    EXPECT_EQ(doc.Root().Value(), "");
+    EXPECT_EQ(doc.Root().NameSpace(), "");
+    EXPECT_EQ(doc.Root().Name(), "a");
+    EXPECT_EQ(doc.Root().Properties().Count(), 0);
+    EXPECT_EQ(doc.Root().ItemCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(SimpleXmlModel, ReloadWithoutRoot,
+                         testing::Values("", "  \r\n\t", "<?xml version='1.0'?>",
+                                         "<?xml version='1.0'?>\r\n<!-- only a comment -->\r\n"));
+
 TEST(SimpleXmlModel, AssignMakesADeepCopy)
 {
     TSimpleXML doc;
