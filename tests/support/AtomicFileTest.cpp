@@ -1,12 +1,12 @@
 #include "support/AtomicFile.h"
 #include "support/ProfileFile.h"
 
+#include "../helpers/FileSizeLimit.h"
 #include "TempFolderTest.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +16,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -205,20 +204,13 @@ TEST_F(AtomicFileWrite, FailedWriteInPlaceRestoresTheOldContents)
     const std::string old(4000, 'o');
     writeBytes(file, old);
     fs::create_hard_link(file, other);
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = kLimit;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     bool refused = false;
     try {
+        const FileSizeLimit limit(kLimit);
         AtomicFile::write(file.string(), std::string(2 * kLimit, 'n'));
     } catch (const FileAccessError& error) {
         refused = error.step() == FileAccessError::Step::Write;
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(refused);
     EXPECT_EQ(readBytes(file), old);
     EXPECT_EQ(readBytes(other), old);
