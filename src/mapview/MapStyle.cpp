@@ -48,11 +48,15 @@ void applyMapStyle(TSimpleXMLElem& style, EditorState& state, std::string& zoneT
         state.MapImagePath = source->Value();
 }
 
-// Reads the map style file into `document`; false when it cannot be read or parsed.
-bool loadMapStyles(const std::string& path, TSimpleXML& document)
+// Reads the map style file into `document`; false when it cannot be read or parsed, with the
+// refusal of a file above the size bound in `lookup`.
+bool loadMapStyles(const std::string& path, TSimpleXML& document, MapStyleLookup& lookup)
 {
     std::string bytes;
-    if (AtomicFile::readWhole(path, bytes) != AtomicFile::ReadResult::Ok)
+    const AtomicFile::ReadResult read = AtomicFile::readWhole(path, bytes);
+    if (read == AtomicFile::ReadResult::TooLarge)
+        lookup.refusal = AtomicFile::tooLargeMessage(path);
+    if (read != AtomicFile::ReadResult::Ok)
         return false;
     std::string_view text(bytes);
     if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
@@ -75,7 +79,7 @@ MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName)
     const std::string path = GamePath::resolve(state.BaseFolder, kMapStyleFile);
     if (GamePath::fileExists(path)) {
         TSimpleXML document;
-        if (!loadMapStyles(path, document))
+        if (!loadMapStyles(path, document, lookup))
             return lookup;  // an unreadable file leaves even the image path empty
         TSimpleXMLElems& styles = document.Root().Items();
         if (styles.Count() > 0) {
