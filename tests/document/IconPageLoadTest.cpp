@@ -255,7 +255,8 @@ private slots:
                                  << true;
         // The XML layer ends quietly inside a start tag; the page is still damaged.
         const QByteArray empty = page(QByteArray());
-        QTest::newRow("no root") << empty.left(empty.indexOf("<Page")) << QStringLiteral("Error : Loading File") << true;
+        QTest::newRow("no root") << empty.left(empty.indexOf("<Page")) << QStringLiteral("Error : Loading File")
+                                 << true;
         QTest::newRow("root start tag cut before its '>'")
             << empty.left(empty.indexOf("/>") + 1) << QStringLiteral("Error : Loading File") << true;
         // The writer writes no tags for an element without a name: such a page could not reopen.

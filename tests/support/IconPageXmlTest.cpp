@@ -8,7 +8,8 @@ namespace {
 
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 const std::string kEmptyPage = kDeclaration + "<Page Name=\"m\" 1location=\"z\" Size=\"436,506\"/>\r\n";
-const std::string kPage = kDeclaration + "<Page Name=\"m\" 1location=\"z\">\r\n<Icon Name=\"a\" Tooltip=\"x&#xA;y\"/>\r\n</Page>\r\n";
+const std::string kPage =
+    kDeclaration + "<Page Name=\"m\" 1location=\"z\">\r\n<Icon Name=\"a\" Tooltip=\"x&#xA;y\"/>\r\n</Page>\r\n";
 
 bool loads(const std::string& bytes)
 {
@@ -60,7 +61,8 @@ TEST_P(PageValueEncode, ReferencesAreWrittenAsTheyWereRead)
 
 INSTANTIATE_TEST_SUITE_P(Rows, PageValueEncode,
     ::testing::Values(EncodeRow{"line&#xA;break", "line&#xA;break"}, EncodeRow{"a & b&#9;", "a &amp; b&#9;"},
-                      EncodeRow{"<&#60;>\"'", "&lt;&#60;&gt;&quot;&apos;"}, EncodeRow{"&#xZ; &#0;", "&amp;#xZ; &amp;#0;"},
+                      EncodeRow{"<&#60;>\"'", "&lt;&#60;&gt;&quot;&apos;"},
+                      EncodeRow{"&#xZ; &#0;", "&amp;#xZ; &amp;#0;"},
                       EncodeRow{"&&#10;&", "&amp;&#10;&amp;"}, EncodeRow{"\xEB\xA7\xB5&#10;", "\xEB\xA7\xB5&#10;"},
                       EncodeRow{"plain", "plain"}));
 
@@ -77,7 +79,8 @@ TEST(IconPageParse, EveryCutBeforeTheRootsEndIsADamagedPage)
 
 TEST(IconPageParse, ElementsWithoutANameAreRefused)
 {
-    for (const std::string body : {"<>x</>", "<Page><>x</></Page>", "<Page><Icon Name=\"a\"><>\r\n<b/></></Icon></Page>",
+    for (const std::string body : {"<>x</>", "<Page><>x</></Page>",
+                                   "<Page><Icon Name=\"a\"><>\r\n<b/></></Icon></Page>",
                                    "<Page><a:/></Page>"})
         EXPECT_FALSE(loads(kDeclaration + body + "\r\n")) << body;
 }
