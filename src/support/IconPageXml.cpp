@@ -24,7 +24,7 @@ constexpr unsigned long kNonCharacterFirst = 0xFFFE;
 constexpr unsigned long kNonCharacterLast = 0xFFFF;
 
 const char kCutRoot[] = "Invalid Document: the root element is missing or cut off by the end of the data";
-const char kNamelessElement[] = "Invalid XML Element: an element without a name";
+const char kUnwritableName[] = "Invalid XML Element: an element or property without a valid name";
 
 bool IsXmlCharacter(unsigned long code)
 {
@@ -43,8 +43,26 @@ int DigitValue(char c)
     return c - 'A' + kDecimalBase;
 }
 
-// The first element without a name at or below `top`, or nullptr.
-const TSimpleXMLElem* FindNamelessElement(const TSimpleXMLElem& top)
+// The writer writes no tags for an element without a name, and a name that starts with '!' or '?'
+// reads back as a declaration or comment.
+bool IsWritableElementName(const std::string& name)
+{
+    return !name.empty() && name[0] != '!' && name[0] != '?';
+}
+
+// The writer writes a property without a name as a bare "=".
+bool HasNamelessProperty(const TSimpleXMLElem& elem)
+{
+    const TSimpleXMLProps* props = elem.PropertiesIfAny();
+    for (int i = 0; props && i < props->Count(); ++i)
+        if (props->Item(i)->Name().empty())
+            return true;
+    return false;
+}
+
+// True when an element at or below `top`, or one of their properties, has a name that would not
+// read back as written.
+bool HasUnwritableName(const TSimpleXMLElem& top)
 {
     std::vector<const TSimpleXMLElem*> pending{&top};
     while (!pending.empty()) {
@@ -52,13 +70,13 @@ const TSimpleXMLElem* FindNamelessElement(const TSimpleXMLElem& top)
         pending.pop_back();
         if (elem->Kind() != TSimpleXMLElemKind::Classic)
             continue;
-        if (elem->Name().empty())
-            return elem;
+        if (!IsWritableElementName(elem->Name()) || HasNamelessProperty(*elem))
+            return true;
         if (const TSimpleXMLElems* items = elem->ItemsIfAny())
             for (int i = 0; i < items->Count(); ++i)
                 pending.push_back(items->Item(i));
     }
-    return nullptr;
+    return false;
 }
 
 }  // namespace
@@ -138,9 +156,8 @@ std::string ParseIconPage(TSimpleXML& document, TMemoryStream& stream)
     const std::size_t end = static_cast<std::size_t>(stream.Position());
     if (root.Name().empty() || end == 0 || stream.Bytes()[end - 1] != '>')
         throw ESimpleXMLError(kCutRoot, end);
-    // The writer writes no tags for an element without a name, so its page would not reload.
-    if (FindNamelessElement(root))
-        throw ESimpleXMLError(kNamelessElement, end);
+    if (HasUnwritableName(root))
+        throw ESimpleXMLError(kUnwritableName, end);
 
     const std::string_view rest = stream.Remaining();
     const std::size_t start = rest.find_first_not_of(kBlanks);

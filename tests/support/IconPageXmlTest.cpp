@@ -77,11 +77,12 @@ TEST(IconPageParse, EveryCutBeforeTheRootsEndIsADamagedPage)
     }
 }
 
-TEST(IconPageParse, ElementsWithoutANameAreRefused)
+TEST(IconPageParse, NamesThatWouldNotReadBackAreRefused)
 {
     for (const std::string body : {"<>x</>", "<Page><>x</></Page>",
                                    "<Page><Icon Name=\"a\"><>\r\n<b/></></Icon></Page>",
-                                   "<Page><a:/></Page>"})
+                                   "<Page><a:/></Page>", "<Page a:=\"1\"/>", "<Page><Icon ::=\"x\"/></Page>",
+                                   "<:!DOCTYPE/>", "<Page><:?x/></Page>"})
         EXPECT_FALSE(loads(kDeclaration + body + "\r\n")) << body;
 }
 
