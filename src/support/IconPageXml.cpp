@@ -43,11 +43,12 @@ int DigitValue(char c)
     return c - 'A' + kDecimalBase;
 }
 
-// The writer writes no tags for an element without a name, and a name that starts with '!' or '?'
-// reads back as a declaration or comment.
-bool IsWritableElementName(const std::string& name)
+// The writer writes no tags for an element without a name, and a tag whose name (with its
+// namespace) starts with '!' or '?' reads back as a declaration or comment.
+bool IsWritableElementName(const TSimpleXMLElem& elem)
 {
-    return !name.empty() && name[0] != '!' && name[0] != '?';
+    const std::string& first = elem.NameSpace().empty() ? elem.Name() : elem.NameSpace();
+    return !elem.Name().empty() && !first.empty() && first[0] != '!' && first[0] != '?';
 }
 
 // The writer writes a property without a name as a bare "=".
@@ -70,7 +71,7 @@ bool HasUnwritableName(const TSimpleXMLElem& top)
         pending.pop_back();
         if (elem->Kind() != TSimpleXMLElemKind::Classic)
             continue;
-        if (!IsWritableElementName(elem->Name()) || HasNamelessProperty(*elem))
+        if (!IsWritableElementName(*elem) || HasNamelessProperty(*elem))
             return true;
         if (const TSimpleXMLElems* items = elem->ItemsIfAny())
             for (int i = 0; i < items->Count(); ++i)

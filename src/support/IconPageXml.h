@@ -27,5 +27,5 @@ void ConfigureIconPageXml(TSimpleXML& document);
 // ESimpleXMLError for what the XML layer refuses, and also for a page it accepts but that could
 // not be saved and read back: no complete root element (a root start tag cut off by the end of
 // the data, or none at all), or an element or property whose name would not read back as the
-// writer writes it (none at all, or an element name starting with '!' or '?').
+// writer writes it (none at all, or an element tag starting with '!' or '?').
 std::string ParseIconPage(TSimpleXML& document, TMemoryStream& stream);

@@ -82,7 +82,7 @@ TEST(IconPageParse, NamesThatWouldNotReadBackAreRefused)
     for (const std::string body : {"<>x</>", "<Page><>x</></Page>",
                                    "<Page><Icon Name=\"a\"><>\r\n<b/></></Icon></Page>",
                                    "<Page><a:/></Page>", "<Page a:=\"1\"/>", "<Page><Icon ::=\"x\"/></Page>",
-                                   "<:!DOCTYPE/>", "<Page><:?x/></Page>"})
+                                   "<:!DOCTYPE/>", "<Page><:?x/></Page>", "<x:?a:b/>"})
         EXPECT_FALSE(loads(kDeclaration + body + "\r\n")) << body;
 }
 
