@@ -314,7 +314,7 @@ void TForm1::FormCreate()
     const std::string iniPath = m_configPath.toStdString();
     {
         // The submission address names the fan site in two captions.
-        const ProfileFile profile(iniPath);
+        const ProfileFile profile = ConfigurationProfile(iniPath);
         m_poiUrl = QString::fromStdString(
             profile.readString(Config::kConfigSection, Config::kPoiUrlKey, Config::kDefaultPoiUrl));
     }
