@@ -37,6 +37,17 @@ const CaptionRow kKorean[] = {
     {"Label4", "좌표"},
     {"MAPPOI.prefix", "POI 내용을 "},
     {"MAPPOI.suffix", " 에 보내기(&O)"},
+    {"EditMenu", "편집(&E)"},
+    {"ViewMenu", "보기(&V)"},
+    {"EditFind", "찾기(&F)..."},
+    {"FindTitle", "찾기"},
+    {"ViewZoomIn", "확대(&I)"},
+    {"ViewZoomOut", "축소(&O)"},
+    {"ViewZoomReset", "원래 크기(&R)"},
+    {"ViewTypeOther", "기타"},
+    {"FileExportPicture", "맵 그림 내보내기(&E)"},
+    {"ExportTitle", "맵 그림 내보내기"},
+    {"ExportLabels", "마커 옆에 POI 이름을 쓸까요?"},
 };
 
 // The fixed English replacements.
@@ -65,6 +76,17 @@ const CaptionRow kEnglish[] = {
     {"Label4", "Path"},
     {"MAPPOI.prefix", "Post P&OI to "},
     {"MAPPOI.suffix", ""},
+    {"EditMenu", "&Edit"},
+    {"ViewMenu", "&View"},
+    {"EditFind", "&Find..."},
+    {"FindTitle", "Find"},
+    {"ViewZoomIn", "Zoom &In"},
+    {"ViewZoomOut", "Zoom &Out"},
+    {"ViewZoomReset", "&Reset Zoom"},
+    {"ViewTypeOther", "other"},
+    {"FileExportPicture", "&Export Map Picture"},
+    {"ExportTitle", "Export Map Picture"},
+    {"ExportLabels", "Write the POI names beside the markers?"},
 };
 
 template <size_t N>

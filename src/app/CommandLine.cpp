@@ -5,6 +5,7 @@
 #include "document/IconPageFile.h"
 #include "mapview/DdsExport.h"
 #include "mapview/MapCoordinates.h"
+#include "mapview/MapPanel.h"
 #include "tools/ZoneScan.h"
 
 #include <QApplication>
@@ -76,6 +77,24 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
     return allRead ? 0 : kExitFailure;
 }
 
+int exportPagePicture(const QString& configPath, const QString& page, const QString& out, bool labels,
+                      QTextStream& err)
+{
+    CollectingPrompts prompts;
+    TForm1 window(configPath, &prompts);
+    const bool read = window.openPage(QFileInfo(page).absoluteFilePath());
+    for (const QString& text : prompts.shown)
+        err << page << ": " << text << "\n";
+    // Without its map the picture would be markers on nothing: no success to report.
+    if (!read || window.mapPanel()->mapImage().isNull()) {
+        err << page << ": no picture written\n";
+        err.flush();
+        return kExitFailure;
+    }
+    err.flush();
+    return writePngFile(window.mapPanel()->picture(labels), out, err);
+}
+
 void configureApplication()
 {
     // No display name: the X11 platform would append it to every window title, and the titles
@@ -107,6 +126,7 @@ QString usageText()
         "       vynmap-editor [--config FILE] --check PAGE...\n"
         "       vynmap-editor [--config FILE] --list-maps\n"
         "       vynmap-editor --decode-dds FILE --output OUT.png\n"
+        "       vynmap-editor [--config FILE] --export-png PAGE --output OUT.png [--labels]\n"
         "\n"
         "  --config FILE      use FILE as the configuration file\n"
         "                     (default: the executable's path with \".INI\" appended)\n"
@@ -115,6 +135,8 @@ QString usageText()
         "  --list-maps        list the pages of the configured folder by location name, as\n"
         "                     File > Open Zone does: location, a tab, file name; then the count\n"
         "  --decode-dds FILE  decode a DDS texture and write it as a PNG (with --output)\n"
+        "  --export-png PAGE  write the page's map with its shown markers as a PNG (with\n"
+        "                     --output); --labels writes the POI names beside them\n"
         "  --help             show this text\n");
 }
 
@@ -151,6 +173,11 @@ CommandLine parseCommandLine(const QStringList& arguments)
         } else if (arg == QLatin1String("--output")) {
             if (!value(result.outputFile))
                 return fail(QStringLiteral("--output needs a file"));
+        } else if (arg == QLatin1String("--export-png")) {
+            if (!value(result.exportPage))
+                return fail(QStringLiteral("--export-png needs a page"));
+        } else if (arg == QLatin1String("--labels")) {
+            result.labels = true;
         } else if (arg == QLatin1String("--check")) {
             check = true;
         } else if (arg == QLatin1String("--list-maps")) {
@@ -167,7 +194,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
             positional << arg;
         }
     }
-    if (!result.ddsFile.isEmpty() || !result.outputFile.isEmpty()) {
+    if (!result.exportPage.isEmpty()) {
+        if (result.outputFile.isEmpty() || !result.ddsFile.isEmpty() || check || listMapsWanted
+            || !positional.isEmpty())
+            return fail(QStringLiteral("--export-png needs exactly PAGE and --output OUT.png"));
+        result.mode = CommandLine::Mode::ExportPng;
+    } else if (result.labels) {
+        return fail(QStringLiteral("--labels goes with --export-png"));
+    } else if (!result.ddsFile.isEmpty() || !result.outputFile.isEmpty()) {
         if (result.ddsFile.isEmpty() || result.outputFile.isEmpty() || check || listMapsWanted
             || !positional.isEmpty())
             return fail(QStringLiteral("--decode-dds needs exactly FILE and --output OUT.png"));
@@ -208,6 +242,7 @@ int runEditor(int argc, char** argv)
     case CommandLine::Mode::Check:
     case CommandLine::Mode::ListMaps:
     case CommandLine::Mode::DecodeDds:
+    case CommandLine::Mode::ExportPng:
         // Headless: never needs a display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -234,6 +269,8 @@ int runEditor(int argc, char** argv)
         listMaps(configPath, QCoreApplication::applicationFilePath(), out);
         return 0;
     }
+    if (cmd.mode == CommandLine::Mode::ExportPng)
+        return exportPagePicture(configPath, cmd.exportPage, cmd.outputFile, cmd.labels, err);
     if (cmd.mode == CommandLine::Mode::DecodeDds)
         return decodeDdsToPng(cmd.ddsFile, cmd.outputFile, err);
 

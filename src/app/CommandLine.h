@@ -1,18 +1,21 @@
 #pragma once
 // The command line of the editor: `vynmap-editor [--config FILE] [PAGE]` starts the window;
-// `--check PAGE...`, `--list-maps` and `--decode-dds FILE --output OUT.png` run headless.
+// `--check PAGE...`, `--list-maps`, `--decode-dds FILE --output OUT.png` and
+// `--export-png PAGE --output OUT.png [--labels]` run headless.
 
 #include <QString>
 #include <QStringList>
 
 struct CommandLine {
-    enum class Mode { Editor, Check, ListMaps, DecodeDds, Help, Error };
+    enum class Mode { Editor, Check, ListMaps, DecodeDds, ExportPng, Help, Error };
     Mode mode = Mode::Editor;
     QString configPath;   // empty: the executable's path + ".INI"
     QString page;         // a page to open at start
     QStringList pages;    // --check
     QString ddsFile;      // --decode-dds
     QString outputFile;   // --output
+    QString exportPage;   // --export-png
+    bool labels = false;  // --labels: the exported picture names the POIs
     QString error;        // why parsing failed
 };
 
@@ -28,6 +31,11 @@ class QTextStream;
 // Loads each page through the editor's own opening code and prints what it found; 1 when any
 // page could not be read.
 int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out);
+
+// Opens `page` as the editor does and writes its map at 100 % with every visible marker (and,
+// with `labels`, the POI names) as a PNG to `out`; 1 after telling `err` why it could not.
+int exportPagePicture(const QString& configPath, const QString& page, const QString& out, bool labels,
+                      QTextStream& err);
 
 // Names the application; sets no display name, so window titles reach the platform unchanged.
 void configureApplication();

@@ -266,6 +266,7 @@ void TForm1::createMenus()
         }
         m_menus << menu;
     }
+    createViewMenu();
     // A menu without items: choosing it runs the command at once.
     Help1 = menuBar()->addAction(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -356,6 +357,7 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("MAPLOCAUTO")), &QAction::triggered, this,
             &TForm1::MAPLOCAUTOExecute);
     connectEditingTools();
+    connectViewHandlers();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(m_ui.Panel1, &MapPanel::markerDragged, this,
@@ -464,7 +466,9 @@ void TForm1::FileOpenZoneExecute()
 
 bool TForm1::openPage(const QString& path)
 {
-    return m_editor->OpenIconPage(path);
+    const bool open = m_editor->OpenIconPage(path);
+    refreshTypeMenu();
+    return open;
 }
 
 void TForm1::FileSaveExecute(const QString& actionName)

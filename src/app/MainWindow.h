@@ -8,9 +8,11 @@
 #include "mapview/Prompts.h"
 
 #include <QMainWindow>
+#include <QSet>
 
 #include <memory>
 
+class FindBar;
 class IconPageEditor;
 class MapPanel;
 class QAction;
@@ -65,6 +67,15 @@ public:
     void MAPNAMESExecute();
     void MapAddZonerectExecute();
 
+    // Additions beyond the described window (MainWindowView.cpp).
+    // The Edit menu, created between File and POI on first use.
+    QMenu* editMenu();
+    void EditFindExecute();
+    void FileExportPictureExecute();
+    // One checkable View item per style group present on the page.
+    void refreshTypeMenu();
+    FindBar* findBar() const { return m_findBar; }
+
 private:
     // Open by map name: the page the dialog returns opens as if chosen in the open dialog.
     void FileOpenZoneExecute();
@@ -87,6 +98,12 @@ private:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    void createViewMenu();
+    void connectViewHandlers();
+    void setTypeShown(const QString& style, bool shown);
+    void nudgeSelected(QPoint delta);
+    void findStep(const QString& text, int step, bool fromStart);
+
     EditorState m_state;
     Language m_language = Language::English;
     QString m_configPath;
@@ -107,4 +124,9 @@ private:
     QList<QAction*> m_actions;
     QList<QMenu*> m_menus;
     QAction* Help1 = nullptr;
+
+    QMenu* m_viewMenu = nullptr;
+    QList<QAction*> m_typeActions;
+    QSet<QString> m_hiddenStyles;  // style groups whose markers are hidden, as configured
+    FindBar* m_findBar = nullptr;
 };

@@ -202,13 +202,14 @@ void IconPageEditor::PlacePoiMarker(int poiIndex, bool newMarker)
     const QRect rect = location && IsPoiElement(*poi)
         ? MarkerRect(MarkerLocation(location->Value()), MarkerSize(ValueOrEmpty(*poi, "Size")))
         : QRect();
-    const QColor fill = MarkerFillColour(ValueOrEmpty(*poi, "IconStyle"));
-    const QString hint = fromDoc(ValueOrEmpty(*poi, "Tooltip"));
+    const std::string style = ValueOrEmpty(*poi, "IconStyle");
+    const Marker marker{rect, MarkerFillColour(style), fromDoc(ValueOrEmpty(*poi, "Tooltip")),
+                        MarkerStyleGroup(style), fromDoc(ValueOrEmpty(*poi, "Name"))};
     MapPanel* panel = m_controls.Panel1;
     if (newMarker) {
-        panel->appendMarker(rect, fill, hint);
+        panel->appendMarker(marker);
     } else if (poiIndex < panel->markerCount()) {
-        panel->setMarker(poiIndex, rect, fill, hint);
+        panel->setMarker(poiIndex, marker);
     }
 }
 

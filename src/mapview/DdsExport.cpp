@@ -24,25 +24,27 @@ int decodeDdsToPng(const QString& file, const QString& out, QTextStream& err)
             return kExitFailure;
         }
         ConvertToArgb32(*decoded);
-        const QImage image = imageFromArgbRecord(std::move(*decoded));
-        // Encoded in memory, then written through the atomic writer: a full disk must leave
-        // neither a truncated PNG nor a destroyed earlier output.
-        QByteArray png;
-        QBuffer buffer(&png);
-        if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-            err << "Cannot write \"" << out << "\".\n";
-            err.flush();
-            return kExitFailure;
-        }
-        try {
-            AtomicFile::write(QFile::encodeName(out).toStdString(), std::string_view(png.constData(), png.size()));
-        } catch (const FileAccessError& e) {
-            err << "Cannot write \"" << out << "\". " << QString::fromUtf8(e.what()) << "\n";
-            err.flush();
-            return kExitFailure;
-        }
+        return writePngFile(imageFromArgbRecord(std::move(*decoded)), out, err);
     } catch (const std::exception& e) {
         err << QString::fromUtf8(e.what()) << "\n";
+        err.flush();
+        return kExitFailure;
+    }
+}
+
+int writePngFile(const QImage& image, const QString& out, QTextStream& err)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        err << "Cannot write \"" << out << "\".\n";
+        err.flush();
+        return kExitFailure;
+    }
+    try {
+        AtomicFile::write(QFile::encodeName(out).toStdString(), std::string_view(png.constData(), png.size()));
+    } catch (const FileAccessError& e) {
+        err << "Cannot write \"" << out << "\". " << QString::fromUtf8(e.what()) << "\n";
         err.flush();
         return kExitFailure;
     }

@@ -1,28 +1,31 @@
 #include "mapview/MapPanel.h"
 
 #include "mapview/MapCoordinates.h"
+#include "mapview/MapPainting.h"
+#include "mapview/MarkerGeometry.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QWheelEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextDocument>
 #include <QToolTip>
 #include <qdrawutil.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr int kBevelWidth = 1;
-const QColor kMarkerOutline = Qt::black;
-const QColor kButtonFill = Qt::red;
-const QColor kButtonOutline = Qt::yellow;
-// The rounded square's corners: a quarter of its side as corner diameter.
-constexpr qreal kButtonCornerFraction = 0.125;
-
-// Qt pens draw a rectangle one pixel wider than given; this keeps a shape inside `rect`.
-QRect outlineRect(const QRect& rect)
-{
-    return rect.adjusted(0, 0, -1, -1);
-}
+// The zoom ladder of the View menu's steps and the wheel.
+constexpr double kZoomSteps[] = {0.5, 0.75, 1.0, 1.5, 2.0, 3.0, 4.0, 6.0, 8.0};
+// One wheel notch (in eighths of a degree) pans this many screen pixels.
+constexpr int kWheelNotch = 120;
+constexpr int kWheelPanPixels = 40;
+constexpr int kNudgeStep = 1;
+constexpr int kShiftNudgeStep = 10;
 
 // Tooltips are plain text (they may hold CR LF); anything that looks like markup is escaped.
 QString displayedTip(QString tip)
@@ -56,6 +59,8 @@ MapPanel::MapPanel(QWidget* parent) : QWidget(parent)
     setFixedSize(kPanelSize);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A click gives the panel the arrow keys; Tab still passes it by.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void MapPanel::setMapImage(const QImage& image)
@@ -66,14 +71,30 @@ void MapPanel::setMapImage(const QImage& image)
 
 int MapPanel::appendMarker(const QRect& rect, const QColor& fill, const QString& tooltip)
 {
-    const int index = m_layer.append({rect, fill, tooltip});
+    return appendMarker(Marker{rect, fill, tooltip, MarkerStyleGroup(""), QString()});
+}
+
+int MapPanel::appendMarker(const Marker& marker)
+{
+    const int index = m_layer.append(marker);
     repaintChanged();
     return index;
 }
 
 bool MapPanel::setMarker(int index, const QRect& rect, const QColor& fill, const QString& tooltip)
 {
-    const bool found = m_layer.set(index, {rect, fill, tooltip});
+    if (!m_layer.contains(index))
+        return false;
+    Marker marker = m_layer.marker(index);
+    marker.rect = rect;
+    marker.fill = fill;
+    marker.tooltip = tooltip;
+    return setMarker(index, marker);
+}
+
+bool MapPanel::setMarker(int index, const Marker& marker)
+{
+    const bool found = m_layer.set(index, marker);
     repaintChanged();
     return found;
 }
@@ -109,8 +130,88 @@ QString MapPanel::markerTooltip(int index) const
 
 int MapPanel::markerAt(const QPoint& point) const
 {
-    const PanelHit hit = m_layer.hitTest(point);
+    const PanelHit hit = m_layer.hitTest(point, m_view);
     return hit.kind == PanelHit::Kind::Marker ? hit.marker : -1;
+}
+
+QSet<QString> MapPanel::markerStyles() const
+{
+    QSet<QString> styles;
+    for (int index = 0; index < m_layer.count(); ++index)
+        styles.insert(m_layer.marker(index).style);
+    return styles;
+}
+
+void MapPanel::setHiddenStyles(const QSet<QString>& styles)
+{
+    m_layer.setHiddenStyles(styles);
+    repaintChanged();
+}
+
+void MapPanel::setZoom(double zoom, const QPoint& anchor)
+{
+    MapView view = m_view;
+    view.zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    // The image position under the anchor, in fractions of a pixel, stays under it.
+    const double x = (anchor.x() + m_view.scroll.x()) / m_view.zoom;
+    const double y = (anchor.y() + m_view.scroll.y()) / m_view.zoom;
+    view.scroll = QPoint(int(std::lround(x * view.zoom)) - anchor.x(),
+                         int(std::lround(y * view.zoom)) - anchor.y());
+    setView(view);
+}
+
+void MapPanel::zoomIn(const QPoint& anchor)
+{
+    const auto next = std::upper_bound(std::begin(kZoomSteps), std::end(kZoomSteps), m_view.zoom);
+    if (next != std::end(kZoomSteps))
+        setZoom(*next, anchor);
+}
+
+void MapPanel::zoomOut(const QPoint& anchor)
+{
+    const auto next = std::lower_bound(std::begin(kZoomSteps), std::end(kZoomSteps), m_view.zoom);
+    if (next != std::begin(kZoomSteps))
+        setZoom(*(next - 1), anchor);
+}
+
+void MapPanel::scrollBy(const QPoint& delta)
+{
+    MapView view = m_view;
+    view.scroll += delta;
+    setView(view);
+}
+
+QPoint MapPanel::clampedScroll(const QPoint& scroll) const
+{
+    // Zoomed in, the image fills the view; zoomed out, it stays wholly inside it.
+    const QSize view = MarkerLayer::kImageArea.size();
+    const int width = int(std::ceil(view.width() * m_view.zoom)) - view.width();
+    const int height = int(std::ceil(view.height() * m_view.zoom)) - view.height();
+    return {std::clamp(scroll.x(), std::min(0, width), std::max(0, width)),
+            std::clamp(scroll.y(), std::min(0, height), std::max(0, height))};
+}
+
+void MapPanel::setView(const MapView& view)
+{
+    m_view.zoom = view.zoom;
+    m_view.scroll = clampedScroll(view.scroll);
+    m_drag.setView(m_view);
+    update();
+}
+
+void MapPanel::nudgeMarker(int index, const QPoint& delta)
+{
+    const DragStep step = m_drag.nudge(index, delta);
+    if (!step.location)
+        return;
+    report(step, index);
+    repaintChanged();
+    emit dragFinished(index, true);
+}
+
+QImage MapPanel::picture(bool labels) const
+{
+    return RenderMapPicture(m_image, m_layer, labels);
 }
 
 QString MapPanel::toolTipAt(const QPoint& point) const
@@ -143,7 +244,7 @@ bool MapPanel::event(QEvent* event)
         event->ignore();
     } else {
         QToolTip::showText(help->globalPos(), displayedTip(tip), this,
-                           markerRect(markerAt(help->pos())));
+                           m_view.toScreen(markerRect(markerAt(help->pos()))));
     }
     return true;
 }
@@ -154,39 +255,31 @@ void MapPanel::paintEvent(QPaintEvent* event)
     const QRect area = event->rect();
     painter.fillRect(area, palette().color(QPalette::Button));
     qDrawShadePanel(&painter, rect(), palette(), true, kBevelWidth);
-    const QRect imagePart = area & MarkerLayer::kImageArea & m_image.rect();
-    if (!imagePart.isEmpty())
-        painter.drawImage(imagePart.topLeft(), m_image, imagePart);
-    if (m_layer.positionButtonVisible() && m_layer.positionButtonRect().intersects(area))
-        paintPositionButton(painter);
-    paintMarkers(painter, area);
-}
-
-void MapPanel::paintPositionButton(QPainter& painter) const
-{
-    const QRect button = m_layer.positionButtonRect();
-    const qreal radius = qMin(button.width(), button.height()) * kButtonCornerFraction;
-    painter.setPen(kButtonOutline);
-    painter.setBrush(kButtonFill);
-    painter.drawRoundedRect(outlineRect(button), radius, radius);
-}
-
-void MapPanel::paintMarkers(QPainter& painter, const QRect& area) const
-{
-    painter.setPen(kMarkerOutline);
-    for (int index : m_layer.zOrder()) {
-        const Marker& marker = m_layer.marker(index);
-        if (!marker.rect.intersects(area))
-            continue;
-        painter.setBrush(marker.fill);
-        painter.drawEllipse(outlineRect(marker.rect));
+    if (m_view.isIdentity()) {
+        const QRect imagePart = area & MarkerLayer::kImageArea & m_image.rect();
+        if (!imagePart.isEmpty())
+            painter.drawImage(imagePart.topLeft(), m_image, imagePart);
+    } else if (!m_image.isNull()) {
+        painter.save();
+        painter.setClipRect(area & MarkerLayer::kImageArea);
+        painter.translate(-m_view.scroll);
+        painter.scale(m_view.zoom, m_view.zoom);
+        painter.drawImage(QPoint(0, 0), m_image, MarkerLayer::kImageArea & m_image.rect());
+        painter.restore();
     }
+    if (m_view.toScreen(m_layer.positionButtonRect()).intersects(area))
+        PaintPositionButton(painter, m_layer, m_view);
+    PaintMarkers(painter, m_layer, area, m_view);
 }
 
 void MapPanel::mousePressEvent(QMouseEvent* event)
 {
     const QPoint point = event->position().toPoint();
-    const PanelHit hit = m_layer.hitTest(point);
+    if (event->button() == Qt::MiddleButton && m_drag.phase() == MarkerDrag::Phase::Idle) {
+        m_panFrom = point;
+        return;
+    }
+    const PanelHit hit = m_layer.hitTest(point, m_view);
     // Only markers take a press; the middle button does nothing, nor does a second button
     // during a gesture.
     if (!isSelectButton(event->button()) || m_drag.phase() != MarkerDrag::Phase::Idle
@@ -210,6 +303,11 @@ void MapPanel::mouseDoubleClickEvent(QMouseEvent* event)
 void MapPanel::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint point = event->position().toPoint();
+    if (m_panFrom) {
+        scrollBy(*m_panFrom - point);
+        m_panFrom = point;
+        return;
+    }
     switch (m_drag.phase()) {
     case MarkerDrag::Phase::Dragging: {
         const int marker = m_drag.marker();
@@ -223,7 +321,7 @@ void MapPanel::mouseMoveEvent(QMouseEvent* event)
         reportPointer(point);  // the pressed marker keeps the pointer until the release
         break;
     case MarkerDrag::Phase::Idle:
-        if (m_layer.hitTest(point).kind != PanelHit::Kind::Nothing)
+        if (m_layer.hitTest(point, m_view).kind != PanelHit::Kind::Nothing)
             reportPointer(point);
         break;
     }
@@ -231,6 +329,8 @@ void MapPanel::mouseMoveEvent(QMouseEvent* event)
 
 void MapPanel::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::MiddleButton)
+        m_panFrom.reset();
     if (!isSelectButton(event->button()))
         return;
     const QPoint point = event->position().toPoint();
@@ -238,6 +338,43 @@ void MapPanel::mouseReleaseEvent(QMouseEvent* event)
         endDrag(point);
     else if (!(event->buttons() & (Qt::LeftButton | Qt::RightButton)))
         m_drag.reset();
+}
+
+void MapPanel::wheelEvent(QWheelEvent* event)
+{
+    const QPoint angle = event->angleDelta();
+    const int notches = (angle.y() != 0 ? angle.y() : angle.x()) / kWheelNotch;
+    if (event->modifiers().testFlag(Qt::ControlModifier)) {
+        const QPoint anchor = event->position().toPoint();
+        for (int i = 0; i < std::abs(notches); ++i)
+            notches > 0 ? zoomIn(anchor) : zoomOut(anchor);
+    } else if (event->modifiers().testFlag(Qt::ShiftModifier)) {
+        scrollBy(QPoint(-notches * kWheelPanPixels, 0));
+    } else {
+        scrollBy(QPoint(0, -notches * kWheelPanPixels));
+    }
+    event->accept();
+}
+
+void MapPanel::keyPressEvent(QKeyEvent* event)
+{
+    const int step = event->modifiers().testFlag(Qt::ShiftModifier) ? kShiftNudgeStep : kNudgeStep;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        emit nudgeRequested(QPoint(-step, 0));
+        break;
+    case Qt::Key_Right:
+        emit nudgeRequested(QPoint(step, 0));
+        break;
+    case Qt::Key_Up:
+        emit nudgeRequested(QPoint(0, -step));
+        break;
+    case Qt::Key_Down:
+        emit nudgeRequested(QPoint(0, step));
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void MapPanel::endDrag(const QPoint& point)
@@ -251,8 +388,9 @@ void MapPanel::endDrag(const QPoint& point)
     emit dragFinished(marker, accepted);
 }
 
-void MapPanel::reportPointer(const QPoint& point)
+void MapPanel::reportPointer(const QPoint& screen)
 {
+    const QPoint point = m_view.toImage(screen);
     emit pointerMoved(point);
     const std::string world = m_state ? StatusWorldText(*m_state, point.x(), point.y()) : "";
     emit statusTextsChanged(QString::fromStdString(StatusPositionText(point.x(), point.y())),
@@ -268,7 +406,7 @@ void MapPanel::report(const DragStep& step, int marker)
 void MapPanel::repaintChanged()
 {
     const MarkerLayer::Dirty dirty = m_layer.takeDirty();
-    if (dirty.everything) {
+    if (dirty.everything || !m_view.isIdentity()) {
         update();
         return;
     }

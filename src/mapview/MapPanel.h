@@ -9,7 +9,10 @@
 #include "mapview/MarkerLayer.h"
 
 #include <QImage>
+#include <QSet>
 #include <QWidget>
+
+#include <optional>
 
 // The map panel with its image, markers and position button.
 class MapPanel : public QWidget {
@@ -32,8 +35,10 @@ public:
     int markerCount() const { return m_layer.count(); }
     // Appends a marker on top of the others and returns its index.
     int appendMarker(const QRect& rect, const QColor& fill, const QString& tooltip);
+    int appendMarker(const Marker& marker);
     // Re-places marker `index`; false when there is none.
     bool setMarker(int index, const QRect& rect, const QColor& fill, const QString& tooltip);
+    bool setMarker(int index, const Marker& marker);
     // Removes every marker and ends a gesture in progress.
     void clearMarkers();
     void bringMarkerToFront(int index);
@@ -42,8 +47,34 @@ public:
     QString markerTooltip(int index) const;
     // Marker indices from the bottom to the top.
     const std::vector<int>& markerZOrder() const { return m_layer.zOrder(); }
-    // The topmost marker under `point`, or -1.
+    // The topmost visible marker under the panel position `point`, or -1.
     int markerAt(const QPoint& point) const;
+    // The style groups of the markers, in no order.
+    QSet<QString> markerStyles() const;
+    // Markers of these style groups are neither drawn nor hit.
+    void setHiddenStyles(const QSet<QString>& styles);
+    const QSet<QString>& hiddenStyles() const { return m_layer.hiddenStyles(); }
+
+    // Zoom, kept between kMinZoom and kMaxZoom; the image pixel under `anchor` (panel
+    // position) stays under it.
+    static constexpr double kMinZoom = 0.5;
+    static constexpr double kMaxZoom = 8.0;
+    double zoom() const { return m_view.zoom; }
+    void setZoom(double zoom, const QPoint& anchor = QPoint());
+    // One step up or down the zoom ladder.
+    void zoomIn(const QPoint& anchor);
+    void zoomOut(const QPoint& anchor);
+    QPoint scrollOffset() const { return m_view.scroll; }
+    // Scrolls by `delta` screen pixels, kept so that the image fills the view where it can.
+    void scrollBy(const QPoint& delta);
+    const MapView& view() const { return m_view; }
+    // The centre of the image area: the anchor of zooming by key.
+    static QPoint viewCentre() { return MarkerLayer::kImageArea.center(); }
+
+    // Moves marker `index` by `delta` image pixels through the same signals as a drag.
+    void nudgeMarker(int index, const QPoint& delta);
+    // The map at 100 % with every visible marker, optionally labelled with the POI names.
+    QImage picture(bool labels) const;
     // The tooltip shown when the pointer rests at `point` (empty: none).
     QString toolTipAt(const QPoint& point) const;
 
@@ -62,6 +93,8 @@ signals:
     void markerDragged(int poiIndex, QPoint location);
     // A drag of marker `poiIndex` ended; `accepted` is false when it ended over no target.
     void dragFinished(int poiIndex, bool accepted);
+    // An arrow key asks to move the selected marker by `delta` image pixels.
+    void nudgeRequested(QPoint delta);
     // The pointer moved over the image, a marker or the position button (image position).
     void pointerMoved(QPoint imagePos);
     // Status bar panels 1 and 2 for the pointer position.
@@ -74,17 +107,21 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void reportPointer(const QPoint& point);
     void report(const DragStep& step, int marker);
     void endDrag(const QPoint& point);
     void repaintChanged();
-    void paintPositionButton(QPainter& painter) const;
-    void paintMarkers(QPainter& painter, const QRect& area) const;
+    void setView(const MapView& view);
+    QPoint clampedScroll(const QPoint& scroll) const;
 
     const EditorState* m_state = nullptr;
     QImage m_image;
     MarkerLayer m_layer;
     MarkerDrag m_drag{m_layer};
+    MapView m_view;
+    std::optional<QPoint> m_panFrom;  // the middle button is panning from here
 };

@@ -39,7 +39,7 @@ DragStep MarkerDrag::dragTo(const QPoint& point)
         reset();
         return step;
     }
-    const PanelHit target = m_layer.hitTest(point);
+    const PanelHit target = m_layer.hitTest(point, m_view);
     if (target != m_target) {
         notify(m_target, Notice::Leave, m_lastPoint, step);
         m_target = target;
@@ -94,8 +94,9 @@ bool MarkerDrag::notify(const PanelHit& target, Notice notice, const QPoint& poi
     return false;
 }
 
-bool MarkerDrag::overImage(Notice notice, const QPoint& point, DragStep& step)
+bool MarkerDrag::overImage(Notice notice, const QPoint& screen, DragStep& step)
 {
+    const QPoint point = m_view.toImage(screen);
     const QSize size = m_layer.marker(m_marker).rect.size();
     m_layer.setRect(m_marker, QRect(centredCorner(point, size), size));
     setLocation(point, step);
@@ -104,8 +105,9 @@ bool MarkerDrag::overImage(Notice notice, const QPoint& point, DragStep& step)
     return true;
 }
 
-bool MarkerDrag::overDraggedMarker(Notice notice, const QPoint& point, DragStep& step)
+bool MarkerDrag::overDraggedMarker(Notice notice, const QPoint& screen, DragStep& step)
 {
+    const QPoint point = m_view.toImage(screen);
     // Moving by the pointer's offset from the centre is the same as centring on the pointer.
     const QSize size = m_layer.marker(m_marker).rect.size();
     const QRect moved(centredCorner(point, size), size);
@@ -122,6 +124,20 @@ bool MarkerDrag::overDraggedMarker(Notice notice, const QPoint& point, DragStep&
         m_layer.setPositionButtonVisible(false);
     }
     return true;
+}
+
+DragStep MarkerDrag::nudge(int index, const QPoint& delta)
+{
+    DragStep step;
+    if (m_phase != Phase::Idle || !m_layer.contains(index) || !m_layer.isVisible(index))
+        return step;
+    const QRect moved = m_layer.marker(index).rect.translated(delta);
+    m_layer.setRect(index, moved);
+    if (m_layer.positionButtonVisible())
+        m_layer.setPositionButtonRect(m_layer.positionButtonRect().translated(delta));
+    step.location = moved.topLeft() + QPoint(HalfDown(moved.width()), HalfDown(moved.height()));
+    step.accepted = true;
+    return step;
 }
 
 void MarkerDrag::setLocation(const QPoint& location, DragStep& step)

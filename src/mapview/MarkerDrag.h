@@ -46,6 +46,14 @@ public:
     // Forgets the gesture without any effect (the markers were replaced under it).
     void reset();
 
+    // The zoom and scroll the pointer positions are given in; the rules work on the image
+    // pixel under the pointer.
+    void setView(const MapView& view) { m_view = view; }
+    // Moves marker `index` by `delta` image pixels as a drop on itself would: the location
+    // fields follow its centre and a shown position button moves along. Ignored during a
+    // gesture or for a hidden marker.
+    DragStep nudge(int index, const QPoint& delta);
+
 private:
     enum class Notice { Enter, Move, Leave };
 
@@ -57,6 +65,7 @@ private:
     bool stale() const;
 
     MarkerLayer& m_layer;
+    MapView m_view;
     Phase m_phase = Phase::Idle;
     int m_marker = -1;
     unsigned m_generation = 0;

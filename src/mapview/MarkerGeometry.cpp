@@ -103,3 +103,23 @@ QColor MarkerFillColour(std::string_view iconStyle)
             return QColor(entry.colour);
     return QColor(kOtherStyleColour);
 }
+
+namespace {
+const char* const kOtherStyleGroup = "other";
+}  // namespace
+
+QString MarkerStyleGroup(std::string_view iconStyle)
+{
+    for (const StyleColour& entry : kStyleColours)
+        if (entry.style == iconStyle)
+            return QString::fromLatin1(entry.style.data(), int(entry.style.size()));
+    return QLatin1String(kOtherStyleGroup);
+}
+
+QStringList MarkerStyleGroups()
+{
+    QStringList groups;
+    for (const StyleColour& entry : kStyleColours)
+        groups << QString::fromLatin1(entry.style.data(), int(entry.style.size()));
+    return groups << QLatin1String(kOtherStyleGroup);
+}

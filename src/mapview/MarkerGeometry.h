@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QRect>
+#include <QStringList>
 
 #include <optional>
 #include <string_view>
@@ -54,3 +55,9 @@ QRect CentredRect(IntPair centre, IntPair size);
 
 // Fill colour by the POI's IconStyle, compared exactly; grey for any other text.
 QColor MarkerFillColour(std::string_view iconStyle);
+
+// The style group of an IconStyle, as the View menu shows and hides markers: the style itself
+// when the colour table has it, "other" for any other text.
+QString MarkerStyleGroup(std::string_view iconStyle);
+// Every style group in menu order: the table's styles, then "other".
+QStringList MarkerStyleGroups();

@@ -32,7 +32,8 @@ bool MarkerLayer::set(int index, const Marker& marker)
         return false;
     Marker& entry = m_markers[size_t(index)];
     const Marker replacement = sanitised(marker);
-    if (entry.rect != replacement.rect || entry.fill != replacement.fill) {
+    if (entry.rect != replacement.rect || entry.fill != replacement.fill
+        || entry.style != replacement.style) {
         markDirty(entry.rect);
         markDirty(replacement.rect);
     }
@@ -85,14 +86,28 @@ void MarkerLayer::setPositionButtonVisible(bool visible)
     markDirty(m_buttonRect);
 }
 
-PanelHit MarkerLayer::hitTest(const QPoint& point) const
+void MarkerLayer::setHiddenStyles(const QSet<QString>& styles)
+{
+    if (styles == m_hidden)
+        return;
+    m_hidden = styles;
+    markAllDirty();
+}
+
+bool MarkerLayer::isVisible(int index) const
+{
+    const Marker& entry = marker(index);
+    return !entry.rect.isEmpty() && !m_hidden.contains(entry.style);
+}
+
+PanelHit MarkerLayer::hitTest(const QPoint& point, const MapView& view) const
 {
     for (auto it = m_zOrder.rbegin(); it != m_zOrder.rend(); ++it)
-        if (m_markers[size_t(*it)].rect.contains(point))
+        if (isVisible(*it) && view.toScreen(m_markers[size_t(*it)].rect).contains(point))
             return {PanelHit::Kind::Marker, *it};
-    if (m_buttonVisible && m_buttonRect.contains(point))
+    if (m_buttonVisible && view.toScreen(m_buttonRect).contains(point))
         return {PanelHit::Kind::PositionButton, -1};
-    if (kImageArea.contains(point))
+    if (kImageArea.contains(point) && kImageArea.contains(view.toImage(point)))
         return {PanelHit::Kind::Image, -1};
     return {};
 }

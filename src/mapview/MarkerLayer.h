@@ -3,8 +3,11 @@
 // in their z-order, the position button, the image area, hit testing from the top down and the
 // list of rectangles that changed since the last repaint.
 
+#include "mapview/MapView.h"
+
 #include <QColor>
 #include <QRect>
+#include <QSet>
 #include <QString>
 
 #include <vector>
@@ -14,6 +17,8 @@ struct Marker {
     QRect rect;
     QColor fill;
     QString tooltip;
+    QString style;  // the style group that the View menu shows or hides ("NPC", "other", ...)
+    QString name;   // the label of an exported picture
 };
 
 // What lies under a point of the panel, from the top: a marker, the position button, the image.
@@ -59,9 +64,16 @@ public:
     void setPositionButtonRect(const QRect& rect);
     void setPositionButtonVisible(bool visible);
 
-    // The topmost thing under `point`; markers lie above the position button, which lies above
-    // the image. Empty markers are never hit.
-    PanelHit hitTest(const QPoint& point) const;
+    // Style groups whose markers are neither drawn nor hit; they stay in the list.
+    void setHiddenStyles(const QSet<QString>& styles);
+    const QSet<QString>& hiddenStyles() const { return m_hidden; }
+    // Drawn and hit: not empty and of a shown style.
+    bool isVisible(int index) const;
+
+    // The topmost thing under the screen position `point` as `view` shows the layer; markers
+    // lie above the position button, which lies above the image. Empty and hidden markers are
+    // never hit. Markers and the button keep their size at every zoom.
+    PanelHit hitTest(const QPoint& point, const MapView& view = {}) const;
 
     // Rectangles to repaint since the last call; `everything` when too many changed to list.
     struct Dirty {
@@ -79,5 +91,6 @@ private:
     QRect m_buttonRect = kPositionButtonStart;
     bool m_buttonVisible = false;
     unsigned m_generation = 0;
+    QSet<QString> m_hidden;
     Dirty m_dirty;
 };

@@ -34,6 +34,12 @@ private slots:
         QTest::newRow("list maps") << QStringList{"--config", "x.INI", "--list-maps"} << int(M::ListMaps) << "x.INI" << "";
         QTest::newRow("list maps with a page") << QStringList{"--list-maps", "a.xml"} << int(M::Error) << "" << "";
         QTest::newRow("list maps and check") << QStringList{"--list-maps", "--check", "a.xml"} << int(M::Error) << "" << "";
+        QTest::newRow("export") << QStringList{"--config", "x.INI", "--export-png", "p.xml", "--output", "p.png", "--labels"}
+                                << int(M::ExportPng) << "x.INI" << "";
+        QTest::newRow("export without output") << QStringList{"--export-png", "p.xml"} << int(M::Error) << "" << "";
+        QTest::newRow("export and decode") << QStringList{"--export-png", "p.xml", "--decode-dds", "m.dds", "--output", "p.png"}
+                                           << int(M::Error) << "" << "";
+        QTest::newRow("labels without export") << QStringList{"--labels", "p.xml"} << int(M::Error) << "" << "";
         QTest::newRow("dash page") << QStringList{"--", "-odd.xml"} << int(M::Editor) << "" << "-odd.xml";
     }
 

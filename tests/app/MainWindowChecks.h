@@ -57,9 +57,9 @@ private slots:
         const bool korean = m_expected == Language::Korean;
         const QStringList expected = korean
             ? QStringList{"불러오기(&O)", "맵이름으로 열기(&L)", "저장(&S)", "다른 이름으로 저장(&A)", "-",
-                          "맵 이미지 불러오기(&M)", "-", "종료(&X)"}
+                          "맵 이미지 불러오기(&M)", "맵 그림 내보내기(&E)", "-", "종료(&X)"}
             : QStringList{"&Open Icon Page", "Open Zone(&L)", "&Save Icon Page", "Save &As Icon Page", "-",
-                          "Open &Map File", "-", "E&xit"};
+                          "Open &Map File", "&Export Map Picture", "-", "E&xit"};
         QCOMPARE(menuTexts(file), expected);
         QCOMPARE(file->title(), korean ? QStringLiteral("파일(&F)") : QStringLiteral("&File"));
 

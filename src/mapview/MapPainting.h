@@ -1,0 +1,23 @@
+#pragma once
+// Painting of the map panel's contents, shared by the panel and the exported picture: the
+// position button, the visible markers in z-order at their screen size, optional name labels,
+// and the picture of the map at 100 % with its markers.
+
+#include "mapview/MapView.h"
+#include "mapview/MarkerLayer.h"
+
+#include <QImage>
+
+class QPainter;
+
+// The position button, when shown, as `view` places it.
+void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapView& view);
+
+// Every visible marker meeting the screen rectangle `area`, bottom to top; with `labels` each
+// marker's name is written beside it.
+void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area, const MapView& view,
+                  bool labels = false);
+
+// The map image at 100 % (cut to the image area; transparent where the map is) with every visible
+// marker as the panel draws it, without the position button; ARGB32.
+QImage RenderMapPicture(const QImage& map, const MarkerLayer& layer, bool labels);
