@@ -33,6 +33,7 @@ const QLatin1Char kListSeparator(',');
 struct AddedAction {
     const char* name;
     QKeySequence shortcut;
+    QKeySequence alternative;  // e.g. Ctrl+= where "+" needs Shift
 };
 
 QSet<QString> readHiddenStyles(const QString& iniPath)
@@ -78,7 +79,7 @@ void TForm1::createViewMenu()
     const AddedAction added[] = {
         {"FileExportPicture", QKeySequence()},
         {"EditFind", QKeySequence::Find},
-        {"ViewZoomIn", QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+        {"ViewZoomIn", QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
         {"ViewZoomOut", QKeySequence(Qt::CTRL | Qt::Key_Minus)},
         {"ViewZoomReset", QKeySequence(Qt::CTRL | Qt::Key_0)},
     };
@@ -86,6 +87,8 @@ void TForm1::createViewMenu()
         auto* act = new QAction(this);
         act->setObjectName(QLatin1String(row.name));
         act->setShortcut(row.shortcut);
+        if (!row.alternative.isEmpty())
+            act->setShortcuts({row.shortcut, row.alternative});
         m_actions << act;
         addAction(act);
     }

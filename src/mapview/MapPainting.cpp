@@ -8,6 +8,9 @@ const QColor kMarkerOutline = Qt::black;
 const QColor kButtonFill = Qt::red;
 const QColor kButtonOutline = Qt::yellow;
 const QColor kLabelColour = Qt::black;
+// A light rim keeps a label readable on dark parts of a map.
+const QColor kLabelHalo(255, 255, 255, 160);
+const QPoint kHaloOffsets[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
 // The rounded square's corners: a quarter of its side as corner diameter.
 constexpr qreal kButtonCornerFraction = 0.125;
 // Room between a marker and its label, in pixels.
@@ -26,6 +29,9 @@ void paintLabel(QPainter& painter, const QRect& marker, const QString& name)
     const QFontMetrics metrics = painter.fontMetrics();
     const QRect box(marker.right() + 1 + kLabelGap, marker.center().y() - metrics.height() / 2,
                     metrics.horizontalAdvance(name) + 1, metrics.height());
+    painter.setPen(kLabelHalo);
+    for (const QPoint& offset : kHaloOffsets)
+        painter.drawText(box.translated(offset), Qt::AlignLeft | Qt::AlignVCenter, name);
     painter.setPen(kLabelColour);
     painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, name);
     painter.setPen(kMarkerOutline);
