@@ -1,8 +1,9 @@
 #pragma once
 // The map panel Panel1: one widget that paints the map image, the position button and the POI
 // markers in z-order, hit-tests them, shows marker tooltips and turns mouse gestures into marker
-// selection, dragging and status texts. It never calls into the document: it reports through
-// signals that the main window connects.
+// selection, dragging and status texts. It zooms and pans the image (markers keep their screen
+// size; every position it reports is in image pixels). It never calls into the document: it
+// reports through signals that the main window connects.
 
 #include "mapview/EditorState.h"
 #include "mapview/MarkerDrag.h"

@@ -167,6 +167,8 @@ private slots:
         sendMove(m_panel, QPoint(250, 280), Qt::MiddleButton);
         QTest::mouseRelease(m_panel, Qt::MiddleButton, {}, QPoint(250, 280));
         QCOMPARE(m_panel->scrollOffset(), QPoint(50, 20));
+        if (qEnvironmentVariableIsSet("VYNMAP_SCREENSHOT"))
+            m_editor->window.grab().save(qEnvironmentVariable("VYNMAP_SCREENSHOT"));
         sendWheel(m_panel, QPoint(10, 10), -1, Qt::NoModifier);
         QCOMPARE(m_panel->scrollOffset(), QPoint(50, 60));
         sendWheel(m_panel, QPoint(10, 10), -1, Qt::ShiftModifier);
