@@ -159,6 +159,22 @@ private slots:
                  QStringLiteral("%1,%2").arg(location.x()).arg(location.y()).toStdString());
     }
 
+    void automaticLocationTakesTheImagePixelAt200Percent()
+    {
+        runEventLoopFor(20);  // the command is enabled when the loop goes idle
+        m_editor->trigger("MAPLOCAUTO");
+        QVERIFY(m_editor->state().AutoCalc);
+        zoomAt(QPoint(0, 0), 2.0);
+        QTest::mousePress(m_panel, Qt::RightButton, {}, alphaOnScreen());
+        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
+        sendMove(m_panel, QPoint(40, 40), Qt::RightButton);
+        sendMove(m_panel, QPoint(1, 1), Qt::RightButton);
+        QTest::mouseRelease(m_panel, Qt::RightButton, {}, QPoint(1, 1));
+        m_editor->runOutApplyTimer();
+        QCOMPARE(m_editor->value(0, "Location"), std::string("0,0"));
+        QCOMPARE(m_editor->value(0, "pathfindlocation"), std::string("585.00, 5, -1135.00"));
+    }
+
     void middleDragAndWheelPan()
     {
         zoomAt(QPoint(0, 0), 2.0);
