@@ -343,15 +343,18 @@ void MapPanel::mouseReleaseEvent(QMouseEvent* event)
 void MapPanel::wheelEvent(QWheelEvent* event)
 {
     const QPoint angle = event->angleDelta();
-    const int notches = (angle.y() != 0 ? angle.y() : angle.x()) / kWheelNotch;
+    const int delta = angle.y() != 0 ? angle.y() : angle.x();
     if (event->modifiers().testFlag(Qt::ControlModifier)) {
+        // Fine-grained wheels send parts of a notch: one zoom step per whole notch.
         const QPoint anchor = event->position().toPoint();
-        for (int i = 0; i < std::abs(notches); ++i)
-            notches > 0 ? zoomIn(anchor) : zoomOut(anchor);
-    } else if (event->modifiers().testFlag(Qt::ShiftModifier)) {
-        scrollBy(QPoint(-notches * kWheelPanPixels, 0));
+        m_wheelZoom += delta;
+        for (; m_wheelZoom >= kWheelNotch; m_wheelZoom -= kWheelNotch)
+            zoomIn(anchor);
+        for (; m_wheelZoom <= -kWheelNotch; m_wheelZoom += kWheelNotch)
+            zoomOut(anchor);
     } else {
-        scrollBy(QPoint(0, -notches * kWheelPanPixels));
+        const int pixels = -delta * kWheelPanPixels / kWheelNotch;
+        scrollBy(event->modifiers().testFlag(Qt::ShiftModifier) ? QPoint(pixels, 0) : QPoint(0, pixels));
     }
     event->accept();
 }

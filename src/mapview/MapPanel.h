@@ -125,4 +125,5 @@ private:
     MarkerDrag m_drag{m_layer};
     MapView m_view;
     std::optional<QPoint> m_panFrom;  // the middle button is panning from here
+    int m_wheelZoom = 0;  // Ctrl+wheel turn not yet used for a zoom step
 };
