@@ -41,6 +41,7 @@ void ConfigureIconPageDocument(TSimpleXML& document)
     document.SetIndentString("  ");
     document.OnDecodeValue = xmlscanDecodeValue;
     document.OnEncodeValue = xmlscanEncodeValue;
+    document.OnAppendEncodedValue = AppendUtf8FiveEntityEncoded;
 }
 
 std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path)
