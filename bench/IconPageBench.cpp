@@ -36,7 +36,7 @@ class SilentPrompts : public Prompts {
 public:
     void showMessage(const QString&) override {}
     void showError(const QString&) override {}
-    bool confirm(const QString&) override { return false; }
+    bool confirm(const QString&, const QString&) override { return false; }
     QString openFileName(const FileDialogOptions&) override { return {}; }
     QString saveFileName(const FileDialogOptions&) override { return {}; }
 };

@@ -3,7 +3,7 @@
 // prints our parse time as a ratio to each.
 #include "document/IconPageFile.h"
 #include "support/xml/SimpleXml.h"
-#include "support/xml/UnicodeCodecs.h"
+#include "support/IconPageXml.h"
 
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
@@ -79,7 +79,7 @@ void InstallIconPageHooks(TSimpleXML& doc)
 {
     doc.OnDecodeValue = xmlscanDecodeValue;
     doc.OnEncodeValue = xmlscanEncodeValue;
-    doc.OnAppendEncodedValue = AppendUtf8FiveEntityEncoded;  // as the editor configures a page
+    doc.OnAppendEncodedValue = IconPageAppendEncodedValue;  // as the editor configures a page
 }
 
 void ParseOurs(benchmark::State& state, bool hooks)

@@ -38,7 +38,7 @@ public:
     QStringList shown;
     void showMessage(const QString& text) override { shown << text; }
     void showError(const QString& text) override { shown << text; }
-    bool confirm(const QString&) override { return false; }
+    bool confirm(const QString&, const QString&) override { return false; }
     QString openFileName(const FileDialogOptions&) override { return {}; }
     QString saveFileName(const FileDialogOptions&) override { return {}; }
 };

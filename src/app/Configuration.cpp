@@ -17,7 +17,7 @@ void readConfigurationFile(EditorState& state, const std::string& iniPath)
 {
     if (!GamePath::fileExists(iniPath))
         return;
-    const ProfileFile profile(iniPath);
+    const ProfileFile profile = ConfigurationProfile(iniPath);
     if (!profile.loaded())
         return;
 
@@ -31,6 +31,11 @@ void readConfigurationFile(EditorState& state, const std::string& iniPath)
 }
 
 }  // namespace
+
+ProfileFile ConfigurationProfile(const std::string& iniPath)
+{
+    return ProfileFile(iniPath, Config::kMaxConfigBytes);
+}
 
 void ReadConfiguration(EditorState& state, const std::string& iniPath)
 {

@@ -4,10 +4,15 @@
 
 #include "mapview/EditorState.h"
 #include "support/ConfigRules.h"
+#include "support/ProfileFile.h"
 #include "support/TextUtil.h"
 #include "support/ZoneRectTable.h"
 
 #include <string>
+
+// The configuration file as a profile: only a regular file of at most Config::kMaxConfigBytes
+// is read; anything else (a FIFO, a device, a huge file) reads as a missing, empty file.
+ProfileFile ConfigurationProfile(const std::string& iniPath);
 
 // Reads the configuration file `iniPath` into MapGamma, BaseFolder (key PATH, "\" turned into
 // "/", otherwise used unchanged) and ZoneRectTable (rows of MAPZONEDEF appended in file order).

@@ -314,7 +314,7 @@ void TForm1::FormCreate()
     const std::string iniPath = m_configPath.toStdString();
     {
         // The submission address names the fan site in two captions.
-        const ProfileFile profile(iniPath);
+        const ProfileFile profile = ConfigurationProfile(iniPath);
         m_poiUrl = QString::fromStdString(
             profile.readString(Config::kConfigSection, Config::kPoiUrlKey, Config::kDefaultPoiUrl));
     }
@@ -355,6 +355,7 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("FileMAP")), &QAction::triggered, this, &TForm1::FileMAPExecute);
     connect(action(QStringLiteral("MAPLOCAUTO")), &QAction::triggered, this,
             &TForm1::MAPLOCAUTOExecute);
+    connectEditingTools();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(m_ui.Panel1, &MapPanel::markerDragged, this,

@@ -59,6 +59,12 @@ public:
     void FileSaveBOMExecute();
     void FileSaveARRExecute();
 
+    // Editing commands (MainWindowTools.cpp).
+    void MAPADDExecute();
+    void MAPDELExecute();
+    void MAPNAMESExecute();
+    void MapAddZonerectExecute();
+
 private:
     // Open by map name: the page the dialog returns opens as if chosen in the open dialog.
     void FileOpenZoneExecute();
@@ -70,6 +76,8 @@ private:
     void createStatusBar();
     void applyLanguage();
     void connectHandlers();
+    void connectEditingTools();
+    void applyPendingEdits();
 
     void MAPDELUpdate();
     void MAPPOIUpdate();

@@ -136,6 +136,8 @@ bool IconPageEditor::LoadIconPage(const std::string& path)
     const MapStyleLookup style = LookupMapStyle(m_state, pageName);
     if (style.label)
         m_controls.Label5->setText(fromDoc(*style.label));
+    if (style.refusal)
+        m_prompts.showError(fromDoc(*style.refusal));
     const auto [width, height] = ReadPageSize(m_xmlscan.Root());
     m_state.PageWidth = width;
     m_state.PageHeight = height;

@@ -2,15 +2,14 @@
 
 #include "mapview/MarkerGeometry.h"
 #include "support/AtomicFile.h"
+#include "support/IconPageXml.h"
 #include "support/TextUtil.h"
-#include "support/xml/UnicodeCodecs.h"
 
 #include <array>
 
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-constexpr std::string_view kBlanks = " \t\r\n";
 constexpr int kDefaultPageWidth = 436;
 constexpr int kDefaultPageHeight = 506;
 const char* const kZoneNameProperty = "1location";
@@ -25,23 +24,20 @@ const std::array<const char*, 10> kPropertyOrder = {
 
 void xmlscanDecodeValue(std::string& value)
 {
-    // Five-entity decoding of the value taken through UTF-16 and the editing form.
-    Utf8FiveEntityDecodeInPlace(value);
+    // Five-entity decoding of the value taken through UTF-16 and the editing form; numeric
+    // references stay as their text, so the editor shows "&#xA;" as typed in the file.
+    IconPageDecodeValue(value);
 }
 
 void xmlscanEncodeValue(std::string& value)
 {
-    // Back through UTF-16, then five-entity encoding.
-    Utf8FiveEntityEncodeInPlace(value);
+    // Back through UTF-16, then five-entity encoding that leaves numeric references as they are.
+    IconPageEncodeValue(value);
 }
 
 void ConfigureIconPageDocument(TSimpleXML& document)
 {
-    document.SetOptions(TSimpleXMLOptions{sxoAutoEncodeValue, sxoAutoEncodeEntity});
-    document.SetIndentString("  ");
-    document.OnDecodeValue = xmlscanDecodeValue;
-    document.OnEncodeValue = xmlscanEncodeValue;
-    document.OnAppendEncodedValue = AppendUtf8FiveEntityEncoded;
+    ConfigureIconPageXml(document);
 }
 
 std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path)
@@ -49,7 +45,10 @@ std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path)
     document.Prolog().Clear();
     document.Root().Clear();
     std::string bytes;
-    if (AtomicFile::readWhole(path, bytes) != AtomicFile::ReadResult::Ok)
+    const AtomicFile::ReadResult read = AtomicFile::readWhole(path, bytes);
+    if (read == AtomicFile::ReadResult::TooLarge)
+        throw IconPageLoadError(AtomicFile::tooLargeMessage(path));
+    if (read != AtomicFile::ReadResult::Ok)
         throw IconPageLoadError(IconPageText::kCannotOpen + path);
     if (bytes.size() < kBom.size())
         throw IconPageLoadError(IconPageText::kLoadingError);
@@ -57,19 +56,17 @@ std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path)
     TMemoryStream stream(std::move(bytes));
     if (hasBom)
         stream.SetPosition(kBom.size());
+    // The parser stops after the root element; anything a user put after it must not be lost
+    // when the page is saved.
+    std::string trailer;
     try {
-        document.LoadFromStream(stream);
+        trailer = ParseIconPage(document, stream);
     } catch (const std::exception&) {
         throw IconPageLoadError(IconPageText::kLoadingError);
     }
     if (TSimpleXMLProp* zone = document.Root().Properties().Find(kZoneNameProperty))
         zone->SetName(kZoneNameProperty);
-
-    // The parser stops after the root element; anything a user put after it must not be lost
-    // when the page is saved.
-    const std::string_view rest = stream.Remaining();
-    const std::size_t start = rest.find_first_not_of(kBlanks);
-    return start == std::string_view::npos ? std::string() : std::string(rest.substr(start));
+    return trailer;
 }
 
 std::pair<int, int> ReadPageSize(TSimpleXMLElem& root)

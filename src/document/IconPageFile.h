@@ -39,10 +39,12 @@ void xmlscanEncodeValue(std::string& value);
 void ConfigureIconPageDocument(TSimpleXML& document);
 
 // Clears the document and reads the page at `path` into it: a UTF-8 byte order mark is skipped,
-// a root property "1Location" in any letter case is renamed "1location". Returns what stands
+// a page whose root element is incomplete or holds an element or property without a name counts
+// as damaged, a root property "1Location" in any letter case is renamed "1location". Returns what stands
 // after the root element (from its first non-blank byte; empty when only blanks follow), which
 // the document does not hold, so that saving can write it back. Throws IconPageLoadError
-// ("Cannot open file <path>" or "Error : Loading File").
+// ("Cannot open file <path>", the refusal of a file above AtomicFile::kMaxFileBytes, or
+// "Error : Loading File").
 std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path);
 
 // The page size from the root's Size ("w,h", at most 3 characters of h); 436 x 506 otherwise.

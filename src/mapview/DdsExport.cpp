@@ -1,8 +1,10 @@
 #include "mapview/DdsExport.h"
 
 #include "mapview/MapImage.h"
+#include "support/AtomicFile.h"
 #include "support/DdsImage.h"
 
+#include <QBuffer>
 #include <QFile>
 
 namespace {
@@ -23,8 +25,19 @@ int decodeDdsToPng(const QString& file, const QString& out, QTextStream& err)
         }
         ConvertToArgb32(*decoded);
         const QImage image = imageFromArgbRecord(std::move(*decoded));
-        if (image.isNull() || !image.save(out, "PNG")) {
+        // Encoded in memory, then written through the atomic writer: a full disk must leave
+        // neither a truncated PNG nor a destroyed earlier output.
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
             err << "Cannot write \"" << out << "\".\n";
+            err.flush();
+            return kExitFailure;
+        }
+        try {
+            AtomicFile::write(QFile::encodeName(out).toStdString(), std::string_view(png.constData(), png.size()));
+        } catch (const FileAccessError& e) {
+            err << "Cannot write \"" << out << "\". " << QString::fromUtf8(e.what()) << "\n";
             err.flush();
             return kExitFailure;
         }

@@ -47,7 +47,10 @@ MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName)
         std::string bytes;
         std::vector<MapStyleElement> styles;
         try {
-            if (AtomicFile::readWhole(path, bytes) != AtomicFile::ReadResult::Ok)
+            const AtomicFile::ReadResult read = AtomicFile::readWhole(path, bytes);
+            if (read == AtomicFile::ReadResult::TooLarge)
+                lookup.refusal = AtomicFile::tooLargeMessage(path);
+            if (read != AtomicFile::ReadResult::Ok)
                 return lookup;
             styles = ReadMapStyleElements(bytes);
         } catch (const std::exception&) {

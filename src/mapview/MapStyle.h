@@ -13,6 +13,8 @@ struct MapStyleLookup {
     bool fileRead = false;
     // The zone text the coordinate label shows now; none leaves the label as it was.
     std::optional<std::string> label;
+    // The file was refused unread for its size; the message to show.
+    std::optional<std::string> refusal;
 };
 
 // Sets state.MapImagePath and state.ZoneRect for map `mapName` from

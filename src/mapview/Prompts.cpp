@@ -21,11 +21,12 @@ void WidgetPrompts::showError(const QString& text)
     QMessageBox::critical(m_parent, QLatin1String(kMessageCaption), text, QMessageBox::Ok);
 }
 
-bool WidgetPrompts::confirm(const QString& text)
+bool WidgetPrompts::confirm(const QString& text, const QString& caption)
 {
-    return QMessageBox::question(m_parent, QLatin1String(kMessageCaption), text,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? QLatin1String(kMessageCaption) : caption, text,
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 namespace {

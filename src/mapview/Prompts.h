@@ -22,8 +22,9 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // The error box for failures that reach the top of a command.
     virtual void showError(const QString& text) = 0;
-    // A Yes/No question with No as the default; true for Yes.
-    virtual bool confirm(const QString& text) = 0;
+    // A Yes/No question with No as the default and no icon, titled `caption` (the application's
+    // name when empty); true for Yes.
+    virtual bool confirm(const QString& text, const QString& caption = QString()) = 0;
     // Empty when the user cancels.
     virtual QString openFileName(const FileDialogOptions& options) = 0;
     virtual QString saveFileName(const FileDialogOptions& options) = 0;
@@ -35,7 +36,7 @@ public:
     explicit WidgetPrompts(QWidget* parent) : m_parent(parent) {}
     void showMessage(const QString& text) override;
     void showError(const QString& text) override;
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, const QString& caption) override;
     QString openFileName(const FileDialogOptions& options) override;
     QString saveFileName(const FileDialogOptions& options) override;
 

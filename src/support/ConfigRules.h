@@ -2,6 +2,7 @@
 // The configuration file's names, defaults and value rules, shared by start-up, the zone
 // rectangle editor and the POI submission dialog (all layers may read them).
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,9 @@ inline constexpr std::string_view kUserKey = "USER";
 inline constexpr std::string_view kPoiUrlKey = "POIURL";
 inline constexpr std::string_view kMapZoneSection = "MAPZONEDEF";
 inline constexpr std::string_view kMapTypesSection = "MAPTYPES";
+
+// Largest configuration file read, far above any real one; a bigger file counts as missing.
+inline constexpr std::uint64_t kMaxConfigBytes = std::uint64_t(1) << 20;
 
 inline constexpr double kDefaultMapGamma = 0.7;
 inline constexpr std::string_view kDefaultPoiUrl = "http://mapboard.example.net/submitpoi.php";

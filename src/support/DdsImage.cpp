@@ -1,5 +1,6 @@
 #include "support/DdsImage.h"
 
+#include "support/AtomicFile.h"
 #include "support/DdsBytes.h"
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <initializer_list>
 #include <memory>
 #include <new>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -228,6 +231,11 @@ public:
     {
         if (!m_file)
             throw EImageError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+        // No map image comes near the bound; a bigger file is refused before any pixel is read.
+        struct stat info {};
+        if (::fstat(::fileno(m_file.get()), &info) == 0 &&
+            static_cast<uint64_t>(info.st_size) > AtomicFile::kMaxFileBytes)
+            throw EImageError(AtomicFile::tooLargeMessage(fileName));
     }
     size_t readAt(uint64_t offset, uint8_t* dst, size_t count) override
     {

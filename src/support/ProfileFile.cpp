@@ -87,10 +87,10 @@ void requireWritable(std::string_view section, std::string_view key, std::string
 
 }  // namespace
 
-ProfileFile::ProfileFile(std::string path)
-    : path_(std::move(path))
+ProfileFile::ProfileFile(std::string path, std::uint64_t maxBytes)
+    : path_(std::move(path)), maxBytes_(maxBytes)
 {
-    loaded_ = AtomicFile::readWhole(path_, text_) == AtomicFile::ReadResult::Ok;
+    loaded_ = AtomicFile::readWhole(path_, text_, maxBytes_) == AtomicFile::ReadResult::Ok;
     parse();
 }
 
@@ -292,7 +292,10 @@ void ProfileFile::writeString(std::string_view section, std::string_view key, st
     if (path_.empty())
         throw ProfileError("The profile has no file to write");
     std::string current;
-    if (AtomicFile::readWhole(path_, current) == AtomicFile::ReadResult::Failed)
+    const AtomicFile::ReadResult read = AtomicFile::readWhole(path_, current, maxBytes_);
+    if (read == AtomicFile::ReadResult::TooLarge)
+        throw FileAccessError(AtomicFile::tooLargeMessage(path_, maxBytes_));
+    if (read == AtomicFile::ReadResult::Failed)
         throw FileAccessError("Cannot read \"" + path_ + "\" before writing it");
     std::string updated = withValue(current, section, key, value);
     AtomicFile::write(path_, updated);

@@ -6,6 +6,7 @@
 #include "support/AtomicFile.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,8 +25,9 @@ public:
     // Longest value a read returns, in bytes of the file (longer values are cut).
     static constexpr std::size_t kMaxValueLength = 2047;
 
-    // Reads `path` now. A missing or unreadable file reads as an empty profile.
-    explicit ProfileFile(std::string path);
+    // Reads `path` now. A missing or unreadable file, one that is not a regular file, and one of
+    // more than `maxBytes` read as an empty profile.
+    explicit ProfileFile(std::string path, std::uint64_t maxBytes = AtomicFile::kMaxFileBytes);
     // A profile parsed from text only; writeString() on it fails.
     static ProfileFile fromText(std::string text);
 
@@ -86,6 +88,7 @@ private:
     std::string_view contentOf(const Line& line) const;
 
     std::string path_;
+    std::uint64_t maxBytes_ = AtomicFile::kMaxFileBytes;
     std::string text_;
     std::vector<Line> lines_;
     bool loaded_ = false;

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <sys/stat.h>
+
 class CommandLineTest : public QObject {
     Q_OBJECT
 
@@ -124,6 +126,24 @@ private slots:
         QTextStream out(&report);
         listMaps(dir.filePath(QStringLiteral("editor.INI")), dir.filePath(QStringLiteral("vynmap-editor")), out);
         QCOMPARE(report, QStringLiteral("harbor\ticons_b.xml\nHarbor\ticons_c.XML\nZed\ticons_a.xml\n3 Maps\n"));
+    }
+
+    // A root start tag cut off by the end of the file is a damaged page, not an empty one; a
+    // configuration that is a FIFO reads as a missing file instead of blocking start-up.
+    void checkRefusesACutRootAndStartsWithAFifoConfiguration()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("editor.INI"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const QString cut = dir.filePath(QStringLiteral("icons_cut.xml"));
+        QFile file(cut);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Page Name=\"harbor_town\" Size=\"436,5");
+        file.close();
+        QString report;
+        QTextStream out(&report);
+        QCOMPARE(checkPages(fifo, {cut}, out), 1);
+        QVERIFY2(report.contains(QLatin1String("Error : Loading File")), qPrintable(report));
     }
 };
 

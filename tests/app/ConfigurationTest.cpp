@@ -4,6 +4,8 @@
 #include <QtTest>
 
 #include <fstream>
+
+#include <sys/stat.h>
 #include <string>
 
 // Start-up configuration read from real files in a temporary folder.
@@ -80,6 +82,35 @@ private slots:
         const std::vector<std::string> expected{"mymap", "9,9,9,9", "mymap", "1,2,3,4", "lone line", "", "Cave", "0,0,0,0"};
         QCOMPARE(state.ZoneRectTable, expected);
         QCOMPARE(FindZoneRect(state.ZoneRectTable, "MYMAP").value_or(""), std::string("1,2,3,4"));
+    }
+
+    // Anything but a regular file of at most 1 MB reads as a missing file, and never blocks.
+    void onlyBoundedRegularFilesAreRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("link to a device") << "device";
+        QTest::newRow("above 1 MB") << "large";
+    }
+
+    void onlyBoundedRegularFilesAreRead()
+    {
+        QFETCH(QString, kind);
+        const std::string path = dir.filePath(kind + QStringLiteral(".INI")).toStdString();
+        if (kind == QLatin1String("fifo")) {
+            QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
+        } else if (kind == QLatin1String("device")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), QString::fromStdString(path)));
+        } else {
+            iniWith("large.INI", "[CONFIG]\nPATH=/from/large/\n[MAPZONEDEF]\nm=1,2,3,4\n");
+            QVERIFY(QFile::resize(QString::fromStdString(path), qint64(Config::kMaxConfigBytes) + 1));
+        }
+        EditorState state;
+        state.BaseFolder = "/opt/vynmap/";
+        ReadConfiguration(state, path);
+        QCOMPARE(state.BaseFolder, std::string("/opt/vynmap/"));
+        QVERIFY(state.ZoneRectTable.empty());
+        QVERIFY(!ConfigurationProfile(path).loaded());
     }
 
     void unreadableFileChangesNothing()

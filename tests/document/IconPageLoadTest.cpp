@@ -4,6 +4,8 @@
 #include "IconPageFixture.h"
 #include "mapview/MarkerGeometry.h"
 
+#include "support/AtomicFile.h"
+
 #include <QApplication>
 
 using namespace PageText;
@@ -271,6 +273,15 @@ private slots:
                                    << true;
         QTest::newRow("damaged") << QByteArray(whole).replace("<Icon", "<Icon <") << QStringLiteral("Error : Loading File")
                                  << true;
+        // The XML layer ends quietly inside a start tag; the page is still damaged.
+        const QByteArray empty = page(QByteArray());
+        QTest::newRow("no root") << empty.left(empty.indexOf("<Page")) << QStringLiteral("Error : Loading File")
+                                 << true;
+        QTest::newRow("root start tag cut before its '>'")
+            << empty.left(empty.indexOf("/>") + 1) << QStringLiteral("Error : Loading File") << true;
+        // The writer writes no tags for an element without a name: such a page could not reopen.
+        QTest::newRow("element without a name")
+            << page(iconLines({{"x"}}) + "<>lost</>\r\n") << QStringLiteral("Error : Loading File") << true;
     }
 
     void failedOpen()
@@ -303,6 +314,19 @@ private slots:
             QCOMPARE(editor.window.windowTitle(), QStringLiteral("VynMAP Editor [icons_good.xml]"));
             QCOMPARE(editor.state().CurrentFile, good.toStdString());
         }
+    }
+
+    void pageAbove256MegabytesIsRefusedAtOnce()
+    {
+        UiFolder folder;
+        const QString path = folder.writePage(QStringLiteral("icons_huge.xml"), page(iconLines({{"x"}})));
+        QVERIFY(QFile::resize(path, qint64(AtomicFile::kMaxFileBytes) + 1));  // sparse, holds zeros
+        EditorWindow editor(folder);
+        QVERIFY(!editor.window.openPage(path));
+        QCOMPARE(editor.prompts.errors,
+                 QStringList{"File \"" + path + "\" is larger than 256 MB and is not read."});
+        QCOMPARE(editor.prompts.messages, QStringList());
+        QVERIFY(!editor.state().DocLoaded);
     }
 
     void unreadableFileShowsPlatformError()

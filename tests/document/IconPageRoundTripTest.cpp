@@ -2,12 +2,10 @@
 // property rearrangement, the messages without a page, and saves that fail without harming the
 // existing file.
 #include "IconPageFixture.h"
+#include "helpers/FileSizeLimit.h"
 
 #include <QApplication>
 #include <QDirIterator>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace PageText;
 
@@ -46,30 +44,6 @@ QStringList describePage(const QString& path)
 
 const QString kPage = QStringLiteral("icons_test.xml");
 
-// Restores the file size limit when a test leaves, also on failure.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
 }  // namespace
 
 // Round trips and save rules of icon pages.
@@ -96,6 +70,14 @@ private slots:
         Poi entities{"A &amp; B", "1,2", "QST"};
         entities.tooltip = "&amp;lt; is not &lt; &gt; &quot;quoted&quot; &apos;x&apos;";
         QTest::newRow("entities") << page(iconLine(entities)) << false;
+
+        // Numeric references come back as they were; text that only looks like one stays escaped.
+        Poi references{"Inn&#xA;North", "1,2", "NPC"};
+        references.tooltip = "Rooms&#10;&#x9;Food &amp; drink&#x1F600;";
+        QTest::newRow("numeric references") << page(iconLine(references)) << false;
+        Poi lookAlikes{"x", "1,2", "NPC"};
+        lookAlikes.tooltip = "&amp;#xZ; &amp;#; &amp;#0; &amp;#X41; &amp;#10";
+        QTest::newRow("malformed references") << page(iconLine(lookAlikes)) << false;
 
         Poi multiLine{"Ship", "3,4", "LOC"};
         multiLine.tooltip = "first line\r\nsecond line\r\n\r\nfourth";
@@ -149,6 +131,18 @@ private slots:
         QCOMPARE(editor.topLevelTexts(), QStringList{"A & B"});
         // One level of references only: &amp;lt; is the four characters &lt;.
         QCOMPARE(editor.value(0, "Tooltip"), std::string("&lt;"));
+    }
+
+    void numericReferencesShownAsTheirText()
+    {
+        UiFolder folder;
+        Poi poi{"Inn&#xA;North", "1,2", "NPC"};
+        poi.tooltip = "a&#10;b";
+        const QString path = folder.writePage(kPage, page(iconLine(poi)));
+        EditorWindow editor(folder);
+        QVERIFY(editor.window.openPage(path));
+        QCOMPARE(editor.topLevelTexts(), QStringList{"Inn&#xA;North"});
+        QCOMPARE(editor.value(0, "Tooltip"), std::string("a&#10;b"));
     }
 
     void oneLocationSavedLowerCase()

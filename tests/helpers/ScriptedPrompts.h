@@ -11,15 +11,17 @@ public:
     QStringList messages;   // showMessage texts, in order
     QStringList errors;     // showError texts, in order
     QStringList questions;  // confirm texts, in order
+    QStringList questionCaptions;  // the caption of each question
     QList<FileDialogOptions> dialogs;
     QQueue<bool> confirmAnswers;    // empty queue answers No
     QQueue<QString> fileAnswers;    // empty queue answers Cancel
 
     void showMessage(const QString& text) override { messages << text; }
     void showError(const QString& text) override { errors << text; }
-    bool confirm(const QString& text) override
+    bool confirm(const QString& text, const QString& caption) override
     {
         questions << text;
+        questionCaptions << caption;
         return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
     }
     QString openFileName(const FileDialogOptions& options) override { return nextFile(options); }

@@ -5,6 +5,9 @@
 #include "mapview/MapImage.h"
 
 #include "helpers/DdsTestFile.h"
+#include "helpers/FileSizeLimit.h"
+#include "support/AtomicFile.h"
+#include "support/DdsImage.h"
 #include "helpers/ScriptedPrompts.h"
 
 #include <QDir>
@@ -403,6 +406,51 @@ private slots:
             decodeDdsToPng(m_dir.filePath("export.dds"), m_dir.filePath("no/such/dir/x.png"), err),
             1);
         QVERIFY(errors.startsWith("Cannot write"));
+    }
+
+    // The PNG goes through the atomic writer: a write that fails part way keeps an earlier output.
+    void decodeCommandKeepsTheEarlierOutputWhenTheWriteFails()
+    {
+        constexpr int kSide = 128;
+        constexpr rlim_t kLimit = 8 * 1024;  // far below the PNG of kSide x kSide noisy pixels
+        std::vector<uint8_t> pixels(size_t(kSide) * kSide * 4);
+        uint32_t seed = 1;
+        for (uint8_t& byte : pixels) {
+            seed = seed * 1103515245u + 12345u;
+            byte = uint8_t(seed >> 24);
+        }
+        write("noisy.dds", argbFile(kSide, kSide, pixels));
+        const QString png = m_dir.filePath("kept.png");
+        const QByteArray earlier = "earlier output";
+        QFile old(png);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(earlier);
+        old.close();
+        QString errors;
+        QTextStream err(&errors);
+        int status = 0;
+        {
+            const FileSizeLimit limit(kLimit);
+            status = decodeDdsToPng(m_dir.filePath("noisy.dds"), png, err);
+        }
+        QCOMPARE(status, 1);
+        QVERIFY2(errors.startsWith("Cannot write"), qPrintable(errors));
+        QFile kept(png);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), earlier);
+        QCOMPARE(QDir(m_dir.path()).entryList({"*.tmp", ".*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void imageAbove256MegabytesIsRefusedAtOnce()
+    {
+        write("huge.dds", argbFile(2, 2, kSmallPixels));
+        QVERIFY(QFile::resize(m_dir.filePath("huge.dds"), qint64(AtomicFile::kMaxFileBytes) + 1));
+        try {
+            DecodeDds(path("huge.dds"));
+            QFAIL("a file above the bound was decoded");
+        } catch (const EImageError& error) {
+            QVERIFY2(QByteArray(error.what()).contains("is larger than 256 MB and is not read."), error.what());
+        }
     }
 };
 

@@ -1,6 +1,7 @@
 // Map style lookup: the map style file first, then the zone rectangle table.
 
 #include "mapview/MapStyle.h"
+#include "support/AtomicFile.h"
 #include "support/ZoneRectTable.h"
 
 #include <QDir>
@@ -42,6 +43,7 @@ private slots:
     void brokenFileLeavesPathEmpty();
     void zeroZoneIsFoundButEmpty();
     void fragmentFileFindsEveryStyle();
+    void fileAbove256MegabytesIsRefusedWithAMessage();
 
 private:
     void writeStyles(const QByteArray& body, const QString& folder = "vynmap",
@@ -161,6 +163,19 @@ void MapStyleTest::brokenFileLeavesPathEmpty()
     writeStyles("<Styles><ImageStyle Name=\"mymap\"</Styles>");
     QVERIFY(!LookupMapStyle(m_state, "mymap").fileRead);
     QVERIFY(m_state.MapImagePath.empty());
+}
+
+void MapStyleTest::fileAbove256MegabytesIsRefusedWithAMessage()
+{
+    writeStyles(kHeader + imageStyle("mymap", "1,2,3,4", "m.dds") + kFooter);
+    const QString path = m_dir->path() + "/vynmap/core_mapstyles.xml";
+    QVERIFY(QFile::resize(path, qint64(AtomicFile::kMaxFileBytes) + 1));
+    const MapStyleLookup lookup = LookupMapStyle(m_state, "mymap");
+    QVERIFY(!lookup.fileRead);
+    QVERIFY(m_state.MapImagePath.empty());
+    QCOMPARE(lookup.refusal, std::optional<std::string>(AtomicFile::tooLargeMessage(path.toStdString())));
+    writeStyles(kHeader + kFooter);
+    QCOMPARE(LookupMapStyle(m_state, "mymap").refusal, std::optional<std::string>());
 }
 
 void MapStyleTest::zeroZoneIsFoundButEmpty()

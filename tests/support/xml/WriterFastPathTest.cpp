@@ -2,6 +2,7 @@
 // hook against the in-place form, and a document saved into one string against the same
 // document written through a stream in blocks.
 
+#include "support/IconPageXml.h"
 #include "support/xml/SimpleXml.h"
 #include "support/xml/UnicodeCodecs.h"
 
@@ -13,9 +14,10 @@
 namespace {
 
 // Pieces that reach every branch: plain text, the five specials, well-formed Hangul, a lone
-// lead byte, a stray continuation byte, an overlong form and a control character.
+// lead byte, a stray continuation byte, an overlong form, a control character and numeric
+// references, well-formed and not.
 const char* const kPieces[] = {"abc", " ", "&", "<", ">", "\"", "'", "&amp;", "\xEB\xA7\x88\xEC\x9D\x84",
-    "\xC3", "\x80", "\xC0\xAF", "\x01", "\xF0\x9F\x98\x80", "\xFF"};
+    "\xC3", "\x80", "\xC0\xAF", "\x01", "\xF0\x9F\x98\x80", "\xFF", "&#10;", "&#xA;", "&#", "&#x;", "&#0;", "1;", "x"};
 constexpr int kPieceCount = sizeof kPieces / sizeof kPieces[0];
 
 std::string randomValue(std::mt19937& random)
@@ -38,6 +40,20 @@ TEST(WriterFastPath, AppendingEncodeGivesTheInPlaceEncodeAfterWhatIsThere)
         Utf8FiveEntityEncodeInPlace(expected);
         std::string out = "prefix";
         AppendUtf8FiveEntityEncoded(out, value);
+        ASSERT_EQ(out, "prefix" + expected) << "value " << i;
+    }
+}
+
+TEST(WriterFastPath, AppendingPageHookGivesThePageHookAndKeepsNumericReferences)
+{
+    constexpr int kValues = 5000;
+    std::mt19937 random(17);
+    for (int i = 0; i < kValues; ++i) {
+        const std::string value = randomValue(random);
+        std::string expected = value;
+        IconPageEncodeValue(expected);
+        std::string out = "prefix";
+        IconPageAppendEncodedValue(out, value);
         ASSERT_EQ(out, "prefix" + expected) << "value " << i;
     }
 }

@@ -1,0 +1,122 @@
+// The main window's editing commands: add and delete a POI, the map name mark-up and the zone
+// rectangle editor. Kept apart from the window's set-up so each command reads on its own.
+#include "app/MainWindow.h"
+
+#include "document/IconPageEditor.h"
+#include "document/PoiTreeItem.h"
+#include "mapview/MapCoordinates.h"
+#include "mapview/MapStyle.h"
+#include "support/GamePath.h"
+#include "support/ZoneRectTable.h"
+#include "tools/AddpointF.h"
+#include "tools/addZone.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <exception>
+
+namespace {
+
+const char* const kCannotAddPoint = "Cannot add point";
+const char* const kDeleteQuestion = "Delete This POI?";
+const char* const kDeleteCaption = "VynMAP Editor - Warning";
+const char* const kStyleFolder = "vynmap/";
+
+} // namespace
+
+void TForm1::connectEditingTools()
+{
+    connect(action(QStringLiteral("MAPADD")), &QAction::triggered, this, &TForm1::MAPADDExecute);
+    connect(action(QStringLiteral("MAPDEL")), &QAction::triggered, this, &TForm1::MAPDELExecute);
+    connect(action(QStringLiteral("MAPNAMES")), &QAction::triggered, this, &TForm1::MAPNAMESExecute);
+    connect(action(QStringLiteral("MapAddZonerect")), &QAction::triggered, this,
+            &TForm1::MapAddZonerectExecute);
+}
+
+void TForm1::applyPendingEdits()
+{
+    // The tree is about to be rebuilt (or the POIs read): edits still waiting for the apply
+    // timer go into their POI first instead of being dropped with its node.
+    if (m_state.DocLoaded && m_state.EditsPending) {
+        m_ui.Timer1->stop();
+        m_editor->ApplyData();
+    }
+}
+
+void TForm1::MAPADDExecute()
+{
+    if (!m_state.DocLoaded)
+        return;
+    TForm3 dialog(this, m_language);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    try {
+        applyPendingEdits();
+        TSimpleXMLElem& root = m_editor->xmlscan().Root();
+        AppendNewPoi(root, dialog.fields());
+        const int added = root.Items().Count() - 1;
+        m_editor->BuildPoiTree();
+        // Selected as if clicked, so the property editor shows it (no node, no selection).
+        m_editor->SelectPoi(added);
+    } catch (const std::exception&) {
+        m_prompts->showMessage(QLatin1String(kCannotAddPoint));
+    }
+}
+
+void TForm1::MAPDELExecute()
+{
+    QTreeWidgetItem* node = m_ui.TreeView1->currentItem();
+    if (!node)
+        return;
+    if (node->parent())
+        node = node->parent();
+    // The index, not the node: applying pending edits below rebuilds the POI's value nodes.
+    const int poiIndex = NodeDatum(node);
+    if (poiIndex < 0)
+        return;
+    if (!m_prompts->confirm(QLatin1String(kDeleteQuestion), QLatin1String(kDeleteCaption)))
+        return;
+    applyPendingEdits();
+    m_editor->xmlscan().Root().Items().Delete(poiIndex);
+    m_editor->BuildPoiTree();
+}
+
+void TForm1::MAPNAMESExecute()
+{
+    // The checkable action has already inverted its mark.
+    const bool markUp = action(QStringLiteral("MAPNAMES"))->isChecked();
+    m_ui.FlatEdit2->setReadOnly(!markUp);
+    m_ui.FlatEdit4->setReadOnly(!markUp);
+}
+
+void TForm1::MapAddZonerectExecute()
+{
+    try {
+        applyPendingEdits();
+        TForm4 dialog(*m_prompts, this, m_language);
+        ZoneDialogSetup setup;
+        setup.configPath = m_configPath.toStdString();
+        setup.document = &m_editor->xmlscan();
+        setup.pageOpen = m_state.DocLoaded;
+        setup.styleFolder = GamePath::resolve(m_state.BaseFolder, kStyleFolder);
+        setup.pageWidth = m_state.PageWidth;
+        setup.pageHeight = m_state.PageHeight;
+        dialog.setSetup(setup);
+        dialog.setZone(QString::fromStdString(m_state.PageName), QString::fromStdString(ZoneText(m_state.ZoneRect)));
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        AppendZoneRect(m_state.ZoneRectTable, dialog.zoneId().toStdString(), dialog.zoneText().toStdString());
+        if (m_state.DocLoaded) {
+            // Read afresh, so an updated map style file or the pair just added takes effect now.
+            const MapStyleLookup style = LookupMapStyle(m_state, m_state.PageName);
+            if (style.label)
+                m_ui.Label5->setText(QString::fromStdString(*style.label));
+        }
+    } catch (const std::exception&) {
+        // The command reports nothing of its own; the dialog has shown what the user must know.
+    }
+}

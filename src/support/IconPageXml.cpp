@@ -1,0 +1,184 @@
+#include "support/IconPageXml.h"
+
+#include "support/xml/UnicodeCodecs.h"
+
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\n";
+constexpr std::string_view kIndent = "  ";
+constexpr std::string_view kHexDigits = "0123456789abcdefABCDEF";
+constexpr std::string_view kDecimalDigits = "0123456789";
+constexpr int kDecimalBase = 10;
+constexpr int kHexBase = 16;
+// Beyond the last character; also keeps the running number from overflowing.
+constexpr unsigned long kAfterLastCharacter = 0x110000;
+constexpr unsigned long kTab = 0x9;
+constexpr unsigned long kLineFeed = 0xA;
+constexpr unsigned long kCarriageReturn = 0xD;
+constexpr unsigned long kFirstPrintable = 0x20;
+constexpr unsigned long kSurrogatesFirst = 0xD800;
+constexpr unsigned long kSurrogatesLast = 0xDFFF;
+constexpr unsigned long kNonCharacterFirst = 0xFFFE;
+constexpr unsigned long kNonCharacterLast = 0xFFFF;
+
+const char kCutRoot[] = "Invalid Document: the root element is missing or cut off by the end of the data";
+const char kUnwritableName[] = "Invalid XML Element: an element or property without a valid name";
+
+bool IsXmlCharacter(unsigned long code)
+{
+    if (code < kFirstPrintable)
+        return code == kTab || code == kLineFeed || code == kCarriageReturn;
+    return code < kAfterLastCharacter && !(code >= kSurrogatesFirst && code <= kSurrogatesLast) &&
+           !(code >= kNonCharacterFirst && code <= kNonCharacterLast);
+}
+
+int DigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + kDecimalBase;
+    return c - 'A' + kDecimalBase;
+}
+
+// The writer writes no tags for an element without a name, and a tag whose name (with its
+// namespace) starts with '!' or '?' reads back as a declaration or comment.
+bool IsWritableElementName(const TSimpleXMLElem& elem)
+{
+    const std::string& first = elem.NameSpace().empty() ? elem.Name() : elem.NameSpace();
+    return !elem.Name().empty() && !first.empty() && first[0] != '!' && first[0] != '?';
+}
+
+// The writer writes a property without a name as a bare "=".
+bool HasNamelessProperty(const TSimpleXMLElem& elem)
+{
+    const TSimpleXMLProps* props = elem.PropertiesIfAny();
+    for (int i = 0; props && i < props->Count(); ++i)
+        if (props->Item(i)->Name().empty())
+            return true;
+    return false;
+}
+
+// True when an element at or below `top`, or one of their properties, has a name that would not
+// read back as written.
+bool HasUnwritableName(const TSimpleXMLElem& top)
+{
+    std::vector<const TSimpleXMLElem*> pending{&top};
+    while (!pending.empty()) {
+        const TSimpleXMLElem* elem = pending.back();
+        pending.pop_back();
+        if (elem->Kind() != TSimpleXMLElemKind::Classic)
+            continue;
+        if (!IsWritableElementName(*elem) || HasNamelessProperty(*elem))
+            return true;
+        if (const TSimpleXMLElems* items = elem->ItemsIfAny())
+            for (int i = 0; i < items->Count(); ++i)
+                pending.push_back(items->Item(i));
+    }
+    return false;
+}
+
+}  // namespace
+
+std::size_t NumericReferenceLength(std::string_view text, std::size_t at)
+{
+    if (text.substr(at, 2) != "&#")
+        return 0;
+    std::size_t i = at + 2;
+    const bool hex = i < text.size() && text[i] == 'x';
+    if (hex)
+        ++i;
+    const std::string_view digits = hex ? kHexDigits : kDecimalDigits;
+    const std::size_t first = i;
+    unsigned long code = 0;
+    for (; i < text.size() && digits.find(text[i]) != std::string_view::npos; ++i) {
+        code = code * (hex ? kHexBase : kDecimalBase) + static_cast<unsigned long>(DigitValue(text[i]));
+        if (code >= kAfterLastCharacter)
+            return 0;
+    }
+    if (i == first || i >= text.size() || text[i] != ';' || !IsXmlCharacter(code))
+        return 0;
+    return i + 1 - at;
+}
+
+void IconPageDecodeValue(std::string& value)
+{
+    Utf8FiveEntityDecodeInPlace(value);
+}
+
+void IconPageEncodeValue(std::string& value)
+{
+    // Most values hold no reference; they take the plain hook chain in place.
+    std::size_t reference = value.find("&#");
+    while (reference != std::string::npos && NumericReferenceLength(value, reference) == 0)
+        reference = value.find("&#", reference + 1);
+    if (reference == std::string::npos) {
+        Utf8FiveEntityEncodeInPlace(value);
+        return;
+    }
+    // Encode the runs between references; the references themselves are copied unchanged.
+    std::string encoded;
+    std::size_t runStart = 0;
+    for (std::size_t i = reference; i < value.size();) {
+        const std::size_t length = value[i] == '&' ? NumericReferenceLength(value, i) : 0;
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        std::string run = value.substr(runStart, i - runStart);
+        Utf8FiveEntityEncodeInPlace(run);
+        encoded += run;
+        encoded.append(value, i, length);
+        i += length;
+        runStart = i;
+    }
+    std::string run = value.substr(runStart);
+    Utf8FiveEntityEncodeInPlace(run);
+    encoded += run;
+    value = std::move(encoded);
+}
+
+void IconPageAppendEncodedValue(std::string& out, std::string_view value)
+{
+    std::size_t runStart = 0;
+    for (std::size_t i = value.find("&#"); i != std::string_view::npos; i = value.find("&#", i)) {
+        const std::size_t length = NumericReferenceLength(value, i);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        AppendUtf8FiveEntityEncoded(out, value.substr(runStart, i - runStart));
+        out.append(value.substr(i, length));
+        i += length;
+        runStart = i;
+    }
+    AppendUtf8FiveEntityEncoded(out, value.substr(runStart));
+}
+
+void ConfigureIconPageXml(TSimpleXML& document)
+{
+    document.SetOptions(TSimpleXMLOptions{sxoAutoEncodeValue, sxoAutoEncodeEntity});
+    document.SetIndentString(std::string(kIndent));
+    document.OnDecodeValue = IconPageDecodeValue;
+    document.OnEncodeValue = IconPageEncodeValue;
+    document.OnAppendEncodedValue = IconPageAppendEncodedValue;
+}
+
+std::string ParseIconPage(TSimpleXML& document, TMemoryStream& stream)
+{
+    document.LoadFromStream(stream);
+    // The XML layer ends a parse quietly at the end of the data. A complete root has a name and
+    // ends with the '>' of its end tag or of its empty-element tag.
+    const TSimpleXMLElem& root = document.Root();
+    const std::size_t end = static_cast<std::size_t>(stream.Position());
+    if (root.Name().empty() || end == 0 || stream.Bytes()[end - 1] != '>')
+        throw ESimpleXMLError(kCutRoot, end);
+    if (HasUnwritableName(root))
+        throw ESimpleXMLError(kUnwritableName, end);
+
+    const std::string_view rest = stream.Remaining();
+    const std::size_t start = rest.find_first_not_of(kBlanks);
+    return start == std::string_view::npos ? std::string() : std::string(rest.substr(start));
+}

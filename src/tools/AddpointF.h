@@ -1,0 +1,58 @@
+#pragma once
+// The "Add point" dialog and the new POI element it describes: the element is built by a plain
+// function, so tests check its properties without showing the dialog.
+
+#include "mapview/Language.h"
+#include "support/xml/SimpleXml.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+
+// What the user typed for a new POI, as text of the document.
+struct NewPoiFields {
+    std::string iconType = "CLST";
+    std::string location = "0,0";  // "x,y" as the two spin boxes show them
+    std::string name = "Anywhere";
+    std::string path = "0, 0, 0";
+    std::string tooltip = "AnyWhere";  // lines joined by CR LF
+};
+
+// Appends a new Icon element with its ten properties, in their fixed order, as the last child of
+// `root`; returns it.
+TSimpleXMLElem& AppendNewPoi(TSimpleXMLElem& root, const NewPoiFields& fields);
+
+// The "Add point" dialog: the new POI's name, map position, type, world location and tooltip.
+class TForm3 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm3(QWidget* parent = nullptr, Language language = systemLanguage());
+
+    // The fields as the new element takes them.
+    NewPoiFields fields() const;
+
+private:
+    void FormCreate(Language language);
+    void createControls();
+
+    QLineEdit* ed_name = nullptr;
+    QSpinBox* ed_locx = nullptr;
+    QSpinBox* ed_locy = nullptr;
+    QComboBox* cb_icontype = nullptr;
+    QLineEdit* ed_path = nullptr;
+    QPlainTextEdit* ed_tooltip = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+};

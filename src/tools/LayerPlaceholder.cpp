@@ -1,1 +1,0 @@
-// Placeholder until this layer's first file lands.
