@@ -54,6 +54,10 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
                   bool labels)
 {
     painter.setPen(kMarkerOutline);
+    // A page uses a handful of fills: the brush changes only when the colour does, instead of
+    // being made anew for each of thousands of markers.
+    bool brushSet = false;
+    QColor brushColour;
     for (int index : layer.zOrder()) {
         if (!layer.isVisible(index))
             continue;
@@ -63,7 +67,11 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
             paintLabel(painter, rect, marker.name);
         if (!rect.intersects(area))
             continue;
-        painter.setBrush(marker.fill);
+        if (!brushSet || marker.fill != brushColour) {
+            painter.setBrush(marker.fill);
+            brushColour = marker.fill;
+            brushSet = true;
+        }
         painter.drawEllipse(outlineRect(rect));
     }
 }
