@@ -37,6 +37,15 @@ const CaptionRow kKorean[] = {
     {"Label4", "좌표"},
     {"MAPPOI.prefix", "POI 내용을 "},
     {"MAPPOI.suffix", " 에 보내기(&O)"},
+    {"EditMenu", "편집(&E)"},
+    {"EditUndo", "실행 취소(&U)"},
+    {"EditRedo", "다시 실행(&R)"},
+    {"FileRecent", "최근 파일(&R)"},
+    {"SaveQuestion", "%1 파일의 변경 내용을 저장할까요?"},
+    {"SaveAnswer.save", "저장(&S)"},
+    {"SaveAnswer.discard", "저장 안 함(&N)"},
+    {"SaveAnswer.cancel", "취소"},
+    {"RecentMissing", "파일 \"%1\"을(를) 찾을 수 없어 최근 파일 목록에서 뺐습니다."},
 };
 
 // The fixed English replacements.
@@ -65,6 +74,15 @@ const CaptionRow kEnglish[] = {
     {"Label4", "Path"},
     {"MAPPOI.prefix", "Post P&OI to "},
     {"MAPPOI.suffix", ""},
+    {"EditMenu", "&Edit"},
+    {"EditUndo", "&Undo"},
+    {"EditRedo", "&Redo"},
+    {"FileRecent", "&Recent"},
+    {"SaveQuestion", "Save changes to %1?"},
+    {"SaveAnswer.save", "&Save"},
+    {"SaveAnswer.discard", "&Discard"},
+    {"SaveAnswer.cancel", "Cancel"},
+    {"RecentMissing", "File \"%1\" is not found. It was removed from the recent pages."},
 };
 
 template <size_t N>

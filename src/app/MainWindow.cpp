@@ -143,6 +143,7 @@ TForm1::TForm1(const QString& configPath, Prompts* prompts, QWidget* parent)
     // A fixed single border: the client area cannot be resized or maximised.
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    setAcceptDrops(true);
 }
 
 TForm1::~TForm1()
@@ -266,6 +267,8 @@ void TForm1::createMenus()
         }
         m_menus << menu;
     }
+    createEditMenu();
+    createRecentMenu();
     // A menu without items: choosing it runs the command at once.
     Help1 = menuBar()->addAction(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -356,6 +359,7 @@ void TForm1::connectHandlers()
     connect(action(QStringLiteral("MAPLOCAUTO")), &QAction::triggered, this,
             &TForm1::MAPLOCAUTOExecute);
     connectEditingTools();
+    connectUndoHandlers();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(m_ui.Panel1, &MapPanel::markerDragged, this,
@@ -388,6 +392,7 @@ void TForm1::updateActions()
     MAPLOCAUTOUpdate();
     FileSaveBOMUpdate();
     FileSaveARRUpdate();
+    updateUndoActions();
 }
 
 void TForm1::MAPDELUpdate()
@@ -450,7 +455,7 @@ void TForm1::FileOpenExecute(const QString& actionName)
         options.initialFolder = folder;
     const QString chosen = m_prompts->openFileName(options);
     if (!chosen.isEmpty())
-        openPage(chosen);
+        openPageAsked(chosen);
 }
 
 void TForm1::FileOpenZoneExecute()
@@ -459,7 +464,7 @@ void TForm1::FileOpenZoneExecute()
     TForm7 dialog(this);
     dialog.setFolder(folder);
     if (dialog.exec() == QDialog::Accepted)
-        openPage(QString::fromStdString(folder + dialog.chosenFile()));
+        openPageAsked(QString::fromStdString(folder + dialog.chosenFile()));
 }
 
 bool TForm1::openPage(const QString& path)

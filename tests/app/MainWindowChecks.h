@@ -57,9 +57,9 @@ private slots:
         const bool korean = m_expected == Language::Korean;
         const QStringList expected = korean
             ? QStringList{"불러오기(&O)", "맵이름으로 열기(&L)", "저장(&S)", "다른 이름으로 저장(&A)", "-",
-                          "맵 이미지 불러오기(&M)", "-", "종료(&X)"}
+                          "맵 이미지 불러오기(&M)", "최근 파일(&R)", "-", "종료(&X)"}
             : QStringList{"&Open Icon Page", "Open Zone(&L)", "&Save Icon Page", "Save &As Icon Page", "-",
-                          "Open &Map File", "-", "E&xit"};
+                          "Open &Map File", "&Recent", "-", "E&xit"};
         QCOMPARE(menuTexts(file), expected);
         QCOMPARE(file->title(), korean ? QStringLiteral("파일(&F)") : QStringLiteral("&File"));
 
@@ -76,6 +76,32 @@ private slots:
                         : QStringLiteral("Post P&OI to mapboard.example.net"));
         const QString label1 = window.findChild<QLabel*>(QStringLiteral("Label1"))->text();
         QCOMPARE(label1, korean ? QStringLiteral("위치") : QStringLiteral("Loc "));
+    }
+
+    void editMenuBetweenFileAndPoi()
+    {
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
+        const bool korean = m_expected == Language::Korean;
+        QStringList bar;
+        for (QAction* act : window.menuBar()->actions())
+            bar << act->text();
+        const QStringList expectedBar = korean
+            ? QStringList{"파일(&F)", "편집(&E)", "맵(&P)", "옵션(&O)", "이 프로그램은(&A)"}
+            : QStringList{"&File", "&Edit", "&POI", "&Option", "&About"};
+        QCOMPARE(bar, expectedBar);
+        auto* edit = window.findChild<QMenu*>(QStringLiteral("EditMenu"));
+        QVERIFY(edit);
+        const QStringList expectedItems =
+            korean ? QStringList{"실행 취소(&U)", "다시 실행(&R)"} : QStringList{"&Undo", "&Redo"};
+        QCOMPARE(menuTexts(edit), expectedItems);
+        QCOMPARE(window.action(QStringLiteral("EditUndo"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+        QCOMPARE(window.action(QStringLiteral("EditRedo"))->shortcuts(),
+                 QList<QKeySequence>({QKeySequence(QStringLiteral("Ctrl+Y")),
+                                      QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+        // Nothing to undo before a page is open.
+        QVERIFY(!window.action(QStringLiteral("EditUndo"))->isEnabled());
+        QVERIFY(!window.action(QStringLiteral("EditRedo"))->isEnabled());
     }
 
     void initialActionStates()
