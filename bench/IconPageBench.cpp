@@ -1,6 +1,7 @@
 // Opening and saving icon pages of 500 and 5,000 POIs on the real main window (offscreen):
 // reading the page, the POI tree and the markers, the first paint of the window, and the bytes
-// and file write of a save. Run: build/bench/IconPageBench
+// and file write of a save, and the peak memory per POI of opening 5,000 and 50,000 POIs.
+// Run: build/bench/IconPageBench
 #include "app/MainWindow.h"
 #include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
@@ -15,12 +16,18 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <malloc.h>
+
+#include <fstream>
 #include <memory>
+#include <string>
 
 namespace {
 
 constexpr int kSmallPage = 500;
 constexpr int kLargePage = 5000;
+constexpr int kHugePage = 50000;
+constexpr double kBytesPerKiB = 1024.0;
 constexpr int kMapSize = 436;
 const char* const kTypes[] = {"CLST", "LOC", "MOB", "NAME", "NPC", "QST", "ZONE"};
 
@@ -150,9 +157,59 @@ void BM_SavePage(benchmark::State& state)
     setPageCounters(state);
 }
 
+// A "VmRSS"/"VmHWM" line of /proc/self/status in KiB; -1 when unavailable.
+long statusKiB(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.compare(0, field.size() + 1, field + ":") == 0)
+            return std::atol(line.c_str() + field.size() + 1);
+    return -1;
+}
+
+// Starts the kernel's peak resident size afresh at the current size; false where not allowed.
+bool resetPeakMemory()
+{
+    std::ofstream clearRefs("/proc/self/clear_refs");
+    clearRefs << "5";
+    clearRefs.flush();
+    return static_cast<bool>(clearRefs);
+}
+
+// Opening a page with everything it builds, and the memory that costs at its peak, per POI:
+// the resident size the open adds at its highest, over what the process held before.
+void BM_OpenPeakMemory(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    const QString path = folder().pagePath(count);
+    double peakBytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<Window>();
+        malloc_trim(0);  // memory freed earlier would otherwise be reused unseen
+        const long before = statusKiB("VmRSS");
+        const bool measured = before >= 0 && resetPeakMemory();
+        state.ResumeTiming();
+        window->form.openPage(path);
+        state.PauseTiming();
+        const long peak = statusKiB("VmHWM");
+        if (!measured || peak < 0)
+            state.SkipWithError("peak memory unavailable");
+        else
+            peakBytes = std::max(peakBytes, (peak - before) * kBytesPerKiB);
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["PeakBytesPerPOI"] = peakBytes / count;
+    state.counters["PeakMiB"] = peakBytes / (kBytesPerKiB * kBytesPerKiB);
+    setPageCounters(state);
+}
+
 BENCHMARK(BM_LoadIconPage)->Arg(kSmallPage)->Arg(kLargePage)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_OpenAndPaint)->Arg(kSmallPage)->Arg(kLargePage)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_SavePage)->Arg(kSmallPage)->Arg(kLargePage)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_OpenPeakMemory)->Arg(kLargePage)->Arg(kHugePage)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

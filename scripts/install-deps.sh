@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-noto-cjk
   libbenchmark-dev libpugixml-dev libxml2-dev libsquish-dev

@@ -80,9 +80,19 @@ QImage LoadMapImage(const std::string& path, double gamma)
     if (!decoded)
         return blankMap();
     try {
-        ConvertToArgb32(*decoded);
-        applyGamma(decoded->bits, gamma);
-        return imageFromArgbRecord(std::move(*decoded));
+        if (decoded->format == PixelFormat::A8R8G8B8) {
+            // Already the image's layout: the record's own buffer becomes the image.
+            applyGamma(decoded->bits, gamma);
+            return imageFromArgbRecord(std::move(*decoded));
+        }
+        // Decode, conversion and gamma in one pass, straight into the image's buffer.
+        QImage image(decoded->width, decoded->height, QImage::Format_ARGB32);
+        if (image.isNull())
+            return QImage();
+        const GammaTable table = buildGammaTable(gamma);
+        ConvertToArgb32Into(*decoded, reinterpret_cast<uint32_t*>(image.bits()),
+            size_t(image.bytesPerLine()) / kArgbBytes, gamma == 1.0 ? nullptr : table.data());
+        return image;
     } catch (const std::bad_alloc&) {
         return QImage();
     }

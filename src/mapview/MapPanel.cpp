@@ -174,11 +174,19 @@ void MapPanel::paintPositionButton(QPainter& painter) const
 void MapPanel::paintMarkers(QPainter& painter, const QRect& area) const
 {
     painter.setPen(kMarkerOutline);
+    // A page uses a handful of fills: the brush changes only when the colour does, instead of
+    // being made anew for each of thousands of markers.
+    bool brushSet = false;
+    QColor brushColour;
     for (int index : m_layer.zOrder()) {
         const Marker& marker = m_layer.marker(index);
         if (!marker.rect.intersects(area))
             continue;
-        painter.setBrush(marker.fill);
+        if (!brushSet || marker.fill != brushColour) {
+            painter.setBrush(marker.fill);
+            brushColour = marker.fill;
+            brushSet = true;
+        }
         painter.drawEllipse(outlineRect(marker.rect));
     }
 }

@@ -80,6 +80,12 @@ bool hasDdsExtension(const std::string& fileName);
 // alpha; alpha 255 for formats without alpha). An A8R8G8B8 record stays unchanged.
 void ConvertToArgb32(ImageRecord& image);
 
+// Writes the record's pixels as ConvertToArgb32 would, straight into `out`: rows `stride` pixels
+// apart, each pixel 0xAARRGGBB. With a byteMap, each of the four bytes of every pixel then goes
+// through that 256-entry table (a gamma table), in the same pass.
+void ConvertToArgb32Into(
+    const ImageRecord& image, uint32_t* out, size_t stride, const uint8_t* byteMap = nullptr);
+
 // Decodes DXT1, DXT3 or DXT5 blocks of a width x height image (both multiples of 4) into
 // width x height pixels 0xAARRGGBB, rows top to bottom.
 void decodeDxtBlocks(

@@ -71,12 +71,14 @@ void colourPalette(const uint8_t* block, bool threeColourAllowed, uint32_t palet
 
 // Writes one block's 16 pixels; pixelOf(colour, k) turns pixel k's palette colour into the
 // final pixel (the alpha formats put their own alpha in).
-template <typename PixelOf>
-void writeBlock(
-    const uint8_t* colourBlock, bool threeColourAllowed, uint32_t* dst, int stride, PixelOf pixelOf)
+template <typename ByteMap, typename PixelOf>
+void writeBlock(const uint8_t* colourBlock, bool threeColourAllowed, uint32_t* dst, size_t stride,
+    ByteMap map, PixelOf pixelOf)
 {
     uint32_t palette[4];
     colourPalette(colourBlock, threeColourAllowed, palette);
+    for (uint32_t& colour : palette)
+        colour = map(colour);
     uint32_t indices = le32(colourBlock + 4);
     for (int row = 0; row < kBlockSide; ++row, dst += stride) {
         for (int col = 0; col < kBlockSide; ++col, indices >>= 2)
@@ -111,25 +113,6 @@ uint8_t floatChannel(const uint8_t* p)
     return uint8_t(std::lrint(double(f) * kFullScale) >> 8);
 }
 
-template <typename PixelToArgb> void convertPixels(ImageRecord& image, PixelToArgb toArgb)
-{
-    const size_t pixels = size_t(image.width) * size_t(image.height);
-    const int bpp = bytesPerPixel(image.format);
-    std::vector<uint8_t> out(pixels * kArgbBytes);
-    const uint8_t* src = image.bits.data();
-    for (size_t i = 0; i < pixels; ++i, src += bpp) {
-        const uint32_t v = toArgb(src);
-        std::memcpy(out.data() + i * kArgbBytes, &v, kArgbBytes);
-    }
-    image.bits.swap(out);
-    image.format = PixelFormat::A8R8G8B8;
-}
-
-uint32_t grey(uint32_t g, uint32_t a)
-{
-    return packArgb(g, g, g, a);
-}
-
 uint32_t expandField(uint32_t pixel, uint32_t mask)
 {
     if (!mask)
@@ -141,47 +124,49 @@ uint32_t expandField(uint32_t pixel, uint32_t mask)
     return ((pixel & mask) >> shift) * 255 / max;
 }
 
-void convertPacked(ImageRecord& image)
+// Every pixel value of a packed format looked up: at most 65536 entries.
+std::vector<uint32_t> packedTable(PixelFormat format)
 {
-    const DdsPackedFormat& m = *ddsPackedFormat(image.format);
-    const int bpp = bytesPerPixel(image.format);
-    // Every pixel value is looked up: at most 65536 entries.
-    std::vector<uint32_t> lut(size_t(1) << (8 * bpp));
+    const DdsPackedFormat& m = *ddsPackedFormat(format);
+    std::vector<uint32_t> lut(size_t(1) << (8 * bytesPerPixel(format)));
     for (uint32_t v = 0; v < lut.size(); ++v)
         lut[v] = packArgb(expandField(v, m.red), expandField(v, m.green), expandField(v, m.blue),
             expandField(v, m.alpha));
-    if (bpp == 1)
-        convertPixels(image, [&](const uint8_t* p) { return lut[p[0]]; });
-    else
-        convertPixels(image, [&](const uint8_t* p) { return lut[le16(p)]; });
+    return lut;
 }
 
-}  // namespace
-
-void decodeDxtBlocks(
-    PixelFormat format, const uint8_t* blocks, int width, int height, uint32_t* out)
+// Block decoding into rows `stride` pixels apart. `map` acts on each byte of the palette and of
+// the alpha table, so every pixel comes out as if mapped byte by byte, at 16 lookups per block
+// instead of 64.
+template <typename ByteMap>
+void decodeBlocksInto(PixelFormat format, const uint8_t* blocks, int width, int height,
+    uint32_t* out, size_t stride, ByteMap map)
 {
     const int blocksPerRow = width / kBlockSide;
     const int blockRows = height / kBlockSide;
     const uint8_t* block = blocks;
+    const auto paletteColour = [](uint32_t c, int) { return c; };
     for (int by = 0; by < blockRows; ++by) {
         for (int bx = 0; bx < blocksPerRow; ++bx) {
-            uint32_t* dst = out + size_t(by) * kBlockSide * width + size_t(bx) * kBlockSide;
+            uint32_t* dst = out + size_t(by) * kBlockSide * stride + size_t(bx) * kBlockSide;
             if (format == PixelFormat::DXT1) {
-                writeBlock(block, true, dst, width, [](uint32_t c, int) { return c; });
+                writeBlock(block, true, dst, stride, map, paletteColour);
                 block += kDdsDxt1BlockBytes;
             } else if (format == PixelFormat::DXT3) {
                 const uint64_t alphas
                     = le48(block) | uint64_t(le16(block + 6)) << 48;  // 4 bits each
-                writeBlock(block + 8, false, dst, width, [alphas](uint32_t c, int k) {
-                    return (c & kRgbMask) | uint32_t(alphas >> (4 * k) & 15) * 17 << kAlphaShift;
+                writeBlock(block + 8, false, dst, stride, map, [alphas, map](uint32_t c, int k) {
+                    const uint32_t alpha = uint32_t(alphas >> (4 * k) & 15) * 17 << kAlphaShift;
+                    return (c & kRgbMask) | (map(alpha) & ~kRgbMask);
                 });
                 block += kDdsDxt35BlockBytes;
             } else {
                 uint32_t table[8];
                 alphaTable(block[0], block[1], table);
+                for (uint32_t& alpha : table)
+                    alpha = map(alpha) & ~kRgbMask;
                 const uint64_t indices = le48(block + 2);
-                writeBlock(block + 8, false, dst, width, [&table, indices](uint32_t c, int k) {
+                writeBlock(block + 8, false, dst, stride, map, [&table, indices](uint32_t c, int k) {
                     return (c & kRgbMask) | table[indices >> (3 * k) & 7];
                 });
                 block += kDdsDxt35BlockBytes;
@@ -190,56 +175,108 @@ void decodeDxtBlocks(
     }
 }
 
-void ConvertToArgb32(ImageRecord& image)
+// Every byte of a pixel through a 256-entry table.
+struct TableMap {
+    const uint8_t* table;
+    uint32_t operator()(uint32_t v) const
+    {
+        return uint32_t(table[v & 0xFF]) | uint32_t(table[v >> 8 & 0xFF]) << 8
+               | uint32_t(table[v >> 16 & 0xFF]) << 16 | uint32_t(table[v >> 24]) << 24;
+    }
+};
+
+struct IdentityMap {
+    uint32_t operator()(uint32_t v) const { return v; }
+};
+
+// Converts every pixel with toArgb into rows `stride` pixels apart, each through map.
+template <typename PixelToArgb, typename ByteMap>
+void convertRows(const ImageRecord& image, uint32_t* out, size_t stride, PixelToArgb toArgb, ByteMap map)
 {
+    const int bpp = bytesPerPixel(image.format);
+    const uint8_t* src = image.bits.data();
+    for (int32_t y = 0; y < image.height; ++y) {
+        uint32_t* row = out + size_t(y) * stride;
+        for (int32_t x = 0; x < image.width; ++x, src += bpp)
+            row[x] = map(toArgb(src));
+    }
+}
+
+uint32_t grey(uint32_t g, uint32_t a)
+{
+    return packArgb(g, g, g, a);
+}
+
+template <typename ByteMap>
+void convertInto(const ImageRecord& image, uint32_t* out, size_t stride, ByteMap map)
+{
+    const auto rows = [&](auto toArgb) { convertRows(image, out, stride, toArgb, map); };
     switch (image.format) {
-    case PixelFormat::A8R8G8B8: return;
+    case PixelFormat::A8R8G8B8: rows([](const uint8_t* p) { return le32(p); }); return;
     case PixelFormat::X8R8G8B8:
-        for (size_t i = 3; i < image.bits.size(); i += kArgbBytes)
-            image.bits[i] = kOpaque;
-        image.format = PixelFormat::A8R8G8B8;
+        rows([](const uint8_t* p) { return le32(p) | uint32_t(kOpaque) << kAlphaShift; });
         return;
     case PixelFormat::DXT1:
     case PixelFormat::DXT3:
-    case PixelFormat::DXT5: {
-        std::vector<uint8_t> out(size_t(image.width) * size_t(image.height) * kArgbBytes);
-        // The buffer comes from operator new, so it is aligned for 32-bit pixels.
-        decodeDxtBlocks(image.format, image.bits.data(), image.width, image.height,
-            reinterpret_cast<uint32_t*>(out.data()));
-        image.bits.swap(out);
-        image.format = PixelFormat::A8R8G8B8;
+    case PixelFormat::DXT5:
+        decodeBlocksInto(image.format, image.bits.data(), image.width, image.height, out, stride, map);
         return;
-    }
     case PixelFormat::R3G3B2:
     case PixelFormat::R5G6B5:
     case PixelFormat::A1R5G5B5:
     case PixelFormat::A4R4G4B4:
     case PixelFormat::X1R5G5B5:
-    case PixelFormat::X4R4G4B4: convertPacked(image); return;
-    case PixelFormat::R8G8B8:
-        convertPixels(image, [](const uint8_t* p) { return packArgb(p[2], p[1], p[0], kOpaque); });
+    case PixelFormat::X4R4G4B4: {
+        std::vector<uint32_t> lut = packedTable(image.format);
+        for (uint32_t& entry : lut)  // mapped once per value rather than once per pixel
+            entry = map(entry);
+        if (bytesPerPixel(image.format) == 1)
+            convertRows(image, out, stride, [&lut](const uint8_t* p) { return lut[p[0]]; }, IdentityMap());
+        else
+            convertRows(image, out, stride, [&lut](const uint8_t* p) { return lut[le16(p)]; }, IdentityMap());
         return;
-    case PixelFormat::Gray8:
-        convertPixels(image, [](const uint8_t* p) { return grey(p[0], kOpaque); });
-        return;
-    case PixelFormat::A8Gray8:
-        convertPixels(image, [](const uint8_t* p) { return grey(p[0], p[1]); });
-        return;
-    case PixelFormat::Gray16:
-        convertPixels(image, [](const uint8_t* p) { return grey(p[1], kOpaque); });
-        return;
+    }
+    case PixelFormat::R8G8B8: rows([](const uint8_t* p) { return packArgb(p[2], p[1], p[0], kOpaque); }); return;
+    case PixelFormat::Gray8: rows([](const uint8_t* p) { return grey(p[0], kOpaque); }); return;
+    case PixelFormat::A8Gray8: rows([](const uint8_t* p) { return grey(p[0], p[1]); }); return;
+    case PixelFormat::Gray16: rows([](const uint8_t* p) { return grey(p[1], kOpaque); }); return;
     case PixelFormat::A16B16G16R16:  // the high byte of each little-endian channel
-        convertPixels(image, [](const uint8_t* p) { return packArgb(p[1], p[3], p[5], p[7]); });
+        rows([](const uint8_t* p) { return packArgb(p[1], p[3], p[5], p[7]); });
         return;
     case PixelFormat::R32F:
-        convertPixels(
-            image, [](const uint8_t* p) { return packArgb(floatChannel(p), 0, 0, kOpaque); });
+        rows([](const uint8_t* p) { return packArgb(floatChannel(p), 0, 0, kOpaque); });
         return;
     case PixelFormat::A32B32G32R32F:
-        convertPixels(image, [](const uint8_t* p) {
-            return packArgb(
-                floatChannel(p), floatChannel(p + 4), floatChannel(p + 8), floatChannel(p + 12));
+        rows([](const uint8_t* p) {
+            return packArgb(floatChannel(p), floatChannel(p + 4), floatChannel(p + 8), floatChannel(p + 12));
         });
         return;
     }
+}
+
+}  // namespace
+
+void decodeDxtBlocks(
+    PixelFormat format, const uint8_t* blocks, int width, int height, uint32_t* out)
+{
+    decodeBlocksInto(format, blocks, width, height, out, size_t(width), IdentityMap());
+}
+
+void ConvertToArgb32Into(const ImageRecord& image, uint32_t* out, size_t stride, const uint8_t* byteMap)
+{
+    if (byteMap)
+        convertInto(image, out, stride, TableMap{byteMap});
+    else
+        convertInto(image, out, stride, IdentityMap());
+}
+
+void ConvertToArgb32(ImageRecord& image)
+{
+    if (image.format == PixelFormat::A8R8G8B8)
+        return;
+    std::vector<uint8_t> out(size_t(image.width) * size_t(image.height) * kArgbBytes);
+    // The buffer comes from operator new, so it is aligned for 32-bit pixels.
+    ConvertToArgb32Into(image, reinterpret_cast<uint32_t*>(out.data()), size_t(image.width), nullptr);
+    image.bits.swap(out);
+    image.format = PixelFormat::A8R8G8B8;
 }

@@ -140,12 +140,30 @@ void IconPageEncodeValue(std::string& value)
     value = std::move(encoded);
 }
 
+void IconPageAppendEncodedValue(std::string& out, std::string_view value)
+{
+    std::size_t runStart = 0;
+    for (std::size_t i = value.find("&#"); i != std::string_view::npos; i = value.find("&#", i)) {
+        const std::size_t length = NumericReferenceLength(value, i);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        AppendUtf8FiveEntityEncoded(out, value.substr(runStart, i - runStart));
+        out.append(value.substr(i, length));
+        i += length;
+        runStart = i;
+    }
+    AppendUtf8FiveEntityEncoded(out, value.substr(runStart));
+}
+
 void ConfigureIconPageXml(TSimpleXML& document)
 {
     document.SetOptions(TSimpleXMLOptions{sxoAutoEncodeValue, sxoAutoEncodeEntity});
     document.SetIndentString(std::string(kIndent));
     document.OnDecodeValue = IconPageDecodeValue;
     document.OnEncodeValue = IconPageEncodeValue;
+    document.OnAppendEncodedValue = IconPageAppendEncodedValue;
 }
 
 std::string ParseIconPage(TSimpleXML& document, TMemoryStream& stream)

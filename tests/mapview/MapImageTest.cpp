@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <random>
+
 using namespace ddstest;
 
 namespace {
@@ -126,6 +128,63 @@ private slots:
         const QImage lighter = LoadMapImage(path("small.dds"), 0.7);
         QCOMPARE(lighter.pixel(0, 0), qRgba(table[30], table[20], table[10], table[40]));
         QCOMPARE(lighter.pixel(1, 0), qRgba(158, 158, 158, 158));
+    }
+
+    // The load decodes, converts and applies gamma in one pass into the image; it must give the
+    // pixels of the plain steps (decode, convert, table over every byte) for every kind of map.
+    void onePassLoadMatchesThePlainSteps_data()
+    {
+        QTest::addColumn<QByteArray>("fourCC");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<double>("gamma");
+        QTest::newRow("DXT1 lighter") << QByteArray("DXT1") << 0 << 0.7;
+        QTest::newRow("DXT1 exact") << QByteArray("DXT1") << 0 << 1.0;
+        QTest::newRow("DXT3 darker") << QByteArray("DXT3") << 0 << 1.6;
+        QTest::newRow("DXT5 lighter") << QByteArray("DXT5") << 0 << 0.7;
+        QTest::newRow("R5G6B5 lighter") << QByteArray() << 16 << 0.7;
+        QTest::newRow("R8G8B8 darker") << QByteArray() << 24 << 1.6;
+    }
+
+    void onePassLoadMatchesThePlainSteps()
+    {
+        QFETCH(QByteArray, fourCC);
+        QFETCH(int, bits);
+        QFETCH(double, gamma);
+        constexpr uint32_t kSide = 8;
+        constexpr uint32_t kSeed = 7;
+        Header h;
+        h.width = kSide;
+        h.height = kSide;
+        size_t dataBytes = 0;
+        if (!fourCC.isEmpty()) {
+            h.fourCC = code({fourCC[0], fourCC[1], fourCC[2], fourCC[3], 0});
+            dataBytes = (kSide / 4) * (kSide / 4) * (fourCC == "DXT1" ? 8 : 16);
+        } else {
+            h = bits == 16 ? rgbHeader(16, 0xF800, 0x07E0, 0x001F, 0) : rgbHeader(24, 0xFF0000, 0xFF00, 0xFF, 0);
+            h.width = kSide;
+            h.height = kSide;
+            dataBytes = size_t(kSide) * kSide * size_t(bits / 8);
+        }
+        std::mt19937 random(kSeed);
+        std::vector<uint8_t> data(dataBytes);
+        for (uint8_t& b : data)
+            b = uint8_t(random());
+        write("random.dds", ddsFile(h, data));
+
+        ImageRecord plain = *DecodeDds(path("random.dds"));
+        ConvertToArgb32(plain);
+        const GammaTable table = buildGammaTable(gamma);
+        for (uint8_t& b : plain.bits)
+            b = table[b];
+
+        const QImage loaded = LoadMapImage(path("random.dds"), gamma);
+        QCOMPARE(loaded.size(), QSize(kSide, kSide));
+        for (int y = 0; y < int(kSide); ++y) {
+            for (int x = 0; x < int(kSide); ++x) {
+                const uint8_t* p = plain.bits.data() + (size_t(y) * kSide + x) * 4;
+                QCOMPARE(loaded.pixel(x, y), qRgba(p[2], p[1], p[0], p[3]));
+            }
+        }
     }
 
     void loadOfAnotherExtensionIsTheBlankMap()

@@ -64,22 +64,27 @@ void TSimpleXML::EnsureHeader()
     FProlog.Append(std::make_unique<TSimpleXMLElemHeader>());
 }
 
-void TSimpleXML::SaveToStream(TStream& stream)
+void TSimpleXML::WriteDocument(TSimpleXMLWriter& writer)
 {
     EnsureHeader();
-    WriteToStream(stream, [this](TSimpleXMLWriter& writer) {
-        const std::string noIndent;
-        for (int i = 0; i < FProlog.Count(); ++i)
-            writer.WriteItem(*FProlog.Item(i), noIndent, nullptr);
-        writer.WriteItem(*FRoot, noIndent, this);
-    });
+    const std::string noIndent;
+    for (int i = 0; i < FProlog.Count(); ++i)
+        writer.WriteItem(*FProlog.Item(i), noIndent, nullptr);
+    writer.WriteItem(*FRoot, noIndent, this);
+}
+
+void TSimpleXML::SaveToStream(TStream& stream)
+{
+    WriteToStream(stream, [this](TSimpleXMLWriter& writer) { WriteDocument(writer); });
 }
 
 std::string TSimpleXML::SaveToString()
 {
-    TMemoryStream stream;
-    SaveToStream(stream);
-    return stream.Bytes();
+    // One buffer that grows to the whole text, with no stream and no copy behind it.
+    TSimpleXMLWriter writer;
+    writer.Reserve(TSimpleXMLWriter::EstimateSize(*FRoot));
+    WriteDocument(writer);
+    return writer.TakeOutput();
 }
 
 void TSimpleXML::DecodeValue(std::string& value) const
@@ -101,8 +106,12 @@ void TSimpleXML::EncodeValue(std::string& value) const
 
 void TSimpleXML::AppendEncodedValue(std::string& out, std::string_view value) const
 {
-    if (OnEncodeValue) {
-        std::string converted(value);
+    if (OnAppendEncodedValue) {
+        OnAppendEncodedValue(out, value);
+    } else if (OnEncodeValue) {
+        // One scratch string per thread, so a value costs no allocation of its own.
+        thread_local std::string converted;
+        converted.assign(value.data(), value.size());
         OnEncodeValue(converted);
         out += converted;
     } else if (FOptions.Contains(sxoAutoEncodeValue)) {

@@ -8,9 +8,12 @@
 #include "support/xml/XmlStream.h"
 
 class TSimpleXMLParser;
+class TSimpleXMLWriter;
 
 // Hook that converts one value in place while a document is read or written.
 using TSimpleXMLEncodeEvent = std::function<void(std::string&)>;
+// Hook that appends the encoded form of a value to the output while a document is written.
+using TSimpleXMLAppendEvent = std::function<void(std::string& out, std::string_view value)>;
 
 // One XML file in memory: the prolog, the root element and the value conversion settings.
 class TSimpleXML {
@@ -41,6 +44,9 @@ public:
     // built-in codec that the options select.
     TSimpleXMLEncodeEvent OnDecodeValue;
     TSimpleXMLEncodeEvent OnEncodeValue;
+    // The writer's form of OnEncodeValue: when set, it is called in its place while writing and
+    // must give the same bytes (it saves a copy of every value).
+    TSimpleXMLAppendEvent OnAppendEncodedValue;
 
     // Reads the whole file, then parses it; raises EFOpenError or ESimpleXMLError.
     void LoadFromFile(const std::string& path);
@@ -64,6 +70,7 @@ public:
 private:
     void ParseDocument(TSimpleXMLParser& parser);
     void EnsureHeader();
+    void WriteDocument(TSimpleXMLWriter& writer);
 
     std::unique_ptr<TSimpleXMLElemClassic> FRoot;
     TSimpleXMLElemsProlog FProlog;

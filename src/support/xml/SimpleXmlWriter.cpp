@@ -6,8 +6,12 @@
 
 namespace {
 
-constexpr std::size_t kFlushThreshold = 64 * 1024;
 constexpr std::string_view kLineEnd = "\r\n";
+// Per element: "<", ">", "</", ">" or "/>", a line end and an indent; per property: the
+// blank, "=" and two quotes. A value grows by about an eighth when its references are written.
+constexpr std::size_t kElementOverhead = 12;
+constexpr std::size_t kPropertyOverhead = 4;
+constexpr std::size_t kEncodingMarginDivisor = 8;
 
 // An element whose children are being written. Every indentation is a prefix of one shared
 // string, so deep trees cost memory in proportion to their depth only.
@@ -20,17 +24,47 @@ struct OpenElement {
 
 } // namespace
 
+std::size_t TSimpleXMLWriter::EstimateSize(const TSimpleXMLElem& top)
+{
+    const auto valueBytes = [](std::size_t size) { return size + size / kEncodingMarginDivisor; };
+    std::size_t bytes = 0;
+    std::vector<const TSimpleXMLElem*> pending{&top};
+    while (!pending.empty()) {
+        const TSimpleXMLElem& elem = *pending.back();
+        pending.pop_back();
+        bytes += kElementOverhead + 2 * (elem.NameSpace().size() + elem.Name().size()) + valueBytes(elem.Value().size());
+        if (const TSimpleXMLProps* props = elem.PropertiesIfAny()) {
+            for (int i = 0; i < props->Count(); ++i) {
+                const TSimpleXMLProp& prop = *props->Item(i);
+                bytes += kPropertyOverhead + prop.NameSpace().size() + prop.Name().size() + valueBytes(prop.Value().size());
+            }
+        }
+        if (const TSimpleXMLElems* items = elem.ItemsIfAny())
+            for (int i = 0; i < items->Count(); ++i)
+                pending.push_back(items->Item(i));
+    }
+    return bytes;
+}
+
 void TSimpleXMLWriter::Flush()
 {
-    const std::string pending = std::move(FBuffer);
-    FBuffer.clear();
+    if (FOut == nullptr)
+        return;
     FPieceStart = 0;
-    FOut.WriteAll(pending);
+    // The buffer is emptied even when the write fails, so nothing reaches the stream twice; it
+    // keeps its capacity for the next block.
+    try {
+        FOut->WriteAll(FBuffer);
+    } catch (...) {
+        FBuffer.clear();
+        throw;
+    }
+    FBuffer.clear();
 }
 
 void TSimpleXMLWriter::FlushWhenFull()
 {
-    if (FBuffer.size() >= kFlushThreshold)
+    if (FOut != nullptr && FBuffer.size() >= kFlushThreshold)
         Flush();
 }
 

@@ -10,13 +10,21 @@
 // memory and handed to the stream in large blocks; a short write raises EWriteError.
 class TSimpleXMLWriter {
 public:
-    explicit TSimpleXMLWriter(TStream& out) : FOut(out) {}
+    explicit TSimpleXMLWriter(TStream& out) : FOut(&out) { FBuffer.reserve(kFlushThreshold + kFlushSlack); }
+    // A writer that keeps the whole output in one growing buffer; TakeOutput() hands it over.
+    TSimpleXMLWriter() = default;
 
     // Writes item (for an element, everything below it) with indent before its first line;
     // values are encoded for doc, or written unchanged without one.
     void WriteItem(const TSimpleXMLElem& item, std::string_view indent, const TSimpleXML* doc);
-    // Hands everything still held to the stream.
+    // Hands everything still held to the stream (nothing to do without one).
     void Flush();
+    std::string TakeOutput() { return std::move(FBuffer); }
+    // Makes room for `bytes` more output at once, so one buffer takes a whole document.
+    void Reserve(std::size_t bytes) { FBuffer.reserve(FBuffer.size() + bytes); }
+    // About the bytes `top` and everything below it take once written (values before encoding,
+    // plus a margin for the references encoding adds).
+    static std::size_t EstimateSize(const TSimpleXMLElem& top);
     // Drops the piece being produced when a failure interrupted it, so that the stream gets
     // whole pieces only: a tag start, a block of properties, the rest of an item.
     void DiscardUnfinishedPiece() { FBuffer.resize(FPieceStart); }
@@ -31,7 +39,11 @@ private:
     void FlushWhenFull();
     void StartPiece() { FPieceStart = FBuffer.size(); }
 
-    TStream& FOut;
+    // Output reaches the stream in blocks of about this size.
+    static constexpr std::size_t kFlushThreshold = 64 * 1024;
+    static constexpr std::size_t kFlushSlack = 4 * 1024; // the piece that crosses the threshold
+
+    TStream* FOut = nullptr;
     std::string FBuffer;
     std::size_t FPieceStart = 0;
 };

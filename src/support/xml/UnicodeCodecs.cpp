@@ -220,32 +220,40 @@ const char* EntityFor(char c)
     }
 }
 
-// One table lookup per byte: does the byte need replacing by either encoder?
+// One table lookup per byte: does the byte need replacing by the entity encoder, or by the
+// encoder that also writes bytes above ASCII as numeric references?
 struct SpecialBytes {
     bool entity[kByteRange] = {};
+    bool entityOrHigh[kByteRange] = {};
+    std::string_view replacement[kByteRange] = {};
     SpecialBytes()
     {
-        for (const char c : {'"', '&', '\'', '<', '>'})
+        for (const char c : {'"', '&', '\'', '<', '>'}) {
             entity[static_cast<unsigned char>(c)] = true;
+            entityOrHigh[static_cast<unsigned char>(c)] = true;
+            replacement[static_cast<unsigned char>(c)] = EntityFor(c);
+        }
+        for (std::size_t c = kAsciiLimit; c < kByteRange; ++c)
+            entityOrHigh[c] = true;
     }
 };
 const SpecialBytes kSpecial;
 
 void AppendEncoded(std::string& out, std::string_view text, bool numericReferences)
 {
+    const bool* special = numericReferences ? kSpecial.entityOrHigh : kSpecial.entity;
     std::size_t runStart = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        const bool high = numericReferences && c >= kAsciiLimit;
-        if (!kSpecial.entity[c] && !high)
+        if (!special[c])
             continue;
         out.append(text.data() + runStart, i - runStart);
         runStart = i + 1;
-        if (high) {
+        if (c >= kAsciiLimit) {
             const char reference[] = {'&', '#', 'x', kUpperHexDigits[c / kHexBase], kUpperHexDigits[c % kHexBase], ';'};
             out.append(reference, sizeof reference);
         } else {
-            out.append(EntityFor(static_cast<char>(c)));
+            out.append(kSpecial.replacement[c]);
         }
     }
     out.append(text.data() + runStart, text.size() - runStart);
@@ -461,4 +469,12 @@ void Utf8FiveEntityEncodeInPlace(std::string& value)
             return;
         }
     }
+}
+
+void AppendUtf8FiveEntityEncoded(std::string& out, std::string_view value)
+{
+    if (IsWellFormedUtf8(value))
+        AppendEntityEncoded(out, value);
+    else
+        out += FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(value)));
 }

@@ -49,3 +49,5 @@ bool IsWellFormedUtf8(std::string_view text);
 // skips the trip through UTF-16, which would give the same bytes back.
 void Utf8FiveEntityDecodeInPlace(std::string& value);
 void Utf8FiveEntityEncodeInPlace(std::string& value);
+// Appends what Utf8FiveEntityEncodeInPlace would make of value to out, without a copy of it.
+void AppendUtf8FiveEntityEncoded(std::string& out, std::string_view value);

@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Helpers of run-benchmarks.sh.
+
+  bench-report.py page COUNT PATH     writes an icon page of COUNT POIs shaped like the benchmark's
+  bench-report.py table RESULTS PAGE  prints the ratios from the JSON files of one run
+"""
+import json
+import os
+import re
+import sys
+
+UNIT_TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+MAP_SIZE = 436
+TYPES = ["CLST", "LOC", "MOB", "NAME", "NPC", "QST", "ZONE"]
+# Options Google Benchmark appends to a run's name.
+SUFFIXES = re.compile(r"(/(repeats:\d+|real_time|manual_time|process_time|min_time:[\d.]+))+$")
+SHUFFLE = 7919  # the multiplier of IconPageBench's shuffle, so the tree has to sort
+
+
+def write_page(count, path):
+    """The same page as IconPageBench generates for `count` POIs."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    parts = ['\ufeff<?xml version="1.0" encoding="UTF-8"?>\n'
+             '<Page Name="bench_map" 1location="Bench Zone" Size="436,506">\r\n']
+    for i in range(count):
+        key = i * SHUFFLE % count
+        size = "14,14" if i % 7 == 6 else "12,12"
+        parts.append(
+            f'<Icon IconStyle="{TYPES[i % 7]}" IconType="map" Location="{key % MAP_SIZE},{key * 3 % MAP_SIZE}" '
+            f'Name="POI {key} 대장간" OnHoverIn="Parent.LocalText=pathfindlocation" '
+            f'pathfindlocation="{key}.50, 12, -{key}.25" ScrollExtent="{size}" Size="{size}" '
+            f'Tooltip="Tooltip &amp; line {i}\r\nsecond line" TreatAsButton="true"/>\r\n')
+    parts.append("</Page>\r\n")
+    with open(path, "w", encoding="utf-8", newline="") as f:
+        f.write("".join(parts))
+
+
+def load_times(results):
+    """Median (or single-run) real time in ms per benchmark run name, over every JSON file."""
+    times, cpu, counters = {}, {}, {}
+    for name in sorted(os.listdir(results)):
+        if not name.endswith(".json"):
+            continue
+        with open(os.path.join(results, name), encoding="utf-8") as f:
+            data = json.load(f)
+        for run in data.get("benchmarks", []):
+            if run.get("error_occurred"):
+                continue
+            key = SUFFIXES.sub("", run.get("run_name", run["name"]))
+            aggregate = run.get("aggregate_name")
+            if run.get("run_type") == "aggregate" and aggregate != "median":
+                continue
+            if aggregate is None and key in times:
+                continue  # a median seen already wins over single iterations
+            times[key] = run["real_time"] * UNIT_TO_MS[run.get("time_unit", "ns")]
+            cpu[key] = run["cpu_time"] * UNIT_TO_MS[run.get("time_unit", "ns")]
+            counters[key] = run
+    return times, cpu, counters
+
+
+def check_figures(results):
+    """Seconds and peak resident KiB of the --check run, from /usr/bin/time -v."""
+    path = os.path.join(results, "check-50000.time")
+    if not os.path.exists(path):
+        return None, None
+    text = open(path, encoding="utf-8").read()
+    clock = re.search(r"Elapsed \(wall clock\) time.*: (?:(\d+):)?(\d+):([\d.]+)", text)
+    peak = re.search(r"Maximum resident set size \(kbytes\): (\d+)", text)
+    seconds = None
+    if clock:
+        hours, minutes, secs = clock.groups()
+        seconds = int(hours or 0) * 3600 + int(minutes) * 60 + float(secs)
+    return seconds, int(peak.group(1)) if peak else None
+
+
+def print_table(results, page):
+    times, cpu, counters = load_times(results)
+    rows = []
+
+    def ratio(label, top, bottom, target, limit):
+        if top in times and bottom in times:
+            value = times[top] / times[bottom]
+            detail = f"{times[top]:.2f} / {times[bottom]:.2f} ms"
+            cpu_ratio = f"{cpu[top] / cpu[bottom]:.2f}" if cpu[bottom] > 0 else "-"
+            rows.append((label, f"{value:.2f}", cpu_ratio, detail, target, "yes" if value <= limit else "NO"))
+        else:
+            rows.append((label, "-", "-", f"missing {top if top not in times else bottom}", target, "?"))
+
+    ratio("parse 5,000 POIs with hooks / pugixml", "BM_ParseWithHooks", "BM_PugixmlParse", "<= 2.0", 2.0)
+    ratio("parse 5,000 POIs without hooks / pugixml", "BM_ParseNoHooks", "BM_PugixmlParse", "<= 1.6", 1.6)
+    ratio("open+tree+markers+paint 5,000 / pugixml parse", "BM_OpenAndPaint/5000", "BM_PugixmlParse",
+          "<= 10", 10.0)
+    ratio("LoadMapImage 2048x2048 DXT1 / block decode", "BM_LoadMapImage/DXT1", "BM_Blocks/DXT1_ours",
+          "<= 1.5", 1.5)
+    ratio("write 5,000 POIs with hooks / parse with hooks", "BM_WriteWithHooks", "BM_ParseWithHooks",
+          "<= 1.0", 1.0)
+
+    seconds, peak_kib = check_figures(results)
+    file_bytes = os.path.getsize(page) if os.path.exists(page) else 0
+    if seconds is not None:
+        rows.append(("--check 50,000 POIs, whole process", f"{seconds:.2f} s", "", "", "<= 0.2 s",
+                     "yes" if seconds <= 0.2 else "NO"))
+    if peak_kib is not None and file_bytes:
+        peak = peak_kib * 1024
+        limit = 5 * file_bytes + 40 * 1024 * 1024
+        rows.append(("--check 50,000 POIs, peak memory", f"{peak / 2**20:.0f} MB", "",
+                     f"{peak / file_bytes:.1f} x the {file_bytes / 2**20:.1f} MB file",
+                     f"<= {limit / 2**20:.0f} MB", "yes" if peak <= limit else "NO"))
+    for key, run in sorted(counters.items()):
+        if "PeakBytesPerPOI" in run:
+            rows.append((f"{key}: peak memory per POI", f"{run['PeakBytesPerPOI']:.0f} B", "", "", "", ""))
+
+    widths = [max(len(str(r[i])) for r in rows + [HEADER]) for i in range(len(HEADER))]
+    for row in [HEADER] + rows:
+        print("  ".join(str(cell).ljust(widths[i]) for i, cell in enumerate(row)))
+
+
+# Wall-clock ratios decide; CPU-time ratios show how far a busy shared machine skewed them.
+HEADER = ("work", "ratio", "cpu ratio", "wall times (medians of this run)", "target", "holds")
+
+
+def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "page":
+        write_page(int(sys.argv[2]), sys.argv[3])
+    elif len(sys.argv) == 4 and sys.argv[1] == "table":
+        print_table(sys.argv[2], sys.argv[3])
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == "__main__":
+    main()
