@@ -109,11 +109,20 @@ bool isTextField(QObject* object)
         || qobject_cast<QAbstractSpinBox*>(object);
 }
 
+// Both redo keys of the Edit menu, whichever of them the platform counts as its redo.
+bool isRedoKey(QKeyEvent* key)
+{
+    const QKeyCombination pressed = key->keyCombination();
+    return pressed == QKeyCombination(Qt::ControlModifier, Qt::Key_Y)
+        || pressed == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+}
+
 bool isFieldEditingKey(QKeyEvent* key)
 {
     return key->matches(QKeySequence::Cut) || key->matches(QKeySequence::SelectAll)
         || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)
-        || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo);
+        || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
+        || isRedoKey(key);
 }
 
 QString autoCalcStatusText(bool autoCalc)

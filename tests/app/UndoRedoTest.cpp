@@ -316,6 +316,15 @@ private slots:
         // The field took the key back; the page's own history was not touched.
         QCOMPARE(w().path()->text(), QStringLiteral("100, 0, 160"));
         QCOMPARE(w().value(1, "Name"), std::string("Renamed"));
+
+        w().trigger("EditUndo");
+        QCOMPARE(w().value(1, "Name"), std::string("Beta"));
+        QTRY_VERIFY(w().panel()->positionButtonVisible());  // refilled
+        for (const char* redo : {"Ctrl+Y", "Ctrl+Shift+Z"}) {
+            w().path()->setFocus();
+            QTest::keySequence(w().path(), QKeySequence(QLatin1String(redo)));
+            QCOMPARE(w().value(1, "Name"), std::string("Beta"));  // the page's redo stayed put
+        }
     }
 
     void openingClearsTheHistory()
