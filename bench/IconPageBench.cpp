@@ -37,6 +37,7 @@ public:
     void showMessage(const QString&) override {}
     void showError(const QString&) override {}
     bool confirm(const QString&, const QString&) override { return false; }
+    SaveAnswer askSave(const SaveQuestion&) override { return SaveAnswer::Discard; }
     QString openFileName(const FileDialogOptions&) override { return {}; }
     QString saveFileName(const FileDialogOptions&) override { return {}; }
 };

@@ -48,6 +48,14 @@ const CaptionRow kKorean[] = {
     {"FileExportPicture", "맵 그림 내보내기(&E)"},
     {"ExportTitle", "맵 그림 내보내기"},
     {"ExportLabels", "마커 옆에 POI 이름을 쓸까요?"},
+    {"EditUndo", "실행 취소(&U)"},
+    {"EditRedo", "다시 실행(&R)"},
+    {"FileRecent", "최근 파일(&R)"},
+    {"SaveQuestion", "%1 파일의 변경 내용을 저장할까요?"},
+    {"SaveAnswer.save", "저장(&S)"},
+    {"SaveAnswer.discard", "저장 안 함(&N)"},
+    {"SaveAnswer.cancel", "취소"},
+    {"RecentMissing", "파일 \"%1\"을(를) 찾을 수 없어 최근 파일 목록에서 뺐습니다."},
 };
 
 // The fixed English replacements.
@@ -87,6 +95,14 @@ const CaptionRow kEnglish[] = {
     {"FileExportPicture", "&Export Map Picture"},
     {"ExportTitle", "Export Map Picture"},
     {"ExportLabels", "Write the POI names beside the markers?"},
+    {"EditUndo", "&Undo"},
+    {"EditRedo", "&Redo"},
+    {"FileRecent", "&Recent"},
+    {"SaveQuestion", "Save changes to %1?"},
+    {"SaveAnswer.save", "&Save"},
+    {"SaveAnswer.discard", "&Discard"},
+    {"SaveAnswer.cancel", "Cancel"},
+    {"RecentMissing", "File \"%1\" is not found. It was removed from the recent pages."},
 };
 
 template <size_t N>

@@ -40,6 +40,7 @@ public:
     void showMessage(const QString& text) override { shown << text; }
     void showError(const QString& text) override { shown << text; }
     bool confirm(const QString&, const QString&) override { return false; }
+    SaveAnswer askSave(const SaveQuestion&) override { return SaveAnswer::Discard; }
     QString openFileName(const FileDialogOptions&) override { return {}; }
     QString saveFileName(const FileDialogOptions&) override { return {}; }
 };

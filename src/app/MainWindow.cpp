@@ -109,11 +109,20 @@ bool isTextField(QObject* object)
         || qobject_cast<QAbstractSpinBox*>(object);
 }
 
+// Both redo keys of the Edit menu, whichever of them the platform counts as its redo.
+bool isRedoKey(QKeyEvent* key)
+{
+    const QKeyCombination pressed = key->keyCombination();
+    return pressed == QKeyCombination(Qt::ControlModifier, Qt::Key_Y)
+        || pressed == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+}
+
 bool isFieldEditingKey(QKeyEvent* key)
 {
     return key->matches(QKeySequence::Cut) || key->matches(QKeySequence::SelectAll)
         || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)
-        || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo);
+        || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
+        || isRedoKey(key);
 }
 
 QString autoCalcStatusText(bool autoCalc)
@@ -143,6 +152,7 @@ TForm1::TForm1(const QString& configPath, Prompts* prompts, QWidget* parent)
     // A fixed single border: the client area cannot be resized or maximised.
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    setAcceptDrops(true);
 }
 
 TForm1::~TForm1()
@@ -266,7 +276,9 @@ void TForm1::createMenus()
         }
         m_menus << menu;
     }
+    createEditMenu();
     createViewMenu();
+    createRecentMenu();
     // A menu without items: choosing it runs the command at once.
     Help1 = menuBar()->addAction(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -358,6 +370,7 @@ void TForm1::connectHandlers()
             &TForm1::MAPLOCAUTOExecute);
     connectEditingTools();
     connectViewHandlers();
+    connectUndoHandlers();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(m_ui.Panel1, &MapPanel::markerDragged, this,
@@ -390,6 +403,7 @@ void TForm1::updateActions()
     MAPLOCAUTOUpdate();
     FileSaveBOMUpdate();
     FileSaveARRUpdate();
+    updateUndoActions();
 }
 
 void TForm1::MAPDELUpdate()
@@ -452,7 +466,7 @@ void TForm1::FileOpenExecute(const QString& actionName)
         options.initialFolder = folder;
     const QString chosen = m_prompts->openFileName(options);
     if (!chosen.isEmpty())
-        openPage(chosen);
+        openPageAsked(chosen);
 }
 
 void TForm1::FileOpenZoneExecute()
@@ -461,7 +475,7 @@ void TForm1::FileOpenZoneExecute()
     TForm7 dialog(this);
     dialog.setFolder(folder);
     if (dialog.exec() == QDialog::Accepted)
-        openPage(QString::fromStdString(folder + dialog.chosenFile()));
+        openPageAsked(QString::fromStdString(folder + dialog.chosenFile()));
 }
 
 bool TForm1::openPage(const QString& path)

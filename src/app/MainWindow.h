@@ -16,7 +16,10 @@ class FindBar;
 class IconPageEditor;
 class MapPanel;
 class QAction;
+class QCloseEvent;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -50,6 +53,16 @@ public:
 
     // Opens an icon page as if chosen in the open dialog; returns whether it is open.
     bool openPage(const QString& path);
+    // Opens a page the user chose in the window: asks about unsaved changes first and lists the
+    // page under File > Recent (MainWindowRecent.cpp). False when cancelled or not opened.
+    bool openPageAsked(const QString& path);
+    // The unsaved-changes question (MainWindowUndo.cpp): true when the action may go on.
+    bool maybeSave();
+    // File > Recent, newest first.
+    QStringList recentPages() const;
+    void openRecentPage(const QString& path);
+    // Opens a dropped file: an icon page as File > Open would, a DDS file as the map image.
+    bool openDroppedFile(const QString& path);
 
     void FileOpenExecute(const QString& actionName);
     void FileSaveExecute(const QString& actionName);
@@ -75,6 +88,9 @@ public:
     // One checkable View item per style group present on the page.
     void refreshTypeMenu();
     FindBar* findBar() const { return m_findBar; }
+    // Edit menu (MainWindowUndo.cpp).
+    void EditUndoExecute();
+    void EditRedoExecute();
 
 private:
     // Open by map name: the page the dialog returns opens as if chosen in the open dialog.
@@ -97,6 +113,19 @@ private:
     void FileSaveARRUpdate();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    // Undo, the unsaved-changes question and the title mark (MainWindowUndo.cpp).
+    void createEditMenu();
+    void connectUndoHandlers();
+    void updateUndoActions();
+    // Recent pages and dropped files (MainWindowRecent.cpp).
+    void createRecentMenu();
+    void fillRecentMenu();
+    void rememberRecentPage(const QString& path);
+    QMenu* m_recentMenu = nullptr;
 
     void createViewMenu();
     void connectViewHandlers();

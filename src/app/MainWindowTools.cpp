@@ -59,6 +59,7 @@ void TForm1::MAPADDExecute()
         TSimpleXMLElem& root = m_editor->xmlscan().Root();
         AppendNewPoi(root, dialog.fields());
         const int added = root.Items().Count() - 1;
+        m_editor->RecordAddedPoi(added);
         m_editor->BuildPoiTree();
         // Selected as if clicked, so the property editor shows it (no node, no selection).
         m_editor->SelectPoi(added);
@@ -81,8 +82,7 @@ void TForm1::MAPDELExecute()
     if (!m_prompts->confirm(QLatin1String(kDeleteQuestion), QLatin1String(kDeleteCaption)))
         return;
     applyPendingEdits();
-    m_editor->xmlscan().Root().Items().Delete(poiIndex);
-    m_editor->BuildPoiTree();
+    m_editor->DeletePoi(poiIndex);
 }
 
 void TForm1::MAPNAMESExecute()

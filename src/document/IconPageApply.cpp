@@ -3,6 +3,7 @@
 #include "document/IconPageEditor.h"
 
 #include "document/EditorSupport.h"
+#include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeItem.h"
 #include "mapview/AutoLocation.h"
@@ -19,6 +20,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUndoStack>
 
 #include <optional>
 #include <string_view>
@@ -249,8 +251,12 @@ void IconPageEditor::applyTo(QTreeWidgetItem* node)
         return;
     UpdatingGuard applying(m_applying);
     UpdatingGuard updating(m_state.Updating);
+    std::unique_ptr<TSimpleXMLElem> before = CopyElement(*poi);
     applyFields(node, poiIndex, *poi);
     m_state.PathEdited = false;
+    // One apply is one step, whatever it wrote (a recomputed location included).
+    if (!SameProperties(*before, *poi))
+        m_undo->push(new PoiEditCommand(*this, poiIndex, std::move(before), CopyElement(*poi)));
 }
 
 void IconPageEditor::applyFields(QTreeWidgetItem* node, int poiIndex, TSimpleXMLElem& poi)
@@ -333,7 +339,11 @@ void IconPageEditor::writePageField(QLineEdit* field, const char* property)
     // Only the user's own keystrokes reach the root, at once.
     if (!m_state.DocLoaded || m_state.Updating || !field->isModified())
         return;
-    if (TSimpleXMLProp* prop = m_xmlscan.Root().Properties().Find(property))
+    if (TSimpleXMLProp* prop = m_xmlscan.Root().Properties().Find(property)) {
+        std::string before = prop->Value();
         prop->SetValue(toDoc(field->text()));
+        if (prop->Value() != before)
+            m_undo->push(new PageFieldCommand(*this, property, std::move(before), prop->Value()));
+    }
     field->setModified(false);
 }

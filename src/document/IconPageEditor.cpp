@@ -1,6 +1,7 @@
 #include "document/IconPageEditor.h"
 
 #include "document/EditorSupport.h"
+#include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeItem.h"
 #include "mapview/MapImage.h"
@@ -20,6 +21,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUndoStack>
 
 #include <limits>
 
@@ -29,6 +31,7 @@ const char* const kWindowTitlePrefix = "VynMAP Editor [";
 const char* const kSaveAsTitle = "Save As";
 const char* const kPageFilter = "Map icon File (icons_*.xml)";
 const char* const kPageSuffix = "xml";
+const char kUnsavedMark = '*';
 
 } // namespace
 
@@ -44,7 +47,15 @@ IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const Edito
         field->setMaxLength(std::numeric_limits<int>::max());
     m_controls.TreeView1->setSortingEnabled(true);
     m_controls.TreeView1->sortByColumn(0, Qt::AscendingOrder);
+    m_undo = new QUndoStack(this);
+    connect(m_undo, &QUndoStack::cleanChanged, this, &IconPageEditor::UpdateTitleMark);
     connectControls();
+}
+
+IconPageEditor::~IconPageEditor()
+{
+    // The history goes with the editor, and the window it reports to may be going already.
+    m_undo->blockSignals(true);
 }
 
 TSimpleXMLElem* IconPageEditor::Poi(int poiIndex)
@@ -68,8 +79,8 @@ bool IconPageEditor::OpenIconPage(const QString& path)
     }
     m_state.DocLoaded = false;
     m_state.CurrentFile = path.toStdString();
-    m_controls.window->setWindowTitle(QLatin1String(kWindowTitlePrefix) + file.fileName()
-                                      + QLatin1Char(']'));
+    m_titleBase = QLatin1String(kWindowTitlePrefix) + file.fileName() + QLatin1Char(']');
+    m_controls.window->setWindowTitle(m_titleBase);
     m_state.DocLoaded = LoadIconPage(m_state.CurrentFile);
     if (!m_state.DocLoaded)
         return false;
@@ -111,6 +122,9 @@ bool IconPageEditor::LoadIconPage(const std::string& path)
 {
     m_controls.MAPLOCAUTO->setChecked(false);
     m_state.AutoCalc = false;
+    // Another page: the history of this one means nothing there.
+    m_undo->clear();
+    m_unrecordedChange = false;
     {
         UpdatingGuard updating(m_state.Updating);
         m_poiNodes.clear();
@@ -213,22 +227,26 @@ void IconPageEditor::PlacePoiMarker(int poiIndex, bool newMarker)
     }
 }
 
-void IconPageEditor::FileSaveExecute(bool saveAs)
+bool IconPageEditor::FileSaveExecute(bool saveAs)
 {
     if (!m_state.DocLoaded) {
         m_prompts.showMessage(QLatin1String(IconPageText::kNoFileLoaded));
-        return;
+        return false;
     }
-    if (m_state.EditsPending) {
-        m_controls.Timer1->stop();
-        ApplyData();
-    }
+    FlushPendingEdits();
     if (m_state.RearrangeOnSave && m_xmlscan.Root().ItemCount() > 0) {
+        const std::string unarranged = m_xmlscan.SaveToString();
         try {
             RearrangeIconElements(m_xmlscan.Root());
         } catch (const std::exception&) {
             m_prompts.showMessage(QLatin1String(IconPageText::kArrangeError));
-            return;
+            return false;
+        }
+        if (m_xmlscan.SaveToString() != unarranged) {
+            // The steps hold POIs in their old property order: stepping back over this save would
+            // make a page that was never saved look saved.
+            m_undo->clear();
+            m_unrecordedChange = true;
         }
     }
     if (saveAs) {
@@ -242,7 +260,7 @@ void IconPageEditor::FileSaveExecute(bool saveAs)
         options.mustExist = false;
         const QString chosen = m_prompts.saveFileName(options);
         if (chosen.isEmpty())
-            return;
+            return false;
         m_state.CurrentFile = chosen.toStdString();
     }
     try {
@@ -251,5 +269,100 @@ void IconPageEditor::FileSaveExecute(bool saveAs)
         // The old file stays as it was: the page is written beside it, then replaces it.
         m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));
         m_prompts.showError(QString::fromStdString(error.what()));
+        return false;
     }
+    m_unrecordedChange = false;
+    m_undo->setClean();
+    UpdateTitleMark();
+    return true;
+}
+
+bool IconPageEditor::IsModified() const
+{
+    return m_state.DocLoaded && (!m_undo->isClean() || m_unrecordedChange || m_state.EditsPending);
+}
+
+void IconPageEditor::UpdateTitleMark()
+{
+    if (m_titleBase.isEmpty())
+        return;
+    const QString wanted = IsModified() ? m_titleBase + QLatin1Char(kUnsavedMark) : m_titleBase;
+    if (m_controls.window->windowTitle() != wanted)
+        m_controls.window->setWindowTitle(wanted);
+}
+
+void IconPageEditor::FlushPendingEdits()
+{
+    if (m_state.DocLoaded && m_state.EditsPending) {
+        m_controls.Timer1->stop();
+        ApplyData();
+    }
+}
+
+void IconPageEditor::Undo()
+{
+    // Edits still waiting are the latest step: they are undone first.
+    FlushPendingEdits();
+    m_undo->undo();
+}
+
+void IconPageEditor::Redo()
+{
+    // An edit still waiting is a new step, which ends what could be redone.
+    FlushPendingEdits();
+    m_undo->redo();
+}
+
+void IconPageEditor::RecordAddedPoi(int poiIndex)
+{
+    m_undo->push(new AddPoiCommand(*this, poiIndex));
+}
+
+void IconPageEditor::DeletePoi(int poiIndex)
+{
+    if (!Poi(poiIndex))
+        return;
+    m_undo->push(new DeletePoiCommand(*this, poiIndex));
+}
+
+int IconPageEditor::currentPoi() const
+{
+    const QTreeWidgetItem* node = m_controls.TreeView1->currentItem();
+    if (node && node->parent())
+        node = node->parent();
+    return node ? NodeDatum(node) : -1;
+}
+
+void IconPageEditor::rebuildSelecting(int selectPoi)
+{
+    BuildPoiTree();
+    SelectPoi(selectPoi);
+}
+
+void IconPageEditor::restorePoi(int poiIndex, const TSimpleXMLElem& state)
+{
+    if (TSimpleXMLElem* poi = Poi(poiIndex))
+        poi->Assign(state);
+    rebuildSelecting(poiIndex);
+}
+
+std::unique_ptr<TSimpleXMLElem> IconPageEditor::takePoi(int poiIndex, int selectPoi)
+{
+    std::unique_ptr<TSimpleXMLElem> taken = m_xmlscan.Root().Items().Take(poiIndex);
+    rebuildSelecting(selectPoi);
+    return taken;
+}
+
+void IconPageEditor::insertPoi(int poiIndex, std::unique_ptr<TSimpleXMLElem> poi, int selectPoi)
+{
+    if (poi)
+        m_xmlscan.Root().Items().Insert(poiIndex, std::move(poi));
+    rebuildSelecting(selectPoi);
+}
+
+void IconPageEditor::restorePageField(const std::string& property, const std::string& value)
+{
+    if (TSimpleXMLProp* prop = m_xmlscan.Root().Properties().Find(property))
+        prop->SetValue(value);
+    rebuildSelecting(currentPoi());
 }

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class MapPanel;
@@ -23,6 +24,7 @@ class QSpinBox;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUndoStack;
 
 // The main window's controls that the icon page editor fills and reads.
 struct EditorControls {
@@ -52,6 +54,7 @@ public:
 
     IconPageEditor(EditorState& state, Prompts& prompts, const EditorControls& controls,
                    QObject* parent = nullptr);
+    ~IconPageEditor() override;
 
     TSimpleXML& xmlscan() { return m_xmlscan; }
     const EditorControls& controls() const { return m_controls; }
@@ -80,8 +83,30 @@ public:
     // value (the other may not have been filled from the POI).
     void LocationDragged(int x, int y);
 
-    // Saving; `saveAs` asks for the file name first.
-    void FileSaveExecute(bool saveAs);
+    // Saving; `saveAs` asks for the file name first. True when the page was written.
+    bool FileSaveExecute(bool saveAs);
+
+    // The page's change history; its clean state is the page as last read or saved.
+    QUndoStack& undoStack() { return *m_undo; }
+    // The open page differs from what was last read or saved (edits waiting to apply count).
+    bool IsModified() const;
+    // Shows or clears the unsaved-changes mark after the file name in the window title.
+    void UpdateTitleMark();
+    // Edits waiting for the apply timer go into their POI now.
+    void FlushPendingEdits();
+    void Undo();
+    void Redo();
+    // Records a POI just appended at poiIndex as one undoable step.
+    void RecordAddedPoi(int poiIndex);
+    // Deletes a POI as one undoable step.
+    void DeletePoi(int poiIndex);
+
+    // For the undo commands: change the page and rebuild the view, selecting `selectPoi`
+    // (-1: none) as a click would.
+    void restorePoi(int poiIndex, const TSimpleXMLElem& state);
+    std::unique_ptr<TSimpleXMLElem> takePoi(int poiIndex, int selectPoi);
+    void insertPoi(int poiIndex, std::unique_ptr<TSimpleXMLElem> poi, int selectPoi);
+    void restorePageField(const std::string& property, const std::string& value);
 
     // Clears the editor fields as an opening does (each real change counts as an edit).
     void ResetEditor();
@@ -130,4 +155,10 @@ private:
     unsigned m_editedFields = 0;
     // An apply is running: refreshing the tree under it must not start another.
     bool m_applying = false;
+    QUndoStack* m_undo = nullptr;
+    // A change the history cannot step back over (rearranging on save) is not yet saved.
+    bool m_unrecordedChange = false;
+    QString m_titleBase;  // the window title without the unsaved-changes mark
+    void rebuildSelecting(int selectPoi);
+    int currentPoi() const;
 };

@@ -162,6 +162,11 @@ std::optional<QImage> runFileMapCommand(const EditorState& state, Prompts& promp
     const QString chosen = prompts.openFileName(openMapDialogOptions(state));
     if (chosen.isEmpty())
         return std::nullopt;
+    return openChosenMapImage(chosen, state, prompts);
+}
+
+std::optional<QImage> openChosenMapImage(const QString& chosen, const EditorState& state, Prompts& prompts)
+{
     try {
         const std::string path = QFile::encodeName(chosen).toStdString();
         QImage image;

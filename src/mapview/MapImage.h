@@ -55,5 +55,7 @@ FileDialogOptions openMapDialogOptions(const EditorState& state);
 // file is missing or gives nothing). Nothing on cancel; nothing after showing "Map Loading Fail."
 // when loading failed, so the previous image stays. Changes no state.
 std::optional<QImage> runFileMapCommand(const EditorState& state, Prompts& prompts);
+// The FileMAP command's steps after a file was chosen.
+std::optional<QImage> openChosenMapImage(const QString& chosen, const EditorState& state, Prompts& prompts);
 
 extern const char* const kMapLoadingFail;  // "Map Loading Fail."

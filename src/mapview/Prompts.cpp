@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -27,6 +28,24 @@ bool WidgetPrompts::confirm(const QString& text, const QString& caption)
                     QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+SaveAnswer WidgetPrompts::askSave(const SaveQuestion& question)
+{
+    QMessageBox box(QMessageBox::Warning,
+                    question.caption.isEmpty() ? QLatin1String(kMessageCaption) : question.caption,
+                    question.text, QMessageBox::NoButton, m_parent);
+    QPushButton* save = box.addButton(question.save, QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(question.discard, QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(question.cancel, QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return SaveAnswer::Save;
+    if (box.clickedButton() == discard)
+        return SaveAnswer::Discard;
+    return SaveAnswer::Cancel;
 }
 
 namespace {

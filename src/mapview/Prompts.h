@@ -15,6 +15,18 @@ struct FileDialogOptions {
     bool mustExist = true;
 };
 
+// The answers to the unsaved-changes question.
+enum class SaveAnswer { Save, Discard, Cancel };
+
+// The unsaved-changes question with its captions, in the window's language.
+struct SaveQuestion {
+    QString text;
+    QString caption;  // empty: the application's name
+    QString save;
+    QString discard;
+    QString cancel;
+};
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -25,6 +37,8 @@ public:
     // A Yes/No question with No as the default and no icon, titled `caption` (the application's
     // name when empty); true for Yes.
     virtual bool confirm(const QString& text, const QString& caption = QString()) = 0;
+    // Save / Discard / Cancel, with Save as the default; closing the box answers Cancel.
+    virtual SaveAnswer askSave(const SaveQuestion& question) = 0;
     // Empty when the user cancels.
     virtual QString openFileName(const FileDialogOptions& options) = 0;
     virtual QString saveFileName(const FileDialogOptions& options) = 0;
@@ -37,6 +51,7 @@ public:
     void showMessage(const QString& text) override;
     void showError(const QString& text) override;
     bool confirm(const QString& text, const QString& caption) override;
+    SaveAnswer askSave(const SaveQuestion& question) override;
     QString openFileName(const FileDialogOptions& options) override;
     QString saveFileName(const FileDialogOptions& options) override;
 

@@ -57,9 +57,9 @@ private slots:
         const bool korean = m_expected == Language::Korean;
         const QStringList expected = korean
             ? QStringList{"불러오기(&O)", "맵이름으로 열기(&L)", "저장(&S)", "다른 이름으로 저장(&A)", "-",
-                          "맵 이미지 불러오기(&M)", "맵 그림 내보내기(&E)", "-", "종료(&X)"}
+                          "맵 이미지 불러오기(&M)", "맵 그림 내보내기(&E)", "최근 파일(&R)", "-", "종료(&X)"}
             : QStringList{"&Open Icon Page", "Open Zone(&L)", "&Save Icon Page", "Save &As Icon Page", "-",
-                          "Open &Map File", "&Export Map Picture", "-", "E&xit"};
+                          "Open &Map File", "&Export Map Picture", "&Recent", "-", "E&xit"};
         QCOMPARE(menuTexts(file), expected);
         QCOMPARE(file->title(), korean ? QStringLiteral("파일(&F)") : QStringLiteral("&File"));
 
@@ -76,6 +76,33 @@ private slots:
                         : QStringLiteral("Post P&OI to mapboard.example.net"));
         const QString label1 = window.findChild<QLabel*>(QStringLiteral("Label1"))->text();
         QCOMPARE(label1, korean ? QStringLiteral("위치") : QStringLiteral("Loc "));
+    }
+
+    void editMenuBetweenFileAndPoi()
+    {
+        ScriptedPrompts prompts;
+        TForm1 window(configPath(), &prompts);
+        const bool korean = m_expected == Language::Korean;
+        QStringList bar;
+        for (QAction* act : window.menuBar()->actions())
+            bar << act->text();
+        const QStringList expectedBar = korean
+            ? QStringList{"파일(&F)", "편집(&E)", "맵(&P)", "옵션(&O)", "보기(&V)", "이 프로그램은(&A)"}
+            : QStringList{"&File", "&Edit", "&POI", "&Option", "&View", "&About"};
+        QCOMPARE(bar, expectedBar);
+        auto* edit = window.findChild<QMenu*>(QStringLiteral("EditMenu"));
+        QVERIFY(edit);
+        const QStringList expectedItems =
+            korean ? QStringList{"실행 취소(&U)", "다시 실행(&R)", "찾기(&F)..."}
+                   : QStringList{"&Undo", "&Redo", "&Find..."};
+        QCOMPARE(menuTexts(edit), expectedItems);
+        QCOMPARE(window.action(QStringLiteral("EditUndo"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+        QCOMPARE(window.action(QStringLiteral("EditRedo"))->shortcuts(),
+                 QList<QKeySequence>({QKeySequence(QStringLiteral("Ctrl+Y")),
+                                      QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+        // Nothing to undo before a page is open.
+        QVERIFY(!window.action(QStringLiteral("EditUndo"))->isEnabled());
+        QVERIFY(!window.action(QStringLiteral("EditRedo"))->isEnabled());
     }
 
     void initialActionStates()

@@ -15,6 +15,8 @@ public:
     QList<FileDialogOptions> dialogs;
     QQueue<bool> confirmAnswers;    // empty queue answers No
     QQueue<QString> fileAnswers;    // empty queue answers Cancel
+    QList<SaveQuestion> saveQuestions;  // unsaved-changes questions, in order
+    QQueue<SaveAnswer> saveAnswers;     // empty queue answers Discard, as if nothing was asked
 
     void showMessage(const QString& text) override { messages << text; }
     void showError(const QString& text) override { errors << text; }
@@ -23,6 +25,11 @@ public:
         questions << text;
         questionCaptions << caption;
         return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
+    }
+    SaveAnswer askSave(const SaveQuestion& question) override
+    {
+        saveQuestions << question;
+        return saveAnswers.isEmpty() ? SaveAnswer::Discard : saveAnswers.dequeue();
     }
     QString openFileName(const FileDialogOptions& options) override { return nextFile(options); }
     QString saveFileName(const FileDialogOptions& options) override { return nextFile(options); }

@@ -3,6 +3,8 @@
 #include "support/xml/SimpleXml.h"
 #include "support/xml/SimpleXmlText.h"
 
+#include <algorithm>
+
 void TSimpleXMLProp::SetName(const std::string& name)
 {
     if (!name.empty() && name != FName)
@@ -109,6 +111,23 @@ void TSimpleXMLElems::Delete(int index)
     removed.push_back(std::move(FItems[static_cast<std::size_t>(index)]));
     FItems.erase(FItems.begin() + index);
     TSimpleXMLElem::ReleaseIteratively(removed);
+}
+
+std::unique_ptr<TSimpleXMLElem> TSimpleXMLElems::Take(int index)
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    std::unique_ptr<TSimpleXMLElem> item = std::move(FItems[static_cast<std::size_t>(index)]);
+    FItems.erase(FItems.begin() + index);
+    item->FContainer = nullptr;
+    return item;
+}
+
+TSimpleXMLElem* TSimpleXMLElems::Insert(int index, std::unique_ptr<TSimpleXMLElem> item)
+{
+    const int at = std::clamp(index, 0, Count());
+    item->FContainer = this;
+    return FItems.insert(FItems.begin() + at, std::move(item))->get();
 }
 
 void TSimpleXMLElems::Clear()

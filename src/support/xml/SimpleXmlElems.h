@@ -130,6 +130,10 @@ public:
     TSimpleXMLElem* Append(std::unique_ptr<TSimpleXMLElem> item);
     // Frees the item at index with everything below it; an index outside the list does nothing.
     void Delete(int index);
+    // Removes the item at index and hands it over whole; nullptr outside the list.
+    std::unique_ptr<TSimpleXMLElem> Take(int index);
+    // Puts an item made elsewhere at index (clamped to 0 .. Count()) and takes ownership of it.
+    TSimpleXMLElem* Insert(int index, std::unique_ptr<TSimpleXMLElem> item);
     void Clear();
     TSimpleXMLElem* Owner() const { return FOwner; }
 
