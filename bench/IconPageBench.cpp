@@ -2,6 +2,8 @@
 // reading the page, the POI tree and the markers, the first paint of the window, and the bytes
 // and file write of a save, and the peak memory per POI of opening 5,000 and 50,000 POIs.
 // Run: build/bench/IconPageBench
+
+#include "WidgetBenchmarkMain.h"
 #include "app/MainWindow.h"
 #include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
@@ -215,13 +217,5 @@ BENCHMARK(BM_OpenPeakMemory)->Arg(kLargePage)->Arg(kHugePage)->Iterations(1)->Un
 
 int main(int argc, char** argv)
 {
-    // Before the application exists: the benchmarks run without a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

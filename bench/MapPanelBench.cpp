@@ -2,6 +2,7 @@
 // changed rectangles), one hover (hit test, status texts, tooltip lookup) and, for scale, a
 // repaint of the whole panel.
 
+#include "WidgetBenchmarkMain.h"
 #include "mapview/MapPanel.h"
 #include "mapview/MarkerGeometry.h"
 
@@ -105,11 +106,5 @@ BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -4,6 +4,7 @@
 // Set VYNMAP_BENCH_KEEP=DIR to keep the generated UI folder (DIR/vynmap/, DIR/editor.INI), e.g. to
 // time the command line itself.
 
+#include "WidgetBenchmarkMain.h"
 #include "app/CommandLine.h"
 #include "document/IconPageFile.h"
 #include "tools/ZoneList.h"
@@ -179,11 +180,5 @@ BENCHMARK(BM_ListMapsOutput)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }
