@@ -6,6 +6,7 @@
 #include "app/Configuration.h"
 #include "app/FindBar.h"
 #include "app/PoiFind.h"
+#include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeItem.h"
 #include "mapview/DdsExport.h"
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextStream>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -77,11 +79,11 @@ QMenu* TForm1::editMenu()
 void TForm1::createViewMenu()
 {
     const AddedAction added[] = {
-        {"FileExportPicture", QKeySequence()},
-        {"EditFind", QKeySequence::Find},
+        {"FileExportPicture", QKeySequence(), QKeySequence()},
+        {"EditFind", QKeySequence::Find, QKeySequence()},
         {"ViewZoomIn", QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
-        {"ViewZoomOut", QKeySequence(Qt::CTRL | Qt::Key_Minus)},
-        {"ViewZoomReset", QKeySequence(Qt::CTRL | Qt::Key_0)},
+        {"ViewZoomOut", QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence()},
+        {"ViewZoomReset", QKeySequence(Qt::CTRL | Qt::Key_0), QKeySequence()},
     };
     for (const AddedAction& row : added) {
         auto* act = new QAction(this);
@@ -165,8 +167,15 @@ void TForm1::nudgeSelected(QPoint delta)
     const QTreeWidgetItem* node = m_ui.TreeView1->currentItem();
     if (node && node->parent())
         node = node->parent();
-    if (node && m_state.DocLoaded)
-        m_ui.Panel1->nudgeMarker(NodeDatum(node), delta);
+    if (!node || !m_state.DocLoaded)
+        return;
+    // Each key press is a gesture of its own: the move of the press before is applied now, so it
+    // is one undo step, and this press starts the delayed apply again.
+    if (m_state.EditsPending) {
+        m_ui.Timer1->stop();
+        m_editor->ApplyData();
+    }
+    m_ui.Panel1->nudgeMarker(NodeDatum(node), delta);
 }
 
 void TForm1::EditFindExecute()

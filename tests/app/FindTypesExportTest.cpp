@@ -183,9 +183,16 @@ private slots:
         QCOMPARE(m_editor->locX()->value(), 301);
         QCOMPARE(m_editor->locY()->value(), 130);
         QCOMPARE(panel->markerRect(1), QRect(296, 125, 10, 10));
-        QCOMPARE(m_editor->value(1, "Location"), std::string("300,120"));  // the delayed apply
+        // The second press applied the first; its own move waits for the delayed apply.
+        QCOMPARE(m_editor->value(1, "Location"), std::string("301,120"));
         m_editor->runOutApplyTimer();
         QCOMPARE(m_editor->value(1, "Location"), std::string("301,130"));
+        // One undo step per key press.
+        m_editor->trigger("EditUndo");
+        QCOMPARE(m_editor->value(1, "Location"), std::string("301,120"));
+        m_editor->trigger("EditUndo");
+        QCOMPARE(m_editor->value(1, "Location"), std::string("300,120"));
+        QCOMPARE(panel->markerRect(1), QRect(295, 115, 10, 10));
     }
 
     void exportedPictureShowsEachVisibleMarkerInItsColour_data()
