@@ -2,6 +2,7 @@
 // files with conversion and gamma, our block decoder against libsquish on the same blocks, and
 // the peak memory of one load compared with the decoded image.
 
+#include "ProcessMemory.h"
 #include "mapview/MapImage.h"
 #include "support/DdsImage.h"
 
@@ -179,17 +180,6 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
 };
-
-// A "VmRSS"/"VmHWM" line of /proc/self/status in KiB; -1 when unavailable.
-long statusKiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, field.size() + 1, field + ":") == 0)
-            return std::atol(line.c_str() + field.size() + 1);
-    return -1;
-}
 
 // Peak memory of `work`, measured in a child process whose allocator never returns memory to
 // the system: every page touched during the work stays resident, so the growth of the resident

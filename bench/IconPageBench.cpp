@@ -3,6 +3,7 @@
 // and file write of a save, and the peak memory per POI of opening 5,000 and 50,000 POIs.
 // Run: build/bench/IconPageBench
 
+#include "ProcessMemory.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/MainWindow.h"
 #include "document/IconPageEditor.h"
@@ -157,17 +158,6 @@ void BM_SavePage(benchmark::State& state)
     }
     state.SetBytesProcessed(bytes);
     setPageCounters(state);
-}
-
-// A "VmRSS"/"VmHWM" line of /proc/self/status in KiB; -1 when unavailable.
-long statusKiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, field.size() + 1, field + ":") == 0)
-            return std::atol(line.c_str() + field.size() + 1);
-    return -1;
 }
 
 // Starts the kernel's peak resident size afresh at the current size; false where not allowed.

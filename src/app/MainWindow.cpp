@@ -3,6 +3,7 @@
 #include "app/Configuration.h"
 #include "document/IconPageEditor.h"
 #include "document/PoiTreeItem.h"
+#include "document/PoiTypes.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "support/GamePath.h"
@@ -41,9 +42,6 @@ constexpr int kTreeIndent = 19;
 constexpr int kApplyDelayMs = 1000;
 const char* const kPageFolder = "vynmap/";
 constexpr int kAutoCalcPanel = 4;
-
-// The POI types, in list order; the same in both languages.
-const char* const kIconTypes[] = {"CLST", "LOC", "MOB", "NAME", "NPC", "QST", "ZONE"};
 
 struct ActionRow {
     const char* name;
@@ -192,7 +190,7 @@ void TForm1::createControls()
 
     Label3 = placeLabel(Panel2, "Label3", 6, 291);
     m_ui.cb_icontype = place(new QComboBox(Panel2), "cb_icontype", 48, 286, 185, kFieldHeight + 1);
-    for (const char* type : kIconTypes)
+    for (const char* type : kPoiTypes)
         m_ui.cb_icontype->addItem(QLatin1String(type));
     m_ui.cb_icontype->setCurrentIndex(-1);
 

@@ -6,6 +6,7 @@
 #include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeItem.h"
+#include "document/PoiTypes.h"
 #include "mapview/AutoLocation.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapPanel.h"
@@ -27,10 +28,6 @@
 #include <utility>
 
 namespace {
-
-const char* const kZoneType = "ZONE";
-const char* const kZoneIconSize = "14,14";
-const char* const kOtherIconSize = "12,12";
 
 // The memo holds lines; the document holds them joined by CR LF.
 QString memoFromDoc(const std::string& text)
@@ -296,7 +293,7 @@ void IconPageEditor::applyFields(QTreeWidgetItem* node, int poiIndex, TSimpleXML
     }
     m_controls.Label5->setText(fromDoc(sync.label));
 
-    const std::string size = type == QLatin1String(kZoneType) ? kZoneIconSize : kOtherIconSize;
+    const std::string size = PoiIconSize(toDoc(type));
     if (!keepType) {
         // Derived from the type, never typed: written where the POI has them.
         for (const char* property : {"Size", "ScrollExtent"})

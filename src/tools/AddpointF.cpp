@@ -1,5 +1,6 @@
 #include "tools/AddpointF.h"
 
+#include "document/PoiTypes.h"
 #include "tools/DialogSupport.h"
 
 #include <QComboBox>
@@ -32,11 +33,6 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 8;
 
-// The POI types, in list order; the same in both languages.
-const char* const kIconTypes[] = {"CLST", "LOC", "MOB", "NAME", "NPC", "QST", "ZONE"};
-const char* const kZoneType = "ZONE";
-const char* const kZoneIconSize = "14,14";
-const char* const kOtherIconSize = "12,12";
 const char* const kIconTag = "Icon";
 const char* const kIconTypeValue = "map";
 const char* const kTreatAsButtonValue = "true";
@@ -63,7 +59,7 @@ int rowY(int row)
 TSimpleXMLElem& AppendNewPoi(TSimpleXMLElem& root, const NewPoiFields& fields)
 {
     TSimpleXMLElem& poi = *root.Items().Add(kIconTag);
-    const std::string size = fields.iconType == kZoneType ? kZoneIconSize : kOtherIconSize;
+    const std::string size = PoiIconSize(fields.iconType);
     TSimpleXMLProps& props = poi.Properties();
     props.Add("IconStyle", fields.iconType);
     props.Add("IconType", kIconTypeValue);
@@ -102,7 +98,7 @@ void TForm3::createControls()
 
     Label3 = PlaceControl(new QLabel(this), "Label3", kLabelX, rowY(2) + kLabelDrop, kFieldX - kLabelX, kLabelHeight);
     cb_icontype = PlaceControl(new QComboBox(this), "cb_icontype", kFieldX, rowY(2), kFieldWidth, kRowHeight);
-    for (const char* type : kIconTypes)
+    for (const char* type : kPoiTypes)
         cb_icontype->addItem(QLatin1String(type));
 
     Label4 = PlaceControl(new QLabel(this), "Label4", kLabelX, rowY(3) + kLabelDrop, kFieldX - kLabelX, kLabelHeight);
