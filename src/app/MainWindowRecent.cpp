@@ -1,6 +1,7 @@
 // The main window's File > Recent list and opening files dropped on the window.
 #include "app/MainWindow.h"
 
+#include "app/Configuration.h"
 #include "app/RecentPages.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
@@ -67,7 +68,7 @@ void TForm1::createRecentMenu()
 QStringList TForm1::recentPages() const
 {
     QStringList pages;
-    for (const std::string& page : RecentPages::read(ProfileFile(m_configPath.toStdString())))
+    for (const std::string& page : RecentPages::read(ConfigurationProfile(m_configPath.toStdString())))
         pages << QString::fromStdString(page);
     return pages;
 }

@@ -55,7 +55,7 @@ void writeHiddenStyles(const QString& iniPath, const QSet<QString>& hidden)
     // A view preference that cannot be kept must not stop the editing: the window still
     // shows the choice until it closes.
     try {
-        ProfileFile(iniPath.toStdString()).writeString(kViewSection, kHiddenTypesKey,
+        ConfigurationProfile(iniPath.toStdString()).writeString(kViewSection, kHiddenTypesKey,
                                                        styles.join(kListSeparator).toStdString());
     } catch (const std::exception&) {
     }

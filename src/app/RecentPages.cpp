@@ -1,5 +1,7 @@
 #include "app/RecentPages.h"
 
+#include "support/ConfigRules.h"
+
 #include <algorithm>
 
 namespace RecentPages {
@@ -41,7 +43,7 @@ std::vector<std::string> withoutPage(std::vector<std::string> pages, const std::
 
 void write(const std::string& iniPath, const std::vector<std::string>& pages)
 {
-    ProfileFile profile(iniPath);
+    ProfileFile profile(iniPath, Config::kMaxConfigBytes);
     for (std::size_t i = 0; i < kMaxPages; ++i) {
         const std::string value = i < pages.size() ? pages[i] : std::string();
         // Untouched keys stay untouched: a list that did not change writes nothing.

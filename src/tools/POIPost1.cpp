@@ -162,7 +162,7 @@ void TForm2::FormCreate()
     cb_type->addItems(DefaultPoiTypes());
     cb_type->setCurrentIndex(-1);
     try {
-        const ProfileFile profile(m_configPath.toStdString());
+        const ProfileFile profile(m_configPath.toStdString(), Config::kMaxConfigBytes);
         if (!profile.loaded())
             return;
         const std::string user = profile.readString(Config::kConfigSection, Config::kUserKey);
@@ -237,7 +237,7 @@ void TForm2::postFailed(const QString& message)
 void TForm2::FormClose()
 {
     try {
-        ProfileFile profile(m_configPath.toStdString());
+        ProfileFile profile(m_configPath.toStdString(), Config::kMaxConfigBytes);
         profile.writeString(Config::kConfigSection, Config::kUserKey, m_userName.toStdString());
     } catch (const std::exception& error) {
         m_prompts.showMessage(QString::fromUtf8(error.what()));

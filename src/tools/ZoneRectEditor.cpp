@@ -231,7 +231,7 @@ MapStyleUpdate UpdateMapStyleFile(const std::string& styleFolder, const std::str
 bool WriteZoneDefinition(const std::string& configPath, const std::string& mapName, const std::string& zoneText)
 {
     try {
-        ProfileFile(configPath).writeString(Config::kMapZoneSection, mapName, zoneText);
+        ProfileFile(configPath, Config::kMaxConfigBytes).writeString(Config::kMapZoneSection, mapName, zoneText);
         return true;
     } catch (const std::exception&) {
         return false;
