@@ -2,7 +2,9 @@
 
 #include "app/Configuration.h"
 #include "app/MainWindow.h"
+#include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
+#include "document/PoiTreeModel.h"
 #include "mapview/DdsExport.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapPanel.h"
@@ -11,7 +13,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QTextStream>
-#include <QTreeWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -58,7 +59,7 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
         const EditorState& state = window.state();
         out << page << ": ";
         if (read) {
-            const int listed = window.findChild<QTreeWidget*>(QStringLiteral("TreeView1"))->topLevelItemCount();
+            const int listed = window.editor().treeModel().rowCount();
             const QString zone = HasZoneRect(state.ZoneRect)
                 ? QString::fromStdString(ZoneText(state.ZoneRect))
                 : QStringLiteral("none");

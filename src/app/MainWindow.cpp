@@ -2,7 +2,7 @@
 
 #include "app/Configuration.h"
 #include "document/IconPageEditor.h"
-#include "document/PoiTreeItem.h"
+#include "document/PoiTreeModel.h"
 #include "document/PoiTypes.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
@@ -25,7 +25,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <climits>
 
@@ -175,9 +175,8 @@ void TForm1::createControls()
     m_ui.FlatEdit4 = place(new QLineEdit(Panel2), "FlatEdit4", 8, 28, 225, kFieldHeight);
     m_ui.FlatEdit4->setReadOnly(true);
 
-    m_ui.TreeView1 = place(new QTreeWidget(Panel2), "TreeView1", 8, 50, 225, 208);
+    m_ui.TreeView1 = place(new QTreeView(Panel2), "TreeView1", 8, 50, 225, 208);
     m_ui.TreeView1->setHeaderHidden(true);
-    m_ui.TreeView1->setColumnCount(1);
     m_ui.TreeView1->setIndentation(kTreeIndent);
     m_ui.TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_ui.TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -406,13 +405,13 @@ void TForm1::updateActions()
 
 void TForm1::MAPDELUpdate()
 {
-    action(QStringLiteral("MAPDEL"))->setEnabled(m_ui.TreeView1->currentItem() != nullptr);
+    action(QStringLiteral("MAPDEL"))->setEnabled(m_ui.TreeView1->currentIndex().isValid());
 }
 
 void TForm1::MAPPOIUpdate()
 {
-    const QTreeWidgetItem* node = m_ui.TreeView1->currentItem();
-    action(QStringLiteral("MAPPOI"))->setEnabled(node && !node->parent() && m_state.DocLoaded);
+    const QModelIndex node = m_ui.TreeView1->currentIndex();
+    action(QStringLiteral("MAPPOI"))->setEnabled(node.isValid() && !PoiTreeModel::isValueNode(node) && m_state.DocLoaded);
 }
 
 void TForm1::MAPLOCAUTOUpdate()
@@ -518,13 +517,15 @@ void TForm1::Help1Click()
 
 void TForm1::MAPPOIExecute()
 {
-    const QTreeWidgetItem* node = m_ui.TreeView1->currentItem();
-    if (!node || node->parent())
+    const QModelIndex node = m_ui.TreeView1->currentIndex();
+    if (!node.isValid() || PoiTreeModel::isValueNode(node))
         return;
+    // The index, not the node: applying pending edits below can move the node.
+    const int poiIndex = PoiTreeModel::poiOf(node);
     // The dialog reads the page: edits still waiting for the apply timer belong in it.
     if (m_state.EditsPending) {
         m_ui.Timer1->stop();
         m_editor->ApplyData();
     }
-    OpenPoiSubmission(this, m_editor->xmlscan(), NodeDatum(node), {m_configPath, m_poiUrl}, *m_prompts);
+    OpenPoiSubmission(this, m_editor->xmlscan(), poiIndex, {m_configPath, m_poiUrl}, *m_prompts);
 }

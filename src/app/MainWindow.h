@@ -26,7 +26,7 @@ class QMenu;
 class QPlainTextEdit;
 class QSpinBox;
 class QTimer;
-class QTreeWidget;
+class QTreeView;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT

@@ -3,7 +3,6 @@
 #include "app/MainWindow.h"
 
 #include "document/IconPageEditor.h"
-#include "document/PoiTreeItem.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapStyle.h"
 #include "support/GamePath.h"
@@ -15,7 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <exception>
 
@@ -70,13 +69,8 @@ void TForm1::MAPADDExecute()
 
 void TForm1::MAPDELExecute()
 {
-    QTreeWidgetItem* node = m_ui.TreeView1->currentItem();
-    if (!node)
-        return;
-    if (node->parent())
-        node = node->parent();
     // The index, not the node: applying pending edits below rebuilds the POI's value nodes.
-    const int poiIndex = NodeDatum(node);
+    const int poiIndex = m_editor->currentPoi();
     if (poiIndex < 0)
         return;
     if (!m_prompts->confirm(QLatin1String(kDeleteQuestion), QLatin1String(kDeleteCaption)))

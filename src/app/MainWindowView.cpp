@@ -8,7 +8,7 @@
 #include "app/PoiFind.h"
 #include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
-#include "document/PoiTreeItem.h"
+#include "document/PoiTreeModel.h"
 #include "mapview/DdsExport.h"
 #include "mapview/MapPanel.h"
 #include "mapview/MarkerGeometry.h"
@@ -19,7 +19,7 @@
 #include <QMenuBar>
 #include <QTextStream>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
@@ -164,10 +164,8 @@ void TForm1::setTypeShown(const QString& style, bool shown)
 
 void TForm1::nudgeSelected(QPoint delta)
 {
-    const QTreeWidgetItem* node = m_ui.TreeView1->currentItem();
-    if (node && node->parent())
-        node = node->parent();
-    if (!node || !m_state.DocLoaded)
+    const int poiIndex = m_editor->currentPoi();
+    if (poiIndex < 0 || !m_state.DocLoaded)
         return;
     // Each key press is a gesture of its own: the move of the press before is applied now, so it
     // is one undo step, and this press starts the delayed apply again.
@@ -175,7 +173,7 @@ void TForm1::nudgeSelected(QPoint delta)
         m_ui.Timer1->stop();
         m_editor->ApplyData();
     }
-    m_ui.Panel1->nudgeMarker(NodeDatum(node), delta);
+    m_ui.Panel1->nudgeMarker(poiIndex, delta);
 }
 
 void TForm1::EditFindExecute()
@@ -194,27 +192,26 @@ void TForm1::EditFindExecute()
 
 void TForm1::findStep(const QString& text, int step, bool fromStart)
 {
-    QTreeWidget* tree = m_ui.TreeView1;
+    const PoiTreeModel& tree = m_editor->treeModel();
     QList<FindCandidate> candidates;
-    QList<QTreeWidgetItem*> nodes;
     TSimpleXMLElems& pois = m_editor->xmlscan().Root().Items();
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* node = tree->topLevelItem(i);
-        const TSimpleXMLElem* poi = pois.Item(NodeDatum(node));
+    const int rows = tree.rowCount();
+    candidates.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex node = tree.index(row, 0);
+        const TSimpleXMLElem* poi = pois.Item(PoiTreeModel::poiOf(node));
         const std::string tooltip = poi ? ValueOrEmpty(*poi, "Tooltip") : std::string();
-        candidates << FindCandidate{node->text(0), QString::fromStdString(tooltip)};
-        nodes << node;
+        candidates << FindCandidate{node.data().toString(), QString::fromStdString(tooltip)};
     }
-    const QTreeWidgetItem* current = tree->currentItem();
-    if (current && current->parent())
-        current = current->parent();
-    const int from = fromStart ? -1 : static_cast<int>(nodes.indexOf(const_cast<QTreeWidgetItem*>(current)));
+    const QModelIndex current = m_editor->PoiNode(m_editor->currentPoi());
+    const int from = fromStart || !current.isValid() ? -1 : current.row();
     const int match = FindNextMatch(candidates, text, from, step);
     if (match < 0)
         return;
     // The same path as a click in the tree: pending edits go to the POI left first.
-    m_editor->SelectPoi(NodeDatum(nodes[match]));
-    tree->scrollToItem(nodes[match]);
+    const int found = PoiTreeModel::poiOf(tree.index(match, 0));
+    m_editor->SelectPoi(found);
+    m_ui.TreeView1->scrollTo(m_editor->PoiNode(found));
 }
 
 void TForm1::FileExportPictureExecute()

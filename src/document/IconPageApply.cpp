@@ -5,7 +5,7 @@
 #include "document/EditorSupport.h"
 #include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
-#include "document/PoiTreeItem.h"
+#include "document/PoiTreeModel.h"
 #include "document/PoiTypes.h"
 #include "mapview/AutoLocation.h"
 #include "mapview/MapCoordinates.h"
@@ -20,7 +20,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUndoStack>
 
 #include <optional>
@@ -55,8 +55,8 @@ void IconPageEditor::connectControls()
     m_selectionDelay->setSingleShot(true);
     m_selectionDelay->setInterval(kSelectionDelayMs);
     connect(m_selectionDelay, &QTimer::timeout, this, &IconPageEditor::TreeView1Change);
-    connect(m_controls.TreeView1, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem*, QTreeWidgetItem* previous) {
+    connect(m_controls.TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex&, const QModelIndex& previous) {
                 TreeView1Changing(previous);
                 m_selectionDelay->start();
             });
@@ -75,15 +75,15 @@ void IconPageEditor::connectControls()
 
 void IconPageEditor::SelectPoi(int poiIndex)
 {
-    QTreeWidgetItem* node = PoiNode(poiIndex);
-    if (!node)
+    if (!PoiNode(poiIndex).isValid())
         return;
-    // Unselect, then select again, so even the selected POI is refilled.
-    m_controls.TreeView1->setCurrentItem(nullptr);
-    m_controls.TreeView1->setCurrentItem(node);
+    // Unselect, then select again, so even the selected POI is refilled. Unselecting applies
+    // pending edits, which can move nodes: the POI's node is looked up afterwards.
+    m_controls.TreeView1->setCurrentIndex(QModelIndex());
+    m_controls.TreeView1->setCurrentIndex(PoiNode(poiIndex));
 }
 
-void IconPageEditor::TreeView1Changing(QTreeWidgetItem* leaving)
+void IconPageEditor::TreeView1Changing(const QModelIndex& leaving)
 {
     if (m_state.DocLoaded && m_state.EditsPending) {
         m_controls.Timer1->stop();
@@ -93,10 +93,10 @@ void IconPageEditor::TreeView1Changing(QTreeWidgetItem* leaving)
 
 void IconPageEditor::TreeView1Change()
 {
-    const QTreeWidgetItem* node = m_controls.TreeView1->currentItem();
-    if (!node || node->parent())
+    const QModelIndex node = m_controls.TreeView1->currentIndex();
+    if (!node.isValid() || PoiTreeModel::isValueNode(node))
         return;
-    const int poiIndex = NodeDatum(node);
+    const int poiIndex = PoiTreeModel::poiOf(node);
     if (poiIndex < 0)
         return;
     UpdatingGuard updating(m_state.Updating);
@@ -196,7 +196,7 @@ void IconPageEditor::Timer1Timer()
 
 void IconPageEditor::ApplyData()
 {
-    applyTo(m_controls.TreeView1->currentItem());
+    applyTo(m_controls.TreeView1->currentIndex());
 }
 
 QString IconPageEditor::locationText() const
@@ -234,14 +234,12 @@ void IconPageEditor::writeField(TSimpleXMLElem& poi, const char* property, unsig
         poi.Properties().Add(property, std::move(value));
 }
 
-void IconPageEditor::applyTo(QTreeWidgetItem* node)
+void IconPageEditor::applyTo(const QModelIndex& node)
 {
     // Refreshing the node below can move the selection, which applies again: not inside an apply.
-    if (!m_state.DocLoaded || !node || m_applying)
+    if (!m_state.DocLoaded || !node.isValid() || m_applying)
         return;
-    if (node->parent())
-        node = node->parent();
-    const int poiIndex = NodeDatum(node);
+    const int poiIndex = PoiTreeModel::poiOf(node);
     TSimpleXMLElem* poi = Poi(poiIndex);
     // After a rebuild the fields may show no POI at all; they are not written into this one.
     if (poiIndex < 0 || !poi || poiIndex != m_filledPoi || !IsPoiElement(*poi))
@@ -249,14 +247,14 @@ void IconPageEditor::applyTo(QTreeWidgetItem* node)
     UpdatingGuard applying(m_applying);
     UpdatingGuard updating(m_state.Updating);
     std::unique_ptr<TSimpleXMLElem> before = CopyElement(*poi);
-    applyFields(node, poiIndex, *poi);
+    applyFields(poiIndex, *poi);
     m_state.PathEdited = false;
     // One apply is one step, whatever it wrote (a recomputed location included).
     if (!SameProperties(*before, *poi))
         m_undo->push(new PoiEditCommand(*this, poiIndex, std::move(before), CopyElement(*poi)));
 }
 
-void IconPageEditor::applyFields(QTreeWidgetItem* node, int poiIndex, TSimpleXMLElem& poi)
+void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
 {
     // Only fields that show this POI's values or the user's own edits are written, and a
     // property is added only for a field the user edited: moving a POI that lacks some
@@ -300,7 +298,7 @@ void IconPageEditor::applyFields(QTreeWidgetItem* node, int poiIndex, TSimpleXML
             if (TSimpleXMLProp* prop = poi.Properties().Find(property))
                 prop->SetValue(size);
     }
-    refreshNode(node, poi);
+    m_tree->refreshPoi(poiIndex);
     PlacePoiMarker(poiIndex, false);
 
     if (((m_shownFields | m_editedFields) & kLocationFields) == kLocationFields)
@@ -309,16 +307,6 @@ void IconPageEditor::applyFields(QTreeWidgetItem* node, int poiIndex, TSimpleXML
     m_controls.FlatMemo1->document()->setModified(false);
     m_controls.FlatEdit3->setModified(false);
     m_state.EditsPending = false;
-}
-
-void IconPageEditor::refreshNode(QTreeWidgetItem* node, TSimpleXMLElem& poi)
-{
-    qDeleteAll(node->takeChildren());
-    node->setText(0, fromDoc(ValueOrEmpty(poi, "Name")));
-    QList<QTreeWidgetItem*> values;
-    for (const char* property : kPoiValueProperties)
-        values << new PoiTreeItem(fromDoc(ValueOrEmpty(poi, property)), PoiTreeItem::kValueNodeDatum);
-    node->addChildren(values);
 }
 
 void IconPageEditor::FlatEdit2Change()

@@ -3,7 +3,7 @@
 #include "document/EditorSupport.h"
 #include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
-#include "document/PoiTreeItem.h"
+#include "document/PoiTreeModel.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "mapview/MapStyle.h"
@@ -20,7 +20,7 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUndoStack>
 
 #include <limits>
@@ -45,8 +45,10 @@ IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const Edito
     for (QLineEdit* field : {m_controls.FlatEdit2, m_controls.FlatEdit4, m_controls.FlatEdit3,
                              m_controls.FlatEdit1})
         field->setMaxLength(std::numeric_limits<int>::max());
-    m_controls.TreeView1->setSortingEnabled(true);
-    m_controls.TreeView1->sortByColumn(0, Qt::AscendingOrder);
+    m_tree = new PoiTreeModel(this);
+    m_controls.TreeView1->setModel(m_tree);
+    // Every row is one line of the same font: the view need not measure thousands of them.
+    m_controls.TreeView1->setUniformRowHeights(true);
     m_undo = new QUndoStack(this);
     connect(m_undo, &QUndoStack::cleanChanged, this, &IconPageEditor::UpdateTitleMark);
     connectControls();
@@ -63,11 +65,15 @@ TSimpleXMLElem* IconPageEditor::Poi(int poiIndex)
     return m_xmlscan.Root().Items().Item(poiIndex);
 }
 
-QTreeWidgetItem* IconPageEditor::PoiNode(int poiIndex) const
+QModelIndex IconPageEditor::PoiNode(int poiIndex) const
 {
-    if (poiIndex < 0 || poiIndex >= static_cast<int>(m_poiNodes.size()))
-        return nullptr;
-    return m_poiNodes[static_cast<size_t>(poiIndex)];
+    return m_tree->poiNode(poiIndex);
+}
+
+void IconPageEditor::clearTree()
+{
+    m_controls.TreeView1->setCurrentIndex(QModelIndex());
+    m_tree->reset(nullptr);
 }
 
 bool IconPageEditor::OpenIconPage(const QString& path)
@@ -127,8 +133,7 @@ bool IconPageEditor::LoadIconPage(const std::string& path)
     m_unrecordedChange = false;
     {
         UpdatingGuard updating(m_state.Updating);
-        m_poiNodes.clear();
-        m_controls.TreeView1->clear();
+        clearTree();
         // Markers of the previous page must not outlive its tree.
         m_controls.Panel1->clearMarkers();
     }
@@ -161,10 +166,7 @@ bool IconPageEditor::LoadIconPage(const std::string& path)
 std::string IconPageEditor::BuildPoiTree()
 {
     UpdatingGuard updating(m_state.Updating);
-    QTreeWidget* tree = m_controls.TreeView1;
-    tree->setSortingEnabled(false);
-    tree->clear();
-    m_poiNodes.clear();
+    clearTree();
     m_filledPoi = -1;
     m_controls.Panel1->clearMarkers();
 
@@ -179,24 +181,12 @@ std::string IconPageEditor::BuildPoiTree()
     m_state.PageName = name ? name->Value() : std::string();
 
     // Every POI is listed, whatever it lacks: a missing value shows as an empty value node.
-    QList<QTreeWidgetItem*> nodes;
-    TSimpleXMLElems& children = root.Items();
-    nodes.reserve(children.Count());
-    m_poiNodes.assign(static_cast<size_t>(children.Count()), nullptr);
-    for (int i = 0; i < children.Count(); ++i) {
-        TSimpleXMLElem& poi = *children.Item(i);
-        if (IsPoiElement(poi)) {
-            auto* node = new PoiTreeItem(fromDoc(ValueOrEmpty(poi, "Name")), i);
-            for (const char* property : kPoiValueProperties)
-                node->addChild(new PoiTreeItem(fromDoc(ValueOrEmpty(poi, property)), PoiTreeItem::kValueNodeDatum));
-            nodes << node;
-            m_poiNodes[static_cast<size_t>(i)] = node;
-        }
+    m_tree->reset(&root);
+    const int children = root.ItemCount();
+    for (int i = 0; i < children; ++i) {
         // Marker i belongs to child i, so a child without a marker still takes its place.
         PlacePoiMarker(i, true);
     }
-    tree->addTopLevelItems(nodes);
-    tree->setSortingEnabled(true);  // sorts every level once
 
     m_controls.Panel1->setPositionButtonGeometry(
         QRect(QPoint(0, 0), m_controls.Panel1->positionButtonGeometry().size()));
@@ -327,10 +317,7 @@ void IconPageEditor::DeletePoi(int poiIndex)
 
 int IconPageEditor::currentPoi() const
 {
-    const QTreeWidgetItem* node = m_controls.TreeView1->currentItem();
-    if (node && node->parent())
-        node = node->parent();
-    return node ? NodeDatum(node) : -1;
+    return PoiTreeModel::poiOf(m_controls.TreeView1->currentIndex());
 }
 
 void IconPageEditor::rebuildSelecting(int selectPoi)

@@ -7,6 +7,7 @@
 #include "mapview/Prompts.h"
 #include "support/xml/SimpleXml.h"
 
+#include <QModelIndex>
 #include <QObject>
 #include <QString>
 
@@ -14,7 +15,7 @@
 #include <vector>
 
 class MapPanel;
-class PoiTreeItem;
+class PoiTreeModel;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -22,8 +23,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QSpinBox;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 class QUndoStack;
 
 // The main window's controls that the icon page editor fills and reads.
@@ -31,7 +31,7 @@ struct EditorControls {
     QWidget* window = nullptr;  // its title names the open page
     QLineEdit* FlatEdit2 = nullptr;
     QLineEdit* FlatEdit4 = nullptr;
-    QTreeWidget* TreeView1 = nullptr;
+    QTreeView* TreeView1 = nullptr;  // the editor gives it its model
     QSpinBox* ed_locX = nullptr;
     QSpinBox* ed_locY = nullptr;
     QComboBox* cb_icontype = nullptr;
@@ -66,13 +66,16 @@ public:
     std::string BuildPoiTree();
     void PlacePoiMarker(int poiIndex, bool newMarker);
 
-    // The tree node of a POI, or null.
-    QTreeWidgetItem* PoiNode(int poiIndex) const;
+    // The tree node of a POI, or an invalid index.
+    QModelIndex PoiNode(int poiIndex) const;
+    PoiTreeModel& treeModel() { return *m_tree; }
+    // The POI of the tree's current node (its parent's for a value node), or -1.
+    int currentPoi() const;
     // Selects a POI's node through the same path as a click in the tree.
     void SelectPoi(int poiIndex);
 
     // Property editor.
-    void TreeView1Changing(QTreeWidgetItem* leaving);
+    void TreeView1Changing(const QModelIndex& leaving);
     void TreeView1Change();
     void FlatEdit3Change(QObject* control);
     void Timer1Timer();
@@ -124,15 +127,14 @@ private:
     };
     static constexpr unsigned kLocationFields = FieldX | FieldY;
 
-    void applyTo(QTreeWidgetItem* node);
-    void applyFields(QTreeWidgetItem* node, int poiIndex, TSimpleXMLElem& poi);
+    void applyTo(const QModelIndex& node);
+    void applyFields(int poiIndex, TSimpleXMLElem& poi);
     void fillEditorFrom(int poiIndex);
     unsigned fieldOf(const QObject* control) const;
     // Whether the apply may write `property` from `fields`: the user edited them (a missing
     // property is then added), or they show the POI's own value of a property it has.
     bool mayWrite(const TSimpleXMLElem& poi, const char* property, unsigned fields) const;
     void writeField(TSimpleXMLElem& poi, const char* property, unsigned fields, std::string value);
-    void refreshNode(QTreeWidgetItem* node, TSimpleXMLElem& poi);
     void writePageField(QLineEdit* field, const char* property);
     void placePositionButton(int centreX, int centreY, const std::string& sizeText, int tailChars);
     TSimpleXMLElem* Poi(int poiIndex);
@@ -145,7 +147,7 @@ private:
     EditorControls m_controls;
     TSimpleXML m_xmlscan;
     std::string m_trailer;  // what followed the root element in the file, written back on save
-    std::vector<QTreeWidgetItem*> m_poiNodes;  // top-level node per listed POI index
+    PoiTreeModel* m_tree = nullptr;  // the POI tree, reading the document
     QTimer* m_selectionDelay = nullptr;  // the tree's delayed selection notice
     // The POI the editor fields were last filled from, or -1; only it receives an apply.
     int m_filledPoi = -1;
@@ -160,5 +162,7 @@ private:
     bool m_unrecordedChange = false;
     QString m_titleBase;  // the window title without the unsaved-changes mark
     void rebuildSelecting(int selectPoi);
-    int currentPoi() const;
+    // Empties the tree as a clear of the old item tree did: edits pending for the current node are
+    // applied to it first.
+    void clearTree();
 };

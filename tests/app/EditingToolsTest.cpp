@@ -1,7 +1,6 @@
 // The main window's editing commands driven as a user drives them: Add POI through its dialog,
 // Delete POI through a value node, the map name mark-up, and the zone rectangle dialog.
 #include "document/IconPageFixture.h"
-#include "document/PoiTreeItem.h"
 #include "mapview/MarkerGeometry.h"
 #include "helpers/ModalDialog.h"
 #include "support/ProfileFile.h"
@@ -70,11 +69,11 @@ class EditingToolsTest : public QObject {
     // Each listed POI node names the element its datum points at.
     void verifyTreeMatchesDocument()
     {
-        for (int i = 0; i < w().tree()->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* node = w().tree()->topLevelItem(i);
-            const int index = NodeDatum(node);
+        for (int i = 0; i < w().topLevelCount(); ++i) {
+            const QModelIndex node = w().topLevel(i);
+            const int index = w().datum(node);
             QVERIFY(index >= 0 && index < root().Items().Count());
-            QCOMPARE(node->text(0), QString::fromStdString(w().value(index, "Name")));
+            QCOMPARE(w().text(node), QString::fromStdString(w().value(index, "Name")));
         }
     }
 
@@ -167,10 +166,10 @@ private slots:
         QCOMPARE(added.ItemCount(), 0);
 
         // The new POI is listed, selected and on the map.
-        QTreeWidgetItem* node = w().editor().PoiNode(before);
-        QVERIFY(node);
-        QCOMPARE(node->text(0), values[3]);
-        QCOMPARE(w().tree()->currentItem(), node);
+        const QModelIndex node = w().editor().PoiNode(before);
+        QVERIFY(node.isValid());
+        QCOMPARE(w().text(node), values[3]);
+        QCOMPARE(w().current(), node);
         QTRY_COMPARE(w().name()->text(), values[3]);
         QCOMPARE(w().panel()->markerCount(), before + 1);
         QCOMPARE(w().panel()->markerRect(before),
@@ -195,8 +194,8 @@ private slots:
         QVERIFY(w().prompts.messages.isEmpty());
         // Every POI is listed, the one without a path too; the new one is selected and on the map.
         verifyTreeMatchesDocument();
-        QCOMPARE(w().tree()->topLevelItemCount(), 4);
-        QCOMPARE(w().tree()->currentItem(), w().editor().PoiNode(3));
+        QCOMPARE(w().topLevelCount(), 4);
+        QCOMPARE(w().current(), w().editor().PoiNode(3));
         QCOMPARE(w().panel()->markerRect(3), MarkerRect({0, 0}, {12, 12}));
     }
 
@@ -213,7 +212,7 @@ private slots:
         w().trigger("MAPADD");
         QCOMPARE(documentBytes(), bytes);
         QCOMPARE(w().topLevelTexts(), texts);
-        QCOMPARE(w().tree()->currentItem(), w().topLevelNamed(QStringLiteral("Beta")));
+        QCOMPARE(w().current(), w().topLevelNamed(QStringLiteral("Beta")));
         QCOMPARE(w().panel()->markerCount(), 3);
     }
 
@@ -243,9 +242,9 @@ private slots:
         QFETCH(bool, answer);
         QFETCH(QStringList, remaining);
         openPage(PageText::iconLines(threePois()));
-        QTreeWidgetItem* beta = w().topLevelNamed(QStringLiteral("Beta"));
-        beta->setExpanded(true);
-        w().clickNode(beta->child(0));
+        const QModelIndex beta = w().topLevelNamed(QStringLiteral("Beta"));
+        w().tree()->expand(beta);
+        w().clickNode(w().child(beta, 0));
         const std::string bytes = documentBytes();
         w().prompts.confirmAnswers.enqueue(answer);
         w().trigger("MAPDEL");

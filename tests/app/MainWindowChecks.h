@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,7 +19,7 @@
 #include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 class MainWindowChecks : public QObject {
     Q_OBJECT
@@ -127,15 +128,19 @@ private slots:
         ScriptedPrompts prompts;
         TForm1 window(configPath(), &prompts);
         window.show();
-        auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
-        auto* poi = new QTreeWidgetItem(tree, QStringList{QStringLiteral("a")});
-        auto* value = new QTreeWidgetItem(poi, QStringList{QStringLiteral("1,2")});
-        tree->setCurrentItem(value);
-        window.state().DocLoaded = true;
+        const QString page = m_dir.filePath(QStringLiteral("icons_a.xml"));
+        QFile file(page);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<Page Name=\"a\" 1location=\"z\"><Icon Name=\"a\" Location=\"1,2\"/></Page>");
+        file.close();
+        QVERIFY(window.openPage(page));
+        auto* tree = window.findChild<QTreeView*>(QStringLiteral("TreeView1"));
+        const QModelIndex poi = tree->model()->index(0, 0);
+        tree->setCurrentIndex(tree->model()->index(0, 0, poi));
         runEventLoopFor(20);
         QVERIFY(window.action(QStringLiteral("MAPDEL"))->isEnabled());
         QVERIFY(!window.action(QStringLiteral("MAPPOI"))->isEnabled());
-        tree->setCurrentItem(poi);
+        tree->setCurrentIndex(poi);
         runEventLoopFor(20);
         QVERIFY(window.action(QStringLiteral("MAPPOI"))->isEnabled());
 

@@ -1,7 +1,6 @@
 // Undo and redo of every kind of change to an open page, driven through the window as a user
 // drives it: the document, the tree, the markers and the property fields follow each step.
 #include "document/IconPageFixture.h"
-#include "document/PoiTreeItem.h"
 #include "helpers/ModalDialog.h"
 #include "tools/AddpointF.h"
 
@@ -132,10 +131,9 @@ class UndoRedoTest : public QObject {
     // The property fields show what the selected POI holds.
     void verifyFieldsShowSelection()
     {
-        QTreeWidgetItem* node = w().tree()->currentItem();
-        if (!node)
+        const int index = PoiTreeModel::poiOf(w().current());
+        if (index < 0)
             return;
-        const int index = NodeDatum(node->parent() ? node->parent() : node);
         // The rebuild hides the position button; the delayed fill shows it again.
         QTRY_VERIFY(w().panel()->positionButtonVisible());
         QCOMPARE(w().name()->text().toStdString(), w().value(index, "Name"));
@@ -256,12 +254,12 @@ private slots:
         w().clickPoi(deleted);
         w().prompts.confirmAnswers.enqueue(true);
         w().trigger("MAPDEL");
-        QCOMPARE(w().tree()->topLevelItemCount(), 2);
+        QCOMPARE(w().topLevelCount(), 2);
         QVERIFY(!w().topLevelTexts().contains(deleted));
 
         w().trigger("EditUndo");
         QCOMPARE(w().value(index, "Name"), deleted.toStdString());
-        QCOMPARE(w().tree()->currentItem(), w().editor().PoiNode(index));
+        QCOMPARE(w().current(), w().editor().PoiNode(index));
         QTRY_COMPARE(w().name()->text(), deleted);
         w().trigger("FileSave");
         QCOMPARE(readFile(m_pagePath), m_original);

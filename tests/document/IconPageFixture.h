@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
+#include "document/PoiTreeModel.h"
 #include "helpers/EventLoop.h"
 #include "helpers/ScriptedPrompts.h"
 #include "mapview/MapPanel.h"
@@ -21,7 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <string>
 
@@ -147,7 +148,16 @@ public:
 
     IconPageEditor& editor() { return window.editor(); }
     EditorState& state() { return window.state(); }
-    QTreeWidget* tree() { return control<QTreeWidget>("TreeView1"); }
+    QTreeView* tree() { return control<QTreeView>("TreeView1"); }
+    QAbstractItemModel* treeModel() { return tree()->model(); }
+    int topLevelCount() { return treeModel()->rowCount(); }
+    QModelIndex topLevel(int row) { return treeModel()->index(row, 0); }
+    QModelIndex current() { return tree()->currentIndex(); }
+    int childCount(const QModelIndex& node) { return treeModel()->rowCount(node); }
+    QModelIndex child(const QModelIndex& node, int row) { return treeModel()->index(row, 0, node); }
+    // The POI index a node carries (0 on value nodes).
+    static int datum(const QModelIndex& node) { return node.data(Qt::UserRole).toInt(); }
+    static QString text(const QModelIndex& node) { return node.data().toString(); }
     QSpinBox* locX() { return control<QSpinBox>("ed_locX"); }
     QSpinBox* locY() { return control<QSpinBox>("ed_locY"); }
     QComboBox* type() { return control<QComboBox>("cb_icontype"); }
@@ -169,26 +179,28 @@ public:
     QStringList topLevelTexts()
     {
         QStringList texts;
-        for (int i = 0; i < tree()->topLevelItemCount(); ++i)
-            texts << tree()->topLevelItem(i)->text(0);
+        for (int i = 0; i < topLevelCount(); ++i)
+            texts << text(topLevel(i));
         return texts;
     }
 
-    QTreeWidgetItem* topLevelNamed(const QString& text)
+    QModelIndex topLevelNamed(const QString& name)
     {
-        const QList<QTreeWidgetItem*> found = tree()->findItems(text, Qt::MatchExactly);
-        return found.isEmpty() ? nullptr : found.first();
+        for (int i = 0; i < topLevelCount(); ++i)
+            if (text(topLevel(i)) == name)
+                return topLevel(i);
+        return {};
     }
 
     // Clicks a node as the user does and waits for the tree's delayed selection notice.
-    void clickNode(QTreeWidgetItem* node)
+    void clickNode(const QModelIndex& node)
     {
-        QVERIFY(node);
-        tree()->scrollToItem(node);
-        const QRect rect = tree()->visualItemRect(node);
+        QVERIFY(node.isValid());
+        tree()->scrollTo(node);
+        const QRect rect = tree()->visualRect(node);
         QVERIFY(!rect.isEmpty());
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-        QCOMPARE(tree()->currentItem(), node);
+        QCOMPARE(current(), node);
         runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
     }
 

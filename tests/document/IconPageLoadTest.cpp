@@ -14,19 +14,19 @@ namespace {
 
 const QString kPage = QStringLiteral("icons_test.xml");
 
-QList<int> topLevelData(QTreeWidget* tree)
+QList<int> topLevelData(EditorWindow& editor)
 {
     QList<int> data;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        data << tree->topLevelItem(i)->data(0, Qt::UserRole).toInt();
+    for (int i = 0; i < editor.topLevelCount(); ++i)
+        data << editor.datum(editor.topLevel(i));
     return data;
 }
 
-QStringList childTexts(const QTreeWidgetItem* node)
+QStringList childTexts(EditorWindow& editor, const QModelIndex& node)
 {
     QStringList texts;
-    for (int i = 0; i < node->childCount(); ++i)
-        texts << node->child(i)->text(0);
+    for (int i = 0; i < editor.childCount(node); ++i)
+        texts << editor.text(editor.child(node, i));
     return texts;
 }
 
@@ -62,7 +62,7 @@ private slots:
         EditorWindow editor(folder);
         QVERIFY(editor.window.openPage(folder.writePage(kPage, page(iconLines(pois)))));
         QCOMPARE(editor.topLevelTexts(), order);
-        QCOMPARE(topLevelData(editor.tree()), data);
+        QCOMPARE(topLevelData(editor), data);
         QCOMPARE(editor.panel()->markerCount(), names.size());
     }
 
@@ -75,12 +75,12 @@ private slots:
         UiFolder folder;
         EditorWindow editor(folder);
         QVERIFY(editor.window.openPage(folder.writePage(kPage, page(iconLines({{"Other", "1,1"}, poi})))));
-        const QTreeWidgetItem* node = editor.topLevelNamed(QStringLiteral("Well"));
-        QVERIFY(node);
-        QCOMPARE(node->data(0, Qt::UserRole).toInt(), 1);
-        QCOMPARE(childTexts(node), (QStringList{"-12.50, 3, 7.00", "300,40", "Fresh water", "QST"}));
-        for (int i = 0; i < node->childCount(); ++i)
-            QCOMPARE(node->child(i)->data(0, Qt::UserRole).toInt(), 0);
+        const QModelIndex node = editor.topLevelNamed(QStringLiteral("Well"));
+        QVERIFY(node.isValid());
+        QCOMPARE(editor.datum(node), 1);
+        QCOMPARE(childTexts(editor, node), (QStringList{"-12.50, 3, 7.00", "300,40", "Fresh water", "QST"}));
+        for (int i = 0; i < editor.childCount(node); ++i)
+            QCOMPARE(editor.datum(editor.child(node, i)), 0);
     }
 
     void markerGeometryAndColour_data()
@@ -189,20 +189,16 @@ private slots:
         QVERIFY(editor.window.openPage(path));
         QVERIFY(editor.state().DocLoaded);
         QCOMPARE(editor.prompts.messages, QStringList());
-        QCOMPARE(editor.tree()->topLevelItemCount(), nodes);
+        QCOMPARE(editor.topLevelCount(), nodes);
         // One marker place per child, so marker i stays POI i's.
         QCOMPARE(editor.panel()->markerCount(), 4);
         QCOMPARE(editor.panel()->markerRect(2), thirdMarker);
         QCOMPARE(editor.panel()->markerRect(3), MarkerRect({100, 200}, kDefaultIconSize));
-        QTreeWidgetItem* node = editor.editor().PoiNode(2);
-        QCOMPARE(node != nullptr, !thirdValues.isEmpty());
-        if (node) {
-            QStringList values;
-            for (int i = 0; i < node->childCount(); ++i)
-                values << node->child(i)->text(0);
-            QCOMPARE(values, thirdValues);
-        }
-        QCOMPARE(editor.editor().PoiNode(3)->text(0), QStringLiteral("d"));
+        const QModelIndex node = editor.editor().PoiNode(2);
+        QCOMPARE(node.isValid(), !thirdValues.isEmpty());
+        if (node.isValid())
+            QCOMPARE(childTexts(editor, node), thirdValues);
+        QCOMPARE(editor.text(editor.editor().PoiNode(3)), QStringLiteral("d"));
         editor.trigger("FileSave");
         QCOMPARE(readFile(path), bytes);
     }
@@ -224,7 +220,7 @@ private slots:
         EditorWindow editor(folder);
         QVERIFY(editor.window.openPage(folder.writePage(kPage, page(iconLine({"a"}), rootProperties))));
         QVERIFY(editor.state().DocLoaded);
-        QCOMPARE(editor.tree()->topLevelItemCount(), 1);
+        QCOMPARE(editor.topLevelCount(), 1);
         QCOMPARE(editor.panel()->markerCount(), 1);
         QCOMPARE(editor.control<QLineEdit>("FlatEdit2")->text(), shownName);
     }
@@ -300,7 +296,7 @@ private slots:
         QCOMPARE(editor.prompts.errors, QStringList());
         if (replacesPage) {
             QVERIFY(!editor.state().DocLoaded);
-            QCOMPARE(editor.tree()->topLevelItemCount(), 0);
+            QCOMPARE(editor.topLevelCount(), 0);
             QCOMPARE(editor.panel()->markerCount(), 0);
             QCOMPARE(editor.window.windowTitle(), QStringLiteral("VynMAP Editor [icons_bad.xml]"));
             QCOMPARE(editor.state().CurrentFile, bad.toStdString());

@@ -183,7 +183,7 @@ private slots:
             EditorWindow editor(folder);
             editor.state().WriteBom = writeBom;
             QVERIFY(editor.window.openPage(path));
-            QVERIFY(editor.tree()->topLevelItemCount() > 0);
+            QVERIFY(editor.topLevelCount() > 0);
             const QString copy = folder.pagePath(QStringLiteral("icons_copy.xml"));
             editor.prompts.fileAnswers.enqueue(copy);
             editor.trigger("FileSaveAs");

@@ -1,7 +1,8 @@
-// The tree's text order takes an ASCII shortcut; on random texts it must order every pair as
-// the plain rule does: letter case ignored through Qt's folding, then a case-sensitive tie-break.
+// The tree's text order takes ASCII shortcuts, on UTF-16 text and on the document's UTF-8 bytes;
+// on random texts both must order every pair as the plain rule does: letter case ignored through
+// Qt's folding, then a case-sensitive tie-break.
 
-#include "document/PoiTreeItem.h"
+#include "document/PoiTextOrder.h"
 
 #include <QtTest>
 
@@ -59,8 +60,44 @@ private slots:
         for (int i = 0; i < kPairs; ++i) {
             const QString a = randomText(alphabet, random);
             const QString b = randomText(alphabet, random);
-            if (PoiTextLess(a, b) != plainRule(a, b))
+            const bool expected = plainRule(a, b);
+            if (PoiTextLess(a, b) != expected || PoiTextLessUtf8(a.toStdString(), b.toStdString()) != expected)
                 QFAIL(qPrintable(QStringLiteral("\"%1\" < \"%2\" differs").arg(a, b)));
+        }
+    }
+
+    // Names in a page need not be valid UTF-8: the byte order must match the order of the texts
+    // the tree shows for them.
+    void malformedUtf8OrdersAsShown_data()
+    {
+        QTest::addColumn<QByteArrayList>("alphabet");
+        QTest::newRow("stray continuation and lead bytes")
+            << QByteArrayList{"a", "A", "\x80", "\xBF", "\xC3", "\xC3\xA9", "\xFF", "z", "\xE2\x82"};
+        QTest::newRow("overlong forms and surrogates")
+            << QByteArrayList{"\xC0\xAF", "/", "\xED\xA0\x80", "\xEF\xBF\xBD", "b", "B", "\xF4\x90\x80\x80"};
+    }
+
+    void malformedUtf8OrdersAsShown()
+    {
+        QFETCH(QByteArrayList, alphabet);
+        constexpr int kPairs = 20000;
+        constexpr int kMaxLength = 5;
+        std::mt19937 random(kPairs);
+        auto bytes = [&]() {
+            std::string text;
+            const int length = int(random() % (kMaxLength + 1));
+            for (int i = 0; i < length; ++i)
+                text += alphabet.at(int(random() % alphabet.size())).toStdString();
+            return text;
+        };
+        for (int i = 0; i < kPairs; ++i) {
+            const std::string a = bytes();
+            const std::string b = bytes();
+            const bool shown = PoiTextLess(QString::fromStdString(a), QString::fromStdString(b));
+            if (PoiTextLessUtf8(a, b) != shown)
+                QFAIL(qPrintable(QStringLiteral("bytes %1 < %2 differs")
+                                     .arg(QString::fromLatin1(QByteArray::fromStdString(a).toHex()),
+                                          QString::fromLatin1(QByteArray::fromStdString(b).toHex()))));
         }
     }
 };

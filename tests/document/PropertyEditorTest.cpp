@@ -139,8 +139,8 @@ private slots:
         editor.runOutApplyTimer();
         runEventLoopFor(20);
         QCOMPARE(editor.topLevelTexts(), (QStringList{"a", "b"}));
-        QCOMPARE(editor.topLevelNamed(QStringLiteral("a"))->data(0, Qt::UserRole).toInt(), 1);
-        QCOMPARE(editor.topLevelNamed(QStringLiteral("a"))->childCount(), 4);
+        QCOMPARE(editor.datum(editor.topLevelNamed(QStringLiteral("a"))), 1);
+        QCOMPARE(editor.childCount(editor.topLevelNamed(QStringLiteral("a"))), 4);
     }
 
     void applyBeforeSelectionMoves()
@@ -331,7 +331,7 @@ private slots:
         EditorWindow& editor = open({poi});
         const std::string nameBefore = editor.value(0, "Name");
         const std::string tooltipBefore = editor.value(0, "Tooltip");
-        editor.clickNode(editor.tree()->topLevelItem(0));
+        editor.clickNode(editor.topLevel(0));
         editor.locX()->setValue(101);
         editor.runOutApplyTimer();
         QCOMPARE(editor.value(0, "Location"), std::string("101,200"));
@@ -389,9 +389,9 @@ private slots:
     {
         EditorWindow& editor = open({poiWith("Alpha", "1,2", "NPC"), poiWith("Beta", "3,4", "LOC")});
         editor.clickPoi(QStringLiteral("Beta"));
-        QTreeWidgetItem* beta = editor.topLevelNamed(QStringLiteral("Beta"));
-        beta->setExpanded(true);
-        editor.clickNode(beta->child(0));
+        const QModelIndex beta = editor.topLevelNamed(QStringLiteral("Beta"));
+        editor.tree()->expand(beta);
+        editor.clickNode(editor.child(beta, 0));
         QCOMPARE(editor.name()->text(), QStringLiteral("Beta"));
         QTest::keyClicks(editor.name(), "2");
         editor.runOutApplyTimer();
@@ -509,11 +509,11 @@ private slots:
     {
         EditorWindow& editor = open({poiWith("Gate", "1,2", "NPC"), poiWith("Wall", "3,4", "LOC")});
         editor.clickPoi(QStringLiteral("Gate"));
-        QTreeWidgetItem* gate = editor.topLevelNamed(QStringLiteral("Gate"));
-        gate->setExpanded(true);
+        const QModelIndex gate = editor.topLevelNamed(QStringLiteral("Gate"));
+        editor.tree()->expand(gate);
         QTest::keyClicks(editor.name(), "way");
         editor.locX()->setValue(9);
-        const QRect valueNode = editor.tree()->visualItemRect(gate->child(0));
+        const QRect valueNode = editor.tree()->visualRect(editor.child(gate, 0));
         QVERIFY(!valueNode.isEmpty());
         QTest::mouseClick(editor.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, valueNode.center());
         runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
@@ -524,9 +524,9 @@ private slots:
         QCOMPARE(editor.value(0, "Name"), std::string("Gateway"));
         QCOMPARE(editor.value(0, "Location"), std::string("9,2"));
         QCOMPARE(editor.value(1, "Name"), std::string("Wall"));
-        QTreeWidgetItem* renamed = editor.topLevelNamed(QStringLiteral("Gateway"));
-        QVERIFY(renamed);
-        QCOMPARE(renamed->childCount(), 4);
+        const QModelIndex renamed = editor.topLevelNamed(QStringLiteral("Gateway"));
+        QVERIFY(renamed.isValid());
+        QCOMPARE(editor.childCount(renamed), 4);
     }
 
     void nestedGuardsRestoreTheFlag_data()

@@ -1,0 +1,219 @@
+#include "document/PoiTreeModel.h"
+
+#include "document/EditorSupport.h"
+#include "document/IconPageFile.h"
+#include "document/PoiTextOrder.h"
+
+#include <algorithm>
+
+namespace {
+
+// A POI node's internal id; a value node's is its POI index plus one, which stays right when
+// its parent moves.
+constexpr quintptr kPoiNodeId = 0;
+
+const std::string kEmpty;
+
+const std::string& valueOf(const TSimpleXMLElem& element, const char* name)
+{
+    const TSimpleXMLProps* props = element.PropertiesIfAny();
+    const TSimpleXMLProp* prop = props ? props->Find(name) : nullptr;
+    return prop ? prop->Value() : kEmpty;
+}
+
+} // namespace
+
+PoiTreeModel::PoiTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+const TSimpleXMLElem* PoiTreeModel::poi(int poiIndex) const
+{
+    const TSimpleXMLElems* children = m_root ? m_root->ItemsIfAny() : nullptr;
+    return children ? children->Item(poiIndex) : nullptr;
+}
+
+std::string_view PoiTreeModel::nameOf(int poiIndex) const
+{
+    const TSimpleXMLElem* element = poi(poiIndex);
+    return element ? std::string_view(valueOf(*element, "Name")) : std::string_view();
+}
+
+void PoiTreeModel::reset(const TSimpleXMLElem* root)
+{
+    beginResetModel();
+    m_root = root;
+    m_order.clear();
+    m_rowOf.clear();
+    m_replacingValues = -1;
+    const TSimpleXMLElems* children = root ? root->ItemsIfAny() : nullptr;
+    const int count = children ? children->Count() : 0;
+    std::vector<std::string_view> names(static_cast<size_t>(count));
+    m_order.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const TSimpleXMLElem& child = *children->Item(i);
+        if (IsPoiElement(child)) {
+            m_order.push_back(i);
+            names[static_cast<size_t>(i)] = valueOf(child, "Name");
+        }
+    }
+    // Stable: POIs of equal names keep the page's order.
+    std::stable_sort(m_order.begin(), m_order.end(), [&names](int a, int b) {
+        return PoiTextLessUtf8(names[static_cast<size_t>(a)], names[static_cast<size_t>(b)]);
+    });
+    m_rowOf.assign(static_cast<size_t>(count), -1);
+    for (size_t row = 0; row < m_order.size(); ++row)
+        m_rowOf[static_cast<size_t>(m_order[row])] = static_cast<int>(row);
+    endResetModel();
+}
+
+QModelIndex PoiTreeModel::poiNode(int poiIndex) const
+{
+    if (poiIndex < 0 || poiIndex >= static_cast<int>(m_rowOf.size()) || m_rowOf[static_cast<size_t>(poiIndex)] < 0)
+        return {};
+    return createIndex(m_rowOf[static_cast<size_t>(poiIndex)], 0, kPoiNodeId);
+}
+
+int PoiTreeModel::poiOf(const QModelIndex& node)
+{
+    if (!node.isValid())
+        return -1;
+    const auto* model = static_cast<const PoiTreeModel*>(node.model());
+    if (node.internalId() != kPoiNodeId)
+        return static_cast<int>(node.internalId() - 1);
+    const auto row = static_cast<size_t>(node.row());
+    return row < model->m_order.size() ? model->m_order[row] : -1;
+}
+
+QModelIndex PoiTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (row < 0 || column != 0 || row >= rowCount(parent))
+        return {};
+    if (!parent.isValid())
+        return createIndex(row, 0, kPoiNodeId);
+    return createIndex(row, 0, static_cast<quintptr>(poiOf(parent)) + 1);
+}
+
+QModelIndex PoiTreeModel::parent(const QModelIndex& child) const
+{
+    if (!child.isValid() || child.internalId() == kPoiNodeId)
+        return {};
+    return poiNode(static_cast<int>(child.internalId() - 1));
+}
+
+int PoiTreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return static_cast<int>(m_order.size());
+    if (parent.internalId() != kPoiNodeId || poiOf(parent) == m_replacingValues)
+        return 0;
+    return kValueCount;
+}
+
+int PoiTreeModel::columnCount(const QModelIndex&) const
+{
+    return 1;
+}
+
+bool PoiTreeModel::hasChildren(const QModelIndex& parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QStringList PoiTreeModel::valueTexts(int poiIndex) const
+{
+    QStringList texts;
+    if (const TSimpleXMLElem* element = poi(poiIndex)) {
+        for (const char* property : kPoiValueProperties)
+            texts << fromDoc(valueOf(*element, property));
+    }
+    std::stable_sort(texts.begin(), texts.end(), PoiTextLess);
+    return texts;
+}
+
+QVariant PoiTreeModel::data(const QModelIndex& node, int role) const
+{
+    if (!node.isValid())
+        return {};
+    const bool valueNode = node.internalId() != kPoiNodeId;
+    if (role == Qt::UserRole)
+        return valueNode ? kValueNodeDatum : poiOf(node);
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    if (!valueNode) {
+        const std::string_view name = nameOf(poiOf(node));
+        return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    }
+    const QStringList texts = valueTexts(poiOf(node));
+    return node.row() < texts.size() ? texts[node.row()] : QString();
+}
+
+Qt::ItemFlags PoiTreeModel::flags(const QModelIndex& node) const
+{
+    if (!node.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (node.internalId() != kPoiNodeId)
+        result |= Qt::ItemNeverHasChildren;
+    return result;
+}
+
+int PoiTreeModel::sortedRow(int row) const
+{
+    // The place among the other nodes: before the first of an equal name, except that a node
+    // equal to the one before it stays where it is.
+    const std::string_view name = nameOf(m_order[static_cast<size_t>(row)]);
+    auto less = [this](int poiIndex, std::string_view text) { return PoiTextLessUtf8(nameOf(poiIndex), text); };
+    const auto below = m_order.begin() + row;
+    int place = static_cast<int>(std::lower_bound(m_order.begin(), below, name, less) - m_order.begin());
+    if (place == row)
+        place += static_cast<int>(std::lower_bound(below + 1, m_order.end(), name, less) - (below + 1));
+    if (place < row) {
+        const std::string_view before = nameOf(m_order[static_cast<size_t>(row - 1)]);
+        if (!PoiTextLessUtf8(name, before) && !PoiTextLessUtf8(before, name))
+            return row;
+    }
+    return place;
+}
+
+void PoiTreeModel::moveRow(int from, int to)
+{
+    // As a layout change, like the item tree's re-sort: selection and expansion follow the node.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<int> oldOrder = m_order;
+    const int moved = m_order[static_cast<size_t>(from)];
+    m_order.erase(m_order.begin() + from);
+    m_order.insert(m_order.begin() + to, moved);
+    for (int row = std::min(from, to); row <= std::max(from, to); ++row)
+        m_rowOf[static_cast<size_t>(m_order[static_cast<size_t>(row)])] = row;
+    const QModelIndexList persistent = persistentIndexList();
+    QModelIndexList moves;
+    moves.reserve(persistent.size());
+    for (const QModelIndex& node : persistent) {
+        if (node.internalId() == kPoiNodeId)
+            moves << createIndex(m_rowOf[static_cast<size_t>(oldOrder[static_cast<size_t>(node.row())])], 0, kPoiNodeId);
+        else
+            moves << node;
+    }
+    changePersistentIndexList(persistent, moves);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void PoiTreeModel::refreshPoi(int poiIndex)
+{
+    const QModelIndex node = poiNode(poiIndex);
+    if (!node.isValid())
+        return;
+    beginRemoveRows(node, 0, kValueCount - 1);
+    m_replacingValues = poiIndex;
+    endRemoveRows();
+
+    emit dataChanged(node, node, {Qt::DisplayRole, Qt::EditRole});
+    const int row = m_rowOf[static_cast<size_t>(poiIndex)];
+    const int place = sortedRow(row);
+    if (place != row)
+        moveRow(row, place);
+
+    const QModelIndex moved = poiNode(poiIndex);
+    beginInsertRows(moved, 0, kValueCount - 1);
+    m_replacingValues = -1;
+    endInsertRows();
+}
