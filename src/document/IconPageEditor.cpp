@@ -206,7 +206,7 @@ void IconPageEditor::PlacePoiMarker(int poiIndex, bool newMarker)
     const QRect rect = location && IsPoiElement(*poi)
         ? MarkerRect(MarkerLocation(location->Value()), MarkerSize(ValueOrEmpty(*poi, "Size")))
         : QRect();
-    const std::string style = ValueOrEmpty(*poi, "IconStyle");
+    const std::string& style = ValueOrEmpty(*poi, "IconStyle");
     const Marker marker{rect, MarkerFillColour(style), fromDoc(ValueOrEmpty(*poi, "Tooltip")),
                         MarkerStyleGroup(style), fromDoc(ValueOrEmpty(*poi, "Name"))};
     MapPanel* panel = m_controls.Panel1;

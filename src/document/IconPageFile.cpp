@@ -94,11 +94,12 @@ void SetRequiredValue(TSimpleXMLElem& element, const std::string& name, std::str
     prop->SetValue(std::move(value));
 }
 
-std::string ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name)
+const std::string& ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name)
 {
+    static const std::string empty;
     const TSimpleXMLProps* props = element.PropertiesIfAny();
     const TSimpleXMLProp* prop = props ? props->Find(name) : nullptr;
-    return prop ? prop->Value() : std::string();
+    return prop ? prop->Value() : empty;
 }
 
 bool IsPoiElement(const TSimpleXMLElem& element)

@@ -12,15 +12,6 @@ namespace {
 // its parent moves.
 constexpr quintptr kPoiNodeId = 0;
 
-const std::string kEmpty;
-
-const std::string& valueOf(const TSimpleXMLElem& element, const char* name)
-{
-    const TSimpleXMLProps* props = element.PropertiesIfAny();
-    const TSimpleXMLProp* prop = props ? props->Find(name) : nullptr;
-    return prop ? prop->Value() : kEmpty;
-}
-
 } // namespace
 
 PoiTreeModel::PoiTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
@@ -34,7 +25,7 @@ const TSimpleXMLElem* PoiTreeModel::poi(int poiIndex) const
 std::string_view PoiTreeModel::nameOf(int poiIndex) const
 {
     const TSimpleXMLElem* element = poi(poiIndex);
-    return element ? std::string_view(valueOf(*element, "Name")) : std::string_view();
+    return element ? std::string_view(ValueOrEmpty(*element, "Name")) : std::string_view();
 }
 
 void PoiTreeModel::reset(const TSimpleXMLElem* root)
@@ -52,7 +43,7 @@ void PoiTreeModel::reset(const TSimpleXMLElem* root)
         const TSimpleXMLElem& child = *children->Item(i);
         if (IsPoiElement(child)) {
             m_order.push_back(i);
-            names[static_cast<size_t>(i)] = valueOf(child, "Name");
+            names[static_cast<size_t>(i)] = ValueOrEmpty(child, "Name");
         }
     }
     // Stable: POIs of equal names keep the page's order.
@@ -123,7 +114,7 @@ QStringList PoiTreeModel::valueTexts(int poiIndex) const
     QStringList texts;
     if (const TSimpleXMLElem* element = poi(poiIndex)) {
         for (const char* property : kPoiValueProperties)
-            texts << fromDoc(valueOf(*element, property));
+            texts << fromDoc(ValueOrEmpty(*element, property));
     }
     std::stable_sort(texts.begin(), texts.end(), PoiTextLess);
     return texts;

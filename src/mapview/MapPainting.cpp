@@ -2,6 +2,10 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 namespace {
 
 const QColor kMarkerOutline = Qt::black;
@@ -37,6 +41,72 @@ void paintLabel(QPainter& painter, const QRect& marker, const QString& name)
     painter.setPen(kMarkerOutline);
 }
 
+// Markers larger than this are drawn directly: a copy for them would cost more than it saves.
+constexpr int kMaxSpriteSide = 64;
+
+void paintMarkerShape(QPainter& painter, const QRect& rect, const QColor& fill)
+{
+    painter.setBrush(fill);
+    painter.drawEllipse(outlineRect(rect));
+}
+
+// The smallest rectangle holding every pixel of `image` that is not fully transparent.
+QRect paintedPart(const QImage& image)
+{
+    int left = image.width(), top = image.height(), right = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) == 0)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// Each marker of one fill and size drawn once, then copied: a page shows thousands of markers in
+// a handful of looks. Marker shapes are drawn without antialiasing in opaque colours, so a copy
+// at a whole-pixel position gives the very pixels of drawing the shape there.
+class MarkerSprites {
+public:
+    struct Sprite {
+        QRgb fill;
+        QSize size;
+        QPoint offset;  // of the copy's top left from the marker's
+        QImage image;
+    };
+
+    const Sprite* find(const QColor& fill, const QSize& size)
+    {
+        if (size.width() <= 0 || size.height() <= 0 || size.width() > kMaxSpriteSide
+            || size.height() > kMaxSpriteSide || fill.alpha() != 255)
+            return nullptr;
+        const QRgb key = fill.rgba();
+        for (const Sprite& sprite : m_sprites)
+            if (sprite.fill == key && sprite.size == size)
+                return &sprite;
+        // Flat ellipses are drawn reaching past their rectangle: room on every side, then the
+        // copy keeps only what was drawn.
+        const int margin = std::max(size.width(), size.height()) + 2;
+        QImage canvas(size + QSize(2 * margin, 2 * margin), QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        painter.setPen(kMarkerOutline);
+        paintMarkerShape(painter, QRect(QPoint(margin, margin), size), fill);
+        painter.end();
+        const QRect part = paintedPart(canvas);
+        m_sprites.push_back({key, size, part.topLeft() - QPoint(margin, margin), canvas.copy(part)});
+        return &m_sprites.back();
+    }
+
+private:
+    std::vector<Sprite> m_sprites;
+};
+
 }  // namespace
 
 void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapView& view)
@@ -54,10 +124,13 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
                   bool labels)
 {
     painter.setPen(kMarkerOutline);
-    // A page uses a handful of fills: the brush changes only when the colour does, instead of
-    // being made anew for each of thousands of markers.
-    bool brushSet = false;
-    QColor brushColour;
+    // Copies are exact only where nothing turns or smooths what is drawn.
+    const QTransform& transform = painter.transform();
+    const bool copies = transform.type() <= QTransform::TxTranslate
+        && transform.dx() == std::floor(transform.dx()) && transform.dy() == std::floor(transform.dy())
+        && !painter.testRenderHint(QPainter::Antialiasing)
+        && painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+    MarkerSprites sprites;
     for (int index : layer.zOrder()) {
         if (!layer.isVisible(index))
             continue;
@@ -67,12 +140,11 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
             paintLabel(painter, rect, marker.name);
         if (!rect.intersects(area))
             continue;
-        if (!brushSet || marker.fill != brushColour) {
-            painter.setBrush(marker.fill);
-            brushColour = marker.fill;
-            brushSet = true;
-        }
-        painter.drawEllipse(outlineRect(rect));
+        const MarkerSprites::Sprite* sprite = copies ? sprites.find(marker.fill, rect.size()) : nullptr;
+        if (sprite)
+            painter.drawImage(rect.topLeft() + sprite->offset, sprite->image);
+        else
+            paintMarkerShape(painter, rect, marker.fill);
     }
 }
 

@@ -136,10 +136,15 @@ int MapPanel::markerAt(const QPoint& point) const
 
 QSet<QString> MapPanel::markerStyles() const
 {
-    QSet<QString> styles;
-    for (int index = 0; index < m_layer.count(); ++index)
-        styles.insert(m_layer.marker(index).style);
-    return styles;
+    // A page has thousands of markers in a handful of styles: compare with the few seen so far
+    // rather than hash every marker's style.
+    QStringList seen;
+    for (int index = 0; index < m_layer.count(); ++index) {
+        const QString& style = m_layer.marker(index).style;
+        if (!seen.contains(style))
+            seen << style;
+    }
+    return QSet<QString>(seen.begin(), seen.end());
 }
 
 void MapPanel::setHiddenStyles(const QSet<QString>& styles)

@@ -110,10 +110,12 @@ const char* const kOtherStyleGroup = "other";
 
 QString MarkerStyleGroup(std::string_view iconStyle)
 {
-    for (const StyleColour& entry : kStyleColours)
-        if (entry.style == iconStyle)
-            return QString::fromLatin1(entry.style.data(), int(entry.style.size()));
-    return QLatin1String(kOtherStyleGroup);
+    // Made once and shared by every marker of the style, instead of a new string per marker.
+    static const QStringList groups = MarkerStyleGroups();
+    for (size_t i = 0; i < std::size(kStyleColours); ++i)
+        if (kStyleColours[i].style == iconStyle)
+            return groups[qsizetype(i)];
+    return groups.back();
 }
 
 QStringList MarkerStyleGroups()
