@@ -182,11 +182,12 @@ std::string IconPageEditor::BuildPoiTree()
 
     // Every POI is listed, whatever it lacks: a missing value shows as an empty value node.
     m_tree->reset(&root);
-    const int children = root.ItemCount();
-    for (int i = 0; i < children; ++i) {
-        // Marker i belongs to child i, so a child without a marker still takes its place.
-        PlacePoiMarker(i, true);
-    }
+    // Marker i belongs to child i, so a child without a marker still takes its place.
+    std::vector<Marker> markers;
+    markers.reserve(static_cast<size_t>(root.ItemCount()));
+    for (int i = 0; i < root.ItemCount(); ++i)
+        markers.push_back(PoiMarker(i));
+    m_controls.Panel1->appendMarkers(markers);
 
     m_controls.Panel1->setPositionButtonGeometry(
         QRect(QPoint(0, 0), m_controls.Panel1->positionButtonGeometry().size()));
@@ -195,6 +196,17 @@ std::string IconPageEditor::BuildPoiTree()
 }
 
 void IconPageEditor::PlacePoiMarker(int poiIndex, bool newMarker)
+{
+    const Marker marker = PoiMarker(poiIndex);
+    MapPanel* panel = m_controls.Panel1;
+    if (newMarker) {
+        panel->appendMarker(marker);
+    } else if (poiIndex < panel->markerCount()) {
+        panel->setMarker(poiIndex, marker);
+    }
+}
+
+Marker IconPageEditor::PoiMarker(int poiIndex)
 {
     TSimpleXMLElem* poi = Poi(poiIndex);
     if (!poi)
@@ -207,14 +219,8 @@ void IconPageEditor::PlacePoiMarker(int poiIndex, bool newMarker)
         ? MarkerRect(MarkerLocation(location->Value()), MarkerSize(ValueOrEmpty(*poi, "Size")))
         : QRect();
     const std::string& style = ValueOrEmpty(*poi, "IconStyle");
-    const Marker marker{rect, MarkerFillColour(style), fromDoc(ValueOrEmpty(*poi, "Tooltip")),
-                        MarkerStyleGroup(style), fromDoc(ValueOrEmpty(*poi, "Name"))};
-    MapPanel* panel = m_controls.Panel1;
-    if (newMarker) {
-        panel->appendMarker(marker);
-    } else if (poiIndex < panel->markerCount()) {
-        panel->setMarker(poiIndex, marker);
-    }
+    return Marker{rect, MarkerFillColour(style), fromDoc(ValueOrEmpty(*poi, "Tooltip")),
+                  MarkerStyleGroup(style), fromDoc(ValueOrEmpty(*poi, "Name"))};
 }
 
 bool IconPageEditor::FileSaveExecute(bool saveAs)

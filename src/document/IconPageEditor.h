@@ -4,6 +4,7 @@
 // window hands it its controls and the editor state; it never reaches the window itself.
 
 #include "mapview/EditorState.h"
+#include "mapview/MarkerLayer.h"
 #include "mapview/Prompts.h"
 #include "support/xml/SimpleXml.h"
 
@@ -65,6 +66,8 @@ public:
     bool LoadIconPage(const std::string& path);
     std::string BuildPoiTree();
     void PlacePoiMarker(int poiIndex, bool newMarker);
+    // The marker of child poiIndex of the root (an empty one for a child that is no POI).
+    Marker PoiMarker(int poiIndex);
 
     // The tree node of a POI, or an invalid index.
     QModelIndex PoiNode(int poiIndex) const;

@@ -52,7 +52,7 @@ bool PoiTextLess(const QString& a, const QString& b)
     return QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 
-bool PoiTextLessUtf8(std::string_view a, std::string_view b)
+std::optional<bool> PoiTextLessAsciiStart(std::string_view a, std::string_view b)
 {
     // Names that differ within their ASCII start, or are ASCII throughout, order by their bytes
     // alone: for ASCII, UTF-8 bytes and UTF-16 units compare alike.
@@ -61,7 +61,7 @@ bool PoiTextLessUtf8(std::string_view a, std::string_view b)
         const auto ca = static_cast<unsigned char>(a[i]);
         const auto cb = static_cast<unsigned char>(b[i]);
         if (ca >= kAsciiEnd || cb >= kAsciiEnd)
-            return PoiTextLess(fromUtf8(a), fromUtf8(b));
+            return std::nullopt;
         const unsigned char fa = foldAscii(ca);
         const unsigned char fb = foldAscii(cb);
         if (fa != fb)
@@ -72,4 +72,11 @@ bool PoiTextLessUtf8(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return a.size() < b.size();
     return a < b;
+}
+
+bool PoiTextLessUtf8(std::string_view a, std::string_view b)
+{
+    if (const std::optional<bool> ascii = PoiTextLessAsciiStart(a, b))
+        return *ascii;
+    return PoiTextLess(fromUtf8(a), fromUtf8(b));
 }

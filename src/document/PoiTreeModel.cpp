@@ -5,6 +5,7 @@
 #include "document/PoiTextOrder.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -46,9 +47,22 @@ void PoiTreeModel::reset(const TSimpleXMLElem* root)
             names[static_cast<size_t>(i)] = ValueOrEmpty(child, "Name");
         }
     }
+    // Names that their ASCII start does not order (Korean ones, say) are compared as text,
+    // each converted once rather than at every comparison.
+    std::vector<std::optional<QString>> texts(static_cast<size_t>(count));
+    auto text = [&](int poiIndex) -> const QString& {
+        std::optional<QString>& converted = texts[static_cast<size_t>(poiIndex)];
+        if (!converted) {
+            const std::string_view name = names[static_cast<size_t>(poiIndex)];
+            converted = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        }
+        return *converted;
+    };
     // Stable: POIs of equal names keep the page's order.
-    std::stable_sort(m_order.begin(), m_order.end(), [&names](int a, int b) {
-        return PoiTextLessUtf8(names[static_cast<size_t>(a)], names[static_cast<size_t>(b)]);
+    std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+        const std::optional<bool> ascii =
+            PoiTextLessAsciiStart(names[static_cast<size_t>(a)], names[static_cast<size_t>(b)]);
+        return ascii ? *ascii : PoiTextLess(text(a), text(b));
     });
     m_rowOf.assign(static_cast<size_t>(count), -1);
     for (size_t row = 0; row < m_order.size(); ++row)

@@ -81,6 +81,13 @@ int MapPanel::appendMarker(const Marker& marker)
     return index;
 }
 
+void MapPanel::appendMarkers(const std::vector<Marker>& markers)
+{
+    for (const Marker& marker : markers)
+        m_layer.append(marker);
+    repaintChanged();
+}
+
 bool MapPanel::setMarker(int index, const QRect& rect, const QColor& fill, const QString& tooltip)
 {
     if (!m_layer.contains(index))

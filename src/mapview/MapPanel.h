@@ -37,6 +37,8 @@ public:
     // Appends a marker on top of the others and returns its index.
     int appendMarker(const QRect& rect, const QColor& fill, const QString& tooltip);
     int appendMarker(const Marker& marker);
+    // Appends many markers with one repaint.
+    void appendMarkers(const std::vector<Marker>& markers);
     // Re-places marker `index`; false when there is none.
     bool setMarker(int index, const QRect& rect, const QColor& fill, const QString& tooltip);
     bool setMarker(int index, const Marker& marker);
