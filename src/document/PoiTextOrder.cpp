@@ -74,6 +74,36 @@ std::optional<bool> PoiTextLessAsciiStart(std::string_view a, std::string_view b
     return a < b;
 }
 
+PoiTextKey MakePoiTextKey(std::string_view text)
+{
+    constexpr int kKeyBytes = 8;
+    constexpr int kBitsPerByte = 8;
+    PoiTextKey key;
+    key.decided = kKeyBytes;
+    for (int i = 0; i < kKeyBytes && i < static_cast<int>(text.size()); ++i) {
+        const auto c = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
+        if (c >= kAsciiEnd) {
+            key.decided = i;
+            break;
+        }
+        key.folded |= std::uint64_t(foldAscii(c)) << ((kKeyBytes - 1 - i) * kBitsPerByte);
+    }
+    return key;
+}
+
+std::optional<bool> PoiTextKeyLess(const PoiTextKey& a, const PoiTextKey& b)
+{
+    constexpr int kBitsPerByte = 8;
+    if (a.folded == b.folded)
+        return std::nullopt;
+    // Past a text's end its key holds zeros, which order it before any longer text as the
+    // shorter-first rule does; past a byte outside ASCII the key says nothing.
+    const int firstDifference = __builtin_clzll(a.folded ^ b.folded) / kBitsPerByte;
+    if (firstDifference >= std::min(a.decided, b.decided))
+        return std::nullopt;
+    return a.folded < b.folded;
+}
+
 bool PoiTextLessUtf8(std::string_view a, std::string_view b)
 {
     if (const std::optional<bool> ascii = PoiTextLessAsciiStart(a, b))

@@ -39,12 +39,17 @@ void PoiTreeModel::reset(const TSimpleXMLElem* root)
     const TSimpleXMLElems* children = root ? root->ItemsIfAny() : nullptr;
     const int count = children ? children->Count() : 0;
     std::vector<std::string_view> names(static_cast<size_t>(count));
-    m_order.reserve(static_cast<size_t>(count));
+    struct Entry {
+        PoiTextKey key;
+        int poiIndex;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const TSimpleXMLElem& child = *children->Item(i);
         if (IsPoiElement(child)) {
-            m_order.push_back(i);
             names[static_cast<size_t>(i)] = ValueOrEmpty(child, "Name");
+            entries.push_back({MakePoiTextKey(names[static_cast<size_t>(i)]), i});
         }
     }
     // Names that their ASCII start does not order (Korean ones, say) are compared as text,
@@ -59,11 +64,16 @@ void PoiTreeModel::reset(const TSimpleXMLElem* root)
         return *converted;
     };
     // Stable: POIs of equal names keep the page's order.
-    std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
-        const std::optional<bool> ascii =
-            PoiTextLessAsciiStart(names[static_cast<size_t>(a)], names[static_cast<size_t>(b)]);
-        return ascii ? *ascii : PoiTextLess(text(a), text(b));
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        if (const std::optional<bool> byKey = PoiTextKeyLess(a.key, b.key))
+            return *byKey;
+        const std::optional<bool> ascii = PoiTextLessAsciiStart(names[static_cast<size_t>(a.poiIndex)],
+                                                                names[static_cast<size_t>(b.poiIndex)]);
+        return ascii ? *ascii : PoiTextLess(text(a.poiIndex), text(b.poiIndex));
     });
+    m_order.reserve(entries.size());
+    for (const Entry& entry : entries)
+        m_order.push_back(entry.poiIndex);
     m_rowOf.assign(static_cast<size_t>(count), -1);
     for (size_t row = 0; row < m_order.size(); ++row)
         m_rowOf[static_cast<size_t>(m_order[row])] = static_cast<int>(row);

@@ -20,7 +20,8 @@ bool plainRule(const QString& a, const QString& b)
 
 QString randomText(const QStringList& alphabet, std::mt19937& random)
 {
-    constexpr int kMaxLength = 6;
+    // Longer than the sort key, so that keys that cannot tell are met too.
+    constexpr int kMaxLength = 12;
     QString text;
     const int length = int(random() % (kMaxLength + 1));
     for (int i = 0; i < length; ++i)
@@ -61,7 +62,9 @@ private slots:
             const QString a = randomText(alphabet, random);
             const QString b = randomText(alphabet, random);
             const bool expected = plainRule(a, b);
-            if (PoiTextLess(a, b) != expected || PoiTextLessUtf8(a.toStdString(), b.toStdString()) != expected)
+            const std::optional<bool> byKey = PoiTextKeyLess(MakePoiTextKey(a.toStdString()), MakePoiTextKey(b.toStdString()));
+            if (PoiTextLess(a, b) != expected || PoiTextLessUtf8(a.toStdString(), b.toStdString()) != expected
+                || (byKey && *byKey != expected))
                 QFAIL(qPrintable(QStringLiteral("\"%1\" < \"%2\" differs").arg(a, b)));
         }
     }
@@ -94,7 +97,8 @@ private slots:
             const std::string a = bytes();
             const std::string b = bytes();
             const bool shown = PoiTextLess(QString::fromStdString(a), QString::fromStdString(b));
-            if (PoiTextLessUtf8(a, b) != shown)
+            const std::optional<bool> byKey = PoiTextKeyLess(MakePoiTextKey(a), MakePoiTextKey(b));
+            if (PoiTextLessUtf8(a, b) != shown || (byKey && *byKey != shown))
                 QFAIL(qPrintable(QStringLiteral("bytes %1 < %2 differs")
                                      .arg(QString::fromLatin1(QByteArray::fromStdString(a).toHex()),
                                           QString::fromLatin1(QByteArray::fromStdString(b).toHex()))));

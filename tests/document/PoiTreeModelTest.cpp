@@ -32,9 +32,10 @@ public:
 // comment, which is no POI.
 std::unique_ptr<TSimpleXMLElemClassic> randomRoot(std::mt19937& random, int children, const QStringList& alphabet)
 {
+    // Names up to twelve characters, so that many share the start the sort key holds.
     auto text = [&]() {
         QString t;
-        const int length = int(random() % 3);
+        const int length = int(random() % 13);
         for (int i = 0; i < length; ++i)
             t += alphabet.at(int(random() % alphabet.size()));
         return t.toStdString();
