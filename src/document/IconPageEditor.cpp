@@ -49,6 +49,13 @@ IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const Edito
     m_controls.TreeView1->setModel(m_tree);
     // Every row is one line of the same font: the view need not measure thousands of them.
     m_controls.TreeView1->setUniformRowHeights(true);
+    // Marker i is child i of the root: its texts are read from there when shown.
+    m_controls.Panel1->setMarkerTextSource([this](int index, MarkerText which) {
+        const TSimpleXMLElem* poi = Poi(index);
+        if (!poi || !IsPoiElement(*poi))
+            return QString();
+        return fromDoc(ValueOrEmpty(*poi, which == MarkerText::Tooltip ? "Tooltip" : "Name"));
+    });
     m_undo = new QUndoStack(this);
     connect(m_undo, &QUndoStack::cleanChanged, this, &IconPageEditor::UpdateTitleMark);
     connectControls();
@@ -219,8 +226,8 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
         ? MarkerRect(MarkerLocation(location->Value()), MarkerSize(ValueOrEmpty(*poi, "Size")))
         : QRect();
     const std::string& style = ValueOrEmpty(*poi, "IconStyle");
-    return Marker{rect, MarkerFillColour(style), fromDoc(ValueOrEmpty(*poi, "Tooltip")),
-                  MarkerStyleGroup(style), fromDoc(ValueOrEmpty(*poi, "Name"))};
+    // The texts are left to the panel's text source.
+    return Marker{rect, MarkerFillColour(style), QString(), MarkerStyleGroup(style), QString()};
 }
 
 bool IconPageEditor::FileSaveExecute(bool saveAs)

@@ -137,7 +137,7 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
         const Marker& marker = layer.marker(index);
         const QRect rect = view.toScreen(marker.rect);
         if (labels)
-            paintLabel(painter, rect, marker.name);
+            paintLabel(painter, rect, layer.text(index, MarkerText::Name));
         if (!rect.intersects(area))
             continue;
         const MarkerSprites::Sprite* sprite = copies ? sprites.find(marker.fill, rect.size()) : nullptr;

@@ -132,7 +132,7 @@ QColor MapPanel::markerColour(int index) const
 
 QString MapPanel::markerTooltip(int index) const
 {
-    return m_layer.contains(index) ? m_layer.marker(index).tooltip : QString();
+    return m_layer.text(index, MarkerText::Tooltip);
 }
 
 int MapPanel::markerAt(const QPoint& point) const

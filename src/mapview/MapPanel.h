@@ -37,6 +37,7 @@ public:
     // Appends a marker on top of the others and returns its index.
     int appendMarker(const QRect& rect, const QColor& fill, const QString& tooltip);
     int appendMarker(const Marker& marker);
+    void setMarkerTextSource(MarkerTextSource source) { m_layer.setTextSource(std::move(source)); }
     // Appends many markers with one repaint.
     void appendMarkers(const std::vector<Marker>& markers);
     // Re-places marker `index`; false when there is none.

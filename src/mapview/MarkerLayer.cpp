@@ -17,6 +17,15 @@ Marker sanitised(Marker marker)
 
 }  // namespace
 
+QString MarkerLayer::text(int index, MarkerText which) const
+{
+    if (!contains(index))
+        return QString();
+    if (m_textSource)
+        return m_textSource(index, which);
+    return which == MarkerText::Tooltip ? marker(index).tooltip : marker(index).name;
+}
+
 int MarkerLayer::append(const Marker& marker)
 {
     m_markers.push_back(sanitised(marker));

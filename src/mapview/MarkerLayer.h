@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // One POI's marker: an ellipse filling `rect`.
@@ -20,6 +21,11 @@ struct Marker {
     QString style;  // the style group that the View menu shows or hides ("NPC", "other", ...)
     QString name;   // the label of an exported picture
 };
+
+// The texts of a marker that are shown only now and then.
+enum class MarkerText { Tooltip, Name };
+// Gives a marker's text when it is shown, so that thousands of markers need not hold theirs.
+using MarkerTextSource = std::function<QString(int index, MarkerText which)>;
 
 // What lies under a point of the panel, from the top: a marker, the position button, the image.
 struct PanelHit {
@@ -46,6 +52,9 @@ public:
     int count() const { return static_cast<int>(m_markers.size()); }
     bool contains(int index) const { return index >= 0 && index < count(); }
     const Marker& marker(int index) const { return m_markers.at(static_cast<size_t>(index)); }
+    // A marker's tooltip or name: from the text source when there is one, else the marker's own.
+    QString text(int index, MarkerText which) const;
+    void setTextSource(MarkerTextSource source) { m_textSource = std::move(source); }
 
     // Appends a marker on top of all others; returns its index.
     int append(const Marker& marker);
@@ -93,4 +102,5 @@ private:
     unsigned m_generation = 0;
     QSet<QString> m_hidden;
     Dirty m_dirty;
+    MarkerTextSource m_textSource;
 };

@@ -353,6 +353,10 @@ private slots:
         QTest::keyClicks(editor.memo(), "!");
         editor.runOutApplyTimer();
         QCOMPARE(QByteArray::fromStdString(editor.value(0, "Tooltip")), QByteArray("10\xC2\xA0km\r\nnorth!"));
+        // The marker's hint is the POI's tooltip as it is now, and again as it was after an undo.
+        QCOMPARE(editor.panel()->markerTooltip(0), QStringLiteral("10\u00A0km\r\nnorth!"));
+        editor.trigger("EditUndo");
+        QCOMPARE(editor.panel()->markerTooltip(0), QStringLiteral("10\u00A0km\nnorth"));
     }
 
     // The normalised text typed into the path field reaches the POI at the next apply.
