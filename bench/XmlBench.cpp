@@ -81,9 +81,7 @@ const std::string& PeerIconPage()
 
 void InstallIconPageHooks(TSimpleXML& doc)
 {
-    doc.OnDecodeValue = xmlscanDecodeValue;
-    doc.OnEncodeValue = xmlscanEncodeValue;
-    doc.OnAppendEncodedValue = IconPageAppendEncodedValue;  // as the editor configures a page
+    ConfigureIconPageDocument(doc);  // as the editor configures a page
 }
 
 void ParseOurs(benchmark::State& state, bool hooks)

@@ -5,15 +5,59 @@
 
 #include <algorithm>
 
-void TSimpleXMLProp::SetName(const std::string& name)
+// Parsed objects carry only the arena's alignment.
+static_assert(alignof(TSimpleXMLProp) <= TSimpleXMLArena::kAlignment);
+static_assert(alignof(TSimpleXMLProps) <= TSimpleXMLArena::kAlignment);
+static_assert(alignof(TSimpleXMLElems) <= TSimpleXMLArena::kAlignment);
+static_assert(alignof(TSimpleXMLElemHeader) <= TSimpleXMLArena::kAlignment);
+static_assert(alignof(TSimpleXMLElemClassic) <= TSimpleXMLArena::kAlignment);
+
+void TSimpleXMLString::Assign(std::string_view text)
 {
-    if (!name.empty() && name != FName)
-        FName = name;
+    char* bytes = new char[text.size() + 1];
+    text.copy(bytes, text.size());
+    bytes[text.size()] = '\0';
+    Release();
+    FData = bytes;
+    FSize = text.size();
+    FOwned = true;
+}
+
+TSimpleXMLProp::TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value)
+    : FParent(parent)
+{
+    FName.Assign(name);
+    FValue.Assign(value);
+}
+
+void TSimpleXMLProp::SetName(std::string_view name)
+{
+    if (!name.empty() && name != Name())
+        FName.Assign(name);
+}
+
+TSimpleXMLProp::Extras& TSimpleXMLProp::OwnExtras()
+{
+    if (!FExtras)
+        FExtras = std::make_unique<Extras>();
+    return *FExtras;
+}
+
+void TSimpleXMLProp::SetNameSpace(std::string_view nameSpace)
+{
+    if (FExtras || !nameSpace.empty())
+        OwnExtras().nameSpace.Assign(nameSpace);
+}
+
+void TSimpleXMLProp::SetData(void* data)
+{
+    if (FExtras || data != nullptr)
+        OwnExtras().data = data;
 }
 
 std::string TSimpleXMLProp::FullName() const
 {
-    return FNameSpace.empty() ? FName : FNameSpace + ":" + FName;
+    return NameSpace().empty() ? std::string(Name()) : NameSpace() + ":" + std::string(Name());
 }
 
 TSimpleXMLProp* TSimpleXMLProps::Item(int index) const
@@ -48,9 +92,9 @@ TSimpleXMLProp* TSimpleXMLProps::ItemNamed(const std::string& name)
     return AutoCreates(FOwner) ? Add(name, std::string()) : nullptr;
 }
 
-TSimpleXMLProp* TSimpleXMLProps::Add(std::string name, std::string value)
+TSimpleXMLProp* TSimpleXMLProps::Add(std::string_view name, std::string_view value)
 {
-    FItems.push_back(std::make_unique<TSimpleXMLProp>(this, std::move(name), std::move(value)));
+    FItems.push_back(std::make_unique<TSimpleXMLProp>(this, name, value));
     return FItems.back().get();
 }
 
@@ -175,7 +219,7 @@ void TSimpleXMLElem::Assign(const TSimpleXMLElem& other)
         target->Clear();
         target->FName = source->FName;
         target->FValue = source->FValue;
-        target->FNameSpace = source->FNameSpace;
+        target->SetNameSpace(source->NameSpace());
         target->AssignOwnFields(*source);
         if (source->FProps) {
             for (int i = 0; i < source->FProps->Count(); ++i) {
@@ -205,7 +249,7 @@ void TSimpleXMLElem::Clear()
 
 std::string TSimpleXMLElem::FullName() const
 {
-    return FNameSpace.empty() ? FName : FNameSpace + ":" + FName;
+    return NameSpace().empty() ? FName : NameSpace() + ":" + FName;
 }
 
 void TSimpleXMLElem::SetName(std::string name)
@@ -233,7 +277,32 @@ TSimpleXML* TSimpleXMLElem::Document() const
     const TSimpleXMLElem* top = this;
     while (top->FParent != nullptr)
         top = top->FParent;
-    return top->FDocument;
+    return top->FExtras ? top->FExtras->document : nullptr;
+}
+
+TSimpleXMLElem::Extras& TSimpleXMLElem::OwnExtras()
+{
+    if (!FExtras)
+        FExtras = std::make_unique<Extras>();
+    return *FExtras;
+}
+
+const std::string& TSimpleXMLElem::NameSpace() const
+{
+    static const std::string none;
+    return FExtras ? FExtras->nameSpace : none;
+}
+
+void TSimpleXMLElem::SetNameSpace(std::string nameSpace)
+{
+    if (FExtras || !nameSpace.empty())
+        OwnExtras().nameSpace = std::move(nameSpace);
+}
+
+void TSimpleXMLElem::SetData(void* data)
+{
+    if (FExtras || data != nullptr)
+        OwnExtras().data = data;
 }
 
 TSimpleXMLElemHeader::TSimpleXMLElemHeader(TSimpleXMLElem* parent) : TSimpleXMLElemOfKind(parent)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/xml/SimpleXmlArena.h"
+#include "support/xml/SimpleXmlString.h"
 #include "support/xml/XmlStream.h"
 
 class TSimpleXML;
@@ -52,34 +53,39 @@ private:
 // The kinds of items a document holds; each has its own class.
 enum class TSimpleXMLElemKind { Classic, Text, Comment, CData, Header, DocType, Sheet };
 
-// One name = value attribute of an element, a stylesheet or a declaration.
+// One name = value attribute of an element, a stylesheet or a declaration. A parsed property
+// keeps its name and value in the arena right behind itself; the rarely used namespace and data
+// pointer live in a block of their own that only properties having them take.
 class TSimpleXMLProp : public TSimpleXMLArenaObject {
 public:
-    TSimpleXMLProp(TSimpleXMLProps* parent, std::string name, std::string value)
-        : FName(std::move(name)), FValue(std::move(value)), FParent(parent) {}
+    TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value);
 
-    const std::string& Name() const { return FName; }
+    TSimpleXMLText Name() const { return FName.Text(); }
     // An empty name, or the current one, leaves the name as it is.
-    void SetName(const std::string& name);
-    const std::string& Value() const { return FValue; }
-    void SetValue(std::string value) { FValue = std::move(value); }
-    const std::string& NameSpace() const { return FNameSpace; }
-    void SetNameSpace(std::string nameSpace) { FNameSpace = std::move(nameSpace); }
+    void SetName(std::string_view name);
+    TSimpleXMLText Value() const { return FValue.Text(); }
+    void SetValue(std::string_view value) { FValue.Assign(value); }
+    TSimpleXMLText NameSpace() const { return FExtras ? FExtras->nameSpace.Text() : TSimpleXMLText(); }
+    void SetNameSpace(std::string_view nameSpace);
     std::string FullName() const;
     TSimpleXMLProps* Parent() const { return FParent; }
-    void* Data() const { return FData; }
-    void SetData(void* data) { FData = data; }
+    void* Data() const { return FExtras ? FExtras->data : nullptr; }
+    void SetData(void* data);
 
 private:
     friend class TSimpleXMLParser;
-    TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value, std::string_view nameSpace)
-        : FName(name), FValue(value), FParent(parent), FNameSpace(nameSpace) {}
+    explicit TSimpleXMLProp(TSimpleXMLProps* parent) : FParent(parent) {}
 
-    std::string FName;
-    std::string FValue;
+    struct Extras {
+        TSimpleXMLString nameSpace;
+        void* data = nullptr;
+    };
+    Extras& OwnExtras();
+
+    TSimpleXMLString FName;
+    TSimpleXMLString FValue;
     TSimpleXMLProps* FParent;
-    std::string FNameSpace;
-    void* FData = nullptr;
+    std::unique_ptr<Extras> FExtras;
 };
 
 // The ordered attributes of one item; owns them.
@@ -97,7 +103,7 @@ public:
     TSimpleXMLProp* ItemNamed(const std::string& name);
     // First property of that name regardless of letter case, never creating one.
     TSimpleXMLProp* Find(const std::string& name) const;
-    TSimpleXMLProp* Add(std::string name, std::string value);
+    TSimpleXMLProp* Add(std::string_view name, std::string_view value);
     // The value of ItemNamed(name), or defaultValue when there is none (which sxoAutoCreate
     // stores as the new property's value).
     std::string Value(const std::string& name, const std::string& defaultValue = std::string());
@@ -170,12 +176,12 @@ public:
     void SetName(std::string name);
     const std::string& Value() const { return FValue; }
     void SetValue(std::string value) { FValue = std::move(value); }
-    const std::string& NameSpace() const { return FNameSpace; }
-    void SetNameSpace(std::string nameSpace) { FNameSpace = std::move(nameSpace); }
+    const std::string& NameSpace() const;
+    void SetNameSpace(std::string nameSpace);
     TSimpleXMLElem* Parent() const { return FParent; }
     TSimpleXMLElems* Container() const { return FContainer; }
-    void* Data() const { return FData; }
-    void SetData(void* data) { FData = data; }
+    void* Data() const { return FExtras ? FExtras->data : nullptr; }
+    void SetData(void* data);
 
     // The lists come into existence on first use.
     TSimpleXMLElems& Items();
@@ -204,10 +210,16 @@ private:
     TSimpleXMLElem* FParent;
     std::unique_ptr<TSimpleXMLElems> FItems;
     std::unique_ptr<TSimpleXMLProps> FProps;
+    // What few items have, in a block of its own that only those items take.
+    struct Extras {
+        std::string nameSpace;
+        void* data = nullptr;
+        TSimpleXML* document = nullptr;  // set on a document's root only
+    };
+    Extras& OwnExtras();
+
     std::string FValue;
-    std::string FNameSpace;
-    void* FData = nullptr;
-    TSimpleXML* FDocument = nullptr;
+    std::unique_ptr<Extras> FExtras;
     TSimpleXMLElems* FContainer = nullptr;
 };
 

@@ -89,15 +89,74 @@ void TSimpleXMLParser::Fail(const std::string& message) const
     throw ESimpleXMLError(message, FPos);
 }
 
+namespace {
+
+// Names are short: a loop beats a call to memcmp.
+bool SameBytes(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+bool LeavesUnchanged(std::string_view raw, const TSimpleXML& doc)
+{
+    // Without a hook the codecs change only references, which all start with '&'; most values
+    // hold none, and this saves a call chain and a second scan for each of them. A hook says
+    // itself which values it keeps.
+    if (!doc.OnDecodeValue)
+        return std::memchr(raw.data(), '&', raw.size()) == nullptr;
+    return doc.DecodeKeepsValue != nullptr && doc.DecodeKeepsValue(raw);
+}
+
+} // namespace
+
 void TSimpleXMLParser::Decode(std::string& value, const TSimpleXML* doc) const
 {
-    if (doc == nullptr)
-        return;
-    // Without a hook the codecs change only references, which all start with '&'; most values
-    // hold none, and this saves a call chain and a second scan for each of them.
-    if (!doc->OnDecodeValue && std::memchr(value.data(), '&', value.size()) == nullptr)
-        return;
-    doc->DecodeValue(value);
+    if (doc != nullptr && !LeavesUnchanged(value, *doc))
+        doc->DecodeValue(value);
+}
+
+std::string_view TSimpleXMLParser::DecodedValue(std::string_view raw, const TSimpleXML* doc)
+{
+    if (doc == nullptr || LeavesUnchanged(raw, *doc))
+        return raw;
+    FScratch.assign(raw.data(), raw.size());
+    doc->DecodeValue(FScratch);
+    return FScratch;
+}
+
+std::unique_ptr<TSimpleXMLProp> TSimpleXMLParser::MakeProperty(TSimpleXMLProps& props, std::string_view name,
+                                                               std::string_view value, std::string_view prefix)
+{
+    // Name and value each end with a '\0'. The name comes along only when the block the
+    // property goes to holds no copy of it yet.
+    const std::size_t valueBytes = value.size() + 1;
+    SharedName& shared = FSharedNames[(name.size() * 31 + (name.empty() ? 0 : name.back())) % kSharedNameSlots];
+    const std::size_t block = FArena.BlockNumberFor(sizeof(TSimpleXMLProp) + valueBytes);
+    const bool shareName = block != 0 && shared.block == block && SameBytes(shared.name, name);
+    const std::size_t extra = valueBytes + (shareName ? 0 : name.size() + 1);
+    std::unique_ptr<TSimpleXMLProp> prop(new (FArena, extra) TSimpleXMLProp(&props));
+    char* const tail = reinterpret_cast<char*>(prop.get()) + sizeof(TSimpleXMLProp);
+    value.copy(tail, value.size());
+    tail[value.size()] = '\0';
+    prop->FValue.Borrow(tail, value.size());
+    if (shareName) {
+        prop->FName.Borrow(shared.name.data(), shared.name.size());
+    } else {
+        char* const nameCopy = tail + valueBytes;
+        name.copy(nameCopy, name.size());
+        nameCopy[name.size()] = '\0';
+        prop->FName.Borrow(nameCopy, name.size());
+        shared.name = std::string_view(nameCopy, name.size());
+        shared.block = FArena.BlockNumberOf(prop.get());
+    }
+    if (!prefix.empty())
+        prop->SetNameSpace(prefix);
+    return prop;
 }
 
 TSimpleXMLProps& TSimpleXMLParser::PropertiesOf(TSimpleXMLElem& item)
@@ -278,11 +337,13 @@ TSimpleXMLParser::TagKind TSimpleXMLParser::ClassifyTag(std::size_t at) const
         return TagKind::Unfinished;
     if (at + 1 < FBytes.size() && FBytes[at + 1] == '/')
         return TagKind::EndTag;
-    // Neither keyword holds a byte that would decide the kind earlier.
-    if (StartsWith(at, kCommentOpen))
-        return TagKind::Comment;
-    if (StartsWith(at, kCDataOpen))
-        return TagKind::CData;
+    // Neither keyword holds a byte that would decide the kind earlier; both start with "<!".
+    if (at + 1 < FBytes.size() && FBytes[at + 1] == '!') {
+        if (StartsWith(at, kCommentOpen))
+            return TagKind::Comment;
+        if (StartsWith(at, kCDataOpen))
+            return TagKind::CData;
+    }
     for (std::size_t i = at + 1; i < FBytes.size(); ++i)
         if (kClasses.Has(static_cast<unsigned char>(FBytes[i]), kTagKindKnown))
             return TagKind::Element;
@@ -431,11 +492,9 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
             FPos = FBytes.size();
             return;
         }
-        // The strings are made in place, once each: moving a short string copies its bytes.
-        auto prop = Make<TSimpleXMLProp>(&props, name, FBytes.substr(FPos, close - FPos), prefix);
+        const std::string_view raw = FBytes.substr(FPos, close - FPos);
         FPos = close + 1;
-        Decode(prop->FValue, doc);
-        FPendingProps.push_back(std::move(prop));
+        FPendingProps.push_back(MakeProperty(props, name, DecodedValue(raw, doc), prefix));
     }
 }
 

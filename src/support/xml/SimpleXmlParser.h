@@ -48,6 +48,12 @@ private:
     void ExpectKeyword(std::string_view keyword, const char* errorPrefix, const char* endOfDataMessage);
     void ExpectHeaderEnd(const char* errorPrefix, const char* endOfDataMessage);
     void Decode(std::string& value, const TSimpleXML* doc) const;
+    // The decoded form of raw: raw itself when decoding leaves it as it is, else the scratch
+    // string, valid until the next call.
+    std::string_view DecodedValue(std::string_view raw, const TSimpleXML* doc);
+    // A property holding copies of name and value in the arena right behind it.
+    std::unique_ptr<TSimpleXMLProp> MakeProperty(TSimpleXMLProps& props, std::string_view name, std::string_view value,
+                                                 std::string_view prefix);
     void SkipBlanks();
 
     // A new object with its memory from the arena.
@@ -70,6 +76,17 @@ private:
     TSimpleXMLArena FArena;
     // Properties of the start tag being read, handed to their list in one step; reused.
     std::vector<std::unique_ptr<TSimpleXMLProp>> FPendingProps;
+    // Room for values that decoding changes; reused.
+    std::string FScratch;
+    // Property names recently copied to the arena and the block each copy lives in. A property
+    // in the same block shares the copy, which lives as long as the block: a page repeats a
+    // handful of names tens of thousands of times.
+    struct SharedName {
+        std::string_view name;
+        std::size_t block = 0;
+    };
+    static constexpr std::size_t kSharedNameSlots = 64;
+    SharedName FSharedNames[kSharedNameSlots];
 };
 
 // Runs parse on the bytes from the stream's position to its end, then leaves the stream right
