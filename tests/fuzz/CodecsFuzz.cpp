@@ -40,6 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Utf8FiveEntityEncodeInPlace(shortcut);
     Require(shortcut == FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(bytes))));
 
+    // The single-pass appending encoder gives what the in-place one gives, after what is there.
+    std::string appended = "x";
+    AppendUtf8FiveEntityEncoded(appended, bytes);
+    Require(appended == "x" + shortcut);
+
     // The parser keeps a value without calling the decode hook only when the hook would keep it.
     if (IconPageDecodeKeepsValue(bytes)) {
         std::string decoded = bytes;

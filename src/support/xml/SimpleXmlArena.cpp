@@ -104,6 +104,11 @@ void* TSimpleXMLArenaObject::operator new(std::size_t size)
 
 void TSimpleXMLArenaObject::operator delete(void* object)
 {
+    TSimpleXMLArena::Release(object);
+}
+
+void TSimpleXMLArena::Release(void* object)
+{
     if (object == nullptr)
         return;
     void* memory = static_cast<char*>(object) - kLinkSize;

@@ -18,6 +18,10 @@ public:
     // layer's classes.
     void* Allocate(std::size_t size);
 
+    // Frees what Allocate() or TSimpleXMLArenaObject's new gave; the block goes with its last
+    // allocation.
+    static void Release(void* object);
+
     // Blocks are numbered from 1 as the arena starts them. The number of the block that the
     // next Allocate(size) takes its memory from, or 0 when it starts a new one or takes memory of
     // its own.

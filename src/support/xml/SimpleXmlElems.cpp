@@ -4,6 +4,7 @@
 #include "support/xml/SimpleXmlText.h"
 
 #include <algorithm>
+#include <functional>
 
 // Parsed objects carry only the arena's alignment.
 static_assert(alignof(TSimpleXMLProp) <= TSimpleXMLArena::kAlignment);
@@ -64,14 +65,16 @@ TSimpleXMLProp* TSimpleXMLProps::Item(int index) const
 {
     if (index < 0 || index >= Count())
         return nullptr;
-    return FItems[static_cast<std::size_t>(index)].get();
+    return FIndexed ? FItems[static_cast<std::size_t>(index)] : FParsed + index;
 }
 
 TSimpleXMLProp* TSimpleXMLProps::Find(const std::string& name) const
 {
-    for (const auto& prop : FItems)
+    for (int i = 0; i < Count(); ++i) {
+        TSimpleXMLProp* prop = Item(i);
         if (simplexml::SameText(prop->Name(), name))
-            return prop.get();
+            return prop;
+    }
     return nullptr;
 }
 
@@ -94,8 +97,10 @@ TSimpleXMLProp* TSimpleXMLProps::ItemNamed(const std::string& name)
 
 TSimpleXMLProp* TSimpleXMLProps::Add(std::string_view name, std::string_view value)
 {
-    FItems.push_back(std::make_unique<TSimpleXMLProp>(this, name, value));
-    return FItems.back().get();
+    Index();
+    auto prop = std::make_unique<TSimpleXMLProp>(this, name, value);
+    FItems.push_back(prop.get());
+    return prop.release();
 }
 
 std::string TSimpleXMLProps::Value(const std::string& name, const std::string& defaultValue)
@@ -107,18 +112,57 @@ std::string TSimpleXMLProps::Value(const std::string& name, const std::string& d
     return defaultValue;
 }
 
-void TSimpleXMLProps::AppendAll(std::vector<std::unique_ptr<TSimpleXMLProp>>& added)
-{
-    FItems.reserve(FItems.size() + added.size());
-    for (auto& prop : added)
-        FItems.push_back(std::move(prop));
-    added.clear();
-}
-
 void TSimpleXMLProps::Delete(int index)
 {
-    if (index >= 0 && index < Count())
-        FItems.erase(FItems.begin() + index);
+    if (index < 0 || index >= Count())
+        return;
+    Index();
+    TSimpleXMLProp* const prop = FItems[static_cast<std::size_t>(index)];
+    FItems.erase(FItems.begin() + index);
+    Dispose(prop);
+}
+
+void TSimpleXMLProps::Clear()
+{
+    if (FIndexed) {
+        for (TSimpleXMLProp* prop : FItems)
+            Dispose(prop);
+    } else {
+        for (std::size_t i = 0; i < FParsedCount; ++i)
+            FParsed[i].~TSimpleXMLProp();
+    }
+    FItems.clear();
+    if (FParsed != nullptr)
+        TSimpleXMLArena::Release(FParsed);
+    FParsed = nullptr;
+    FParsedCount = 0;
+    FIndexed = false;
+}
+
+void TSimpleXMLProps::AdoptParsed(TSimpleXMLProp* first, std::size_t count)
+{
+    FParsed = first;
+    FParsedCount = count;
+}
+
+void TSimpleXMLProps::Index()
+{
+    if (FIndexed)
+        return;
+    FItems.reserve(FParsedCount + 1);
+    for (std::size_t i = 0; i < FParsedCount; ++i)
+        FItems.push_back(FParsed + i);
+    FIndexed = true;
+}
+
+void TSimpleXMLProps::Dispose(TSimpleXMLProp* prop) const
+{
+    const std::less<const TSimpleXMLProp*> before;
+    const bool parsed = !before(prop, FParsed) && before(prop, FParsed + FParsedCount);
+    if (parsed)
+        prop->~TSimpleXMLProp();  // its memory goes with the whole allocation
+    else
+        delete prop;
 }
 
 TSimpleXMLElems::~TSimpleXMLElems()

@@ -74,6 +74,7 @@ public:
 
 private:
     friend class TSimpleXMLParser;
+    friend class TSimpleXMLProps;
     explicit TSimpleXMLProp(TSimpleXMLProps* parent) : FParent(parent) {}
 
     struct Extras {
@@ -88,14 +89,17 @@ private:
     std::unique_ptr<Extras> FExtras;
 };
 
-// The ordered attributes of one item; owns them.
+// The ordered attributes of one item; owns them. The properties a parse makes for one tag lie
+// side by side in one arena allocation, with their names and values behind them, and are read
+// from there until the list first changes; only then does the list keep a pointer per property.
 class TSimpleXMLProps : public TSimpleXMLArenaObject {
 public:
     explicit TSimpleXMLProps(TSimpleXMLElem* owner) : FOwner(owner) {}
+    ~TSimpleXMLProps() { Clear(); }
     TSimpleXMLProps(const TSimpleXMLProps&) = delete;
     TSimpleXMLProps& operator=(const TSimpleXMLProps&) = delete;
 
-    int Count() const { return static_cast<int>(FItems.size()); }
+    int Count() const { return static_cast<int>(FIndexed ? FItems.size() : FParsedCount); }
     // The property at a 0-based index; nullptr outside 0 .. Count() - 1.
     TSimpleXMLProp* Item(int index) const;
     // First property of that name regardless of letter case; with sxoAutoCreate on the owning
@@ -109,14 +113,23 @@ public:
     std::string Value(const std::string& name, const std::string& defaultValue = std::string());
     // Removes and frees the property at index; an index outside the list does nothing.
     void Delete(int index);
-    void Clear() { FItems.clear(); }
+    void Clear();
     TSimpleXMLElem* Owner() const { return FOwner; }
-    // Appends properties made elsewhere, growing the list once; empties added.
-    void AppendAll(std::vector<std::unique_ptr<TSimpleXMLProp>>& added);
 
 private:
+    friend class TSimpleXMLParser;
+    // Takes over count properties made one after another at the start of one arena allocation;
+    // the list must be empty.
+    void AdoptParsed(TSimpleXMLProp* first, std::size_t count);
+    // Gives the list a pointer per property, before its first change.
+    void Index();
+    void Dispose(TSimpleXMLProp* prop) const;
+
     TSimpleXMLElem* FOwner;
-    std::vector<std::unique_ptr<TSimpleXMLProp>> FItems;
+    std::vector<TSimpleXMLProp*> FItems;  // owned; in use when FIndexed
+    TSimpleXMLProp* FParsed = nullptr;
+    std::size_t FParsedCount = 0;
+    bool FIndexed = false;
 };
 
 // The ordered child items of one element; owns them.
