@@ -54,8 +54,9 @@ private:
 enum class TSimpleXMLElemKind { Classic, Text, Comment, CData, Header, DocType, Sheet };
 
 // One name = value attribute of an element, a stylesheet or a declaration. A parsed property
-// keeps its name and value in the arena right behind itself; the rarely used namespace and data
-// pointer live in a block of their own that only properties having them take.
+// borrows its name and value from the arena allocation that holds the properties of its tag;
+// the rarely used namespace and data pointer live in a block that only properties having them
+// take.
 class TSimpleXMLProp : public TSimpleXMLArenaObject {
 public:
     TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value);

@@ -86,6 +86,24 @@ std::size_t WellFormedSequenceLength(std::string_view text, std::size_t i)
     return length;
 }
 
+bool IsContinuation(char c)
+{
+    return (static_cast<unsigned char>(c) & kContinuationMask) == kContinuationMarker;
+}
+
+// 2 or 3 for a lead byte whose sequence is well-formed with any continuation bytes after it
+// (C2..DF, E1..EC, EE..EF), else 0.
+std::size_t PlainSequenceLength(unsigned char lead)
+{
+    constexpr unsigned char kLowestTwoByteLead = 0xC2;
+    constexpr unsigned char kSurrogateLead = 0xED;
+    if (lead >= kLowestTwoByteLead && lead < kThreeByteLead)
+        return 2;
+    if (lead > kThreeByteLead && lead < kFourByteLead && lead != kSurrogateLead)
+        return 3;
+    return 0;
+}
+
 bool IsHighSurrogate(char16_t unit) { return unit >= kHighSurrogateFirst && unit <= kHighSurrogateLast; }
 bool IsLowSurrogate(char16_t unit) { return unit >= kLowSurrogateFirst && unit <= kLowSurrogateLast; }
 
@@ -481,8 +499,17 @@ bool IsWellFormedUtf8(std::string_view text)
                 continue;
             }
         }
-        if (static_cast<unsigned char>(text[i]) < kAsciiLimit) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < kAsciiLimit) {
             ++i;
+            continue;
+        }
+        // Leads whose following bytes may be any continuation bytes (most of Hangul and the
+        // two-byte forms) are checked right here; the others by the general rule.
+        const std::size_t plainLength = PlainSequenceLength(lead);
+        if (plainLength != 0 && text.size() - i >= plainLength && IsContinuation(text[i + 1])
+            && (plainLength == 2 || IsContinuation(text[i + 2]))) {
+            i += plainLength;
             continue;
         }
         const std::size_t length = WellFormedSequenceLength(text, i);
