@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "support/xml/SimpleXml.h"
 #include "support/xml/SimpleXmlText.h"
 
@@ -91,6 +95,27 @@ void TSimpleXMLParser::Fail(const std::string& message) const
 }
 
 namespace {
+
+// The first c at or after from, else npos. Values are a few dozen bytes: a loop over sixteen
+// bytes at a time, inline, beats a call to memchr for each.
+std::size_t FindByte(std::string_view bytes, std::size_t from, char c)
+{
+    std::size_t i = from;
+#if defined(__SSE2__)
+    constexpr std::size_t kVectorBytes = 16;
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; bytes.size() - i >= kVectorBytes; i += kVectorBytes) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i < bytes.size(); ++i)
+        if (bytes[i] == c)
+            return i;
+    return std::string_view::npos;
+}
 
 template <class Word>
 Word LoadWord(const char* bytes)
@@ -552,7 +577,7 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
             Fail(WithByte("Invalid XML Element: Unexpected character in property declaration. Expecting \" or ' but ",
                           Peek(), "  found"));
         ++FPos;
-        const std::size_t close = FBytes.find(quote, FPos);
+        const std::size_t close = FindByte(FBytes, FPos, quote);
         if (close == std::string_view::npos) {
             FPos = FBytes.size();
             return;
