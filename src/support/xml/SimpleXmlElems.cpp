@@ -31,16 +31,32 @@ TSimpleXMLProp::TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, s
     FValue.Assign(value);
 }
 
+void TSimpleXMLProp::NoteOwnedMemory()
+{
+    if (FParent != nullptr)
+        FParent->NoteOwnedMemory();
+}
+
 void TSimpleXMLProp::SetName(std::string_view name)
 {
-    if (!name.empty() && name != Name())
+    if (!name.empty() && name != Name()) {
+        NoteOwnedMemory();
         FName.Assign(name);
+    }
+}
+
+void TSimpleXMLProp::SetValue(std::string_view value)
+{
+    NoteOwnedMemory();
+    FValue.Assign(value);
 }
 
 TSimpleXMLProp::Extras& TSimpleXMLProp::OwnExtras()
 {
-    if (!FExtras)
+    if (!FExtras) {
+        NoteOwnedMemory();
         FExtras = std::make_unique<Extras>();
+    }
     return *FExtras;
 }
 
@@ -127,11 +143,12 @@ void TSimpleXMLProps::Clear()
     if (FIndexed) {
         for (TSimpleXMLProp* prop : FItems)
             Dispose(prop);
-    } else {
+    } else if (FMayOwnMemory) {
         for (std::size_t i = 0; i < FParsedCount; ++i)
             FParsed[i].~TSimpleXMLProp();
     }
     FItems.clear();
+    FMayOwnMemory = false;
     if (FParsed != nullptr)
         TSimpleXMLArena::Release(FParsed);
     FParsed = nullptr;

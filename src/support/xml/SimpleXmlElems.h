@@ -65,7 +65,7 @@ public:
     // An empty name, or the current one, leaves the name as it is.
     void SetName(std::string_view name);
     TSimpleXMLText Value() const { return FValue.Text(); }
-    void SetValue(std::string_view value) { FValue.Assign(value); }
+    void SetValue(std::string_view value);
     TSimpleXMLText NameSpace() const { return FExtras ? FExtras->nameSpace.Text() : TSimpleXMLText(); }
     void SetNameSpace(std::string_view nameSpace);
     std::string FullName() const;
@@ -77,6 +77,8 @@ private:
     friend class TSimpleXMLParser;
     friend class TSimpleXMLProps;
     explicit TSimpleXMLProp(TSimpleXMLProps* parent) : FParent(parent) {}
+    // Tells the list that this property is about to own memory.
+    void NoteOwnedMemory();
 
     struct Extras {
         TSimpleXMLString nameSpace;
@@ -119,18 +121,24 @@ public:
 
 private:
     friend class TSimpleXMLParser;
+    friend class TSimpleXMLProp;
     // Takes over count properties made one after another at the start of one arena allocation;
     // the list must be empty.
     void AdoptParsed(TSimpleXMLProp* first, std::size_t count);
     // Gives the list a pointer per property, before its first change.
     void Index();
     void Dispose(TSimpleXMLProp* prop) const;
+    // A property of the list may now own memory: freeing the list must call its destructor.
+    void NoteOwnedMemory() { FMayOwnMemory = true; }
 
     TSimpleXMLElem* FOwner;
     std::vector<TSimpleXMLProp*> FItems;  // owned; in use when FIndexed
     TSimpleXMLProp* FParsed = nullptr;
     std::size_t FParsedCount = 0;
     bool FIndexed = false;
+    // Parsed properties borrow all their bytes until a change gives one memory of its own;
+    // until then freeing them needs no pass over them.
+    bool FMayOwnMemory = false;
 };
 
 // The ordered child items of one element; owns them.
