@@ -9,13 +9,18 @@
 #include <libxml/parser.h>
 #include <pugixml.hpp>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <map>
+#include <vector>
 #include <string>
 
 namespace {
 
 constexpr int kPoiCount = 5000;
+// The page whose parsed document is weighed, as large as the biggest pages the editor opens.
+constexpr int kMemoryPoiCount = 50000;
 // The machine is shared: ratios compare medians of several repetitions.
 constexpr int kRepetitions = 7;
 constexpr int kPageSize = 436;
@@ -34,12 +39,12 @@ const char kEnglishTooltip[] = "Level 8-10 &lt;elite&gt; &amp; friends. Packs ro
 
 // An icon page shaped like the game's: one Icon element per POI, ten properties each, some
 // values in Korean and some holding escaped characters.
-std::string GenerateIconPage()
+std::string GenerateIconPage(int poiCount = kPoiCount)
 {
     std::string page = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                        "<Page Name=\"bench\" 1location=\"\xEB\xB2\xA4\xEC\xB9\x98 Bench\" Size=\"436,506\">\r\n";
     char line[1024];
-    for (int i = 0; i < kPoiCount; ++i) {
+    for (int i = 0; i < poiCount; ++i) {
         const bool korean = i % 3 == 0;
         std::snprintf(line, sizeof line,
                       "  <Icon IconStyle=\"%s\" IconType=\"map\" Location=\"%d,%d\" Name=\"%s %d\" "
@@ -77,9 +82,7 @@ const std::string& PeerIconPage()
 
 void InstallIconPageHooks(TSimpleXML& doc)
 {
-    doc.OnDecodeValue = xmlscanDecodeValue;
-    doc.OnEncodeValue = xmlscanEncodeValue;
-    doc.OnAppendEncodedValue = IconPageAppendEncodedValue;  // as the editor configures a page
+    ConfigureIconPageDocument(doc);  // as the editor configures a page
 }
 
 void ParseOurs(benchmark::State& state, bool hooks)
@@ -142,9 +145,33 @@ void BM_Libxml2Parse(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
 }
 
+// Heap bytes in use by this process, large blocks included.
+std::size_t HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// Heap bytes per POI that a parsed page with the editor's hooks holds, beside its bytes per POI
+// in the file.
+void PrintDocumentMemory()
+{
+    const std::string page = GenerateIconPage(kMemoryPoiCount);
+    const std::size_t before = HeapInUse();
+    {
+        TSimpleXML doc;
+        InstallIconPageHooks(doc);
+        doc.LoadFromString(page);
+        const std::size_t after = HeapInUse();
+        std::printf("document of %d POIs: %.0f heap bytes per POI, %.0f file bytes per POI\n", kMemoryPoiCount,
+                    static_cast<double>(after - before) / kMemoryPoiCount,
+                    static_cast<double>(page.size()) / kMemoryPoiCount);
+    }
+}
+
 // Every benchmark repeated, reporting the mean, median and spread of the repetitions.
 #define XML_BENCHMARK(function) \
-    BENCHMARK(function)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true)
+    BENCHMARK(function)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions)->DisplayAggregatesOnly(true)
 XML_BENCHMARK(BM_ParseNoHooks);
 XML_BENCHMARK(BM_ParseWithHooks);
 XML_BENCHMARK(BM_WriteNoHooks);
@@ -195,8 +222,16 @@ private:
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    // Repetitions of the benchmarks take turns, so that a busy spell on the shared machine
+    // slows all of them alike and the ratios hold.
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    int count = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&count, args.data());
     std::printf("icon page: %d POIs, %zu bytes\n", kPoiCount, IconPage().size());
+    PrintDocumentMemory();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const bool complete = reporter.PrintRatios();

@@ -78,7 +78,7 @@ std::pair<int, int> ReadPageSize(TSimpleXMLElem& root)
     return {kDefaultPageWidth, kDefaultPageHeight};
 }
 
-const std::string& RequiredValue(TSimpleXMLElem& element, const std::string& name)
+std::string RequiredValue(TSimpleXMLElem& element, const std::string& name)
 {
     const TSimpleXMLProp* prop = element.Properties().Find(name);
     if (!prop)

@@ -51,7 +51,7 @@ std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path);
 std::pair<int, int> ReadPageSize(TSimpleXMLElem& root);
 
 // The value of a property (first of that name, letter case ignored); throws MissingPropertyError.
-const std::string& RequiredValue(TSimpleXMLElem& element, const std::string& name);
+std::string RequiredValue(TSimpleXMLElem& element, const std::string& name);
 // Sets the value of an existing property; throws MissingPropertyError.
 void SetRequiredValue(TSimpleXMLElem& element, const std::string& name, std::string value);
 // The value of a property, or empty text when the element lacks it: how the tree and the editor

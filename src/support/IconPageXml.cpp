@@ -2,10 +2,15 @@
 
 #include "support/xml/UnicodeCodecs.h"
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
 
+constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
+constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+constexpr std::uint64_t kHighBitOfEveryByte = 0x8080808080808080;
 constexpr std::string_view kBlanks = " \t\r\n";
 constexpr std::string_view kIndent = "  ";
 constexpr std::string_view kHexDigits = "0123456789abcdefABCDEF";
@@ -108,6 +113,23 @@ void IconPageDecodeValue(std::string& value)
     Utf8FiveEntityDecodeInPlace(value);
 }
 
+bool IconPageDecodeKeepsValue(std::string_view value)
+{
+    // Eight bytes at a time while they are ASCII without an '&', as most values are throughout;
+    // the rest, from the first word that is not, gets the full checks.
+    std::size_t i = 0;
+    for (; value.size() - i >= kWordBytes; i += kWordBytes) {
+        std::uint64_t word;
+        std::memcpy(&word, value.data() + i, kWordBytes);
+        const std::uint64_t ampersands = word ^ (kEveryByte * '&');
+        const std::uint64_t zeroBytes = (ampersands - kEveryByte) & ~ampersands;
+        if (((word | zeroBytes) & kHighBitOfEveryByte) != 0)
+            break;
+    }
+    const std::string_view rest = value.substr(i);
+    return rest.find('&') == std::string_view::npos && IsWellFormedUtf8(rest);
+}
+
 void IconPageEncodeValue(std::string& value)
 {
     // Most values hold no reference; they take the plain hook chain in place.
@@ -162,6 +184,7 @@ void ConfigureIconPageXml(TSimpleXML& document)
     document.SetOptions(TSimpleXMLOptions{sxoAutoEncodeValue, sxoAutoEncodeEntity});
     document.SetIndentString(std::string(kIndent));
     document.OnDecodeValue = IconPageDecodeValue;
+    document.DecodeKeepsValue = IconPageDecodeKeepsValue;
     document.OnEncodeValue = IconPageEncodeValue;
     document.OnAppendEncodedValue = IconPageAppendEncodedValue;
 }

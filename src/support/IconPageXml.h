@@ -13,6 +13,9 @@
 // back and writes the five special characters as entities, except the "&" that starts a
 // well-formed numeric reference, so such references are saved exactly as they were read.
 void IconPageDecodeValue(std::string& value);
+// True when IconPageDecodeValue leaves value as it is: well-formed UTF-8 without a reference.
+// Most values are; the parser keeps them without a copy for the hook.
+bool IconPageDecodeKeepsValue(std::string_view value);
 void IconPageEncodeValue(std::string& value);
 // Appends what IconPageEncodeValue would make of value to out, without a copy of it: the hook
 // the writer calls.

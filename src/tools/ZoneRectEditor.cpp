@@ -54,17 +54,17 @@ struct PoiReading {
     double worldZ = 0.0;
 };
 
-const std::string* valueOf(const TSimpleXMLElem& poi, const std::string& name)
+std::optional<std::string_view> valueOf(const TSimpleXMLElem& poi, const std::string& name)
 {
     const TSimpleXMLProps* props = poi.PropertiesIfAny();
     const TSimpleXMLProp* prop = props ? props->Find(name) : nullptr;
-    return prop ? &prop->Value() : nullptr;
+    return prop ? std::optional<std::string_view>(prop->Value()) : std::nullopt;
 }
 
 std::optional<PoiReading> readPoi(const TSimpleXMLElem& poi)
 {
-    const std::string* location = valueOf(poi, "Location");
-    const std::string* path = valueOf(poi, "pathfindlocation");
+    const std::optional<std::string_view> location = valueOf(poi, "Location");
+    const std::optional<std::string_view> path = valueOf(poi, "pathfindlocation");
     if (!location || !path)
         return std::nullopt;
     const SplitText imageParts = SplitAt(*location, ',');

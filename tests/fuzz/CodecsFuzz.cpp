@@ -1,5 +1,6 @@
 // libFuzzer target for the text codecs: arbitrary bytes through every converter, checking the
 // round trips that must hold for any input.
+#include "support/IconPageXml.h"
 #include "support/xml/UnicodeCodecs.h"
 
 #include <cstdint>
@@ -38,6 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     shortcut = bytes;
     Utf8FiveEntityEncodeInPlace(shortcut);
     Require(shortcut == FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(bytes))));
+
+    // The single-pass appending encoder gives what the in-place one gives, after what is there.
+    std::string appended = "x";
+    AppendUtf8FiveEntityEncoded(appended, bytes);
+    Require(appended == "x" + shortcut);
+
+    // The parser keeps a value without calling the decode hook only when the hook would keep it.
+    if (IconPageDecodeKeepsValue(bytes)) {
+        std::string decoded = bytes;
+        IconPageDecodeValue(decoded);
+        Require(decoded == bytes);
+    }
 
     // The same bytes read as UTF-16 units, lone surrogates included.
     std::u16string raw(size / sizeof(char16_t), u'\0');

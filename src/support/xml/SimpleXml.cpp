@@ -6,7 +6,7 @@
 
 TSimpleXML::TSimpleXML() : FRoot(std::make_unique<TSimpleXMLElemClassic>())
 {
-    FRoot->FDocument = this;
+    FRoot->OwnExtras().document = this;
 }
 
 TSimpleXML::~TSimpleXML() = default;

@@ -14,6 +14,8 @@ class TSimpleXMLWriter;
 using TSimpleXMLEncodeEvent = std::function<void(std::string&)>;
 // Hook that appends the encoded form of a value to the output while a document is written.
 using TSimpleXMLAppendEvent = std::function<void(std::string& out, std::string_view value)>;
+// Tells whether a decode hook leaves a value as it is.
+using TSimpleXMLKeepsValueTest = bool (*)(std::string_view value);
 
 // One XML file in memory: the prolog, the root element and the value conversion settings.
 class TSimpleXML {
@@ -47,6 +49,9 @@ public:
     // The writer's form of OnEncodeValue: when set, it is called in its place while writing and
     // must give the same bytes (it saves a copy of every value).
     TSimpleXMLAppendEvent OnAppendEncodedValue;
+    // Optional companion of OnDecodeValue: when it answers true, the parser keeps the value as
+    // read instead of calling the hook. It must never answer true for a value the hook changes.
+    TSimpleXMLKeepsValueTest DecodeKeepsValue = nullptr;
 
     // Reads the whole file, then parses it; raises EFOpenError or ESimpleXMLError.
     void LoadFromFile(const std::string& path);

@@ -13,7 +13,9 @@ namespace {
 
 using Link = TSimpleXMLArena::Block*;
 
-constexpr std::size_t kAlignment = alignof(std::max_align_t);
+constexpr std::size_t kAlignment = TSimpleXMLArena::kAlignment;
+// malloc's own alignment is a multiple of it, so objects with memory of their own fit too.
+static_assert(alignof(std::max_align_t) % kAlignment == 0);
 // Large enough that a block is taken once per few hundred objects, small enough that a
 // document freed in parts does not keep much unused memory alive.
 constexpr std::size_t kBlockSize = 64 * 1024;
@@ -75,11 +77,24 @@ void* TSimpleXMLArena::Allocate(std::size_t size)
         FBlock = static_cast<Block*>(memory);
         FBlock->live = 1;
         FUsed = kBlockHeaderSize;
+        ++FBlockNumber;
     }
     void* object = Attach(reinterpret_cast<char*>(FBlock) + FUsed, FBlock);
     FUsed += needed;
     ++FBlock->live;
     return object;
+}
+
+std::size_t TSimpleXMLArena::BlockNumberFor(std::size_t size) const
+{
+    const std::size_t needed = kLinkSize + RoundUp(size);
+    return FBlock != nullptr && FUsed + needed <= kBlockSize ? FBlockNumber : 0;
+}
+
+std::size_t TSimpleXMLArena::BlockNumberOf(const void* object) const
+{
+    const Link block = *reinterpret_cast<const Link*>(static_cast<const char*>(object) - kLinkSize);
+    return block != nullptr && block == FBlock ? FBlockNumber : 0;
 }
 
 void* TSimpleXMLArenaObject::operator new(std::size_t size)
@@ -88,6 +103,11 @@ void* TSimpleXMLArenaObject::operator new(std::size_t size)
 }
 
 void TSimpleXMLArenaObject::operator delete(void* object)
+{
+    TSimpleXMLArena::Release(object);
+}
+
+void TSimpleXMLArena::Release(void* object)
 {
     if (object == nullptr)
         return;

@@ -14,10 +14,25 @@ public:
     TSimpleXMLArena(const TSimpleXMLArena&) = delete;
     TSimpleXMLArena& operator=(const TSimpleXMLArena&) = delete;
 
-    // Room for one object of size bytes, aligned for any of the layer's classes.
+    // Room for one object of size bytes (with any bytes that trail it), aligned for any of the
+    // layer's classes.
     void* Allocate(std::size_t size);
 
+    // Frees what Allocate() or TSimpleXMLArenaObject's new gave; the block goes with its last
+    // allocation.
+    static void Release(void* object);
+
+    // Blocks are numbered from 1 as the arena starts them. The number of the block that the
+    // next Allocate(size) takes its memory from, or 0 when it starts a new one or takes memory of
+    // its own.
+    std::size_t BlockNumberFor(std::size_t size) const;
+    // The number of the block an object from Allocate() lives in while that block is still being
+    // filled; 0 otherwise.
+    std::size_t BlockNumberOf(const void* object) const;
+
     struct Block;
+    // The alignment of every object; the layer's classes need no more.
+    static constexpr std::size_t kAlignment = alignof(void*);
 
 private:
     // Lets go of the block being filled; it is freed when none of its objects is left.
@@ -25,6 +40,7 @@ private:
 
     Block* FBlock = nullptr;
     std::size_t FUsed = 0;
+    std::size_t FBlockNumber = 0;
 };
 
 // Base of the classes whose objects a parse makes in large numbers: plain new takes memory of
@@ -33,9 +49,15 @@ class TSimpleXMLArenaObject {
 public:
     static void* operator new(std::size_t size);
     static void* operator new(std::size_t size, TSimpleXMLArena& arena) { return arena.Allocate(size); }
+    // With room for extra bytes right behind the object, which live as long as it does.
+    static void* operator new(std::size_t size, TSimpleXMLArena& arena, std::size_t extra)
+    {
+        return arena.Allocate(size + extra);
+    }
     static void operator delete(void* object);
     // Used only when a constructor raises after new (arena).
     static void operator delete(void* object, TSimpleXMLArena&) { operator delete(object); }
+    static void operator delete(void* object, TSimpleXMLArena&, std::size_t) { operator delete(object); }
 
 protected:
     TSimpleXMLArenaObject() = default;

@@ -4,30 +4,93 @@
 #include "support/xml/SimpleXmlText.h"
 
 #include <algorithm>
+#include <functional>
 
-void TSimpleXMLProp::SetName(const std::string& name)
+// Parsed objects carry only the arena's alignment.
+static_assert(alignof(TSimpleXMLProp) <= TSimpleXMLArena::kAlignment);
+static_assert(alignof(TSimpleXMLProps) <= TSimpleXMLArena::kAlignment);
+static_assert(alignof(TSimpleXMLElems) <= TSimpleXMLArena::kAlignment);
+static_assert(alignof(TSimpleXMLElemHeader) <= TSimpleXMLArena::kAlignment);
+static_assert(alignof(TSimpleXMLElemClassic) <= TSimpleXMLArena::kAlignment);
+
+void TSimpleXMLString::Assign(std::string_view text)
 {
-    if (!name.empty() && name != FName)
-        FName = name;
+    char* bytes = new char[text.size() + 1];
+    text.copy(bytes, text.size());
+    bytes[text.size()] = '\0';
+    Release();
+    FData = bytes;
+    FSize = text.size();
+    FOwned = true;
+}
+
+TSimpleXMLProp::TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value)
+    : FParent(parent)
+{
+    FName.Assign(name);
+    FValue.Assign(value);
+}
+
+void TSimpleXMLProp::NoteOwnedMemory()
+{
+    if (FParent != nullptr)
+        FParent->NoteOwnedMemory();
+}
+
+void TSimpleXMLProp::SetName(std::string_view name)
+{
+    if (!name.empty() && name != Name()) {
+        NoteOwnedMemory();
+        FName.Assign(name);
+    }
+}
+
+void TSimpleXMLProp::SetValue(std::string_view value)
+{
+    NoteOwnedMemory();
+    FValue.Assign(value);
+}
+
+TSimpleXMLProp::Extras& TSimpleXMLProp::OwnExtras()
+{
+    if (!FExtras) {
+        NoteOwnedMemory();
+        FExtras = std::make_unique<Extras>();
+    }
+    return *FExtras;
+}
+
+void TSimpleXMLProp::SetNameSpace(std::string_view nameSpace)
+{
+    if (FExtras || !nameSpace.empty())
+        OwnExtras().nameSpace.Assign(nameSpace);
+}
+
+void TSimpleXMLProp::SetData(void* data)
+{
+    if (FExtras || data != nullptr)
+        OwnExtras().data = data;
 }
 
 std::string TSimpleXMLProp::FullName() const
 {
-    return FNameSpace.empty() ? FName : FNameSpace + ":" + FName;
+    return NameSpace().empty() ? std::string(Name()) : NameSpace() + ":" + std::string(Name());
 }
 
 TSimpleXMLProp* TSimpleXMLProps::Item(int index) const
 {
     if (index < 0 || index >= Count())
         return nullptr;
-    return FItems[static_cast<std::size_t>(index)].get();
+    return FIndexed ? FItems[static_cast<std::size_t>(index)] : FParsed + index;
 }
 
 TSimpleXMLProp* TSimpleXMLProps::Find(const std::string& name) const
 {
-    for (const auto& prop : FItems)
+    for (int i = 0; i < Count(); ++i) {
+        TSimpleXMLProp* prop = Item(i);
         if (simplexml::SameText(prop->Name(), name))
-            return prop.get();
+            return prop;
+    }
     return nullptr;
 }
 
@@ -48,10 +111,12 @@ TSimpleXMLProp* TSimpleXMLProps::ItemNamed(const std::string& name)
     return AutoCreates(FOwner) ? Add(name, std::string()) : nullptr;
 }
 
-TSimpleXMLProp* TSimpleXMLProps::Add(std::string name, std::string value)
+TSimpleXMLProp* TSimpleXMLProps::Add(std::string_view name, std::string_view value)
 {
-    FItems.push_back(std::make_unique<TSimpleXMLProp>(this, std::move(name), std::move(value)));
-    return FItems.back().get();
+    Index();
+    auto prop = std::make_unique<TSimpleXMLProp>(this, name, value);
+    FItems.push_back(prop.get());
+    return prop.release();
 }
 
 std::string TSimpleXMLProps::Value(const std::string& name, const std::string& defaultValue)
@@ -63,18 +128,58 @@ std::string TSimpleXMLProps::Value(const std::string& name, const std::string& d
     return defaultValue;
 }
 
-void TSimpleXMLProps::AppendAll(std::vector<std::unique_ptr<TSimpleXMLProp>>& added)
-{
-    FItems.reserve(FItems.size() + added.size());
-    for (auto& prop : added)
-        FItems.push_back(std::move(prop));
-    added.clear();
-}
-
 void TSimpleXMLProps::Delete(int index)
 {
-    if (index >= 0 && index < Count())
-        FItems.erase(FItems.begin() + index);
+    if (index < 0 || index >= Count())
+        return;
+    Index();
+    TSimpleXMLProp* const prop = FItems[static_cast<std::size_t>(index)];
+    FItems.erase(FItems.begin() + index);
+    Dispose(prop);
+}
+
+void TSimpleXMLProps::Clear()
+{
+    if (FIndexed) {
+        for (TSimpleXMLProp* prop : FItems)
+            Dispose(prop);
+    } else if (FMayOwnMemory) {
+        for (std::size_t i = 0; i < FParsedCount; ++i)
+            FParsed[i].~TSimpleXMLProp();
+    }
+    FItems.clear();
+    FMayOwnMemory = false;
+    if (FParsed != nullptr)
+        TSimpleXMLArena::Release(FParsed);
+    FParsed = nullptr;
+    FParsedCount = 0;
+    FIndexed = false;
+}
+
+void TSimpleXMLProps::AdoptParsed(TSimpleXMLProp* first, std::size_t count)
+{
+    FParsed = first;
+    FParsedCount = count;
+}
+
+void TSimpleXMLProps::Index()
+{
+    if (FIndexed)
+        return;
+    FItems.reserve(FParsedCount + 1);
+    for (std::size_t i = 0; i < FParsedCount; ++i)
+        FItems.push_back(FParsed + i);
+    FIndexed = true;
+}
+
+void TSimpleXMLProps::Dispose(TSimpleXMLProp* prop) const
+{
+    const std::less<const TSimpleXMLProp*> before;
+    const bool parsed = !before(prop, FParsed) && before(prop, FParsed + FParsedCount);
+    if (parsed)
+        prop->~TSimpleXMLProp();  // its memory goes with the whole allocation
+    else
+        delete prop;
 }
 
 TSimpleXMLElems::~TSimpleXMLElems()
@@ -175,7 +280,7 @@ void TSimpleXMLElem::Assign(const TSimpleXMLElem& other)
         target->Clear();
         target->FName = source->FName;
         target->FValue = source->FValue;
-        target->FNameSpace = source->FNameSpace;
+        target->SetNameSpace(source->NameSpace());
         target->AssignOwnFields(*source);
         if (source->FProps) {
             for (int i = 0; i < source->FProps->Count(); ++i) {
@@ -205,7 +310,7 @@ void TSimpleXMLElem::Clear()
 
 std::string TSimpleXMLElem::FullName() const
 {
-    return FNameSpace.empty() ? FName : FNameSpace + ":" + FName;
+    return NameSpace().empty() ? FName : NameSpace() + ":" + FName;
 }
 
 void TSimpleXMLElem::SetName(std::string name)
@@ -233,7 +338,32 @@ TSimpleXML* TSimpleXMLElem::Document() const
     const TSimpleXMLElem* top = this;
     while (top->FParent != nullptr)
         top = top->FParent;
-    return top->FDocument;
+    return top->FExtras ? top->FExtras->document : nullptr;
+}
+
+TSimpleXMLElem::Extras& TSimpleXMLElem::OwnExtras()
+{
+    if (!FExtras)
+        FExtras = std::make_unique<Extras>();
+    return *FExtras;
+}
+
+const std::string& TSimpleXMLElem::NameSpace() const
+{
+    static const std::string none;
+    return FExtras ? FExtras->nameSpace : none;
+}
+
+void TSimpleXMLElem::SetNameSpace(std::string nameSpace)
+{
+    if (FExtras || !nameSpace.empty())
+        OwnExtras().nameSpace = std::move(nameSpace);
+}
+
+void TSimpleXMLElem::SetData(void* data)
+{
+    if (FExtras || data != nullptr)
+        OwnExtras().data = data;
 }
 
 TSimpleXMLElemHeader::TSimpleXMLElemHeader(TSimpleXMLElem* parent) : TSimpleXMLElemOfKind(parent)

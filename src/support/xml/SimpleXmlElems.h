@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/xml/SimpleXmlArena.h"
+#include "support/xml/SimpleXmlString.h"
 #include "support/xml/XmlStream.h"
 
 class TSimpleXML;
@@ -52,44 +53,56 @@ private:
 // The kinds of items a document holds; each has its own class.
 enum class TSimpleXMLElemKind { Classic, Text, Comment, CData, Header, DocType, Sheet };
 
-// One name = value attribute of an element, a stylesheet or a declaration.
+// One name = value attribute of an element, a stylesheet or a declaration. A parsed property
+// borrows its name and value from the arena allocation that holds the properties of its tag;
+// the rarely used namespace and data pointer live in a block that only properties having them
+// take.
 class TSimpleXMLProp : public TSimpleXMLArenaObject {
 public:
-    TSimpleXMLProp(TSimpleXMLProps* parent, std::string name, std::string value)
-        : FName(std::move(name)), FValue(std::move(value)), FParent(parent) {}
+    TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value);
 
-    const std::string& Name() const { return FName; }
+    TSimpleXMLText Name() const { return FName.Text(); }
     // An empty name, or the current one, leaves the name as it is.
-    void SetName(const std::string& name);
-    const std::string& Value() const { return FValue; }
-    void SetValue(std::string value) { FValue = std::move(value); }
-    const std::string& NameSpace() const { return FNameSpace; }
-    void SetNameSpace(std::string nameSpace) { FNameSpace = std::move(nameSpace); }
+    void SetName(std::string_view name);
+    TSimpleXMLText Value() const { return FValue.Text(); }
+    void SetValue(std::string_view value);
+    TSimpleXMLText NameSpace() const { return FExtras ? FExtras->nameSpace.Text() : TSimpleXMLText(); }
+    void SetNameSpace(std::string_view nameSpace);
     std::string FullName() const;
     TSimpleXMLProps* Parent() const { return FParent; }
-    void* Data() const { return FData; }
-    void SetData(void* data) { FData = data; }
+    void* Data() const { return FExtras ? FExtras->data : nullptr; }
+    void SetData(void* data);
 
 private:
     friend class TSimpleXMLParser;
-    TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value, std::string_view nameSpace)
-        : FName(name), FValue(value), FParent(parent), FNameSpace(nameSpace) {}
+    friend class TSimpleXMLProps;
+    explicit TSimpleXMLProp(TSimpleXMLProps* parent) : FParent(parent) {}
+    // Tells the list that this property is about to own memory.
+    void NoteOwnedMemory();
 
-    std::string FName;
-    std::string FValue;
+    struct Extras {
+        TSimpleXMLString nameSpace;
+        void* data = nullptr;
+    };
+    Extras& OwnExtras();
+
+    TSimpleXMLString FName;
+    TSimpleXMLString FValue;
     TSimpleXMLProps* FParent;
-    std::string FNameSpace;
-    void* FData = nullptr;
+    std::unique_ptr<Extras> FExtras;
 };
 
-// The ordered attributes of one item; owns them.
+// The ordered attributes of one item; owns them. The properties a parse makes for one tag lie
+// side by side in one arena allocation, with their names and values behind them, and are read
+// from there until the list first changes; only then does the list keep a pointer per property.
 class TSimpleXMLProps : public TSimpleXMLArenaObject {
 public:
     explicit TSimpleXMLProps(TSimpleXMLElem* owner) : FOwner(owner) {}
+    ~TSimpleXMLProps() { Clear(); }
     TSimpleXMLProps(const TSimpleXMLProps&) = delete;
     TSimpleXMLProps& operator=(const TSimpleXMLProps&) = delete;
 
-    int Count() const { return static_cast<int>(FItems.size()); }
+    int Count() const { return static_cast<int>(FIndexed ? FItems.size() : FParsedCount); }
     // The property at a 0-based index; nullptr outside 0 .. Count() - 1.
     TSimpleXMLProp* Item(int index) const;
     // First property of that name regardless of letter case; with sxoAutoCreate on the owning
@@ -97,20 +110,35 @@ public:
     TSimpleXMLProp* ItemNamed(const std::string& name);
     // First property of that name regardless of letter case, never creating one.
     TSimpleXMLProp* Find(const std::string& name) const;
-    TSimpleXMLProp* Add(std::string name, std::string value);
+    TSimpleXMLProp* Add(std::string_view name, std::string_view value);
     // The value of ItemNamed(name), or defaultValue when there is none (which sxoAutoCreate
     // stores as the new property's value).
     std::string Value(const std::string& name, const std::string& defaultValue = std::string());
     // Removes and frees the property at index; an index outside the list does nothing.
     void Delete(int index);
-    void Clear() { FItems.clear(); }
+    void Clear();
     TSimpleXMLElem* Owner() const { return FOwner; }
-    // Appends properties made elsewhere, growing the list once; empties added.
-    void AppendAll(std::vector<std::unique_ptr<TSimpleXMLProp>>& added);
 
 private:
+    friend class TSimpleXMLParser;
+    friend class TSimpleXMLProp;
+    // Takes over count properties made one after another at the start of one arena allocation;
+    // the list must be empty.
+    void AdoptParsed(TSimpleXMLProp* first, std::size_t count);
+    // Gives the list a pointer per property, before its first change.
+    void Index();
+    void Dispose(TSimpleXMLProp* prop) const;
+    // A property of the list may now own memory: freeing the list must call its destructor.
+    void NoteOwnedMemory() { FMayOwnMemory = true; }
+
     TSimpleXMLElem* FOwner;
-    std::vector<std::unique_ptr<TSimpleXMLProp>> FItems;
+    std::vector<TSimpleXMLProp*> FItems;  // owned; in use when FIndexed
+    TSimpleXMLProp* FParsed = nullptr;
+    std::size_t FParsedCount = 0;
+    bool FIndexed = false;
+    // Parsed properties borrow all their bytes until a change gives one memory of its own;
+    // until then freeing them needs no pass over them.
+    bool FMayOwnMemory = false;
 };
 
 // The ordered child items of one element; owns them.
@@ -170,12 +198,12 @@ public:
     void SetName(std::string name);
     const std::string& Value() const { return FValue; }
     void SetValue(std::string value) { FValue = std::move(value); }
-    const std::string& NameSpace() const { return FNameSpace; }
-    void SetNameSpace(std::string nameSpace) { FNameSpace = std::move(nameSpace); }
+    const std::string& NameSpace() const;
+    void SetNameSpace(std::string nameSpace);
     TSimpleXMLElem* Parent() const { return FParent; }
     TSimpleXMLElems* Container() const { return FContainer; }
-    void* Data() const { return FData; }
-    void SetData(void* data) { FData = data; }
+    void* Data() const { return FExtras ? FExtras->data : nullptr; }
+    void SetData(void* data);
 
     // The lists come into existence on first use.
     TSimpleXMLElems& Items();
@@ -204,10 +232,16 @@ private:
     TSimpleXMLElem* FParent;
     std::unique_ptr<TSimpleXMLElems> FItems;
     std::unique_ptr<TSimpleXMLProps> FProps;
+    // What few items have, in a block of its own that only those items take.
+    struct Extras {
+        std::string nameSpace;
+        void* data = nullptr;
+        TSimpleXML* document = nullptr;  // set on a document's root only
+    };
+    Extras& OwnExtras();
+
     std::string FValue;
-    std::string FNameSpace;
-    void* FData = nullptr;
-    TSimpleXML* FDocument = nullptr;
+    std::unique_ptr<Extras> FExtras;
     TSimpleXMLElems* FContainer = nullptr;
 };
 

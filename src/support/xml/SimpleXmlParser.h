@@ -48,6 +48,12 @@ private:
     void ExpectKeyword(std::string_view keyword, const char* errorPrefix, const char* endOfDataMessage);
     void ExpectHeaderEnd(const char* errorPrefix, const char* endOfDataMessage);
     void Decode(std::string& value, const TSimpleXML* doc) const;
+    // The decoded form of raw: raw itself when decoding leaves it as it is, else the scratch
+    // string, valid until the next call.
+    std::string_view DecodedValue(std::string_view raw, const TSimpleXML* doc);
+    // Hands the properties read from one tag to props: side by side in one arena allocation,
+    // their values and names behind them.
+    void BuildProperties(TSimpleXMLProps& props);
     void SkipBlanks();
 
     // A new object with its memory from the arena.
@@ -68,8 +74,34 @@ private:
     const TSimpleXML* FDoc;
     std::size_t FPos = 0;
     TSimpleXMLArena FArena;
-    // Properties of the start tag being read, handed to their list in one step; reused.
-    std::vector<std::unique_ptr<TSimpleXMLProp>> FPendingProps;
+    // A property of the start tag being read.
+    struct PendingProp {
+        std::string_view name;
+        std::string_view prefix;
+        std::string_view value;  // the bytes as read, unless decoded
+        std::size_t decodedAt = 0; // else its bytes in FDecoded
+        bool decoded = false;
+    };
+    // The properties of the start tag being read, handed to their list in one step; reused.
+    std::vector<PendingProp> FPending;
+    // Values that decoding changed, one after another, and room for the one being decoded.
+    std::string FDecoded;
+    std::string FScratch;
+    // Property names recently copied to the arena and the block each copy lives in. A property
+    // in the same block shares the copy, which lives as long as the block: a page repeats a
+    // handful of names tens of thousands of times.
+    struct SharedName {
+        static constexpr std::size_t kEarlier = ~std::size_t(0);
+        std::string_view name;
+        std::size_t block = 0;
+        std::size_t madeBy = kEarlier;  // the property of the tag being built that copies it
+    };
+    static constexpr std::size_t kSharedNameSlots = 64;
+    SharedName FSharedNames[kSharedNameSlots];
+    // Per property of the tag being built: whose copy of the name it takes (kEarlier: one from
+    // an earlier allocation), and where that copy is; reused.
+    std::vector<std::size_t> FNameFrom;
+    std::vector<const char*> FNameAt;
 };
 
 // Runs parse on the bytes from the stream's position to its end, then leaves the stream right

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr unsigned char kAsciiLimit = 0x80;
@@ -80,6 +84,24 @@ std::size_t WellFormedSequenceLength(std::string_view text, std::size_t i)
         high = kHighestContinuation;
     }
     return length;
+}
+
+bool IsContinuation(char c)
+{
+    return (static_cast<unsigned char>(c) & kContinuationMask) == kContinuationMarker;
+}
+
+// 2 or 3 for a lead byte whose sequence is well-formed with any continuation bytes after it
+// (C2..DF, E1..EC, EE..EF), else 0.
+std::size_t PlainSequenceLength(unsigned char lead)
+{
+    constexpr unsigned char kLowestTwoByteLead = 0xC2;
+    constexpr unsigned char kSurrogateLead = 0xED;
+    if (lead >= kLowestTwoByteLead && lead < kThreeByteLead)
+        return 2;
+    if (lead > kThreeByteLead && lead < kFourByteLead && lead != kSurrogateLead)
+        return 3;
+    return 0;
 }
 
 bool IsHighSurrogate(char16_t unit) { return unit >= kHighSurrogateFirst && unit <= kHighSurrogateLast; }
@@ -239,16 +261,47 @@ struct SpecialBytes {
 };
 const SpecialBytes kSpecial;
 
+// The first byte at or after `from` that the table marks, else text.size(). Sixteen bytes at a
+// time where the processor allows, since most bytes of a value are none of them.
+std::size_t NextSpecial(std::string_view text, std::size_t from, const bool* special, bool high)
+{
+    std::size_t i = from;
+#if defined(__SSE2__)
+    constexpr std::size_t kVectorBytes = 16;
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i ampersand = _mm_set1_epi8('&');
+    const __m128i apostrophe = _mm_set1_epi8('\'');
+    const __m128i less = _mm_set1_epi8('<');
+    const __m128i greater = _mm_set1_epi8('>');
+    for (; text.size() - i >= kVectorBytes; i += kVectorBytes) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const __m128i hits = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, ampersand)),
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, apostrophe),
+                         _mm_or_si128(_mm_cmpeq_epi8(bytes, less), _mm_cmpeq_epi8(bytes, greater))));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        if (high)
+            mask |= static_cast<unsigned>(_mm_movemask_epi8(bytes));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#else
+    (void)high;
+#endif
+    while (i < text.size() && !special[static_cast<unsigned char>(text[i])])
+        ++i;
+    return i;
+}
+
 void AppendEncoded(std::string& out, std::string_view text, bool numericReferences)
 {
     const bool* special = numericReferences ? kSpecial.entityOrHigh : kSpecial.entity;
     std::size_t runStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = NextSpecial(text, 0, special, numericReferences); i < text.size();
+         i = NextSpecial(text, i, special, numericReferences)) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (!special[c])
-            continue;
         out.append(text.data() + runStart, i - runStart);
-        runStart = i + 1;
+        runStart = ++i;
         if (c >= kAsciiLimit) {
             const char reference[] = {'&', '#', 'x', kUpperHexDigits[c / kHexBase], kUpperHexDigits[c % kHexBase], ';'};
             out.append(reference, sizeof reference);
@@ -428,6 +481,15 @@ bool IsWellFormedUtf8(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size()) {
+#if defined(__SSE2__)
+        // Values are mostly ASCII: sixteen bytes without a high bit are skipped in one step.
+        constexpr std::size_t kVectorBytes = 16;
+        if (text.size() - i >= kVectorBytes
+            && _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i))) == 0) {
+            i += kVectorBytes;
+            continue;
+        }
+#endif
         // Values are mostly ASCII: a word without a high bit is skipped in one step.
         if (text.size() - i >= kWordBytes) {
             std::uint64_t word;
@@ -437,8 +499,17 @@ bool IsWellFormedUtf8(std::string_view text)
                 continue;
             }
         }
-        if (static_cast<unsigned char>(text[i]) < kAsciiLimit) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < kAsciiLimit) {
             ++i;
+            continue;
+        }
+        // Leads whose following bytes may be any continuation bytes (most of Hangul and the
+        // two-byte forms) are checked right here; the others by the general rule.
+        const std::size_t plainLength = PlainSequenceLength(lead);
+        if (plainLength != 0 && text.size() - i >= plainLength && IsContinuation(text[i + 1])
+            && (plainLength == 2 || IsContinuation(text[i + 2]))) {
+            i += plainLength;
             continue;
         }
         const std::size_t length = WellFormedSequenceLength(text, i);
@@ -473,8 +544,26 @@ void Utf8FiveEntityEncodeInPlace(std::string& value)
 
 void AppendUtf8FiveEntityEncoded(std::string& out, std::string_view value)
 {
-    if (IsWellFormedUtf8(value))
-        AppendEntityEncoded(out, value);
-    else
-        out += FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(value)));
+    // One pass that encodes and checks the UTF-8 at once; malformed text takes back what was
+    // appended and goes the long way.
+    const std::size_t start = out.size();
+    std::size_t runStart = 0;
+    for (std::size_t i = NextSpecial(value, 0, kSpecial.entityOrHigh, true); i < value.size();
+         i = NextSpecial(value, i, kSpecial.entityOrHigh, true)) {
+        const unsigned char c = static_cast<unsigned char>(value[i]);
+        if (c >= kAsciiLimit) {
+            const std::size_t length = WellFormedSequenceLength(value, i);
+            if (length == 0) {
+                out.resize(start);
+                out += FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(value)));
+                return;
+            }
+            i += length;
+            continue;
+        }
+        out.append(value.data() + runStart, i - runStart);
+        out.append(kSpecial.replacement[c]);
+        runStart = ++i;
+    }
+    out.append(value.data() + runStart, value.size() - runStart);
 }

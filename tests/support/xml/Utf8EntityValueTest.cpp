@@ -89,6 +89,29 @@ TEST(Utf8EntityValue, SequencesInsideLongAsciiRunsAreJudgedAtEveryOffset)
     }
 }
 
+struct Utf8Row {
+    const char* text;
+    bool wellFormed;
+};
+
+class PlainLeadShortcut : public ::testing::TestWithParam<Utf8Row> {};
+
+// Two-byte leads and the three-byte leads without a special second-byte range are checked
+// by a shortcut; it must judge like the general rule, also for what is not well-formed.
+TEST_P(PlainLeadShortcut, JudgesLikeTheGeneralRule)
+{
+    EXPECT_EQ(IsWellFormedUtf8(GetParam().text), GetParam().wellFormed) << GetParam().text;
+    EXPECT_EQ(IsWellFormedUtf8(std::string(17, 'a') + GetParam().text + "b"), GetParam().wellFormed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PlainLeadShortcut,
+    ::testing::Values(Utf8Row{"\xC2\x80", true}, Utf8Row{"\xDF\xBF", true}, Utf8Row{"\xC2\x41", false},
+                      Utf8Row{"\xDF\xC0", false}, Utf8Row{"\xC2", false}, Utf8Row{"\xE1\x80\x80", true},
+                      Utf8Row{"\xEC\xBF\xBF", true}, Utf8Row{"\xEE\x80\x80", true}, Utf8Row{"\xEF\xBF\xBF", true},
+                      Utf8Row{"\xEC\xB4", false}, Utf8Row{"\xEC\x41\x80", false}, Utf8Row{"\xEC\x80\x41", false},
+                      Utf8Row{"\xEC\xB4\xC0", false}, Utf8Row{"\xED\x9F\xBF", true}, Utf8Row{"\xED\xA0\x80", false},
+                      Utf8Row{"\xE0\x9F\xBF", false}, Utf8Row{"\xE0\xA0\x80", true}, Utf8Row{"\xF0\x9F\x98\x80", true}));
+
 TEST(Utf8EntityValue, WellFormedTextSurvivesTheTripThroughUtf16)
 {
     ForEachCombination([](const std::string& text) {

@@ -30,6 +30,46 @@ std::string randomValue(std::mt19937& random)
     return value;
 }
 
+// The encoders byte by byte, as they were before they searched sixteen bytes at a time.
+std::string PlainEncode(const std::string& text, bool highBytesAsReferences)
+{
+    const char* const hex = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '&') out += "&amp;";
+        else if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else if (c == '"') out += "&quot;";
+        else if (c == '\'') out += "&apos;";
+        else if (highBytesAsReferences && byte >= 0x80) out += std::string("&#x") + hex[byte / 16] + hex[byte % 16] + ";";
+        else out += c;
+    }
+    return out;
+}
+
+TEST(WriterFastPath, SearchingSixteenBytesAtATimeEncodesLikeTheBytewiseLoopAtEveryOffset)
+{
+    constexpr int kValues = 4000;
+    constexpr unsigned kMaxLead = 33;  // plain bytes in front, so each piece meets every offset
+    std::mt19937 random(29);
+    for (int i = 0; i < kValues; ++i) {
+        const std::string value = std::string(random() % kMaxLead, 'p') + randomValue(random) + randomValue(random);
+        std::string out = "prefix";
+        AppendEntityEncoded(out, value);
+        ASSERT_EQ(out, "prefix" + PlainEncode(value, false)) << "value " << i;
+        out = "prefix";
+        AppendXmlValueEncoded(out, value);
+        ASSERT_EQ(out, "prefix" + PlainEncode(value, true)) << "value " << i;
+        out = "prefix";
+        AppendUtf8FiveEntityEncoded(out, value);
+        const std::string expected = IsWellFormedUtf8(value)
+            ? PlainEncode(value, false)
+            : PlainEncode(Utf16ToUtf8(EditingCodePageToUtf16(value)), false);
+        ASSERT_EQ(out, "prefix" + expected) << "value " << i;
+    }
+}
+
 TEST(WriterFastPath, AppendingEncodeGivesTheInPlaceEncodeAfterWhatIsThere)
 {
     constexpr int kValues = 5000;

@@ -1,0 +1,109 @@
+// The properties of one start tag, made in one arena allocation once the tag is read.
+#include "support/xml/SimpleXmlParser.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+template <class Word>
+Word LoadWord(const char* bytes)
+{
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// Names are short: a few whole-word comparisons (the last overlapping the one before) beat a
+// call to memcmp and a byte loop.
+bool SameName(std::string_view a, std::string_view b)
+{
+    using Long = std::uint64_t;
+    using Short = std::uint32_t;
+    const std::size_t n = a.size();
+    if (n != b.size())
+        return false;
+    if (n >= sizeof(Long)) {
+        for (std::size_t i = 0; i + sizeof(Long) < n; i += sizeof(Long))
+            if (LoadWord<Long>(a.data() + i) != LoadWord<Long>(b.data() + i))
+                return false;
+        return LoadWord<Long>(a.data() + n - sizeof(Long)) == LoadWord<Long>(b.data() + n - sizeof(Long));
+    }
+    if (n >= sizeof(Short))
+        return LoadWord<Short>(a.data()) == LoadWord<Short>(b.data())
+            && LoadWord<Short>(a.data() + n - sizeof(Short)) == LoadWord<Short>(b.data() + n - sizeof(Short));
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
+{
+    const std::size_t count = FPending.size();
+    if (count == 0)
+        return;
+    // Values and names each end with a '\0'. A name comes along only when the arena block the
+    // allocation goes to holds no copy of it yet.
+    std::size_t bytes = count * sizeof(TSimpleXMLProp);
+    std::size_t nameBytes = 0;
+    for (const PendingProp& pending : FPending) {
+        bytes += pending.value.size() + 1;
+        nameBytes += pending.name.size() + 1;
+    }
+    const std::size_t block = FArena.BlockNumberFor(bytes + nameBytes);
+    const auto slotOf = [this](std::string_view name) -> SharedName& {
+        return FSharedNames[(name.size() * 31 + (name.empty() ? 0 : name.back())) % kSharedNameSlots];
+    };
+    // A name is shared when its slot holds it at the property's turn: a copy from an earlier
+    // allocation, or the copy an earlier property of this tag makes. The table is brought up
+    // to date as it will stand after each property.
+    FNameFrom.resize(count);
+    FNameAt.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        SharedName& slot = slotOf(FPending[i].name);
+        if (block != 0 && slot.block == block && SameName(slot.name, FPending[i].name)) {
+            FNameFrom[i] = slot.madeBy;
+            FNameAt[i] = slot.name.data();
+        } else {
+            FNameFrom[i] = i;
+            bytes += FPending[i].name.size() + 1;
+            slot = SharedName{FPending[i].name, block, i};
+        }
+    }
+    void* const memory = FArena.Allocate(bytes);
+    const std::size_t madeIn = FArena.BlockNumberOf(memory);
+    auto* const first = static_cast<TSimpleXMLProp*>(memory);
+    char* tail = static_cast<char*>(memory) + count * sizeof(TSimpleXMLProp);
+    const auto copy = [&tail](std::string_view text) {
+        char* const at = tail;
+        text.copy(at, text.size());
+        at[text.size()] = '\0';
+        tail += text.size() + 1;
+        return at;
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        const PendingProp& pending = FPending[i];
+        TSimpleXMLProp* const prop = ::new (static_cast<void*>(first + i)) TSimpleXMLProp(&props);
+        const std::string_view value =
+            pending.decoded ? std::string_view(FDecoded).substr(pending.decodedAt, pending.value.size()) : pending.value;
+        prop->FValue.Borrow(copy(value), value.size());
+        if (FNameFrom[i] == i)
+            FNameAt[i] = copy(pending.name);
+        else if (FNameFrom[i] != SharedName::kEarlier)
+            FNameAt[i] = FNameAt[FNameFrom[i]];
+        prop->FName.Borrow(FNameAt[i], pending.name.size());
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        SharedName& slot = slotOf(FPending[i].name);
+        if (FNameFrom[i] == i && slot.madeBy == i)
+            slot = SharedName{std::string_view(FNameAt[i], FPending[i].name.size()), madeIn, SharedName::kEarlier};
+    }
+    props.AdoptParsed(first, count);
+    // Namespaces take memory of their own; the list owns every property by now.
+    for (std::size_t i = 0; i < count; ++i)
+        if (!FPending[i].prefix.empty())
+            first[i].SetNameSpace(FPending[i].prefix);
+}

@@ -1,0 +1,159 @@
+// Parsed properties keep their names and values in the arena, share a name within a block, and
+// skip the decode hook for values it keeps: each shortcut must give what the plain path gives.
+#include "support/IconPageXml.h"
+#include "support/xml/SimpleXml.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct KeepsRow {
+    const char* name;
+    std::string value;
+    bool kept;  // IconPageDecodeKeepsValue's answer
+};
+
+class DecodeShortcut : public ::testing::TestWithParam<KeepsRow> {};
+
+// The parser trusts the answer: a value it keeps must be one the hook gives back unchanged.
+TEST_P(DecodeShortcut, KeptValuesAreTheOnesTheHookLeavesAlone)
+{
+    const std::string& value = GetParam().value;
+    EXPECT_EQ(IconPageDecodeKeepsValue(value), GetParam().kept);
+    std::string decoded = value;
+    IconPageDecodeValue(decoded);
+    if (IconPageDecodeKeepsValue(value))
+        EXPECT_EQ(decoded, value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DecodeShortcut,
+    ::testing::Values(KeepsRow{"Empty", "", true}, KeepsRow{"Ascii", "Ranger Camp 12", true},
+                      KeepsRow{"Korean", "\xEC\xB4\x8C\xEC\x9E\xA5", true},
+                      KeepsRow{"Entity", "a &amp; b", false}, KeepsRow{"NumericReference", "x&#10;y", false},
+                      KeepsRow{"LoneAmpersand", "a & b", false}, KeepsRow{"StrayByte", "caf\xE9", false},
+                      KeepsRow{"Overlong", "\xC0\xAF", false}, KeepsRow{"CutSequence", "ab\xEC\xB4", false},
+                      KeepsRow{"Surrogate", "\xED\xA0\x80", false},
+                      KeepsRow{"LongAsciiThenStray", std::string(40, 'a') + "\xFF", false},
+                      KeepsRow{"LongAsciiThenEntity", std::string(17, 'a') + "&lt;", false},
+                      KeepsRow{"LongAsciiThenKorean", std::string(9, 'a') + "\xEC\xB4\x8C" + std::string(9, 'b'), true},
+                      KeepsRow{"AmpersandInSecondWord", "abcdefgh&amp;abcdefgh", false},
+                      KeepsRow{"HighBitInLastWord", "abcdefghabcdefg\x80", false}),
+    [](const ::testing::TestParamInfo<KeepsRow>& row) { return std::string(row.param.name); });
+
+std::string PropertyValues(const TSimpleXMLElem& elem)
+{
+    std::string all;
+    const TSimpleXMLProps* props = elem.PropertiesIfAny();
+    for (int i = 0; props && i < props->Count(); ++i) {
+        const TSimpleXMLProp* prop = props->Item(i);
+        all += std::string(prop->NameSpace()) + "|" + std::string(prop->Name()) + "=" + std::string(prop->Value()) + ";";
+    }
+    return all;
+}
+
+class ParseShortcut : public ::testing::TestWithParam<KeepsRow> {};
+
+// The same page read with the shortcut and with the hook alone gives the same values.
+TEST_P(ParseShortcut, GivesTheValuesOfTheHookAlone)
+{
+    const std::string page = "<Page a=\"" + GetParam().value + "\" x:b='" + GetParam().value + "'>"
+                             "<Icon c=\"" + GetParam().value + "\"/></Page>";
+    TSimpleXML withShortcut;
+    ConfigureIconPageXml(withShortcut);
+    TSimpleXML hookOnly;
+    ConfigureIconPageXml(hookOnly);
+    hookOnly.DecodeKeepsValue = nullptr;
+    withShortcut.LoadFromString(page);
+    hookOnly.LoadFromString(page);
+    EXPECT_EQ(PropertyValues(withShortcut.Root()), PropertyValues(hookOnly.Root()));
+    EXPECT_EQ(PropertyValues(*withShortcut.Root().Items().Item(0)), PropertyValues(*hookOnly.Root().Items().Item(0)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ParseShortcut,
+    ::testing::Values(KeepsRow{"Ascii", "Ranger Camp", true}, KeepsRow{"Korean", "\xEC\xB4\x8C", true},
+                      KeepsRow{"Entity", "a &lt;b&gt; &amp;amp;", false}, KeepsRow{"StrayByte", "caf\xE9", false},
+                      KeepsRow{"NumericReference", "x&#xA;y", false}),
+    [](const ::testing::TestParamInfo<KeepsRow>& row) { return std::string(row.param.name); });
+
+// Names that fall into the same slot of the parser's table of shared names, across many
+// blocks, each read back as written; freeing the elements that hold the first copy of a name
+// in a block leaves the others' names intact.
+TEST(CompactProperty, SharedNamesStayRightAcrossBlocksAndFrees)
+{
+    constexpr int kElements = 4000; // several blocks
+    const std::vector<std::string> names = {"ab", "cb", "ab", "xb", "A1", "ab", "abc", "a"};
+    std::string page = "<r>";
+    for (int i = 0; i < kElements; ++i) {
+        page += "<e";
+        for (std::size_t k = 0; k < names.size(); ++k)
+            page += " " + names[(k + static_cast<std::size_t>(i)) % names.size()] + "='" + std::to_string(i) + "'";
+        page += "/>";
+    }
+    page += "</r>";
+    TSimpleXML doc;
+    doc.LoadFromString(page);
+    TSimpleXMLElems& items = doc.Root().Items();
+    for (int i = 0; i < kElements; i += 3)
+        items.Item(i)->Properties().Delete(0);
+    for (int i = kElements - 2; i >= 0; i -= 4)
+        items.Delete(i);
+    for (int i = 0; i < items.Count(); ++i) {
+        const TSimpleXMLProps& props = items.Item(i)->Properties();
+        const std::string number(props.Item(props.Count() - 1)->Value());
+        const int source = std::stoi(number);
+        const std::size_t first = source % 3 == 0 ? 1 : 0;
+        ASSERT_EQ(static_cast<std::size_t>(props.Count()), names.size() - first);
+        for (std::size_t k = first; k < names.size(); ++k) {
+            const TSimpleXMLProp* prop = props.Item(static_cast<int>(k - first));
+            ASSERT_EQ(prop->Name(), names[(k + static_cast<std::size_t>(source)) % names.size()]);
+            ASSERT_EQ(prop->Value(), number);
+        }
+    }
+}
+
+struct ChangeRow {
+    const char* name;
+    std::size_t from;    // the new value is the old one from here ...
+    std::size_t length;  // ... for this many bytes
+};
+
+class PropertyChange : public ::testing::TestWithParam<ChangeRow> {};
+
+// A parsed value borrows arena bytes; setting a value made from those very bytes, a name or a
+// namespace keeps the bytes right and leaves the neighbours alone.
+TEST_P(PropertyChange, SettingFromItsOwnBytes)
+{
+    TSimpleXML doc;
+    doc.LoadFromString("<r p:one=\"first value\" two=\"second\"/>");
+    TSimpleXMLProp* one = doc.Root().Properties().Item(0);
+    const std::string expected = std::string("first value").substr(GetParam().from, GetParam().length);
+    one->SetValue(one->Value().substr(GetParam().from, GetParam().length));
+    EXPECT_EQ(one->Value(), expected);
+    EXPECT_EQ(std::string(one->Value().c_str()), expected);
+    one->SetValue(one->Value());
+    EXPECT_EQ(one->Value(), expected);
+    one->SetName(one->Name().substr(1));
+    one->SetNameSpace(one->NameSpace() + "q");
+    EXPECT_EQ(one->FullName(), "pq:ne");
+    one->SetNameSpace(one->NameSpace().substr(1));
+    EXPECT_EQ(one->FullName(), "q:ne");
+    one->SetNameSpace("");
+    EXPECT_EQ(one->FullName(), "ne");
+    EXPECT_EQ(doc.Root().Properties().Item(1)->Value(), "second");
+    EXPECT_EQ(doc.Root().Properties().Item(1)->NameSpace(), "");
+    EXPECT_EQ(doc.Root().Properties().Item(1)->Data(), nullptr);
+    int marker = 0;
+    one->SetData(&marker);
+    EXPECT_EQ(one->Data(), &marker);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PropertyChange,
+    ::testing::Values(ChangeRow{"Whole", 0, 11}, ChangeRow{"Head", 0, 5}, ChangeRow{"Tail", 6, 5},
+                      ChangeRow{"Empty", 3, 0}),
+    [](const ::testing::TestParamInfo<ChangeRow>& row) { return std::string(row.param.name); });
+
+} // namespace
