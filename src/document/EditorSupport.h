@@ -5,11 +5,12 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 // Document values are UTF-8; widgets show QString.
-inline QString fromDoc(const std::string& text)
+inline QString fromDoc(std::string_view text)
 {
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 inline std::string toDoc(const QString& text)

@@ -225,7 +225,7 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
     const QRect rect = location && IsPoiElement(*poi)
         ? MarkerRect(MarkerLocation(location->Value()), MarkerSize(ValueOrEmpty(*poi, "Size")))
         : QRect();
-    const std::string& style = ValueOrEmpty(*poi, "IconStyle");
+    const TSimpleXMLText style = ValueOrEmpty(*poi, "IconStyle");
     // The texts are left to the panel's text source.
     return Marker{rect, MarkerFillColour(style), QString(), MarkerStyleGroup(style), QString()};
 }

@@ -94,12 +94,11 @@ void SetRequiredValue(TSimpleXMLElem& element, const std::string& name, std::str
     prop->SetValue(std::move(value));
 }
 
-const std::string& ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name)
+TSimpleXMLText ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name)
 {
-    static const std::string empty;
     const TSimpleXMLProps* props = element.PropertiesIfAny();
     const TSimpleXMLProp* prop = props ? props->Find(name) : nullptr;
-    return prop ? prop->Value() : empty;
+    return prop ? prop->Value() : TSimpleXMLText();
 }
 
 bool IsPoiElement(const TSimpleXMLElem& element)

@@ -55,8 +55,8 @@ std::string RequiredValue(TSimpleXMLElem& element, const std::string& name);
 // Sets the value of an existing property; throws MissingPropertyError.
 void SetRequiredValue(TSimpleXMLElem& element, const std::string& name, std::string value);
 // The value of a property, or empty text when the element lacks it: how the tree and the editor
-// show a missing value. The reference lasts until the element's properties change.
-const std::string& ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name);
+// show a missing value. The view lasts until the element's properties change.
+TSimpleXMLText ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name);
 // Whether a child of the root is a POI (an element; comments and text between them are not).
 bool IsPoiElement(const TSimpleXMLElem& element);
 
