@@ -1,5 +1,7 @@
 #include "document/PoiTextOrder.h"
 
+#include "document/EditorSupport.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -13,11 +15,6 @@ template <class Unit>
 Unit foldAscii(Unit c)
 {
     return c >= Unit('A') && c <= Unit('Z') ? Unit(c | kAsciiCaseBit) : c;
-}
-
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The letter-case-ignoring order for text that is ASCII up to its first difference; nullopt
@@ -108,5 +105,5 @@ bool PoiTextLessUtf8(std::string_view a, std::string_view b)
 {
     if (const std::optional<bool> ascii = PoiTextLessAsciiStart(a, b))
         return *ascii;
-    return PoiTextLess(fromUtf8(a), fromUtf8(b));
+    return PoiTextLess(fromDoc(a), fromDoc(b));
 }

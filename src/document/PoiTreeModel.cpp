@@ -57,10 +57,8 @@ void PoiTreeModel::reset(const TSimpleXMLElem* root)
     std::vector<std::optional<QString>> texts(static_cast<size_t>(count));
     auto text = [&](int poiIndex) -> const QString& {
         std::optional<QString>& converted = texts[static_cast<size_t>(poiIndex)];
-        if (!converted) {
-            const std::string_view name = names[static_cast<size_t>(poiIndex)];
-            converted = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-        }
+        if (!converted)
+            converted = fromDoc(names[static_cast<size_t>(poiIndex)]);
         return *converted;
     };
     // Stable: POIs of equal names keep the page's order.
@@ -154,8 +152,7 @@ QVariant PoiTreeModel::data(const QModelIndex& node, int role) const
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     if (!valueNode) {
-        const std::string_view name = nameOf(poiOf(node));
-        return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        return fromDoc(nameOf(poiOf(node)));
     }
     const QStringList texts = valueTexts(poiOf(node));
     return node.row() < texts.size() ? texts[node.row()] : QString();
@@ -193,20 +190,26 @@ void PoiTreeModel::moveRow(int from, int to)
 {
     // As a layout change, like the item tree's re-sort: selection and expansion follow the node.
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> oldOrder = m_order;
     const int moved = m_order[static_cast<size_t>(from)];
     m_order.erase(m_order.begin() + from);
     m_order.insert(m_order.begin() + to, moved);
     for (int row = std::min(from, to); row <= std::max(from, to); ++row)
         m_rowOf[static_cast<size_t>(m_order[static_cast<size_t>(row)])] = row;
+    // The moved node goes to `to`; the nodes it passed shift by one towards where it was.
+    const int shift = from < to ? -1 : 1;
     const QModelIndexList persistent = persistentIndexList();
     QModelIndexList moves;
     moves.reserve(persistent.size());
     for (const QModelIndex& node : persistent) {
-        if (node.internalId() == kPoiNodeId)
-            moves << createIndex(m_rowOf[static_cast<size_t>(oldOrder[static_cast<size_t>(node.row())])], 0, kPoiNodeId);
-        else
-            moves << node;
+        int row = node.row();
+        // Value nodes keep their rows under their own POI.
+        if (node.internalId() == kPoiNodeId) {
+            if (row == from)
+                row = to;
+            else if (row >= std::min(from, to) && row <= std::max(from, to))
+                row += shift;
+        }
+        moves << createIndex(row, 0, node.internalId());
     }
     changePersistentIndexList(persistent, moves);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
