@@ -114,3 +114,23 @@ std::optional<std::pair<double, double>> ImagePointToWorld(const EditorState& st
         return std::nullopt;
     return std::make_pair(wx, wz);
 }
+
+std::string ImagePointToWorldText(const EditorState& state, ImagePoint point, const std::string& middle)
+{
+    const std::optional<std::pair<double, double>> world = ImagePointToWorld(state, point);
+    const std::optional<std::string> x = world ? FormatFixed2(world->first) : std::nullopt;
+    const std::optional<std::string> z = world ? FormatFixed2(world->second) : std::nullopt;
+    if (!x || !z)
+        return "0, " + middle + ", 0";
+    return *x + ", " + middle + ", " + *z;
+}
+
+std::optional<std::string> NormalisedWorldText(std::string_view worldText)
+{
+    const std::optional<WorldParts> world = ReadWorldParts(worldText);
+    const std::optional<std::string> x = world ? FormatFixed2(world->x) : std::nullopt;
+    const std::optional<std::string> z = world ? FormatFixed2(world->z) : std::nullopt;
+    if (!x || !z)
+        return std::nullopt;
+    return *x + ", " + world->middle + ", " + *z;
+}

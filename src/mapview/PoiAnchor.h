@@ -52,3 +52,11 @@ std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, std::strin
 
 // World x and z of an image point, as WorldToImagePoint inverted.
 std::optional<std::pair<double, double>> ImagePointToWorld(const EditorState& state, ImagePoint point);
+
+// The world location text "x, middle, z" (two decimals) of an image point, as ImageToWorld
+// writes it for a pixel; "0, middle, 0" when the page has no size.
+std::string ImagePointToWorldText(const EditorState& state, ImagePoint point, const std::string& middle);
+
+// A world location in the editor's form ("x, middle, z", two decimals): how a typed world
+// location is shown once read. Nothing when it does not read.
+std::optional<std::string> NormalisedWorldText(std::string_view worldText);
