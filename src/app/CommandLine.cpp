@@ -44,6 +44,7 @@ public:
     SaveAnswer askSave(const SaveQuestion&) override { return SaveAnswer::Discard; }
     QString openFileName(const FileDialogOptions&) override { return {}; }
     QString saveFileName(const FileDialogOptions&) override { return {}; }
+    bool interactive() const override { return false; }
 };
 
 } // namespace
