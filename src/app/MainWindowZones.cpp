@@ -14,26 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-namespace {
-
-// The file as zone pages, or null when it holds none (an icon page, or a file the icon page
-// reader will refuse with its own message).
-std::unique_ptr<ZonePageFile> readZoneFile(const QString& path)
-{
-    std::string bytes;
-    if (AtomicFile::readWhole(path.toStdString(), bytes) != AtomicFile::ReadResult::Ok
-        || !ZonePageFile::MayHoldZonePages(bytes))
-        return nullptr;
-    try {
-        auto file = std::make_unique<ZonePageFile>(std::move(bytes));
-        if (!file->pages().empty())
-            return file;
-    } catch (const XmlSpansError&) {
-    }
-    return nullptr;
-}
-
-} // namespace
 
 std::vector<ZonePageLine> TForm1::zonePageLines(const ZonePageFile& file) const
 {
@@ -73,7 +53,7 @@ bool TForm1::openPage(const QString& path)
 bool TForm1::openPageOrZone(const QString& path)
 {
     const PageTarget target = SplitPageTarget(path);
-    std::unique_ptr<ZonePageFile> file = QFileInfo(target.file).isFile() ? readZoneFile(target.file) : nullptr;
+    std::unique_ptr<ZonePageFile> file = QFileInfo(target.file).isFile() ? ReadZonePageFile(target.file) : nullptr;
     if (!file) {
         if (target.page.isEmpty() || !QFileInfo(target.file).isFile())
             return m_editor->OpenIconPage(target.page.isEmpty() ? path : target.file);

@@ -3,6 +3,11 @@
 // line, File > Recent and scripts).
 
 #include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class ZonePageFile;
 
 struct PageTarget {
     QString file;
@@ -15,3 +20,10 @@ PageTarget SplitPageTarget(const QString& path);
 
 // "FILE#PAGE", or the file alone for an empty page name.
 QString JoinPageTarget(const PageTarget& target);
+
+// The file as zone pages, or null when it holds none (an icon page, or a file the icon page
+// reader will refuse with its own message).
+std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path);
+
+// "FILE#PAGE" for every zone page of the file, in file order; empty for a file without zone pages.
+QStringList ZonePageTargets(const QString& path);

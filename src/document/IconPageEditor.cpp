@@ -264,11 +264,11 @@ std::string IconPageEditor::BuildPoiTree()
     const TSimpleXMLProp* zone = rootProps.Find("1location");
     m_controls.FlatEdit2->setText(name ? fromDoc(name->Value()) : QString());
     m_controls.FlatEdit4->setText(zone ? fromDoc(zone->Value()) : QString());
-    if (m_zoneFile)
-        showZonePageFields();
     m_controls.FlatEdit2->setModified(false);
     m_controls.FlatEdit4->setModified(false);
     m_state.PageName = name ? name->Value() : std::string();
+    if (m_zoneFile)
+        showZonePageFields();
 
     // Every POI is listed, whatever it lacks: a missing value shows as an empty value node.
     m_tree->reset(&root);
