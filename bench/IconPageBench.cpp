@@ -4,6 +4,7 @@
 // Run: build/bench/IconPageBench
 
 #include "ProcessMemory.h"
+#include "SilentPrompts.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/MainWindow.h"
 #include "document/IconPageEditor.h"
@@ -33,17 +34,6 @@ constexpr int kHugePage = 50000;
 constexpr double kBytesPerKiB = 1024.0;
 constexpr int kMapSize = 436;
 const char* const kTypes[] = {"CLST", "LOC", "MOB", "NAME", "NPC", "QST", "ZONE"};
-
-// Answers every prompt silently; a benchmark run must never block on a box.
-class SilentPrompts : public Prompts {
-public:
-    void showMessage(const QString&) override {}
-    void showError(const QString&) override {}
-    bool confirm(const QString&, const QString&) override { return false; }
-    SaveAnswer askSave(const SaveQuestion&) override { return SaveAnswer::Discard; }
-    QString openFileName(const FileDialogOptions&) override { return {}; }
-    QString saveFileName(const FileDialogOptions&) override { return {}; }
-};
 
 // A UI folder with a configuration file pointing at it and one generated page per size.
 class BenchFolder {

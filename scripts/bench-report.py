@@ -95,6 +95,15 @@ def print_table(results, page):
     ratio("write 5,000 POIs with hooks / parse with hooks", "BM_WriteWithHooks", "BM_ParseWithHooks",
           "<= 1.0", 1.0)
 
+    ratio("open 350 KB map window file + list zone pages / its parse", "BM_ZoneFileOpen", "BM_ZoneFileParse",
+          "<= 1.5", 1.5)
+    ratio("save it after one edited value / its parse", "BM_ZoneFileSaveOneEdit", "BM_ZoneFileParse",
+          "<= 1.0", 1.0)
+    if "BM_ZonePageSwitch" in times:
+        switch = times["BM_ZonePageSwitch"]
+        rows.append(("switch between 40-icon zone pages", f"{switch:.2f} ms", "", "", "<= 20 ms",
+                     "yes" if switch <= 20 else "NO"))
+
     seconds, peak_kib = check_figures(results)
     file_bytes = os.path.getsize(page) if os.path.exists(page) else 0
     if seconds is not None:
