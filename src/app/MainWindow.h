@@ -120,6 +120,8 @@ private:
     void FileSaveARRUpdate();
     void FileZonePageUpdate();
     void createZonePageAction();
+    // Says in the status bar when the open page's POIs cannot be placed on its map.
+    void updatePlacementNotice();
     // An icon page, or a zone page of a file ("FILE#PAGE", or picked from the file's list).
     bool openPageOrZone(const QString& path);
     // The user's pick among the file's zone pages (`current` preselected), or -1.

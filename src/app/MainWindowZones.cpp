@@ -4,6 +4,7 @@
 
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
+#include "mapview/MapCoordinates.h"
 #include "mapview/MapStyle.h"
 #include "support/AtomicFile.h"
 #include "support/ZonePageFile.h"
@@ -12,7 +13,13 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
+#include <QLabel>
 #include <QMenuBar>
+
+namespace {
+// The status bar panel left free by the described window.
+constexpr int kNoticePanel = 0;
+}  // namespace
 
 
 std::vector<ZonePageLine> TForm1::zonePageLines(const ZonePageFile& file) const
@@ -47,7 +54,18 @@ bool TForm1::openPage(const QString& path)
 {
     const bool open = openPageOrZone(path);
     refreshTypeMenu();
+    updatePlacementNotice();
     return open;
+}
+
+void TForm1::updatePlacementNotice()
+{
+    // World-only POIs are placed through the zone rectangle alone: without one they are listed
+    // but have no marker, which the user should not have to guess.
+    const bool unplaced = m_state.DocLoaded && m_state.Anchor == PoiAnchor::World && !HasZoneRect(m_state.ZoneRect);
+    const QString text = unplaced ? caption(m_language, "CannotPlace") : QString();
+    statusPanel(kNoticePanel)->setText(text);
+    statusPanel(kNoticePanel)->setToolTip(text);
 }
 
 bool TForm1::openPageOrZone(const QString& path)
@@ -94,6 +112,7 @@ void TForm1::FileZonePageExecute()
     if (m_editor->ShowZonePage(page))
         rememberRecentPage(openPageName());
     refreshTypeMenu();
+    updatePlacementNotice();
 }
 
 void TForm1::FileZonePageUpdate()

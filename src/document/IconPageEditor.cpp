@@ -36,6 +36,13 @@ const char* const kPageFilter = "Map icon File (icons_*.xml)";
 const char* const kPageSuffix = "xml";
 const char kUnsavedMark = '*';
 
+std::array<const char*, PoiTreeModel::kValueCount> iconPageValueProperties()
+{
+    std::array<const char*, PoiTreeModel::kValueCount> properties{};
+    std::copy(std::begin(kPoiValueProperties), std::end(kPoiValueProperties), properties.begin());
+    return properties;
+}
+
 } // namespace
 
 IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const EditorControls& controls,
@@ -97,6 +104,7 @@ bool IconPageEditor::OpenIconPage(const QString& path)
         m_zoneFile.reset();
         m_zonePage = -1;
         m_state.Anchor = PoiAnchor::Location;
+        m_tree->setValueProperties(iconPageValueProperties());
         return LoadIconPage(m_state.CurrentFile);
     });
 }
@@ -187,6 +195,9 @@ bool IconPageEditor::loadZonePage(int page)
         return false;
     }
     m_state.Anchor = m_zoneFile->worldOnly() ? PoiAnchor::World : PoiAnchor::Centre;
+    // A world-only POI's nodes list what it has: its world location, kind, tooltip and description.
+    m_tree->setValueProperties(m_state.Anchor == PoiAnchor::World
+                                   ? kWorldValueProperties : iconPageValueProperties());
     // The page size and zone rectangle place the markers: known before the tree is built.
     const auto [width, height] = ReadPageSize(m_xmlscan.Root());
     m_state.PageWidth = width;

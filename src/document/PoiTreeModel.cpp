@@ -15,7 +15,10 @@ constexpr quintptr kPoiNodeId = 0;
 
 } // namespace
 
-PoiTreeModel::PoiTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+PoiTreeModel::PoiTreeModel(QObject* parent) : QAbstractItemModel(parent)
+{
+    std::copy(std::begin(kPoiValueProperties), std::end(kPoiValueProperties), m_valueProperties.begin());
+}
 
 const TSimpleXMLElem* PoiTreeModel::poi(int poiIndex) const
 {
@@ -135,7 +138,7 @@ QStringList PoiTreeModel::valueTexts(int poiIndex) const
 {
     QStringList texts;
     if (const TSimpleXMLElem* element = poi(poiIndex)) {
-        for (const char* property : kPoiValueProperties)
+        for (const char* property : m_valueProperties)
             texts << fromDoc(ValueOrEmpty(*element, property));
     }
     std::stable_sort(texts.begin(), texts.end(), PoiTextLess);

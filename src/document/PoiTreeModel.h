@@ -7,6 +7,8 @@
 
 #include <QAbstractItemModel>
 
+#include <array>
+
 #include <string_view>
 #include <vector>
 
@@ -24,6 +26,9 @@ public:
     // until the next reset, so every change to its children must be followed by a reset, and
     // every change to a POI's values by refreshPoi.
     void reset(const TSimpleXMLElem* root);
+    // The properties whose values a POI node lists (kValueCount of them): an icon page's
+    // Location, world location, type and tooltip by default. Takes effect at the next reset.
+    void setValueProperties(const std::array<const char*, kValueCount>& properties) { m_valueProperties = properties; }
     // A POI's values changed: its value nodes are made anew (which moves a selection on one of
     // them to the POI's node) and its node moves to its sorted place.
     void refreshPoi(int poiIndex);
@@ -56,5 +61,6 @@ private:
     std::vector<int> m_rowOf;  // the top-level row of each child of the root, -1 for no POI
     // The POI whose value nodes are being replaced, so that it has none meanwhile.
     int m_replacingValues = -1;
+    std::array<const char*, kValueCount> m_valueProperties{};
 };
 

@@ -2,6 +2,7 @@
 // The POI types a page's IconStyle names and the icon size each gives; one table for the editor's
 // type list, the Add POI dialog and the apply.
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,9 @@ inline constexpr std::string_view kDescriptionLineBreak = "&#xA;";
 
 // World-only POIs (the map pack's POI files) carry their kind in this property.
 inline constexpr const char* kWorldTypeProperty = "PoiType";
+// What the tree lists under a world-only POI.
+inline constexpr std::array<const char*, 4> kWorldValueProperties{"pathfindlocation", kWorldTypeProperty, "Tooltip",
+                                                                  kWorldDescriptionProperty};
 
 // The marker style of a world-only POI's kind: NPCs, the monster kinds, locations, quest kinds
 // and shops take the colour of the matching icon page type; any other kind is "other".
