@@ -7,6 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-windows}"
 shift || true
+start=$SECONDS
 
 PACKAGES=(cmake ninja-build ccache g++-mingw-w64-x86-64-posix wine64 googletest)
 missing=()
@@ -22,6 +23,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+
+installed=$SECONDS
 
 # Debian's wine64 package puts its loader beside the wine server, not on the PATH.
 wine=""
@@ -41,6 +44,7 @@ cmake -S "$root" -B "$build" -G Ninja "${launcher[@]}" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DSUPPORT_ONLY=ON -DGTEST_SOURCE_DIR=/usr/src/googletest -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
+built=$SECONDS
 
 # A prefix of its own, quiet, without the Mono and Gecko add-ons (nothing here needs them) and
 # without a display.
@@ -50,7 +54,11 @@ unset DISPLAY WAYLAND_DISPLAY
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 # The first start makes the prefix (several seconds); the tests then start at once.
 "$wine" wineboot --init </dev/null >/dev/null 2>&1 || true
-"$wineserver" -w
+timeout 120 "$wineserver" -w || true
 
 cd "$build"
-ctest --output-on-failure --parallel "$(nproc)" </dev/null
+status=0
+ctest --output-on-failure --parallel "$(nproc)" </dev/null || status=$?
+echo "Windows run: install $((installed - start)) s, build $((built - installed)) s," \
+  "Wine and tests $((SECONDS - built)) s, in all $((SECONDS - start)) s"
+exit $status
