@@ -56,6 +56,10 @@ const CaptionRow kKorean[] = {
     {"SaveAnswer.discard", "저장 안 함(&N)"},
     {"SaveAnswer.cancel", "취소"},
     {"RecentMissing", "파일 \"%1\"을(를) 찾을 수 없어 최근 파일 목록에서 뺐습니다."},
+    {"FileZonePage", "존 페이지(&Z)..."},
+    {"NotForZoneFile", " (이 파일에는 쓰지 않음)"},
+    {"ZonePageMissing", "존 페이지 \"%1\"이(가) %2에 없습니다."},
+    {"ZonePageNeeded", "%1에는 존 페이지가 여럿 있습니다. FILE#PAGE 형식으로 하나를 지정하세요."},
 };
 
 // The fixed English replacements.
@@ -103,6 +107,10 @@ const CaptionRow kEnglish[] = {
     {"SaveAnswer.discard", "&Discard"},
     {"SaveAnswer.cancel", "Cancel"},
     {"RecentMissing", "File \"%1\" is not found. It was removed from the recent pages."},
+    {"FileZonePage", "&Zone Page..."},
+    {"NotForZoneFile", " (not for this file)"},
+    {"ZonePageMissing", "Zone page \"%1\" is not found in %2."},
+    {"ZonePageNeeded", "%1 holds zone pages: name one as FILE#PAGE."},
 };
 
 template <size_t N>

@@ -2,6 +2,7 @@
 
 #include "app/Configuration.h"
 #include "app/MainWindow.h"
+#include "app/PageTarget.h"
 #include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeModel.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTextStream>
 
 #include <cstdio>
@@ -45,6 +47,7 @@ public:
     SaveAnswer askSave(const SaveQuestion&) override { return SaveAnswer::Discard; }
     QString openFileName(const FileDialogOptions&) override { return {}; }
     QString saveFileName(const FileDialogOptions&) override { return {}; }
+    bool interactive() const override { return false; }
 };
 
 } // namespace
@@ -54,7 +57,13 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
     CollectingPrompts prompts;
     TForm1 window(configPath, &prompts);
     bool allRead = true;
+    // A file of zone pages is checked page by page.
+    QStringList expanded;
     for (const QString& page : pages) {
+        const QStringList zones = SplitPageTarget(page).page.isEmpty() ? ZonePageTargets(page) : QStringList();
+        expanded << (zones.isEmpty() ? QStringList{page} : zones);
+    }
+    for (const QString& page : expanded) {
         prompts.shown.clear();
         const bool read = window.openPage(QFileInfo(page).absoluteFilePath());
         const EditorState& state = window.state();
@@ -66,8 +75,12 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
                 : QStringLiteral("none");
             // The zone name as the open-by-map-name list shows it.
             const TSimpleXMLProp* location = window.editor().xmlscan().Root().Properties().Find("1location");
+            // A zone page has no zone name of its own: its location name is the map style file's.
+            const QString locationText = window.editor().zoneFile()
+                ? window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text()
+                : QString::fromStdString(location ? location->Value() : std::string());
             out << listed << " POIs, page \"" << QString::fromStdString(state.PageName) << "\", location \""
-                << QString::fromStdString(location ? location->Value() : std::string()) << "\", zone " << zone;
+                << locationText << "\", zone " << zone;
             if (!prompts.shown.isEmpty())
                 out << "; " << prompts.shown.join(QStringLiteral("; "));
         } else {
@@ -133,7 +146,8 @@ QString usageText()
         "\n"
         "  --config FILE      use FILE as the configuration file\n"
         "                     (default: the executable's path with \".INI\" appended)\n"
-        "  PAGE               an icon page to open at start\n"
+        "  PAGE               an icon page to open at start; FILE#PAGE names one zone page\n"
+        "                     of a file that holds many (every PAGE argument takes this form)\n"
         "  --check PAGE...    load each page as the editor does and report what was found\n"
         "  --list-maps        list the pages of the configured folder by location name, as\n"
         "                     File > Open Zone does: location, a tab, file name; then the count\n"

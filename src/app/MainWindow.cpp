@@ -276,6 +276,7 @@ void TForm1::createMenus()
     createEditMenu();
     createViewMenu();
     createRecentMenu();
+    createZonePageAction();
     // A menu without items: choosing it runs the command at once.
     Help1 = menuBar()->addAction(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -400,6 +401,7 @@ void TForm1::updateActions()
     MAPLOCAUTOUpdate();
     FileSaveBOMUpdate();
     FileSaveARRUpdate();
+    FileZonePageUpdate();
     updateUndoActions();
 }
 
@@ -473,13 +475,6 @@ void TForm1::FileOpenZoneExecute()
     dialog.setFolder(folder);
     if (dialog.exec() == QDialog::Accepted)
         openPageAsked(QString::fromStdString(folder + dialog.chosenFile()));
-}
-
-bool TForm1::openPage(const QString& path)
-{
-    const bool open = m_editor->OpenIconPage(path);
-    refreshTypeMenu();
-    return open;
 }
 
 void TForm1::FileSaveExecute(const QString& actionName)

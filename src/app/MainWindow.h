@@ -11,8 +11,11 @@
 #include <QSet>
 
 #include <memory>
+#include <vector>
 
 class FindBar;
+class ZonePageFile;
+struct ZonePageLine;
 class IconPageEditor;
 class MapPanel;
 class QAction;
@@ -63,6 +66,10 @@ public:
     void openRecentPage(const QString& path);
     // Opens a dropped file: an icon page as File > Open would, a DDS file as the map image.
     bool openDroppedFile(const QString& path);
+    // The open page as File > Recent and the command line name it ("FILE#PAGE" for a zone page).
+    QString openPageName() const;
+    // Zone pages (MainWindowZones.cpp): File > Zone Page switches to another page of the file.
+    void FileZonePageExecute();
 
     void FileOpenExecute(const QString& actionName);
     void FileSaveExecute(const QString& actionName);
@@ -111,6 +118,13 @@ private:
     void MAPLOCAUTOUpdate();
     void FileSaveBOMUpdate();
     void FileSaveARRUpdate();
+    void FileZonePageUpdate();
+    void createZonePageAction();
+    // An icon page, or a zone page of a file ("FILE#PAGE", or picked from the file's list).
+    bool openPageOrZone(const QString& path);
+    // The user's pick among the file's zone pages (`current` preselected), or -1.
+    int pickZonePage(const ZonePageFile& file, const QString& path, int current);
+    std::vector<ZonePageLine> zonePageLines(const ZonePageFile& file) const;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

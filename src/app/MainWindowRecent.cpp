@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 
 #include "app/Configuration.h"
+#include "app/PageTarget.h"
 #include "app/RecentPages.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
@@ -87,7 +88,7 @@ void TForm1::fillRecentMenu()
 
 void TForm1::openRecentPage(const QString& path)
 {
-    if (!QFileInfo(path).isFile()) {
+    if (!QFileInfo(SplitPageTarget(path).file).isFile()) {
         try {
             RecentPages::write(m_configPath.toStdString(),
                                RecentPages::withoutPage(toStd(recentPages()), path.toStdString()));
@@ -119,7 +120,7 @@ bool TForm1::openPageAsked(const QString& path)
         return false;
     const bool opened = openPage(path);
     if (opened)
-        rememberRecentPage(path);
+        rememberRecentPage(openPageName());
     return opened;
 }
 

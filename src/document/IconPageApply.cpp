@@ -11,6 +11,7 @@
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapPanel.h"
 #include "mapview/MarkerGeometry.h"
+#include "mapview/PoiAnchor.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -118,7 +119,13 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     m_state.PathEdited = false;
     // A value that does not read leaves the remaining fields as they were (X is set before Y
     // fails); a missing value reads as empty text.
-    const std::string location = ValueOrEmpty(*poi, "Location");
+    std::string location = ValueOrEmpty(*poi, "Location");
+    if (m_state.Anchor == PoiAnchor::World) {
+        // No Location: the fields show the pixel the world location falls on.
+        const std::optional<ImagePoint> point = WorldToImagePoint(m_state, ValueOrEmpty(*poi, "pathfindlocation"));
+        const std::pair<int, int> at = point ? LocationForPoint(PoiAnchor::World, *point, {}) : std::pair<int, int>{};
+        location = std::to_string(at.first) + "," + std::to_string(at.second);
+    }
     const std::size_t comma = location.find(',');
     const std::optional<int> x =
         comma == std::string::npos ? std::nullopt : ParseInteger(std::string_view(location).substr(0, comma));
@@ -131,13 +138,16 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
         return;
     m_controls.ed_locY->setValue(pair->second);
     m_shownFields |= FieldY;
-    const QString style = fromDoc(ValueOrEmpty(*poi, "IconStyle"));
-    m_controls.cb_icontype->setCurrentIndex(m_controls.cb_icontype->findText(style, Qt::MatchFixedString));
+    const QString style = fromDoc(ValueOrEmpty(*poi, typeProperty()));
+    m_controls.cb_icontype->setCurrentIndex(findType(style));
     m_controls.FlatEdit3->setText(fromDoc(ValueOrEmpty(*poi, "Name")));
     m_controls.FlatEdit1->setText(fromDoc(ValueOrEmpty(*poi, "pathfindlocation")));
     m_controls.FlatMemo1->setPlainText(memoFromDoc(ValueOrEmpty(*poi, "Tooltip")));
     m_shownFields |= FieldType | FieldName | FieldPath | FieldTooltip;
-    placePositionButton(pair->first, pair->second, ValueOrEmpty(*poi, "Size"), kSelectionSizeTailChars);
+    const IntPairShift shift = anchorShift(poi);
+    placePositionButton(pair->first + shift.x, pair->second + shift.y,
+                        m_state.Anchor == PoiAnchor::World ? std::string(kWorldIconSize) : ValueOrEmpty(*poi, "Size"),
+                        kSelectionSizeTailChars);
 }
 
 void IconPageEditor::placePositionButton(int centreX, int centreY, const std::string& sizeText,
@@ -179,8 +189,10 @@ void IconPageEditor::FlatEdit3Change(QObject* control)
 
 void IconPageEditor::LocationDragged(int x, int y)
 {
-    m_controls.ed_locX->setValue(x);
-    m_controls.ed_locY->setValue(y);
+    // The drag moves the POI's point; the fields hold its Location.
+    const IntPairShift shift = anchorShift(m_filledPoi >= 0 ? Poi(m_filledPoi) : nullptr);
+    m_controls.ed_locX->setValue(x - shift.x);
+    m_controls.ed_locY->setValue(y - shift.y);
     if (!m_state.DocLoaded || m_state.Updating || (m_editedFields & kLocationFields) == kLocationFields)
         return;
     // A number that kept its value sent no change; the drag still set it.
@@ -263,18 +275,21 @@ void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
     writeField(poi, "Name", FieldName, toDoc(m_controls.FlatEdit3->text()));
     // A stored type the list does not know (another skin's style) stays, with its sizes,
     // until the user picks one.
-    const QString storedType = fromDoc(ValueOrEmpty(poi, "IconStyle"));
+    const QString storedType = fromDoc(ValueOrEmpty(poi, typeProperty()));
     const bool keepType = !(m_editedFields & FieldType)
-        && (!(m_shownFields & FieldType)
-            || m_controls.cb_icontype->findText(storedType, Qt::MatchFixedString) < 0);
+        && (!(m_shownFields & FieldType) || findType(storedType) < 0);
     const QString type = m_controls.cb_icontype->currentText();
     if (!keepType)
-        writeField(poi, "IconStyle", FieldType, toDoc(type));
+        writeField(poi, typeProperty(), FieldType, toDoc(type));
+    if (m_state.Anchor == PoiAnchor::World) {
+        applyWorldOnly(poiIndex, poi);
+        return;
+    }
     writeField(poi, "Location", kLocationFields, toDoc(locationText()));
 
     const LocationSync sync = SynchroniseLocation(m_state, m_controls.ed_locX->value(),
                                                   m_controls.ed_locY->value(),
-                                                  toDoc(m_controls.FlatEdit1->text()));
+                                                  toDoc(m_controls.FlatEdit1->text()), anchorOffset(poi));
     const bool pathWritable = mayWrite(poi, "pathfindlocation", FieldPath);
     if (!m_state.PathEdited && sync.pathField && pathWritable
         && mayWrite(poi, "Location", kLocationFields))
@@ -291,8 +306,8 @@ void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
     }
     m_controls.Label5->setText(fromDoc(sync.label));
 
-    const std::string size = PoiIconSize(toDoc(type));
-    if (!keepType) {
+    const std::string size = m_zoneFile ? ValueOrEmpty(poi, "Size") : PoiIconSize(toDoc(type));
+    if (!keepType && !m_zoneFile) {
         // Derived from the type, never typed: written where the POI has them.
         for (const char* property : {"Size", "ScrollExtent"})
             if (TSimpleXMLProp* prop = poi.Properties().Find(property))
@@ -301,9 +316,60 @@ void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
     m_tree->refreshPoi(poiIndex);
     PlacePoiMarker(poiIndex, false);
 
+    const IntPairShift shift = anchorShift(&poi);
     if (((m_shownFields | m_editedFields) & kLocationFields) == kLocationFields)
-        placePositionButton(m_controls.ed_locX->value(), m_controls.ed_locY->value(),
+        placePositionButton(m_controls.ed_locX->value() + shift.x, m_controls.ed_locY->value() + shift.y,
                             keepType ? ValueOrEmpty(poi, "Size") : size, kMarkerPairTailChars);
+    finishApply();
+}
+
+const char* IconPageEditor::typeProperty() const
+{
+    return m_state.Anchor == PoiAnchor::World ? kWorldTypeProperty : "IconStyle";
+}
+
+int IconPageEditor::findType(const QString& type) const
+{
+    // A zone page's own values are listed as they stand: one differing in case is another value.
+    const Qt::MatchFlags exact = m_zoneFile ? Qt::MatchFixedString | Qt::MatchCaseSensitive : Qt::MatchFixedString;
+    return m_controls.cb_icontype->findText(type, exact);
+}
+
+void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
+{
+    // There is no Location to write: a move of the point rewrites the world location's x and z,
+    // keeping its height and its separators, and the description line that repeated it.
+    const std::string oldPath = ValueOrEmpty(poi, "pathfindlocation");
+    const std::optional<WorldParts> parts = ReadWorldParts(oldPath);
+    if ((m_editedFields & kLocationFields) && !m_state.PathEdited && parts) {
+        const ImagePoint point{double(m_controls.ed_locX->value()), double(m_controls.ed_locY->value())};
+        const auto world = ImagePointToWorld(m_state, point);
+        const std::optional<std::string> x = world ? FormatFixed2(world->first) : std::nullopt;
+        const std::optional<std::string> z = world ? FormatFixed2(world->second) : std::nullopt;
+        if (x && z) {
+            const std::string separator = oldPath.find(", ") != std::string::npos ? ", " : ",";
+            m_controls.FlatEdit1->setText(fromDoc(*x + separator + parts->middle + separator + *z));
+            m_editedFields |= FieldPath;
+        }
+    }
+    writeField(poi, "pathfindlocation", FieldPath, toDoc(m_controls.FlatEdit1->text()));
+    const std::string newPath = ValueOrEmpty(poi, "pathfindlocation");
+    if (newPath != oldPath)
+        ReplaceDescriptionLine(poi, oldPath, newPath);
+    const std::optional<ImagePoint> point = WorldToImagePoint(m_state, newPath);
+    const std::pair<int, int> at = point ? LocationForPoint(PoiAnchor::World, *point, {}) : std::pair<int, int>{};
+    m_controls.ed_locX->setValue(at.first);
+    m_controls.ed_locY->setValue(at.second);
+    m_controls.Label5->setText(fromDoc(StatusPositionText(at.first, at.second)));
+    m_tree->refreshPoi(poiIndex);
+    PlacePoiMarker(poiIndex, false);
+    if (point)
+        placePositionButton(at.first, at.second, kWorldIconSize, kMarkerPairTailChars);
+    finishApply();
+}
+
+void IconPageEditor::finishApply()
+{
     m_controls.FlatMemo1->document()->setModified(false);
     m_controls.FlatEdit3->setModified(false);
     m_state.EditsPending = false;
@@ -316,6 +382,9 @@ void IconPageEditor::FlatEdit2Change()
 
 void IconPageEditor::FlatEdit4Change()
 {
+    // A zone page's location name belongs to the map style file: never written into the page.
+    if (m_zoneFile)
+        return;
     writePageField(m_controls.FlatEdit4, "1location");
 }
 

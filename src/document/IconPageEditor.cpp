@@ -4,6 +4,7 @@
 #include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeModel.h"
+#include "document/PoiTypes.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "mapview/MapStyle.h"
@@ -23,7 +24,9 @@
 #include <QTreeView>
 #include <QUndoStack>
 
+#include <iterator>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -90,11 +93,55 @@ bool IconPageEditor::OpenIconPage(const QString& path)
         m_prompts.showMessage(QStringLiteral("File \"%1\" is not found.").arg(file.fileName()));
         return false;
     }
+    return openWith(path, file.fileName(), [this]() {
+        m_zoneFile.reset();
+        m_zonePage = -1;
+        m_state.Anchor = PoiAnchor::Location;
+        return LoadIconPage(m_state.CurrentFile);
+    });
+}
+
+bool IconPageEditor::OpenZonePage(const QString& path, std::unique_ptr<ZonePageFile> file, int page)
+{
+    if (!file || page < 0 || page >= static_cast<int>(file->pages().size()))
+        return false;
+    const QString title = QFileInfo(path).fileName() + QLatin1Char('#')
+        + QString::fromStdString(file->pages()[static_cast<std::size_t>(page)].name);
+    return openWith(path, title, [this, &file, page]() {
+        m_zoneFile = std::move(file);
+        m_unrecordedChange = false;
+        return loadZonePage(page);
+    });
+}
+
+bool IconPageEditor::ShowZonePage(int page)
+{
+    if (!m_zoneFile || page < 0 || page >= static_cast<int>(m_zoneFile->pages().size()))
+        return false;
+    FlushPendingEdits();
+    // The history of one zone page means nothing on another; its changes stay unsaved.
+    const bool modified = IsModified();
+    {
+        UpdatingGuard updating(m_state.Updating);
+        clearTree();
+    }
+    m_zoneFile->stash(m_zonePage, m_xmlscan);
+    const QString title = QFileInfo(QString::fromStdString(m_state.CurrentFile)).fileName() + QLatin1Char('#')
+        + QString::fromStdString(m_zoneFile->pages()[static_cast<std::size_t>(page)].name);
+    const bool shown = openWith(QString::fromStdString(m_state.CurrentFile), title,
+                                [this, page]() { return loadZonePage(page); });
+    m_unrecordedChange = modified;
+    UpdateTitleMark();
+    return shown;
+}
+
+bool IconPageEditor::openWith(const QString& path, const QString& title, const std::function<bool()>& load)
+{
     m_state.DocLoaded = false;
     m_state.CurrentFile = path.toStdString();
-    m_titleBase = QLatin1String(kWindowTitlePrefix) + file.fileName() + QLatin1Char(']');
+    m_titleBase = QLatin1String(kWindowTitlePrefix) + title + QLatin1Char(']');
     m_controls.window->setWindowTitle(m_titleBase);
-    m_state.DocLoaded = LoadIconPage(m_state.CurrentFile);
+    m_state.DocLoaded = load();
     if (!m_state.DocLoaded)
         return false;
 
@@ -117,6 +164,40 @@ bool IconPageEditor::OpenIconPage(const QString& path)
     // (a stale PathEdited would make the first apply move the POI to its old world location).
     m_state.EditsPending = false;
     m_state.PathEdited = false;
+    return true;
+}
+
+bool IconPageEditor::loadZonePage(int page)
+{
+    m_controls.MAPLOCAUTO->setChecked(false);
+    m_state.AutoCalc = false;
+    m_undo->clear();
+    {
+        UpdatingGuard updating(m_state.Updating);
+        clearTree();
+        m_controls.Panel1->clearMarkers();
+    }
+    m_trailer.clear();
+    m_zonePage = page;
+    try {
+        m_zoneFile->show(page, m_xmlscan);
+    } catch (const std::exception&) {
+        m_prompts.showMessage(QLatin1String(IconPageText::kLoadingError));
+        m_xmlscan.Root().Clear();
+        return false;
+    }
+    m_state.Anchor = m_zoneFile->worldOnly() ? PoiAnchor::World : PoiAnchor::Centre;
+    // The page size and zone rectangle place the markers: known before the tree is built.
+    const auto [width, height] = ReadPageSize(m_xmlscan.Root());
+    m_state.PageWidth = width;
+    m_state.PageHeight = height;
+    const std::string pageName = m_zoneFile->pages()[static_cast<std::size_t>(page)].name;
+    const MapStyleLookup style = LookupMapStyle(m_state, pageName);
+    BuildPoiTree();
+    if (style.label)
+        m_controls.Label5->setText(fromDoc(*style.label));
+    if (style.refusal)
+        m_prompts.showError(fromDoc(*style.refusal));
     return true;
 }
 
@@ -186,6 +267,8 @@ std::string IconPageEditor::BuildPoiTree()
     m_controls.FlatEdit2->setModified(false);
     m_controls.FlatEdit4->setModified(false);
     m_state.PageName = name ? name->Value() : std::string();
+    if (m_zoneFile)
+        showZonePageFields();
 
     // Every POI is listed, whatever it lacks: a missing value shows as an empty value node.
     m_tree->reset(&root);
@@ -221,13 +304,60 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
     // A POI without Location has no place on the map: its marker is empty, never drawn or hit.
     // A missing Size gives the default icon size, as one that does not read.
     const TSimpleXMLProps* properties = poi->PropertiesIfAny();
-    const TSimpleXMLProp* location = properties ? properties->Find("Location") : nullptr;
-    const QRect rect = location && IsPoiElement(*poi)
-        ? MarkerRect(MarkerLocation(location->Value()), MarkerSize(ValueOrEmpty(*poi, "Size")))
-        : QRect();
-    const TSimpleXMLText style = ValueOrEmpty(*poi, "IconStyle");
+    QRect rect;
+    if (m_state.Anchor == PoiAnchor::World) {
+        // Placed by the world location alone, where the zone rectangle puts it.
+        const TSimpleXMLProp* path = properties ? properties->Find("pathfindlocation") : nullptr;
+        const std::optional<ImagePoint> point =
+            path && IsPoiElement(*poi) ? WorldToImagePoint(m_state, path->Value()) : std::nullopt;
+        if (point)
+            rect = MarkerRect(IntPair{LocationForPoint(PoiAnchor::World, *point, {}).first,
+                                      LocationForPoint(PoiAnchor::World, *point, {}).second},
+                              kDefaultIconSize);
+    } else if (const TSimpleXMLProp* location = properties ? properties->Find("Location") : nullptr;
+               location && IsPoiElement(*poi)) {
+        const IntPair at = MarkerLocation(location->Value());
+        const IntPairShift shift = anchorShift(poi);
+        rect = MarkerRect({at.first + shift.x, at.second + shift.y}, MarkerSize(ValueOrEmpty(*poi, "Size")));
+    }
+    const std::string_view style = m_state.Anchor == PoiAnchor::World
+        ? WorldPoiStyle(ValueOrEmpty(*poi, kWorldTypeProperty))
+        : std::string_view(ValueOrEmpty(*poi, "IconStyle"));
     // The texts are left to the panel's text source.
     return Marker{rect, MarkerFillColour(style), QString(), MarkerStyleGroup(style), QString()};
+}
+
+IntPairShift IconPageEditor::anchorShift(const TSimpleXMLElem* poi) const
+{
+    if (m_state.Anchor != PoiAnchor::Centre || !poi)
+        return {};
+    const IntPair size = MarkerSize(ValueOrEmpty(*poi, "Size"));
+    return {HalfDown(size.first), HalfDown(size.second)};
+}
+
+ImagePoint IconPageEditor::anchorOffset(const TSimpleXMLElem& poi) const
+{
+    return AnchorOffset(m_state.Anchor, ValueOrEmpty(poi, "Size"));
+}
+
+void IconPageEditor::showZonePageFields()
+{
+    // The location name comes from the map style file: no zone name is ever written here.
+    const std::map<std::string, std::string> names = MapDisplayNames(m_state);
+    const auto found = names.find(m_state.PageName);
+    m_controls.FlatEdit4->setText(found == names.end() ? QString() : fromDoc(found->second));
+    m_controls.FlatEdit4->setModified(false);
+    // The page's own type values join the list while it is shown, so each icon shows its own.
+    QComboBox* types = m_controls.cb_icontype;
+    while (types->count() > static_cast<int>(std::size(kPoiTypes)))
+        types->removeItem(types->count() - 1);
+    const char* property = m_state.Anchor == PoiAnchor::World ? kWorldTypeProperty : "IconStyle";
+    TSimpleXMLElem& root = m_xmlscan.Root();
+    for (int i = 0; i < root.ItemCount(); ++i) {
+        const QString value = fromDoc(ValueOrEmpty(*root.Items().Item(i), property));
+        if (!value.isEmpty() && types->findText(value, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+            types->addItem(value);
+    }
 }
 
 bool IconPageEditor::FileSaveExecute(bool saveAs)
@@ -237,6 +367,8 @@ bool IconPageEditor::FileSaveExecute(bool saveAs)
         return false;
     }
     FlushPendingEdits();
+    if (m_zoneFile)
+        return saveZoneFile(saveAs);
     if (m_state.RearrangeOnSave && m_xmlscan.Root().ItemCount() > 0) {
         const std::string unarranged = m_xmlscan.SaveToString();
         try {
@@ -252,7 +384,45 @@ bool IconPageEditor::FileSaveExecute(bool saveAs)
             m_unrecordedChange = true;
         }
     }
-    if (saveAs) {
+    if (saveAs && !askSaveAsName())
+        return false;
+    try {
+        AtomicFile::write(m_state.CurrentFile, IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer));
+    } catch (const std::exception& error) {
+        // The old file stays as it was: the page is written beside it, then replaces it.
+        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));
+        m_prompts.showError(QString::fromStdString(error.what()));
+        return false;
+    }
+    m_unrecordedChange = false;
+    m_undo->setClean();
+    UpdateTitleMark();
+    return true;
+}
+
+bool IconPageEditor::saveZoneFile(bool saveAs)
+{
+    if (saveAs && !askSaveAsName())
+        return false;
+    // Only the edited bytes change; the byte order mark and rearranging options do not apply.
+    try {
+        std::string bytes = m_zoneFile->editedBytes(m_zonePage, m_xmlscan.Root());
+        AtomicFile::write(m_state.CurrentFile, bytes);
+        m_zoneFile->saved(std::move(bytes), m_zonePage, m_xmlscan.Root());
+    } catch (const std::exception& error) {
+        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));
+        m_prompts.showError(QString::fromStdString(error.what()));
+        return false;
+    }
+    m_unrecordedChange = false;
+    m_undo->setClean();
+    UpdateTitleMark();
+    return true;
+}
+
+bool IconPageEditor::askSaveAsName()
+{
+    {
         const QFileInfo current(QString::fromStdString(m_state.CurrentFile));
         FileDialogOptions options;
         options.title = QLatin1String(kSaveAsTitle);
@@ -266,17 +436,6 @@ bool IconPageEditor::FileSaveExecute(bool saveAs)
             return false;
         m_state.CurrentFile = chosen.toStdString();
     }
-    try {
-        AtomicFile::write(m_state.CurrentFile, IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer));
-    } catch (const std::exception& error) {
-        // The old file stays as it was: the page is written beside it, then replaces it.
-        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));
-        m_prompts.showError(QString::fromStdString(error.what()));
-        return false;
-    }
-    m_unrecordedChange = false;
-    m_undo->setClean();
-    UpdateTitleMark();
     return true;
 }
 

@@ -6,12 +6,15 @@
 #include "mapview/EditorState.h"
 #include "mapview/MarkerLayer.h"
 #include "mapview/Prompts.h"
+#include "mapview/PoiAnchor.h"
+#include "support/ZonePageFile.h"
 #include "support/xml/SimpleXml.h"
 
 #include <QModelIndex>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,6 +29,12 @@ class QSpinBox;
 class QTimer;
 class QTreeView;
 class QUndoStack;
+
+// A shift in whole pixels from a Location to the POI's point.
+struct IntPairShift {
+    int x = 0;
+    int y = 0;
+};
 
 // The main window's controls that the icon page editor fills and reads.
 struct EditorControls {
@@ -64,6 +73,15 @@ public:
     // resetting the editor). True when this page is now open; a missing file changes nothing.
     bool OpenIconPage(const QString& path);
     bool LoadIconPage(const std::string& path);
+    // Opens zone page `page` of a file holding zone pages (read from `path` into `file`) as
+    // OpenIconPage opens an icon page; the file becomes the open document.
+    bool OpenZonePage(const QString& path, std::unique_ptr<ZonePageFile> file, int page);
+    // Shows another zone page of the open file; edits of the one shown stay with the file until
+    // it is saved. False when no such page.
+    bool ShowZonePage(int page);
+    // The open file of zone pages and the page shown, or null and -1 for an icon page.
+    ZonePageFile* zoneFile() const { return m_zoneFile.get(); }
+    int zonePage() const { return m_zonePage; }
     std::string BuildPoiTree();
     void PlacePoiMarker(int poiIndex, bool newMarker);
     // The marker of child poiIndex of the root (an empty one for a child that is no POI).
@@ -119,6 +137,18 @@ public:
 
 private:
     void connectControls();
+    // The common steps of opening: title, reading (by `load`), map image, editor reset.
+    bool openWith(const QString& path, const QString& title, const std::function<bool()>& load);
+    bool loadZonePage(int page);
+    bool saveZoneFile(bool saveAs);
+    // Asks for the name of a Save As; false when cancelled.
+    bool askSaveAsName();
+    // The zone page's location name, the type list's extra values: what a zone page shows.
+    void showZonePageFields();
+    // From a POI's Location to its point, halves kept (the icon's centre where the page lays
+    // icons out by their top-left corner), and the same in whole pixels as markers use it.
+    ImagePoint anchorOffset(const TSimpleXMLElem& poi) const;
+    IntPairShift anchorShift(const TSimpleXMLElem* poi) const;
     // The editor fields, as bits of m_shownFields and m_editedFields.
     enum EditorField : unsigned {
         FieldX = 1u << 0,
@@ -132,6 +162,12 @@ private:
 
     void applyTo(const QModelIndex& node);
     void applyFields(int poiIndex, TSimpleXMLElem& poi);
+    // The apply of a world-only POI, which has no Location.
+    void applyWorldOnly(int poiIndex, TSimpleXMLElem& poi);
+    void finishApply();
+    // The property holding the POI's type, and the type list's line of a value (-1: none).
+    const char* typeProperty() const;
+    int findType(const QString& type) const;
     void fillEditorFrom(int poiIndex);
     unsigned fieldOf(const QObject* control) const;
     // Whether the apply may write `property` from `fields`: the user edited them (a missing
@@ -164,6 +200,8 @@ private:
     // A change the history cannot step back over (rearranging on save) is not yet saved.
     bool m_unrecordedChange = false;
     QString m_titleBase;  // the window title without the unsaved-changes mark
+    std::unique_ptr<ZonePageFile> m_zoneFile;
+    int m_zonePage = -1;
     void rebuildSelecting(int selectPoi);
     // Empties the tree as a clear of the old item tree did: edits pending for the current node are
     // applied to it first.

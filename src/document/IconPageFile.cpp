@@ -1,10 +1,12 @@
 #include "document/IconPageFile.h"
 
+#include "document/PoiTypes.h"
 #include "mapview/MarkerGeometry.h"
 #include "support/AtomicFile.h"
 #include "support/IconPageXml.h"
 #include "support/TextUtil.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -146,4 +148,25 @@ std::string IconPageBytes(TSimpleXML& document, bool writeBom, std::string_view 
     bytes.push_back('\n');
     bytes.append(serialised, cr + 2, std::string::npos);
     return bytes;
+}
+
+void ReplaceDescriptionLine(TSimpleXMLElem& poi, std::string_view oldLine, std::string_view newLine)
+{
+    TSimpleXMLProps* props = poi.Properties().Count() > 0 ? &poi.Properties() : nullptr;
+    TSimpleXMLProp* description = props ? props->Find(kWorldDescriptionProperty) : nullptr;
+    if (!description || oldLine.empty())
+        return;
+    std::string text(description->Value());
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t end = std::min(text.find(kDescriptionLineBreak, begin), text.size());
+        if (std::string_view(text).substr(begin, end - begin) == oldLine) {
+            text.replace(begin, end - begin, newLine);
+            description->SetValue(text);
+            return;
+        }
+        if (end == text.size())
+            return;
+        begin = end + kDescriptionLineBreak.size();
+    }
 }

@@ -70,3 +70,8 @@ void RearrangeIconElements(TSimpleXMLElem& root);
 // EF BB BF, the first line ended by a single LF, then the rest as serialised; then `trailer`,
 // the content that followed the root element when the page was read.
 std::string IconPageBytes(TSimpleXML& document, bool writeBom, std::string_view trailer = {});
+
+// In a world-only POI's description, the first line that equals `oldLine` becomes `newLine`
+// (the line that repeats the world location follows it when the POI moves). No description, or
+// no such line, changes nothing.
+void ReplaceDescriptionLine(TSimpleXMLElem& poi, std::string_view oldLine, std::string_view newLine);

@@ -13,3 +13,31 @@ inline std::string PoiIconSize(std::string_view type)
 {
     return type == "ZONE" ? "14,14" : "12,12";
 }
+
+// World-only POIs have no Size: their markers and position button take the default icon size.
+inline constexpr const char* kWorldIconSize = "12,12";
+// Their description repeats the world location on a line of its own.
+inline constexpr const char* kWorldDescriptionProperty = "PoiDescription";
+// Lines of a description are joined by this reference, kept as text in the editor.
+inline constexpr std::string_view kDescriptionLineBreak = "&#xA;";
+
+// World-only POIs (the map pack's POI files) carry their kind in this property.
+inline constexpr const char* kWorldTypeProperty = "PoiType";
+
+// The marker style of a world-only POI's kind: NPCs, the monster kinds, locations, quest kinds
+// and shops take the colour of the matching icon page type; any other kind is "other".
+inline std::string_view WorldPoiStyle(std::string_view poiType)
+{
+    auto startsWith = [poiType](std::string_view prefix) { return poiType.substr(0, prefix.size()) == prefix; };
+    if (poiType == "NPC" || poiType == "SHOP")
+        return "NPC";
+    if (startsWith("MOB"))
+        return "MOB";
+    if (poiType == "LOCATION")
+        return "LOC";
+    if (startsWith("QUEST"))
+        return "QST";
+    if (poiType == "ZONE")
+        return "CLST";
+    return poiType.empty() ? std::string_view() : std::string_view("other");
+}

@@ -2,9 +2,54 @@
 
 #include "mapview/MapCoordinates.h"
 
-LocationSync SynchroniseLocation(const EditorState& state, int locX, int locY,
-                                 const std::string& pathText)
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The same steps through the POI's point, where it is not the Location itself.
+LocationSync synchroniseThroughPoint(const EditorState& state, int locX, int locY,
+                                     const std::string& pathText, ImagePoint offset)
 {
+    LocationSync sync;
+    if (!state.PathEdited) {
+        const std::optional<WorldParts> parts = ReadWorldParts(pathText);
+        const std::string middle = parts && !parts->middle.empty() ? parts->middle : MiddlePartOf(pathText);
+        const std::string world = ImagePointToWorldText(state, {locX + offset.x, locY + offset.y}, middle);
+        sync.label = world;
+        if (state.AutoCalc)
+            sync.pathField = world;
+        sync.storedPath = sync.pathField.value_or(pathText);
+        return sync;
+    }
+    sync.storedPath = pathText;
+    const std::optional<ImagePoint> point = WorldToImagePoint(state, pathText);
+    const std::optional<std::string> normalised = NormalisedWorldText(pathText);
+    const double rx = point ? std::floor(point->x - offset.x + 0.5) : 0;
+    const double ry = point ? std::floor(point->y - offset.y + 0.5) : 0;
+    const auto fits = [](double v) {
+        return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
+    };
+    if (!point || !normalised || !fits(rx) || !fits(ry)) {
+        sync.label = StatusPositionText(0, 0);
+        return sync;
+    }
+    const int x = static_cast<int>(rx);
+    const int y = static_cast<int>(ry);
+    sync.label = StatusPositionText(x, y);
+    sync.pathField = *normalised;
+    if (state.AutoCalc)
+        sync.location = std::make_pair(x, y);
+    return sync;
+}
+
+}  // namespace
+
+LocationSync SynchroniseLocation(const EditorState& state, int locX, int locY,
+                                 const std::string& pathText, ImagePoint offset)
+{
+    if (offset.x != 0 || offset.y != 0)
+        return synchroniseThroughPoint(state, locX, locY, pathText, offset);
     LocationSync sync;
     if (!state.PathEdited) {
         const std::string world = ImageToWorld(state, locX, locY, MiddlePartOf(pathText));

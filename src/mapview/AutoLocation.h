@@ -5,6 +5,7 @@
 // its controls and the POI.
 
 #include "mapview/EditorState.h"
+#include "mapview/PoiAnchor.h"
 
 #include <optional>
 #include <string>
@@ -31,8 +32,10 @@ struct LocationSync {
 //  - path edited: the field's text is stored as typed; WorldToImage normalises it into the
 //    field (when it converts) and the label shows the converted position ("0,0" when it does
 //    not); with AutoCalc a converted position also moves the POI.
+// `offset` leads from the Location to the POI's point (half the icon size where the page places
+// icons by their top-left corner); the conversions then go through the point, halves kept.
 LocationSync SynchroniseLocation(const EditorState& state, int locX, int locY,
-                                 const std::string& pathText);
+                                 const std::string& pathText, ImagePoint offset = {});
 
 // Whether the automatic calculation command is available for the open map.
 bool AutoCalcAvailable(const EditorState& state);

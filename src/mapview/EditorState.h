@@ -2,6 +2,8 @@
 // The main window's state and the process-wide folders: one owner (the main window), handed by
 // reference to every part that needs it.
 
+#include "mapview/PoiAnchorRule.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -26,6 +28,8 @@ struct EditorState {
     int PageHeight = 506;
     std::string MapImagePath;       // as read from the map style file (backslashes kept)
     std::array<int, 4> ZoneRect{};  // x1,y1,x2,y2; all zero means none
+    // Where the open page's POIs sit on the map (see PoiAnchor.h).
+    PoiAnchor Anchor = PoiAnchor::Location;
 
     // A flat list of texts taken in pairs: a map name at an even index, its zone text right after
     // it (["mymap", "1,2,3,4", ...]). Appended only, searched from the end.

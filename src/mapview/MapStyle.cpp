@@ -16,6 +16,7 @@ const std::string kMapStyleTag = "ImageStyle";
 const std::string kNameProperty = "Name";
 const std::string kZoneProperty = "zonerect";
 const std::string kSourceProperty = "Source";
+const std::string kDisplayNameProperty = "displayname";
 const std::string kDefaultImagePrefix = "images\\maps\\map_";
 const std::string kDefaultImageSuffix = ".dds";
 
@@ -78,4 +79,25 @@ MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName)
     if (state.MapImagePath.empty())
         state.MapImagePath = kDefaultImagePrefix + mapName + kDefaultImageSuffix;
     return lookup;
+}
+
+std::map<std::string, std::string> MapDisplayNames(const EditorState& state)
+{
+    std::map<std::string, std::string> names;
+    const std::string path = GamePath::resolve(state.BaseFolder, kMapStyleFile);
+    std::string bytes;
+    try {
+        if (!GamePath::fileExists(path) || AtomicFile::readWhole(path, bytes) != AtomicFile::ReadResult::Ok)
+            return names;
+        for (const MapStyleElement& style : ReadMapStyleElements(bytes)) {
+            const MapStyleProperty* name = style.find(kNameProperty);
+            if (style.tag != kMapStyleTag || !name)
+                continue;
+            const MapStyleProperty* display = style.find(kDisplayNameProperty);
+            names[name->value] = display ? display->value : std::string();
+        }
+    } catch (const std::exception&) {
+        names.clear();
+    }
+    return names;
 }

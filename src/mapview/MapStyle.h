@@ -4,6 +4,7 @@
 
 #include "mapview/EditorState.h"
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -25,3 +26,8 @@ struct MapStyleLookup {
 // cannot be read or parsed leaves the path empty and the zone rectangle (0, 0, 0, 0). Never
 // throws.
 MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName);
+
+// The location names the map style file gives its maps: each ImageStyle's Name with its
+// displayname (the last style of a name decides, as in the lookup). Empty when the file is
+// missing or does not read. Never throws.
+std::map<std::string, std::string> MapDisplayNames(const EditorState& state);

@@ -42,6 +42,9 @@ public:
     // Empty when the user cancels.
     virtual QString openFileName(const FileDialogOptions& options) = 0;
     virtual QString saveFileName(const FileDialogOptions& options) = 0;
+    // Whether a dialog of the window's own (a list to pick from) may be shown: false for the
+    // headless commands, which must name what they want.
+    virtual bool interactive() const { return true; }
 };
 
 // The real, modal boxes and dialogs.

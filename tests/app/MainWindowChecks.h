@@ -36,7 +36,8 @@ private:
     {
         QStringList texts;
         for (QAction* act : menu->actions())
-            texts << (act->isSeparator() ? QStringLiteral("-") : act->text());
+            if (act->isVisible())  // an item shown only for some files is no part of the menu
+                texts << (act->isSeparator() ? QStringLiteral("-") : act->text());
         return texts;
     }
 

@@ -1,0 +1,129 @@
+// Files that hold zone pages (the game's map window file, the map pack's POI files): opening one
+// through every way of opening a page, picking a zone page, switching between them.
+#include "app/MainWindow.h"
+
+#include "app/PageTarget.h"
+#include "document/EditorSupport.h"
+#include "mapview/MapStyle.h"
+#include "support/AtomicFile.h"
+#include "support/ZonePageFile.h"
+#include "tools/ZonePagePicker.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+
+
+std::vector<ZonePageLine> TForm1::zonePageLines(const ZonePageFile& file) const
+{
+    const std::map<std::string, std::string> names = MapDisplayNames(m_state);
+    std::vector<ZonePageLine> lines;
+    for (std::size_t i = 0; i < file.pages().size(); ++i) {
+        const ZonePageInfo& page = file.pages()[i];
+        const auto location = names.find(page.name);
+        int count = page.poiCount;
+        if (&file == m_editor->zoneFile() && static_cast<int>(i) == m_editor->zonePage())
+            count = m_editor->xmlscan().Root().ItemCount();
+        lines.push_back({fromDoc(page.name), location == names.end() ? QString() : fromDoc(location->second), count});
+    }
+    return lines;
+}
+
+int TForm1::pickZonePage(const ZonePageFile& file, const QString& path, int current)
+{
+    if (!m_prompts->interactive()) {
+        m_prompts->showMessage(caption(m_language, "ZonePageNeeded").arg(QFileInfo(path).fileName()));
+        return -1;
+    }
+    ZonePagePicker picker(zonePageLines(file), m_language, this);
+    picker.setFont(font());
+    if (current >= 0)
+        picker.setCurrentPage(current);
+    return picker.exec() == QDialog::Accepted ? picker.chosenPage() : -1;
+}
+
+bool TForm1::openPage(const QString& path)
+{
+    const bool open = openPageOrZone(path);
+    refreshTypeMenu();
+    return open;
+}
+
+bool TForm1::openPageOrZone(const QString& path)
+{
+    const PageTarget target = SplitPageTarget(path);
+    std::unique_ptr<ZonePageFile> file = QFileInfo(target.file).isFile() ? ReadZonePageFile(target.file) : nullptr;
+    if (!file) {
+        if (target.page.isEmpty() || !QFileInfo(target.file).isFile())
+            return m_editor->OpenIconPage(target.page.isEmpty() ? path : target.file);
+        m_prompts->showMessage(caption(m_language, "ZonePageMissing").arg(target.page, QFileInfo(target.file).fileName()));
+        return false;
+    }
+    int page = -1;
+    if (target.page.isEmpty()) {
+        page = pickZonePage(*file, target.file, -1);
+    } else {
+        page = file->findPage(target.page.toStdString());
+        if (page < 0)
+            m_prompts->showMessage(
+                caption(m_language, "ZonePageMissing").arg(target.page, QFileInfo(target.file).fileName()));
+    }
+    if (page < 0)
+        return false;
+    return m_editor->OpenZonePage(target.file, std::move(file), page);
+}
+
+QString TForm1::openPageName() const
+{
+    const QString file = QString::fromStdString(m_state.CurrentFile);
+    const ZonePageFile* zones = m_editor->zoneFile();
+    if (!zones || m_editor->zonePage() < 0)
+        return file;
+    return JoinPageTarget({file, fromDoc(zones->pages()[static_cast<std::size_t>(m_editor->zonePage())].name)});
+}
+
+void TForm1::FileZonePageExecute()
+{
+    ZonePageFile* file = m_editor->zoneFile();
+    if (!file || !m_state.DocLoaded)
+        return;
+    const int page = pickZonePage(*file, QString::fromStdString(m_state.CurrentFile), m_editor->zonePage());
+    if (page < 0 || page == m_editor->zonePage())
+        return;
+    if (m_editor->ShowZonePage(page))
+        rememberRecentPage(openPageName());
+    refreshTypeMenu();
+}
+
+void TForm1::FileZonePageUpdate()
+{
+    const bool zones = m_editor->zoneFile() != nullptr;
+    // Shown only while such a file is open: the menu of an icon page stays as it is.
+    QAction* zonePage = action(QStringLiteral("FileZonePage"));
+    zonePage->setVisible(zones);
+    zonePage->setEnabled(zones && m_state.DocLoaded);
+    // A save of such a file changes only the edited bytes: these options have nothing to do.
+    for (const char* name : {"FileSaveBOM", "FileSaveARR"}) {
+        QAction* act = action(QLatin1String(name));
+        const QString text = zones ? caption(m_language, name) + caption(m_language, "NotForZoneFile")
+                                   : caption(m_language, name);
+        if (act->text() != text)
+            act->setText(text);
+        act->setEnabled(!zones);
+    }
+}
+
+void TForm1::createZonePageAction()
+{
+    auto* act = new QAction(this);
+    act->setObjectName(QStringLiteral("FileZonePage"));
+    act->setVisible(false);
+    m_actions << act;
+    addAction(act);
+    QMenu* fileMenu = menuBar()->findChild<QMenu*>(QStringLiteral("N1"));
+    const QList<QAction*> fileItems = fileMenu->actions();
+    const int zoneItem = static_cast<int>(fileItems.indexOf(action(QStringLiteral("FileOpenZone"))));
+    fileMenu->insertAction(fileItems.value(zoneItem + 1), act);
+    connect(act, &QAction::triggered, this, &TForm1::FileZonePageExecute);
+}

@@ -1,0 +1,236 @@
+#include "support/XmlSpans.h"
+
+#include "support/xml/SimpleXmlText.h"
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool isBlank(char c)
+{
+    return simplexml::IsBlank(static_cast<unsigned char>(c));
+}
+
+bool isNameEnd(char c)
+{
+    return isBlank(c) || c == '=' || c == '/' || c == '>' || c == '<' || c == '"' || c == '\'';
+}
+
+// One pass over the bytes with a stack of open elements.
+class SpanScanner {
+public:
+    explicit SpanScanner(std::string_view bytes) : m_text(bytes) {}
+
+    XmlSpans run()
+    {
+        if (m_text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+            m_pos = kUtf8Bom.size();
+        while (m_pos < m_text.size()) {
+            const std::size_t lt = m_text.find('<', m_pos);
+            if (lt == std::string_view::npos)
+                break;
+            m_pos = lt;
+            if (startsWith("<!--"))
+                skipPast("-->", "comment");
+            else if (startsWith("<![CDATA["))
+                skipPast("]]>", "CDATA section");
+            else if (startsWith("<!"))
+                skipDeclaration();
+            else if (startsWith("<?"))
+                skipPast("?>", "processing instruction");
+            else if (startsWith("</"))
+                endTag();
+            else
+                startTag();
+        }
+        if (!m_open.empty())
+            fail("element \"" + std::string(m_spans.elements[m_open.back()].tag) + "\" is not closed");
+        return std::move(m_spans);
+    }
+
+private:
+    bool startsWith(std::string_view prefix) const { return m_text.substr(m_pos, prefix.size()) == prefix; }
+
+    [[noreturn]] void fail(const std::string& what) const
+    {
+        throw XmlSpansError(what + " (at byte " + std::to_string(m_pos) + ")");
+    }
+
+    void skipPast(std::string_view end, const char* what)
+    {
+        const std::size_t at = m_text.find(end, m_pos + 2);
+        if (at == std::string_view::npos)
+            fail(std::string("unterminated ") + what);
+        m_pos = at + end.size();
+    }
+
+    void skipDeclaration()
+    {
+        int brackets = 0;
+        for (std::size_t i = m_pos + 2; i < m_text.size(); ++i) {
+            const char c = m_text[i];
+            if (c == '[')
+                ++brackets;
+            else if (c == ']')
+                --brackets;
+            else if (c == '>' && brackets <= 0) {
+                m_pos = i + 1;
+                return;
+            }
+        }
+        fail("unterminated declaration");
+    }
+
+    void skipBlanks()
+    {
+        while (m_pos < m_text.size() && isBlank(m_text[m_pos]))
+            ++m_pos;
+    }
+
+    std::string_view readName()
+    {
+        const std::size_t begin = m_pos;
+        while (m_pos < m_text.size() && !isNameEnd(m_text[m_pos]))
+            ++m_pos;
+        if (m_pos == begin)
+            fail("a name is missing");
+        return m_text.substr(begin, m_pos - begin);
+    }
+
+    void endTag()
+    {
+        m_pos += 2;
+        const std::string_view name = readName();
+        skipBlanks();
+        if (m_pos >= m_text.size() || m_text[m_pos] != '>')
+            fail("unterminated end tag");
+        ++m_pos;
+        if (m_open.empty() || m_spans.elements[m_open.back()].tag != name)
+            fail("end tag \"" + std::string(name) + "\" does not match");
+        m_spans.elements[m_open.back()].end = m_pos;
+        m_open.pop_back();
+    }
+
+    XmlSpanProperty readProperty()
+    {
+        XmlSpanProperty property;
+        property.begin = m_pos;
+        property.name = readName();
+        skipBlanks();
+        if (m_pos >= m_text.size() || m_text[m_pos] != '=')
+            fail("property \"" + std::string(property.name) + "\" has no value");
+        ++m_pos;
+        skipBlanks();
+        if (m_pos >= m_text.size() || (m_text[m_pos] != '"' && m_text[m_pos] != '\''))
+            fail("property \"" + std::string(property.name) + "\" has no quoted value");
+        property.quote = m_text[m_pos++];
+        const std::size_t close = m_text.find(property.quote, m_pos);
+        if (close == std::string_view::npos)
+            fail("unterminated value");
+        property.valueBegin = m_pos;
+        property.valueEnd = close;
+        property.rawValue = m_text.substr(m_pos, close - m_pos);
+        m_pos = close + 1;
+        return property;
+    }
+
+    void startTag()
+    {
+        XmlSpanElement element;
+        element.begin = m_pos;
+        ++m_pos;
+        element.tag = readName();
+        element.tagEnd = m_pos;
+        element.propsEnd = m_pos;
+        element.parent = m_open.empty() ? -1 : m_open.back();
+        for (;;) {
+            skipBlanks();
+            if (m_pos >= m_text.size())
+                fail("unterminated start tag");
+            if (m_text[m_pos] == '>') {
+                ++m_pos;
+                break;
+            }
+            if (startsWith("/>")) {
+                m_pos += 2;
+                element.selfClosing = true;
+                break;
+            }
+            element.properties.push_back(readProperty());
+            element.propsEnd = m_pos;
+        }
+        element.startEnd = m_pos;
+        element.end = m_pos;
+        const int index = static_cast<int>(m_spans.elements.size());
+        if (element.parent < 0)
+            m_spans.roots.push_back(index);
+        else
+            m_spans.elements[element.parent].children.push_back(index);
+        const bool open = !element.selfClosing;
+        m_spans.elements.push_back(std::move(element));
+        if (open)
+            m_open.push_back(index);
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::vector<int> m_open;
+    XmlSpans m_spans;
+};
+
+bool onlyBlanks(std::string_view text)
+{
+    for (char c : text)
+        if (c != ' ' && c != '\t')
+            return false;
+    return true;
+}
+
+}  // namespace
+
+const XmlSpanProperty* XmlSpanElement::find(std::string_view name) const
+{
+    for (const XmlSpanProperty& property : properties)
+        if (simplexml::SameText(property.name, name))
+            return &property;
+    return nullptr;
+}
+
+XmlSpans XmlSpans::Parse(std::string_view bytes)
+{
+    return SpanScanner(bytes).run();
+}
+
+LineSpan LinesOf(std::string_view bytes, std::size_t begin, std::size_t end)
+{
+    std::size_t lineBegin = begin;
+    while (lineBegin > 0 && bytes[lineBegin - 1] != '\n' && bytes[lineBegin - 1] != '\r')
+        --lineBegin;
+    std::size_t lineEnd = end;
+    while (lineEnd < bytes.size() && (bytes[lineEnd] == ' ' || bytes[lineEnd] == '\t'))
+        ++lineEnd;
+    const bool atBreak = lineEnd == bytes.size() || bytes[lineEnd] == '\n' || bytes[lineEnd] == '\r';
+    if (!onlyBlanks(bytes.substr(lineBegin, begin - lineBegin)) || !atBreak)
+        return {begin, end, false};
+    if (lineEnd < bytes.size() && bytes[lineEnd] == '\r')
+        ++lineEnd;
+    if (lineEnd < bytes.size() && bytes[lineEnd] == '\n')
+        ++lineEnd;
+    return {lineBegin, lineEnd, true};
+}
+
+std::string_view IndentBefore(std::string_view bytes, std::size_t at)
+{
+    std::size_t lineBegin = at;
+    while (lineBegin > 0 && (bytes[lineBegin - 1] == ' ' || bytes[lineBegin - 1] == '\t'))
+        --lineBegin;
+    if (lineBegin > 0 && bytes[lineBegin - 1] != '\n' && bytes[lineBegin - 1] != '\r')
+        return {};
+    return bytes.substr(lineBegin, at - lineBegin);
+}
+
+std::string_view LineBreakOf(std::string_view bytes)
+{
+    const std::size_t lf = bytes.find('\n');
+    return lf != std::string_view::npos && lf > 0 && bytes[lf - 1] == '\r' ? "\r\n" : "\n";
+}

@@ -1,0 +1,71 @@
+#pragma once
+// A light reading of a whole XML file that keeps where every element, property and value lies in
+// its bytes, so that an edit can be spliced into the file and every other byte stays as it was
+// (the game's UI files are written by hand: indentation, quoting and property order are theirs).
+// Values stay raw (entities unresolved); text, comments, CDATA and declarations are skipped.
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A file whose elements do not nest or close; the message says where.
+class XmlSpansError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One property of a start tag and where it lies.
+struct XmlSpanProperty {
+    std::string_view name;
+    std::string_view rawValue;   // the bytes between the quotes
+    std::size_t begin = 0;       // first byte of the name
+    std::size_t valueBegin = 0;  // first byte after the opening quote
+    std::size_t valueEnd = 0;    // the closing quote
+    char quote = '"';
+};
+
+// One element: its start tag, properties, child elements and where it ends.
+struct XmlSpanElement {
+    std::string_view tag;
+    std::size_t begin = 0;      // the '<' of the start tag
+    std::size_t tagEnd = 0;     // after the tag name: where a property list starts
+    std::size_t propsEnd = 0;   // after the last property (or the tag name): where one is added
+    std::size_t startEnd = 0;   // one past the start tag's '>'
+    std::size_t end = 0;        // one past the end tag's '>' (startEnd when self-closing)
+    bool selfClosing = false;
+    int parent = -1;
+    std::vector<XmlSpanProperty> properties;
+    std::vector<int> children;  // element indices in document order
+
+    // The first property of that name, letter case ignored; null when there is none.
+    const XmlSpanProperty* find(std::string_view name) const;
+};
+
+// Every element of a file in document order (a parent before its children); the views point
+// into the bytes given to Parse, which must outlive the result.
+struct XmlSpans {
+    std::vector<XmlSpanElement> elements;
+    std::vector<int> roots;  // top-level elements
+
+    // Throws XmlSpansError for an unclosed or mismatched element or a cut-off construct.
+    static XmlSpans Parse(std::string_view bytes);
+};
+
+// Where the line holding [begin, end) starts and ends: from the first byte after the previous
+// line break, when only blanks stand before `begin` on its line, to one past the line break after
+// `end`, when only blanks follow; otherwise [begin, end) itself.
+struct LineSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool wholeLines = false;
+};
+LineSpan LinesOf(std::string_view bytes, std::size_t begin, std::size_t end);
+
+// The blanks before `at` on its line (the indentation of an element starting there), empty when
+// anything else stands before it.
+std::string_view IndentBefore(std::string_view bytes, std::size_t at);
+
+// The line break the file uses: CR LF when its first line break is one, LF otherwise.
+std::string_view LineBreakOf(std::string_view bytes);

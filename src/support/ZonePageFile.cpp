@@ -1,0 +1,409 @@
+#include "support/ZonePageFile.h"
+
+#include "support/IconPageXml.h"
+#include "support/xml/SimpleXmlText.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+constexpr std::string_view kPageTag = "Page";
+constexpr std::string_view kIconTag = "Icon";
+constexpr std::string_view kIconsPageName = "Icons";
+constexpr std::string_view kNameProperty = "Name";
+constexpr std::string_view kLocationProperty = "Location";
+// A child's indentation where neither the page nor its parent shows one.
+constexpr std::string_view kDefaultIndentStep = "  ";
+
+std::string decoded(std::string_view raw)
+{
+    std::string value(raw);
+    IconPageDecodeValue(value);
+    return value;
+}
+
+std::string encoded(std::string_view value)
+{
+    std::string text;
+    IconPageAppendEncodedValue(text, value);
+    return text;
+}
+
+std::string nameOf(const XmlSpanElement& element)
+{
+    const XmlSpanProperty* name = element.find(kNameProperty);
+    return name ? decoded(name->rawValue) : std::string();
+}
+
+void* serialPointer(std::uintptr_t serial)
+{
+    return reinterpret_cast<void*>(serial);
+}
+
+bool isLineBreak(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+}  // namespace
+
+bool ZonePageFile::MayHoldZonePages(std::string_view bytes)
+{
+    // The first element is the root; a Page after its start is a nested one.
+    std::size_t at = 0;
+    for (;;) {
+        at = bytes.find('<', at);
+        if (at == std::string_view::npos || at + 1 >= bytes.size())
+            return false;
+        const char next = bytes[at + 1];
+        if (next != '?' && next != '!')
+            break;
+        ++at;
+    }
+    const std::size_t rootEnd = bytes.find('>', at);
+    if (rootEnd == std::string_view::npos)
+        return false;
+    for (std::size_t page = bytes.find("<Page", rootEnd); page != std::string_view::npos;
+         page = bytes.find("<Page", page + 1)) {
+        const std::size_t after = page + 1 + kPageTag.size();
+        if (after >= bytes.size() || simplexml::IsBlank(static_cast<unsigned char>(bytes[after]))
+            || bytes[after] == '>' || bytes[after] == '/')
+            return true;
+    }
+    return false;
+}
+
+ZonePageFile::ZonePageFile(std::string bytes) : m_bytes(std::move(bytes))
+{
+    m_spans = XmlSpans::Parse(m_bytes);
+    std::vector<int> allPages;
+    bool anyLocation = false;
+    bool anyIcon = false;
+    for (int i = 0; i < static_cast<int>(m_spans.elements.size()); ++i) {
+        const XmlSpanElement& element = m_spans.elements[static_cast<std::size_t>(i)];
+        if (element.tag == kIconTag) {
+            anyIcon = true;
+            anyLocation = anyLocation || element.find(kLocationProperty);
+        }
+        if (element.tag != kPageTag)
+            continue;
+        allPages.push_back(i);
+        if (element.parent < 0)
+            continue;
+        const XmlSpanElement& parent = m_spans.elements[static_cast<std::size_t>(element.parent)];
+        const bool underIcons = parent.tag == kPageTag && nameOf(parent) == kIconsPageName;
+        const int icons = static_cast<int>(iconsOf(i).size());
+        if (icons == 0 && !underIcons)
+            continue;
+        m_pages.push_back({nameOf(element), icons});
+        m_pageElements.push_back(i);
+        m_pageOrdinals.push_back(static_cast<int>(allPages.size()) - 1);
+    }
+    m_worldOnly = anyIcon && !anyLocation;
+}
+
+int ZonePageFile::findPage(std::string_view name) const
+{
+    for (std::size_t i = 0; i < m_pages.size(); ++i)
+        if (m_pages[i].name == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<int> ZonePageFile::iconsOf(int element) const
+{
+    std::vector<int> icons;
+    for (int child : m_spans.elements[static_cast<std::size_t>(element)].children)
+        if (m_spans.elements[static_cast<std::size_t>(child)].tag == kIconTag)
+            icons.push_back(child);
+    return icons;
+}
+
+const XmlSpanElement& ZonePageFile::pageElement(int page) const
+{
+    return m_spans.elements.at(static_cast<std::size_t>(m_pageElements.at(static_cast<std::size_t>(page))));
+}
+
+void ZonePageFile::show(int page, TSimpleXML& document)
+{
+    document.Prolog().Clear();
+    TSimpleXMLElem& root = document.Root();
+    root.Clear();
+    const auto stashed = m_stashed.find(page);
+    if (stashed != m_stashed.end()) {
+        TSimpleXMLElem& kept = *stashed->second;
+        root.SetName(kept.Name());
+        for (int i = 0; i < kept.Properties().Count(); ++i) {
+            const TSimpleXMLProp* prop = kept.Properties().Item(i);
+            root.Properties().Add(std::string(prop->Name()), std::string(prop->Value()));
+        }
+        while (kept.ItemCount() > 0)
+            root.Items().Append(kept.Items().Take(0));
+        m_stashed.erase(stashed);
+        return;
+    }
+    // The zone page's start tag and its icons, as they stand in the file, read by the icon page
+    // parser: the values are exactly what an icon page with these bytes would hold.
+    const XmlSpanElement& element = pageElement(page);
+    const std::string_view text(m_bytes);
+    std::string pageText = "<" + std::string(element.tag)
+        + std::string(text.substr(element.tagEnd, element.propsEnd - element.tagEnd)) + ">";
+    for (int icon : iconsOf(m_pageElements[static_cast<std::size_t>(page)])) {
+        const XmlSpanElement& span = m_spans.elements[static_cast<std::size_t>(icon)];
+        pageText.append(text.substr(span.begin, span.end - span.begin));
+    }
+    pageText += "</" + std::string(element.tag) + ">";
+    TMemoryStream stream(std::move(pageText));
+    ParseIconPage(document, stream);
+    tagIcons(page, document.Root());
+}
+
+void ZonePageFile::tagIcons(int page, TSimpleXMLElem& root)
+{
+    const std::vector<int> icons = iconsOf(m_pageElements[static_cast<std::size_t>(page)]);
+    std::size_t next = 0;
+    for (int i = 0; i < root.ItemCount(); ++i) {
+        TSimpleXMLElem* item = root.Items().Item(i);
+        if (item->Kind() != TSimpleXMLElemKind::Classic)
+            continue;
+        if (next >= icons.size()) {
+            item->SetData(nullptr);
+            continue;
+        }
+        const std::uintptr_t serial = m_nextSerial++;
+        m_origins[serial] = icons[next++];
+        item->SetData(serialPointer(serial));
+    }
+}
+
+void ZonePageFile::stash(int page, TSimpleXML& document)
+{
+    TSimpleXMLElem& root = document.Root();
+    auto kept = std::make_unique<TSimpleXMLElemClassic>(nullptr);
+    kept->SetName(root.Name());
+    for (int i = 0; i < root.Properties().Count(); ++i) {
+        const TSimpleXMLProp* prop = root.Properties().Item(i);
+        kept->Properties().Add(std::string(prop->Name()), std::string(prop->Value()));
+    }
+    while (root.ItemCount() > 0)
+        kept->Items().Append(root.Items().Take(0));
+    root.Clear();
+    m_pages.at(static_cast<std::size_t>(page)).poiCount = kept->ItemCount();
+    m_stashed[page] = std::move(kept);
+}
+
+int ZonePageFile::originOf(const TSimpleXMLElem& icon) const
+{
+    const auto found = m_origins.find(reinterpret_cast<std::uintptr_t>(icon.Data()));
+    return found == m_origins.end() ? -1 : found->second;
+}
+
+std::string ZonePageFile::editedBytes(int shownPage, const TSimpleXMLElem& shown) const
+{
+    std::vector<Edit> edits;
+    for (const auto& [page, root] : m_stashed)
+        addPageEdits(page, *root, edits);
+    if (shownPage >= 0)
+        addPageEdits(shownPage, shown, edits);
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) {
+        return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+    });
+    std::string out;
+    out.reserve(m_bytes.size() + 256);
+    std::size_t at = 0;
+    for (const Edit& edit : edits) {
+        if (edit.begin < at || edit.end < edit.begin || edit.end > m_bytes.size())
+            throw std::runtime_error("the edits of the file overlap");
+        out.append(m_bytes, at, edit.begin - at);
+        out += edit.text;
+        at = edit.end;
+    }
+    out.append(m_bytes, at, std::string::npos);
+    return out;
+}
+
+void ZonePageFile::addPropertyEdits(const XmlSpanElement& original, const TSimpleXMLElem& current,
+                                    std::vector<Edit>& edits) const
+{
+    const std::vector<XmlSpanProperty>& before = original.properties;
+    std::vector<bool> kept(before.size(), false);
+    std::string added;
+    const TSimpleXMLProps* props = current.PropertiesIfAny();
+    for (int i = 0; props && i < props->Count(); ++i) {
+        const TSimpleXMLProp* prop = props->Item(i);
+        const std::string_view name = prop->Name();
+        const std::string_view value = prop->Value();
+        std::size_t match = 0;
+        while (match < before.size() && (kept[match] || !simplexml::SameText(before[match].name, name)))
+            ++match;
+        if (match == before.size()) {
+            added += " " + std::string(name) + "=\"" + encoded(value) + "\"";
+            continue;
+        }
+        kept[match] = true;
+        const XmlSpanProperty& old = before[match];
+        if (decoded(old.rawValue) != value)
+            edits.push_back({old.valueBegin, old.valueEnd, encoded(value)});
+    }
+    for (std::size_t j = 0; j < before.size(); ++j) {
+        if (kept[j])
+            continue;
+        // The property goes with the blanks before it.
+        const std::size_t from = j == 0 ? original.tagEnd : before[j - 1].valueEnd + 1;
+        edits.push_back({from, before[j].valueEnd + 1, std::string()});
+    }
+    if (!added.empty())
+        edits.push_back({original.propsEnd, original.propsEnd, std::move(added)});
+}
+
+std::string ZonePageFile::newIconText(const TSimpleXMLElem& icon, const XmlSpanElement* sibling) const
+{
+    std::string text = "<" + icon.Name();
+    const TSimpleXMLProps* props = icon.PropertiesIfAny();
+    for (int i = 0; props && i < props->Count(); ++i) {
+        const TSimpleXMLProp* prop = props->Item(i);
+        text += " " + std::string(prop->Name()) + "=\"" + encoded(prop->Value()) + "\"";
+    }
+    const bool blankBeforeClose = sibling && sibling->selfClosing && sibling->startEnd >= 3
+        && simplexml::IsBlank(static_cast<unsigned char>(m_bytes[sibling->startEnd - 3]));
+    return text + (blankBeforeClose ? " />" : "/>");
+}
+
+std::string ZonePageFile::childIndent(int pageElementIndex) const
+{
+    const XmlSpanElement& page = m_spans.elements[static_cast<std::size_t>(pageElementIndex)];
+    if (!page.children.empty())
+        return std::string(IndentBefore(m_bytes, m_spans.elements[static_cast<std::size_t>(page.children.front())].begin));
+    const std::string_view own = IndentBefore(m_bytes, page.begin);
+    std::string_view step = own.empty() ? std::string_view() : kDefaultIndentStep;
+    if (page.parent >= 0) {
+        const std::string_view parent =
+            IndentBefore(m_bytes, m_spans.elements[static_cast<std::size_t>(page.parent)].begin);
+        if (own.size() > parent.size() && own.substr(0, parent.size()) == parent)
+            step = own.substr(parent.size());
+    }
+    return std::string(own) + std::string(step);
+}
+
+const XmlSpanElement* ZonePageFile::siblingIcon(const std::vector<int>& icons) const
+{
+    if (!icons.empty())
+        return &m_spans.elements[static_cast<std::size_t>(icons.front())];
+    for (const XmlSpanElement& element : m_spans.elements)
+        if (element.tag == kIconTag)
+            return &element;
+    return nullptr;
+}
+
+void ZonePageFile::addPageEdits(int page, const TSimpleXMLElem& root, std::vector<Edit>& edits) const
+{
+    const int pageIndex = m_pageElements.at(static_cast<std::size_t>(page));
+    const XmlSpanElement& element = m_spans.elements[static_cast<std::size_t>(pageIndex)];
+    addPropertyEdits(element, root, edits);
+
+    const std::vector<int> icons = iconsOf(pageIndex);
+    const XmlSpanElement* sibling = siblingIcon(icons);
+    const std::string lineBreak(LineBreakOf(m_bytes));
+    const std::string indent = childIndent(pageIndex);
+    std::vector<bool> used(m_spans.elements.size(), false);
+
+    // New icons go after the last icon kept before them, else before the first icon kept after
+    // them, else before the page's first icon, else before the page's end.
+    std::string pending;
+    const XmlSpanElement* previous = nullptr;
+    auto insertAt = [&](std::size_t at) {
+        edits.push_back({at, at, std::move(pending)});
+        pending.clear();
+    };
+    for (int i = 0; i < root.ItemCount(); ++i) {
+        const TSimpleXMLElem* item = root.ItemsIfAny()->Item(i);
+        if (item->Kind() != TSimpleXMLElemKind::Classic)
+            continue;
+        const int origin = originOf(*item);
+        const bool ours = origin >= 0 && std::find(icons.begin(), icons.end(), origin) != icons.end()
+            && !used[static_cast<std::size_t>(origin)];
+        if (!ours) {
+            pending += indent + newIconText(*item, sibling) + lineBreak;
+            continue;
+        }
+        used[static_cast<std::size_t>(origin)] = true;
+        const XmlSpanElement& span = m_spans.elements[static_cast<std::size_t>(origin)];
+        if (!pending.empty())
+            insertAt(previous ? LinesOf(m_bytes, previous->begin, previous->end).end
+                              : LinesOf(m_bytes, span.begin, span.end).begin);
+        addPropertyEdits(span, *item, edits);
+        previous = &span;
+    }
+    if (!pending.empty()) {
+        if (previous) {
+            insertAt(LinesOf(m_bytes, previous->begin, previous->end).end);
+        } else if (!icons.empty()) {
+            const XmlSpanElement& first = m_spans.elements[static_cast<std::size_t>(icons.front())];
+            insertAt(LinesOf(m_bytes, first.begin, first.end).begin);
+        } else {
+            addAtPageEnd(element, pending, edits);
+        }
+    }
+    for (int icon : icons) {
+        if (used[static_cast<std::size_t>(icon)])
+            continue;
+        const XmlSpanElement& span = m_spans.elements[static_cast<std::size_t>(icon)];
+        const LineSpan line = LinesOf(m_bytes, span.begin, span.end);
+        edits.push_back({line.begin, line.end, std::string()});
+    }
+}
+
+void ZonePageFile::addAtPageEnd(const XmlSpanElement& page, const std::string& lines,
+                                std::vector<Edit>& edits) const
+{
+    const std::string lineBreak(LineBreakOf(m_bytes));
+    const std::string pageIndent(IndentBefore(m_bytes, page.begin));
+    if (page.selfClosing) {
+        edits.push_back({page.propsEnd, page.startEnd,
+                         ">" + lineBreak + lines + pageIndent + "</" + std::string(page.tag) + ">"});
+        return;
+    }
+    const std::size_t endTag = m_bytes.rfind('<', page.end - 1);
+    const std::string_view before = IndentBefore(m_bytes, endTag);
+    const std::size_t lineStart = endTag - before.size();
+    if (lineStart == 0 || isLineBreak(m_bytes[lineStart - 1]))
+        edits.push_back({lineStart, lineStart, lines});
+    else
+        edits.push_back({endTag, endTag, lineBreak + lines + pageIndent});
+}
+
+void ZonePageFile::saved(std::string bytes, int shownPage, TSimpleXMLElem& shown)
+{
+    m_bytes = std::move(bytes);
+    m_spans = XmlSpans::Parse(m_bytes);
+    std::vector<int> allPages;
+    for (int i = 0; i < static_cast<int>(m_spans.elements.size()); ++i)
+        if (m_spans.elements[static_cast<std::size_t>(i)].tag == kPageTag)
+            allPages.push_back(i);
+    // Edits add and remove icons and values, never pages: each zone page keeps its place among
+    // the file's pages.
+    for (std::size_t p = 0; p < m_pages.size(); ++p) {
+        const int ordinal = m_pageOrdinals[p];
+        if (ordinal >= static_cast<int>(allPages.size()))
+            throw std::runtime_error("the saved file lost a page");
+        m_pageElements[p] = allPages[static_cast<std::size_t>(ordinal)];
+        m_pages[p].name = nameOf(m_spans.elements[static_cast<std::size_t>(m_pageElements[p])]);
+        m_pages[p].poiCount = static_cast<int>(iconsOf(m_pageElements[p]).size());
+    }
+    m_origins.clear();
+    for (auto& [page, root] : m_stashed)
+        tagIcons(page, *root);
+    if (shownPage >= 0)
+        tagIcons(shownPage, shown);
+}
+
+std::vector<std::pair<std::string, std::string>> ZonePageFile::iconTemplate(int page) const
+{
+    std::vector<std::pair<std::string, std::string>> properties;
+    const XmlSpanElement* icon = siblingIcon(iconsOf(m_pageElements.at(static_cast<std::size_t>(page))));
+    if (icon)
+        for (const XmlSpanProperty& property : icon->properties)
+            properties.emplace_back(std::string(property.name), decoded(property.rawValue));
+    return properties;
+}

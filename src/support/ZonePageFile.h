@@ -1,0 +1,93 @@
+#pragma once
+// A file that holds POIs in zone pages nested inside it: the game's map window file (icons laid
+// out by their top-left corner) and the map pack's POI files (icons known by their world location
+// alone). The file is one document; the editor shows one zone page at a time as an icon page
+// whose root is the zone page and whose POIs are its Icon children. A save splices the edits into
+// the file's bytes: every byte that was not edited stays as it was.
+
+#include "support/XmlSpans.h"
+#include "support/xml/SimpleXml.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// One zone page of the file.
+struct ZonePageInfo {
+    std::string name;  // its Name, decoded as an icon page value
+    int poiCount = 0;  // its Icon children as last read or edited
+};
+
+class ZonePageFile {
+public:
+    // Whether bytes that parse as an icon page should rather open as zone pages: they hold a
+    // nested Page element. Cheap; ZonePageFile itself decides for sure.
+    static bool MayHoldZonePages(std::string_view bytes);
+
+    // Reads the file; throws XmlSpansError when its elements do not nest.
+    explicit ZonePageFile(std::string bytes);
+
+    // Every Page below the root that holds Icon children, and every Page child of a Page named
+    // "Icons" (so that a zone without icons can get its first), in document order.
+    const std::vector<ZonePageInfo>& pages() const { return m_pages; }
+    // The first zone page of that name (compared exactly), or -1.
+    int findPage(std::string_view name) const;
+    // True when no Icon of the file has a Location: its POIs are placed by world location alone.
+    bool worldOnly() const { return m_worldOnly; }
+    const std::string& bytes() const { return m_bytes; }
+
+    // Fills `document` (its root cleared) with zone page `page`: as edited when it was shown
+    // before, else as read: a root element with the zone page's properties holding its Icon
+    // children, values decoded as on icon pages.
+    void show(int page, TSimpleXML& document);
+    // Keeps what `document` holds for zone page `page` (as edited) until it is shown again or
+    // saved; `document`'s root is left empty.
+    void stash(int page, TSimpleXML& document);
+
+    // The file's bytes with the edits of every zone page: the stashed ones, and `shownPage` as
+    // `shown` holds it. Throws std::runtime_error when an edit cannot be placed.
+    std::string editedBytes(int shownPage, const TSimpleXMLElem& shown) const;
+    // After `bytes` (from editedBytes) were written: they become the file as read, and the
+    // edited pages (the stashed ones and `shown`) refer to their new places in them.
+    void saved(std::string bytes, int shownPage, TSimpleXMLElem& shown);
+
+    // The properties of the page's first Icon, in file order: the form of a new icon.
+    std::vector<std::pair<std::string, std::string>> iconTemplate(int page) const;
+
+private:
+    struct Edit {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        std::string text;
+    };
+    const XmlSpanElement& pageElement(int page) const;
+    std::vector<int> iconsOf(int element) const;
+    // The indentation of a new child line of a page element.
+    std::string childIndent(int pageElementIndex) const;
+    // An icon whose form a new icon copies: the page's first, else the file's first.
+    const XmlSpanElement* siblingIcon(const std::vector<int>& icons) const;
+    void addAtPageEnd(const XmlSpanElement& page, const std::string& lines, std::vector<Edit>& edits) const;
+    void tagIcons(int page, TSimpleXMLElem& root);
+    void addPageEdits(int page, const TSimpleXMLElem& root, std::vector<Edit>& edits) const;
+    void addPropertyEdits(const XmlSpanElement& original, const TSimpleXMLElem& current,
+                          std::vector<Edit>& edits) const;
+    std::string newIconText(const TSimpleXMLElem& icon, const XmlSpanElement* sibling) const;
+    int originOf(const TSimpleXMLElem& icon) const;
+
+    std::string m_bytes;
+    XmlSpans m_spans;
+    std::vector<ZonePageInfo> m_pages;
+    std::vector<int> m_pageElements;  // the span element of each zone page
+    std::vector<int> m_pageOrdinals;  // its place among all Page elements of the file
+    bool m_worldOnly = false;
+    // Each Icon shown in an editing root carries a serial in its data pointer; the serial names
+    // the span element it came from. A serial not in the map (an icon added, or one taken out
+    // before a save and put back after it) is written as a new icon.
+    std::unordered_map<std::uintptr_t, int> m_origins;
+    std::uintptr_t m_nextSerial = 1;
+    std::map<int, std::unique_ptr<TSimpleXMLElem>> m_stashed;
+};
