@@ -2,20 +2,25 @@
 // rectangle editor. Kept apart from the window's set-up so each command reads on its own.
 #include "app/MainWindow.h"
 
+#include "document/EditorSupport.h"
 #include "document/IconPageEditor.h"
+#include "document/PoiTypes.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapStyle.h"
 #include "support/GamePath.h"
 #include "support/ZoneRectTable.h"
 #include "tools/AddpointF.h"
+#include "tools/ZonePoiAdd.h"
 #include "tools/addZone.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 #include <QTreeView>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -51,12 +56,36 @@ void TForm1::MAPADDExecute()
     if (!m_state.DocLoaded)
         return;
     TForm3 dialog(this, m_language);
+    ZonePageFile* zones = m_editor->zoneFile();
+    TSimpleXMLElem& page = m_editor->xmlscan().Root();
+    // A zone page's new icon is made like the selected one, else like the page's first.
+    const int selected = m_editor->currentPoi();
+    const TSimpleXMLElem* sibling = page.Items().Item(selected >= 0 ? selected : 0);
+    const IconProperties siblingProps = !zones ? IconProperties()
+        : sibling ? PropertiesOf(*sibling) : IconProperties(zones->iconTemplate(m_editor->zonePage()));
+    if (zones) {
+        QStringList types;
+        for (int i = 0; i < m_ui.cb_icontype->count(); ++i)
+            types << m_ui.cb_icontype->itemText(i);
+        const char* typeProperty = m_state.Anchor == PoiAnchor::World ? kWorldTypeProperty : "IconStyle";
+        QString current;
+        for (const auto& [name, value] : siblingProps)
+            if (QString::fromStdString(name).compare(QLatin1String(typeProperty), Qt::CaseInsensitive) == 0)
+                current = fromDoc(value);
+        if (!current.isEmpty() && !types.contains(current))
+            types << current;
+        dialog.setTypes(types, current);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return;
     try {
         applyPendingEdits();
         TSimpleXMLElem& root = m_editor->xmlscan().Root();
-        AppendNewPoi(root, dialog.fields());
+        if (zones)
+            AppendZonePoi(root, dialog.fields(), siblingProps, m_state.Anchor,
+                          std::max(LargestIconId(root), zones->largestIconId()) + 1);
+        else
+            AppendNewPoi(root, dialog.fields());
         const int added = root.Items().Count() - 1;
         m_editor->RecordAddedPoi(added);
         m_editor->BuildPoiTree();
@@ -84,7 +113,8 @@ void TForm1::MAPNAMESExecute()
     // The checkable action has already inverted its mark.
     const bool markUp = action(QStringLiteral("MAPNAMES"))->isChecked();
     m_ui.FlatEdit2->setReadOnly(!markUp);
-    m_ui.FlatEdit4->setReadOnly(!markUp);
+    // A zone page's location name is the map style file's, never the page's to change.
+    m_ui.FlatEdit4->setReadOnly(!markUp || m_editor->zoneFile());
 }
 
 void TForm1::MapAddZonerectExecute()
@@ -98,6 +128,7 @@ void TForm1::MapAddZonerectExecute()
         setup.pageOpen = m_state.DocLoaded;
         setup.styleFolder = GamePath::resolve(m_state.BaseFolder, kStyleFolder);
         setup.pageWidth = m_state.PageWidth;
+        setup.anchor = m_state.Anchor;
         setup.pageHeight = m_state.PageHeight;
         dialog.setSetup(setup);
         dialog.setZone(QString::fromStdString(m_state.PageName), QString::fromStdString(ZoneText(m_state.ZoneRect)));

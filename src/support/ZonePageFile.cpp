@@ -4,6 +4,7 @@
 #include "support/xml/SimpleXmlText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 namespace {
@@ -13,6 +14,7 @@ constexpr std::string_view kIconTag = "Icon";
 constexpr std::string_view kIconsPageName = "Icons";
 constexpr std::string_view kNameProperty = "Name";
 constexpr std::string_view kLocationProperty = "Location";
+constexpr std::string_view kIdPrefix = "ID";
 // A child's indentation where neither the page nor its parent shows one.
 constexpr std::string_view kDefaultIndentStep = "  ";
 
@@ -406,4 +408,20 @@ std::vector<std::pair<std::string, std::string>> ZonePageFile::iconTemplate(int 
         for (const XmlSpanProperty& property : icon->properties)
             properties.emplace_back(std::string(property.name), decoded(property.rawValue));
     return properties;
+}
+
+long long ZonePageFile::largestIconId() const
+{
+    long long largest = 0;
+    for (const XmlSpanElement& element : m_spans.elements) {
+        const XmlSpanProperty* name = element.tag == kIconTag ? element.find(kNameProperty) : nullptr;
+        if (!name || name->rawValue.substr(0, kIdPrefix.size()) != kIdPrefix)
+            continue;
+        const std::string_view digits = name->rawValue.substr(kIdPrefix.size());
+        long long number = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+        if (error == std::errc() && end == digits.data() + digits.size())
+            largest = std::max(largest, number);
+    }
+    return largest;
 }

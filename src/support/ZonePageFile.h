@@ -55,6 +55,9 @@ public:
     // edited pages (the stashed ones and `shown`) refer to their new places in them.
     void saved(std::string bytes, int shownPage, TSimpleXMLElem& shown);
 
+    // The largest n of an Icon named "ID<n>" in the file as read, or 0: new world-only icons
+    // continue the file's numbering.
+    long long largestIconId() const;
     // The properties of the page's first Icon, in file order: the form of a new icon.
     std::vector<std::pair<std::string, std::string>> iconTemplate(int page) const;
 

@@ -12,6 +12,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -131,6 +132,13 @@ void TForm3::FormCreate(Language language)
     setWindowTitle(QStringLiteral("Add point"));
     ApplyDialogCaptions(*this, kCaptions, language);
     cb_icontype->setCurrentIndex(0);
+}
+
+void TForm3::setTypes(const QStringList& types, const QString& current)
+{
+    cb_icontype->clear();
+    cb_icontype->addItems(types);
+    cb_icontype->setCurrentIndex(std::max(0, static_cast<int>(types.indexOf(current))));
 }
 
 NewPoiFields TForm3::fields() const

@@ -6,6 +6,7 @@
 #include "support/xml/SimpleXml.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <string>
 
@@ -37,6 +38,8 @@ public:
 
     // The fields as the new element takes them.
     NewPoiFields fields() const;
+    // Another type list (a zone page's own values join it), with `current` chosen.
+    void setTypes(const QStringList& types, const QString& current);
 
 private:
     void FormCreate(Language language);

@@ -1,5 +1,6 @@
 #include "tools/ZoneRectEditor.h"
 
+#include "mapview/PoiAnchor.h"
 #include "support/AtomicFile.h"
 #include "support/ConfigRules.h"
 #include "support/FileSystem.h"
@@ -31,11 +32,11 @@ const char* const kCannotOpen = "Cannot open file ";
 
 // An image coordinate with the world coordinate seen there.
 struct Reference {
-    int at = 0;
+    double at = 0;
     double world = 0.0;
     bool fromPoi = false;  // false while the reference still holds its starting values
 
-    void take(int coordinate, double worldValue)
+    void take(double coordinate, double worldValue)
     {
         at = coordinate;
         world = worldValue;
@@ -45,8 +46,8 @@ struct Reference {
 
 // One POI's image position and world x and z.
 struct PoiReading {
-    int x = 0;
-    int y = 0;
+    double x = 0;  // the POI's point: halves where the page places icons by their corner
+    double y = 0;
     double worldX = 0.0;
     double worldZ = 0.0;
 };
@@ -58,8 +59,10 @@ std::optional<std::string_view> valueOf(const TSimpleXMLElem& poi, const std::st
     return prop ? std::optional<std::string_view>(prop->Value()) : std::nullopt;
 }
 
-std::optional<PoiReading> readPoi(const TSimpleXMLElem& poi)
+std::optional<PoiReading> readPoi(const TSimpleXMLElem& poi, PoiAnchor anchor)
 {
+    if (anchor == PoiAnchor::World)
+        return std::nullopt;  // no Location to tie the world location to
     const std::optional<std::string_view> location = valueOf(poi, "Location");
     const std::optional<std::string_view> path = valueOf(poi, "pathfindlocation");
     if (!location || !path)
@@ -73,7 +76,9 @@ std::optional<PoiReading> readPoi(const TSimpleXMLElem& poi)
     const std::optional<double> worldZ = ParseDecimal(TrimBlanks(SplitAt(worldParts.rest, ',').rest));
     if (!x || !y || !worldX || !worldZ)
         return std::nullopt;
-    return PoiReading{*x, *y, *worldX, *worldZ};
+    const std::optional<std::string_view> size = valueOf(poi, "Size");
+    const ImagePoint offset = AnchorOffset(anchor, size.value_or(std::string_view()));
+    return PoiReading{*x + offset.x, *y + offset.y, *worldX, *worldZ};
 }
 
 int elementCount(const TSimpleXMLElem& root)
@@ -104,7 +109,7 @@ std::optional<int> negatedRound(double value)
 }
 
 // |worldDelta / pixelDelta|; nothing for a zero pixel distance.
-std::optional<double> scaleOf(double worldDelta, int pixelDelta)
+std::optional<double> scaleOf(double worldDelta, double pixelDelta)
 {
     if (pixelDelta == 0)
         return std::nullopt;
@@ -136,7 +141,7 @@ void rotateBackup(const std::string& stylePath, const std::string& backupPath, c
 
 }  // namespace
 
-ZoneComputation ComputeZoneFromPois(const TSimpleXMLElem& root, int pageWidth, int pageHeight)
+ZoneComputation ComputeZoneFromPois(const TSimpleXMLElem& root, int pageWidth, int pageHeight, PoiAnchor anchor)
 {
     ZoneComputation result;
     if (elementCount(root) < kMinPois) {
@@ -149,7 +154,7 @@ ZoneComputation ComputeZoneFromPois(const TSimpleXMLElem& root, int pageWidth, i
     Reference largestY;
     const TSimpleXMLElems& items = *root.ItemsIfAny();
     for (int i = 0; i < items.Count(); ++i) {
-        const std::optional<PoiReading> poi = readPoi(*items.Item(i));
+        const std::optional<PoiReading> poi = readPoi(*items.Item(i), anchor);
         if (!poi)
             continue;
         // Equality included: among POIs on the same coordinate the later one is the reference.

@@ -4,6 +4,7 @@
 // configuration entry.
 
 #include "mapview/MapCoordinates.h"
+#include "mapview/PoiAnchorRule.h"
 #include "support/xml/SimpleXml.h"
 
 #include <stdexcept>
@@ -31,7 +32,9 @@ struct ZoneComputation {
 // POIs (children of `root`) nearest to the image edges. Fewer than two child elements give
 // TooFewPois; POIs whose Location or pathfindlocation do not read are skipped; references that
 // coincide, or that no POI provided, give Failed.
-ZoneComputation ComputeZoneFromPois(const TSimpleXMLElem& root, int pageWidth, int pageHeight);
+// `anchor` says where a POI's point lies (its Location, or the icon's centre).
+ZoneComputation ComputeZoneFromPois(const TSimpleXMLElem& root, int pageWidth, int pageHeight,
+                                    PoiAnchor anchor = PoiAnchor::Location);
 
 // "scaleX / scaleY", each in the shortest form of at most 15 significant digits ("1 / 1").
 std::string ScalesText(double scaleX, double scaleY);

@@ -132,7 +132,7 @@ void TForm4::Button3Click()
     if (!m_setup.pageOpen || !m_setup.document)
         return;
     const ZoneComputation result =
-        ComputeZoneFromPois(m_setup.document->Root(), m_setup.pageWidth, m_setup.pageHeight);
+        ComputeZoneFromPois(m_setup.document->Root(), m_setup.pageWidth, m_setup.pageHeight, m_setup.anchor);
     switch (result.status) {
     case ZoneComputeStatus::TooFewPois:
         m_prompts.showMessage(QLatin1String(ZoneRectText::kNeedTwoPois));

@@ -23,6 +23,7 @@ struct ZoneDialogSetup {
     TSimpleXML* document = nullptr;  // the open icon page, not owned
     bool pageOpen = false;
     std::string styleFolder;  // the folder of core_mapstyles.xml
+    PoiAnchor anchor = PoiAnchor::Location;  // where the page's POIs sit
     int pageWidth = 436;
     int pageHeight = 506;
 };

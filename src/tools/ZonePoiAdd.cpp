@@ -1,0 +1,114 @@
+#include "tools/ZonePoiAdd.h"
+
+#include "document/IconPageFile.h"
+#include "document/PoiTypes.h"
+#include "mapview/MapCoordinates.h"
+#include "mapview/PoiAnchor.h"
+#include "support/xml/SimpleXmlText.h"
+
+#include <QString>
+
+#include <charconv>
+
+namespace {
+
+constexpr std::string_view kIdPrefix = "ID";
+constexpr std::string_view kDescriptionIdPrefix = "ID:";
+const char* const kIconTag = "Icon";
+const char* const kKeywordProperty = "PoiKeyword";
+const char* const kResourceProperty = "PoiResource";
+
+void setProperty(IconProperties& properties, const std::string& name, const std::string& value)
+{
+    for (auto& [existing, text] : properties) {
+        if (simplexml::SameText(existing, name)) {
+            text = value;
+            return;
+        }
+    }
+    properties.emplace_back(name, value);
+}
+
+// A number written as the siblings write theirs: two decimals where it reads, else as typed.
+std::string twoDecimals(const std::string& text)
+{
+    const std::optional<double> value = ParseDecimal(text);
+    const std::optional<std::string> fixed = value ? FormatFixed2(*value) : std::nullopt;
+    return fixed.value_or(text);
+}
+
+std::string worldText(const std::string& typed)
+{
+    const std::optional<WorldParts> parts = ReadWorldParts(typed);
+    if (!parts)
+        return typed;
+    return *FormatFixed2(parts->x) + "," + twoDecimals(parts->middle) + "," + *FormatFixed2(parts->z);
+}
+
+// The keyword or resource that a sibling of the same type carries.
+std::string pairedValue(const TSimpleXMLElem& root, const std::string& type, const char* property)
+{
+    for (int i = 0; i < root.ItemCount(); ++i) {
+        const TSimpleXMLElem& icon = *root.ItemsIfAny()->Item(i);
+        if (IsPoiElement(icon) && std::string(ValueOrEmpty(icon, kWorldTypeProperty)) == type) {
+            const TSimpleXMLProps* props = icon.PropertiesIfAny();
+            if (const TSimpleXMLProp* found = props ? props->Find(property) : nullptr)
+                return std::string(found->Value());
+        }
+    }
+    return QString::fromStdString(type).toLower().toStdString();
+}
+
+}  // namespace
+
+IconProperties PropertiesOf(const TSimpleXMLElem& element)
+{
+    IconProperties properties;
+    const TSimpleXMLProps* props = element.PropertiesIfAny();
+    for (int i = 0; props && i < props->Count(); ++i)
+        properties.emplace_back(std::string(props->Item(i)->Name()), std::string(props->Item(i)->Value()));
+    return properties;
+}
+
+long long LargestIconId(const TSimpleXMLElem& root)
+{
+    long long largest = 0;
+    for (int i = 0; i < root.ItemCount(); ++i) {
+        const std::string name(ValueOrEmpty(*root.ItemsIfAny()->Item(i), "Name"));
+        if (name.compare(0, kIdPrefix.size(), kIdPrefix) != 0)
+            continue;
+        long long number = 0;
+        const char* begin = name.data() + kIdPrefix.size();
+        const auto [end, error] = std::from_chars(begin, name.data() + name.size(), number);
+        if (error == std::errc() && end == name.data() + name.size() && number > largest)
+            largest = number;
+    }
+    return largest;
+}
+
+TSimpleXMLElem& AppendZonePoi(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& sibling,
+                              PoiAnchor anchor, long long nextId)
+{
+    IconProperties properties = sibling;
+    if (anchor == PoiAnchor::World) {
+        const std::string id = std::to_string(nextId);
+        const std::string path = worldText(fields.path);
+        setProperty(properties, "Name", std::string(kIdPrefix) + id);
+        setProperty(properties, "PathFindLocation", path);
+        setProperty(properties, kWorldDescriptionProperty,
+                    std::string(kDescriptionIdPrefix) + id + std::string(kDescriptionLineBreak) + path);
+        setProperty(properties, kKeywordProperty, pairedValue(root, fields.iconType, kKeywordProperty));
+        setProperty(properties, kResourceProperty, pairedValue(root, fields.iconType, kResourceProperty));
+        setProperty(properties, kWorldTypeProperty, fields.iconType);
+    } else {
+        setProperty(properties, "Name", fields.name);
+        setProperty(properties, "Location", fields.location);
+        setProperty(properties, "pathfindlocation", fields.path);
+        setProperty(properties, "IconStyle", fields.iconType);
+    }
+    setProperty(properties, "Tooltip", fields.tooltip);
+    TSimpleXMLElem& icon = *root.Items().Add(kIconTag);
+    for (const auto& [name, value] : properties)
+        icon.Properties().Add(name, value);
+    return icon;
+}

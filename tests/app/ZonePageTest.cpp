@@ -1,0 +1,186 @@
+// Zone pages inside a file, as a user meets them in the window: markers where the game draws the
+// icons, a drag that moves the icon's centre, switching pages, adding an icon, and saves that
+// change only the edited bytes of the file.
+#include "../support/ZonePageFixture.h"
+#include "app/MainWindow.h"
+#include "document/IconPageEditor.h"
+#include "document/PoiTreeModel.h"
+#include "helpers/EventLoop.h"
+#include "helpers/ModalDialog.h"
+#include "helpers/ScriptedPrompts.h"
+#include "mapview/MapPanel.h"
+#include "tools/AddpointF.h"
+#include "tools/ZonePagePicker.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <memory>
+
+namespace {
+
+const char* const kStyles =
+    "<Styles>\r\n"
+    "  <ImageStyle Name=\"zone_harbor\" displayname=\"Harbor Town\" zonerect=\"-585,-1135,1635,1445\">"
+    "<Image Source=\"images\\maps\\none.dds\"/></ImageStyle>\r\n"
+    "  <ImageStyle Name=\"forest\" zonerect=\"-585,-1135,1635,1445\"/>\r\n"
+    "</Styles>\r\n";
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray fixture(const std::string& bytes)
+{
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+} // namespace
+
+class ZonePageTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    ScriptedPrompts m_prompts;
+    std::unique_ptr<TForm1> m_window;
+    MapPanel* m_panel = nullptr;
+
+    QString mapWindowPath() const { return m_dir.filePath(QStringLiteral("UI/Test/map_window.xml")); }
+    QString poiPath() const { return m_dir.filePath(QStringLiteral("UI/Test/poi.xml")); }
+    template <typename T>
+    T* child(const char* name) const { return m_window->findChild<T*>(QLatin1String(name)); }
+    std::string value(int index, const char* name)
+    {
+        return m_window->editor().xmlscan().Root().Items().Item(index)->Properties().Find(name)->Value();
+    }
+
+    void selectInTree(int poiIndex)
+    {
+        child<QTreeView>("TreeView1")->setCurrentIndex(m_window->editor().PoiNode(poiIndex));
+        runEventLoopFor(30);
+    }
+
+    // A right-button drag of a marker to `to`, applied at once.
+    void dragMarker(int index, QPoint to)
+    {
+        QTest::mousePress(m_panel, Qt::RightButton, {}, m_panel->markerRect(index).center());
+        runEventLoopFor(30);
+        QTest::mouseMove(m_panel, to);
+        QTest::mouseRelease(m_panel, Qt::RightButton, {}, to);
+        child<QTimer>("Timer1")->stop();
+        m_window->editor().Timer1Timer();
+    }
+
+    void switchAutoCalcOn()
+    {
+        runEventLoopFor(20);  // the command is enabled when the loop goes idle
+        m_window->action(QStringLiteral("MAPLOCAUTO"))->trigger();
+    }
+
+private slots:
+    void init()
+    {
+        writeFile(mapWindowPath(), fixture(zonefixture::kMapWindow));
+        writeFile(poiPath(), fixture(zonefixture::kPoiFile));
+        writeFile(m_dir.filePath(QStringLiteral("UI/Test/vynmap/core_mapstyles.xml")), kStyles);
+        const QString config = m_dir.filePath(QStringLiteral("editor.INI"));
+        writeFile(config, "[CONFIG]\r\nPATH=" + m_dir.filePath(QStringLiteral("UI/Test/")).toUtf8() + "\r\n");
+        m_prompts = ScriptedPrompts();
+        m_window = std::make_unique<TForm1>(config, &m_prompts);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_panel = m_window->mapPanel();
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void iconsSitAndMoveByTheirCentre()
+    {
+        QVERIFY(m_window->openPage(mapWindowPath() + QStringLiteral("#zone_harbor")));
+        QCOMPARE(m_window->editor().treeModel().rowCount(), 3);
+        QCOMPARE(child<QLineEdit>("FlatEdit4")->text(), QStringLiteral("Harbor Town"));
+        // The game draws a 21 x 21 icon at 100,200 and a 42 x 42 one at -4,237.
+        QCOMPARE(m_panel->markerRect(0), QRect(101, 201, 19, 19));
+        QCOMPARE(m_panel->markerRect(1), QRect(-3, 238, 40, 40));
+
+        m_window->FileSaveExecute(QStringLiteral("FileSave"));
+        QCOMPARE(readFile(mapWindowPath()), fixture(zonefixture::kMapWindow));
+
+        // With automatic location on, the world location is that of the moved centre.
+        switchAutoCalcOn();
+        selectInTree(0);
+        dragMarker(0, QPoint(200, 100));
+        QCOMPARE(value(0, "Location"), std::string("190,90"));
+        QCOMPARE(value(0, "pathfindlocation"), std::string("-435.89, 10, -622.57"));
+        m_window->FileSaveExecute(QStringLiteral("FileSave"));
+        QByteArray expected = fixture(zonefixture::kMapWindow);
+        expected.replace("Location=\"100,200\"", "Location=\"190,90\"");
+        expected.replace("\"-335, 10, -25\"", "\"-435.89, 10, -622.57\"");
+        QCOMPARE(readFile(mapWindowPath()), expected);
+        QVERIFY(!m_window->windowTitle().endsWith(QLatin1Char('*')));
+    }
+
+    void editsOfAnotherZonePageWaitForTheSave()
+    {
+        QVERIFY(m_window->openPage(mapWindowPath() + QStringLiteral("#zone_harbor")));
+        selectInTree(2);
+        auto* name = child<QLineEdit>("FlatEdit3");
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("Vault"));
+        whenModal<ZonePagePicker>([](ZonePagePicker* picker) {
+            QTest::keyClicks(picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter")), QStringLiteral("bare"));
+            QTest::keyClick(picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter")), Qt::Key_Return);
+        });
+        m_window->FileZonePageExecute();
+        QCOMPARE(m_window->state().PageName, std::string("zone_bare"));
+        QVERIFY(m_window->windowTitle().endsWith(QLatin1Char('*')));
+
+        // The first icon of an empty zone page, made like the file's icons.
+        whenModal<TForm3>([](TForm3* dialog) { dialog->accept(); });
+        m_window->MAPADDExecute();
+        QCOMPARE(m_window->editor().treeModel().rowCount(), 1);
+        m_window->FileSaveExecute(QStringLiteral("FileSave"));
+        QByteArray expected = fixture(zonefixture::kMapWindow);
+        expected.replace("Location=\"300,40\" Name=\"Bank\"", "Location=\"300,40\" Name=\"Vault\"");
+        expected.replace("<Page Name=\"zone_bare\" Visible=\"false\"/>\r\n",
+                         "<Page Name=\"zone_bare\" Visible=\"false\">\r\n        <Icon Name=\"Anywhere\" "
+                         "IconStyle=\"style\" Location=\"0,0\" Size=\"21,21\" pathfindlocation=\"0, 0, 0\" "
+                         "Tooltip=\"AnyWhere\" />\r\n      </Page>\r\n");
+        QCOMPARE(readFile(mapWindowPath()), expected);
+    }
+
+    void worldOnlyIconsArePlacedAndMovedByTheirWorldLocation()
+    {
+        QVERIFY(m_window->openPage(poiPath() + QStringLiteral("#forest")));
+        // -120.50, 88.25 falls on pixel 138.56, 239.91 of the 436 x 506 page.
+        QCOMPARE(m_panel->markerRect(0), QRect(134, 235, 10, 10));
+        selectInTree(0);
+        dragMarker(0, QPoint(300, 100));
+        QCOMPARE(value(0, "PathFindLocation"), std::string("-942.52,4.00,-625.12"));
+        QVERIFY(!m_window->editor().xmlscan().Root().Items().Item(0)->Properties().Find("Location"));
+        m_window->FileSaveExecute(QStringLiteral("FileSave"));
+        QByteArray expected = fixture(zonefixture::kPoiFile);
+        expected.replace("PathFindLocation=\"-120.50,4.00,88.25\"", "PathFindLocation=\"-942.52,4.00,-625.12\"");
+        expected.replace("ID:31047&#xA;-120.50,4.00,88.25&#xA;", "ID:31047&#xA;-942.52,4.00,-625.12&#xA;");
+        QCOMPARE(readFile(poiPath()), expected);
+    }
+};
+
+QTEST_MAIN(ZonePageTest)
+#include "ZonePageTest.moc"
