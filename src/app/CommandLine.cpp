@@ -9,6 +9,7 @@
 #include "mapview/DdsExport.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapPanel.h"
+#include "support/FileSystem.h"
 #include "tools/ZoneScan.h"
 
 #include <QApplication>
@@ -242,8 +243,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
 int runEditor(int argc, char** argv)
 {
     QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    for (const std::string& argument : FileSystem::programArguments(argc, argv))
+        arguments << QString::fromStdString(argument);
     const CommandLine cmd = parseCommandLine(arguments);
 
     QTextStream out(stdout);

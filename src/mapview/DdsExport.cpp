@@ -15,7 +15,7 @@ constexpr int kExitSuccess = 0;
 int decodeDdsToPng(const QString& file, const QString& out, QTextStream& err)
 {
     try {
-        std::optional<ImageRecord> decoded = DecodeDds(QFile::encodeName(file).toStdString());
+        std::optional<ImageRecord> decoded = DecodeDds(file.toStdString());
         if (!decoded) {
             // The editor never offers such a file to the decoder; say why instead of a blank map.
             err << "File \"" << file
@@ -42,7 +42,7 @@ int writePngFile(const QImage& image, const QString& out, QTextStream& err)
         return kExitFailure;
     }
     try {
-        AtomicFile::write(QFile::encodeName(out).toStdString(), std::string_view(png.constData(), png.size()));
+        AtomicFile::write(out.toStdString(), std::string_view(png.constData(), png.size()));
     } catch (const FileAccessError& e) {
         err << "Cannot write \"" << out << "\". " << QString::fromUtf8(e.what()) << "\n";
         err.flush();

@@ -35,7 +35,7 @@ void deleteBuffer(void* buffer)
 
 QString fromPath(const std::string& path)
 {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return QString::fromStdString(path);
 }
 
 }  // namespace
@@ -168,7 +168,7 @@ std::optional<QImage> runFileMapCommand(const EditorState& state, Prompts& promp
 std::optional<QImage> openChosenMapImage(const QString& chosen, const EditorState& state, Prompts& prompts)
 {
     try {
-        const std::string path = QFile::encodeName(chosen).toStdString();
+        const std::string path = chosen.toStdString();
         QImage image;
         if (GamePath::fileExists(path))
             image = LoadMapImage(path, state.MapGamma);

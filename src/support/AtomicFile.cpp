@@ -1,5 +1,11 @@
 #include "support/AtomicFile.h"
 
+namespace {
+constexpr std::uint64_t kBytesPerMegabyte = std::uint64_t(1) << 20;
+}  // namespace
+
+// The POSIX code paths; Windows has its own in AtomicFileWindows.cpp.
+#ifndef _WIN32
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -25,7 +31,6 @@ constexpr int kTemporaryNameAttempts = 100;
 // Links followed before a chain counts as a loop; the system's own path lookup stops at 40.
 constexpr int kMaxLinkHops = 40;
 constexpr std::size_t kReadChunkBytes = 64 * 1024;
-constexpr std::uint64_t kBytesPerMegabyte = std::uint64_t(1) << 20;
 
 std::string reasonOf(int error)
 {
@@ -254,9 +259,11 @@ void writeInPlace(const fs::path& target, std::string_view bytes, const std::str
 }
 
 }  // namespace
+#endif
 
 namespace AtomicFile {
 
+#ifndef _WIN32
 ReadResult readWhole(const std::string& path, std::string& bytes, std::uint64_t maxBytes)
 {
     bytes.clear();
@@ -278,6 +285,7 @@ ReadResult readWhole(const std::string& path, std::string& bytes, std::uint64_t 
     }
     return ReadResult::Ok;
 }
+#endif
 
 std::string tooLargeMessage(const std::string& path, std::uint64_t maxBytes)
 {
@@ -285,6 +293,7 @@ std::string tooLargeMessage(const std::string& path, std::uint64_t maxBytes)
            " MB and is not read.";
 }
 
+#ifndef _WIN32
 void write(const std::string& path, std::string_view bytes, const std::function<void()>& beforeReplace)
 {
     // The caller's step runs once, right before the old contents change, whichever way they do.
@@ -314,5 +323,6 @@ void write(const std::string& path, std::string_view bytes, const std::function<
         return;
     writeInPlace(target, bytes, path, prepare);
 }
+#endif
 
 }  // namespace AtomicFile

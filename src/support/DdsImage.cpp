@@ -2,6 +2,7 @@
 
 #include "support/AtomicFile.h"
 #include "support/DdsBytes.h"
+#include "support/FileSystem.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,8 +12,6 @@
 #include <initializer_list>
 #include <memory>
 #include <new>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -227,21 +226,20 @@ struct FileCloser {
 
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::string& fileName) : m_file(std::fopen(fileName.c_str(), "rb"))
+    explicit FileSource(const std::string& fileName) : m_file(FileSystem::openFile(fileName, "rb"))
     {
         if (!m_file)
             throw EImageError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
         // No map image comes near the bound; a bigger file is refused before any pixel is read.
-        struct stat info {};
-        if (::fstat(::fileno(m_file.get()), &info) == 0 &&
-            static_cast<uint64_t>(info.st_size) > AtomicFile::kMaxFileBytes)
+        uint64_t size = 0;
+        if (FileSystem::fileSize(m_file.get(), size) && size > AtomicFile::kMaxFileBytes)
             throw EImageError(AtomicFile::tooLargeMessage(fileName));
     }
     size_t readAt(uint64_t offset, uint8_t* dst, size_t count) override
     {
         if (count == 0)
             return 0;
-        if (offset > uint64_t(INT64_MAX) || fseeko(m_file.get(), off_t(offset), SEEK_SET) != 0)
+        if (!FileSystem::seek(m_file.get(), offset))
             return 0;
         const size_t n = std::fread(dst, 1, count, m_file.get());
         if (n < count && std::ferror(m_file.get()))

@@ -1,5 +1,6 @@
 #include "support/GamePath.h"
 
+#include "support/FileSystem.h"
 #include "support/TextUtil.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ namespace {
 bool existsExactly(const std::string& path)
 {
     std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
+    return fs::exists(fs::symlink_status(FileSystem::toPath(path), ec));
 }
 
 // The entry of `folder` whose name equals `component` without regard to case. Several candidates
@@ -22,12 +23,8 @@ bool existsExactly(const std::string& path)
 // order in which the directory happens to list them.
 std::optional<std::string> findEntryNoCase(const std::string& folder, const std::string& component)
 {
-    std::error_code ec;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder),
-                              fs::directory_options::skip_permission_denied, ec);
     std::optional<std::string> best;
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::string name = it->path().filename().string();
+    for (std::string& name : FileSystem::folderEntries(folder.empty() ? "." : folder)) {
         if (EqualsNoCase(name, component) && (!best || name < *best))
             best = std::move(name);
     }
@@ -72,13 +69,13 @@ std::string resolve(const std::string& base, const std::string& relative)
 bool fileExists(const std::string& path)
 {
     std::error_code ec;
-    return !path.empty() && fs::is_regular_file(path, ec);
+    return !path.empty() && fs::is_regular_file(FileSystem::toPath(path), ec);
 }
 
 bool folderExists(const std::string& path)
 {
     std::error_code ec;
-    return !path.empty() && fs::is_directory(path, ec);
+    return !path.empty() && fs::is_directory(FileSystem::toPath(path), ec);
 }
 
 std::string toSlashes(std::string path)

@@ -1,6 +1,7 @@
 #pragma once
-// Game paths on Linux: game data names files with "\" and relies on Windows ignoring letter case,
-// so every lookup of a game file goes through resolve().
+// Game paths: game data names files with "\" and relies on Windows ignoring letter case, so every
+// lookup of a game file goes through resolve(). On Windows both are native: a path that exists in
+// any letter case is found at once and comes back in the letter case given, with "/".
 
 #include <string>
 

@@ -10,6 +10,8 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#elif defined(_WIN32)
+#include <windows.h>
 #endif
 
 namespace {
@@ -48,6 +50,19 @@ bool ApplyThreadPriority(TThreadPriority priority)
     }
     const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
     return ::setpriority(PRIO_PROCESS, tid, niceFor(priority)) == 0;
+#elif defined(_WIN32)
+    // The levels are Windows' own thread priorities, relative to the process's priority class.
+    int level = THREAD_PRIORITY_NORMAL;
+    switch (priority) {
+    case TThreadPriority::tpIdle: level = THREAD_PRIORITY_IDLE; break;
+    case TThreadPriority::tpLowest: level = THREAD_PRIORITY_LOWEST; break;
+    case TThreadPriority::tpLower: level = THREAD_PRIORITY_BELOW_NORMAL; break;
+    case TThreadPriority::tpNormal: level = THREAD_PRIORITY_NORMAL; break;
+    case TThreadPriority::tpHigher: level = THREAD_PRIORITY_ABOVE_NORMAL; break;
+    case TThreadPriority::tpHighest: level = THREAD_PRIORITY_HIGHEST; break;
+    case TThreadPriority::tpTimeCritical: level = THREAD_PRIORITY_TIME_CRITICAL; break;
+    }
+    return ::SetThreadPriority(::GetCurrentThread(), level) != 0;
 #else
     // Other platforms: the levels are advisory and every worker runs at the normal level.
     return priority == TThreadPriority::tpNormal;

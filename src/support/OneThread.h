@@ -15,7 +15,7 @@
 class TAloneThread;
 class TOneThread;
 
-// Advisory on Linux: see ApplyThreadPriority for what each level becomes.
+// Advisory on Linux, Windows' thread priorities on Windows: see ApplyThreadPriority.
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // The data slot: one untyped pointer-sized value shared by the component and its workers.
@@ -32,7 +32,8 @@ using TPreStartEvent = std::function<void(const TThreadList& ThreadList, TThread
 using TPostToUiThread = std::function<void(std::function<void()>)>;
 
 // Gives the calling thread the nice value or scheduling class closest to the level; raising above
-// normal needs privileges the editor rarely has, and is then left at normal. False when not applied.
+// normal needs privileges the editor rarely has, and is then left at normal. On Windows the level
+// goes to SetThreadPriority as the thread priority of the same name. False when not applied.
 bool ApplyThreadPriority(TThreadPriority priority);
 
 // Calls that workers hand to the user-interface thread, shared by the component, its workers and

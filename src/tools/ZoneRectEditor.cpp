@@ -3,6 +3,7 @@
 #include "mapview/PoiAnchor.h"
 #include "support/AtomicFile.h"
 #include "support/ConfigRules.h"
+#include "support/FileSystem.h"
 #include "support/GamePath.h"
 #include "support/MapStyleFile.h"
 #include "support/ProfileFile.h"
@@ -10,12 +11,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <optional>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -132,17 +129,14 @@ std::string shortNumber(double value)
 // modification time, so the folder never lacks a complete map style file.
 void rotateBackup(const std::string& stylePath, const std::string& backupPath, const std::string& original)
 {
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(backupPath, ec)) && !fs::remove(backupPath, ec))
+    if (!FileSystem::removeIfPresent(backupPath))
         throw ZoneUpdateError(ZoneRectText::kDeleteFail);
     try {
         AtomicFile::write(backupPath, original);
     } catch (const FileAccessError&) {
         throw ZoneUpdateError(ZoneRectText::kRenameFail);
     }
-    const fs::file_time_type modified = fs::last_write_time(stylePath, ec);
-    if (!ec)
-        fs::last_write_time(backupPath, modified, ec);  // a copy with today's date is still a backup
+    FileSystem::copyModifiedTime(stylePath, backupPath);  // a copy with today's date is still a backup
 }
 
 }  // namespace

@@ -2,15 +2,12 @@
 
 #include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
+#include "support/FileSystem.h"
 #include "support/GamePath.h"
 #include "support/TextUtil.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <numeric>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -35,14 +32,9 @@ std::string PageFolder(const std::string& baseFolder)
 
 std::vector<std::string> ZoneCandidates(const std::string& folder)
 {
-    std::vector<std::string> names;
-    std::error_code ec;
-    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (hasPageExtension(name))
-            names.push_back(std::move(name));
-    }
+    std::vector<std::string> names = FileSystem::folderEntries(folder);
+    const auto notPage = [](const std::string& name) { return !hasPageExtension(name); };
+    names.erase(std::remove_if(names.begin(), names.end(), notPage), names.end());
     std::sort(names.begin(), names.end());
     return names;
 }

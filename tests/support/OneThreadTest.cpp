@@ -17,9 +17,13 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -258,6 +262,7 @@ TEST(OneThread, DestroyingTheOwnerWaitsForTheWork)
     EXPECT_GT(servedCalls, servedByTheLoop);
 }
 
+#ifndef _WIN32
 // Lowering a worker's priority is always allowed; the level shows as the worker's nice value,
 // never above the process's own.
 struct PriorityCase {
@@ -294,3 +299,40 @@ INSTANTIATE_TEST_SUITE_P(OneThread, Priority,
                          [](const ::testing::TestParamInfo<PriorityCase>& info) {
                              return std::string(info.param.name);
                          });
+#else
+// On Windows every level is the worker thread's priority of the same name.
+struct PriorityCase {
+    const char* name;
+    TThreadPriority priority;
+    int expectedLevel;
+};
+
+class Priority : public ::testing::TestWithParam<PriorityCase> {};
+
+TEST_P(Priority, SetsTheWorkersThreadPriority)
+{
+    UiLoop ui;
+    std::atomic<int> level{THREAD_PRIORITY_ERROR_RETURN};
+    std::atomic<bool> done{false};
+    TOneThread component(ui.poster());
+    component.Priority = GetParam().priority;
+    component.onExecute = [&](TThreadData&, TAloneThread&) {
+        level = ::GetThreadPriority(::GetCurrentThread());
+        done = true;
+    };
+    component.Run(nullptr);
+    ASSERT_TRUE(ui.serveUntil([&] { return done.load(); }));
+    component.StopAndWait();
+    EXPECT_EQ(level.load(), GetParam().expectedLevel);
+}
+
+INSTANTIATE_TEST_SUITE_P(OneThread, Priority,
+    ::testing::Values(PriorityCase{"Idle", TThreadPriority::tpIdle, THREAD_PRIORITY_IDLE},
+                      PriorityCase{"Lowest", TThreadPriority::tpLowest, THREAD_PRIORITY_LOWEST},
+                      PriorityCase{"Lower", TThreadPriority::tpLower, THREAD_PRIORITY_BELOW_NORMAL},
+                      PriorityCase{"Normal", TThreadPriority::tpNormal, THREAD_PRIORITY_NORMAL},
+                      PriorityCase{"Higher", TThreadPriority::tpHigher, THREAD_PRIORITY_ABOVE_NORMAL},
+                      PriorityCase{"Highest", TThreadPriority::tpHighest, THREAD_PRIORITY_HIGHEST},
+                      PriorityCase{"TimeCritical", TThreadPriority::tpTimeCritical, THREAD_PRIORITY_TIME_CRITICAL}),
+    [](const auto& info) { return std::string(info.param.name); });
+#endif

@@ -174,11 +174,16 @@ TEST_F(ProfileFileOnDisk, WriteRereadsTheFileAndKeepsOtherLinesAndPermissions)
     writeBytes(path, "; kept\r\n[CONFIG]\r\nUSER=old\r\nPOIURL=http://h/submitpoi.php\r\n");
     profile.writeString("CONFIG", "USER", "new");
     EXPECT_EQ(readBytes(path), "; kept\r\n[CONFIG]\r\nUSER=new\r\nPOIURL=http://h/submitpoi.php\r\n");
+#ifndef _WIN32
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+#endif
 }
 
 TEST_F(ProfileFileOnDisk, WriteThroughASymbolicLinkKeepsTheLink)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "links are followed on Linux only; Windows replaces the file named";
+#endif
     const fs::path real = folder / "real.ini";
     writeBytes(real, "[s]\nk=1\n");
     fs::create_symlink(real, path);

@@ -7,7 +7,12 @@
 #include <filesystem>
 #include <string>
 
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 class TempFolderTest : public ::testing::Test {
 protected:

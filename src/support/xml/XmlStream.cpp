@@ -1,6 +1,7 @@
 #include "support/xml/XmlStream.h"
 
 #include "support/AtomicFile.h"
+#include "support/FileSystem.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,10 +9,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -90,17 +87,17 @@ TFileStream::TFileStream(const std::string& path, Mode mode)
 {
     switch (mode) {
     case Mode::OpenRead:
-        FFile = std::fopen(path.c_str(), "rb");
+        FFile = FileSystem::openFile(path, "rb");
         if (FFile == nullptr)
             throw EFOpenError(path);
         break;
     case Mode::OpenReadWrite:
-        FFile = std::fopen(path.c_str(), "r+b");
+        FFile = FileSystem::openFile(path, "r+b");
         if (FFile == nullptr)
             throw EFOpenError(path);
         break;
     case Mode::Create:
-        FFile = std::fopen(path.c_str(), "w+b");
+        FFile = FileSystem::openFile(path, "w+b");
         if (FFile == nullptr)
             throw EFCreateError(path);
         break;
@@ -128,21 +125,18 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count)
 
 std::uint64_t TFileStream::Position() const
 {
-    const off_t position = ::ftello(FFile);
-    return position < 0 ? 0 : static_cast<std::uint64_t>(position);
+    return FileSystem::tell(FFile);
 }
 
 void TFileStream::SetPosition(std::uint64_t position)
 {
-    ::fseeko(FFile, static_cast<off_t>(position), SEEK_SET);
+    FileSystem::seek(FFile, position);
 }
 
 std::uint64_t TFileStream::Size() const
 {
-    struct stat info {};
-    if (::fstat(::fileno(FFile), &info) != 0)
-        return 0;
-    return static_cast<std::uint64_t>(info.st_size);
+    std::uint64_t size = 0;
+    return FileSystem::fileSize(FFile, size) ? size : 0;
 }
 
 std::string ReadWholeFile(const std::string& path)

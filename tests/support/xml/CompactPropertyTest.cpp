@@ -26,8 +26,9 @@ TEST_P(DecodeShortcut, KeptValuesAreTheOnesTheHookLeavesAlone)
     EXPECT_EQ(IconPageDecodeKeepsValue(value), GetParam().kept);
     std::string decoded = value;
     IconPageDecodeValue(decoded);
-    if (IconPageDecodeKeepsValue(value))
+    if (IconPageDecodeKeepsValue(value)) {
         EXPECT_EQ(decoded, value);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, DecodeShortcut,
