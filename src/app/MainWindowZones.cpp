@@ -31,7 +31,7 @@ std::vector<ZonePageLine> TForm1::zonePageLines(const ZonePageFile& file) const
         const auto location = names.find(page.name);
         int count = page.poiCount;
         if (&file == m_editor->zoneFile() && static_cast<int>(i) == m_editor->zonePage())
-            count = m_editor->xmlscan().Root().ItemCount();
+            count = ZonePageFile::IconCount(m_editor->xmlscan().Root());
         lines.push_back({fromDoc(page.name), location == names.end() ? QString() : fromDoc(location->second), count});
     }
     return lines;

@@ -138,7 +138,7 @@ void ZonePageFile::show(int page, TSimpleXML& document)
         root.SetName(kept.Name());
         for (int i = 0; i < kept.Properties().Count(); ++i) {
             const TSimpleXMLProp* prop = kept.Properties().Item(i);
-            root.Properties().Add(std::string(prop->Name()), std::string(prop->Value()));
+            root.Properties().Add(prop->FullName(), std::string(prop->Value()));
         }
         while (kept.ItemCount() > 0)
             root.Items().Append(kept.Items().Take(0));
@@ -158,6 +158,12 @@ void ZonePageFile::show(int page, TSimpleXML& document)
     pageText += "</" + std::string(element.tag) + ">";
     TMemoryStream stream(std::move(pageText));
     ParseIconPage(document, stream);
+    // Each icon must come back as one element, or a save could not tell which bytes are whose.
+    if (IconCount(document.Root()) != static_cast<int>(iconsOf(m_pageElements[static_cast<std::size_t>(page)]).size())) {
+        document.Root().Clear();
+        throw ESimpleXMLError("Zone page \"" + m_pages[static_cast<std::size_t>(page)].name
+                              + "\": its icons do not read as icons");
+    }
     tagIcons(page, document.Root());
 }
 
@@ -174,9 +180,19 @@ void ZonePageFile::tagIcons(int page, TSimpleXMLElem& root)
             continue;
         }
         const std::uintptr_t serial = m_nextSerial++;
-        m_origins[serial] = icons[next++];
+        m_origins[serial] = Origin{icons[next++], snapshotOf(*item)};
         item->SetData(serialPointer(serial));
     }
+    m_pageSnapshots[page] = snapshotOf(root);
+}
+
+ZonePageFile::Snapshot ZonePageFile::snapshotOf(const TSimpleXMLElem& element)
+{
+    Snapshot properties;
+    const TSimpleXMLProps* props = element.PropertiesIfAny();
+    for (int i = 0; props && i < props->Count(); ++i)
+        properties.emplace_back(props->Item(i)->FullName(), std::string(props->Item(i)->Value()));
+    return properties;
 }
 
 void ZonePageFile::stash(int page, TSimpleXML& document)
@@ -186,19 +202,19 @@ void ZonePageFile::stash(int page, TSimpleXML& document)
     kept->SetName(root.Name());
     for (int i = 0; i < root.Properties().Count(); ++i) {
         const TSimpleXMLProp* prop = root.Properties().Item(i);
-        kept->Properties().Add(std::string(prop->Name()), std::string(prop->Value()));
+        kept->Properties().Add(prop->FullName(), std::string(prop->Value()));
     }
     while (root.ItemCount() > 0)
         kept->Items().Append(root.Items().Take(0));
     root.Clear();
-    m_pages.at(static_cast<std::size_t>(page)).poiCount = kept->ItemCount();
+    m_pages.at(static_cast<std::size_t>(page)).poiCount = IconCount(*kept);
     m_stashed[page] = std::move(kept);
 }
 
 int ZonePageFile::originOf(const TSimpleXMLElem& icon) const
 {
     const auto found = m_origins.find(reinterpret_cast<std::uintptr_t>(icon.Data()));
-    return found == m_origins.end() ? -1 : found->second;
+    return found == m_origins.end() ? -1 : found->second.element;
 }
 
 std::string ZonePageFile::editedBytes(int shownPage, const TSimpleXMLElem& shown) const
@@ -225,28 +241,28 @@ std::string ZonePageFile::editedBytes(int shownPage, const TSimpleXMLElem& shown
     return out;
 }
 
-void ZonePageFile::addPropertyEdits(const XmlSpanElement& original, const TSimpleXMLElem& current,
-                                    std::vector<Edit>& edits) const
+bool ZonePageFile::addPropertyEdits(const XmlSpanElement& original, const Snapshot& shown,
+                                    const TSimpleXMLElem& current, std::vector<Edit>& edits) const
 {
+    const Snapshot now = snapshotOf(current);
+    if (now == shown)
+        return true;
     const std::vector<XmlSpanProperty>& before = original.properties;
+    if (shown.size() != before.size())
+        return false;
     std::vector<bool> kept(before.size(), false);
     std::string added;
-    const TSimpleXMLProps* props = current.PropertiesIfAny();
-    for (int i = 0; props && i < props->Count(); ++i) {
-        const TSimpleXMLProp* prop = props->Item(i);
-        const std::string_view name = prop->Name();
-        const std::string_view value = prop->Value();
+    for (const auto& [name, value] : now) {
         std::size_t match = 0;
-        while (match < before.size() && (kept[match] || !simplexml::SameText(before[match].name, name)))
+        while (match < shown.size() && (kept[match] || shown[match].first != name))
             ++match;
-        if (match == before.size()) {
-            added += " " + std::string(name) + "=\"" + encoded(value) + "\"";
+        if (match == shown.size()) {
+            added += " " + name + "=\"" + encoded(value) + "\"";
             continue;
         }
         kept[match] = true;
-        const XmlSpanProperty& old = before[match];
-        if (decoded(old.rawValue) != value)
-            edits.push_back({old.valueBegin, old.valueEnd, encoded(value)});
+        if (shown[match].second != value)
+            edits.push_back({before[match].valueBegin, before[match].valueEnd, encoded(value)});
     }
     for (std::size_t j = 0; j < before.size(); ++j) {
         if (kept[j])
@@ -257,16 +273,23 @@ void ZonePageFile::addPropertyEdits(const XmlSpanElement& original, const TSimpl
     }
     if (!added.empty())
         edits.push_back({original.propsEnd, original.propsEnd, std::move(added)});
+    return true;
+}
+
+std::string ZonePageFile::propertyText(const TSimpleXMLElem& element)
+{
+    std::string text;
+    const TSimpleXMLProps* props = element.PropertiesIfAny();
+    for (int i = 0; props && i < props->Count(); ++i) {
+        const TSimpleXMLProp* prop = props->Item(i);
+        text += " " + prop->FullName() + "=\"" + encoded(prop->Value()) + "\"";
+    }
+    return text;
 }
 
 std::string ZonePageFile::newIconText(const TSimpleXMLElem& icon, const XmlSpanElement* sibling) const
 {
-    std::string text = "<" + icon.Name();
-    const TSimpleXMLProps* props = icon.PropertiesIfAny();
-    for (int i = 0; props && i < props->Count(); ++i) {
-        const TSimpleXMLProp* prop = props->Item(i);
-        text += " " + std::string(prop->Name()) + "=\"" + encoded(prop->Value()) + "\"";
-    }
+    std::string text = "<" + icon.Name() + propertyText(icon);
     const bool blankBeforeClose = sibling && sibling->selfClosing && sibling->startEnd >= 3
         && simplexml::IsBlank(static_cast<unsigned char>(m_bytes[sibling->startEnd - 3]));
     return text + (blankBeforeClose ? " />" : "/>");
@@ -302,7 +325,9 @@ void ZonePageFile::addPageEdits(int page, const TSimpleXMLElem& root, std::vecto
 {
     const int pageIndex = m_pageElements.at(static_cast<std::size_t>(page));
     const XmlSpanElement& element = m_spans.elements[static_cast<std::size_t>(pageIndex)];
-    addPropertyEdits(element, root, edits);
+    const auto shownPage = m_pageSnapshots.find(page);
+    if (shownPage != m_pageSnapshots.end() && !addPropertyEdits(element, shownPage->second, root, edits))
+        edits.push_back({element.tagEnd, element.propsEnd, propertyText(root)});
 
     const std::vector<int> icons = iconsOf(pageIndex);
     const XmlSpanElement* sibling = siblingIcon(icons);
@@ -334,7 +359,9 @@ void ZonePageFile::addPageEdits(int page, const TSimpleXMLElem& root, std::vecto
         if (!pending.empty())
             insertAt(previous ? LinesOf(m_bytes, previous->begin, previous->end).end
                               : LinesOf(m_bytes, span.begin, span.end).begin);
-        addPropertyEdits(span, *item, edits);
+        const Origin& shown = m_origins.at(reinterpret_cast<std::uintptr_t>(item->Data()));
+        if (!addPropertyEdits(span, shown.shown, *item, edits))
+            edits.push_back({span.tagEnd, span.propsEnd, propertyText(*item)});
         previous = &span;
     }
     if (!pending.empty()) {
@@ -424,4 +451,12 @@ long long ZonePageFile::largestIconId() const
             largest = std::max(largest, number);
     }
     return largest;
+}
+
+int ZonePageFile::IconCount(const TSimpleXMLElem& root)
+{
+    int count = 0;
+    for (int i = 0; i < root.ItemCount(); ++i)
+        count += root.ItemsIfAny()->Item(i)->Kind() == TSimpleXMLElemKind::Classic ? 1 : 0;
+    return count;
 }

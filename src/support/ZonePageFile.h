@@ -58,6 +58,8 @@ public:
     // The largest n of an Icon named "ID<n>" in the file as read, or 0: new world-only icons
     // continue the file's numbering.
     long long largestIconId() const;
+    // The icons (elements) among the children of an editing root.
+    static int IconCount(const TSimpleXMLElem& root);
     // The properties of the page's first Icon, in file order: the form of a new icon.
     std::vector<std::pair<std::string, std::string>> iconTemplate(int page) const;
 
@@ -76,8 +78,16 @@ private:
     void addAtPageEnd(const XmlSpanElement& page, const std::string& lines, std::vector<Edit>& edits) const;
     void tagIcons(int page, TSimpleXMLElem& root);
     void addPageEdits(int page, const TSimpleXMLElem& root, std::vector<Edit>& edits) const;
-    void addPropertyEdits(const XmlSpanElement& original, const TSimpleXMLElem& current,
+    // The properties as the icon page reader gave them when shown: what an edit is told from.
+    using Snapshot = std::vector<std::pair<std::string, std::string>>;
+    static Snapshot snapshotOf(const TSimpleXMLElem& element);
+    // Edits that make the start tag of `original` hold `current`'s properties; false when the
+    // reader saw other properties than the span (a tag it reads its own way), so that the
+    // caller writes the element anew.
+    bool addPropertyEdits(const XmlSpanElement& original, const Snapshot& shown, const TSimpleXMLElem& current,
                           std::vector<Edit>& edits) const;
+    // " name=\"value\"" for each property, values encoded as on icon pages.
+    static std::string propertyText(const TSimpleXMLElem& element);
     std::string newIconText(const TSimpleXMLElem& icon, const XmlSpanElement* sibling) const;
     int originOf(const TSimpleXMLElem& icon) const;
 
@@ -90,7 +100,12 @@ private:
     // Each Icon shown in an editing root carries a serial in its data pointer; the serial names
     // the span element it came from. A serial not in the map (an icon added, or one taken out
     // before a save and put back after it) is written as a new icon.
-    std::unordered_map<std::uintptr_t, int> m_origins;
+    struct Origin {
+        int element = -1;
+        Snapshot shown;
+    };
+    std::unordered_map<std::uintptr_t, Origin> m_origins;
+    std::map<int, Snapshot> m_pageSnapshots;  // each shown zone page's own properties
     std::uintptr_t m_nextSerial = 1;
     std::map<int, std::unique_ptr<TSimpleXMLElem>> m_stashed;
 };

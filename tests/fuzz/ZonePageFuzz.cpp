@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (file.pages().empty())
             return 0;
         file.show(0, document);
-        const int before = document.Root().ItemCount();
+        const int before = ZonePageFile::IconCount(document.Root());
         document.Root().Items().Add("Icon")->Properties().Add("Name", "a&b\"c");
         const std::string edited = file.editedBytes(0, document.Root());
         ZonePageFile again(edited);
