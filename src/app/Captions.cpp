@@ -56,6 +56,8 @@ const CaptionRow kKorean[] = {
     {"SaveAnswer.discard", "저장 안 함(&N)"},
     {"SaveAnswer.cancel", "취소"},
     {"RecentMissing", "파일 \"%1\"을(를) 찾을 수 없어 최근 파일 목록에서 뺐습니다."},
+    {"ViewProblems", "문제 목록(&P)"},
+    {"OptionTopLeft", "위치는 아이콘의 왼쪽 위 모서리(&L)"},
 };
 
 // The fixed English replacements.
@@ -103,6 +105,8 @@ const CaptionRow kEnglish[] = {
     {"SaveAnswer.discard", "&Discard"},
     {"SaveAnswer.cancel", "Cancel"},
     {"RecentMissing", "File \"%1\" is not found. It was removed from the recent pages."},
+    {"ViewProblems", "&Problems"},
+    {"OptionTopLeft", "&Location is the icon's top-left corner"},
 };
 
 template <size_t N>

@@ -276,6 +276,7 @@ void TForm1::createMenus()
     createEditMenu();
     createViewMenu();
     createRecentMenu();
+    createCheckActions();
     // A menu without items: choosing it runs the command at once.
     Help1 = menuBar()->addAction(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -368,6 +369,7 @@ void TForm1::connectHandlers()
     connectEditingTools();
     connectViewHandlers();
     connectUndoHandlers();
+    connectCheckHandlers();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(m_ui.Panel1, &MapPanel::markerDragged, this,
@@ -401,6 +403,7 @@ void TForm1::updateActions()
     FileSaveBOMUpdate();
     FileSaveARRUpdate();
     updateUndoActions();
+    OptionTopLeftUpdate();
 }
 
 void TForm1::MAPDELUpdate()
@@ -478,6 +481,7 @@ void TForm1::FileOpenZoneExecute()
 bool TForm1::openPage(const QString& path)
 {
     const bool open = m_editor->OpenIconPage(path);
+    pageOpened(path, open);
     refreshTypeMenu();
     return open;
 }
