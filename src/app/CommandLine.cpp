@@ -48,11 +48,12 @@ public:
 
 } // namespace
 
-int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out)
+int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict)
 {
     CollectingPrompts prompts;
     TForm1 window(configPath, &prompts);
     bool allRead = true;
+    int problems = 0;
     for (const QString& page : pages) {
         prompts.shown.clear();
         const bool read = window.openPage(QFileInfo(page).absoluteFilePath());
@@ -71,12 +72,24 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
                 out << "; " << prompts.shown.join(QStringLiteral("; "));
         } else {
             allRead = false;
+            // The page's line tells why: it counts as one problem.
+            ++problems;
             out << (prompts.shown.isEmpty() ? QStringLiteral("not read") : prompts.shown.join(QStringLiteral("; ")));
         }
         out << "\n";
+        if (strict && read) {
+            for (const PageProblem& problem : window.checkOpenPage()) {
+                out << page << ": " << QString::fromStdString(ProblemLine(problem)) << "\n";
+                ++problems;
+            }
+        }
+    }
+    if (strict) {
+        out << problems << (problems == 1 ? " problem in " : " problems in ") << pages.size()
+            << (pages.size() == 1 ? " page\n" : " pages\n");
     }
     out.flush();
-    return allRead ? 0 : kExitFailure;
+    return allRead && problems == 0 ? 0 : kExitFailure;
 }
 
 int exportPagePicture(const QString& configPath, const QString& page, const QString& out, bool labels,
@@ -125,7 +138,7 @@ QString usageText()
 {
     return QStringLiteral(
         "Usage: vynmap-editor [--config FILE] [PAGE]\n"
-        "       vynmap-editor [--config FILE] --check PAGE...\n"
+        "       vynmap-editor [--config FILE] --check [--strict] PAGE...\n"
         "       vynmap-editor [--config FILE] --list-maps\n"
         "       vynmap-editor --decode-dds FILE --output OUT.png\n"
         "       vynmap-editor [--config FILE] --export-png PAGE --output OUT.png [--labels]\n"
@@ -134,6 +147,8 @@ QString usageText()
         "                     (default: the executable's path with \".INI\" appended)\n"
         "  PAGE               an icon page to open at start\n"
         "  --check PAGE...    load each page as the editor does and report what was found\n"
+        "  --strict           with --check, also list each page's problems (POIs whose\n"
+        "                     two locations disagree, a zone rectangle off the POIs, ...)\n"
         "  --list-maps        list the pages of the configured folder by location name, as\n"
         "                     File > Open Zone does: location, a tab, file name; then the count\n"
         "  --decode-dds FILE  decode a DDS texture and write it as a PNG (with --output)\n"
@@ -182,6 +197,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             result.labels = true;
         } else if (arg == QLatin1String("--check")) {
             check = true;
+        } else if (arg == QLatin1String("--strict")) {
+            result.strict = true;
         } else if (arg == QLatin1String("--list-maps")) {
             listMapsWanted = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -196,6 +213,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             positional << arg;
         }
     }
+    if (result.strict && !check)
+        return fail(QStringLiteral("--strict goes with --check"));
     if (!result.exportPage.isEmpty()) {
         if (result.outputFile.isEmpty() || !result.ddsFile.isEmpty() || check || listMapsWanted
             || !positional.isEmpty())
@@ -266,7 +285,7 @@ int runEditor(int argc, char** argv)
         : cmd.configPath;
 
     if (cmd.mode == CommandLine::Mode::Check)
-        return checkPages(configPath, cmd.pages, out);
+        return checkPages(configPath, cmd.pages, out, cmd.strict);
     if (cmd.mode == CommandLine::Mode::ListMaps) {
         listMaps(configPath, QCoreApplication::applicationFilePath(), out);
         return 0;
