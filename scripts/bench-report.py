@@ -94,6 +94,7 @@ def print_table(results, page):
           "<= 1.5", 1.5)
     ratio("write 5,000 POIs with hooks / parse with hooks", "BM_WriteWithHooks", "BM_ParseWithHooks",
           "<= 1.0", 1.0)
+    ratio("--check --strict / --check, 500 pages", "BM_CheckFolderStrict", "BM_CheckFolder", "<= 1.5", 1.5)
 
     seconds, peak_kib = check_figures(results)
     file_bytes = os.path.getsize(page) if os.path.exists(page) else 0
