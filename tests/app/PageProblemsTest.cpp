@@ -46,22 +46,22 @@ class PageProblemsTest : public QObject {
         return path;
     }
 
+    QListWidget* list() { return w().window.problemsWindow()->findChild<QListWidget*>(QStringLiteral("ProblemList")); }
+
     // The Problems window's lines, once the changes so far were checked.
     QStringList lines()
     {
         runEventLoopFor(20);
-        auto* list = w().window.problemsWindow()->findChild<QListWidget*>(QStringLiteral("ProblemList"));
         QStringList texts;
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->item(i)->text();
+        for (int i = 0; i < list()->count(); ++i)
+            texts << list()->item(i)->text();
         return texts;
     }
 
     void activate(int row)
     {
-        auto* list = w().window.problemsWindow()->findChild<QListWidget*>(QStringLiteral("ProblemList"));
-        list->setCurrentRow(row);
-        QTest::keyClick(list, Qt::Key_Return);
+        list()->setCurrentRow(row);
+        QTest::keyClick(list(), Qt::Key_Return);
     }
 
 private slots:
@@ -85,8 +85,7 @@ private slots:
         w().trigger("ViewProblems");
         QCOMPARE(lines(), QStringList{"warning: POI \"Stray\" (#6): probably misplaced: 50 pixels from where the fitted "
                                       "rectangle puts its pathfindlocation (RMS of the others 0)"});
-        auto* list = w().window.problemsWindow()->findChild<QListWidget*>(QStringLiteral("ProblemList"));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(0)).center());
         runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
         QCOMPARE(w().text(w().current()), QStringLiteral("Stray"));
 

@@ -102,9 +102,6 @@ private slots:
             << goodPois() << "40,0,912,1012" << location << QStringList{"ZoneRect@-1"} << kZone << -1;
         QTest::newRow("no rectangle") << goodPois() << "0,0,0,0" << location << QStringList{"NoZone@-1", "ZoneRect@-1"}
                                       << kZone << -1;
-        QTest::newRow("two POIs: one disagrees, no fit")
-            << QStringList{placed("A", 100, 100), placed("B", 200, 200, 5)} << kZone << location
-            << QStringList{"Disagree@1"} << "" << -1;
 
         QTest::newRow("properties")
             << QStringList{poi("NoLoc", "-", "0, 0, 0"), poi("BadSize", "1,1", "-2, 0, 2", "NPC", "big"),
@@ -140,17 +137,6 @@ private slots:
                 QCOMPARE(int(*problem.dataAnchor), dataAnchor);
         }
         QVERIFY2(kinds == expected, qPrintable(lines.join(QLatin1Char('\n'))));
-    }
-
-    // The texts name what is wrong with its numbers.
-    void lines()
-    {
-        const QStringList pois = {placed("A", 100, 100), placed("B", 200, 200, 5), poi("C", "1,x", "-2,0,2")};
-        const std::vector<PageProblem> found = CheckPage(build(pois, kZone, int(PoiAnchor::Location)));
-        QCOMPARE(found.size(), size_t(2));
-        QCOMPARE(ProblemLine(found[0]), std::string("warning: POI \"B\" (#1): pathfindlocation falls at 200,200, 7.1 "
-                                                    "pixels from its point 205,205"));
-        QCOMPARE(ProblemLine(found[1]), std::string("warning: POI \"C\" (#2): Location \"1,x\" does not read as x,y"));
     }
 };
 

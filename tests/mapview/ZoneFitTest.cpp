@@ -58,8 +58,6 @@ private slots:
                                     << false << ZoneRectangle{} << 0.0 << 0.0 << -1;
         QTest::newRow("one world x") << std::vector<ZoneFitPoint>{{{1, 2}, 5, 4}, {{3, 20}, 5, 40}, {{9, 30}, 5, 60}}
                                      << kWidth << kHeight << false << ZoneRectangle{} << 0.0 << 0.0 << -1;
-        QTest::newRow("pixels never move") << std::vector<ZoneFitPoint>{{{7, 2}, 1, 4}, {{7, 20}, 2, 40}, {{7, 30}, 3, 60}}
-                                           << kWidth << kHeight << false << ZoneRectangle{} << 0.0 << 0.0 << -1;
     }
 
     void fit()
