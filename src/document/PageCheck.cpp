@@ -150,15 +150,13 @@ private:
         const CheckedPoi& poi = m_page.pois[at];
         Reading& reading = m_readings[at];
         if (m_pixels) {
-            const std::string_view location = poi.location.value_or(std::string_view());
             const std::string_view size = poi.size.value_or(std::string_view());
-            const bool locationReads = ParseCommaPair(location, kMarkerPairTailChars).has_value();
-            needs(at, poi.location, kLocationProperty, locationReads, "x,y");
+            if (poi.location)
+                reading.point = PointFromLocation(m_page.anchor, *poi.location, size);
+            if (reading.point)
+                reading.otherPoint = PointFromLocation(otherRule(m_page.anchor), *poi.location, size);
+            needs(at, poi.location, kLocationProperty, reading.point.has_value(), "x,y");
             needs(at, poi.size, kSizeProperty, ParseCommaPair(size, kMarkerPairTailChars).has_value(), "width,height");
-            if (poi.location && locationReads) {
-                reading.point = PointFromLocation(m_page.anchor, location, size);
-                reading.otherPoint = PointFromLocation(otherRule(m_page.anchor), location, size);
-            }
         }
         if (poi.world)
             reading.world = ReadWorldParts(*poi.world);
