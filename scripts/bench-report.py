@@ -94,6 +94,7 @@ def print_table(results, page):
           "<= 1.5", 1.5)
     ratio("write 5,000 POIs with hooks / parse with hooks", "BM_WriteWithHooks", "BM_ParseWithHooks",
           "<= 1.0", 1.0)
+    ratio("--check --strict / --check, 500 pages", "BM_CheckFolderStrict", "BM_CheckFolder", "<= 1.5", 1.5)
 
     ratio("open 350 KB map window file + list zone pages / its parse", "BM_ZoneFileOpen", "BM_ZoneFileParse",
           "<= 1.5", 1.5)

@@ -61,6 +61,8 @@ const CaptionRow kKorean[] = {
     {"NotForZoneFile", " (이 파일에는 쓰지 않음)"},
     {"ZonePageMissing", "존 페이지 \"%1\"이(가) %2에 없습니다."},
     {"ZonePageNeeded", "%1에는 존 페이지가 여럿 있습니다. FILE#PAGE 형식으로 하나를 지정하세요."},
+    {"ViewProblems", "문제 목록(&P)"},
+    {"OptionTopLeft", "위치는 아이콘의 왼쪽 위 모서리(&L)"},
 };
 
 // The fixed English replacements.
@@ -113,6 +115,8 @@ const CaptionRow kEnglish[] = {
     {"NotForZoneFile", " (not for this file)"},
     {"ZonePageMissing", "Zone page \"%1\" is not found in %2."},
     {"ZonePageNeeded", "%1 holds zone pages: name one as FILE#PAGE."},
+    {"ViewProblems", "&Problems"},
+    {"OptionTopLeft", "&Location is the icon's top-left corner"},
 };
 
 template <size_t N>

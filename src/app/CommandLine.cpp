@@ -52,13 +52,14 @@ public:
 
 } // namespace
 
-int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out)
+int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict)
 {
     CollectingPrompts prompts;
     TForm1 window(configPath, &prompts);
     bool allRead = true;
     // A file of zone pages is checked page by page.
     QStringList expanded;
+    int problems = 0;
     for (const QString& page : pages) {
         const QStringList zones = SplitPageTarget(page).page.isEmpty() ? ZonePageTargets(page) : QStringList();
         expanded << (zones.isEmpty() ? QStringList{page} : zones);
@@ -85,12 +86,24 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
                 out << "; " << prompts.shown.join(QStringLiteral("; "));
         } else {
             allRead = false;
+            // The page's line tells why: it counts as one problem.
+            ++problems;
             out << (prompts.shown.isEmpty() ? QStringLiteral("not read") : prompts.shown.join(QStringLiteral("; ")));
         }
         out << "\n";
+        if (strict && read) {
+            for (const PageProblem& problem : window.checkOpenPage()) {
+                out << page << ": " << QString::fromStdString(ProblemLine(problem)) << "\n";
+                ++problems;
+            }
+        }
+    }
+    if (strict) {
+        out << problems << (problems == 1 ? " problem in " : " problems in ") << expanded.size()
+            << (expanded.size() == 1 ? " page\n" : " pages\n");
     }
     out.flush();
-    return allRead ? 0 : kExitFailure;
+    return allRead && problems == 0 ? 0 : kExitFailure;
 }
 
 int exportPagePicture(const QString& configPath, const QString& page, const QString& out, bool labels,
@@ -139,7 +152,7 @@ QString usageText()
 {
     return QStringLiteral(
         "Usage: vynmap-editor [--config FILE] [PAGE]\n"
-        "       vynmap-editor [--config FILE] --check PAGE...\n"
+        "       vynmap-editor [--config FILE] --check [--strict] PAGE...\n"
         "       vynmap-editor [--config FILE] --list-maps\n"
         "       vynmap-editor --decode-dds FILE --output OUT.png\n"
         "       vynmap-editor [--config FILE] --export-png PAGE --output OUT.png [--labels]\n"
@@ -149,6 +162,8 @@ QString usageText()
         "  PAGE               an icon page to open at start; FILE#PAGE names one zone page\n"
         "                     of a file that holds many (every PAGE argument takes this form)\n"
         "  --check PAGE...    load each page as the editor does and report what was found\n"
+        "  --strict           with --check, also list each page's problems (POIs whose\n"
+        "                     two locations disagree, a zone rectangle off the POIs, ...)\n"
         "  --list-maps        list the pages of the configured folder by location name, as\n"
         "                     File > Open Zone does: location, a tab, file name; then the count\n"
         "  --decode-dds FILE  decode a DDS texture and write it as a PNG (with --output)\n"
@@ -197,6 +212,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             result.labels = true;
         } else if (arg == QLatin1String("--check")) {
             check = true;
+        } else if (arg == QLatin1String("--strict")) {
+            result.strict = true;
         } else if (arg == QLatin1String("--list-maps")) {
             listMapsWanted = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -211,6 +228,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             positional << arg;
         }
     }
+    if (result.strict && !check)
+        return fail(QStringLiteral("--strict goes with --check"));
     if (!result.exportPage.isEmpty()) {
         if (result.outputFile.isEmpty() || !result.ddsFile.isEmpty() || check || listMapsWanted
             || !positional.isEmpty())
@@ -281,7 +300,7 @@ int runEditor(int argc, char** argv)
         : cmd.configPath;
 
     if (cmd.mode == CommandLine::Mode::Check)
-        return checkPages(configPath, cmd.pages, out);
+        return checkPages(configPath, cmd.pages, out, cmd.strict);
     if (cmd.mode == CommandLine::Mode::ListMaps) {
         listMaps(configPath, QCoreApplication::applicationFilePath(), out);
         return 0;

@@ -1,6 +1,6 @@
 #pragma once
 // The command line of the editor: `vynmap-editor [--config FILE] [PAGE]` starts the window;
-// `--check PAGE...`, `--list-maps`, `--decode-dds FILE --output OUT.png` and
+// `--check [--strict] PAGE...`, `--list-maps`, `--decode-dds FILE --output OUT.png` and
 // `--export-png PAGE --output OUT.png [--labels]` run headless.
 
 #include <QString>
@@ -16,6 +16,7 @@ struct CommandLine {
     QString outputFile;   // --output
     QString exportPage;   // --export-png
     bool labels = false;  // --labels: the exported picture names the POIs
+    bool strict = false;  // --strict: --check also lists each page's problems
     QString error;        // why parsing failed
 };
 
@@ -29,8 +30,9 @@ QString defaultConfigPath(const QString& executablePath);
 class QTextStream;
 
 // Loads each page through the editor's own opening code and prints what it found; 1 when any
-// page could not be read.
-int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out);
+// page could not be read. With `strict`, each page's line is followed by one line per problem of
+// the page check, and a last line counts them; 1 also when there is any.
+int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict = false);
 
 // Opens `page` as the editor does and writes its map at 100 % with every visible marker (and,
 // with `labels`, the POI names) as a PNG to `out`; 1 after telling `err` why it could not.

@@ -277,6 +277,7 @@ void TForm1::createMenus()
     createViewMenu();
     createRecentMenu();
     createZonePageAction();
+    createCheckActions();
     // A menu without items: choosing it runs the command at once.
     Help1 = menuBar()->addAction(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -369,6 +370,7 @@ void TForm1::connectHandlers()
     connectEditingTools();
     connectViewHandlers();
     connectUndoHandlers();
+    connectCheckHandlers();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(m_ui.Panel1, &MapPanel::markerDragged, this,
@@ -403,6 +405,7 @@ void TForm1::updateActions()
     FileSaveARRUpdate();
     FileZonePageUpdate();
     updateUndoActions();
+    OptionTopLeftUpdate();
 }
 
 void TForm1::MAPDELUpdate()

@@ -4,6 +4,7 @@
 
 #include "app/Captions.h"
 #include "document/IconPageEditor.h"
+#include "document/PageCheck.h"
 #include "mapview/EditorState.h"
 #include "mapview/Prompts.h"
 
@@ -18,6 +19,7 @@ class ZonePageFile;
 struct ZonePageLine;
 class IconPageEditor;
 class MapPanel;
+class PageProblemsWindow;
 class QAction;
 class QCloseEvent;
 class QComboBox;
@@ -85,7 +87,8 @@ public:
     void MAPADDExecute();
     void MAPDELExecute();
     void MAPNAMESExecute();
-    void MapAddZonerectExecute();
+    // `zoneText`: the rectangle the dialog starts with; empty: the map's own.
+    void MapAddZonerectExecute(const QString& zoneText = QString());
 
     // Additions beyond the described window (MainWindowView.cpp).
     // The Edit menu, created between File and POI on first use.
@@ -98,6 +101,14 @@ public:
     // Edit menu (MainWindowUndo.cpp).
     void EditUndoExecute();
     void EditRedoExecute();
+
+    // The page check (MainWindowCheck.cpp).
+    // The problems of the open page, as --check --strict prints them; none without a page.
+    std::vector<PageProblem> checkOpenPage();
+    void ViewProblemsExecute();
+    PageProblemsWindow* problemsWindow() const { return m_problemsWindow; }
+    // Option > Location is the icon's top-left corner: the open icon page's anchor rule.
+    void OptionTopLeftExecute();
 
 private:
     // Open by map name: the page the dialog returns opens as if chosen in the open dialog.
@@ -142,6 +153,18 @@ private:
     void fillRecentMenu();
     void rememberRecentPage(const QString& path);
     QMenu* m_recentMenu = nullptr;
+
+    // The page check's menu items, the anchor rule remembered per page, the Problems window.
+    void createCheckActions();
+    void connectCheckHandlers();
+    void OptionTopLeftUpdate();
+    void pageOpened(bool open);
+    void setPageAnchor(PoiAnchor anchor);
+    void scheduleProblemsRefresh();
+    void refreshProblems();
+    bool m_iconPageOpen = false;  // the open page is an icon page of its own, not a zone page in a file
+    PageProblemsWindow* m_problemsWindow = nullptr;
+    QTimer* m_problemsRefresh = nullptr;
 
     void createViewMenu();
     void connectViewHandlers();

@@ -38,7 +38,7 @@ void TForm1::connectEditingTools()
     connect(action(QStringLiteral("MAPDEL")), &QAction::triggered, this, &TForm1::MAPDELExecute);
     connect(action(QStringLiteral("MAPNAMES")), &QAction::triggered, this, &TForm1::MAPNAMESExecute);
     connect(action(QStringLiteral("MapAddZonerect")), &QAction::triggered, this,
-            &TForm1::MapAddZonerectExecute);
+            [this]() { MapAddZonerectExecute(); });
 }
 
 void TForm1::applyPendingEdits()
@@ -117,7 +117,7 @@ void TForm1::MAPNAMESExecute()
     m_ui.FlatEdit4->setReadOnly(!markUp || m_editor->zoneFile());
 }
 
-void TForm1::MapAddZonerectExecute()
+void TForm1::MapAddZonerectExecute(const QString& zoneText)
 {
     try {
         applyPendingEdits();
@@ -131,7 +131,8 @@ void TForm1::MapAddZonerectExecute()
         setup.anchor = m_state.Anchor;
         setup.pageHeight = m_state.PageHeight;
         dialog.setSetup(setup);
-        dialog.setZone(QString::fromStdString(m_state.PageName), QString::fromStdString(ZoneText(m_state.ZoneRect)));
+        dialog.setZone(QString::fromStdString(m_state.PageName),
+                       zoneText.isEmpty() ? QString::fromStdString(ZoneText(m_state.ZoneRect)) : zoneText);
         if (dialog.exec() != QDialog::Accepted)
             return;
         AppendZoneRect(m_state.ZoneRectTable, dialog.zoneId().toStdString(), dialog.zoneText().toStdString());
@@ -140,6 +141,7 @@ void TForm1::MapAddZonerectExecute()
             const MapStyleLookup style = LookupMapStyle(m_state, m_state.PageName);
             if (style.label)
                 m_ui.Label5->setText(QString::fromStdString(*style.label));
+            scheduleProblemsRefresh();
         }
     } catch (const std::exception&) {
         // The command reports nothing of its own; the dialog has shown what the user must know.

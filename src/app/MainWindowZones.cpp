@@ -53,6 +53,7 @@ int TForm1::pickZonePage(const ZonePageFile& file, const QString& path, int curr
 bool TForm1::openPage(const QString& path)
 {
     const bool open = openPageOrZone(path);
+    pageOpened(open);
     refreshTypeMenu();
     updatePlacementNotice();
     return open;
@@ -109,8 +110,10 @@ void TForm1::FileZonePageExecute()
     const int page = pickZonePage(*file, QString::fromStdString(m_state.CurrentFile), m_editor->zonePage());
     if (page < 0 || page == m_editor->zonePage())
         return;
-    if (m_editor->ShowZonePage(page))
+    const bool shown = m_editor->ShowZonePage(page);
+    if (shown)
         rememberRecentPage(openPageName());
+    pageOpened(shown);
     refreshTypeMenu();
     updatePlacementNotice();
 }

@@ -144,6 +144,20 @@ QImage loadPageMapImage(const EditorState& state)
     return image.isNull() ? blankMap() : image;
 }
 
+std::optional<std::string> PageMapImageProblem(const EditorState& state)
+{
+    const std::optional<std::string> file = pageMapFile(state);
+    if (!file) {
+        return state.MapImagePath.empty() ? std::string("no map image found")
+                                          : "map image \"" + state.MapImagePath + "\" is not found";
+    }
+    if (!hasDdsExtension(*file))
+        return "map image \"" + *file + "\" is not a DDS file";
+    if (const std::optional<std::string> refusal = DdsFileProblem(*file))
+        return "map image cannot be decoded: " + *refusal;
+    return std::nullopt;
+}
+
 FileDialogOptions openMapDialogOptions(const EditorState& state)
 {
     FileDialogOptions options;

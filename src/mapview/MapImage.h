@@ -48,6 +48,10 @@ QImage loadPageMapImage(const EditorState& state);
 // The file the automatic load uses (resolved on disk), if any.
 std::optional<std::string> pageMapFile(const EditorState& state);
 
+// Why the automatic load would show no map, in words of the page check: no file found, a file
+// that is no DDS file, or one the decoder refuses (told from its header). Nothing when it decodes.
+std::optional<std::string> PageMapImageProblem(const EditorState& state);
+
 // The `openmap` dialog of FileMAP: initial folder BaseFolder + "images\maps\" when it exists.
 FileDialogOptions openMapDialogOptions(const EditorState& state);
 

@@ -93,11 +93,18 @@ std::pair<int, int> LocationForPoint(PoiAnchor anchor, ImagePoint point, std::st
 std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, std::string_view worldText)
 {
     const std::optional<WorldParts> world = ReadWorldParts(worldText);
-    const auto [x1, y1, x2, y2] = state.ZoneRect;
-    if (!world || x2 == x1 || y2 == y1)
+    if (!world)
         return std::nullopt;
-    const double x = -(x1 + world->x) * state.PageWidth / (static_cast<double>(x2) - x1);
-    const double y = -(y1 - world->z) * state.PageHeight / (static_cast<double>(y2) - y1);
+    return WorldToImagePoint(state, world->x, world->z);
+}
+
+std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, double worldX, double worldZ)
+{
+    const auto [x1, y1, x2, y2] = state.ZoneRect;
+    if (x2 == x1 || y2 == y1)
+        return std::nullopt;
+    const double x = -(x1 + worldX) * state.PageWidth / (static_cast<double>(x2) - x1);
+    const double y = -(y1 - worldZ) * state.PageHeight / (static_cast<double>(y2) - y1);
     if (!std::isfinite(x) || !std::isfinite(y))
         return std::nullopt;
     return ImagePoint{x, y};

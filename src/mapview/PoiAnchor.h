@@ -49,6 +49,8 @@ std::pair<int, int> LocationForPoint(PoiAnchor anchor, ImagePoint point, std::st
 // The image point of a world location through the zone rectangle and page size of `state`,
 // without rounding; nothing when the text does not read or the rectangle is empty.
 std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, std::string_view worldText);
+// The same for world x and z already read.
+std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, double worldX, double worldZ);
 
 // World x and z of an image point, as WorldToImagePoint inverted.
 std::optional<std::pair<double, double>> ImagePointToWorld(const EditorState& state, ImagePoint point);

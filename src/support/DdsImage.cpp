@@ -272,8 +272,14 @@ uint64_t blockDataSize(PixelFormat format, uint32_t width, uint32_t height)
     return uint64_t(width / kDdsBlockSide) * (height / kDdsBlockSide) * blockBytes;
 }
 
-ImageRecord createRecord(
-    PixelFormat format, uint32_t width, uint32_t height, const DdsLimits& limits)
+// The record's dimensions and byte count, refused beyond the limits before anything is allocated.
+struct RecordShape {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint64_t bytes = 0;
+};
+
+RecordShape recordShape(PixelFormat format, uint32_t width, uint32_t height, const DdsLimits& limits)
 {
     const bool block = isBlockCompressed(format);
     if (block) {
@@ -286,11 +292,18 @@ ImageRecord createRecord(
     if (std::max(bytes, argbBytes) > limits.maxDecodedBytes)
         throw EImageError("An image of " + std::to_string(width) + " x " + std::to_string(height)
                           + " pixels is too large to decode.");
+    return {width, height, bytes};
+}
+
+ImageRecord createRecord(
+    PixelFormat format, uint32_t width, uint32_t height, const DdsLimits& limits)
+{
+    const RecordShape shape = recordShape(format, width, height, limits);
     ImageRecord image;
-    image.width = int32_t(width);
-    image.height = int32_t(height);
+    image.width = int32_t(shape.width);
+    image.height = int32_t(shape.height);
     image.format = format;
-    image.bits.assign(size_t(bytes), 0);
+    image.bits.assign(size_t(shape.bytes), 0);
     return image;
 }
 
@@ -300,8 +313,15 @@ void exchangeRedBlue(ImageRecord& image)
         std::swap(image.bits[i], image.bits[i + 2]);
 }
 
-// Reads the first surface; errors carry their own message and are wrapped by the caller.
-ImageRecord decodeSource(ByteSource& source, const std::string& fileName, const DdsLimits& limits)
+// A header that passed every check, with the layout its pixels are read in (none: unknown).
+struct CheckedHeader {
+    DdsHeader h;
+    std::optional<FormatChoice> choice;
+};
+
+// Every check that can refuse a file is made here, from the header alone; what follows reads
+// whatever data there is.
+CheckedHeader checkHeader(ByteSource& source, const std::string& fileName, const DdsLimits& limits)
 {
     uint8_t raw[kHeaderBytes] = {};
     const bool recognised = source.readAt(0, raw, kHeaderBytes) == kHeaderBytes
@@ -315,7 +335,16 @@ ImageRecord decodeSource(ByteSource& source, const std::string& fileName, const 
         throw EImageError("Image size " + std::to_string(h.width) + " x " + std::to_string(h.height)
                           + " is not supported.");
 
+    // An unknown layout gives a black image of 32-bit pixels.
     const std::optional<FormatChoice> choice = choosePixelFormat(h);
+    recordShape(choice ? choice->format : PixelFormat::A8R8G8B8, h.width, h.height, limits);
+    return {h, choice};
+}
+
+// Reads the first surface; errors carry their own message and are wrapped by the caller.
+ImageRecord decodeSource(ByteSource& source, const std::string& fileName, const DdsLimits& limits)
+{
+    const auto [h, choice] = checkHeader(source, fileName, limits);
     if (!choice)  // unknown layout: black image, no pixel data read
         return createRecord(PixelFormat::A8R8G8B8, h.width, h.height, limits);
 
@@ -347,12 +376,11 @@ ImageRecord decodeSource(ByteSource& source, const std::string& fileName, const 
 }
 
 // Every failure becomes the loading message followed by the failure's own message.
-template <typename OpenSource>
-ImageRecord decodeWrapped(const std::string& fileName, const DdsLimits& limits, OpenSource open)
+template <typename Read>
+auto withLoadingMessage(const std::string& fileName, Read read) -> decltype(read())
 {
     try {
-        const std::unique_ptr<ByteSource> source = open();
-        return decodeSource(*source, fileName, limits);
+        return read();
     } catch (const EImageError& e) {
         throw EImageError(loadingMessage(fileName) + " Exception Message: " + e.what());
     } catch (const std::bad_alloc&) {
@@ -435,15 +463,30 @@ std::optional<ImageRecord> DecodeDds(const std::string& fileName, const DdsLimit
 {
     if (!hasDdsExtension(fileName))
         return std::nullopt;
-    return decodeWrapped(fileName, limits, [&fileName]() -> std::unique_ptr<ByteSource> {
-        return std::make_unique<FileSource>(fileName);
+    return withLoadingMessage(fileName, [&] {
+        FileSource source(fileName);
+        return decodeSource(source, fileName, limits);
     });
 }
 
 ImageRecord DecodeDdsMemory(
     const uint8_t* data, size_t size, const std::string& fileName, const DdsLimits& limits)
 {
-    return decodeWrapped(fileName, limits, [data, size]() -> std::unique_ptr<ByteSource> {
-        return std::make_unique<MemorySource>(data, size);
+    return withLoadingMessage(fileName, [&] {
+        MemorySource source(data, size);
+        return decodeSource(source, fileName, limits);
     });
+}
+
+std::optional<std::string> DdsFileProblem(const std::string& fileName, const DdsLimits& limits)
+{
+    try {
+        withLoadingMessage(fileName, [&] {
+            FileSource source(fileName);
+            checkHeader(source, fileName, limits);
+        });
+    } catch (const EImageError& error) {
+        return std::string(error.what());
+    }
+    return std::nullopt;
 }

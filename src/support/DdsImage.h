@@ -73,6 +73,10 @@ std::optional<ImageRecord> DecodeDds(const std::string& fileName, const DdsLimit
 ImageRecord DecodeDdsMemory(
     const uint8_t* data, size_t size, const std::string& fileName, const DdsLimits& limits = {});
 
+// The message DecodeDds would throw for the DDS file `fileName`, found from its header alone
+// (no pixel is read); nothing when DecodeDds gives an image. The extension is not looked at.
+std::optional<std::string> DdsFileProblem(const std::string& fileName, const DdsLimits& limits = {});
+
 // True when the name's last extension is "dds", letter case ignored.
 bool hasDdsExtension(const std::string& fileName);
 

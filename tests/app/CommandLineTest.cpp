@@ -1,5 +1,6 @@
 // The command line: options, the page to open at start, and the headless page check.
 #include "app/CommandLine.h"
+#include "helpers/DdsTestFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,6 +41,8 @@ private slots:
         QTest::newRow("export and decode") << QStringList{"--export-png", "p.xml", "--decode-dds", "m.dds", "--output", "p.png"}
                                            << int(M::Error) << "" << "";
         QTest::newRow("labels without export") << QStringList{"--labels", "p.xml"} << int(M::Error) << "" << "";
+        QTest::newRow("strict check") << QStringList{"--check", "--strict", "a.xml"} << int(M::Check) << "" << "";
+        QTest::newRow("strict without check") << QStringList{"--strict", "a.xml"} << int(M::Error) << "" << "";
         QTest::newRow("dash page") << QStringList{"--", "-odd.xml"} << int(M::Editor) << "" << "-odd.xml";
     }
 
@@ -150,6 +153,53 @@ private slots:
         QTextStream out(&report);
         QCOMPARE(checkPages(fifo, {cut}, out), 1);
         QVERIFY2(report.contains(QLatin1String("Error : Loading File")), qPrintable(report));
+    }
+
+    // --check --strict: the problems of each page after its line, then their count.
+    void strictCheckListsEachPagesProblems()
+    {
+        QTemporaryDir dir;
+        const auto write = [&dir](const QString& name, const QByteArray& bytes) {
+            QVERIFY(QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path()));
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write(QStringLiteral("editor.INI"), "[CONFIG]\r\nPATH=" + dir.path().toUtf8() + "/\r\n");
+        write(QStringLiteral("vynmap/core_mapstyles.xml"),
+              "<Styles><ImageStyle Name=\"m\" zonerect=\"0,0,872,1012\"><Image Source=\"images\\maps\\m.dds\"/>"
+              "</ImageStyle></Styles>");
+        const std::vector<uint8_t> map = ddstest::argbFile(1, 1, {0, 0, 0, 255});
+        write(QStringLiteral("images/maps/m.dds"), QByteArray(reinterpret_cast<const char*>(map.data()), int(map.size())));
+        const auto icon = [](const char* name, const char* location, const char* path, const char* type) {
+            return QByteArray("<Icon Name=\"") + name + "\" Location=\"" + location + "\" " + path + " IconStyle=\"" + type
+                + "\" Size=\"12,12\" Tooltip=\"\"/>\r\n";
+        };
+        const QByteArray head = "<Page Name=\"m\" 1location=\"M\">\r\n";
+        write(QStringLiteral("vynmap/icons_good.xml"),
+              head + icon("A", "100,100", "pathfindlocation=\"-200, 0, 200\"", "NPC")
+                  + icon("B", "200,200", "PathFindLocation=\"-400 0 400\"", "QST")
+                  + icon("C", "50,400", "pathfindlocation=\"-100,0,800\"", "LOC") + "</Page>");
+        write(QStringLiteral("vynmap/icons_bad.xml"),
+              head + icon("A", "100,100", "pathfindlocation=\"-200, 0, 200\"", "NPC")
+                  + icon("B", "210,200", "pathfindlocation=\"-400, 0, 400\"", "npc") + "</Page>");
+
+        const QString good = dir.filePath(QStringLiteral("vynmap/icons_good.xml"));
+        const QString bad = dir.filePath(QStringLiteral("vynmap/icons_bad.xml"));
+        QString report;
+        QTextStream out(&report);
+        QCOMPARE(checkPages(dir.filePath(QStringLiteral("editor.INI")), {bad, good}, out, true), 1);
+        QCOMPARE(report.split(QLatin1Char('\n')),
+                 (QStringList{bad + ": 2 POIs, page \"m\", location \"M\", zone 0,0,872,1012",
+                              bad + ": warning: POI \"B\" (#1): IconStyle \"npc\" is not a known type (CLST, LOC, MOB, "
+                                    "NAME, NPC, QST, ZONE)",
+                              bad + ": warning: POI \"B\" (#1): pathfindlocation falls at 200,200, 10 pixels from its "
+                                    "point 210,200",
+                              good + ": 3 POIs, page \"m\", location \"M\", zone 0,0,872,1012", "2 problems in 2 pages", ""}));
+        QString clean;
+        QTextStream cleanOut(&clean);
+        QCOMPARE(checkPages(dir.filePath(QStringLiteral("editor.INI")), {good}, cleanOut, true), 0);
+        QVERIFY2(clean.endsWith(QLatin1String("\n0 problems in 1 page\n")), qPrintable(clean));
     }
 };
 

@@ -170,6 +170,37 @@ TEST(DdsLimitsTest, RejectsSizesBeforeAllocating)
     EXPECT_EQ(decode(ddsFile(over), small).width, 16);
 }
 
+// The header check refuses exactly the files that decoding refuses, with the same message.
+TEST(DdsFile, HeaderCheckAgreesWithDecoding)
+{
+    Header unknownFormat;
+    unknownFormat.fourCC = code("ATI2");
+    Header huge;
+    huge.width = huge.height = 16384;
+    huge.fourCC = 116;
+    Header noCaps;
+    noCaps.caps = 0;
+    const std::vector<uint8_t> valid = ddsFile(Header{}, colourBlock(kRed565, kBlue565, 0));
+    std::vector<std::vector<uint8_t>> files = {valid, ddsFile(unknownFormat), ddsFile(huge),
+                                               ddsFile(noCaps)};
+    for (size_t len : {0, 4, 127, 128, 130})
+        files.emplace_back(valid.begin(), valid.begin() + len);
+
+    const std::string name = ::testing::TempDir() + "dds_check_test.dds";
+    for (size_t i = 0; i < files.size(); ++i) {
+        ASSERT_TRUE(writeFile(name, files[i]));
+        std::optional<std::string> decodeError;
+        try {
+            DecodeDds(name);
+        } catch (const EImageError& e) {
+            decodeError = e.what();
+        }
+        EXPECT_EQ(DdsFileProblem(name), decodeError) << "file " << i;
+    }
+    std::remove(name.c_str());
+    EXPECT_TRUE(DdsFileProblem(name).has_value());
+}
+
 // ---- Pixel format rules --------------------------------------------------------------------
 
 struct FormatRow {

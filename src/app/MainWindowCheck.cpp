@@ -1,0 +1,186 @@
+// The main window's page check: View > Problems with its window, and Option > Location is the
+// icon's top-left corner, the anchor rule of an icon page remembered per page file.
+#include "app/MainWindow.h"
+
+#include "app/Configuration.h"
+#include "document/IconPageEditor.h"
+#include "document/PoiTreeModel.h"
+#include "mapview/MapImage.h"
+#include "tools/PageProblems.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QTreeView>
+#include <QUndoStack>
+
+#include <cstdio>
+
+namespace {
+
+const char* const kProblemsAction = "ViewProblems";
+const char* const kTopLeftAction = "OptionTopLeft";
+// The configuration keeps, per page file, whether its Location is the icon's top-left corner.
+const char* const kAnchorSection = "ANCHOR";
+const char* const kTopLeft = "1";
+const char* const kPoint = "0";
+constexpr int kEscapeBuffer = 4;
+
+// A page file's key in the anchor section. A key cannot hold "=" or a line break, nor begin with
+// ";" or "[", and loses blanks at its ends: such characters are written as %XX, and "%" too, so
+// every path has one key.
+std::string anchorKey(const std::string& path)
+{
+    std::string key;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        const bool atEdge = i == 0 || i + 1 == path.size();
+        const bool escaped = c == '%' || c == '=' || c == '\r' || c == '\n' || (atEdge && c <= ' ')
+            || (i == 0 && (c == ';' || c == '['));
+        if (!escaped) {
+            key += static_cast<char>(c);
+            continue;
+        }
+        char code[kEscapeBuffer];
+        std::snprintf(code, sizeof code, "%%%02X", c);
+        key += code;
+    }
+    return key;
+}
+
+// A zone page inside a file is opened as FILE#PAGE; an icon page is a file of its own.
+
+}  // namespace
+
+void TForm1::createCheckActions()
+{
+    for (const char* name : {kProblemsAction, kTopLeftAction}) {
+        auto* act = new QAction(this);
+        act->setObjectName(QLatin1String(name));
+        m_actions << act;
+        addAction(act);
+    }
+    QAction* topLeft = action(QLatin1String(kTopLeftAction));
+    topLeft->setCheckable(true);
+    topLeft->setEnabled(false);
+    // Problems heads the View menu, above the zoom steps; the type items follow at its end.
+    const QList<QAction*> viewItems = m_viewMenu->actions();
+    QAction* first = viewItems.value(0);
+    m_viewMenu->insertAction(first, action(QLatin1String(kProblemsAction)));
+    m_viewMenu->insertSeparator(first);
+    if (QMenu* options = menuBar()->findChild<QMenu*>(QStringLiteral("N12")))
+        options->addAction(topLeft);
+}
+
+void TForm1::connectCheckHandlers()
+{
+    connect(action(QLatin1String(kProblemsAction)), &QAction::triggered, this, &TForm1::ViewProblemsExecute);
+    connect(action(QLatin1String(kTopLeftAction)), &QAction::triggered, this, &TForm1::OptionTopLeftExecute);
+    // Changes come in bursts (an apply refreshes a node, an undo rebuilds the tree): one check
+    // runs after each burst, when the window is shown.
+    m_problemsRefresh = new QTimer(this);
+    m_problemsRefresh->setSingleShot(true);
+    m_problemsRefresh->setInterval(0);
+    connect(m_problemsRefresh, &QTimer::timeout, this, &TForm1::refreshProblems);
+    connect(&m_editor->undoStack(), &QUndoStack::indexChanged, this, &TForm1::scheduleProblemsRefresh);
+    QAbstractItemModel* tree = &m_editor->treeModel();
+    connect(tree, &QAbstractItemModel::modelReset, this, &TForm1::scheduleProblemsRefresh);
+    connect(tree, &QAbstractItemModel::dataChanged, this, &TForm1::scheduleProblemsRefresh);
+    connect(tree, &QAbstractItemModel::rowsMoved, this, &TForm1::scheduleProblemsRefresh);
+}
+
+void TForm1::OptionTopLeftUpdate()
+{
+    QAction* act = action(QLatin1String(kTopLeftAction));
+    const bool iconPage = m_state.DocLoaded && m_iconPageOpen;
+    act->setEnabled(iconPage);
+    act->setChecked(iconPage && m_state.Anchor == PoiAnchor::Centre);
+}
+
+void TForm1::pageOpened(bool open)
+{
+    m_iconPageOpen = open && m_state.DocLoaded && !m_editor->zoneFile();
+    if (m_iconPageOpen) {
+        const ProfileFile profile = ConfigurationProfile(m_configPath.toStdString());
+        const bool topLeft = profile.readString(kAnchorSection, anchorKey(m_state.CurrentFile)) == kTopLeft;
+        const PoiAnchor anchor = topLeft ? PoiAnchor::Centre : PoiAnchor::Location;
+        if (anchor != m_state.Anchor) {
+            // The markers were placed by the rule of the page before.
+            m_state.Anchor = anchor;
+            m_editor->BuildPoiTree();
+        }
+    }
+    scheduleProblemsRefresh();
+}
+
+void TForm1::OptionTopLeftExecute()
+{
+    // The checkable action has already inverted its mark.
+    setPageAnchor(action(QLatin1String(kTopLeftAction))->isChecked() ? PoiAnchor::Centre : PoiAnchor::Location);
+}
+
+void TForm1::setPageAnchor(PoiAnchor anchor)
+{
+    if (!m_state.DocLoaded || !m_iconPageOpen)
+        return;
+    // Edits waiting for the apply belong to the rule they were made under.
+    applyPendingEdits();
+    const int selected = m_editor->currentPoi();
+    m_state.Anchor = anchor;
+    // A preference that cannot be kept must not stop the editing: the page keeps the rule until
+    // it is opened again.
+    try {
+        ConfigurationProfile(m_configPath.toStdString())
+            .writeString(kAnchorSection, anchorKey(m_state.CurrentFile), anchor == PoiAnchor::Centre ? kTopLeft : kPoint);
+    } catch (const std::exception&) {
+    }
+    m_editor->BuildPoiTree();
+    if (selected >= 0)
+        m_editor->SelectPoi(selected);
+    OptionTopLeftUpdate();
+    scheduleProblemsRefresh();
+}
+
+std::vector<PageProblem> TForm1::checkOpenPage()
+{
+    if (!m_state.DocLoaded)
+        return {};
+    PoiVocabulary vocabulary = m_iconPageOpen ? IconPageVocabulary() : ZonePageVocabulary(m_state.Anchor);
+    return CheckPage(DescribePage(m_editor->xmlscan().Root(), m_state, std::move(vocabulary),
+                                  PageMapImageProblem(m_state)));
+}
+
+void TForm1::ViewProblemsExecute()
+{
+    if (!m_problemsWindow) {
+        m_problemsWindow = new PageProblemsWindow(*m_prompts, m_language, this);
+        connect(m_problemsWindow, &PageProblemsWindow::poiChosen, this, [this](int poiIndex) {
+            // The same path as a click in the tree: pending edits go to the POI left first.
+            m_editor->SelectPoi(poiIndex);
+            m_ui.TreeView1->scrollTo(m_editor->PoiNode(poiIndex));
+        });
+        connect(m_problemsWindow, &PageProblemsWindow::zoneRectChosen, this,
+                [this](const QString& zoneText) { MapAddZonerectExecute(zoneText); });
+        connect(m_problemsWindow, &PageProblemsWindow::anchorChosen, this, &TForm1::setPageAnchor);
+    }
+    m_problemsWindow->show();
+    m_problemsWindow->raise();
+    m_problemsWindow->activateWindow();
+    refreshProblems();
+}
+
+void TForm1::scheduleProblemsRefresh()
+{
+    if (m_problemsWindow && m_problemsWindow->isVisible())
+        m_problemsRefresh->start();
+}
+
+void TForm1::refreshProblems()
+{
+    if (!m_problemsWindow || !m_problemsWindow->isVisible())
+        return;
+    const QString page = m_state.DocLoaded ? QFileInfo(QString::fromStdString(m_state.CurrentFile)).fileName() : QString();
+    m_problemsWindow->setProblems(checkOpenPage(), page);
+}

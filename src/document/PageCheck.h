@@ -1,0 +1,86 @@
+#pragma once
+// The page check: what is wrong with a page's POIs and its zone rectangle. It works on a neutral
+// description of the page (the texts of each POI, the page's anchor rule, size and rectangle), so
+// the command line and the Problems window report the same list. No widgets.
+
+#include "mapview/MapCoordinates.h"
+#include "mapview/PoiAnchorRule.h"
+#include "support/xml/SimpleXml.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct EditorState;
+
+// One POI as the check reads it: each text as it stands in the page, nothing where the POI lacks
+// the property. The texts are views into the document and last until it changes.
+struct CheckedPoi {
+    int index = 0;  // the POI index: its place among the root's children
+    std::string_view name;
+    std::optional<std::string_view> location;
+    std::optional<std::string_view> size;
+    std::optional<std::string_view> world;
+    std::optional<std::string_view> type;
+};
+
+// What a kind of page calls its POIs' type and which values it knows.
+struct PoiVocabulary {
+    std::string typeProperty;  // empty: the kind has no type the check knows
+    std::vector<std::string> knownTypes;
+};
+
+// Icon pages: IconStyle, one of the editor's type list, compared exactly as the markers do.
+PoiVocabulary IconPageVocabulary();
+// Zone pages of the game's map window file (IconStyle "style" and "zoningstyle") and of map pack
+// POI files (the PoiType kinds the pack uses), by the page's anchor rule.
+PoiVocabulary ZonePageVocabulary(PoiAnchor anchor);
+
+struct CheckedPage {
+    std::string mapName;
+    PoiAnchor anchor = PoiAnchor::Location;
+    int width = 436;
+    int height = 506;
+    ZoneRectangle zone{};
+    PoiVocabulary vocabulary;
+    std::optional<std::string> mapImageProblem;  // why the map image does not show
+    std::vector<CheckedPoi> pois;
+};
+
+enum class ProblemKind {
+    MapImage,   // the map image is missing or does not decode
+    NoZone,     // the map has no zone rectangle
+    Anchor,     // the data follow the other anchor rule
+    ZoneRect,   // the map's rectangle is off the fitted one, or there is none to compare
+    Property,   // a property is missing or does not read, or the type is unknown
+    Outside,    // the POI's point is off the page
+    Disagree,   // the world location falls away from the POI's point
+    Misplaced,  // the POI lies far off the fit of the others
+    Duplicate,  // same name close by, or the same world location
+};
+
+struct PageProblem {
+    ProblemKind kind = ProblemKind::Property;
+    int poi = -1;  // the POI index; -1 for the page
+    std::string poiName;
+    std::string text;
+    std::optional<ZoneRectangle> fittedZone;  // ZoneRect: the rectangle fitted to the POIs
+    std::optional<PoiAnchor> dataAnchor;      // Anchor: the rule the data follow
+};
+
+// Two places closer than this count as one: the locations of a POI agree, a rectangle leaves the
+// page where it is, two POIs of one name stand on each other.
+constexpr double kSamePlacePixels = 3.0;
+
+// The page open in the editor: the root's element children as POIs with their properties looked
+// up as the editor does (first of the name, letter case ignored), with the state's rule, size,
+// rectangle and map name.
+CheckedPage DescribePage(const TSimpleXMLElem& root, const EditorState& state, PoiVocabulary vocabulary,
+                         std::optional<std::string> mapImageProblem);
+
+// Every problem of the page: the page's own first, then each POI's in POI order.
+std::vector<PageProblem> CheckPage(const CheckedPage& page);
+
+// "warning: POI "NAME" (#N): TEXT", or "warning: TEXT" for the page.
+std::string ProblemLine(const PageProblem& problem);

@@ -1,0 +1,102 @@
+#include "tools/PageProblems.h"
+
+#include "tools/DialogSupport.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kInitialWidth = 640;
+constexpr int kInitialHeight = 300;
+
+// Texts of the window that are no control's caption.
+const DialogCaption kTexts[] = {
+    {"Title", "문제 목록", "Problems"},
+    {"TitleOfPage", "문제 목록 - %1", "Problems - %1"},
+    {"Count", "문제 %1개", "%1 problems"},
+    {"ZoneQuestion", "POI에 맞춘 경계 %1(으)로 Zone 경계 추가 창을 열까요?",
+     "Open Add ZoneRect with the fitted rectangle %1?"},
+    {"TopLeftQuestion", "이 페이지의 위치를 아이콘의 왼쪽 위 모서리로 볼까요?",
+     "Treat this page's Location as the icon's top-left corner?"},
+    {"PointQuestion", "이 페이지의 위치를 다시 POI의 지점으로 볼까요?",
+     "Treat this page's Location as the POI's point again?"},
+};
+
+}  // namespace
+
+PageProblemsWindow::PageProblemsWindow(Prompts& prompts, Language language, QWidget* parent)
+    : QDialog(parent), m_prompts(prompts), m_language(language)
+{
+    setObjectName(QStringLiteral("PageProblems"));
+    setFont(languageFont(language));
+    setWindowTitle(text("Title"));
+    resize(kInitialWidth, kInitialHeight);
+
+    ProblemList = new QListWidget(this);
+    ProblemList->setObjectName(QStringLiteral("ProblemList"));
+    ProblemList->setSelectionMode(QAbstractItemView::SingleSelection);
+    ProblemCount = new QLabel(this);
+    ProblemCount->setObjectName(QStringLiteral("ProblemCount"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ProblemList);
+    layout->addWidget(ProblemCount);
+
+    // A click on a POI's line selects it; the offers of the page's lines wait for the line to be
+    // activated (Enter or a double click), so browsing the list never raises a question.
+    connect(ProblemList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const int row = ProblemList->row(item);
+        if (row >= 0 && m_problems[static_cast<size_t>(row)].poi >= 0)
+            choose(row);
+    });
+    connect(ProblemList, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { choose(ProblemList->row(item)); });
+}
+
+QString PageProblemsWindow::text(const char* name) const
+{
+    for (const DialogCaption& row : kTexts) {
+        if (std::strcmp(row.name, name) == 0)
+            return QString::fromUtf8(m_language == Language::Korean ? row.korean : row.english);
+    }
+    return {};
+}
+
+void PageProblemsWindow::setProblems(std::vector<PageProblem> problems, const QString& pageName)
+{
+    const QString chosen = ProblemList->currentItem() ? ProblemList->currentItem()->text() : QString();
+    m_problems = std::move(problems);
+    setWindowTitle(pageName.isEmpty() ? text("Title") : text("TitleOfPage").arg(pageName));
+    ProblemCount->setText(text("Count").arg(m_problems.size()));
+    QStringList lines;
+    for (const PageProblem& problem : m_problems)
+        lines << QString::fromStdString(ProblemLine(problem));
+    const QSignalBlocker quiet(ProblemList);
+    ProblemList->clear();
+    ProblemList->addItems(lines);
+    const qsizetype again = lines.indexOf(chosen);
+    if (again >= 0)
+        ProblemList->setCurrentRow(static_cast<int>(again));
+}
+
+void PageProblemsWindow::choose(int row)
+{
+    if (row < 0 || static_cast<size_t>(row) >= m_problems.size())
+        return;
+    const PageProblem& problem = m_problems[static_cast<size_t>(row)];
+    if (problem.poi >= 0) {
+        emit poiChosen(problem.poi);
+    } else if (problem.fittedZone) {
+        const QString zone = QString::fromStdString(ZoneText(*problem.fittedZone));
+        if (m_prompts.confirm(text("ZoneQuestion").arg(zone), text("Title")))
+            emit zoneRectChosen(zone);
+    } else if (problem.dataAnchor) {
+        const PoiAnchor anchor = *problem.dataAnchor;
+        const char* question = anchor == PoiAnchor::Centre ? "TopLeftQuestion" : "PointQuestion";
+        if (m_prompts.confirm(text(question), text("Title")))
+            emit anchorChosen(anchor);
+    }
+}

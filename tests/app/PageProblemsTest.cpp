@@ -1,0 +1,147 @@
+// View > Problems driven as a user drives it: a POI's line selects the POI and the list follows the
+// page's changes; the anchor line switches Option > Location is the icon's top-left corner, kept per
+// page; the zone rectangle line opens the zone rectangle dialog filled in with the fitted rectangle.
+#include "document/IconPageFixture.h"
+#include "helpers/DdsTestFile.h"
+#include "helpers/ModalDialog.h"
+#include "tools/PageProblems.h"
+#include "tools/addZone.h"
+
+#include <QListWidget>
+
+namespace {
+
+using PageText::Poi;
+
+// A POI placed at pixel (x, y) on the map of zone 0,0,872,1012 (two world units per pixel); its
+// Location is `shift` pixels right of and below that.
+Poi placed(const QByteArray& name, int x, int y, int shift = 0)
+{
+    Poi poi{name, QByteArray::number(x + shift) + "," + QByteArray::number(y + shift)};
+    poi.path = QByteArray::number(-2 * x) + ", 10, " + QByteArray::number(2 * y);
+    return poi;
+}
+
+QList<Poi> goodPois(int shift = 0)
+{
+    return {placed("Smith", 100, 100, shift), placed("Inn", 200, 150, shift), placed("Gate", 300, 400, shift),
+            placed("Well", 50, 450, shift),   placed("Mill", 400, 30, shift),  placed("Dock", 420, 500, shift)};
+}
+
+}  // namespace
+
+class PageProblemsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<UiFolder> m_folder;
+    std::unique_ptr<EditorWindow> m_editor;
+    EditorWindow& w() { return *m_editor; }
+
+    QString open(const QList<Poi>& pois, const QByteArray& zone)
+    {
+        m_folder->writeMapStyles(mapStylesFor("test_map", zone));
+        const QString path = m_folder->writePage(QStringLiteral("icons_test.xml"), PageText::page(PageText::iconLines(pois)));
+        if (!w().openShown(path))
+            qFatal("page not opened");
+        return path;
+    }
+
+    QListWidget* list() { return w().window.problemsWindow()->findChild<QListWidget*>(QStringLiteral("ProblemList")); }
+
+    // The Problems window's lines, once the changes so far were checked.
+    QStringList lines()
+    {
+        runEventLoopFor(20);
+        QStringList texts;
+        for (int i = 0; i < list()->count(); ++i)
+            texts << list()->item(i)->text();
+        return texts;
+    }
+
+    void activate(int row)
+    {
+        list()->setCurrentRow(row);
+        QTest::keyClick(list(), Qt::Key_Return);
+    }
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<UiFolder>();
+        QDir().mkpath(m_folder->root() + QStringLiteral("images/maps"));
+        const QString map = m_folder->root() + QStringLiteral("images/maps/map_test_map.dds");
+        QVERIFY(ddstest::writeFile(map.toStdString(), ddstest::argbFile(1, 1, {0, 0, 0, 255})));
+        m_editor = std::make_unique<EditorWindow>(*m_folder);
+    }
+
+    void cleanup() { m_editor.reset(); }
+
+    void poiLineSelectsAndTheListFollowsChanges()
+    {
+        QList<Poi> pois = goodPois();
+        pois << Poi{"Stray", "140,140"};
+        pois.last().path = "-200, 10, 220";  // 40, 30 pixels from its Location
+        open(pois, "0,0,872,1012");
+        w().trigger("ViewProblems");
+        QCOMPARE(lines(), QStringList{"warning: POI \"Stray\" (#6): probably misplaced: 50 pixels from where the fitted "
+                                      "rectangle puts its pathfindlocation (RMS of the others 0)"});
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(0)).center());
+        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
+        QCOMPARE(w().text(w().current()), QStringLiteral("Stray"));
+
+        w().editor().DeletePoi(6);
+        QCOMPARE(lines(), QStringList{});
+        QCOMPARE(w().window.problemsWindow()->findChild<QLabel*>(QStringLiteral("ProblemCount"))->text(),
+                 QStringLiteral("0 problems"));
+        w().editor().Undo();
+        QCOMPARE(lines().size(), 1);
+    }
+
+    void anchorLineSwitchesTheRuleOfThePage()
+    {
+        const QString path = open(goodPois(-6), "0,0,872,1012");  // Location is the icon's top-left corner
+        w().trigger("ViewProblems");
+        QVERIFY(lines().value(0).startsWith(QLatin1String("warning: the POIs' Location is their icon's top-left corner: "
+                                                          "6 of 6 POIs match")));
+        activate(0);  // answered No: nothing changes
+        QCOMPARE(w().state().Anchor, PoiAnchor::Location);
+        w().prompts.confirmAnswers.enqueue(true);
+        activate(0);
+        QCOMPARE(w().prompts.questions.last(), QStringLiteral("Treat this page's Location as the icon's top-left corner?"));
+        QCOMPARE(w().state().Anchor, PoiAnchor::Centre);
+        QCOMPARE(lines(), QStringList{});
+        w().window.updateActions();
+        QVERIFY(w().window.action(QStringLiteral("OptionTopLeft"))->isChecked());
+
+        // Kept for this page file only.
+        m_folder->writePage(QStringLiteral("icons_other.xml"), PageText::page(PageText::iconLines(goodPois())));
+        QVERIFY(w().window.openPage(m_folder->pagePath(QStringLiteral("icons_other.xml"))));
+        QCOMPARE(w().state().Anchor, PoiAnchor::Location);
+        QVERIFY(w().window.openPage(path));
+        QCOMPARE(w().state().Anchor, PoiAnchor::Centre);
+        w().window.updateActions();
+        w().trigger("OptionTopLeft");  // unchecks it
+        QCOMPARE(w().state().Anchor, PoiAnchor::Location);
+        QVERIFY(w().window.openPage(path));
+        QCOMPARE(w().state().Anchor, PoiAnchor::Location);
+    }
+
+    void zoneLineOpensTheDialogFilledIn()
+    {
+        open(goodPois(), "40,0,912,1012");  // copied from a map 20 pixels to the side
+        w().trigger("ViewProblems");
+        QVERIFY(lines().value(0).startsWith(QLatin1String("warning: zone rectangle 40,0,912,1012 moves a page corner 20 "
+                                                          "pixels from the rectangle fitted to 6 POIs, 0,0,872,1012")));
+        QString shown;
+        whenModal<TForm4>([&shown](TForm4* dialog) {
+            shown = dialog->zoneId() + QLatin1Char('=') + dialog->zoneText();
+            dialog->reject();
+        });
+        w().prompts.confirmAnswers.enqueue(true);
+        activate(0);
+        QCOMPARE(shown, QStringLiteral("test_map=0,0,872,1012"));
+    }
+};
+
+QTEST_MAIN(PageProblemsTest)
+#include "PageProblemsTest.moc"

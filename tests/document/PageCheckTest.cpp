@@ -1,0 +1,144 @@
+// The page check over small pages built here: one in each anchor rule, pages whose data follow
+// the other rule, a misplaced POI among good ones, a wrong or missing zone rectangle, properties
+// that are missing or do not read, and duplicates.
+
+#include "document/PageCheck.h"
+
+#include <QtTest>
+
+#include <deque>
+
+namespace {
+
+// 2 world units per pixel on the 436 x 506 page: pixel (x, y) is world (-2x, h, 2y).
+const QString kZone = QStringLiteral("0,0,872,1012");
+
+// "Name|Location|Size|pathfindlocation|IconStyle", "-" for a missing property.
+QString poi(const QString& name, const QString& location, const QString& world, const QString& type = "NPC",
+            const QString& size = "12,12")
+{
+    return QStringList{name, location, size, world, type}.join(QLatin1Char('|'));
+}
+
+// A POI whose Location and world location agree at pixel (x, y); `shift` moves Location only.
+QString placed(const QString& name, int x, int y, int shift = 0)
+{
+    return poi(name, QStringLiteral("%1,%2").arg(x + shift).arg(y + shift),
+               QStringLiteral("%1, 10, %2").arg(-2 * x).arg(2 * y));
+}
+
+QStringList goodPois(int shift = 0)
+{
+    return {placed("Smith", 100, 100, shift), placed("Inn", 200, 150, shift), placed("Gate", 300, 400, shift),
+            placed("Well", 50, 450, shift)};
+}
+
+}  // namespace
+
+class PageCheckTest : public QObject {
+    Q_OBJECT
+
+    std::deque<std::string> m_texts;  // what the views of the built pages show
+
+    std::string_view keep(const QString& text)
+    {
+        m_texts.push_back(text.toStdString());
+        return m_texts.back();
+    }
+
+    CheckedPage build(const QStringList& pois, const QString& zone, int anchor)
+    {
+        CheckedPage page;
+        page.mapName = "test_map";
+        page.anchor = PoiAnchor(anchor);
+        page.zone = ParseZoneText(zone.toStdString());
+        page.vocabulary = IconPageVocabulary();
+        int index = 0;
+        for (const QString& line : pois) {
+            const QStringList parts = line.split(QLatin1Char('|'));
+            CheckedPoi poi;
+            poi.index = index++;
+            poi.name = keep(parts[0]);
+            std::optional<std::string_view>* fields[] = {&poi.location, &poi.size, &poi.world, &poi.type};
+            for (int i = 0; i < 4; ++i) {
+                if (parts[i + 1] != QLatin1String("-"))
+                    *fields[i] = keep(parts[i + 1]);
+            }
+            page.pois.push_back(poi);
+        }
+        return page;
+    }
+
+private slots:
+    void problems_data()
+    {
+        QTest::addColumn<QStringList>("pois");
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<int>("anchor");
+        QTest::addColumn<QStringList>("expected");  // "kind@POI index", -1 for the page
+        QTest::addColumn<QString>("fitted");        // the zone line's rectangle, if one is expected
+        QTest::addColumn<int>("dataAnchor");        // the anchor line's rule, or -1
+
+        const int location = int(PoiAnchor::Location);
+        const int centre = int(PoiAnchor::Centre);
+        const int world = int(PoiAnchor::World);
+        QTest::newRow("Location page, all agree") << goodPois() << kZone << location << QStringList{} << "" << -1;
+        QTest::newRow("centre data on a Location page")
+            << goodPois(-6) << kZone << location << QStringList{"Anchor@-1"} << "" << centre;
+        QTest::newRow("centre page, centre data") << goodPois(-6) << kZone << centre << QStringList{} << "" << -1;
+        QTest::newRow("Location data on a centre page")
+            << goodPois() << kZone << centre << QStringList{"Anchor@-1"} << "" << location;
+        QTest::newRow("world page, one beyond the right edge")
+            << QStringList{poi("A", "-", "-200, 0, 200", "NPC", "-"), poi("B", "-", "-1000, 0, 200", "NPC", "-"),
+                           poi("C", "-", "-400, 0, 600", "NPC", "-")}
+            << kZone << world << QStringList{"Outside@1"} << "" << -1;
+        QTest::newRow("Location page, one off the page")
+            << (goodPois() << placed("Far", 500, 100)) << kZone << location << QStringList{"Outside@4"} << "" << -1;
+
+        QStringList stray = goodPois() << placed("Mill", 400, 30) << placed("Dock", 420, 500);
+        stray << poi("Stray", "140,140", "-200, 10, 220");  // 40, 30 pixels from its world location
+        QTest::newRow("one misplaced among six") << stray << kZone << location << QStringList{"Misplaced@6"} << "" << -1;
+        QTest::newRow("a rectangle copied from elsewhere")
+            << goodPois() << "40,0,912,1012" << location << QStringList{"ZoneRect@-1"} << kZone << -1;
+        QTest::newRow("no rectangle") << goodPois() << "0,0,0,0" << location << QStringList{"NoZone@-1", "ZoneRect@-1"}
+                                      << kZone << -1;
+
+        QTest::newRow("properties")
+            << QStringList{poi("NoLoc", "-", "0, 0, 0"), poi("BadSize", "1,1", "-2, 0, 2", "NPC", "big"),
+                           poi("TwoParts", "2,2", "-4, 6"), poi("Lower", "3,3", "-6 0 6", "npc"),
+                           poi("NoType", "4,4", "-8,0,8", "-")}
+            << kZone << location << QStringList{"Property@0", "Property@1", "Property@2", "Property@3", "Property@4"}
+            << "" << -1;
+        QTest::newRow("duplicates")
+            << QStringList{placed("Inn", 100, 100), placed("Inn", 102, 101), placed("Smith", 300, 300),
+                           poi("Twin", "300,300", "-600, 10, 600"), placed("Inn", 110, 100)}
+            << kZone << location << QStringList{"Duplicate@1", "Duplicate@3"} << "" << -1;
+    }
+
+    void problems()
+    {
+        QFETCH(QStringList, pois);
+        QFETCH(QString, zone);
+        QFETCH(int, anchor);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, fitted);
+        QFETCH(int, dataAnchor);
+        static const char* const kKinds[] = {"MapImage", "NoZone",    "Anchor",    "ZoneRect", "Property",
+                                             "Outside",  "Disagree", "Misplaced", "Duplicate"};
+        const std::vector<PageProblem> found = CheckPage(build(pois, zone, anchor));
+        QStringList kinds;
+        QStringList lines;
+        for (const PageProblem& problem : found) {
+            kinds << QStringLiteral("%1@%2").arg(QLatin1String(kKinds[int(problem.kind)])).arg(problem.poi);
+            lines << QString::fromStdString(ProblemLine(problem));
+            if (problem.fittedZone)
+                QCOMPARE(QString::fromStdString(ZoneText(*problem.fittedZone)), fitted);
+            if (problem.dataAnchor)
+                QCOMPARE(int(*problem.dataAnchor), dataAnchor);
+        }
+        QVERIFY2(kinds == expected, qPrintable(lines.join(QLatin1Char('\n'))));
+    }
+};
+
+QTEST_GUILESS_MAIN(PageCheckTest)
+#include "PageCheckTest.moc"
