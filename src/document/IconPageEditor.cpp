@@ -397,18 +397,8 @@ bool IconPageEditor::FileSaveExecute(bool saveAs)
     }
     if (saveAs && !askSaveAsName())
         return false;
-    try {
-        AtomicFile::write(m_state.CurrentFile, IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer));
-    } catch (const std::exception& error) {
-        // The old file stays as it was: the page is written beside it, then replaces it.
-        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));
-        m_prompts.showError(QString::fromStdString(error.what()));
-        return false;
-    }
-    m_unrecordedChange = false;
-    m_undo->setClean();
-    UpdateTitleMark();
-    return true;
+    return writeDocument(
+        [this]() { AtomicFile::write(m_state.CurrentFile, IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer)); });
 }
 
 bool IconPageEditor::saveZoneFile(bool saveAs)
@@ -416,11 +406,19 @@ bool IconPageEditor::saveZoneFile(bool saveAs)
     if (saveAs && !askSaveAsName())
         return false;
     // Only the edited bytes change; the byte order mark and rearranging options do not apply.
-    try {
+    return writeDocument([this]() {
         std::string bytes = m_zoneFile->editedBytes(m_zonePage, m_xmlscan.Root());
         AtomicFile::write(m_state.CurrentFile, bytes);
         m_zoneFile->saved(std::move(bytes), m_zonePage, m_xmlscan.Root());
+    });
+}
+
+bool IconPageEditor::writeDocument(const std::function<void()>& write)
+{
+    try {
+        write();
     } catch (const std::exception& error) {
+        // The old file stays as it was: the page is written beside it, then replaces it.
         m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));
         m_prompts.showError(QString::fromStdString(error.what()));
         return false;

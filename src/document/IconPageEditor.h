@@ -141,6 +141,8 @@ private:
     bool openWith(const QString& path, const QString& title, const std::function<bool()>& load);
     bool loadZonePage(int page);
     bool saveZoneFile(bool saveAs);
+    // Runs a write of the file; a failure is shown and leaves the page unsaved.
+    bool writeDocument(const std::function<void()>& write);
     // Asks for the name of a Save As; false when cancelled.
     bool askSaveAsName();
     // The zone page's location name, the type list's extra values: what a zone page shows.
