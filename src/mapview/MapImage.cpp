@@ -15,7 +15,6 @@ namespace {
 constexpr int kGammaEntries = 256;
 constexpr long double kFullByte = 255.0L;
 constexpr QRgb kWhite = 0xFFFFFFFF;
-constexpr QRgb kColourBits = 0x00FFFFFF;
 constexpr QRgb kTransparent = 0;
 constexpr int kArgbBytes = 4;
 
@@ -103,7 +102,9 @@ QImage mapDisplayImage(const QImage& bitmap)
     if (bitmap.isNull())
         return QImage();
     const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = source.pixel(0, source.height() - 1) & kColourBits;
+    // Colour and alpha both: on a map with alpha, the key is usually a cut-out pixel whose colour
+    // opaque outline pixels share. Where every alpha is 255, that is the colour alone.
+    const QRgb key = source.pixel(0, source.height() - 1);
     const int width = std::min(source.width(), kMapControlSize);
     const int height = std::min(source.height(), kMapControlSize);
     QImage shown(width, height, QImage::Format_ARGB32_Premultiplied);
@@ -112,9 +113,9 @@ QImage mapDisplayImage(const QImage& bitmap)
         QRgb* out = reinterpret_cast<QRgb*>(shown.scanLine(y));
         for (int x = 0; x < width; ++x) {
             // The image's own alpha blends it over the panel (maps with soft or cut-out edges);
-            // the bottom-left colour stays transparent as well. Alpha 255 gives the plain colour.
-            const QRgb colour = in[x] & kColourBits;
-            out[x] = colour == key ? kTransparent : qPremultiply(in[x]);
+            // the bottom-left pixel's value stays transparent as well. Alpha 255 gives the plain
+            // colour.
+            out[x] = in[x] == key ? kTransparent : qPremultiply(in[x]);
         }
     }
     return shown;

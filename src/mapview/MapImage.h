@@ -35,9 +35,9 @@ QImage LoadMapImage(const std::string& path, double gamma);
 
 // What Image1 shows of `bitmap`: its top-left 512 x 512 pixels with their own alpha, so the panel
 // colour shows through where the map is (partly) transparent; pixels of the bottom-left pixel's
-// colour (alpha ignored) are fully transparent. An image opaque everywhere shows opaque except
-// for that colour. Premultiplied ARGB32, ready to draw at the panel's top-left corner; null for
-// a null bitmap.
+// colour and alpha are fully transparent (on an image opaque everywhere: its colour). An opaque
+// pixel of the key's colour on a map whose key pixel is see-through therefore stays. Premultiplied
+// ARGB32, ready to draw at the panel's top-left corner; null for a null bitmap.
 QImage mapDisplayImage(const QImage& bitmap);
 
 // The automatic load after an icon page was opened: BaseFolder + MapImagePath, else
