@@ -270,11 +270,15 @@ void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
     const QString type = m_controls.cb_icontype->currentText();
     if (!keepType)
         writeField(poi, "IconStyle", FieldType, toDoc(type));
+    const auto placeBefore = ParseCommaPair(ValueOrEmpty(poi, "Location"), kMarkerPairTailChars);
     writeField(poi, "Location", kLocationFields, toDoc(locationText()));
+    // Positions, not texts: "10, 20" rewritten as "10,20" has not moved.
+    const bool moved = !(placeBefore == ParseCommaPair(ValueOrEmpty(poi, "Location"), kMarkerPairTailChars))
+        || (m_editedFields & FieldPath) != 0;
 
     const LocationSync sync = SynchroniseLocation(m_state, m_controls.ed_locX->value(),
                                                   m_controls.ed_locY->value(),
-                                                  toDoc(m_controls.FlatEdit1->text()));
+                                                  toDoc(m_controls.FlatEdit1->text()), moved);
     const bool pathWritable = mayWrite(poi, "pathfindlocation", FieldPath);
     if (!m_state.PathEdited && sync.pathField && pathWritable
         && mayWrite(poi, "Location", kLocationFields))

@@ -3,13 +3,13 @@
 #include "mapview/MapCoordinates.h"
 
 LocationSync SynchroniseLocation(const EditorState& state, int locX, int locY,
-                                 const std::string& pathText)
+                                 const std::string& pathText, bool moved)
 {
     LocationSync sync;
     if (!state.PathEdited) {
         const std::string world = ImageToWorld(state, locX, locY, MiddlePartOf(pathText));
         sync.label = world;
-        if (state.AutoCalc)
+        if (state.AutoCalc && moved)
             sync.pathField = world;
         sync.storedPath = sync.pathField.value_or(pathText);
         return sync;
