@@ -177,15 +177,19 @@ private slots:
         runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
         QCOMPARE(currentName(), QStringLiteral("Beta"));
         QVERIFY(panel->hasFocus());
+        m_editor->trigger("MAPLOCAUTO");
         QTest::keyClick(panel, Qt::Key_Right);
         QTest::keyClick(panel, Qt::Key_Down, Qt::ShiftModifier);
         QCOMPARE(m_editor->locX()->value(), 301);
         QCOMPARE(m_editor->locY()->value(), 130);
         QCOMPARE(panel->markerRect(1), QRect(296, 125, 10, 10));
-        // The second press applied the first; its own move waits for the delayed apply.
-        QCOMPARE(m_editor->value(1, "Location"), std::string("301,120"));
-        m_editor->runOutApplyTimer();
+        // Each press is applied at once: the fields show where the last one put the POI.
         QCOMPARE(m_editor->value(1, "Location"), std::string("301,130"));
+        QVERIFY(!m_editor->timer1()->isActive());
+        const QString world = QStringLiteral("-947.61, 5, -472.15");
+        QCOMPARE(QString::fromStdString(m_editor->value(1, "pathfindlocation")), world);
+        QCOMPARE(m_editor->path()->text(), world);
+        QCOMPARE(m_editor->label5()->text(), world);
         // One undo step per key press.
         m_editor->trigger("EditUndo");
         QCOMPARE(m_editor->value(1, "Location"), std::string("301,120"));
