@@ -509,7 +509,7 @@ private slots:
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         const QUrl site(QStringLiteral("http://127.0.0.1:1/submitpoi.php"));
-        PoiAnswerWindow answer(site, QStringLiteral("<p>Merci \u00e9t\u00e9</p>"), Language::English);
+        PoiAnswerWindow answer(site, "<p>Merci \xC3\xA9t\xC3\xA9</p>", "text/html; charset=utf-8", Language::English);
         QTest::mouseClick(answer.findChild<QPushButton*>(QStringLiteral("OpenInBrowser")), Qt::LeftButton);
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(catcher.urls.size(), 1);
@@ -517,6 +517,49 @@ private slots:
         const QByteArray copy = readFile(catcher.urls.first().toLocalFile());
         QVERIFY2(copy.contains("<base href=\"http://127.0.0.1:1/submitpoi.php\">"), copy.constData());
         QVERIFY(copy.contains("<p>Merci \xC3\xA9t\xC3\xA9</p>"));
+    }
+
+    // A cut answer says so; the browser still gets all of it.
+    void largeAnswerIsCutForTheWindowOnly()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        const QByteArray line = "<p>line</p>\n";
+        const QByteArray content = line.repeated(PoiAnswerWindow::kShownAnswerBytes / line.size() + 2) + "<p>END</p>";
+        PoiAnswerWindow answer(QUrl(QStringLiteral("http://127.0.0.1:1/")), content, "text/html", Language::English);
+        QVERIFY(answer.cut());
+        QVERIFY(!answer.findChild<QLabel*>(QStringLiteral("AnswerCut"))->isHidden());
+        const QString shown = answer.findChild<QTextBrowser*>(QStringLiteral("AnswerView"))->toPlainText();
+        QVERIFY(!shown.contains(QLatin1String("END")));
+        QVERIFY(shown.size() <= PoiAnswerWindow::kShownAnswerBytes);
+        QVERIFY(answer.openInBrowser());
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QVERIFY(readFile(catcher.urls.value(0).toLocalFile()).endsWith("<p>END</p>"));
+    }
+
+    void answerLinks_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("opened");  // empty: nothing is handed to the desktop
+        QTest::newRow("relative") << "list.php?id=3" << "http://127.0.0.1:1/list.php?id=3";
+        QTest::newRow("https") << "https://example.org/a" << "https://example.org/a";
+        QTest::newRow("file") << "file:///etc/passwd" << "";
+        QTest::newRow("share") << "smb://server/share" << "";
+    }
+
+    void answerLinks()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, opened);
+        UrlCatcher catcher;
+        for (const char* scheme : {"http", "https", "file", "smb"})
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), &catcher, "open");
+        PoiAnswerWindow answer(QUrl(QStringLiteral("http://127.0.0.1:1/submitpoi.php")), "<p>ok</p>", "",
+                               Language::English);
+        emit answer.findChild<QTextBrowser*>(QStringLiteral("AnswerView"))->anchorClicked(QUrl(link));
+        for (const char* scheme : {"http", "https", "file", "smb"})
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+        QCOMPARE(catcher.urls, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(opened)});
     }
 
     void answerDecoding_data()
