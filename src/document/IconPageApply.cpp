@@ -165,7 +165,8 @@ unsigned IconPageEditor::fieldOf(const QObject* control) const
 
 void IconPageEditor::FlatEdit3Change(QObject* control)
 {
-    if (!m_state.DocLoaded || m_state.Updating)
+    // Fields that belong to no POI (after a delete they still show the deleted one) edit nothing.
+    if (!m_state.DocLoaded || m_state.Updating || m_filledPoi < 0)
         return;
     m_state.EditsPending = true;
     m_controls.Timer1->stop();

@@ -197,6 +197,22 @@ private slots:
         QCOMPARE(title(), clean + QLatin1Char('*'));
     }
 
+    // After Delete POI the fields still show the deleted POI; typing there changes no page.
+    void editsInFieldsOfNoPoiAreNoUnsavedChanges()
+    {
+        openFirst();
+        const QString clean = QStringLiteral("VynMAP Editor [icons_first.xml]");
+        w().clickPoi(QStringLiteral("One"));
+        w().prompts.confirmAnswers << true;
+        w().trigger("MAPDEL");
+        QCOMPARE(w().topLevelCount(), 0);
+        w().trigger("FileSave");
+        QTest::keyClicks(w().name(), "x");
+        idle();
+        QVERIFY(!w().editor().IsModified());
+        QCOMPARE(title(), clean);
+    }
+
     void rearrangingSaveKeepsNoStaleSteps()
     {
         const QByteArray lines = "<Icon Name=\"One\" Location=\"1,2\" IconStyle=\"NPC\" Size=\"12,12\""
