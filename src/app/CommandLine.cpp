@@ -7,6 +7,7 @@
 #include "document/PoiTreeModel.h"
 #include "mapview/DdsExport.h"
 #include "mapview/MapCoordinates.h"
+#include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "tools/ZoneScan.h"
 
@@ -88,7 +89,14 @@ int exportPagePicture(const QString& configPath, const QString& page, const QStr
     for (const QString& text : prompts.shown)
         err << page << ": " << text << "\n";
     // Without its map the picture would be markers on nothing: no success to report.
-    if (!read || window.mapPanel()->mapImage().isNull()) {
+    const bool mapFound = read && pageMapFile(window.state());
+    if (read && !mapFound) {
+        QStringList looked;
+        for (const std::string& path : pageMapCandidates(window.state()))
+            looked << QLatin1Char('"') + QString::fromStdString(path) + QLatin1Char('"');
+        err << page << ": map image not found at " << looked.join(QStringLiteral(" or ")) << "\n";
+    }
+    if (!mapFound || window.mapPanel()->mapImage().isNull()) {
         err << page << ": no picture written\n";
         err.flush();
         return kExitFailure;

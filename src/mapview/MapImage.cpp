@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <vector>
@@ -121,19 +122,25 @@ QImage mapDisplayImage(const QImage& bitmap)
     return shown;
 }
 
+std::vector<std::string> pageMapCandidates(const EditorState& state)
+{
+    std::vector<std::string> candidates;
+    const auto add = [&candidates](std::string path) {
+        if (std::find(candidates.begin(), candidates.end(), path) == candidates.end())
+            candidates.push_back(std::move(path));
+    };
+    for (const std::string* folder : {&state.BaseFolder, &state.DefaultFolder})
+        add(GamePath::resolve(*folder, state.MapImagePath));
+    if (!state.CurrentFile.empty())
+        add(GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS")));
+    return candidates;
+}
+
 std::optional<std::string> pageMapFile(const EditorState& state)
 {
-    for (const std::string* folder : {&state.BaseFolder, &state.DefaultFolder}) {
-        const std::string candidate = GamePath::resolve(*folder, state.MapImagePath);
+    for (std::string& candidate : pageMapCandidates(state))
         if (GamePath::fileExists(candidate))
-            return candidate;
-    }
-    if (state.CurrentFile.empty())
-        return std::nullopt;
-    const std::string beside
-        = GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS"));
-    if (GamePath::fileExists(beside))
-        return beside;
+            return std::move(candidate);
     return std::nullopt;
 }
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 constexpr int kMapControlSize = 512;  // Image1's width and height in pixels
 
@@ -47,6 +48,8 @@ QImage mapDisplayImage(const QImage& bitmap);
 QImage loadPageMapImage(const EditorState& state);
 // The file the automatic load uses (resolved on disk), if any.
 std::optional<std::string> pageMapFile(const EditorState& state);
+// The files the automatic load looks for, in order, without repeats (resolved as far as they exist).
+std::vector<std::string> pageMapCandidates(const EditorState& state);
 
 // The `openmap` dialog of FileMAP: initial folder BaseFolder + "images\maps\" when it exists.
 FileDialogOptions openMapDialogOptions(const EditorState& state);

@@ -4,6 +4,7 @@
 #include "app/FindBar.h"
 #include "app/PoiFind.h"
 #include "document/IconPageFixture.h"
+#include "helpers/DdsTestFile.h"
 #include "mapview/MarkerGeometry.h"
 
 #include <QImage>
@@ -14,8 +15,21 @@
 
 namespace {
 
-// The blank map is all of its bottom-left pixel's colour: the picture is transparent there.
+// The test map is all of its bottom-left pixel's colour: the picture is transparent there.
 constexpr QRgb kNoMap = 0;
+constexpr uint32_t kMapSide = 512;
+constexpr size_t kDxt1BlockBytes = 8;
+
+// A black 512 x 512 map (every DXT1 block zero) where the page's map style says.
+void writeBlackMap(const UiFolder& folder)
+{
+    QDir().mkpath(folder.root() + QStringLiteral("images/maps"));
+    ddstest::Header header;
+    header.width = header.height = kMapSide;
+    const std::vector<uint8_t> blocks((kMapSide / 4) * (kMapSide / 4) * kDxt1BlockBytes, 0);
+    QVERIFY(ddstest::writeFile((folder.root() + QStringLiteral("images/maps/map_test_map.dds")).toStdString(),
+                               ddstest::ddsFile(header, blocks)));
+}
 
 // Tree order (by name): Alpha, Beta, Delta, gamma. gamma lies just above Alpha on the map.
 QList<PageText::Poi> fixturePois()
@@ -68,6 +82,7 @@ private slots:
     {
         m_folder = std::make_unique<UiFolder>();
         m_folder->writeMapStyles(mapStylesFor("test_map", kTestZoneText));
+        writeBlackMap(*m_folder);
         m_page = m_folder->writePage(QStringLiteral("icons_test.xml"),
                                      PageText::page(PageText::iconLines(fixturePois())));
         m_editor = std::make_unique<EditorWindow>(*m_folder);
@@ -239,13 +254,26 @@ private slots:
         QCOMPARE(written, labels);
     }
 
-    void exportWithoutReadablePageFails()
+    void exportWithoutReadablePageOrMapFails_data()
     {
+        QTest::addColumn<bool>("mapMissing");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("page missing") << false << "no picture written";
+        QTest::newRow("map image missing") << true << "images/maps/map_test_map.dds\"";
+    }
+
+    void exportWithoutReadablePageOrMapFails()
+    {
+        QFETCH(bool, mapMissing);
+        QFETCH(QString, said);
         QString errors;
         QTextStream err(&errors);
         const QString out = m_folder->root() + QStringLiteral("none.png");
-        QCOMPARE(exportPagePicture(m_folder->configPath(), m_folder->pagePath("missing.xml"), out, false, err), 1);
-        QVERIFY(errors.contains(QLatin1String("no picture written")));
+        if (mapMissing)
+            QVERIFY(QFile::remove(m_folder->root() + QStringLiteral("images/maps/map_test_map.dds")));
+        const QString page = mapMissing ? m_page : m_folder->pagePath("missing.xml");
+        QCOMPARE(exportPagePicture(m_folder->configPath(), page, out, false, err), 1);
+        QVERIFY2(errors.contains(said), qPrintable(errors));
         QVERIFY(!QFile::exists(out));
     }
 };
