@@ -147,12 +147,14 @@ private slots:
         QTest::newRow("duplicates keep discovery order") << QStringList{"Zed", "Harbor", "Harbor"} << QList<int>{1, 2, 0};
         QTest::newRow("same name in two cases") << QStringList{"harbor", "HARBOR"} << QList<int>{0, 1};
         QTest::newRow("hangul after latin") << QStringList{"한옥 마을", "Greenwood"} << QList<int>{1, 0};
+        QTest::newRow("accented letter with its base") << QStringList{"Zulu", "Éclair", "eel"} << QList<int>{1, 2, 0};
     }
 
     void order()
     {
         QFETCH(QStringList, locations);
         QFETCH(QList<int>, expected);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         std::vector<ZonePage> pages;
         for (const QString& location : locations)
             pages.push_back(ZonePage{location.toStdString(), "f"});
@@ -192,6 +194,37 @@ private slots:
         QVERIFY(!button1->isEnabled());
         list->setCurrentRow(2);
         QTest::mouseClick(button1, Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosenFile(), std::string("icons_a.xml"));
+    }
+
+    void activatingALineChoosesIt_data()
+    {
+        QTest::addColumn<bool>("doubleClick");  // else Enter
+        QTest::newRow("double click") << true;
+        QTest::newRow("Enter") << false;
+    }
+
+    void activatingALineChoosesIt()
+    {
+        QFETCH(bool, doubleClick);
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("icons_a.xml")), page("Page", "1location=\"Zed\""));
+        writeFile(dir.filePath(QStringLiteral("icons_b.xml")), page("Page", "1location=\"Harbor\""));
+        TForm7 dialog;
+        dialog.setFolder(folderOf(dir));
+        auto* list = dialog.findChild<QListWidget*>(QStringLiteral("ZoneList"));
+        dialog.show();
+        QTRY_VERIFY(!dialog.scanning());
+        QTRY_COMPARE(list->count(), 2);
+        if (doubleClick) {
+            const QPoint line = list->visualItemRect(list->item(1)).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line);
+        } else {
+            list->setCurrentRow(1);
+            QTest::keyClick(list, Qt::Key_Return);
+        }
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.chosenFile(), std::string("icons_a.xml"));
     }
