@@ -47,6 +47,19 @@ public:
     QString saveFileName(const FileDialogOptions&) override { return {}; }
 };
 
+// Each page is one line: a line break or tab inside a name is written as \r, \n or \t.
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1String("\\r"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"))
+        .replace(QLatin1Char('\t'), QLatin1String("\\t"));
+}
+
+QString oneLine(const std::string& text)
+{
+    return oneLine(QString::fromStdString(text));
+}
+
 } // namespace
 
 int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out)
@@ -58,7 +71,7 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
         prompts.shown.clear();
         const bool read = window.openPage(QFileInfo(page).absoluteFilePath());
         const EditorState& state = window.state();
-        out << page << ": ";
+        out << oneLine(page) << ": ";
         if (read) {
             const int listed = window.editor().treeModel().rowCount();
             const QString zone = HasZoneRect(state.ZoneRect)
@@ -66,13 +79,14 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
                 : QStringLiteral("none");
             // The zone name as the open-by-map-name list shows it.
             const TSimpleXMLProp* location = window.editor().xmlscan().Root().Properties().Find("1location");
-            out << listed << " POIs, page \"" << QString::fromStdString(state.PageName) << "\", location \""
-                << QString::fromStdString(location ? location->Value() : std::string()) << "\", zone " << zone;
+            out << listed << " POIs, page \"" << oneLine(state.PageName) << "\", location \""
+                << oneLine(location ? location->Value() : std::string()) << "\", zone " << zone;
             if (!prompts.shown.isEmpty())
-                out << "; " << prompts.shown.join(QStringLiteral("; "));
+                out << "; " << oneLine(prompts.shown.join(QStringLiteral("; ")));
         } else {
             allRead = false;
-            out << (prompts.shown.isEmpty() ? QStringLiteral("not read") : prompts.shown.join(QStringLiteral("; ")));
+            const QString why = prompts.shown.join(QStringLiteral("; "));
+            out << (prompts.shown.isEmpty() ? QStringLiteral("not read") : oneLine(why));
         }
         out << "\n";
     }
@@ -122,8 +136,7 @@ void listMaps(const QString& configPath, const QString& executablePath, QTextStr
     ScanZoneFolder(PageFolder(state.BaseFolder), loader, [&pages](ZonePage page) { pages.push_back(std::move(page)); },
                    nullptr);
     for (const int index : ZoneListOrder(pages)) {
-        out << QString::fromStdString(pages[index].location) << '\t'
-            << QString::fromStdString(pages[index].fileName) << '\n';
+        out << oneLine(pages[index].location) << '\t' << oneLine(pages[index].fileName) << '\n';
     }
     out << MapsLabelText(static_cast<int>(pages.size())) << '\n';
     out.flush();
