@@ -308,8 +308,8 @@ private slots:
         QTest::newRow("empty MAPTYPES section") << QByteArray("[MAPTYPES]\r\n[CONFIG]\r\n") << DefaultPoiTypes();
         QTest::newRow("two entries replace the list")
             << QByteArray("[MAPTYPES]\r\n1=LOC\r\n2=ZONE\r\n") << QStringList{"LOC", "ZONE"};
-        QTest::newRow("text after the first =, blanks trimmed")
-            << QByteArray("[maptypes]\r\nb = MOB: a=b \r\na=NPC\r\n") << QStringList{"MOB: a=b", "NPC"};
+        QTest::newRow("text after the first =, blanks kept")
+            << QByteArray("[maptypes]\r\nb = MOB: a=b \r\na=NPC\r\n") << QStringList{" MOB: a=b ", "NPC"};
     }
 
     void typeList()
