@@ -57,12 +57,6 @@ void AutoLocationTest::positionDrivesWorld()
     QCOMPARE(sync.pathField, autoCalc ? std::optional<std::string>(converted) : std::nullopt);
     QCOMPARE(sync.storedPath, autoCalc ? converted : old);
     QCOMPARE(sync.location, Location());
-
-    // An apply that did not move the POI keeps its world location; the label still converts.
-    const LocationSync still = SynchroniseLocation(sampleState(false, autoCalc), 436, 506, old, false);
-    QCOMPARE(still.label, converted);
-    QCOMPARE(still.pathField, std::optional<std::string>());
-    QCOMPARE(still.storedPath, old);
 }
 
 void AutoLocationTest::typedWorldDrivesPosition_data()

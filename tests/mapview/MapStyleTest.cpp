@@ -90,11 +90,6 @@ void MapStyleTest::lastMatchingStyleDecides()
     LookupMapStyle(m_state, "mymap");
     QCOMPARE(m_state.MapImagePath, std::string("b.dds"));
     QCOMPARE(m_state.ZoneRect, (std::array<int, 4>{-585, -1135, 1635, 1445}));
-
-    // A file of one style, without a root around it.
-    writeStyles(imageStyle("mymap", "9,9,19,19", "solo.dds"));
-    LookupMapStyle(m_state, "mymap");
-    QCOMPARE(m_state.MapImagePath, std::string("solo.dds"));
 }
 
 void MapStyleTest::nameCaseMattersInFileButNotInTable()
