@@ -8,6 +8,7 @@
 #include "document/PoiTreeModel.h"
 #include "mapview/DdsExport.h"
 #include "mapview/MapCoordinates.h"
+#include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "support/FileSystem.h"
 #include "tools/ZoneScan.h"
@@ -50,6 +51,19 @@ public:
     bool interactive() const override { return false; }
 };
 
+// Each page is one line: a line break or tab inside a name is written as \r, \n or \t.
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1String("\\r"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"))
+        .replace(QLatin1Char('\t'), QLatin1String("\\t"));
+}
+
+QString oneLine(const std::string& text)
+{
+    return oneLine(QString::fromStdString(text));
+}
+
 } // namespace
 
 int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict)
@@ -68,7 +82,7 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
         prompts.shown.clear();
         const bool read = window.openPage(QFileInfo(page).absoluteFilePath());
         const EditorState& state = window.state();
-        out << page << ": ";
+        out << oneLine(page) << ": ";
         if (read) {
             const int listed = window.editor().treeModel().rowCount();
             const QString zone = HasZoneRect(state.ZoneRect)
@@ -77,18 +91,19 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
             // The zone name as the open-by-map-name list shows it.
             const TSimpleXMLProp* location = window.editor().xmlscan().Root().Properties().Find("1location");
             // A zone page has no zone name of its own: its location name is the map style file's.
-            const QString locationText = window.editor().zoneFile()
-                ? window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text()
-                : QString::fromStdString(location ? location->Value() : std::string());
-            out << listed << " POIs, page \"" << QString::fromStdString(state.PageName) << "\", location \""
-                << locationText << "\", zone " << zone;
+            const std::string locationText = window.editor().zoneFile()
+                ? window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text().toStdString()
+                : (location ? location->Value() : std::string());
+            out << listed << " POIs, page \"" << oneLine(state.PageName) << "\", location \""
+                << oneLine(locationText) << "\", zone " << zone;
             if (!prompts.shown.isEmpty())
-                out << "; " << prompts.shown.join(QStringLiteral("; "));
+                out << "; " << oneLine(prompts.shown.join(QStringLiteral("; ")));
         } else {
             allRead = false;
             // The page's line tells why: it counts as one problem.
             ++problems;
-            out << (prompts.shown.isEmpty() ? QStringLiteral("not read") : prompts.shown.join(QStringLiteral("; ")));
+            const QString why = prompts.shown.join(QStringLiteral("; "));
+            out << (prompts.shown.isEmpty() ? QStringLiteral("not read") : oneLine(why));
         }
         out << "\n";
         if (strict && read) {
@@ -115,7 +130,14 @@ int exportPagePicture(const QString& configPath, const QString& page, const QStr
     for (const QString& text : prompts.shown)
         err << page << ": " << text << "\n";
     // Without its map the picture would be markers on nothing: no success to report.
-    if (!read || window.mapPanel()->mapImage().isNull()) {
+    const bool mapFound = read && pageMapFile(window.state());
+    if (read && !mapFound) {
+        QStringList looked;
+        for (const std::string& path : pageMapCandidates(window.state()))
+            looked << QLatin1Char('"') + QString::fromStdString(path) + QLatin1Char('"');
+        err << page << ": map image not found at " << looked.join(QStringLiteral(" or ")) << "\n";
+    }
+    if (!mapFound || window.mapPanel()->mapImage().isNull()) {
         err << page << ": no picture written\n";
         err.flush();
         return kExitFailure;
@@ -141,8 +163,7 @@ void listMaps(const QString& configPath, const QString& executablePath, QTextStr
     ScanZoneFolder(PageFolder(state.BaseFolder), loader, [&pages](ZonePage page) { pages.push_back(std::move(page)); },
                    nullptr);
     for (const int index : ZoneListOrder(pages)) {
-        out << QString::fromStdString(pages[index].location) << '\t'
-            << QString::fromStdString(pages[index].fileName) << '\n';
+        out << oneLine(pages[index].location) << '\t' << oneLine(pages[index].fileName) << '\n';
     }
     out << MapsLabelText(static_cast<int>(pages.size())) << '\n';
     out.flush();

@@ -167,13 +167,12 @@ void TForm1::nudgeSelected(QPoint delta)
     const int poiIndex = m_editor->currentPoi();
     if (poiIndex < 0 || !m_state.DocLoaded)
         return;
-    // Each key press is a gesture of its own: the move of the press before is applied now, so it
-    // is one undo step, and this press starts the delayed apply again.
-    if (m_state.EditsPending) {
-        m_ui.Timer1->stop();
-        m_editor->ApplyData();
-    }
+    // Each key press is a gesture of its own, one undo step, applied at once: the path field and
+    // the coordinate label then show where this press put the POI, not where the one before did.
+    // Edits typed before the press are a step of their own.
+    m_editor->FlushPendingEdits();
     m_ui.Panel1->nudgeMarker(poiIndex, delta);
+    m_editor->FlushPendingEdits();
 }
 
 void TForm1::EditFindExecute()

@@ -175,7 +175,8 @@ unsigned IconPageEditor::fieldOf(const QObject* control) const
 
 void IconPageEditor::FlatEdit3Change(QObject* control)
 {
-    if (!m_state.DocLoaded || m_state.Updating)
+    // Fields that belong to no POI (after a delete they still show the deleted one) edit nothing.
+    if (!m_state.DocLoaded || m_state.Updating || m_filledPoi < 0)
         return;
     m_state.EditsPending = true;
     m_controls.Timer1->stop();
@@ -285,11 +286,15 @@ void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
         applyWorldOnly(poiIndex, poi);
         return;
     }
+    const auto placeBefore = ParseCommaPair(ValueOrEmpty(poi, "Location"), kMarkerPairTailChars);
     writeField(poi, "Location", kLocationFields, toDoc(locationText()));
+    // Positions, not texts: "10, 20" rewritten as "10,20" has not moved.
+    const bool moved = !(placeBefore == ParseCommaPair(ValueOrEmpty(poi, "Location"), kMarkerPairTailChars))
+        || (m_editedFields & FieldPath) != 0;
 
     const LocationSync sync = SynchroniseLocation(m_state, m_controls.ed_locX->value(),
                                                   m_controls.ed_locY->value(),
-                                                  toDoc(m_controls.FlatEdit1->text()), anchorOffset(poi));
+                                                  toDoc(m_controls.FlatEdit1->text()), moved, anchorOffset(poi));
     const bool pathWritable = mayWrite(poi, "pathfindlocation", FieldPath);
     if (!m_state.PathEdited && sync.pathField && pathWritable
         && mayWrite(poi, "Location", kLocationFields))

@@ -7,22 +7,21 @@
 
 namespace {
 
-// The same steps through the POI's point, where it is not the Location itself.
-LocationSync synchroniseThroughPoint(const EditorState& state, int locX, int locY,
-                                     const std::string& pathText, ImagePoint offset)
+// The world location of the POI's point, where the point is not the Location itself (halves
+// kept), in the editor's form with the field's middle part.
+std::string pointWorldText(const EditorState& state, int locX, int locY, const std::string& pathText,
+                           ImagePoint offset)
 {
-    LocationSync sync;
-    if (!state.PathEdited) {
-        const std::optional<WorldParts> parts = ReadWorldParts(pathText);
-        const std::string middle = parts && !parts->middle.empty() ? parts->middle : MiddlePartOf(pathText);
-        const std::string world = ImagePointToWorldText(state, {locX + offset.x, locY + offset.y}, middle);
-        sync.label = world;
-        if (state.AutoCalc)
-            sync.pathField = world;
-        sync.storedPath = sync.pathField.value_or(pathText);
-        return sync;
-    }
-    sync.storedPath = pathText;
+    const std::optional<WorldParts> parts = ReadWorldParts(pathText);
+    const std::string middle = parts && !parts->middle.empty() ? parts->middle : MiddlePartOf(pathText);
+    return ImagePointToWorldText(state, {locX + offset.x, locY + offset.y}, middle);
+}
+
+// A typed world location converted through the POI's point: the Location is the point less the
+// offset, rounded to the nearest pixel.
+void convertTypedThroughPoint(const EditorState& state, const std::string& pathText, ImagePoint offset,
+                              LocationSync& sync)
+{
     const std::optional<ImagePoint> point = WorldToImagePoint(state, pathText);
     const std::optional<std::string> normalised = NormalisedWorldText(pathText);
     const double rx = point ? std::floor(point->x - offset.x + 0.5) : 0;
@@ -32,7 +31,7 @@ LocationSync synchroniseThroughPoint(const EditorState& state, int locX, int loc
     };
     if (!point || !normalised || !fits(rx) || !fits(ry)) {
         sync.label = StatusPositionText(0, 0);
-        return sync;
+        return;
     }
     const int x = static_cast<int>(rx);
     const int y = static_cast<int>(ry);
@@ -40,26 +39,29 @@ LocationSync synchroniseThroughPoint(const EditorState& state, int locX, int loc
     sync.pathField = *normalised;
     if (state.AutoCalc)
         sync.location = std::make_pair(x, y);
-    return sync;
 }
 
 }  // namespace
 
 LocationSync SynchroniseLocation(const EditorState& state, int locX, int locY,
-                                 const std::string& pathText, ImagePoint offset)
+                                 const std::string& pathText, bool moved, ImagePoint offset)
 {
-    if (offset.x != 0 || offset.y != 0)
-        return synchroniseThroughPoint(state, locX, locY, pathText, offset);
+    const bool throughPoint = offset.x != 0 || offset.y != 0;
     LocationSync sync;
     if (!state.PathEdited) {
-        const std::string world = ImageToWorld(state, locX, locY, MiddlePartOf(pathText));
+        const std::string world = throughPoint ? pointWorldText(state, locX, locY, pathText, offset)
+                                               : ImageToWorld(state, locX, locY, MiddlePartOf(pathText));
         sync.label = world;
-        if (state.AutoCalc)
+        if (state.AutoCalc && moved)
             sync.pathField = world;
         sync.storedPath = sync.pathField.value_or(pathText);
         return sync;
     }
     sync.storedPath = pathText;
+    if (throughPoint) {
+        convertTypedThroughPoint(state, pathText, offset, sync);
+        return sync;
+    }
     const WorldToImageResult converted = WorldToImage(state, pathText);
     // A failed conversion shows 0,0 rather than a half-converted position.
     sync.label = StatusPositionText(converted.x, converted.y);

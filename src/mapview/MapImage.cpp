@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <vector>
@@ -15,7 +16,6 @@ namespace {
 constexpr int kGammaEntries = 256;
 constexpr long double kFullByte = 255.0L;
 constexpr QRgb kWhite = 0xFFFFFFFF;
-constexpr QRgb kColourBits = 0x00FFFFFF;
 constexpr QRgb kTransparent = 0;
 constexpr int kArgbBytes = 4;
 
@@ -103,7 +103,9 @@ QImage mapDisplayImage(const QImage& bitmap)
     if (bitmap.isNull())
         return QImage();
     const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = source.pixel(0, source.height() - 1) & kColourBits;
+    // Colour and alpha both: on a map with alpha, the key is usually a cut-out pixel whose colour
+    // opaque outline pixels share. Where every alpha is 255, that is the colour alone.
+    const QRgb key = source.pixel(0, source.height() - 1);
     const int width = std::min(source.width(), kMapControlSize);
     const int height = std::min(source.height(), kMapControlSize);
     QImage shown(width, height, QImage::Format_ARGB32_Premultiplied);
@@ -112,27 +114,33 @@ QImage mapDisplayImage(const QImage& bitmap)
         QRgb* out = reinterpret_cast<QRgb*>(shown.scanLine(y));
         for (int x = 0; x < width; ++x) {
             // The image's own alpha blends it over the panel (maps with soft or cut-out edges);
-            // the bottom-left colour stays transparent as well. Alpha 255 gives the plain colour.
-            const QRgb colour = in[x] & kColourBits;
-            out[x] = colour == key ? kTransparent : qPremultiply(in[x]);
+            // the bottom-left pixel's value stays transparent as well. Alpha 255 gives the plain
+            // colour.
+            out[x] = in[x] == key ? kTransparent : qPremultiply(in[x]);
         }
     }
     return shown;
 }
 
+std::vector<std::string> pageMapCandidates(const EditorState& state)
+{
+    std::vector<std::string> candidates;
+    const auto add = [&candidates](std::string path) {
+        if (std::find(candidates.begin(), candidates.end(), path) == candidates.end())
+            candidates.push_back(std::move(path));
+    };
+    for (const std::string* folder : {&state.BaseFolder, &state.DefaultFolder})
+        add(GamePath::resolve(*folder, state.MapImagePath));
+    if (!state.CurrentFile.empty())
+        add(GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS")));
+    return candidates;
+}
+
 std::optional<std::string> pageMapFile(const EditorState& state)
 {
-    for (const std::string* folder : {&state.BaseFolder, &state.DefaultFolder}) {
-        const std::string candidate = GamePath::resolve(*folder, state.MapImagePath);
+    for (std::string& candidate : pageMapCandidates(state))
         if (GamePath::fileExists(candidate))
-            return candidate;
-    }
-    if (state.CurrentFile.empty())
-        return std::nullopt;
-    const std::string beside
-        = GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS"));
-    if (GamePath::fileExists(beside))
-        return beside;
+            return std::move(candidate);
     return std::nullopt;
 }
 

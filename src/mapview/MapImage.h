@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 constexpr int kMapControlSize = 512;  // Image1's width and height in pixels
 
@@ -35,9 +36,9 @@ QImage LoadMapImage(const std::string& path, double gamma);
 
 // What Image1 shows of `bitmap`: its top-left 512 x 512 pixels with their own alpha, so the panel
 // colour shows through where the map is (partly) transparent; pixels of the bottom-left pixel's
-// colour (alpha ignored) are fully transparent. An image opaque everywhere shows opaque except
-// for that colour. Premultiplied ARGB32, ready to draw at the panel's top-left corner; null for
-// a null bitmap.
+// colour and alpha are fully transparent (on an image opaque everywhere: its colour). An opaque
+// pixel of the key's colour on a map whose key pixel is see-through therefore stays. Premultiplied
+// ARGB32, ready to draw at the panel's top-left corner; null for a null bitmap.
 QImage mapDisplayImage(const QImage& bitmap);
 
 // The automatic load after an icon page was opened: BaseFolder + MapImagePath, else
@@ -47,6 +48,8 @@ QImage mapDisplayImage(const QImage& bitmap);
 QImage loadPageMapImage(const EditorState& state);
 // The file the automatic load uses (resolved on disk), if any.
 std::optional<std::string> pageMapFile(const EditorState& state);
+// The files the automatic load looks for, in order, without repeats (resolved as far as they exist).
+std::vector<std::string> pageMapCandidates(const EditorState& state);
 
 // Why the automatic load would show no map, in words of the page check: no file found, a file
 // that is no DDS file, or one the decoder refuses (told from its header). Nothing when it decodes.

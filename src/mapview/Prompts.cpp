@@ -14,7 +14,9 @@ const char* const kMessageCaption = "VynMAP Editor";
 
 void WidgetPrompts::showMessage(const QString& text)
 {
-    QMessageBox::information(m_parent, QLatin1String(kMessageCaption), text, QMessageBox::Ok);
+    // A plain box: no icon, as for the questions.
+    QMessageBox box(QMessageBox::NoIcon, QLatin1String(kMessageCaption), text, QMessageBox::Ok, m_parent);
+    box.exec();
 }
 
 void WidgetPrompts::showError(const QString& text)

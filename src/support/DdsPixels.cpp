@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 // Block decoding and the conversion of every decoded format to 32-bit pixels.
@@ -69,16 +70,77 @@ void colourPalette(const uint8_t* block, bool threeColourAllowed, uint32_t palet
     palette[3] = blendThirds(C1, C0, kOpaque) & ~(threeColours & ~kRgbMask);
 }
 
+// The palette as colourPalette gives it.
+struct PlainPalette {
+    void operator()(const uint8_t* block, bool threeColourAllowed, uint32_t palette[4]) const
+    {
+        colourPalette(block, threeColourAllowed, palette);
+    }
+};
+
+// colourPalette with every byte then put through a 256-entry table (the gamma of a map image).
+// Each byte of a palette is the table entry of an expanded endpoint channel, or of a third or a
+// half between two of them: with those entries computed once per image, a block's mapped
+// palette costs a few loads instead of the blends and sixteen lookups.
+class MappedPalette {
+public:
+    explicit MappedPalette(const uint8_t* table)
+        : m_opaque(uint32_t(table[kOpaque]) << kAlphaShift), m_clear(uint32_t(table[0]) << kAlphaShift)
+    {
+        fill(table, kExpand5, m_end5, m_third5, m_half5);
+        fill(table, kExpand6, m_end6, m_third6, m_half6);
+    }
+
+    void operator()(const uint8_t* block, bool threeColourAllowed, uint32_t palette[4]) const
+    {
+        const uint32_t c0 = le16(block);
+        const uint32_t c1 = le16(block + 2);
+        const uint32_t threeColours = 0u - uint32_t(threeColourAllowed && c0 <= c1);  // all ones or 0
+        const uint32_t r0 = c0 >> 11 & kFiveBitMax, g0 = c0 >> 5 & kSixBitMax, b0 = c0 & kFiveBitMax;
+        const uint32_t r1 = c1 >> 11 & kFiveBitMax, g1 = c1 >> 5 & kSixBitMax, b1 = c1 & kFiveBitMax;
+        const auto pair5 = [](uint32_t near, uint32_t far) { return near * (kFiveBitMax + 1) + far; };
+        const auto pair6 = [](uint32_t near, uint32_t far) { return near * (kSixBitMax + 1) + far; };
+        const uint32_t half
+            = packArgb(m_half5[pair5(r0, r1)], m_half6[pair6(g0, g1)], m_half5[pair5(b0, b1)], 0);
+        const uint32_t third
+            = packArgb(m_third5[pair5(r0, r1)], m_third6[pair6(g0, g1)], m_third5[pair5(b0, b1)], 0);
+        palette[0] = m_opaque | packArgb(m_end5[r0], m_end6[g0], m_end5[b0], 0);
+        palette[1] = m_opaque | packArgb(m_end5[r1], m_end6[g1], m_end5[b1], 0);
+        palette[2] = m_opaque | (half & threeColours) | (third & ~threeColours);
+        palette[3] = packArgb(m_third5[pair5(r1, r0)], m_third6[pair6(g1, g0)], m_third5[pair5(b1, b0)], 0)
+                     | (m_clear & threeColours) | (m_opaque & ~threeColours);
+    }
+
+private:
+    template <size_t N>
+    static void fill(const uint8_t* table, const std::array<uint8_t, N>& expand,
+        std::array<uint8_t, N>& end, std::array<uint8_t, N * N>& third, std::array<uint8_t, N * N>& half)
+    {
+        for (size_t near = 0; near < N; ++near) {
+            end[near] = table[expand[near]];
+            for (size_t far = 0; far < N; ++far) {
+                third[near * N + far] = table[(2 * expand[near] + expand[far] + 1) / 3];
+                half[near * N + far] = table[(expand[near] + expand[far]) / 2];
+            }
+        }
+    }
+
+    uint32_t m_opaque;  // the mapped alpha bytes, in place
+    uint32_t m_clear;
+    std::array<uint8_t, kFiveBitMax + 1> m_end5{};
+    std::array<uint8_t, kSixBitMax + 1> m_end6{};
+    std::array<uint8_t, (kFiveBitMax + 1) * (kFiveBitMax + 1)> m_third5{}, m_half5{};
+    std::array<uint8_t, (kSixBitMax + 1) * (kSixBitMax + 1)> m_third6{}, m_half6{};
+};
+
 // Writes one block's 16 pixels; pixelOf(colour, k) turns pixel k's palette colour into the
 // final pixel (the alpha formats put their own alpha in).
-template <typename ByteMap, typename PixelOf>
+template <typename PaletteOf, typename PixelOf>
 void writeBlock(const uint8_t* colourBlock, bool threeColourAllowed, uint32_t* dst, size_t stride,
-    ByteMap map, PixelOf pixelOf)
+    const PaletteOf& paletteOf, PixelOf pixelOf)
 {
     uint32_t palette[4];
-    colourPalette(colourBlock, threeColourAllowed, palette);
-    for (uint32_t& colour : palette)
-        colour = map(colour);
+    paletteOf(colourBlock, threeColourAllowed, palette);
     uint32_t indices = le32(colourBlock + 4);
     for (int row = 0; row < kBlockSide; ++row, dst += stride) {
         for (int col = 0; col < kBlockSide; ++col, indices >>= 2)
@@ -135,12 +197,12 @@ std::vector<uint32_t> packedTable(PixelFormat format)
     return lut;
 }
 
-// Block decoding into rows `stride` pixels apart. `map` acts on each byte of the palette and of
-// the alpha table, so every pixel comes out as if mapped byte by byte, at 16 lookups per block
-// instead of 64.
-template <typename ByteMap>
+// Block decoding into rows `stride` pixels apart. `paletteOf` gives the colour palette with
+// `map` applied to each of its bytes, and `map` acts on each byte of the alpha table, so every
+// pixel comes out as if mapped byte by byte.
+template <typename ByteMap, typename PaletteOf>
 void decodeBlocksInto(PixelFormat format, const uint8_t* blocks, int width, int height,
-    uint32_t* out, size_t stride, ByteMap map)
+    uint32_t* out, size_t stride, ByteMap map, const PaletteOf& paletteOf)
 {
     const int blocksPerRow = width / kBlockSide;
     const int blockRows = height / kBlockSide;
@@ -150,12 +212,12 @@ void decodeBlocksInto(PixelFormat format, const uint8_t* blocks, int width, int 
         for (int bx = 0; bx < blocksPerRow; ++bx) {
             uint32_t* dst = out + size_t(by) * kBlockSide * stride + size_t(bx) * kBlockSide;
             if (format == PixelFormat::DXT1) {
-                writeBlock(block, true, dst, stride, map, paletteColour);
+                writeBlock(block, true, dst, stride, paletteOf, paletteColour);
                 block += kDdsDxt1BlockBytes;
             } else if (format == PixelFormat::DXT3) {
                 const uint64_t alphas
                     = le48(block) | uint64_t(le16(block + 6)) << 48;  // 4 bits each
-                writeBlock(block + 8, false, dst, stride, map, [alphas, map](uint32_t c, int k) {
+                writeBlock(block + 8, false, dst, stride, paletteOf, [alphas, map](uint32_t c, int k) {
                     const uint32_t alpha = uint32_t(alphas >> (4 * k) & 15) * 17 << kAlphaShift;
                     return (c & kRgbMask) | (map(alpha) & ~kRgbMask);
                 });
@@ -166,7 +228,7 @@ void decodeBlocksInto(PixelFormat format, const uint8_t* blocks, int width, int 
                 for (uint32_t& alpha : table)
                     alpha = map(alpha) & ~kRgbMask;
                 const uint64_t indices = le48(block + 2);
-                writeBlock(block + 8, false, dst, stride, map, [&table, indices](uint32_t c, int k) {
+                writeBlock(block + 8, false, dst, stride, paletteOf, [&table, indices](uint32_t c, int k) {
                     return (c & kRgbMask) | table[indices >> (3 * k) & 7];
                 });
                 block += kDdsDxt35BlockBytes;
@@ -219,7 +281,13 @@ void convertInto(const ImageRecord& image, uint32_t* out, size_t stride, ByteMap
     case PixelFormat::DXT1:
     case PixelFormat::DXT3:
     case PixelFormat::DXT5:
-        decodeBlocksInto(image.format, image.bits.data(), image.width, image.height, out, stride, map);
+        if constexpr (std::is_same_v<ByteMap, TableMap>) {
+            const MappedPalette palettes(map.table);
+            decodeBlocksInto(image.format, image.bits.data(), image.width, image.height, out, stride, map, palettes);
+        } else {
+            decodeBlocksInto(image.format, image.bits.data(), image.width, image.height, out, stride, map,
+                PlainPalette());
+        }
         return;
     case PixelFormat::R3G3B2:
     case PixelFormat::R5G6B5:
@@ -259,7 +327,7 @@ void convertInto(const ImageRecord& image, uint32_t* out, size_t stride, ByteMap
 void decodeDxtBlocks(
     PixelFormat format, const uint8_t* blocks, int width, int height, uint32_t* out)
 {
-    decodeBlocksInto(format, blocks, width, height, out, size_t(width), IdentityMap());
+    decodeBlocksInto(format, blocks, width, height, out, size_t(width), IdentityMap(), PlainPalette());
 }
 
 void ConvertToArgb32Into(const ImageRecord& image, uint32_t* out, size_t stride, const uint8_t* byteMap)

@@ -11,6 +11,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kMapStyleTag = "ImageStyle";
 constexpr std::string_view kNameProperty = "Name";
 constexpr std::string_view kZoneProperty = "zonerect";
+const char* const kNamelessStyle = "Map style file: an ImageStyle element has no Name property";
 
 // Depths whose elements a reader keeps: top-level elements (the styles of a fragment) and the
 // children of a single root (the styles of a file with one root). Deeper elements only matter as
@@ -64,7 +65,9 @@ public:
 
     std::vector<MapStyleElement> take()
     {
-        return m_topLevel.size() > 1 ? std::move(m_topLevel) : std::move(m_children);
+        // A file of one ImageStyle is that one style, not a root whose children are styles.
+        const bool oneStyle = m_topLevel.size() == 1 && m_topLevel.front().tag == kMapStyleTag;
+        return m_topLevel.size() > 1 || oneStyle ? std::move(m_topLevel) : std::move(m_children);
     }
 
 private:
@@ -239,22 +242,31 @@ std::vector<MapStyleElement> ReadMapStyleElements(std::string_view bytes)
 ZoneRectEdit SetZoneRectInPlace(std::string& bytes, const std::string& mapName, const std::string& zoneText)
 {
     const std::vector<MapStyleElement> styles = ReadMapStyleElements(bytes);
+    // The last match, as the lookup reads it: writing another would change nothing in use.
+    // A style without a name before it (anywhere, when none matches) is damage the edit refuses.
+    const MapStyleElement* match = nullptr;
+    bool nameless = false;
     for (const MapStyleElement& style : styles) {
         if (style.tag != kMapStyleTag)
             continue;
         const MapStyleProperty* name = style.find(kNameProperty);
         if (!name)
-            throw MapStyleError("Map style file: an ImageStyle element has no Name property");
-        if (name->value != mapName)
-            continue;
-        std::string encoded;
-        AppendXmlValueEncoded(encoded, zoneText);
-        if (const MapStyleProperty* zone = style.find(kZoneProperty)) {
-            bytes.replace(zone->valueBegin, zone->valueEnd - zone->valueBegin, encoded);
-            return ZoneRectEdit::Replaced;
-        }
-        bytes.insert(style.propertyInsertAt, " " + std::string(kZoneProperty) + "=\"" + encoded + "\"");
-        return ZoneRectEdit::Added;
+            nameless = true;
+        else if (name->value == mapName && nameless)
+            throw MapStyleError(kNamelessStyle);
+        else if (name->value == mapName)
+            match = &style;
     }
-    return ZoneRectEdit::NoMatch;
+    if (!match && nameless)
+        throw MapStyleError(kNamelessStyle);
+    if (!match)
+        return ZoneRectEdit::NoMatch;
+    std::string encoded;
+    AppendXmlValueEncoded(encoded, zoneText);
+    if (const MapStyleProperty* zone = match->find(kZoneProperty)) {
+        bytes.replace(zone->valueBegin, zone->valueEnd - zone->valueBegin, encoded);
+        return ZoneRectEdit::Replaced;
+    }
+    bytes.insert(match->propertyInsertAt, " " + std::string(kZoneProperty) + "=\"" + encoded + "\"");
+    return ZoneRectEdit::Added;
 }

@@ -39,7 +39,8 @@ struct MapStyleElement {
 };
 
 // The style elements of a map style file, in document order: the children of its root element,
-// or, when the file holds more than one top-level element, those elements themselves. Offsets
+// or, when the file holds more than one top-level element or only one ImageStyle, those
+// elements themselves. Offsets
 // count from the first byte of `bytes` (a byte order mark included). Comments, processing
 // instructions and text between elements are allowed. Throws MapStyleError.
 std::vector<MapStyleElement> ReadMapStyleElements(std::string_view bytes);
@@ -47,9 +48,9 @@ std::vector<MapStyleElement> ReadMapStyleElements(std::string_view bytes);
 // What SetZoneRectInPlace did.
 enum class ZoneRectEdit { Replaced, Added, NoMatch };
 
-// Gives the first ImageStyle element whose Name equals `mapName` exactly the zone text
-// `zoneText`: its zonerect value is replaced, or a zonerect property is added as its last
-// property. Every other byte of `bytes` stays as it was; NoMatch leaves `bytes` unchanged.
-// Throws MapStyleError for a damaged file or an ImageStyle reached before the match that has no
-// Name property.
+// Gives the last ImageStyle element whose Name equals `mapName` exactly (the one the lookup
+// reads) the zone text `zoneText`: its zonerect value is replaced, or a zonerect property is
+// added as its last property. Every other byte of `bytes` stays as it was; NoMatch leaves
+// `bytes` unchanged. Throws MapStyleError for a damaged file, or for an ImageStyle without Name
+// property before that match (anywhere, when nothing matches).
 ZoneRectEdit SetZoneRectInPlace(std::string& bytes, const std::string& mapName, const std::string& zoneText);

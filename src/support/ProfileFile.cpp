@@ -229,13 +229,15 @@ std::vector<std::string> ProfileFile::sectionKeys(std::string_view section) cons
     return keys;
 }
 
-std::vector<std::string> ProfileFile::sectionLines(std::string_view section) const
+std::vector<std::string> ProfileFile::sectionLines(std::string_view section, bool keepBlanks) const
 {
     const SectionRange range = findSection(section);
     std::vector<std::string> lines;
     for (std::size_t i = range.first; i < range.end; ++i) {
-        if (lines_[i].kind == LineKind::Entry || lines_[i].kind == LineKind::Other)
-            lines.push_back(TrimBlanks(contentOf(lines_[i])));
+        if (lines_[i].kind != LineKind::Entry && lines_[i].kind != LineKind::Other)
+            continue;
+        const std::string_view content = contentOf(lines_[i]);
+        lines.push_back(keepBlanks ? std::string(content) : TrimBlanks(content));
     }
     return lines;
 }

@@ -45,8 +45,8 @@ public:
     // Keys of the first `section` in file order (lines with "=" and a non-empty key).
     std::vector<std::string> sectionKeys(std::string_view section) const;
     // Every line of the first `section` that is not blank or a ";" comment, in file order, blanks
-    // trimmed from both ends; lines without "=" are included.
-    std::vector<std::string> sectionLines(std::string_view section) const;
+    // trimmed from both ends unless `keepBlanks`; lines without "=" are included.
+    std::vector<std::string> sectionLines(std::string_view section, bool keepBlanks = false) const;
 
     // Sets `key` in `section` of the file on disk (read again first, so other writers' changes
     // are kept) and refreshes this snapshot. Creates the file, section or key when missing.

@@ -224,7 +224,7 @@ void TForm2::postAnswered(const QUrl& url, const QByteArray& content, const QByt
 {
     btn_summit->setEnabled(true);
     // A window of the dialog's own, so it can be used while the dialog is modal.
-    auto* answer = new PoiAnswerWindow(url, DecodeAnswer(content, contentType), m_language, this);
+    auto* answer = new PoiAnswerWindow(url, content, contentType, m_language, this);
     answer->show();
 }
 

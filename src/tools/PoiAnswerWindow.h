@@ -4,6 +4,7 @@
 
 #include "mapview/Language.h"
 
+#include <QByteArray>
 #include <QUrl>
 #include <QWidget>
 
@@ -14,20 +15,28 @@ class QTextBrowser;
 class PoiAnswerWindow : public QWidget {
     Q_OBJECT
 public:
-    PoiAnswerWindow(const QUrl& url, const QString& html, Language language, QWidget* parent = nullptr);
+    // The most of an answer the window lays out: a site that sends megabytes must not stall the
+    // editor. The browser copy always holds the whole answer.
+    static constexpr qsizetype kShownAnswerBytes = 2 * 1024 * 1024;
+
+    // `content` and `contentType` as the site sent them (see DecodeAnswer).
+    PoiAnswerWindow(const QUrl& url, const QByteArray& content, const QByteArray& contentType,
+                    Language language, QWidget* parent = nullptr);
 
     QUrl url() const { return m_url; }
-    QString html() const { return m_html; }
+    // True when only the first kShownAnswerBytes of the answer are shown.
+    bool cut() const { return m_content.size() > kShownAnswerBytes; }
 
-    // Writes the answer to a temporary HTML file (kept while this window lives) and opens it with
-    // the user's handler for web pages. False when the file cannot be written.
+    // Writes the whole answer to a temporary HTML file (kept while this window lives) and opens it
+    // with the user's handler for web pages. False when the file cannot be written.
     bool openInBrowser();
 
 private:
     void linkClicked(const QUrl& link);
 
     QUrl m_url;
-    QString m_html;
+    QByteArray m_content;
+    QByteArray m_contentType;
     QTextBrowser* m_view = nullptr;
     QTemporaryFile* m_browserCopy = nullptr;
 };

@@ -12,14 +12,6 @@ namespace {
 
 constexpr double kMsPerSecond = 1000.0;
 
-// Another scheme (file:, data:, ftp:) would read or write something other than the fan site.
-bool isWebAddress(const QUrl& url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty()
-        && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
-
 QByteArray charsetOf(const QByteArray& contentType)
 {
     const QByteArray key = "charset=";
@@ -34,6 +26,13 @@ QByteArray charsetOf(const QByteArray& contentType)
 }
 
 }  // namespace
+
+bool IsWebAddress(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty()
+        && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
 
 QString DecodeAnswer(const QByteArray& content, const QByteArray& contentType)
 {
@@ -61,7 +60,7 @@ void PoiPoster::post(const QUrl& url, const QByteArray& payload)
 {
     if (busy())
         return;
-    if (!isWebAddress(url)) {
+    if (!IsWebAddress(url)) {
         // Reported from the event loop like every other outcome.
         const QString message = QStringLiteral("Cannot post to \"%1\": not an http or https address.")
                                     .arg(url.toString());

@@ -12,6 +12,10 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
 
+// An http or https address with a host. Another scheme (file:, smb:, data:) would read or write
+// something other than the fan site.
+bool IsWebAddress(const QUrl& url);
+
 // The site's answer decoded for display: the charset of the Content-Type header, else the page's
 // own byte order mark or meta charset, else UTF-8.
 QString DecodeAnswer(const QByteArray& content, const QByteArray& contentType);

@@ -54,10 +54,11 @@ QStringList DefaultPoiTypes()
 QStringList ConfiguredPoiTypes(const ProfileFile& profile)
 {
     QStringList types;
-    for (const std::string& line : profile.sectionLines(Config::kMapTypesSection)) {
+    // The text after the first "=" as it stands: blanks there are part of the item.
+    for (const std::string& line : profile.sectionLines(Config::kMapTypesSection, true)) {
         if (line.find('=') == std::string::npos)
             continue;
-        types << fromUtf8(TrimBlanks(SplitAt(line, '=').rest));
+        types << fromUtf8(SplitAt(line, '=').rest);
     }
     return types;
 }

@@ -40,8 +40,8 @@ PoiRecord ReadPoiRecord(TSimpleXML& page, int poiIndex);
 
 // The built-in type list, in order.
 QStringList DefaultPoiTypes();
-// The values of the MAPTYPES lines in file order (the text after each line's first "=", blanks
-// trimmed); empty when the section is absent or holds no key=value line.
+// The values of the MAPTYPES lines in file order (the text after each line's first "=", as it
+// stands); empty when the section is absent or holds no key=value line.
 QStringList ConfiguredPoiTypes(const ProfileFile& profile);
 
 // The item to select for an icon style: "NAME" stands for "NAMED", then the first item beginning

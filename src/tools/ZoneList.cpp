@@ -86,6 +86,8 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent), ReadMaps(postToApplication)
     connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(ZoneList, &QListWidget::itemSelectionChanged, this, &TForm7::ZoneListClick);
+    // A double click or Enter on a line chooses it, as Ok does.
+    connect(ZoneList, &QListWidget::itemActivated, Button1, &QPushButton::click);
     FormCreate();
 }
 
@@ -159,7 +161,7 @@ void TForm7::addPage(ZonePage page)
     while (low < high) {
         const int middle = (low + high) / 2;
         const QListWidgetItem* line = ZoneList->item(middle);
-        if (ZoneLineLess(location, index, line->text(), line->data(Qt::UserRole).toInt()))
+        if (ZoneLineLess(m_collation, location, index, line->text(), line->data(Qt::UserRole).toInt()))
             high = middle;
         else
             low = middle + 1;

@@ -54,6 +54,8 @@ private:
     std::string m_chosenFile;
     // Touched only on the user-interface thread; the worker hands its finds over there.
     std::vector<std::string> m_fileNames;
+    // The list's order; used on the user-interface thread only.
+    QCollator m_collation = ZoneListCollation();
     // Read by the worker only.
     TSimpleXML XMLLoader;
     TOneThread ReadMaps;

@@ -42,8 +42,9 @@ std::vector<int> ZonePageOrder(const std::vector<ZonePageLine>& lines)
 {
     std::vector<int> order(lines.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&lines](int a, int b) {
-        return ZoneLineLess(sortKey(lines[static_cast<std::size_t>(a)]), a,
+    const QCollator collation = ZoneListCollation();
+    std::stable_sort(order.begin(), order.end(), [&lines, &collation](int a, int b) {
+        return ZoneLineLess(collation, sortKey(lines[static_cast<std::size_t>(a)]), a,
                             sortKey(lines[static_cast<std::size_t>(b)]), b);
     });
     return order;

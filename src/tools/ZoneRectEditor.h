@@ -55,7 +55,7 @@ enum class MapStyleUpdate {
     Added,        // the map's style had no zonerect; it got one as its last property
 };
 
-// Gives the first ImageStyle named `mapName` (exactly) in styleFolder's core_mapstyles.xml the
+// Gives the last ImageStyle named `mapName` (exactly) in styleFolder's core_mapstyles.xml the
 // zone text `zoneText`, changing only those bytes of the file. The new file is written to a
 // temporary file first; only then is the previous file copied to core_mapstyles.xml.old (the
 // older backup deleted first) and the new one moved into place, so the folder always holds a

@@ -74,9 +74,17 @@ void ScanZoneFolder(const std::string& folder, TSimpleXML& loader, const std::fu
     }
 }
 
-bool ZoneLineLess(const QString& location, int index, const QString& otherLocation, int otherIndex)
+QCollator ZoneListCollation()
 {
-    const int order = QString::compare(location, otherLocation, Qt::CaseInsensitive);
+    QCollator collation;
+    collation.setCaseSensitivity(Qt::CaseInsensitive);
+    return collation;
+}
+
+bool ZoneLineLess(const QCollator& collation, const QString& location, int index, const QString& otherLocation,
+                  int otherIndex)
+{
+    const int order = collation.compare(location, otherLocation);
     return order != 0 ? order < 0 : index < otherIndex;
 }
 
@@ -88,8 +96,10 @@ std::vector<int> ZoneListOrder(const std::vector<ZonePage>& pages)
         locations.push_back(fromDoc(page.location));
     std::vector<int> order(pages.size());
     std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&locations](int a, int b) { return ZoneLineLess(locations[a], a, locations[b], b); });
+    const QCollator collation = ZoneListCollation();
+    std::sort(order.begin(), order.end(), [&locations, &collation](int a, int b) {
+        return ZoneLineLess(collation, locations[a], a, locations[b], b);
+    });
     return order;
 }
 

@@ -5,6 +5,7 @@
 
 #include "support/xml/SimpleXml.h"
 
+#include <QCollator>
 #include <QString>
 
 #include <functional>
@@ -41,8 +42,12 @@ std::optional<std::string> ReadZoneName(TSimpleXML& loader, const std::string& p
 void ScanZoneFolder(const std::string& folder, TSimpleXML& loader, const std::function<void(ZonePage)>& found,
                     const std::function<bool()>& stopRequested);
 
-// The list's order: location names without regard to case, then the order of discovery.
-bool ZoneLineLess(const QString& location, int index, const QString& otherLocation, int otherIndex);
+// The collation of the list: the locale's, letter case ignored ("Éclair" before "Zulu").
+QCollator ZoneListCollation();
+
+// The list's order: location names by `collation`, then the order of discovery.
+bool ZoneLineLess(const QCollator& collation, const QString& location, int index, const QString& otherLocation,
+                  int otherIndex);
 
 // Indices into pages, in the order the list shows them.
 std::vector<int> ZoneListOrder(const std::vector<ZonePage>& pages);

@@ -130,11 +130,20 @@ private slots:
         write(QStringLiteral("VYNMAP/icons_a.xml"), "<Page 1Location=\"Zed\"" + tail);
         write(QStringLiteral("VYNMAP/icons_c.XML"), "<Page 1location=\"Harbor\"" + tail);
         write(QStringLiteral("VYNMAP/icons_d.xml"), "<Page 1location=\" \"" + tail);
+        write(QStringLiteral("VYNMAP/icons_e\t.xml"), "<Page 1location=\"Bay\r\nNorth\tSide\"" + tail);
 
         QString report;
         QTextStream out(&report);
         listMaps(dir.filePath(QStringLiteral("editor.INI")), dir.filePath(QStringLiteral("vynmap-editor")), out);
-        QCOMPARE(report, QStringLiteral("harbor\ticons_b.xml\nHarbor\ticons_c.XML\nZed\ticons_a.xml\n3 Maps\n"));
+        QCOMPARE(report, QStringLiteral("Bay\\r\\nNorth\\tSide\ticons_e\\t.xml\nharbor\ticons_b.xml\n"
+                                        "Harbor\ticons_c.XML\nZed\ticons_a.xml\n4 Maps\n"));
+
+        // --check as well: one line per page whatever its names hold.
+        report.clear();
+        const QString odd = dir.filePath(QStringLiteral("VYNMAP/icons_e\t.xml"));
+        QCOMPARE(checkPages(dir.filePath(QStringLiteral("none.INI")), {odd}, out), 0);
+        const QString line = "icons_e\\t.xml: 0 POIs, page \"m\", location \"Bay\\r\\nNorth\\tSide\", zone none\n";
+        QVERIFY2(report.endsWith(line), qPrintable(report));
     }
 
     // A root start tag cut off by the end of the file is a damaged page, not an empty one; a

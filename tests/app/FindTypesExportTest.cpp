@@ -4,6 +4,7 @@
 #include "app/FindBar.h"
 #include "app/PoiFind.h"
 #include "document/IconPageFixture.h"
+#include "helpers/DdsTestFile.h"
 #include "mapview/MarkerGeometry.h"
 
 #include <QImage>
@@ -14,8 +15,19 @@
 
 namespace {
 
-// The blank map is all of its bottom-left pixel's colour: the picture is transparent there.
+// The test map is all of its bottom-left pixel's colour: the picture is transparent there.
 constexpr QRgb kNoMap = 0;
+const QString kMapFile = QStringLiteral("images/maps/map_test_map.dds");
+
+// A black 512 x 512 map (128 x 128 DXT1 blocks of 8 zero bytes) where the page's map style says.
+void writeBlackMap(const UiFolder& folder)
+{
+    ddstest::Header header;
+    header.width = header.height = 512;
+    QDir().mkpath(folder.root() + QStringLiteral("images/maps"));
+    QVERIFY(ddstest::writeFile(QFile::encodeName(folder.root() + kMapFile).toStdString(),
+                               ddstest::ddsFile(header, std::vector<uint8_t>(128 * 128 * 8, 0))));
+}
 
 // Tree order (by name): Alpha, Beta, Delta, gamma. gamma lies just above Alpha on the map.
 QList<PageText::Poi> fixturePois()
@@ -68,6 +80,7 @@ private slots:
     {
         m_folder = std::make_unique<UiFolder>();
         m_folder->writeMapStyles(mapStylesFor("test_map", kTestZoneText));
+        writeBlackMap(*m_folder);
         m_page = m_folder->writePage(QStringLiteral("icons_test.xml"),
                                      PageText::page(PageText::iconLines(fixturePois())));
         m_editor = std::make_unique<EditorWindow>(*m_folder);
@@ -177,15 +190,16 @@ private slots:
         runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
         QCOMPARE(currentName(), QStringLiteral("Beta"));
         QVERIFY(panel->hasFocus());
+        m_editor->trigger("MAPLOCAUTO");
         QTest::keyClick(panel, Qt::Key_Right);
         QTest::keyClick(panel, Qt::Key_Down, Qt::ShiftModifier);
         QCOMPARE(m_editor->locX()->value(), 301);
         QCOMPARE(m_editor->locY()->value(), 130);
         QCOMPARE(panel->markerRect(1), QRect(296, 125, 10, 10));
-        // The second press applied the first; its own move waits for the delayed apply.
-        QCOMPARE(m_editor->value(1, "Location"), std::string("301,120"));
-        m_editor->runOutApplyTimer();
+        // Each press is applied at once: the fields show where the last one put the POI.
         QCOMPARE(m_editor->value(1, "Location"), std::string("301,130"));
+        QCOMPARE(m_editor->path()->text(), QStringLiteral("-947.61, 5, -472.15"));
+        QCOMPARE(m_editor->label5()->text(), m_editor->path()->text());
         // One undo step per key press.
         m_editor->trigger("EditUndo");
         QCOMPARE(m_editor->value(1, "Location"), std::string("301,120"));
@@ -235,13 +249,18 @@ private slots:
         QCOMPARE(written, labels);
     }
 
-    void exportWithoutReadablePageFails()
+    void exportWithoutReadablePageOrMapFails()
     {
         QString errors;
         QTextStream err(&errors);
         const QString out = m_folder->root() + QStringLiteral("none.png");
         QCOMPARE(exportPagePicture(m_folder->configPath(), m_folder->pagePath("missing.xml"), out, false, err), 1);
         QVERIFY(errors.contains(QLatin1String("no picture written")));
+        QVERIFY(!QFile::exists(out));
+        // A readable page without its map image: the message names where the image was looked for.
+        QVERIFY(QFile::remove(m_folder->root() + kMapFile));
+        QCOMPARE(exportPagePicture(m_folder->configPath(), m_page, out, false, err), 1);
+        QVERIFY2(errors.contains(kMapFile + QLatin1Char('"')), qPrintable(errors));
         QVERIFY(!QFile::exists(out));
     }
 };

@@ -197,6 +197,19 @@ private slots:
         QCOMPARE(title(), clean + QLatin1Char('*'));
     }
 
+    // After Delete POI the fields still show the deleted POI; typing there changes no page.
+    void editsInFieldsOfNoPoiAreNoUnsavedChanges()
+    {
+        openFirst();
+        w().clickPoi(QStringLiteral("One"));
+        w().prompts.confirmAnswers << true;
+        w().trigger("MAPDEL");
+        w().trigger("FileSave");
+        QTest::keyClicks(w().name(), "x");
+        idle();
+        QCOMPARE(title(), QStringLiteral("VynMAP Editor [icons_first.xml]"));
+    }
+
     void rearrangingSaveKeepsNoStaleSteps()
     {
         const QByteArray lines = "<Icon Name=\"One\" Location=\"1,2\" IconStyle=\"NPC\" Size=\"12,12\""

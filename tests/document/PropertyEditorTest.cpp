@@ -262,6 +262,11 @@ private slots:
                                         << "585, 7, -1135" << "585, 7, -1135" << "75.83, 7, -115.24";
         QTest::newRow("path then tooltip") << false << "path+memo" << "585, 7, -1135" << "100,200"
                                            << "585, 7, -1135" << "585.00, 7, -1135.00" << "0,0";
+        // Not moved, path not typed: the precise world location stays.
+        QTest::newRow("name only, auto") << true << "name" << "" << "100,200" << "1.00, 12.5, 2.00"
+                                         << "1.00, 12.5, 2.00" << "75.83, 12.5, -115.24";
+        QTest::newRow("tooltip only, auto") << true << "memo" << "" << "100,200" << "1.00, 12.5, 2.00"
+                                            << "1.00, 12.5, 2.00" << "75.83, 12.5, -115.24";
     }
 
     // ImageToWorld and WorldToImage as the apply runs them: which side is converted follows the
@@ -285,15 +290,15 @@ private slots:
             const QStringList xy = typed.split(QLatin1Char(','));
             editor.locX()->setValue(xy[0].toInt());
             editor.locY()->setValue(xy[1].toInt());
-        } else {
+        } else if (edit.startsWith(QLatin1String("path"))) {
             editor.path()->selectAll();
             QTest::keyClicks(editor.path(), typed);
             QVERIFY(editor.state().PathEdited);
-            if (edit.endsWith(QLatin1String("+name")))
-                QTest::keyClicks(editor.name(), "!");
-            if (edit.endsWith(QLatin1String("+memo")))
-                QTest::keyClicks(editor.memo(), "!");
         }
+        if (edit.endsWith(QLatin1String("name")))
+            QTest::keyClicks(editor.name(), "!");
+        if (edit.endsWith(QLatin1String("memo")))
+            QTest::keyClicks(editor.memo(), "!");
         editor.runOutApplyTimer();
         QCOMPARE(QString::fromStdString(editor.value(0, "Location")), location);
         QCOMPARE(QString::fromStdString(editor.value(0, "pathfindlocation")), storedPath);

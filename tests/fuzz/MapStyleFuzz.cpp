@@ -17,6 +17,18 @@ void check(bool condition)
         __builtin_trap();
 }
 
+// The style an edit for `name` writes: the last ImageStyle of that name, the one the lookup reads.
+const MapStyleElement* lastNamed(const std::vector<MapStyleElement>& styles, const std::string& name)
+{
+    const MapStyleElement* last = nullptr;
+    for (const MapStyleElement& style : styles) {
+        const MapStyleProperty* styleName = style.find("Name");
+        if (style.tag == "ImageStyle" && styleName && styleName->value == name)
+            last = &style;
+    }
+    return last;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -42,17 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(result != ZoneRectEdit::NoMatch);
         const std::vector<MapStyleElement> again = ReadMapStyleElements(edited);
         check(again.size() == styles.size());
-        bool found = false;
-        for (const MapStyleElement& other : again) {
-            const MapStyleProperty* otherName = other.find("Name");
-            if (other.tag == "ImageStyle" && otherName && otherName->value == name->value) {
-                const MapStyleProperty* zone = other.find("zonerect");
-                check(zone && zone->value == kZone);
-                found = true;
-                break;
-            }
-        }
-        check(found);
+        const MapStyleElement* written = lastNamed(again, name->value);
+        check(written && written->find("zonerect") && written->find("zonerect")->value == kZone);
+        const MapStyleElement& target = *lastNamed(styles, name->value);
         // Only the value's bytes changed: the common prefix and suffix cover everything else.
         std::size_t prefix = 0;
         while (prefix < original.size() && prefix < edited.size() && original[prefix] == edited[prefix])
@@ -64,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::size_t changedEnd = original.size() - suffix;
         if (result == ZoneRectEdit::Added) {
             check(prefix >= changedEnd);  // a pure insertion
-        } else if (const MapStyleProperty* zone = style.find("zonerect")) {
+        } else if (const MapStyleProperty* zone = target.find("zonerect")) {
             check(prefix >= zone->valueBegin && (prefix >= changedEnd || changedEnd <= zone->valueEnd));
         }
         return 0;

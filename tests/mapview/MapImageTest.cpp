@@ -6,12 +6,14 @@
 
 #include "helpers/DdsTestFile.h"
 #include "helpers/FileSizeLimit.h"
+#include "helpers/ModalDialog.h"
 #include "support/AtomicFile.h"
 #include "support/DdsImage.h"
 #include "helpers/ScriptedPrompts.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -212,11 +214,13 @@ private slots:
     {
         QImage big = solid(1024, 1024, qRgba(1, 2, 3, 255));
         big.setPixel(0, 1023, qRgba(9, 9, 9, 255));
-        big.setPixel(5, 5, qRgba(9, 9, 9, 17));  // same colour, other alpha: still the key
-        big.setPixel(6, 5, qRgba(1, 2, 3, 0));   // alpha 0: the panel shows
+        big.setPixel(4, 5, qRgba(9, 9, 9, 255));  // the key's colour and alpha
+        big.setPixel(5, 5, qRgba(9, 9, 9, 17));   // same colour, other alpha: not the key
+        big.setPixel(6, 5, qRgba(1, 2, 3, 0));    // alpha 0: the panel shows
         const QImage shown = mapDisplayImage(big);
         QCOMPARE(shown.size(), QSize(kMapControlSize, kMapControlSize));
-        QCOMPARE(shown.pixel(5, 5), qRgba(0, 0, 0, 0));
+        QCOMPARE(shown.pixel(4, 5), qRgba(0, 0, 0, 0));
+        QCOMPARE(shown.pixel(5, 5), qPremultiply(qRgba(9, 9, 9, 17)));
         QCOMPARE(shown.pixel(6, 5), qRgba(0, 0, 0, 0));
         QCOMPARE(shown.pixel(7, 5), qRgba(1, 2, 3, 255));
         QCOMPARE(shown.pixel(511, 511), qRgba(1, 2, 3, 255));
@@ -235,11 +239,11 @@ private slots:
         QTest::newRow("half") << qRgba(200, 100, 50, 128) << qRgba(100, 50, 25, 128);
         QTest::newRow("soft edge") << qRgba(255, 0, 0, 51) << qRgba(51, 0, 0, 51);
         QTest::newRow("key colour, opaque") << qRgba(9, 8, 7, 255) << qRgba(0, 0, 0, 0);
-        QTest::newRow("key colour, translucent") << qRgba(9, 8, 7, 90) << qRgba(0, 0, 0, 0);
+        QTest::newRow("key colour, translucent") << qRgba(9, 8, 7, 90) << qPremultiply(qRgba(9, 8, 7, 90));
     }
 
-    // The map's alpha shows: blended over the panel when painted. The bottom-left colour stays
-    // transparent whatever its alpha.
+    // The map's alpha shows: blended over the panel when painted. The bottom-left pixel's colour
+    // and alpha stay transparent.
     void alphaBlendsAndOpaqueMapsAreUnchanged()
     {
         QFETCH(QRgb, pixel);
@@ -266,12 +270,13 @@ private slots:
                  qPrintable(got.name() + " vs " + expected.name()));
     }
 
-    void blackBottomLeftMakesEveryBlackPixelShowThePanel()
+    void blackBottomLeftShowsThePanelWhereColourAndAlphaMatch()
     {
         write("small.dds", argbFile(2, 2, kSmallPixels));
         const QImage shown = mapDisplayImage(LoadMapImage(path("small.dds"), 1.0));
         QCOMPARE(qAlpha(shown.pixel(0, 1)), 0);
-        QCOMPARE(qAlpha(shown.pixel(1, 1)), 0);
+        // Black like the key, but not its alpha 0: the map has alpha, so it stays.
+        QCOMPARE(qAlpha(shown.pixel(1, 1)), 200);
         QCOMPARE(shown.pixel(0, 0), qPremultiply(qRgba(30, 20, 10, 40)));
 
         const QImage blank = mapDisplayImage(blankMap());
@@ -343,6 +348,17 @@ private slots:
         QCOMPARE(qBlue(runFileMapCommand(state, prompts)->pixel(0, 0)), 7);
         QVERIFY(isBlank(*runFileMapCommand(state, prompts)));
         QCOMPARE(prompts.messages.size(), 1);
+    }
+
+    // "Map Loading Fail." and the editor's other plain messages: a box without icon.
+    void plainMessageBoxHasNoIcon()
+    {
+        QWidget owner;
+        WidgetPrompts prompts(&owner);
+        int icon = -1;
+        whenModal<QMessageBox>([&icon](QMessageBox* box) { icon = box->icon(); box->accept(); });
+        prompts.showMessage(QString::fromLatin1(kMapLoadingFail));
+        QCOMPARE(icon, int(QMessageBox::NoIcon));
     }
 
     void sampleMapsShowTerrainInsideAPanelColouredFrame_data()

@@ -85,6 +85,8 @@ TEST(MapStyleFileTest, SingleRootListsItsChildren)
                                 {"ImageStyle", "forest", "5,6,7,8", "f.dds"},
                                 {"ImageStyle", "harbor", "", ""},
                             });
+    expectRows("<ImageStyle Name=\"solo\" zonerect=\"1,2\">\r\n<Image Source=\"s.dds\"/>\r\n</ImageStyle>\r\n",
+               {{"ImageStyle", "solo", "1,2", "s.dds"}});
     expectRows("<Styles/>", {});
     expectRows("", {});
     expectRows("\xEF\xBB\xBF<!-- only a comment -->\r\n", {});
@@ -142,7 +144,10 @@ TEST(MapStyleFileTest, ZoneEditChangesOnlyItsValue)
          }()},
         {"add to an empty element", bom + "<ImageStyle Name=\"x\"/><ImageStyle Name=\"y\"/>", "y",
          ZoneRectEdit::Added, bom + "<ImageStyle Name=\"x\"/><ImageStyle Name=\"y\" zonerect=\"-9,-8,7,6\"/>"},
-        {"the first match only, single root", kSingleRoot + "", "forest", ZoneRectEdit::Replaced,
+        {"the last match, as the lookup reads it",
+         "<s><ImageStyle Name=\"d\" zonerect=\"1\"/><ImageStyle Name=\"d\"/></s>", "d", ZoneRectEdit::Added,
+         "<s><ImageStyle Name=\"d\" zonerect=\"1\"/><ImageStyle Name=\"d\" zonerect=\"-9,-8,7,6\"/></s>"},
+        {"single root", kSingleRoot + "", "forest", ZoneRectEdit::Replaced,
          [] {
              std::string s = kSingleRoot;
              s.replace(s.find("5,6,7,8"), 7, "-9,-8,7,6");
@@ -162,7 +167,6 @@ TEST(MapStyleFileTest, ZoneEditChangesOnlyItsValue)
 
 TEST(MapStyleFileTest, ZoneEditEscapesAndRefusesNamelessStyles)
 {
-    // A file of one element is a root whose children are the styles, so the fragment has two.
     std::string bytes = "<ImageStyle Name=\"m\" zonerect=\"\"/><x/>";
     SetZoneRectInPlace(bytes, "m", "a<b&c");
     EXPECT_EQ(bytes, "<ImageStyle Name=\"m\" zonerect=\"a&lt;b&amp;c\"/><x/>");

@@ -78,6 +78,7 @@ TEST(ProfileRead, KeysAndLinesOfASectionInFileOrder)
     EXPECT_EQ(profile.sectionKeys("MAPZONEDEF"), (std::vector<std::string>{"zmap", "amap"}));
     EXPECT_EQ(profile.sectionLines("mapzonedef"),
               (std::vector<std::string>{"zmap = 1,2,3,4", "amap=5,6,7,8", "no separator here", "=empty key"}));
+    EXPECT_EQ(profile.sectionLines("mapzonedef", true).front(), "  zmap = 1,2,3,4 ");
     EXPECT_TRUE(profile.sectionLines("absent").empty());
     EXPECT_TRUE(profile.sectionKeys("absent").empty());
 }

@@ -44,7 +44,7 @@ private slots:
 
     void answerWindowCaption()
     {
-        PoiAnswerWindow answer(QUrl(QStringLiteral("http://127.0.0.1:1/submitpoi.php")), QString(),
+        PoiAnswerWindow answer(QUrl(QStringLiteral("http://127.0.0.1:1/submitpoi.php")), QByteArray(), QByteArray(),
                                systemLanguage());
         QCOMPARE(answer.findChild<QPushButton*>(QStringLiteral("OpenInBrowser"))->text(),
                  QStringLiteral("브라우저로 열기"));

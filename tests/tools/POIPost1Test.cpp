@@ -308,8 +308,8 @@ private slots:
         QTest::newRow("empty MAPTYPES section") << QByteArray("[MAPTYPES]\r\n[CONFIG]\r\n") << DefaultPoiTypes();
         QTest::newRow("two entries replace the list")
             << QByteArray("[MAPTYPES]\r\n1=LOC\r\n2=ZONE\r\n") << QStringList{"LOC", "ZONE"};
-        QTest::newRow("text after the first =, blanks trimmed")
-            << QByteArray("[maptypes]\r\nb = MOB: a=b \r\na=NPC\r\n") << QStringList{"MOB: a=b", "NPC"};
+        QTest::newRow("text after the first =, blanks kept")
+            << QByteArray("[maptypes]\r\nb = MOB: a=b \r\na=NPC\r\n") << QStringList{" MOB: a=b ", "NPC"};
     }
 
     void typeList()
@@ -509,7 +509,7 @@ private slots:
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         const QUrl site(QStringLiteral("http://127.0.0.1:1/submitpoi.php"));
-        PoiAnswerWindow answer(site, QStringLiteral("<p>Merci \u00e9t\u00e9</p>"), Language::English);
+        PoiAnswerWindow answer(site, "<p>Merci \xC3\xA9t\xC3\xA9</p>", "text/html; charset=utf-8", Language::English);
         QTest::mouseClick(answer.findChild<QPushButton*>(QStringLiteral("OpenInBrowser")), Qt::LeftButton);
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(catcher.urls.size(), 1);
@@ -517,6 +517,37 @@ private slots:
         const QByteArray copy = readFile(catcher.urls.first().toLocalFile());
         QVERIFY2(copy.contains("<base href=\"http://127.0.0.1:1/submitpoi.php\">"), copy.constData());
         QVERIFY(copy.contains("<p>Merci \xC3\xA9t\xC3\xA9</p>"));
+    }
+
+    // Only the window's copy of a long answer is cut, and it says so.
+    void largeAnswerIsCutForTheWindowOnly()
+    {
+        const QByteArray line = "<p>line</p>\n";
+        const QByteArray content = line.repeated(PoiAnswerWindow::kShownAnswerBytes / line.size() + 1) + "<p>END</p>";
+        PoiAnswerWindow answer(QUrl(QStringLiteral("http://127.0.0.1:1/")), content, "text/html", Language::English);
+        QVERIFY(!answer.findChild<QLabel*>(QStringLiteral("AnswerCut"))->isHidden());
+        QVERIFY(!answer.findChild<QTextBrowser*>(QStringLiteral("AnswerView"))->toPlainText().contains("END"));
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        QVERIFY(answer.openInBrowser());
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QVERIFY(readFile(catcher.urls.value(0).toLocalFile()).endsWith("<p>END</p>"));
+    }
+
+    // A page from the network must not make the desktop open local files or shares.
+    void answerLinksOpenOnlyOnTheWeb()
+    {
+        UrlCatcher catcher;
+        const char* const schemes[] = {"http", "file", "smb"};
+        for (const char* scheme : schemes)
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), &catcher, "open");
+        PoiAnswerWindow answer(QUrl(QStringLiteral("http://127.0.0.1:1/submitpoi.php")), "", "", Language::English);
+        auto* view = answer.findChild<QTextBrowser*>(QStringLiteral("AnswerView"));
+        for (const char* link : {"list.php?id=3", "file:///etc/passwd", "smb://server/share"})
+            emit view->anchorClicked(QUrl(QLatin1String(link)));
+        for (const char* scheme : schemes)
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:1/list.php?id=3"))});
     }
 
     void answerDecoding_data()

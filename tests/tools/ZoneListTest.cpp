@@ -147,12 +147,14 @@ private slots:
         QTest::newRow("duplicates keep discovery order") << QStringList{"Zed", "Harbor", "Harbor"} << QList<int>{1, 2, 0};
         QTest::newRow("same name in two cases") << QStringList{"harbor", "HARBOR"} << QList<int>{0, 1};
         QTest::newRow("hangul after latin") << QStringList{"한옥 마을", "Greenwood"} << QList<int>{1, 0};
+        QTest::newRow("accented letter with its base") << QStringList{"Zulu", "Éclair", "eel"} << QList<int>{1, 2, 0};
     }
 
     void order()
     {
         QFETCH(QStringList, locations);
         QFETCH(QList<int>, expected);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         std::vector<ZonePage> pages;
         for (const QString& location : locations)
             pages.push_back(ZonePage{location.toStdString(), "f"});
@@ -194,6 +196,27 @@ private slots:
         QTest::mouseClick(button1, Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.chosenFile(), std::string("icons_a.xml"));
+    }
+
+    // A double click or Enter on a line chooses it, as Ok does.
+    void doubleClickOrEnterChoosesALine()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("icons_a.xml")), page("Page", "1location=\"Zed\""));
+        for (const bool enter : {false, true}) {
+            TForm7 dialog;
+            dialog.setFolder(folderOf(dir));
+            auto* list = dialog.findChild<QListWidget*>(QStringLiteral("ZoneList"));
+            dialog.show();
+            QTRY_COMPARE(list->count(), 1);
+            const QPoint line = list->visualItemRect(list->item(0)).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line);
+            if (enter)
+                QTest::keyClick(list, Qt::Key_Return);
+            else
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line);
+            QCOMPARE(dialog.chosenFile(), std::string("icons_a.xml"));
+        }
     }
 
     void emptyFolderShowsZeroMapsAndEscapeCancels()

@@ -112,13 +112,11 @@ bool IsValidPair(std::u16string_view text, std::size_t i)
     return IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
 }
 
-// Appends a value computed from a four-byte sequence: a surrogate pair when it lies above
-// U+FFFF, the value itself for an overlong form, U+FFFD beyond the last code point.
+// Appends a value computed from a four-byte sequence (U+10000 or above): a surrogate pair, or
+// U+FFFD beyond the last code point.
 void AppendFourByteValue(std::u16string& out, char32_t value)
 {
-    if (value < kFirstSupplementary) {
-        out.push_back(static_cast<char16_t>(value));
-    } else if (value > kLastCodePoint) {
+    if (value > kLastCodePoint) {
         out.push_back(kReplacementCharacter);
     } else {
         const char32_t offset = value - kFirstSupplementary;
@@ -347,7 +345,10 @@ std::u16string Utf8ToUtf16(std::string_view utf8)
                 break;
             value = (value << kContinuationBits) | (next - kContinuationMarker);
         }
-        if (k <= following) {
+        // An overlong form is no valid sequence either: read as characters, C0 8A must not
+        // become a line feed (saved as one, it would be a different text).
+        constexpr char32_t kLowestValue[] = {0, kAsciiLimit, kTwoByteLimit, kFirstSupplementary};
+        if (k <= following || value < kLowestValue[following]) {
             out.push_back(lead);
             ++i;
             continue;

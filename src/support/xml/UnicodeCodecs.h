@@ -6,8 +6,9 @@
 // Text converters of the XML layer and of the icon page value hooks. All are pure functions
 // that never fail: malformed input is carried through as text.
 
-// Lenient UTF-8 decoding: a byte that does not start a valid sequence is read as the character
-// of the same number; a valid four-byte sequence above U+FFFF becomes a surrogate pair.
+// Lenient UTF-8 decoding: a byte that does not start a valid sequence (an overlong form is none)
+// is read as the character of the same number; a valid four-byte sequence above U+FFFF becomes a
+// surrogate pair. Encoded surrogates are kept as the units they encode.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 
 // UTF-8 encoding; a valid surrogate pair becomes one four-byte sequence, a lone surrogate is

@@ -37,11 +37,13 @@ TEST(Utf8ToUtf16, TruncatedSequenceAtTheEndGivesTheLeadAndStops)
     EXPECT_EQ(Utf8ToUtf16(Bytes({'x', 240, 159, 152})), u"x\u00F0");
 }
 
-TEST(Utf8ToUtf16, KeepsOverlongFormsAndEncodedSurrogates)
+TEST(Utf8ToUtf16, KeepsEncodedSurrogatesAndReadsOverlongFormsByteByByte)
 {
-    EXPECT_EQ(Utf8ToUtf16(Bytes({0xC0, 0x80})), std::u16string(1, u'\0'));
     EXPECT_EQ(Utf8ToUtf16(Bytes({0xED, 0xA0, 0x80})), std::u16string(1, char16_t(0xD800)));
-    EXPECT_EQ(Utf8ToUtf16(Bytes({0xF0, 0x80, 0x81, 0x81})), u"A") << "overlong four-byte form";
+    EXPECT_EQ(Utf8ToUtf16(Bytes({0xC0, 0x8A, 'p'})), u"\u00C0\u008Ap") << "not a line feed";
+    EXPECT_EQ(Utf8ToUtf16(Bytes({0xE0, 0x80, 0x8A})), u"\u00E0\u0080\u008A");
+    EXPECT_EQ(Utf8ToUtf16(Bytes({0xF0, 0x80, 0x81, 0x81})), u"\u00F0\u0080\u0081\u0081");
+    EXPECT_EQ(Utf8ToUtf16(Bytes({0xDF, 0xBF, 0xE0, 0xA0, 0x80})), u"\u07FF\u0800") << "the lowest of each length";
 }
 
 TEST(Utf8ToUtf16, FourByteSequencesBecomeSurrogatePairs)
