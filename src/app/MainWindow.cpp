@@ -210,9 +210,12 @@ void TForm1::createControls()
     m_ui.FlatMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_ui.FlatMemo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_ui.FlatMemo1->setTabChangesFocus(true);
+    m_ui.FlatEdit5 = place(new QLineEdit(Panel2), "FlatEdit5", 6, 370 + 142 - kFieldHeight, 236, kFieldHeight);
+    m_ui.FlatEdit5->hide();
 
     const QList<QWidget*> tabOrder = {m_ui.FlatEdit2, m_ui.FlatEdit4, m_ui.TreeView1, m_ui.ed_locX, m_ui.ed_locY,
-                                      m_ui.cb_icontype, m_ui.FlatEdit3, m_ui.FlatMemo1, m_ui.FlatEdit1};
+                                      m_ui.cb_icontype, m_ui.FlatEdit3, m_ui.FlatMemo1, m_ui.FlatEdit1,
+                                      m_ui.FlatEdit5};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 

@@ -66,6 +66,7 @@ void IconPageEditor::connectControls()
     connect(m_controls.FlatEdit3, &QLineEdit::textChanged, this, changed);
     connect(m_controls.FlatEdit1, &QLineEdit::textChanged, this, changed);
     connect(m_controls.FlatMemo1, &QPlainTextEdit::textChanged, this, changed);
+    connect(m_controls.FlatEdit5, &QLineEdit::textChanged, this, changed);
     connect(m_controls.ed_locX, &QSpinBox::valueChanged, this, changed);
     connect(m_controls.ed_locY, &QSpinBox::valueChanged, this, changed);
     connect(m_controls.cb_icontype, &QComboBox::currentIndexChanged, this, changed);
@@ -144,6 +145,10 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     m_controls.FlatEdit1->setText(fromDoc(ValueOrEmpty(*poi, "pathfindlocation")));
     m_controls.FlatMemo1->setPlainText(memoFromDoc(ValueOrEmpty(*poi, "Tooltip")));
     m_shownFields |= FieldType | FieldName | FieldPath | FieldTooltip;
+    if (m_state.Anchor == PoiAnchor::World) {
+        m_controls.FlatEdit5->setText(fromDoc(ValueOrEmpty(*poi, kWorldDescriptionProperty)));
+        m_shownFields |= FieldDescription;
+    }
     const IntPairShift shift = anchorShift(poi);
     placePositionButton(pair->first + shift.x, pair->second + shift.y,
                         m_state.Anchor == PoiAnchor::World ? std::string(kWorldIconSize) : ValueOrEmpty(*poi, "Size"),
@@ -166,6 +171,7 @@ unsigned IconPageEditor::fieldOf(const QObject* control) const
         {m_controls.ed_locX, FieldX},    {m_controls.ed_locY, FieldY},
         {m_controls.cb_icontype, FieldType}, {m_controls.FlatEdit3, FieldName},
         {m_controls.FlatEdit1, FieldPath}, {m_controls.FlatMemo1, FieldTooltip},
+        {m_controls.FlatEdit5, FieldDescription},
     };
     for (const auto& [widget, field] : fields)
         if (widget == control)
@@ -344,6 +350,7 @@ void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
 {
     // There is no Location to write: a move of the point rewrites the world location's x and z,
     // keeping its height and its separators, and the description line that repeated it.
+    writeField(poi, kWorldDescriptionProperty, FieldDescription, toDoc(m_controls.FlatEdit5->text()));
     const std::string oldPath = ValueOrEmpty(poi, "pathfindlocation");
     const std::optional<WorldParts> parts = ReadWorldParts(oldPath);
     if ((m_editedFields & kLocationFields) && !m_state.PathEdited && parts) {
@@ -359,8 +366,10 @@ void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
     }
     writeField(poi, "pathfindlocation", FieldPath, toDoc(m_controls.FlatEdit1->text()));
     const std::string newPath = ValueOrEmpty(poi, "pathfindlocation");
-    if (newPath != oldPath)
+    if (newPath != oldPath) {
         ReplaceDescriptionLine(poi, oldPath, newPath);
+        m_controls.FlatEdit5->setText(fromDoc(ValueOrEmpty(poi, kWorldDescriptionProperty)));
+    }
     const std::optional<ImagePoint> point = WorldToImagePoint(m_state, newPath);
     const std::pair<int, int> at = point ? LocationForPoint(PoiAnchor::World, *point, {}) : std::pair<int, int>{};
     m_controls.ed_locX->setValue(at.first);

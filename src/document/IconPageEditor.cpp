@@ -35,6 +35,8 @@ const char* const kSaveAsTitle = "Save As";
 const char* const kPageFilter = "Map icon File (icons_*.xml)";
 const char* const kPageSuffix = "xml";
 const char kUnsavedMark = '*';
+// Between the tooltip and the description field below it.
+constexpr int kDescriptionGap = 2;
 
 std::array<const char*, PoiTreeModel::kValueCount> iconPageValueProperties()
 {
@@ -53,7 +55,7 @@ IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const Edito
     // A line edit cuts its text at 32767 characters by default; a longer value shown there
     // would be written back cut at the next apply.
     for (QLineEdit* field : {m_controls.FlatEdit2, m_controls.FlatEdit4, m_controls.FlatEdit3,
-                             m_controls.FlatEdit1})
+                             m_controls.FlatEdit1, m_controls.FlatEdit5})
         field->setMaxLength(std::numeric_limits<int>::max());
     m_tree = new PoiTreeModel(this);
     m_controls.TreeView1->setModel(m_tree);
@@ -105,6 +107,7 @@ bool IconPageEditor::OpenIconPage(const QString& path)
         m_zonePage = -1;
         m_state.Anchor = PoiAnchor::Location;
         m_tree->setValueProperties(iconPageValueProperties());
+        showDescriptionField(false);
         return LoadIconPage(m_state.CurrentFile);
     });
 }
@@ -198,6 +201,7 @@ bool IconPageEditor::loadZonePage(int page)
     // A world-only POI's nodes list what it has: its world location, kind, tooltip and description.
     m_tree->setValueProperties(m_state.Anchor == PoiAnchor::World
                                    ? kWorldValueProperties : iconPageValueProperties());
+    showDescriptionField(m_state.Anchor == PoiAnchor::World);
     // The page size and zone rectangle place the markers: known before the tree is built.
     const auto [width, height] = ReadPageSize(m_xmlscan.Root());
     m_state.PageWidth = width;
@@ -219,6 +223,7 @@ void IconPageEditor::ResetEditor()
     m_controls.cb_icontype->setCurrentIndex(-1);
     m_controls.FlatEdit3->setText(QString());
     m_controls.FlatEdit1->setText(QString());
+    m_controls.FlatEdit5->setText(QString());
     if (!m_controls.FlatMemo1->toPlainText().isEmpty())
         m_controls.FlatMemo1->setPlainText(QString());
 }
@@ -349,6 +354,19 @@ IntPairShift IconPageEditor::anchorShift(const TSimpleXMLElem* poi) const
 ImagePoint IconPageEditor::anchorOffset(const TSimpleXMLElem& poi) const
 {
     return AnchorOffset(m_state.Anchor, ValueOrEmpty(poi, "Size"));
+}
+
+void IconPageEditor::showDescriptionField(bool shown)
+{
+    QLineEdit* description = m_controls.FlatEdit5;
+    if (description->isVisibleTo(description->parentWidget()) == shown)
+        return;
+    // The field takes the tooltip's last line and a gap, and gives them back.
+    QRect memo = m_controls.FlatMemo1->geometry();
+    const int room = description->height() + kDescriptionGap;
+    memo.setHeight(memo.height() + (shown ? -room : room));
+    m_controls.FlatMemo1->setGeometry(memo);
+    description->setVisible(shown);
 }
 
 void IconPageEditor::showZonePageFields()

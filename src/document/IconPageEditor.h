@@ -48,6 +48,8 @@ struct EditorControls {
     QLineEdit* FlatEdit3 = nullptr;
     QLineEdit* FlatEdit1 = nullptr;
     QPlainTextEdit* FlatMemo1 = nullptr;
+    // A world-only POI's description, shown under the tooltip only while such POIs are open.
+    QLineEdit* FlatEdit5 = nullptr;
     QLabel* Label5 = nullptr;
     QTimer* Timer1 = nullptr;
     MapPanel* Panel1 = nullptr;
@@ -159,6 +161,7 @@ private:
         FieldName = 1u << 3,
         FieldPath = 1u << 4,
         FieldTooltip = 1u << 5,
+        FieldDescription = 1u << 6,
     };
     static constexpr unsigned kLocationFields = FieldX | FieldY;
 
@@ -167,6 +170,8 @@ private:
     // The apply of a world-only POI, which has no Location.
     void applyWorldOnly(int poiIndex, TSimpleXMLElem& poi);
     void finishApply();
+    // Shows the description field (world-only POIs) or gives its room back to the tooltip.
+    void showDescriptionField(bool shown);
     // The property holding the POI's type, and the type list's line of a value (-1: none).
     const char* typeProperty() const;
     int findType(const QString& type) const;

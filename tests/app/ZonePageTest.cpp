@@ -173,6 +173,9 @@ private slots:
         selectInTree(0);
         dragMarker(0, QPoint(300, 100));
         QCOMPARE(value(0, "PathFindLocation"), std::string("-942.52,4.00,-625.12"));
+        auto* description = child<QLineEdit>("FlatEdit5");
+        QVERIFY(description->isVisible());
+        QCOMPARE(description->text(), QStringLiteral("ID:31047&#xA;-942.52,4.00,-625.12&#xA;Banker"));
         QVERIFY(!m_window->editor().xmlscan().Root().Items().Item(0)->Properties().Find("Location"));
         m_window->FileSaveExecute(QStringLiteral("FileSave"));
         QByteArray expected = fixture(zonefixture::kPoiFile);
