@@ -528,5 +528,12 @@ void TForm1::MAPPOIExecute()
         m_ui.Timer1->stop();
         m_editor->ApplyData();
     }
-    OpenPoiSubmission(this, m_editor->xmlscan(), poiIndex, {m_configPath, m_poiUrl}, *m_prompts);
+    PoiPostSettings settings{m_configPath, m_poiUrl};
+    if (m_editor->zoneFile()) {
+        // The location name the zone name field shows, else the zone page's own name.
+        const QString location = m_ui.FlatEdit4->text();
+        settings.zoneName = location.isEmpty() ? m_state.PageName : location.toStdString();
+        settings.typeProperty = m_state.Anchor == PoiAnchor::World ? kWorldTypeProperty : "IconStyle";
+    }
+    OpenPoiSubmission(this, m_editor->xmlscan(), poiIndex, settings, *m_prompts);
 }

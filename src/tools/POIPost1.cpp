@@ -267,7 +267,7 @@ void OpenPoiSubmission(QWidget* owner, TSimpleXML& page, int poiIndex, const Poi
 {
     PoiRecord record;
     try {
-        record = ReadPoiRecord(page, poiIndex);
+        record = ReadPoiRecord(page, poiIndex, settings.zoneName, settings.typeProperty);
     } catch (const MissingPropertyError&) {
         prompts.showMessage(QString::fromLatin1(kSummitFail));
         return;

@@ -8,6 +8,9 @@
 
 #include <QDialog>
 
+#include <optional>
+#include <string>
+
 class PoiPoster;
 class QCheckBox;
 class QComboBox;
@@ -22,6 +25,10 @@ class TSimpleXML;
 struct PoiPostSettings {
     QString configPath;
     QString endpoint;
+    // A zone page of a file has no zone name of its own: its location name, and the property
+    // that holds its POIs' type. Unset for an icon page.
+    std::optional<std::string> zoneName;
+    std::string typeProperty = "IconStyle";
 };
 
 // The submission dialog for one POI.

@@ -29,15 +29,16 @@ QString fromUtf8(const std::string& text)
 
 }  // namespace
 
-PoiRecord ReadPoiRecord(TSimpleXML& page, int poiIndex)
+PoiRecord ReadPoiRecord(TSimpleXML& page, int poiIndex, const std::optional<std::string>& zoneName,
+                        const std::string& typeProperty)
 {
     TSimpleXMLElem* poi = page.Root().Items().Item(poiIndex);
     if (!poi)
         throw MissingPropertyError("Icon");
     PoiRecord record;
     record.name = fromUtf8(RequiredValue(*poi, "Name"));
-    record.iconStyle = fromUtf8(RequiredValue(*poi, "IconStyle"));
-    record.zone = fromUtf8(RequiredValue(page.Root(), "1location"));
+    record.iconStyle = fromUtf8(RequiredValue(*poi, typeProperty));
+    record.zone = fromUtf8(zoneName ? *zoneName : RequiredValue(page.Root(), "1location"));
     record.pathLocation = fromUtf8(RequiredValue(*poi, "pathfindlocation"));
     record.tooltip = fromUtf8(RequiredValue(*poi, "Tooltip"));
     return record;

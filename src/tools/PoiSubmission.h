@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <string>
+
 // The five values a POI submission starts from, as the page holds them.
 struct PoiRecord {
     QString name;
@@ -36,7 +39,10 @@ inline constexpr const char* kSummitFail = "Summit Fail.";
 
 // The POI's Name, IconStyle, pathfindlocation and Tooltip and the root's 1location. Throws
 // MissingPropertyError when one is absent (a POI index outside the page counts as absent).
-PoiRecord ReadPoiRecord(TSimpleXML& page, int poiIndex);
+// `zoneName` stands in for the root's "1location" where the page has none of its own (a zone page
+// of a file); `typeProperty` names the property that holds the POI's type.
+PoiRecord ReadPoiRecord(TSimpleXML& page, int poiIndex, const std::optional<std::string>& zoneName = std::nullopt,
+                        const std::string& typeProperty = "IconStyle");
 
 // The built-in type list, in order.
 QStringList DefaultPoiTypes();

@@ -177,6 +177,15 @@ private slots:
         QVERIFY(description->isVisible());
         QCOMPARE(description->text(), QStringLiteral("ID:31047&#xA;-942.52,4.00,-625.12&#xA;Banker"));
         QVERIFY(!m_window->editor().xmlscan().Root().Items().Item(0)->Properties().Find("Location"));
+        // Posting takes the zone page's name for the zone (no location name here) and the kind.
+        QString zone;
+        whenModal<QDialog>([&zone](QDialog* dialog) {
+            zone = dialog->findChild<QLineEdit*>(QStringLiteral("ed_zone"))->text();
+            dialog->reject();
+        });
+        m_window->MAPPOIExecute();
+        QCOMPARE(zone, QStringLiteral("forest"));
+
         m_window->FileSaveExecute(QStringLiteral("FileSave"));
         QByteArray expected = fixture(zonefixture::kPoiFile);
         expected.replace("PathFindLocation=\"-120.50,4.00,88.25\"", "PathFindLocation=\"-942.52,4.00,-625.12\"");
