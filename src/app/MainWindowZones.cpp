@@ -72,10 +72,14 @@ void TForm1::updatePlacementNotice()
 bool TForm1::openPageOrZone(const QString& path)
 {
     const PageTarget target = SplitPageTarget(path);
-    std::unique_ptr<ZonePageFile> file = QFileInfo(target.file).isFile() ? ReadZonePageFile(target.file) : nullptr;
+    std::string iconPageBytes;
+    std::unique_ptr<ZonePageFile> file =
+        QFileInfo(target.file).isFile() ? ReadZonePageFile(target.file, &iconPageBytes) : nullptr;
     if (!file) {
-        if (target.page.isEmpty() || !QFileInfo(target.file).isFile())
-            return m_editor->OpenIconPage(target.page.isEmpty() ? path : target.file);
+        if (target.page.isEmpty())
+            return m_editor->OpenIconPage(path, std::move(iconPageBytes));
+        if (!QFileInfo(target.file).isFile())
+            return m_editor->OpenIconPage(target.file);
         m_prompts->showMessage(caption(m_language, "ZonePageMissing").arg(target.page, QFileInfo(target.file).fileName()));
         return false;
     }

@@ -23,12 +23,16 @@ QString JoinPageTarget(const PageTarget& target)
     return target.page.isEmpty() ? target.file : target.file + kPageMark + target.page;
 }
 
-std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path)
+std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string* iconPageBytes)
 {
     std::string bytes;
-    if (AtomicFile::readWhole(path.toStdString(), bytes) != AtomicFile::ReadResult::Ok
-        || !ZonePageFile::MayHoldZonePages(bytes))
+    if (AtomicFile::readWhole(path.toStdString(), bytes) != AtomicFile::ReadResult::Ok)
         return nullptr;
+    if (!ZonePageFile::MayHoldZonePages(bytes)) {
+        if (iconPageBytes)
+            *iconPageBytes = std::move(bytes);
+        return nullptr;
+    }
     try {
         auto file = std::make_unique<ZonePageFile>(std::move(bytes));
         if (!file->pages().empty())

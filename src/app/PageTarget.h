@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <string>
 
 class ZonePageFile;
 
@@ -23,7 +24,9 @@ QString JoinPageTarget(const PageTarget& target);
 
 // The file as zone pages, or null when it holds none (an icon page, or a file the icon page
 // reader will refuse with its own message).
-std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path);
+// `iconPageBytes`, when given, receives the bytes of a file read that holds no zone pages, so
+// that opening it as an icon page need not read it again.
+std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string* iconPageBytes = nullptr);
 
 // "FILE#PAGE" for every zone page of the file, in file order; empty for a file without zone pages.
 QStringList ZonePageTargets(const QString& path);

@@ -95,20 +95,20 @@ void IconPageEditor::clearTree()
     m_tree->reset(nullptr);
 }
 
-bool IconPageEditor::OpenIconPage(const QString& path)
+bool IconPageEditor::OpenIconPage(const QString& path, std::string preread)
 {
     const QFileInfo file(path);
     if (!file.isFile()) {
         m_prompts.showMessage(QStringLiteral("File \"%1\" is not found.").arg(file.fileName()));
         return false;
     }
-    return openWith(path, file.fileName(), [this]() {
+    return openWith(path, file.fileName(), [this, &preread]() {
         m_zoneFile.reset();
         m_zonePage = -1;
         m_state.Anchor = PoiAnchor::Location;
         m_tree->setValueProperties(iconPageValueProperties());
         showDescriptionField(false);
-        return LoadIconPage(m_state.CurrentFile);
+        return LoadIconPage(m_state.CurrentFile, preread.empty() ? nullptr : &preread);
     });
 }
 
@@ -208,6 +208,8 @@ bool IconPageEditor::loadZonePage(int page)
     m_state.PageHeight = height;
     const std::string pageName = m_zoneFile->pages()[static_cast<std::size_t>(page)].name;
     const MapStyleLookup style = LookupMapStyle(m_state, pageName);
+    // Read once per page shown, not at every rebuild of the tree.
+    m_zoneLocations = MapDisplayNames(m_state);
     BuildPoiTree();
     if (style.label)
         m_controls.Label5->setText(fromDoc(*style.label));
@@ -228,7 +230,7 @@ void IconPageEditor::ResetEditor()
         m_controls.FlatMemo1->setPlainText(QString());
 }
 
-bool IconPageEditor::LoadIconPage(const std::string& path)
+bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
 {
     m_controls.MAPLOCAUTO->setChecked(false);
     m_state.AutoCalc = false;
@@ -243,7 +245,7 @@ bool IconPageEditor::LoadIconPage(const std::string& path)
     }
     m_trailer.clear();
     try {
-        m_trailer = LoadIconPageDocument(m_xmlscan, path);
+        m_trailer = LoadIconPageDocument(m_xmlscan, path, preread);
     } catch (const IconPageLoadError& error) {
         const QString text = QString::fromStdString(error.what());
         if (text == QLatin1String(IconPageText::kLoadingError))
@@ -326,10 +328,10 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
         const TSimpleXMLProp* path = properties ? properties->Find("pathfindlocation") : nullptr;
         const std::optional<ImagePoint> point =
             path && IsPoiElement(*poi) ? WorldToImagePoint(m_state, path->Value()) : std::nullopt;
-        if (point)
-            rect = MarkerRect(IntPair{LocationForPoint(PoiAnchor::World, *point, {}).first,
-                                      LocationForPoint(PoiAnchor::World, *point, {}).second},
-                              kDefaultIconSize);
+        if (point) {
+            const auto [x, y] = LocationForPoint(PoiAnchor::World, *point, {});
+            rect = MarkerRect(IntPair{x, y}, kDefaultIconSize);
+        }
     } else if (const TSimpleXMLProp* location = properties ? properties->Find("Location") : nullptr;
                location && IsPoiElement(*poi)) {
         const IntPair at = MarkerLocation(location->Value());
@@ -372,9 +374,8 @@ void IconPageEditor::showDescriptionField(bool shown)
 void IconPageEditor::showZonePageFields()
 {
     // The location name comes from the map style file: no zone name is ever written here.
-    const std::map<std::string, std::string> names = MapDisplayNames(m_state);
-    const auto found = names.find(m_state.PageName);
-    m_controls.FlatEdit4->setText(found == names.end() ? QString() : fromDoc(found->second));
+    const auto found = m_zoneLocations.find(m_state.PageName);
+    m_controls.FlatEdit4->setText(found == m_zoneLocations.end() ? QString() : fromDoc(found->second));
     m_controls.FlatEdit4->setModified(false);
     // The page's own type values join the list while it is shown, so each icon shows its own.
     QComboBox* types = m_controls.cb_icontype;

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -73,8 +74,9 @@ public:
 
     // Opening: steps after a file was chosen (existence check, title, reading, map image,
     // resetting the editor). True when this page is now open; a missing file changes nothing.
-    bool OpenIconPage(const QString& path);
-    bool LoadIconPage(const std::string& path);
+    // `preread`: the file's bytes when the caller has read them already (not read again).
+    bool OpenIconPage(const QString& path, std::string preread = {});
+    bool LoadIconPage(const std::string& path, std::string* preread = nullptr);
     // Opens zone page `page` of a file holding zone pages (read from `path` into `file`) as
     // OpenIconPage opens an icon page; the file becomes the open document.
     bool OpenZonePage(const QString& path, std::unique_ptr<ZonePageFile> file, int page);
@@ -209,6 +211,7 @@ private:
     QString m_titleBase;  // the window title without the unsaved-changes mark
     std::unique_ptr<ZonePageFile> m_zoneFile;
     int m_zonePage = -1;
+    std::map<std::string, std::string> m_zoneLocations;  // the map style file's location names
     void rebuildSelecting(int selectPoi);
     // Empties the tree as a clear of the old item tree did: edits pending for the current node are
     // applied to it first.

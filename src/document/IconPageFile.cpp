@@ -42,16 +42,20 @@ void ConfigureIconPageDocument(TSimpleXML& document)
     ConfigureIconPageXml(document);
 }
 
-std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path)
+std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, std::string* preread)
 {
     document.Prolog().Clear();
     document.Root().Clear();
     std::string bytes;
-    const AtomicFile::ReadResult read = AtomicFile::readWhole(path, bytes);
-    if (read == AtomicFile::ReadResult::TooLarge)
-        throw IconPageLoadError(AtomicFile::tooLargeMessage(path));
-    if (read != AtomicFile::ReadResult::Ok)
-        throw IconPageLoadError(IconPageText::kCannotOpen + path);
+    if (preread) {
+        bytes = std::move(*preread);
+    } else {
+        const AtomicFile::ReadResult read = AtomicFile::readWhole(path, bytes);
+        if (read == AtomicFile::ReadResult::TooLarge)
+            throw IconPageLoadError(AtomicFile::tooLargeMessage(path));
+        if (read != AtomicFile::ReadResult::Ok)
+            throw IconPageLoadError(IconPageText::kCannotOpen + path);
+    }
     if (bytes.size() < kBom.size())
         throw IconPageLoadError(IconPageText::kLoadingError);
     const bool hasBom = std::string_view(bytes).substr(0, kBom.size()) == kBom;

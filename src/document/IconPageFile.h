@@ -45,7 +45,8 @@ void ConfigureIconPageDocument(TSimpleXML& document);
 // the document does not hold, so that saving can write it back. Throws IconPageLoadError
 // ("Cannot open file <path>", the refusal of a file above AtomicFile::kMaxFileBytes, or
 // "Error : Loading File").
-std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path);
+// `preread` holds the file's bytes when the caller has read them already; they are taken.
+std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, std::string* preread = nullptr);
 
 // The page size from the root's Size ("w,h", at most 3 characters of h); 436 x 506 otherwise.
 std::pair<int, int> ReadPageSize(TSimpleXMLElem& root);
