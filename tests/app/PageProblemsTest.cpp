@@ -8,6 +8,8 @@
 #include "tools/addZone.h"
 
 #include <QListWidget>
+#include <QPushButton>
+#include <QUndoStack>
 
 namespace {
 
@@ -83,8 +85,8 @@ private slots:
         pois.last().path = "-200, 10, 220";  // 40, 30 pixels from its Location
         open(pois, "0,0,872,1012");
         w().trigger("ViewProblems");
-        QCOMPARE(lines(), QStringList{"warning: POI \"Stray\" (#6): probably misplaced: 50 pixels from where the fitted "
-                                      "rectangle puts its pathfindlocation (RMS of the others 0)"});
+        QCOMPARE(lines(), QStringList{"warning: POI \"Stray\" (#6): misplaced: 50 pixels from where the zone rectangle "
+                                      "puts its pathfindlocation, 100,110 (the rectangle fits 6 of 7 POIs)"});
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(0)).center());
         runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
         QCOMPARE(w().text(w().current()), QStringLiteral("Stray"));
@@ -124,6 +126,39 @@ private slots:
         QCOMPARE(w().state().Anchor, PoiAnchor::Location);
         QVERIFY(w().window.openPage(path));
         QCOMPARE(w().state().Anchor, PoiAnchor::Location);
+    }
+
+    // A misplaced POI's two quick fixes, each one undo step, on the page's own file bytes.
+    void quickFixesMoveTheMarkerOrTheWorldLocation()
+    {
+        QList<Poi> pois = goodPois();
+        pois << placed("Stray", 140, 140, 30);  // its marker dragged 30 pixels right and down
+        open(pois, "0,0,872,1012");
+        w().trigger("ViewProblems");
+        QVERIFY(lines().value(0).startsWith(QLatin1String("warning: POI \"Stray\" (#6): misplaced: 42.4 pixels")));
+        auto* move = w().window.problemsWindow()->findChild<QPushButton*>(QStringLiteral("MoveMarkerFix"));
+        auto* setWorld = w().window.problemsWindow()->findChild<QPushButton*>(QStringLiteral("SetWorldFix"));
+        list()->setCurrentRow(0);
+        QVERIFY(move->isEnabled() && setWorld->isEnabled());
+        const int steps = w().editor().undoStack().count();
+
+        QTest::mouseClick(move, Qt::LeftButton);
+        QCOMPARE(w().value(6, "Location"), std::string("140,140"));
+        QCOMPARE(w().value(6, "pathfindlocation"), std::string("-280, 10, 280"));
+        QCOMPARE(lines(), QStringList{});
+        QCOMPARE(w().editor().undoStack().count(), steps + 1);
+        w().editor().Undo();
+        QCOMPARE(w().value(6, "Location"), std::string("170,170"));
+        QCOMPARE(lines().size(), 1);
+
+        list()->setCurrentRow(0);
+        QTest::mouseClick(setWorld, Qt::LeftButton);
+        QCOMPARE(w().value(6, "Location"), std::string("170,170"));
+        QCOMPARE(w().value(6, "pathfindlocation"), std::string("-340.00, 10, 340.00"));
+        QCOMPARE(lines(), QStringList{});
+        QCOMPARE(w().editor().undoStack().count(), steps + 1);
+        w().editor().Undo();
+        QCOMPARE(w().value(6, "pathfindlocation"), std::string("-280, 10, 280"));
     }
 
     void zoneLineOpensTheDialogFilledIn()
