@@ -23,6 +23,9 @@ constexpr double kFrameWidth = 1.5;
 constexpr int kNameSize = 11;
 constexpr int kNameGap = 4;
 const char* const kIndexName = "index.html";
+// Light compression: a report of a whole folder is written in a moment; the files stay small
+// enough (about twice the smallest).
+constexpr int kPngQuality = 85;
 
 QPointF toQt(ImagePoint point)
 {
@@ -86,7 +89,8 @@ QImage DrawReportPicture(const QImage& map, const MarkerLayer& markers, const Ed
 {
     const QSize pageSize(std::max(1, state.PageWidth), std::max(1, state.PageHeight));
     QImage picture(map.isNull() ? pageSize : map.size(), QImage::Format_ARGB32_Premultiplied);
-    picture.fill(map.isNull() ? QColor::fromRgba(kReportCanvasColour) : QColor(Qt::transparent));
+    // Opaque: where the map is see-through the page shows white, as in the editor.
+    picture.fill(map.isNull() ? QColor::fromRgba(kReportCanvasColour) : QColor(Qt::white));
     QPainter painter(&picture);
     if (!map.isNull())
         painter.drawImage(QPoint(0, 0), map);
@@ -108,7 +112,7 @@ QImage DrawReportPicture(const QImage& map, const MarkerLayer& markers, const Ed
         painter.drawText(toQt(*problem.point) + QPointF(kNameGap, -kNameGap), QString::fromStdString(problem.poiName));
     }
     painter.end();
-    return picture.convertToFormat(QImage::Format_ARGB32);
+    return picture.convertToFormat(QImage::Format_RGB32);
 }
 
 CheckReport::CheckReport(QString folder) : m_folder(std::move(folder))
@@ -122,7 +126,7 @@ void CheckReport::addPage(const QString& name, const QStringList& lines, const Q
     ++m_pages;
     const QString file = pictureName(m_pages);
     QSaveFile out(QDir(m_folder).filePath(file));
-    if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG", kPngQuality) || !out.commit())
         m_failures << out.fileName();
     m_sections += QStringLiteral("<section id=\"page-%1\">\n<h2>%2</h2>\n<pre>%3</pre>\n"
                                  "<img src=\"%4\" width=\"%5\" height=\"%6\" alt=\"%2\">\n</section>\n")
