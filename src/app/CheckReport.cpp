@@ -1,6 +1,5 @@
 #include "app/CheckReport.h"
 
-#include "mapview/Language.h"
 #include "mapview/MapPainting.h"
 #include "mapview/MarkerLayer.h"
 #include "mapview/PoiAnchor.h"
@@ -96,8 +95,9 @@ QImage DrawReportPicture(const QImage& map, const MarkerLayer& markers, const Ed
         painter.drawImage(QPoint(0, 0), map);
     PaintMarkers(painter, markers, picture.rect(), MapView{}, false);
     painter.setRenderHint(QPainter::Antialiasing);
-    // Korean names need a CJK font; it reads Latin names as well.
-    QFont font = languageFont(Language::Korean);
+    // Korean names need a CJK font (Debian's, else the game's own); it reads Latin names as well.
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Sans CJK KR"), QStringLiteral("굴림")});
     font.setPixelSize(kNameSize);
     painter.setFont(font);
     for (const PageProblem& problem : problems) {
@@ -124,16 +124,22 @@ CheckReport::CheckReport(QString folder) : m_folder(std::move(folder))
 void CheckReport::addPage(const QString& name, const QStringList& lines, const QImage& picture)
 {
     ++m_pages;
-    const QString file = pictureName(m_pages);
-    QSaveFile out(QDir(m_folder).filePath(file));
-    if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG", kPngQuality) || !out.commit())
-        m_failures << out.fileName();
-    m_sections += QStringLiteral("<section id=\"page-%1\">\n<h2>%2</h2>\n<pre>%3</pre>\n"
-                                 "<img src=\"%4\" width=\"%5\" height=\"%6\" alt=\"%2\">\n</section>\n")
+    m_sections += QStringLiteral("<section id=\"page-%1\">\n<h2>%2</h2>\n<pre>%3</pre>\n")
                       .arg(m_pages)
-                      .arg(name.toHtmlEscaped(), lines.join(QLatin1Char('\n')).toHtmlEscaped(), file)
-                      .arg(picture.width())
-                      .arg(picture.height());
+                      .arg(name.toHtmlEscaped(), lines.join(QLatin1Char('\n')).toHtmlEscaped());
+    // A page that could not be read has no picture: its line says why.
+    if (!picture.isNull()) {
+        const QString file = pictureName(m_pages);
+        QSaveFile out(QDir(m_folder).filePath(file));
+        if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG", kPngQuality) || !out.commit())
+            m_failures << out.fileName();
+        m_sections += QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"%4\">\n")
+                          .arg(file)
+                          .arg(picture.width())
+                          .arg(picture.height())
+                          .arg(name.toHtmlEscaped());
+    }
+    m_sections += QStringLiteral("</section>\n");
 }
 
 bool CheckReport::finish(const QString& summary, QTextStream& err)

@@ -95,7 +95,16 @@ private slots:
         const QString report = m_dir.filePath(QStringLiteral("report"));
         QString text;
         QTextStream out(&text);
-        QCOMPARE(checkPages(m_config, {m_folder + QStringLiteral("/vynmap/icons_harbor_town.xml")}, out, true, report), 1);
+        const QString broken = m_dir.filePath(QStringLiteral("icons_broken.xml"));
+        QFile brokenFile(broken);
+        QVERIFY(brokenFile.open(QIODevice::WriteOnly));
+        brokenFile.write("<Page Name=\"x\"><Icon");
+        brokenFile.close();
+        // Plain --check: the report still shows each page's problems; a page not read has no picture.
+        QCOMPARE(checkPages(m_config, {m_folder + QStringLiteral("/vynmap/icons_harbor_town.xml"), broken}, out, false,
+                            report),
+                 1);
+        QCOMPARE(text.count(QLatin1Char('\n')), 2);
         QFile index(report + QStringLiteral("/index.html"));
         QVERIFY(index.open(QIODevice::ReadOnly));
         const QString html = QString::fromUtf8(index.readAll());
@@ -103,6 +112,9 @@ private slots:
         QVERIFY(html.contains(QLatin1String("POI &quot;Dock Rats&quot; (#3): misplaced")));
         QVERIFY(html.contains(QLatin1String("<img src=\"page-1.png\"")));
         QVERIFY(!html.contains(QLatin1String("<script")));
+        QVERIFY(html.contains(QLatin1String("<h2>") + broken.toHtmlEscaped() + QLatin1String("</h2>")));
+        QVERIFY(!html.contains(QLatin1String("page-2.png")));
+        QVERIFY(html.contains(QLatin1String("<p>3 problems in 2 pages</p>")));
 
         const QImage picture(report + QStringLiteral("/page-1.png"));
         QCOMPARE(picture.size(), QSize(512, 512));  // the sample's map image

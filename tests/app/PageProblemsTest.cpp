@@ -128,37 +128,40 @@ private slots:
         QCOMPARE(w().state().Anchor, PoiAnchor::Location);
     }
 
-    // A misplaced POI's two quick fixes, each one undo step, on the page's own file bytes.
+    // A misplaced POI's two quick fixes, each one undo step.
+    void quickFixesMoveTheMarkerOrTheWorldLocation_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("location");  // the POI's after the fix
+        QTest::addColumn<QString>("world");
+        QTest::newRow("marker to its world location") << "MoveMarkerFix" << "140,140" << "-280, 10, 280";
+        QTest::newRow("world location from the marker") << "SetWorldFix" << "170,170" << "-340.00, 10, 340.00";
+    }
+
     void quickFixesMoveTheMarkerOrTheWorldLocation()
     {
+        QFETCH(QString, button);
+        QFETCH(QString, location);
+        QFETCH(QString, world);
         QList<Poi> pois = goodPois();
         pois << placed("Stray", 140, 140, 30);  // its marker dragged 30 pixels right and down
         open(pois, "0,0,872,1012");
         w().trigger("ViewProblems");
         QVERIFY(lines().value(0).startsWith(QLatin1String("warning: POI \"Stray\" (#6): misplaced: 42.4 pixels")));
-        auto* move = w().window.problemsWindow()->findChild<QPushButton*>(QStringLiteral("MoveMarkerFix"));
-        auto* setWorld = w().window.problemsWindow()->findChild<QPushButton*>(QStringLiteral("SetWorldFix"));
+        auto* fix = w().window.problemsWindow()->findChild<QPushButton*>(button);
         list()->setCurrentRow(0);
-        QVERIFY(move->isEnabled() && setWorld->isEnabled());
+        QVERIFY(fix->isEnabled());
         const int steps = w().editor().undoStack().count();
 
-        QTest::mouseClick(move, Qt::LeftButton);
-        QCOMPARE(w().value(6, "Location"), std::string("140,140"));
-        QCOMPARE(w().value(6, "pathfindlocation"), std::string("-280, 10, 280"));
+        QTest::mouseClick(fix, Qt::LeftButton);
+        QCOMPARE(QString::fromStdString(w().value(6, "Location")), location);
+        QCOMPARE(QString::fromStdString(w().value(6, "pathfindlocation")), world);
         QCOMPARE(lines(), QStringList{});
         QCOMPARE(w().editor().undoStack().count(), steps + 1);
         w().editor().Undo();
         QCOMPARE(w().value(6, "Location"), std::string("170,170"));
+        QCOMPARE(w().value(6, "pathfindlocation"), std::string("-280, 10, 280"));
         QCOMPARE(lines().size(), 1);
-
-        list()->setCurrentRow(0);
-        QTest::mouseClick(setWorld, Qt::LeftButton);
-        QCOMPARE(w().value(6, "Location"), std::string("170,170"));
-        QCOMPARE(w().value(6, "pathfindlocation"), std::string("-340.00, 10, 340.00"));
-        QCOMPARE(lines(), QStringList{});
-        QCOMPARE(w().editor().undoStack().count(), steps + 1);
-        w().editor().Undo();
-        QCOMPARE(w().value(6, "pathfindlocation"), std::string("-280, 10, 280"));
     }
 
     void zoneLineOpensTheDialogFilledIn()
