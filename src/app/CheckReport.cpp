@@ -5,6 +5,7 @@
 #include "mapview/PoiAnchor.h"
 
 #include <QDir>
+#include <QMutexLocker>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSaveFile>
@@ -117,6 +118,8 @@ QImage DrawReportPicture(const QImage& map, const MarkerLayer& markers, const Ed
 
 CheckReport::CheckReport(QString folder) : m_folder(std::move(folder))
 {
+    // One writer beside the check; more would only queue up behind it on a small machine.
+    m_writers.setMaxThreadCount(1);
     if (!QDir().mkpath(m_folder))
         m_failures << m_folder;
 }
@@ -130,9 +133,14 @@ void CheckReport::addPage(const QString& name, const QStringList& lines, const Q
     // A page that could not be read has no picture: its line says why.
     if (!picture.isNull()) {
         const QString file = pictureName(m_pages);
-        QSaveFile out(QDir(m_folder).filePath(file));
-        if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG", kPngQuality) || !out.commit())
-            m_failures << out.fileName();
+        // Encoding a PNG takes longer than checking a page: it runs beside the next pages.
+        m_writers.start([this, path = QDir(m_folder).filePath(file), picture]() {
+            QSaveFile out(path);
+            if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG", kPngQuality) || !out.commit()) {
+                const QMutexLocker locked(&m_failuresLock);
+                m_failures << path;
+            }
+        });
         m_sections += QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"%4\">\n")
                           .arg(file)
                           .arg(picture.width())
@@ -142,8 +150,14 @@ void CheckReport::addPage(const QString& name, const QStringList& lines, const Q
     m_sections += QStringLiteral("</section>\n");
 }
 
+CheckReport::~CheckReport()
+{
+    m_writers.waitForDone();
+}
+
 bool CheckReport::finish(const QString& summary, QTextStream& err)
 {
+    m_writers.waitForDone();
     const QString html = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
                                         "<title>Page check</title>\n<style>body { font-family: sans-serif; } "
                                         "pre { white-space: pre-wrap; }</style>\n</head>\n<body>\n"

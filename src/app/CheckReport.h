@@ -6,8 +6,10 @@
 #include "document/PageCheck.h"
 
 #include <QImage>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <vector>
 
@@ -31,6 +33,9 @@ class CheckReport {
 public:
     // Writes into `folder`, made when missing.
     explicit CheckReport(QString folder);
+    ~CheckReport();
+    CheckReport(const CheckReport&) = delete;
+    CheckReport& operator=(const CheckReport&) = delete;
 
     // One page's section: its lines (the page line first) and its picture, written at once.
     void addPage(const QString& name, const QStringList& lines, const QImage& picture);
@@ -41,6 +46,8 @@ public:
 private:
     QString m_folder;
     QString m_sections;
-    QStringList m_failures;
+    QMutex m_failuresLock;
+    QStringList m_failures;  // files not written; the writer adds to it
+    QThreadPool m_writers;   // last: waited for before the rest goes
     int m_pages = 0;
 };

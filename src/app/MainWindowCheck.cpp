@@ -155,8 +155,14 @@ std::vector<PageProblem> TForm1::checkOpenPage()
     if (!m_state.DocLoaded)
         return {};
     PoiVocabulary vocabulary = m_iconPageOpen ? IconPageVocabulary() : ZonePageVocabulary(m_state.Anchor);
-    return CheckPage(DescribePage(m_editor->xmlscan().Root(), m_state, std::move(vocabulary),
-                                  PageMapImageProblem(m_state)));
+    std::vector<PageProblem> problems = CheckPage(DescribePage(m_editor->xmlscan().Root(), m_state,
+                                                               std::move(vocabulary), PageMapImageProblem(m_state)));
+    // A zone page's rule is its file's: the anchor line tells, but there is no option to offer.
+    if (!m_iconPageOpen) {
+        for (PageProblem& problem : problems)
+            problem.dataAnchor.reset();
+    }
+    return problems;
 }
 
 void TForm1::ViewProblemsExecute()
