@@ -29,6 +29,7 @@ const char* const kPageSuffix = ".xml";
 struct CheckUnit {
     QString shown;  // as the lines name it
     std::unique_ptr<ZonePageFile> zones;
+    bool emptyFolder = false;  // a folder named that holds no page
 };
 
 QStringList xmlFiles(const QDir& folder)
@@ -86,6 +87,13 @@ public:
 
     void check(CheckUnit& unit)
     {
+        if (unit.emptyFolder) {
+            // Nothing to check is no success: the folder was likely not the one meant.
+            m_allRead = false;
+            ++m_problems;
+            m_out << oneLine(unit.shown) << ": no pages found\n";
+            return;
+        }
         if (!unit.zones) {
             m_prompts.shown.clear();
             page(unit.shown, m_window.openPage(QFileInfo(unit.shown).absoluteFilePath()));
@@ -201,10 +209,14 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
 {
     std::vector<CheckUnit> units;
     for (const QString& page : pages) {
-        if (QFileInfo(page).isDir())
+        if (QFileInfo(page).isDir()) {
+            const size_t before = units.size();
             addFolder(page, units);
-        else
+            if (units.size() == before)
+                units.push_back({page, nullptr, true});
+        } else {
             addFile(page, units);
+        }
     }
     CheckRun run(configPath, out, strict, reportFolder);
     for (CheckUnit& unit : units)

@@ -88,6 +88,13 @@ private slots:
                                                          "9 of 10 POIs)")),
                  qPrintable(text));
         QVERIFY(lines.last().endsWith(QLatin1String(" in 10 pages")));
+
+        const QString empty = m_dir.filePath(QStringLiteral("empty"));
+        QVERIFY(QDir().mkpath(empty));
+        QString none;
+        QTextStream noneOut(&none);
+        QCOMPARE(checkPages(m_config, {empty}, noneOut), 1);
+        QCOMPARE(none, empty + QStringLiteral(": no pages found\n"));
     }
 
     void reportDrawsTheArrowToTheWorldLocation()
