@@ -38,10 +38,13 @@ void drawArrow(QPainter& painter, QPointF from, QPointF to)
     painter.setPen(QPen(colour, kArrowWidth, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(from, to);
     const double angle = std::atan2(to.y() - from.y(), to.x() - from.x());
+    const auto barb = [&](double side) {
+        return to - QPointF(kArrowHead * std::cos(angle + side), kArrowHead * std::sin(angle + side));
+    };
     QPainterPath head;
     head.moveTo(to);
-    head.lineTo(to - QPointF(kArrowHead * std::cos(angle - kArrowHeadAngle), kArrowHead * std::sin(angle - kArrowHeadAngle)));
-    head.lineTo(to - QPointF(kArrowHead * std::cos(angle + kArrowHeadAngle), kArrowHead * std::sin(angle + kArrowHeadAngle)));
+    head.lineTo(barb(-kArrowHeadAngle));
+    head.lineTo(barb(kArrowHeadAngle));
     head.closeSubpath();
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour);

@@ -195,7 +195,8 @@ void TForm1::fixMisplacedPoi(int poiIndex, bool moveMarker)
     // Edits waiting for the apply go into their POI first, as their own step.
     applyPendingEdits();
     const TSimpleXMLElems* children = m_editor->xmlscan().Root().ItemsIfAny();
-    TSimpleXMLElem* poi = children && poiIndex >= 0 && poiIndex < children->Count() ? children->Item(poiIndex) : nullptr;
+    TSimpleXMLElem* poi =
+        children && poiIndex >= 0 && poiIndex < children->Count() ? children->Item(poiIndex) : nullptr;
     const TSimpleXMLProps* props = poi ? poi->PropertiesIfAny() : nullptr;
     const TSimpleXMLProp* location = props ? props->Find(kLocationName) : nullptr;
     const TSimpleXMLProp* world = props ? props->Find(kWorldName) : nullptr;
@@ -213,7 +214,8 @@ void TForm1::fixMisplacedPoi(int poiIndex, bool moveMarker)
         if (!target)
             return;
         const std::pair<int, int> moved = LocationForPoint(m_state.Anchor, *target, sizeText);
-        after->Properties().Find(kLocationName)->SetValue(std::to_string(moved.first) + "," + std::to_string(moved.second));
+        const std::string text = std::to_string(moved.first) + "," + std::to_string(moved.second);
+        after->Properties().Find(kLocationName)->SetValue(text);
     } else {
         after->Properties().Find(kWorldName)->SetValue(ImagePointToWorldText(m_state, *point, parts->middle));
     }

@@ -313,11 +313,11 @@ private:
             if (!reading.misplaced)
                 continue;
             const std::optional<ImagePoint> target = WorldToImagePoint(fittedPage, reading.world->x, reading.world->z);
+            const std::string where = target ? ", " + pointText(*target) : std::string();
             PageProblem& line = addPoi(owners[k], ProblemKind::Misplaced,
                                        "probably misplaced: " + number(fit->residuals[k])
                                            + " pixels from where the fitted rectangle puts its " + kWorldProperty
-                                           + (target ? ", " + pointText(*target) : std::string()) + " (RMS of the others "
-                                           + number(fit->rms) + ")");
+                                           + where + " (RMS of the others " + number(fit->rms) + ")");
             line.point = points[k].point;
             line.worldPoint = target;
             // With the map's rectangle off, the fitted one is no place to move a marker to.
