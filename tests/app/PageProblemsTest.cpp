@@ -99,6 +99,21 @@ private slots:
         QCOMPARE(lines().size(), 1);
     }
 
+    // POIs sharing an unknown type get one line; clicking it selects the first of them.
+    void groupedLineSelectsItsFirstPoi()
+    {
+        QList<Poi> pois = goodPois();
+        for (const int i : {1, 3, 4})
+            pois[i].style = "quest";
+        open(pois, "0,0,872,1012");
+        w().trigger("ViewProblems");
+        QCOMPARE(lines(), QStringList{"warning: 3 POIs: IconStyle \"quest\" is not a known type (CLST, LOC, MOB, NAME, "
+                                      "NPC, QST, ZONE)"});
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(0)).center());
+        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
+        QCOMPARE(w().text(w().current()), QStringLiteral("Inn"));
+    }
+
     void anchorLineSwitchesTheRuleOfThePage()
     {
         const QString path = open(goodPois(-6), "0,0,872,1012");  // Location is the icon's top-left corner
