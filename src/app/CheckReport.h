@@ -33,9 +33,8 @@ class CheckReport {
 public:
     // Writes into `folder`, made when missing.
     explicit CheckReport(QString folder);
+    // Waits for the pictures still being written.
     ~CheckReport();
-    CheckReport(const CheckReport&) = delete;
-    CheckReport& operator=(const CheckReport&) = delete;
 
     // One page's section: its lines (the page line first) and its picture, written at once.
     void addPage(const QString& name, const QStringList& lines, const QImage& picture);

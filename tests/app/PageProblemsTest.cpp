@@ -60,6 +60,14 @@ class PageProblemsTest : public QObject {
         return texts;
     }
 
+    // The name of the POI selected by a click on the line in `row`.
+    QString clickedPoi(int row)
+    {
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(row)).center());
+        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
+        return w().text(w().current());
+    }
+
     void activate(int row)
     {
         list()->setCurrentRow(row);
@@ -87,9 +95,7 @@ private slots:
         w().trigger("ViewProblems");
         QCOMPARE(lines(), QStringList{"warning: POI \"Stray\" (#6): misplaced: 50 pixels from where the zone rectangle "
                                       "puts its pathfindlocation, 100,110 (the rectangle fits 6 of 7 POIs)"});
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(0)).center());
-        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
-        QCOMPARE(w().text(w().current()), QStringLiteral("Stray"));
+        QCOMPARE(clickedPoi(0), QStringLiteral("Stray"));
 
         w().editor().DeletePoi(6);
         QCOMPARE(lines(), QStringList{});
@@ -109,9 +115,7 @@ private slots:
         w().trigger("ViewProblems");
         QCOMPARE(lines(), QStringList{"warning: 3 POIs: IconStyle \"quest\" is not a known type (CLST, LOC, MOB, NAME, "
                                       "NPC, QST, ZONE)"});
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(0)).center());
-        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
-        QCOMPARE(w().text(w().current()), QStringLiteral("Inn"));
+        QCOMPARE(clickedPoi(0), QStringLiteral("Inn"));
     }
 
     void anchorLineSwitchesTheRuleOfThePage()
