@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Configuration.h"
+#include "app/Headless.h"
 #include "app/MainWindow.h"
 #include "app/PageTarget.h"
 #include "document/IconPageEditor.h"
@@ -38,88 +39,7 @@ bool hasDisplay()
 #endif
 }
 
-// Collects what the editor would show instead of showing it; every dialog is cancelled.
-class CollectingPrompts : public Prompts {
-public:
-    QStringList shown;
-    void showMessage(const QString& text) override { shown << text; }
-    void showError(const QString& text) override { shown << text; }
-    bool confirm(const QString&, const QString&) override { return false; }
-    SaveAnswer askSave(const SaveQuestion&) override { return SaveAnswer::Discard; }
-    QString openFileName(const FileDialogOptions&) override { return {}; }
-    QString saveFileName(const FileDialogOptions&) override { return {}; }
-    bool interactive() const override { return false; }
-};
-
-// Each page is one line: a line break or tab inside a name is written as \r, \n or \t.
-QString oneLine(QString text)
-{
-    return text.replace(QLatin1Char('\r'), QLatin1String("\\r"))
-        .replace(QLatin1Char('\n'), QLatin1String("\\n"))
-        .replace(QLatin1Char('\t'), QLatin1String("\\t"));
-}
-
-QString oneLine(const std::string& text)
-{
-    return oneLine(QString::fromStdString(text));
-}
-
 } // namespace
-
-int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict)
-{
-    CollectingPrompts prompts;
-    TForm1 window(configPath, &prompts);
-    bool allRead = true;
-    // A file of zone pages is checked page by page.
-    QStringList expanded;
-    int problems = 0;
-    for (const QString& page : pages) {
-        const QStringList zones = SplitPageTarget(page).page.isEmpty() ? ZonePageTargets(page) : QStringList();
-        expanded << (zones.isEmpty() ? QStringList{page} : zones);
-    }
-    for (const QString& page : expanded) {
-        prompts.shown.clear();
-        const bool read = window.openPage(QFileInfo(page).absoluteFilePath());
-        const EditorState& state = window.state();
-        out << oneLine(page) << ": ";
-        if (read) {
-            const int listed = window.editor().treeModel().rowCount();
-            const QString zone = HasZoneRect(state.ZoneRect)
-                ? QString::fromStdString(ZoneText(state.ZoneRect))
-                : QStringLiteral("none");
-            // The zone name as the open-by-map-name list shows it.
-            const TSimpleXMLProp* location = window.editor().xmlscan().Root().Properties().Find("1location");
-            // A zone page has no zone name of its own: its location name is the map style file's.
-            const std::string locationText = window.editor().zoneFile()
-                ? window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text().toStdString()
-                : (location ? location->Value() : std::string());
-            out << listed << " POIs, page \"" << oneLine(state.PageName) << "\", location \""
-                << oneLine(locationText) << "\", zone " << zone;
-            if (!prompts.shown.isEmpty())
-                out << "; " << oneLine(prompts.shown.join(QStringLiteral("; ")));
-        } else {
-            allRead = false;
-            // The page's line tells why: it counts as one problem.
-            ++problems;
-            const QString why = prompts.shown.join(QStringLiteral("; "));
-            out << (prompts.shown.isEmpty() ? QStringLiteral("not read") : oneLine(why));
-        }
-        out << "\n";
-        if (strict && read) {
-            for (const PageProblem& problem : window.checkOpenPage()) {
-                out << page << ": " << QString::fromStdString(ProblemLine(problem)) << "\n";
-                ++problems;
-            }
-        }
-    }
-    if (strict) {
-        out << problems << (problems == 1 ? " problem in " : " problems in ") << expanded.size()
-            << (expanded.size() == 1 ? " page\n" : " pages\n");
-    }
-    out.flush();
-    return allRead && problems == 0 ? 0 : kExitFailure;
-}
 
 int exportPagePicture(const QString& configPath, const QString& page, const QString& out, bool labels,
                       QTextStream& err)
@@ -173,7 +93,7 @@ QString usageText()
 {
     return QStringLiteral(
         "Usage: vynmap-editor [--config FILE] [PAGE]\n"
-        "       vynmap-editor [--config FILE] --check [--strict] PAGE...\n"
+        "       vynmap-editor [--config FILE] --check [--strict] [--report DIR] PAGE...\n"
         "       vynmap-editor [--config FILE] --list-maps\n"
         "       vynmap-editor --decode-dds FILE --output OUT.png\n"
         "       vynmap-editor [--config FILE] --export-png PAGE --output OUT.png [--labels]\n"
@@ -182,9 +102,12 @@ QString usageText()
         "                     (default: the executable's path with \".INI\" appended)\n"
         "  PAGE               an icon page to open at start; FILE#PAGE names one zone page\n"
         "                     of a file that holds many (every PAGE argument takes this form)\n"
-        "  --check PAGE...    load each page as the editor does and report what was found\n"
+        "  --check PAGE...    load each page as the editor does and report what was found;\n"
+        "                     a folder stands for its pages (those of its vynmap folder)\n"
         "  --strict           with --check, also list each page's problems (POIs whose\n"
         "                     two locations disagree, a zone rectangle off the POIs, ...)\n"
+        "  --report DIR       with --check, also write DIR/index.html: each page with\n"
+        "                     problems, its lines and a picture of its map\n"
         "  --list-maps        list the pages of the configured folder by location name, as\n"
         "                     File > Open Zone does: location, a tab, file name; then the count\n"
         "  --decode-dds FILE  decode a DDS texture and write it as a PNG (with --output)\n"
@@ -233,6 +156,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
             result.labels = true;
         } else if (arg == QLatin1String("--check")) {
             check = true;
+        } else if (arg == QLatin1String("--report")) {
+            if (!value(result.reportFolder))
+                return fail(QStringLiteral("--report needs a folder"));
         } else if (arg == QLatin1String("--strict")) {
             result.strict = true;
         } else if (arg == QLatin1String("--list-maps")) {
@@ -251,6 +177,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     }
     if (result.strict && !check)
         return fail(QStringLiteral("--strict goes with --check"));
+    if (!result.reportFolder.isEmpty() && !check)
+        return fail(QStringLiteral("--report goes with --check"));
     if (!result.exportPage.isEmpty()) {
         if (result.outputFile.isEmpty() || !result.ddsFile.isEmpty() || check || listMapsWanted
             || !positional.isEmpty())
@@ -321,7 +249,7 @@ int runEditor(int argc, char** argv)
         : cmd.configPath;
 
     if (cmd.mode == CommandLine::Mode::Check)
-        return checkPages(configPath, cmd.pages, out, cmd.strict);
+        return checkPages(configPath, cmd.pages, out, cmd.strict, cmd.reportFolder);
     if (cmd.mode == CommandLine::Mode::ListMaps) {
         listMaps(configPath, QCoreApplication::applicationFilePath(), out);
         return 0;

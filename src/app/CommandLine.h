@@ -17,6 +17,7 @@ struct CommandLine {
     QString exportPage;   // --export-png
     bool labels = false;  // --labels: the exported picture names the POIs
     bool strict = false;  // --strict: --check also lists each page's problems
+    QString reportFolder; // --report: --check also writes a report there
     QString error;        // why parsing failed
 };
 
@@ -30,9 +31,13 @@ QString defaultConfigPath(const QString& executablePath);
 class QTextStream;
 
 // Loads each page through the editor's own opening code and prints what it found; 1 when any
-// page could not be read. With `strict`, each page's line is followed by one line per problem of
-// the page check, and a last line counts them; 1 also when there is any.
-int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict = false);
+// page could not be read. A folder stands for the pages of its vynmap/ folder (or its own) and
+// the files of zone pages beside them; a file of zone pages for each of its zone pages. With
+// `strict`, each page's line is followed by one line per problem of the page check, and a last
+// line counts them; 1 also when there is any. With `reportFolder`, the pages with problems are
+// also written there as index.html and a PNG each.
+int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict = false,
+               const QString& reportFolder = QString());
 
 // Opens `page` as the editor does and writes its map at 100 % with every visible marker (and,
 // with `labels`, the POI names) as a PNG to `out`; 1 after telling `err` why it could not.

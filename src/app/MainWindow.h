@@ -107,6 +107,10 @@ public:
     std::vector<PageProblem> checkOpenPage();
     void ViewProblemsExecute();
     PageProblemsWindow* problemsWindow() const { return m_problemsWindow; }
+    // The headless check of a file of zone pages, read and indexed once: opens zone page `page`
+    // of `file` (read from `path`), then shows the others in turn.
+    bool openZoneFile(const QString& path, std::unique_ptr<ZonePageFile> file, int page);
+    bool showZonePage(int page);
     // Option > Location is the icon's top-left corner: the open icon page's anchor rule.
     void OptionTopLeftExecute();
 
@@ -160,6 +164,9 @@ private:
     void OptionTopLeftUpdate();
     void pageOpened(bool open);
     void setPageAnchor(PoiAnchor anchor);
+    // The quick fixes of a misplaced POI, one undo step each: its marker to where the map's
+    // rectangle puts its world location, or its world location from its marker.
+    void fixMisplacedPoi(int poiIndex, bool moveMarker);
     void scheduleProblemsRefresh();
     void refreshProblems();
     bool m_iconPageOpen = false;  // the open page is an icon page of its own, not a zone page in a file

@@ -3,9 +3,12 @@
 #include "app/MainWindow.h"
 
 #include "app/Configuration.h"
+#include "document/IconPageCommands.h"
 #include "document/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
 #include "mapview/MapImage.h"
+#include "mapview/PoiAnchor.h"
+#include "support/ZonePageFile.h"
 #include "tools/PageProblems.h"
 
 #include <QAction>
@@ -21,6 +24,10 @@
 namespace {
 
 const char* const kProblemsAction = "ViewProblems";
+// The properties a quick fix reads and writes, found as the editor finds them.
+const char* const kLocationName = "Location";
+const char* const kWorldName = "pathfindlocation";
+const char* const kSizeName = "Size";
 const char* const kTopLeftAction = "OptionTopLeft";
 // The configuration keeps, per page file, whether its Location is the icon's top-left corner.
 const char* const kAnchorSection = "ANCHOR";
@@ -148,8 +155,14 @@ std::vector<PageProblem> TForm1::checkOpenPage()
     if (!m_state.DocLoaded)
         return {};
     PoiVocabulary vocabulary = m_iconPageOpen ? IconPageVocabulary() : ZonePageVocabulary(m_state.Anchor);
-    return CheckPage(DescribePage(m_editor->xmlscan().Root(), m_state, std::move(vocabulary),
-                                  PageMapImageProblem(m_state)));
+    std::vector<PageProblem> problems = CheckPage(DescribePage(m_editor->xmlscan().Root(), m_state,
+                                                               std::move(vocabulary), PageMapImageProblem(m_state)));
+    // A zone page's rule is its file's: the anchor line tells, but there is no option to offer.
+    if (!m_iconPageOpen) {
+        for (PageProblem& problem : problems)
+            problem.dataAnchor.reset();
+    }
+    return problems;
 }
 
 void TForm1::ViewProblemsExecute()
@@ -164,11 +177,54 @@ void TForm1::ViewProblemsExecute()
         connect(m_problemsWindow, &PageProblemsWindow::zoneRectChosen, this,
                 [this](const QString& zoneText) { MapAddZonerectExecute(zoneText); });
         connect(m_problemsWindow, &PageProblemsWindow::anchorChosen, this, &TForm1::setPageAnchor);
+        connect(m_problemsWindow, &PageProblemsWindow::moveMarkerChosen, this,
+                [this](int poiIndex) { fixMisplacedPoi(poiIndex, true); });
+        connect(m_problemsWindow, &PageProblemsWindow::setWorldChosen, this,
+                [this](int poiIndex) { fixMisplacedPoi(poiIndex, false); });
     }
     m_problemsWindow->show();
     m_problemsWindow->raise();
     m_problemsWindow->activateWindow();
     refreshProblems();
+}
+
+void TForm1::fixMisplacedPoi(int poiIndex, bool moveMarker)
+{
+    if (!m_state.DocLoaded)
+        return;
+    // Edits waiting for the apply go into their POI first, as their own step.
+    applyPendingEdits();
+    const TSimpleXMLElems* children = m_editor->xmlscan().Root().ItemsIfAny();
+    TSimpleXMLElem* poi =
+        children && poiIndex >= 0 && poiIndex < children->Count() ? children->Item(poiIndex) : nullptr;
+    const TSimpleXMLProps* props = poi ? poi->PropertiesIfAny() : nullptr;
+    const TSimpleXMLProp* location = props ? props->Find(kLocationName) : nullptr;
+    const TSimpleXMLProp* world = props ? props->Find(kWorldName) : nullptr;
+    const TSimpleXMLProp* size = props ? props->Find(kSizeName) : nullptr;
+    if (!location || !world)
+        return;
+    const std::string sizeText = size ? size->Value() : std::string();
+    const std::optional<ImagePoint> point = PointFromLocation(m_state.Anchor, location->Value(), sizeText);
+    const std::optional<WorldParts> parts = ReadWorldParts(world->Value());
+    if (!point || !parts)
+        return;
+    std::unique_ptr<TSimpleXMLElem> after = CopyElement(*poi);
+    if (moveMarker) {
+        const std::optional<ImagePoint> target = WorldToImagePoint(m_state, parts->x, parts->z);
+        if (!target)
+            return;
+        const std::pair<int, int> moved = LocationForPoint(m_state.Anchor, *target, sizeText);
+        const std::string text = std::to_string(moved.first) + "," + std::to_string(moved.second);
+        after->Properties().Find(kLocationName)->SetValue(text);
+    } else {
+        after->Properties().Find(kWorldName)->SetValue(ImagePointToWorldText(m_state, *point, parts->middle));
+    }
+    if (SameProperties(*poi, *after))
+        return;
+    // Made as the undo command's redo makes it, then recorded: one step, undone as any other.
+    std::unique_ptr<TSimpleXMLElem> before = CopyElement(*poi);
+    m_editor->restorePoi(poiIndex, *after);
+    m_editor->undoStack().push(new PoiEditCommand(*m_editor, poiIndex, std::move(before), std::move(after)));
 }
 
 void TForm1::scheduleProblemsRefresh()
@@ -183,4 +239,22 @@ void TForm1::refreshProblems()
         return;
     const QString page = m_state.DocLoaded ? QFileInfo(QString::fromStdString(m_state.CurrentFile)).fileName() : QString();
     m_problemsWindow->setProblems(checkOpenPage(), page);
+}
+
+bool TForm1::openZoneFile(const QString& path, std::unique_ptr<ZonePageFile> file, int page)
+{
+    const bool open = m_editor->OpenZonePage(path, std::move(file), page);
+    pageOpened(open);
+    refreshTypeMenu();
+    updatePlacementNotice();
+    return open;
+}
+
+bool TForm1::showZonePage(int page)
+{
+    const bool shown = m_editor->ShowZonePage(page);
+    pageOpened(shown);
+    refreshTypeMenu();
+    updatePlacementNotice();
+    return shown;
 }

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
+#include <map>
 #include <tuple>
 
 namespace {
@@ -111,6 +113,7 @@ public:
         }
         checkSameName();
         checkSameWorld();
+        groupLines();
         // The page's lines first, then each POI's in the order the checks ran.
         std::stable_sort(m_problems.begin(), m_problems.end(),
                          [](const PageProblem& a, const PageProblem& b) { return a.poi < b.poi; });
@@ -124,14 +127,53 @@ private:
         problem.kind = kind;
         problem.text = std::move(text);
         m_problems.push_back(std::move(problem));
+        m_groupedFrom.push_back(0);
         return m_problems.back();
     }
 
-    void addPoi(size_t at, ProblemKind kind, std::string text)
+    PageProblem& addPoi(size_t at, ProblemKind kind, std::string text, int groupedFrom = 0)
     {
         PageProblem& problem = addPage(kind, std::move(text));
         problem.poi = m_page.pois[at].index;
         problem.poiName = std::string(m_page.pois[at].name);
+        m_groupedFrom.back() = groupedFrom;
+        return problem;
+    }
+
+    // POIs that share a line's text from `groupedFrom` on are said once, with their count.
+    void groupLines()
+    {
+        std::map<std::string, std::vector<size_t>> sharing;
+        for (size_t i = 0; i < m_problems.size(); ++i) {
+            if (m_groupedFrom[i] > 0)
+                sharing[m_problems[i].text].push_back(i);
+        }
+        std::vector<bool> grouped(m_problems.size(), false);
+        std::vector<PageProblem> lines;
+        for (const auto& [text, members] : sharing) {
+            if (static_cast<int>(members.size()) < m_groupedFrom[members.front()])
+                continue;
+            PageProblem line;
+            line.kind = m_problems[members.front()].kind;
+            line.text = std::to_string(members.size()) + " POIs: " + text;
+            for (const size_t i : members) {
+                grouped[i] = true;
+                line.pois.push_back(m_problems[i].poi);
+            }
+            lines.push_back(std::move(line));
+        }
+        if (lines.empty())
+            return;
+        // In the order of their first POI, as the lines they stand for were.
+        std::sort(lines.begin(), lines.end(),
+                  [](const PageProblem& a, const PageProblem& b) { return a.pois.front() < b.pois.front(); });
+        std::vector<PageProblem> kept;
+        for (size_t i = 0; i < m_problems.size(); ++i) {
+            if (!grouped[i])
+                kept.push_back(std::move(m_problems[i]));
+        }
+        kept.insert(kept.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+        m_problems = std::move(kept);
     }
 
     // A property the rule needs is missing or does not read as `form`.
@@ -139,7 +181,7 @@ private:
                const char* form)
     {
         if (!value)
-            addPoi(at, ProblemKind::Property, "no " + name);
+            addPoi(at, ProblemKind::Property, "no " + name, kGroupedMissingFrom);
         else if (!reads)
             addPoi(at, ProblemKind::Property, name + " " + quoted(*value) + " does not read as " + form);
         return value && reads;
@@ -176,13 +218,14 @@ private:
         const CheckedPoi& poi = m_page.pois[at];
         const std::vector<std::string>& known = vocabulary.knownTypes;
         if (!poi.type) {
-            addPoi(at, ProblemKind::Property, "no " + vocabulary.typeProperty);
+            addPoi(at, ProblemKind::Property, "no " + vocabulary.typeProperty, kGroupedMissingFrom);
         } else if (!known.empty() && std::find(known.begin(), known.end(), *poi.type) == known.end()) {
             std::string list;
             for (const std::string& type : known)
                 list += (list.empty() ? "" : ", ") + type;
             addPoi(at, ProblemKind::Property,
-                   vocabulary.typeProperty + " " + quoted(*poi.type) + " is not a known type (" + list + ")");
+                   vocabulary.typeProperty + " " + quoted(*poi.type) + " is not a known type (" + list + ")",
+                   kGroupedUnknownFrom);
         }
     }
 
@@ -231,13 +274,22 @@ private:
             const Reading& reading = m_readings[i];
             if (!reading.point || !reading.world)
                 continue;
-            points.push_back({rule == m_page.anchor ? *reading.point : *reading.otherPoint, reading.world->x,
-                              reading.world->z});
+            points.push_back({pointBy(rule, reading), reading.world->x, reading.world->z});
             owners.push_back(i);
         }
-        const std::optional<ZoneFitResult> fit = FitZoneRect(points, m_page.width, m_page.height);
-        if (!fit)
+        if (m_hasZone && zoneStands(points, owners, rule))
             return;
+        ZoneFitFailure why = ZoneFitFailure::None;
+        const std::optional<ZoneFitResult> fit = FitZoneRect(points, m_page.width, m_page.height, &why);
+        if (!fit) {
+            if (why != ZoneFitFailure::TooFew)
+                addPage(ProblemKind::ZoneRect, "no zone rectangle can be fitted: the " + std::to_string(points.size())
+                                                   + " POIs with both locations "
+                                                   + (why == ZoneFitFailure::OneLine
+                                                          ? "lie on one line across the map"
+                                                          : "do not move on the page with their " + kWorldProperty));
+            return;
+        }
         const std::optional<double> shift = CornerShift(m_page.zone, fit->zone, m_page.width, m_page.height);
         const bool off = !m_hasZone || !shift || *shift > kSamePlacePixels;
         if (off) {
@@ -251,16 +303,63 @@ private:
                                                   : fitted + " is " + ZoneText(fit->zone) + quality;
             addPage(ProblemKind::ZoneRect, std::move(text)).fittedZone = fit->zone;
         }
+        EditorState fittedPage = m_state;
+        fittedPage.ZoneRect = fit->zone;
         for (size_t k = 0; k < owners.size(); ++k) {
             Reading& reading = m_readings[owners[k]];
             // A rectangle that is off moves every POI: the fit tells which of them are off besides.
             reading.explained = reading.explained || (off && !fit->misplaced[k]);
             reading.misplaced = fit->misplaced[k];
-            if (reading.misplaced)
-                addPoi(owners[k], ProblemKind::Misplaced,
-                       "probably misplaced: " + number(fit->residuals[k]) + " pixels from where the fitted rectangle "
-                           + "puts its " + kWorldProperty + " (RMS of the others " + number(fit->rms) + ")");
+            if (!reading.misplaced)
+                continue;
+            const std::optional<ImagePoint> target = WorldToImagePoint(fittedPage, reading.world->x, reading.world->z);
+            const std::string where = target ? ", " + pointText(*target) : std::string();
+            PageProblem& line = addPoi(owners[k], ProblemKind::Misplaced,
+                                       "probably misplaced: " + number(fit->residuals[k])
+                                           + " pixels from where the fitted rectangle puts its " + kWorldProperty
+                                           + where + " (RMS of the others " + number(fit->rms) + ")");
+            line.point = points[k].point;
+            line.worldPoint = target;
+            // With the map's rectangle off, the fitted one is no place to move a marker to.
+            line.fixable = !off && rule == m_page.anchor;
         }
+    }
+
+    ImagePoint pointBy(PoiAnchor rule, const Reading& reading) const
+    {
+        return rule == m_page.anchor ? *reading.point : *reading.otherPoint;
+    }
+
+    // The map's rectangle stands when enough POIs agree with it: each POI it does not place is
+    // then misplaced, and no fit second-guesses the rectangle.
+    bool zoneStands(const std::vector<ZoneFitPoint>& points, const std::vector<size_t>& owners, PoiAnchor rule)
+    {
+        int agreeing = 0;
+        for (size_t k = 0; k < owners.size(); ++k) {
+            const Reading& reading = m_readings[owners[k]];
+            agreeing += reading.worldPoint && distance(points[k].point, *reading.worldPoint) <= kSamePlacePixels;
+        }
+        const int telling = static_cast<int>(owners.size());
+        if (agreeing < kMinFitPoints || agreeing * kMostDenominator < telling)
+            return false;
+        for (size_t k = 0; k < owners.size(); ++k) {
+            Reading& reading = m_readings[owners[k]];
+            if (!reading.worldPoint)
+                continue;
+            const double apart = distance(points[k].point, *reading.worldPoint);
+            if (apart <= kSamePlacePixels)
+                continue;
+            reading.misplaced = true;
+            PageProblem& line = addPoi(owners[k], ProblemKind::Misplaced,
+                                       "misplaced: " + number(apart) + " pixels from where the zone rectangle puts its "
+                                           + kWorldProperty + ", " + pointText(*reading.worldPoint)
+                                           + " (the rectangle fits " + std::to_string(agreeing) + " of "
+                                           + std::to_string(telling) + " POIs)");
+            line.point = points[k].point;
+            line.worldPoint = reading.worldPoint;
+            line.fixable = rule == m_page.anchor;
+        }
+        return true;
     }
 
     void checkOutside(size_t at)
@@ -278,10 +377,14 @@ private:
         if (!m_pixels || !reading.point || !reading.worldPoint || reading.explained || reading.misplaced)
             return;
         const double apart = distance(*reading.point, *reading.worldPoint);
-        if (apart > kSamePlacePixels)
-            addPoi(at, ProblemKind::Disagree,
-                   kWorldProperty + " falls at " + pointText(*reading.worldPoint) + ", " + number(apart)
-                       + " pixels from its point " + pointText(*reading.point));
+        if (apart <= kSamePlacePixels)
+            return;
+        PageProblem& line = addPoi(at, ProblemKind::Disagree,
+                                   kWorldProperty + " falls at " + pointText(*reading.worldPoint) + ", " + number(apart)
+                                       + " pixels from its point " + pointText(*reading.point));
+        line.point = reading.point;
+        line.worldPoint = reading.worldPoint;
+        line.fixable = true;
     }
 
     std::string poiReference(size_t at) const
@@ -348,6 +451,7 @@ private:
     bool m_pixels = true;  // the POIs have a Location (every rule but World)
     std::vector<Reading> m_readings;
     std::vector<PageProblem> m_problems;
+    std::vector<int> m_groupedFrom;  // per line: from how many sharing POIs on it is grouped; 0 never
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 // the command line and the Problems window report the same list. No widgets.
 
 #include "mapview/MapCoordinates.h"
+#include "mapview/PoiAnchor.h"
 #include "mapview/PoiAnchorRule.h"
 #include "support/xml/SimpleXml.h"
 
@@ -56,7 +57,7 @@ enum class ProblemKind {
     Property,   // a property is missing or does not read, or the type is unknown
     Outside,    // the POI's point is off the page
     Disagree,   // the world location falls away from the POI's point
-    Misplaced,  // the POI lies far off the fit of the others
+    Misplaced,  // the POI lies off the rectangle that the other POIs agree with
     Duplicate,  // same name close by, or the same world location
 };
 
@@ -67,6 +68,14 @@ struct PageProblem {
     std::string text;
     std::optional<ZoneRectangle> fittedZone;  // ZoneRect: the rectangle fitted to the POIs
     std::optional<PoiAnchor> dataAnchor;      // Anchor: the rule the data follow
+    // Misplaced, Disagree: the POI's point, and where the rectangle of the line (the map's, or
+    // the fitted one) puts its world location.
+    std::optional<ImagePoint> point;
+    std::optional<ImagePoint> worldPoint;
+    // The map's own rectangle puts the world location at worldPoint, by the page's own rule: the
+    // marker or the world location can be set from the other.
+    bool fixable = false;
+    std::vector<int> pois;  // a line standing for several POIs: their indices
 };
 
 // Two places closer than this count as one: the locations of a POI agree, a rectangle leaves the
@@ -79,7 +88,15 @@ constexpr double kSamePlacePixels = 3.0;
 CheckedPage DescribePage(const TSimpleXMLElem& root, const EditorState& state, PoiVocabulary vocabulary,
                          std::optional<std::string> mapImageProblem);
 
-// Every problem of the page: the page's own first, then each POI's in POI order.
+// When POIs share a problem, one line says it with their count: an unknown type value from this
+// many POIs on, a missing property from this many.
+constexpr int kGroupedUnknownFrom = 2;
+constexpr int kGroupedMissingFrom = 4;
+
+// Every problem of the page: the page's own first, then each POI's in POI order. The map's
+// rectangle stands when it puts at least half of the POIs that have both locations (and at least
+// kMinFitPoints) within kSamePlacePixels of their points: then each other POI is misplaced.
+// Only when most disagree is the rectangle blamed, against the one fitted to the POIs.
 std::vector<PageProblem> CheckPage(const CheckedPage& page);
 
 // "warning: POI "NAME" (#N): TEXT", or "warning: TEXT" for the page.

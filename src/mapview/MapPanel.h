@@ -34,6 +34,7 @@ public:
 
     // The marker list; a marker's index is its POI's index.
     int markerCount() const { return m_layer.count(); }
+    const MarkerLayer& markerLayer() const { return m_layer; }
     // Appends a marker on top of the others and returns its index.
     int appendMarker(const QRect& rect, const QColor& fill, const QString& tooltip);
     int appendMarker(const Marker& marker);

@@ -95,6 +95,10 @@ ZonePageFile::ZonePageFile(std::string bytes) : m_bytes(std::move(bytes))
             continue;
         const XmlSpanElement& parent = m_spans.elements[static_cast<std::size_t>(element.parent)];
         const bool underIcons = parent.tag == kPageTag && nameOf(parent) == kIconsPageName;
+        // The game's "Icons" page holds the zone pages and the templates the game clones, not a
+        // map: it is never offered, so its bytes stay as they are.
+        if (nameOf(element) == kIconsPageName)
+            continue;
         const int icons = static_cast<int>(iconsOf(i).size());
         if (icons == 0 && !underIcons)
             continue;

@@ -3,7 +3,9 @@
 #include "tools/DialogSupport.h"
 
 #include <QLabel>
+#include <QHBoxLayout>
 #include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <cstring>
@@ -22,6 +24,8 @@ const DialogCaption kTexts[] = {
      "Open Add ZoneRect with the fitted rectangle %1?"},
     {"TopLeftQuestion", "이 페이지의 위치를 아이콘의 왼쪽 위 모서리로 볼까요?",
      "Treat this page's Location as the icon's top-left corner?"},
+    {"MoveMarker", "마커를 월드 위치로 옮기기", "Move the marker to its world location"},
+    {"SetWorld", "마커에서 월드 위치 정하기", "Set the world location from the marker"},
     {"PointQuestion", "이 페이지의 위치를 다시 POI의 지점으로 볼까요?",
      "Treat this page's Location as the POI's point again?"},
 };
@@ -41,15 +45,36 @@ PageProblemsWindow::PageProblemsWindow(Prompts& prompts, Language language, QWid
     ProblemList->setSelectionMode(QAbstractItemView::SingleSelection);
     ProblemCount = new QLabel(this);
     ProblemCount->setObjectName(QStringLiteral("ProblemCount"));
+    MoveMarkerFix = new QPushButton(text("MoveMarker"), this);
+    MoveMarkerFix->setObjectName(QStringLiteral("MoveMarkerFix"));
+    SetWorldFix = new QPushButton(text("SetWorld"), this);
+    SetWorldFix->setObjectName(QStringLiteral("SetWorldFix"));
+    auto* fixes = new QHBoxLayout;
+    fixes->addWidget(ProblemCount, 1);
+    fixes->addWidget(MoveMarkerFix);
+    fixes->addWidget(SetWorldFix);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ProblemList);
-    layout->addWidget(ProblemCount);
+    layout->addLayout(fixes);
+    updateFixButtons();
+    connect(ProblemList, &QListWidget::currentRowChanged, this, &PageProblemsWindow::updateFixButtons);
+    connect(MoveMarkerFix, &QPushButton::clicked, this, [this]() {
+        if (const PageProblem* problem = fixableChoice())
+            emit moveMarkerChosen(problem->poi);
+    });
+    connect(SetWorldFix, &QPushButton::clicked, this, [this]() {
+        if (const PageProblem* problem = fixableChoice())
+            emit setWorldChosen(problem->poi);
+    });
 
     // A click on a POI's line selects it; the offers of the page's lines wait for the line to be
     // activated (Enter or a double click), so browsing the list never raises a question.
     connect(ProblemList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         const int row = ProblemList->row(item);
-        if (row >= 0 && m_problems[static_cast<size_t>(row)].poi >= 0)
+        if (row < 0)
+            return;
+        const PageProblem& problem = m_problems[static_cast<size_t>(row)];
+        if (problem.poi >= 0 || !problem.pois.empty())
             choose(row);
     });
     connect(ProblemList, &QListWidget::itemActivated, this,
@@ -80,6 +105,23 @@ void PageProblemsWindow::setProblems(std::vector<PageProblem> problems, const QS
     const qsizetype again = lines.indexOf(chosen);
     if (again >= 0)
         ProblemList->setCurrentRow(static_cast<int>(again));
+    updateFixButtons();
+}
+
+const PageProblem* PageProblemsWindow::fixableChoice() const
+{
+    const int row = ProblemList->currentRow();
+    if (row < 0 || static_cast<size_t>(row) >= m_problems.size())
+        return nullptr;
+    const PageProblem& problem = m_problems[static_cast<size_t>(row)];
+    return problem.fixable && problem.poi >= 0 ? &problem : nullptr;
+}
+
+void PageProblemsWindow::updateFixButtons()
+{
+    const bool fixable = fixableChoice() != nullptr;
+    MoveMarkerFix->setEnabled(fixable);
+    SetWorldFix->setEnabled(fixable);
 }
 
 void PageProblemsWindow::choose(int row)
@@ -89,6 +131,8 @@ void PageProblemsWindow::choose(int row)
     const PageProblem& problem = m_problems[static_cast<size_t>(row)];
     if (problem.poi >= 0) {
         emit poiChosen(problem.poi);
+    } else if (!problem.pois.empty() && !problem.fittedZone && !problem.dataAnchor) {
+        emit poiChosen(problem.pois.front());  // a line for several POIs goes to the first
     } else if (problem.fittedZone) {
         const QString zone = QString::fromStdString(ZoneText(*problem.fittedZone));
         if (m_prompts.confirm(text("ZoneQuestion").arg(zone), text("Title")))

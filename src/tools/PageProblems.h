@@ -1,7 +1,8 @@
 #pragma once
 // The Problems window: the page check's lines for the open page in a window of its own. Choosing
 // a POI's line selects that POI; choosing the zone rectangle line or the anchor line offers the
-// fix it names. The main window fills it and acts on its choices.
+// fix it names; a misplaced POI's line offers its quick fixes as two buttons. The main window
+// fills it and acts on its choices.
 
 #include "document/PageCheck.h"
 #include "mapview/Language.h"
@@ -13,6 +14,7 @@
 
 class QLabel;
 class QListWidget;
+class QPushButton;
 
 class PageProblemsWindow : public QDialog {
     Q_OBJECT
@@ -31,13 +33,22 @@ signals:
     void zoneRectChosen(const QString& zoneText);
     // The page is to be treated by this anchor rule.
     void anchorChosen(PoiAnchor anchor);
+    // A misplaced POI's marker is to go where its world location puts it, or its world location
+    // is to be set from its marker.
+    void moveMarkerChosen(int poiIndex);
+    void setWorldChosen(int poiIndex);
 
 private:
     QString text(const char* name) const;
+    // The fixable line chosen, or null.
+    const PageProblem* fixableChoice() const;
+    void updateFixButtons();
 
     Prompts& m_prompts;
     Language m_language;
     std::vector<PageProblem> m_problems;
     QListWidget* ProblemList = nullptr;
     QLabel* ProblemCount = nullptr;
+    QPushButton* MoveMarkerFix = nullptr;
+    QPushButton* SetWorldFix = nullptr;
 };

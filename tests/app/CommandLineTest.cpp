@@ -42,6 +42,10 @@ private slots:
                                            << int(M::Error) << "" << "";
         QTest::newRow("labels without export") << QStringList{"--labels", "p.xml"} << int(M::Error) << "" << "";
         QTest::newRow("strict check") << QStringList{"--check", "--strict", "a.xml"} << int(M::Check) << "" << "";
+        QTest::newRow("check with a report") << QStringList{"--check", "--report", "out", "a.xml"} << int(M::Check) << ""
+                                             << "";
+        QTest::newRow("report without folder") << QStringList{"--check", "a.xml", "--report"} << int(M::Error) << "" << "";
+        QTest::newRow("report without check") << QStringList{"--report", "out", "a.xml"} << int(M::Error) << "" << "";
         QTest::newRow("strict without check") << QStringList{"--strict", "a.xml"} << int(M::Error) << "" << "";
         QTest::newRow("dash page") << QStringList{"--", "-odd.xml"} << int(M::Editor) << "" << "-odd.xml";
     }

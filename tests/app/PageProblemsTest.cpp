@@ -8,6 +8,8 @@
 #include "tools/addZone.h"
 
 #include <QListWidget>
+#include <QPushButton>
+#include <QUndoStack>
 
 namespace {
 
@@ -58,6 +60,14 @@ class PageProblemsTest : public QObject {
         return texts;
     }
 
+    // The name of the POI selected by a click on the line in `row`.
+    QString clickedPoi(int row)
+    {
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(row)).center());
+        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
+        return w().text(w().current());
+    }
+
     void activate(int row)
     {
         list()->setCurrentRow(row);
@@ -83,11 +93,9 @@ private slots:
         pois.last().path = "-200, 10, 220";  // 40, 30 pixels from its Location
         open(pois, "0,0,872,1012");
         w().trigger("ViewProblems");
-        QCOMPARE(lines(), QStringList{"warning: POI \"Stray\" (#6): probably misplaced: 50 pixels from where the fitted "
-                                      "rectangle puts its pathfindlocation (RMS of the others 0)"});
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(0)).center());
-        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
-        QCOMPARE(w().text(w().current()), QStringLiteral("Stray"));
+        QCOMPARE(lines(), QStringList{"warning: POI \"Stray\" (#6): misplaced: 50 pixels from where the zone rectangle "
+                                      "puts its pathfindlocation, 100,110 (the rectangle fits 6 of 7 POIs)"});
+        QCOMPARE(clickedPoi(0), QStringLiteral("Stray"));
 
         w().editor().DeletePoi(6);
         QCOMPARE(lines(), QStringList{});
@@ -95,6 +103,19 @@ private slots:
                  QStringLiteral("0 problems"));
         w().editor().Undo();
         QCOMPARE(lines().size(), 1);
+    }
+
+    // POIs sharing an unknown type get one line; clicking it selects the first of them.
+    void groupedLineSelectsItsFirstPoi()
+    {
+        QList<Poi> pois = goodPois();
+        for (const int i : {1, 3, 4})
+            pois[i].style = "quest";
+        open(pois, "0,0,872,1012");
+        w().trigger("ViewProblems");
+        QCOMPARE(lines(), QStringList{"warning: 3 POIs: IconStyle \"quest\" is not a known type (CLST, LOC, MOB, NAME, "
+                                      "NPC, QST, ZONE)"});
+        QCOMPARE(clickedPoi(0), QStringLiteral("Inn"));
     }
 
     void anchorLineSwitchesTheRuleOfThePage()
@@ -124,6 +145,42 @@ private slots:
         QCOMPARE(w().state().Anchor, PoiAnchor::Location);
         QVERIFY(w().window.openPage(path));
         QCOMPARE(w().state().Anchor, PoiAnchor::Location);
+    }
+
+    // A misplaced POI's two quick fixes, each one undo step.
+    void quickFixesMoveTheMarkerOrTheWorldLocation_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("location");  // the POI's after the fix
+        QTest::addColumn<QString>("world");
+        QTest::newRow("marker to its world location") << "MoveMarkerFix" << "140,140" << "-280, 10, 280";
+        QTest::newRow("world location from the marker") << "SetWorldFix" << "170,170" << "-340.00, 10, 340.00";
+    }
+
+    void quickFixesMoveTheMarkerOrTheWorldLocation()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, location);
+        QFETCH(QString, world);
+        QList<Poi> pois = goodPois();
+        pois << placed("Stray", 140, 140, 30);  // its marker dragged 30 pixels right and down
+        open(pois, "0,0,872,1012");
+        w().trigger("ViewProblems");
+        QVERIFY(lines().value(0).startsWith(QLatin1String("warning: POI \"Stray\" (#6): misplaced: 42.4 pixels")));
+        auto* fix = w().window.problemsWindow()->findChild<QPushButton*>(button);
+        list()->setCurrentRow(0);
+        QVERIFY(fix->isEnabled());
+        const int steps = w().editor().undoStack().count();
+
+        QTest::mouseClick(fix, Qt::LeftButton);
+        QCOMPARE(QString::fromStdString(w().value(6, "Location")), location);
+        QCOMPARE(QString::fromStdString(w().value(6, "pathfindlocation")), world);
+        QCOMPARE(lines(), QStringList{});
+        QCOMPARE(w().editor().undoStack().count(), steps + 1);
+        w().editor().Undo();
+        QCOMPARE(w().value(6, "Location"), std::string("170,170"));
+        QCOMPARE(w().value(6, "pathfindlocation"), std::string("-280, 10, 280"));
+        QCOMPARE(lines().size(), 1);
     }
 
     void zoneLineOpensTheDialogFilledIn()

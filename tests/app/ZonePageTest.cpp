@@ -10,12 +10,15 @@
 #include "helpers/ScriptedPrompts.h"
 #include "mapview/MapPanel.h"
 #include "tools/AddpointF.h"
+#include "tools/PageProblems.h"
 #include "tools/ZonePagePicker.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -134,6 +137,36 @@ private slots:
         expected.replace("\"-335, 10, -25\"", "\"-435.89, 10, -622.57\"");
         QCOMPARE(readFile(mapWindowPath()), expected);
         QVERIFY(!m_window->windowTitle().endsWith(QLatin1Char('*')));
+    }
+
+    // The Problems window's quick fix on a zone page of the game's map window file: its icon's
+    // centre goes where the world location falls, and the save changes only that value.
+    void quickFixOnAZonePageChangesOnlyItsValue()
+    {
+        QByteArray bytes = readFile(QStringLiteral(VYNMAP_EXAMPLES "/UI/Sample/map_window_sample.xml"));
+        QVERIFY(bytes.contains("Location=\"318,49\" Name=\"Dock Rats\""));
+        bytes.replace("Location=\"318,49\" Name=\"Dock Rats\"", "Location=\"358,49\" Name=\"Dock Rats\"");
+        const QString path = m_dir.filePath(QStringLiteral("UI/Test/map_window_sample.xml"));
+        writeFile(path, bytes);
+        writeFile(m_dir.filePath(QStringLiteral("UI/Test/vynmap/core_mapstyles.xml")),
+                  "<Styles><ImageStyle Name=\"harbor_town\" zonerect=\"-585,-1135,1635,1445\"/></Styles>");
+        QVERIFY(m_window->openPage(path + QStringLiteral("#harbor_town")));
+        m_window->ViewProblemsExecute();
+        runEventLoopFor(20);
+        auto* list = m_window->problemsWindow()->findChild<QListWidget*>(QStringLiteral("ProblemList"));
+        const QList<QListWidgetItem*> found = list->findItems(QStringLiteral("\"Dock Rats\""), Qt::MatchContains);
+        QCOMPARE(found.size(), 1);
+        QVERIFY(found[0]->text().startsWith(QLatin1String("warning: POI \"Dock Rats\" (#3): misplaced: 40")));
+        const int before = list->count();  // and the line of the map image, which the test has not
+        list->setCurrentItem(found[0]);
+        QTest::mouseClick(m_window->problemsWindow()->findChild<QPushButton*>(QStringLiteral("MoveMarkerFix")),
+                          Qt::LeftButton);
+        runEventLoopFor(20);
+        QCOMPARE(list->count(), before - 1);
+        m_window->FileSaveExecute(QStringLiteral("FileSave"));
+        // Its centre goes where the world location falls, a hair short of 328,59: Location 317,48.
+        bytes.replace("Location=\"358,49\" Name=\"Dock Rats\"", "Location=\"317,48\" Name=\"Dock Rats\"");
+        QCOMPARE(readFile(path), bytes);
     }
 
     void editsOfAnotherZonePageWaitForTheSave()

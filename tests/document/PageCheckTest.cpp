@@ -103,6 +103,38 @@ private slots:
         QTest::newRow("no rectangle") << goodPois() << "0,0,0,0" << location << QStringList{"NoZone@-1", "ZoneRect@-1"}
                                       << kZone << -1;
 
+        // The rectangle places three of four: it stands, and the fourth is named, not the rectangle.
+        QStringList minority = QStringList{placed("Smith", 100, 100), placed("Inn", 200, 150), placed("Gate", 300, 400)}
+            << poi("Moved", "90,440", "-100, 10, 900");  // 40 pixels from 50,450
+        QTest::newRow("blame the minority") << minority << kZone << location << QStringList{"Misplaced@3"} << "" << -1;
+        // Half agree: the rectangle still stands.
+        QTest::newRow("half agree")
+            << (QStringList{placed("Smith", 100, 100), placed("Inn", 200, 150), placed("Gate", 300, 400)}
+                << placed("A", 40, 40, 20) << placed("B", 400, 100, -20) << placed("C", 250, 480, 20))
+            << kZone << location << QStringList{"Misplaced@3", "Misplaced@4", "Misplaced@5"} << "" << -1;
+        // Most disagree, so the rectangle is blamed, and the one POI off the fit of the others too.
+        QTest::newRow("most disagree")
+            << (goodPois() << placed("Mill", 400, 30) << poi("Stray", "140,140", "-200, 10, 220")) << "40,0,912,1012"
+            << location << QStringList{"ZoneRect@-1", "Misplaced@5"} << kZone << -1;
+        QTest::newRow("all on one line, no rectangle")
+            << QStringList{placed("A", 10, 200), placed("B", 90, 200), placed("C", 300, 200)} << "0,0,0,0" << location
+            << QStringList{"NoZone@-1", "ZoneRect@-1"} << "" << -1;
+        QStringList styled;
+        for (int i = 0; i < 5; ++i)
+            styled << poi(QStringLiteral("S%1").arg(i), QStringLiteral("%1,10").arg(10 * i + 5),
+                          QStringLiteral("%1, 0, 20").arg(-20 * i - 10), "style");
+        styled << poi("Odd", "200,10", "-400, 0, 20", "quest");
+        QTest::newRow("one unknown type, grouped") << styled << kZone << location
+                                                   << QStringList{"Property@-1", "Property@5"} << "" << -1;
+        QStringList unplaced = goodPois();
+        for (int i = 0; i < 4; ++i)
+            unplaced << poi(QStringLiteral("U%1").arg(i), QStringLiteral("%1,300").arg(100 + i), "-");
+        QTest::newRow("four without a world location, grouped")
+            << unplaced << kZone << location << QStringList{"Property@-1"} << "" << -1;
+        QTest::newRow("three without a world location, each")
+            << unplaced.mid(0, 7) << kZone << location << QStringList{"Property@4", "Property@5", "Property@6"} << ""
+            << -1;
+
         QTest::newRow("properties")
             << QStringList{poi("NoLoc", "-", "0, 0, 0"), poi("BadSize", "1,1", "-2, 0, 2", "NPC", "big"),
                            poi("TwoParts", "2,2", "-4, 6"), poi("Lower", "3,3", "-6 0 6", "npc"),
@@ -137,6 +169,40 @@ private slots:
                 QCOMPARE(int(*problem.dataAnchor), dataAnchor);
         }
         QVERIFY2(kinds == expected, qPrintable(lines.join(QLatin1Char('\n'))));
+        for (const PageProblem& problem : found) {
+            if (problem.kind == ProblemKind::Misplaced)
+                QVERIFY(problem.point && problem.worldPoint);
+        }
+    }
+
+    // The lines of blame and grouping as they read.
+    void lineTexts()
+    {
+        QStringList minority = QStringList{placed("Smith", 100, 100), placed("Inn", 200, 150), placed("Gate", 300, 400)}
+            << poi("Moved", "90,440", "-100, 10, 900");
+        std::vector<PageProblem> found = CheckPage(build(minority, kZone, int(PoiAnchor::Location)));
+        QCOMPARE(found.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(ProblemLine(found[0])),
+                 QStringLiteral("warning: POI \"Moved\" (#3): misplaced: 41.2 pixels from where the zone rectangle puts "
+                                "its pathfindlocation, 50,450 (the rectangle fits 3 of 4 POIs)"));
+        QVERIFY(found[0].fixable);
+
+        QStringList styled;
+        for (int i = 0; i < 3; ++i)
+            styled << poi(QStringLiteral("S%1").arg(i), QStringLiteral("%1,10").arg(10 * i + 5),
+                          QStringLiteral("%1, 0, 20").arg(-20 * i - 10), "style");
+        found = CheckPage(build(styled, kZone, int(PoiAnchor::Location)));
+        QCOMPARE(found.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(ProblemLine(found[0])),
+                 QStringLiteral("warning: 3 POIs: IconStyle \"style\" is not a known type (CLST, LOC, MOB, NAME, NPC, "
+                                "QST, ZONE)"));
+        QCOMPARE(found[0].pois, (std::vector<int>{0, 1, 2}));
+
+        found = CheckPage(build({placed("A", 10, 200), placed("B", 90, 200), placed("C", 300, 200)}, "0,0,0,0",
+                                int(PoiAnchor::Location)));
+        QCOMPARE(QString::fromStdString(ProblemLine(found.back())),
+                 QStringLiteral("warning: no zone rectangle can be fitted: the 3 POIs with both locations lie on one "
+                                "line across the map"));
     }
 };
 

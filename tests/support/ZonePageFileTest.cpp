@@ -31,13 +31,15 @@ TSimpleXMLElem& icon(TSimpleXML& doc, int i)
 TEST(ZonePageFile, ListsZonePagesAndTheirIcons)
 {
     ZonePageFile file(kMapWindow);
-    ASSERT_EQ(file.pages().size(), 4u);  // "Icons" holds a template icon; its three page children
-    EXPECT_EQ(file.pages()[0].name, "Icons");
-    EXPECT_EQ(file.pages()[1].name, "zone_harbor");
-    EXPECT_EQ(file.pages()[1].poiCount, 3);
-    EXPECT_EQ(file.pages()[2].name, "zone_empty");
-    EXPECT_EQ(file.pages()[2].poiCount, 0);
-    EXPECT_EQ(file.pages()[3].name, "zone_bare");
+    // "Icons" holds a template icon, but it is the game's template page, not a map: only its three
+    // page children are zone pages.
+    ASSERT_EQ(file.pages().size(), 3u);
+    EXPECT_EQ(file.findPage("Icons"), -1);
+    EXPECT_EQ(file.pages()[0].name, "zone_harbor");
+    EXPECT_EQ(file.pages()[0].poiCount, 3);
+    EXPECT_EQ(file.pages()[1].name, "zone_empty");
+    EXPECT_EQ(file.pages()[1].poiCount, 0);
+    EXPECT_EQ(file.pages()[2].name, "zone_bare");
     EXPECT_FALSE(file.worldOnly());
     EXPECT_TRUE(ZonePageFile::MayHoldZonePages(kMapWindow));
     EXPECT_FALSE(ZonePageFile::MayHoldZonePages("<Page Name=\"x\"><Icon Name=\"a\"/></Page>"));

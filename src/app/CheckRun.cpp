@@ -1,0 +1,226 @@
+// --check: each page named, each page of a folder, each zone page of a file, loaded through the
+// editor's own opening code; with --strict their problems, with --report a report to look at.
+#include "app/CheckReport.h"
+#include "app/CommandLine.h"
+#include "app/Headless.h"
+#include "app/MainWindow.h"
+#include "app/PageTarget.h"
+#include "document/EditorSupport.h"
+#include "document/PoiTreeModel.h"
+#include "mapview/MapPanel.h"
+#include "support/ZonePageFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTextStream>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+const char* const kPageFolder = "vynmap";
+const char* const kMapStyleFile = "core_mapstyles.xml";
+const char* const kPageSuffix = ".xml";
+
+// One file to check: an icon page or one named zone page, or a file of zone pages read once.
+struct CheckUnit {
+    QString shown;  // as the lines name it
+    std::unique_ptr<ZonePageFile> zones;
+    bool emptyFolder = false;  // a folder named that holds no page
+};
+
+QStringList xmlFiles(const QDir& folder)
+{
+    QStringList files;
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files, QDir::Name)) {
+        if (entry.fileName().endsWith(QLatin1String(kPageSuffix), Qt::CaseInsensitive))
+            files << entry.fileName();
+    }
+    return files;
+}
+
+// A file named on the command line: a file of zone pages is read here, once for all its pages.
+void addFile(const QString& path, std::vector<CheckUnit>& units)
+{
+    std::unique_ptr<ZonePageFile> zones;
+    if (SplitPageTarget(path).page.isEmpty())
+        zones = ReadZonePageFile(QFileInfo(path).absoluteFilePath());
+    units.push_back({path, std::move(zones)});
+}
+
+// A folder: every page of its vynmap/ folder (or of itself when it has none) but the map style
+// file, then every file of zone pages beside that folder.
+void addFolder(const QString& folder, std::vector<CheckUnit>& units)
+{
+    const QDir top(folder);
+    QString pageFolder = folder;
+    for (const QFileInfo& entry : top.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (entry.fileName().compare(QLatin1String(kPageFolder), Qt::CaseInsensitive) == 0)
+            pageFolder = top.filePath(entry.fileName());
+    }
+    const QDir pages(pageFolder);
+    for (const QString& name : xmlFiles(pages)) {
+        if (name.compare(QLatin1String(kMapStyleFile), Qt::CaseInsensitive) != 0)
+            addFile(pages.filePath(name), units);
+    }
+    if (pageFolder == folder)
+        return;
+    // Other UI files sit here too: only those holding zone pages are pages.
+    for (const QString& name : xmlFiles(top)) {
+        std::unique_ptr<ZonePageFile> zones = ReadZonePageFile(QFileInfo(top.filePath(name)).absoluteFilePath());
+        if (zones)
+            units.push_back({top.filePath(name), std::move(zones)});
+    }
+}
+
+class CheckRun {
+public:
+    CheckRun(const QString& configPath, QTextStream& out, bool strict, const QString& reportFolder)
+        : m_window(configPath, &m_prompts), m_out(out), m_strict(strict)
+    {
+        if (!reportFolder.isEmpty())
+            m_report = std::make_unique<CheckReport>(reportFolder);
+    }
+
+    void check(CheckUnit& unit)
+    {
+        if (unit.emptyFolder) {
+            // Nothing to check is no success: the folder was likely not the one meant.
+            m_allRead = false;
+            ++m_problems;
+            m_out << oneLine(unit.shown) << ": no pages found\n";
+            return;
+        }
+        if (!unit.zones) {
+            m_prompts.shown.clear();
+            page(unit.shown, m_window.openPage(QFileInfo(unit.shown).absoluteFilePath()));
+            return;
+        }
+        const QString absolute = QFileInfo(unit.shown).absoluteFilePath();
+        QStringList names;
+        for (const ZonePageInfo& zone : unit.zones->pages())
+            names << fromDoc(zone.name);
+        for (int i = 0; i < names.size(); ++i) {
+            m_prompts.shown.clear();
+            bool read = false;
+            if (i == 0)
+                read = m_window.openZoneFile(absolute, std::move(unit.zones), 0);
+            else if (m_window.editor().zoneFile())
+                read = m_window.showZonePage(i);
+            else
+                read = m_window.openPage(JoinPageTarget({absolute, names[i]}));
+            page(JoinPageTarget({unit.shown, names[i]}), read);
+        }
+    }
+
+    int finish(QTextStream& err)
+    {
+        const QString summary = QStringLiteral("%1 %2 in %3 %4")
+                                    .arg(m_problems)
+                                    .arg(QLatin1String(m_problems == 1 ? "problem" : "problems"))
+                                    .arg(m_pages)
+                                    .arg(QLatin1String(m_pages == 1 ? "page" : "pages"));
+        if (m_strict)
+            m_out << summary << "\n";
+        m_out.flush();
+        const bool written = !m_report || m_report->finish(summary, err);
+        // Plain --check fails on a page that cannot be read only; the report's count is its own.
+        const bool clean = m_allRead && (!m_strict || m_problems == 0);
+        return clean && written ? 0 : kExitFailure;
+    }
+
+private:
+    void page(const QString& shown, bool read)
+    {
+        ++m_pages;
+        QStringList lines{oneLine(shown) + QStringLiteral(": ") + (read ? pageLine() : failureLine())};
+        std::vector<PageProblem> problems;
+        if (!read) {
+            m_allRead = false;
+            ++m_problems;  // the page's line tells why
+        } else if (m_strict || m_report) {
+            problems = m_window.checkOpenPage();
+            for (const PageProblem& problem : problems)
+                lines << oneLine(shown) + QStringLiteral(": ") + QString::fromStdString(ProblemLine(problem));
+        }
+        m_problems += static_cast<int>(problems.size());
+        if (m_strict) {
+            m_out << lines.join(QLatin1Char('\n')) << "\n";
+        } else {
+            m_out << lines.front() << "\n";
+        }
+        if (m_report && (!read || !problems.empty()))
+            m_report->addPage(shown, lines, read ? picture(problems) : QImage());
+    }
+
+    QImage picture(const std::vector<PageProblem>& problems)
+    {
+        const bool mapShown = std::none_of(problems.begin(), problems.end(), [](const PageProblem& problem) {
+            return problem.kind == ProblemKind::MapImage;
+        });
+        const MapPanel& panel = *m_window.mapPanel();
+        return DrawReportPicture(mapShown ? panel.mapImage() : QImage(), panel.markerLayer(), m_window.state(),
+                                 problems);
+    }
+
+    QString pageLine()
+    {
+        const EditorState& state = m_window.state();
+        const int listed = m_window.editor().treeModel().rowCount();
+        const QString zone = HasZoneRect(state.ZoneRect) ? QString::fromStdString(ZoneText(state.ZoneRect))
+                                                         : QStringLiteral("none");
+        // The zone name as the open-by-map-name list shows it.
+        const TSimpleXMLProp* location = m_window.editor().xmlscan().Root().Properties().Find("1location");
+        // A zone page has no zone name of its own: its location name is the map style file's.
+        const std::string locationText = m_window.editor().zoneFile()
+            ? m_window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text().toStdString()
+            : (location ? location->Value() : std::string());
+        QString line = QStringLiteral("%1 POIs, page \"%2\", location \"%3\", zone %4")
+                           .arg(listed)
+                           .arg(oneLine(state.PageName), oneLine(locationText), zone);
+        if (!m_prompts.shown.isEmpty())
+            line += QStringLiteral("; ") + oneLine(m_prompts.shown.join(QStringLiteral("; ")));
+        return line;
+    }
+
+    QString failureLine() const
+    {
+        return m_prompts.shown.isEmpty() ? QStringLiteral("not read")
+                                         : oneLine(m_prompts.shown.join(QStringLiteral("; ")));
+    }
+
+    CollectingPrompts m_prompts;
+    TForm1 m_window;
+    QTextStream& m_out;
+    bool m_strict = false;
+    std::unique_ptr<CheckReport> m_report;
+    bool m_allRead = true;
+    int m_problems = 0;
+    int m_pages = 0;
+};
+
+}  // namespace
+
+int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict,
+               const QString& reportFolder)
+{
+    std::vector<CheckUnit> units;
+    for (const QString& page : pages) {
+        if (QFileInfo(page).isDir()) {
+            const size_t before = units.size();
+            addFolder(page, units);
+            if (units.size() == before)
+                units.push_back({page, nullptr, true});
+        } else {
+            addFile(page, units);
+        }
+    }
+    CheckRun run(configPath, out, strict, reportFolder);
+    for (CheckUnit& unit : units)
+        run.check(unit);
+    QTextStream err(stderr);
+    return run.finish(err);
+}

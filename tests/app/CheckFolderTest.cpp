@@ -1,0 +1,142 @@
+// --check of a whole folder and its report, on a copy of the sample folder with one marker moved,
+// one type mistyped and one rectangle copied with a slip: each page and zone page checked once
+// (never the game's "Icons" template page), the lines of blame, and a report whose picture draws
+// the moved POI's arrow ending where its world location falls.
+#include "app/CheckReport.h"
+#include "app/CommandLine.h"
+#include "mapview/PoiAnchor.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+namespace {
+
+const QString kSample = QStringLiteral(VYNMAP_EXAMPLES "/UI/Sample");
+
+bool copyFolder(const QString& from, const QString& to)
+{
+    QDirIterator files(from, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString source = files.next();
+        const QString target = to + source.mid(from.size());
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
+            return false;
+    }
+    return true;
+}
+
+bool replaceIn(const QString& path, const QByteArray& before, const QByteArray& after)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = file.readAll();
+    file.close();
+    if (!bytes.contains(before) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes.replace(before, after)) == bytes.size();
+}
+
+}  // namespace
+
+class CheckFolderTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_folder;
+    QString m_config;
+
+private slots:
+    void initTestCase()
+    {
+        m_folder = m_dir.filePath(QStringLiteral("Sample"));
+        QVERIFY(copyFolder(kSample, m_folder));
+        // The harbour's "Dock Rats" dragged 40 pixels right, a type mistyped, a rectangle slipped.
+        const QString pages = m_folder + QStringLiteral("/vynmap/");
+        QVERIFY(replaceIn(pages + "icons_harbor_town.xml", "Location=\"328,59\"", "Location=\"368,59\""));
+        QVERIFY(replaceIn(pages + "icons_harbor_town.xml", "IconStyle=\"QST\"", "IconStyle=\"quest\""));
+        QVERIFY(replaceIn(pages + "core_mapstyles.xml", "400,-2500,2600,-300", "430,-2500,2630,-300"));
+        m_config = m_dir.filePath(QStringLiteral("editor.INI"));
+        QFile ini(m_config);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[CONFIG]\r\nPATH=" + m_folder.toUtf8() + "/\r\n");
+    }
+
+    void folderChecksEveryPageOnce()
+    {
+        QString text;
+        QTextStream out(&text);
+        QCOMPARE(checkPages(m_config, {m_folder}, out, true), 1);
+        const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QStringList pages;
+        for (const QString& line : lines) {
+            if (!line.contains(QLatin1String(": warning: ")) && line.contains(QLatin1String(": ")))
+                pages << line.section(QLatin1String(": "), 0, 0).mid(m_folder.size() + 1);
+        }
+        QCOMPARE(pages, (QStringList{"vynmap/icons_greenwood.xml", "vynmap/icons_hanok_village.xml",
+                                     "vynmap/icons_harbor_town.xml", "map_window_sample.xml#harbor_town",
+                                     "map_window_sample.xml#greenwood", "map_window_sample.xml#hanok_village",
+                                     "map_window_sample.xml#empty_zone",                                     "poi_sample.xml#harbor_town", "poi_sample.xml#greenwood",
+                                     "poi_sample.xml#hanok_village"}));
+        const QString harbour = m_folder + QStringLiteral("/vynmap/icons_harbor_town.xml: warning: ");
+        QVERIFY2(lines.contains(harbour + QStringLiteral("POI \"Dock Rats\" (#3): misplaced: 40 pixels from where the zone "
+                                                         "rectangle puts its pathfindlocation, 328,59 (the rectangle fits "
+                                                         "9 of 10 POIs)")),
+                 qPrintable(text));
+        QVERIFY(lines.last().endsWith(QLatin1String(" in 10 pages")));
+
+        const QString empty = m_dir.filePath(QStringLiteral("empty"));
+        QVERIFY(QDir().mkpath(empty));
+        QString none;
+        QTextStream noneOut(&none);
+        QCOMPARE(checkPages(m_config, {empty}, noneOut), 1);
+        QCOMPARE(none, empty + QStringLiteral(": no pages found\n"));
+    }
+
+    void reportDrawsTheArrowToTheWorldLocation()
+    {
+        const QString report = m_dir.filePath(QStringLiteral("report"));
+        QString text;
+        QTextStream out(&text);
+        const QString broken = m_dir.filePath(QStringLiteral("icons_broken.xml"));
+        QFile brokenFile(broken);
+        QVERIFY(brokenFile.open(QIODevice::WriteOnly));
+        brokenFile.write("<Page Name=\"x\"><Icon");
+        brokenFile.close();
+        // Plain --check: the report still shows each page's problems; a page not read has no picture.
+        QCOMPARE(checkPages(m_config, {m_folder + QStringLiteral("/vynmap/icons_harbor_town.xml"), broken}, out, false,
+                            report),
+                 1);
+        QCOMPARE(text.count(QLatin1Char('\n')), 2);
+        QFile index(report + QStringLiteral("/index.html"));
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(index.readAll());
+        QVERIFY(html.contains(QLatin1String("<meta charset=\"utf-8\">")));
+        QVERIFY(html.contains(QLatin1String("POI &quot;Dock Rats&quot; (#3): misplaced")));
+        QVERIFY(html.contains(QLatin1String("<img src=\"page-1.png\"")));
+        QVERIFY(!html.contains(QLatin1String("<script")));
+        QVERIFY(html.contains(QLatin1String("<h2>") + broken.toHtmlEscaped() + QLatin1String("</h2>")));
+        QVERIFY(!html.contains(QLatin1String("page-2.png")));
+        QVERIFY(html.contains(QLatin1String("<p>3 problems in 2 pages</p>")));
+
+        const QImage picture(report + QStringLiteral("/page-1.png"));
+        QCOMPARE(picture.size(), QSize(512, 512));  // the sample's map image
+        EditorState state;
+        state.ZoneRect = {-585, -1135, 1635, 1445};
+        state.PageWidth = 436;
+        state.PageHeight = 506;
+        const std::optional<ImagePoint> world = WorldToImagePoint(state, -1085.09, -834.17);
+        QVERIFY(world);
+        const QPoint end(int(std::floor(world->x)), int(std::floor(world->y)));
+        QCOMPARE(QColor(picture.pixel(end)), QColor::fromRgba(kReportArrowColour));
+        // The moved marker's place holds no arrow end.
+        QVERIFY(QColor(picture.pixel(368 + 8, 59)) != QColor::fromRgba(kReportArrowColour));
+    }
+};
+
+QTEST_MAIN(CheckFolderTest)
+#include "CheckFolderTest.moc"
