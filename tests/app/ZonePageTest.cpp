@@ -92,6 +92,26 @@ class ZonePageTest : public QObject {
         m_window->editor().Timer1Timer();
     }
 
+    // Types a new name for an icon; the edit waits for the apply timer.
+    void renameIcon(int index, const QString& name)
+    {
+        selectInTree(index);
+        auto* field = child<QLineEdit>("FlatEdit3");
+        field->selectAll();
+        QTest::keyClicks(field, name);
+    }
+
+    // File > Zone Page, picking the page the filter leaves first.
+    void switchToZonePage(const QString& filterText)
+    {
+        whenModal<ZonePagePicker>([filterText](ZonePagePicker* picker) {
+            auto* filter = picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter"));
+            QTest::keyClicks(filter, filterText);
+            QTest::keyClick(filter, Qt::Key_Return);
+        });
+        m_window->FileZonePageExecute();
+    }
+
     void switchAutoCalcOn()
     {
         runEventLoopFor(20);  // the command is enabled when the loop goes idle
@@ -144,15 +164,8 @@ private slots:
     void editsOfAnotherZonePageWaitForTheSave()
     {
         QVERIFY(m_window->openPage(mapWindowPath() + QStringLiteral("#zone_harbor")));
-        selectInTree(2);
-        auto* name = child<QLineEdit>("FlatEdit3");
-        name->selectAll();
-        QTest::keyClicks(name, QStringLiteral("Vault"));
-        whenModal<ZonePagePicker>([](ZonePagePicker* picker) {
-            QTest::keyClicks(picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter")), QStringLiteral("bare"));
-            QTest::keyClick(picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter")), Qt::Key_Return);
-        });
-        m_window->FileZonePageExecute();
+        renameIcon(2, QStringLiteral("Vault"));
+        switchToZonePage(QStringLiteral("bare"));
         QCOMPARE(m_window->state().PageName, std::string("zone_bare"));
         QVERIFY(m_window->windowTitle().endsWith(QLatin1Char('*')));
 
@@ -276,16 +289,8 @@ private slots:
                       "<Page Name=\"zone_bare\" Visible=\"false\"><Icon Name=\"a\"><?x ?></Icon></Page>");
         writeFile(mapWindowPath(), bytes);
         QVERIFY(m_window->openPageAsked(mapWindowPath() + QStringLiteral("#zone_harbor")));
-        selectInTree(2);
-        auto* name = child<QLineEdit>("FlatEdit3");
-        name->selectAll();
-        QTest::keyClicks(name, QStringLiteral("Vault"));
-        whenModal<ZonePagePicker>([](ZonePagePicker* picker) {
-            auto* filter = picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter"));
-            QTest::keyClicks(filter, QStringLiteral("bare"));
-            QTest::keyClick(filter, Qt::Key_Return);
-        });
-        m_window->FileZonePageExecute();
+        renameIcon(2, QStringLiteral("Vault"));
+        switchToZonePage(QStringLiteral("bare"));
         QCOMPARE(m_prompts.messages.size(), 1);
         QVERIFY(m_window->state().DocLoaded);
         QCOMPARE(m_window->state().PageName, std::string("zone_harbor"));
@@ -303,12 +308,7 @@ private slots:
     {
         QVERIFY(m_window->openPageAsked(poiPath() + QStringLiteral("#forest")));
         QVERIFY(m_window->openPageAsked(mapWindowPath() + QStringLiteral("#zone_harbor")));
-        whenModal<ZonePagePicker>([](ZonePagePicker* picker) {
-            auto* filter = picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter"));
-            QTest::keyClicks(filter, QStringLiteral("bare"));
-            QTest::keyClick(filter, Qt::Key_Return);
-        });
-        m_window->FileZonePageExecute();
+        switchToZonePage(QStringLiteral("bare"));
         QCOMPARE(m_window->recentPages(), QStringList({mapWindowPath() + QStringLiteral("#zone_bare"),
                                                        poiPath() + QStringLiteral("#forest")}));
     }
