@@ -262,6 +262,12 @@ int runEditor(int argc, char** argv)
     TForm1 window(configPath);
     window.show();
     if (!cmd.page.isEmpty())
-        window.openPage(QFileInfo(cmd.page).absoluteFilePath());
+        openStartPage(window, cmd.page);
     return app.exec();
+}
+
+bool openStartPage(TForm1& window, const QString& page)
+{
+    // Opened as the user would open it in the window, so File > Recent lists it too.
+    return window.openPageAsked(QFileInfo(page).absoluteFilePath());
 }

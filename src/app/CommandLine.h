@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class TForm1;
+
 struct CommandLine {
     enum class Mode { Editor, Check, ListMaps, DecodeDds, ExportPng, Help, Error };
     Mode mode = Mode::Editor;
@@ -50,6 +52,9 @@ void configureApplication();
 // Scans the configured page folder as the open-by-map-name dialog does and prints its lines in
 // its order, "location<TAB>file name" each, then the count label ("12 Maps").
 void listMaps(const QString& configPath, const QString& executablePath, QTextStream& out);
+
+// Opens the page named on the command line in the started window, listed under File > Recent.
+bool openStartPage(TForm1& window, const QString& page);
 
 // Runs the program; returns the process exit status.
 int runEditor(int argc, char** argv);

@@ -485,13 +485,19 @@ void TForm1::FileOpenZoneExecute()
 
 void TForm1::FileSaveExecute(const QString& actionName)
 {
-    m_editor->FileSaveExecute(actionName == QLatin1String("FileSaveAs"));
+    const std::string before = m_state.CurrentFile;
+    const bool saved = m_editor->FileSaveExecute(actionName == QLatin1String("FileSaveAs"));
+    // Saved under another name: that file is the open one, and File > Recent lists it.
+    if (saved && m_state.CurrentFile != before)
+        rememberRecentPage(openPageName());
 }
 
 void TForm1::FileMAPExecute()
 {
-    if (const std::optional<QImage> image = runFileMapCommand(m_state, *m_prompts))
+    if (const std::optional<QImage> image = runFileMapCommand(m_state, *m_prompts)) {
         m_ui.Panel1->setMapImage(mapDisplayImage(*image));
+        mapChosen();
+    }
 }
 
 void TForm1::MAPLOCAUTOExecute()

@@ -135,8 +135,13 @@ private:
     void FileSaveARRUpdate();
     void FileZonePageUpdate();
     void createZonePageAction();
-    // Says in the status bar when the open page's POIs cannot be placed on its map.
+    // Says in the status bar when the open page's POIs cannot be placed on its map, and when
+    // its map image is not found (m_mapNotice, with the paths looked for).
     void updatePlacementNotice();
+    void noteMissingMap();
+    // A map image the user chose is shown: the missing map is no longer worth a word.
+    void mapChosen();
+    QString m_mapNotice;
     // An icon page, or a zone page of a file ("FILE#PAGE", or picked from the file's list).
     bool openPageOrZone(const QString& path);
     // The user's pick among the file's zone pages (`current` preselected), or -1.

@@ -104,10 +104,17 @@ void TForm1::openRecentPage(const QString& path)
 
 void TForm1::rememberRecentPage(const QString& path)
 {
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const PageTarget target = SplitPageTarget(path);
+    const QString file = QFileInfo(target.file).absoluteFilePath();
+    const QString absolute = JoinPageTarget({file, target.page});
+    // One entry per file: a file of zone pages is listed once, with the zone page last shown.
+    QStringList others;
+    for (const QString& page : recentPages())
+        if (QFileInfo(SplitPageTarget(page).file).absoluteFilePath() != file)
+            others << page;
     try {
         RecentPages::write(m_configPath.toStdString(),
-                           RecentPages::withPage(toStd(recentPages()), absolute.toStdString()));
+                           RecentPages::withPage(toStd(others), absolute.toStdString()));
     } catch (const std::exception&) {
         // As above: failing to remember a page never stands in the way of opening it.
     }
@@ -131,9 +138,11 @@ bool TForm1::openDroppedFile(const QString& path)
     if (!hasSuffix(path, kMapSuffix))
         return false;
     const std::optional<QImage> image = openChosenMapImage(path, m_state, *m_prompts);
-    if (image)
-        mapPanel()->setMapImage(mapDisplayImage(*image));
-    return image.has_value();
+    if (!image)
+        return false;
+    mapPanel()->setMapImage(mapDisplayImage(*image));
+    mapChosen();
+    return true;
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event)

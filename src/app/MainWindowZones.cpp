@@ -5,6 +5,7 @@
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
 #include "mapview/MapCoordinates.h"
+#include "mapview/MapImage.h"
 #include "mapview/MapStyle.h"
 #include "support/AtomicFile.h"
 #include "support/ZonePageFile.h"
@@ -52,11 +53,30 @@ int TForm1::pickZonePage(const ZonePageFile& file, const QString& path, int curr
 
 bool TForm1::openPage(const QString& path)
 {
-    const bool open = openPageOrZone(path);
-    pageOpened(open);
+    // A failed open changed nothing: the page shown stays as it was, and so does the window.
+    if (!openPageOrZone(path))
+        return false;
+    pageOpened(true);
     refreshTypeMenu();
+    noteMissingMap();
+    return true;
+}
+
+void TForm1::noteMissingMap()
+{
+    // A map that is not found leaves the map area blank: the user is told where it was looked for.
+    const bool found = !m_state.DocLoaded || pageMapFile(m_state).has_value();
+    QStringList looked;
+    for (const std::string& path : found ? std::vector<std::string>() : pageMapCandidates(m_state))
+        looked << QString::fromStdString(path);
+    m_mapNotice = found ? QString() : caption(m_language, "MapNotFound").arg(looked.join(QLatin1String("; ")));
     updatePlacementNotice();
-    return open;
+}
+
+void TForm1::mapChosen()
+{
+    m_mapNotice.clear();
+    updatePlacementNotice();
 }
 
 void TForm1::updatePlacementNotice()
@@ -64,9 +84,16 @@ void TForm1::updatePlacementNotice()
     // World-only POIs are placed through the zone rectangle alone: without one they are listed
     // but have no marker, which the user should not have to guess.
     const bool unplaced = m_state.DocLoaded && m_state.Anchor == PoiAnchor::World && !HasZoneRect(m_state.ZoneRect);
-    const QString text = unplaced ? caption(m_language, "CannotPlace") : QString();
-    statusPanel(kNoticePanel)->setText(text);
-    statusPanel(kNoticePanel)->setToolTip(text);
+    QStringList notices;
+    if (unplaced)
+        notices << caption(m_language, "CannotPlace");
+    if (!m_mapNotice.isEmpty())
+        notices << m_mapNotice;
+    const QString text = notices.join(QLatin1String(" | "));
+    QLabel* panel = statusPanel(kNoticePanel);
+    // The panel is narrow: the middle of a long text gives way, so the file name stays in sight.
+    panel->setText(panel->fontMetrics().elidedText(text, Qt::ElideMiddle, panel->width() - 2 * panel->frameWidth()));
+    panel->setToolTip(text);
 }
 
 bool TForm1::openPageOrZone(const QString& path)
@@ -114,12 +141,13 @@ void TForm1::FileZonePageExecute()
     const int page = pickZonePage(*file, QString::fromStdString(m_state.CurrentFile), m_editor->zonePage());
     if (page < 0 || page == m_editor->zonePage())
         return;
-    const bool shown = m_editor->ShowZonePage(page);
-    if (shown)
-        rememberRecentPage(openPageName());
-    pageOpened(shown);
+    // A page that could not be read changed nothing: the page shown stays, with its edits.
+    if (!m_editor->ShowZonePage(page))
+        return;
+    rememberRecentPage(openPageName());
+    pageOpened(true);
     refreshTypeMenu();
-    updatePlacementNotice();
+    noteMissingMap();
 }
 
 void TForm1::FileZonePageUpdate()

@@ -118,27 +118,36 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     m_shownFields = 0;
     m_editedFields = 0;
     m_state.PathEdited = false;
-    // A value that does not read leaves the remaining fields as they were (X is set before Y
-    // fails); a missing value reads as empty text.
-    std::string location = ValueOrEmpty(*poi, "Location");
+    // The label speaks of the POI shown: the page's own text until its position is known.
+    m_controls.Label5->setText(m_pageLabel);
+    std::pair<int, int> at;
     if (m_state.Anchor == PoiAnchor::World) {
-        // No Location: the fields show the pixel the world location falls on.
-        const std::optional<ImagePoint> point = WorldToImagePoint(m_state, ValueOrEmpty(*poi, "pathfindlocation"));
-        const std::pair<int, int> at = point ? LocationForPoint(PoiAnchor::World, *point, {}) : std::pair<int, int>{};
-        location = std::to_string(at.first) + "," + std::to_string(at.second);
+        // No Location: the fields show the pixel the world location falls on, if any.
+        const std::optional<std::pair<int, int>> pixel = worldPixel(*poi);
+        showWorldPosition(pixel);
+        if (pixel) {
+            at = *pixel;
+            m_shownFields |= kLocationFields;
+        }
+    } else {
+        setPositionFieldsEnabled(true);
+        // A value that does not read leaves the remaining fields as they were (X is set before Y
+        // fails); a missing value reads as empty text.
+        const std::string location = ValueOrEmpty(*poi, "Location");
+        const std::size_t comma = location.find(',');
+        const std::optional<int> x =
+            comma == std::string::npos ? std::nullopt : ParseInteger(std::string_view(location).substr(0, comma));
+        if (!x)
+            return;
+        m_controls.ed_locX->setValue(*x);
+        m_shownFields |= FieldX;
+        const auto pair = ParseCommaPair(location, kMarkerPairTailChars);
+        if (!pair)
+            return;
+        m_controls.ed_locY->setValue(pair->second);
+        m_shownFields |= FieldY;
+        at = {pair->first, pair->second};
     }
-    const std::size_t comma = location.find(',');
-    const std::optional<int> x =
-        comma == std::string::npos ? std::nullopt : ParseInteger(std::string_view(location).substr(0, comma));
-    if (!x)
-        return;
-    m_controls.ed_locX->setValue(*x);
-    m_shownFields |= FieldX;
-    const auto pair = ParseCommaPair(location, kMarkerPairTailChars);
-    if (!pair)
-        return;
-    m_controls.ed_locY->setValue(pair->second);
-    m_shownFields |= FieldY;
     const QString style = fromDoc(ValueOrEmpty(*poi, typeProperty()));
     m_controls.cb_icontype->setCurrentIndex(findType(style));
     m_controls.FlatEdit3->setText(fromDoc(ValueOrEmpty(*poi, "Name")));
@@ -148,11 +157,48 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     if (m_state.Anchor == PoiAnchor::World) {
         m_controls.FlatEdit5->setText(fromDoc(ValueOrEmpty(*poi, kWorldDescriptionProperty)));
         m_shownFields |= FieldDescription;
+        if (!(m_shownFields & kLocationFields)) {
+            // Nothing on the map to frame.
+            m_controls.Panel1->setPositionButtonVisible(false);
+            return;
+        }
+        m_controls.Label5->setText(fromDoc(StatusPositionText(at.first, at.second)));
+    } else {
+        // What an apply of the unchanged POI would show: the world location of its point.
+        m_controls.Label5->setText(fromDoc(SynchroniseLocation(m_state, at.first, at.second,
+                                                               toDoc(m_controls.FlatEdit1->text()), false,
+                                                               anchorOffset(*poi)).label));
     }
     const IntPairShift shift = anchorShift(poi);
-    placePositionButton(pair->first + shift.x, pair->second + shift.y,
+    placePositionButton(at.first + shift.x, at.second + shift.y,
                         m_state.Anchor == PoiAnchor::World ? std::string(kWorldIconSize) : ValueOrEmpty(*poi, "Size"),
                         kSelectionSizeTailChars);
+}
+
+std::optional<std::pair<int, int>> IconPageEditor::worldPixel(const TSimpleXMLElem& poi) const
+{
+    // No point without a zone rectangle, and none out of the range of a pixel: never one made up.
+    const std::optional<ImagePoint> point = WorldToImagePoint(m_state, ValueOrEmpty(poi, "pathfindlocation"));
+    return point ? PixelForPoint(PoiAnchor::World, *point, {}) : std::nullopt;
+}
+
+void IconPageEditor::showWorldPosition(const std::optional<std::pair<int, int>>& at)
+{
+    setPositionFieldsEnabled(at.has_value());
+    if (at) {
+        m_controls.ed_locX->setValue(at->first);
+        m_controls.ed_locY->setValue(at->second);
+    } else {
+        // Empty, not 0,0: a POI without a point has no position to show or to turn into another.
+        m_controls.ed_locX->clear();
+        m_controls.ed_locY->clear();
+    }
+}
+
+void IconPageEditor::setPositionFieldsEnabled(bool enabled)
+{
+    m_controls.ed_locX->setEnabled(enabled);
+    m_controls.ed_locY->setEnabled(enabled);
 }
 
 void IconPageEditor::placePositionButton(int centreX, int centreY, const std::string& sizeText,
@@ -353,7 +399,9 @@ void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
     writeField(poi, kWorldDescriptionProperty, FieldDescription, toDoc(m_controls.FlatEdit5->text()));
     const std::string oldPath = ValueOrEmpty(poi, "pathfindlocation");
     const std::optional<WorldParts> parts = ReadWorldParts(oldPath);
-    if ((m_editedFields & kLocationFields) && !m_state.PathEdited && parts) {
+    // Only a POI with a point on the map moves: without one (no zone rectangle, or out of the
+    // range of a pixel) the numbers are no position of it, and no world location is made up.
+    if ((m_editedFields & kLocationFields) && !m_state.PathEdited && parts && worldPixel(poi)) {
         const ImagePoint point{double(m_controls.ed_locX->value()), double(m_controls.ed_locY->value())};
         const auto world = ImagePointToWorld(m_state, point);
         const std::optional<std::string> x = world ? FormatFixed2(world->first) : std::nullopt;
@@ -370,15 +418,15 @@ void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
         ReplaceDescriptionLine(poi, oldPath, newPath);
         m_controls.FlatEdit5->setText(fromDoc(ValueOrEmpty(poi, kWorldDescriptionProperty)));
     }
-    const std::optional<ImagePoint> point = WorldToImagePoint(m_state, newPath);
-    const std::pair<int, int> at = point ? LocationForPoint(PoiAnchor::World, *point, {}) : std::pair<int, int>{};
-    m_controls.ed_locX->setValue(at.first);
-    m_controls.ed_locY->setValue(at.second);
-    m_controls.Label5->setText(fromDoc(StatusPositionText(at.first, at.second)));
+    const std::optional<std::pair<int, int>> at = worldPixel(poi);
+    showWorldPosition(at);
+    m_controls.Label5->setText(at ? fromDoc(StatusPositionText(at->first, at->second)) : m_pageLabel);
     m_tree->refreshPoi(poiIndex);
     PlacePoiMarker(poiIndex, false);
-    if (point)
-        placePositionButton(at.first, at.second, kWorldIconSize, kMarkerPairTailChars);
+    if (at)
+        placePositionButton(at->first, at->second, kWorldIconSize, kMarkerPairTailChars);
+    else
+        m_controls.Panel1->setPositionButtonVisible(false);
     finishApply();
 }
 

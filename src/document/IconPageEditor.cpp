@@ -102,13 +102,8 @@ bool IconPageEditor::OpenIconPage(const QString& path, std::string preread)
         m_prompts.showMessage(QStringLiteral("File \"%1\" is not found.").arg(file.fileName()));
         return false;
     }
-    return openWith(path, file.fileName(), [this, &preread]() {
-        m_zoneFile.reset();
-        m_zonePage = -1;
-        m_state.Anchor = PoiAnchor::Location;
-        m_tree->setValueProperties(iconPageValueProperties());
-        showDescriptionField(false);
-        return LoadIconPage(m_state.CurrentFile, preread.empty() ? nullptr : &preread);
+    return openWith(path, file.fileName(), [this, &path, &preread]() {
+        return LoadIconPage(path.toStdString(), preread.empty() ? nullptr : &preread);
     });
 }
 
@@ -116,12 +111,16 @@ bool IconPageEditor::OpenZonePage(const QString& path, std::unique_ptr<ZonePageF
 {
     if (!file || page < 0 || page >= static_cast<int>(file->pages().size()))
         return false;
-    const QString title = QFileInfo(path).fileName() + QLatin1Char('#')
-        + QString::fromStdString(file->pages()[static_cast<std::size_t>(page)].name);
-    return openWith(path, title, [this, &file, page]() {
+    // Read before anything of the open document is given up.
+    TSimpleXML read;
+    if (!readZonePage(*file, page, read))
+        return false;
+    const QString title = zonePageTitle(path, *file, page);
+    return openWith(path, title, [this, &file, &read, page]() {
         m_zoneFile = std::move(file);
         m_unrecordedChange = false;
-        return loadZonePage(page);
+        takeZonePage(page, read);
+        return true;
     });
 }
 
@@ -129,7 +128,13 @@ bool IconPageEditor::ShowZonePage(int page)
 {
     if (!m_zoneFile || page < 0 || page >= static_cast<int>(m_zoneFile->pages().size()))
         return false;
+    if (page == m_zonePage)
+        return true;
     FlushPendingEdits();
+    // Read first: a page that does not read leaves the one shown as it was, with its edits.
+    TSimpleXML read;
+    if (!readZonePage(*m_zoneFile, page, read))
+        return false;
     // The history of one zone page means nothing on another; its changes stay unsaved.
     const bool modified = IsModified();
     {
@@ -137,24 +142,26 @@ bool IconPageEditor::ShowZonePage(int page)
         clearTree();
     }
     m_zoneFile->stash(m_zonePage, m_xmlscan);
-    const QString title = QFileInfo(QString::fromStdString(m_state.CurrentFile)).fileName() + QLatin1Char('#')
-        + QString::fromStdString(m_zoneFile->pages()[static_cast<std::size_t>(page)].name);
-    const bool shown = openWith(QString::fromStdString(m_state.CurrentFile), title,
-                                [this, page]() { return loadZonePage(page); });
+    const QString path = QString::fromStdString(m_state.CurrentFile);
+    openWith(path, zonePageTitle(path, *m_zoneFile, page), [this, &read, page]() {
+        takeZonePage(page, read);
+        return true;
+    });
     m_unrecordedChange = modified;
     UpdateTitleMark();
-    return shown;
+    return true;
 }
 
 bool IconPageEditor::openWith(const QString& path, const QString& title, const std::function<bool()>& load)
 {
-    m_state.DocLoaded = false;
+    // `load` reads the whole page before it gives up the one shown: after a failure the window
+    // still shows that page, under its own name, with its unsaved edits.
+    if (!load())
+        return false;
     m_state.CurrentFile = path.toStdString();
     m_titleBase = QLatin1String(kWindowTitlePrefix) + title + QLatin1Char(']');
     m_controls.window->setWindowTitle(m_titleBase);
-    m_state.DocLoaded = load();
-    if (!m_state.DocLoaded)
-        return false;
+    m_state.DocLoaded = true;
 
     QImage map;
     try {
@@ -178,25 +185,47 @@ bool IconPageEditor::openWith(const QString& path, const QString& title, const s
     return true;
 }
 
-bool IconPageEditor::loadZonePage(int page)
+QString IconPageEditor::zonePageTitle(const QString& path, const ZonePageFile& file, int page)
 {
+    return QFileInfo(path).fileName() + QLatin1Char('#')
+        + QString::fromStdString(file.pages()[static_cast<std::size_t>(page)].name);
+}
+
+bool IconPageEditor::readZonePage(ZonePageFile& file, int page, TSimpleXML& read)
+{
+    ConfigureIconPageDocument(read);
+    try {
+        file.show(page, read);
+    } catch (const std::exception&) {
+        m_prompts.showMessage(QLatin1String(IconPageText::kLoadingError));
+        return false;
+    }
+    return true;
+}
+
+void IconPageEditor::leaveDocument(TSimpleXML& read)
+{
+    // Edits still waiting belong to the page being left, which the user was asked about.
+    m_controls.Timer1->stop();
+    m_state.EditsPending = false;
     m_controls.MAPLOCAUTO->setChecked(false);
     m_state.AutoCalc = false;
+    // Another page: the history of this one means nothing there.
     m_undo->clear();
     {
         UpdatingGuard updating(m_state.Updating);
         clearTree();
+        // Markers of the previous page must not outlive its tree.
         m_controls.Panel1->clearMarkers();
     }
+    m_xmlscan.SwapContent(read);
     m_trailer.clear();
+}
+
+void IconPageEditor::takeZonePage(int page, TSimpleXML& read)
+{
+    leaveDocument(read);
     m_zonePage = page;
-    try {
-        m_zoneFile->show(page, m_xmlscan);
-    } catch (const std::exception&) {
-        m_prompts.showMessage(QLatin1String(IconPageText::kLoadingError));
-        m_xmlscan.Root().Clear();
-        return false;
-    }
     m_state.Anchor = m_zoneFile->worldOnly() ? PoiAnchor::World : PoiAnchor::Centre;
     // A world-only POI's nodes list what it has: its world location, kind, tooltip and description.
     m_tree->setValueProperties(m_state.Anchor == PoiAnchor::World
@@ -211,15 +240,22 @@ bool IconPageEditor::loadZonePage(int page)
     // Read once per page shown, not at every rebuild of the tree.
     m_zoneLocations = MapDisplayNames(m_state);
     BuildPoiTree();
+    showLookupResult(style);
+}
+
+void IconPageEditor::showLookupResult(const MapStyleLookup& style)
+{
     if (style.label)
         m_controls.Label5->setText(fromDoc(*style.label));
     if (style.refusal)
         m_prompts.showError(fromDoc(*style.refusal));
-    return true;
+    // What the label shows while no POI is selected.
+    m_pageLabel = m_controls.Label5->text();
 }
 
 void IconPageEditor::ResetEditor()
 {
+    setPositionFieldsEnabled(true);
     m_controls.ed_locX->setValue(0);
     m_controls.ed_locY->setValue(0);
     m_controls.cb_icontype->setCurrentIndex(-1);
@@ -232,37 +268,33 @@ void IconPageEditor::ResetEditor()
 
 bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
 {
-    m_controls.MAPLOCAUTO->setChecked(false);
-    m_state.AutoCalc = false;
-    // Another page: the history of this one means nothing there.
-    m_undo->clear();
-    m_unrecordedChange = false;
-    {
-        UpdatingGuard updating(m_state.Updating);
-        clearTree();
-        // Markers of the previous page must not outlive its tree.
-        m_controls.Panel1->clearMarkers();
-    }
-    m_trailer.clear();
+    // The whole page is read into a document of its own before the one shown is given up.
+    TSimpleXML read;
+    ConfigureIconPageDocument(read);
+    std::string trailer;
     try {
-        m_trailer = LoadIconPageDocument(m_xmlscan, path, preread);
+        trailer = LoadIconPageDocument(read, path, preread);
     } catch (const IconPageLoadError& error) {
         const QString text = QString::fromStdString(error.what());
         if (text == QLatin1String(IconPageText::kLoadingError))
             m_prompts.showMessage(text);
         else
             m_prompts.showError(text);
-        m_xmlscan.Prolog().Clear();
-        m_xmlscan.Root().Clear();
         return false;
     }
+    // An icon page of its own: whatever file of zone pages was open is left.
+    m_zoneFile.reset();
+    m_zonePage = -1;
+    m_state.Anchor = PoiAnchor::Location;
+    m_tree->setValueProperties(iconPageValueProperties());
+    showDescriptionField(false);
+    leaveDocument(read);
+    m_unrecordedChange = false;
+    m_trailer = std::move(trailer);
 
     const std::string pageName = BuildPoiTree();
     const MapStyleLookup style = LookupMapStyle(m_state, pageName);
-    if (style.label)
-        m_controls.Label5->setText(fromDoc(*style.label));
-    if (style.refusal)
-        m_prompts.showError(fromDoc(*style.refusal));
+    showLookupResult(style);
     const auto [width, height] = ReadPageSize(m_xmlscan.Root());
     m_state.PageWidth = width;
     m_state.PageHeight = height;
@@ -325,13 +357,9 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
     QRect rect;
     if (m_state.Anchor == PoiAnchor::World) {
         // Placed by the world location alone, where the zone rectangle puts it.
-        const TSimpleXMLProp* path = properties ? properties->Find("pathfindlocation") : nullptr;
-        const std::optional<ImagePoint> point =
-            path && IsPoiElement(*poi) ? WorldToImagePoint(m_state, path->Value()) : std::nullopt;
-        if (point) {
-            const auto [x, y] = LocationForPoint(PoiAnchor::World, *point, {});
-            rect = MarkerRect(IntPair{x, y}, kDefaultIconSize);
-        }
+        const std::optional<std::pair<int, int>> at = IsPoiElement(*poi) ? worldPixel(*poi) : std::nullopt;
+        if (at)
+            rect = MarkerRect(IntPair{at->first, at->second}, kDefaultIconSize);
     } else if (const TSimpleXMLProp* location = properties ? properties->Find("Location") : nullptr;
                location && IsPoiElement(*poi)) {
         const IntPair at = MarkerLocation(location->Value());
@@ -391,6 +419,29 @@ void IconPageEditor::showZonePageFields()
 }
 
 bool IconPageEditor::FileSaveExecute(bool saveAs)
+{
+    const std::string before = m_state.CurrentFile;
+    const bool saved = saveDocument(saveAs);
+    if (m_state.CurrentFile != before) {
+        if (saved) {
+            // Saved under another name: that file is the one open from now on.
+            m_titleBase = QLatin1String(kWindowTitlePrefix) + currentTitle() + QLatin1Char(']');
+            UpdateTitleMark();
+        } else {
+            // Nothing was written there: the page still belongs to the file it came from.
+            m_state.CurrentFile = before;
+        }
+    }
+    return saved;
+}
+
+QString IconPageEditor::currentTitle() const
+{
+    const QString path = QString::fromStdString(m_state.CurrentFile);
+    return m_zoneFile ? zonePageTitle(path, *m_zoneFile, m_zonePage) : QFileInfo(path).fileName();
+}
+
+bool IconPageEditor::saveDocument(bool saveAs)
 {
     if (!m_state.DocLoaded) {
         m_prompts.showMessage(QLatin1String(IconPageText::kNoFileLoaded));

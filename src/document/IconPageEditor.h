@@ -17,9 +17,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class MapPanel;
+struct MapStyleLookup;
 class PoiTreeModel;
 class QAction;
 class QComboBox;
@@ -141,9 +144,22 @@ public:
 
 private:
     void connectControls();
-    // The common steps of opening: title, reading (by `load`), map image, editor reset.
+    // The common steps of opening: reading (by `load`, which changes nothing when it fails),
+    // title, map image, editor reset.
     bool openWith(const QString& path, const QString& title, const std::function<bool()>& load);
-    bool loadZonePage(int page);
+    static QString zonePageTitle(const QString& path, const ZonePageFile& file, int page);
+    // Reads zone page `page` of `file` into `read`; shows why not and returns false when it fails.
+    bool readZonePage(ZonePageFile& file, int page, TSimpleXML& read);
+    // Gives up the document shown (its history, tree and markers) for `read`'s content.
+    void leaveDocument(TSimpleXML& read);
+    // Shows zone page `page` of the open file, read into `read`.
+    void takeZonePage(int page, TSimpleXML& read);
+    // The map style lookup's label and refusal, after a page was read.
+    void showLookupResult(const MapStyleLookup& style);
+    // The title of the open page: its file name, with "#PAGE" for a zone page.
+    QString currentTitle() const;
+    // The steps of FileSaveExecute before the title follows a new name.
+    bool saveDocument(bool saveAs);
     bool saveZoneFile(bool saveAs);
     // Runs a write of the file; a failure is shown and leaves the page unsaved.
     bool writeDocument(const std::function<void()>& write);
@@ -178,6 +194,11 @@ private:
     const char* typeProperty() const;
     int findType(const QString& type) const;
     void fillEditorFrom(int poiIndex);
+    // A world-only POI's pixel on the map, or nothing (no zone rectangle, out of pixel range).
+    std::optional<std::pair<int, int>> worldPixel(const TSimpleXMLElem& poi) const;
+    // The position fields for such a POI: its pixel, else empty and closed to input.
+    void showWorldPosition(const std::optional<std::pair<int, int>>& at);
+    void setPositionFieldsEnabled(bool enabled);
     unsigned fieldOf(const QObject* control) const;
     // Whether the apply may write `property` from `fields`: the user edited them (a missing
     // property is then added), or they show the POI's own value of a property it has.
@@ -212,6 +233,7 @@ private:
     std::unique_ptr<ZonePageFile> m_zoneFile;
     int m_zonePage = -1;
     std::map<std::string, std::string> m_zoneLocations;  // the map style file's location names
+    QString m_pageLabel;  // the coordinate label as the page's opening left it
     void rebuildSelecting(int selectPoi);
     // Empties the tree as a clear of the old item tree did: edits pending for the current node are
     // applied to it first.

@@ -44,12 +44,18 @@ std::vector<std::string> splitParts(std::string_view text)
     return parts;
 }
 
-int roundHalfUp(double value)
+// Halves towards plus infinity; nothing outside the range of a pixel position.
+std::optional<int> roundedPixel(double value)
 {
     const double rounded = std::floor(value + 0.5);
     if (!(rounded >= std::numeric_limits<int>::min() && rounded <= std::numeric_limits<int>::max()))
-        return 0;
+        return std::nullopt;
     return static_cast<int>(rounded);
+}
+
+int roundHalfUp(double value)
+{
+    return roundedPixel(value).value_or(0);
 }
 
 }  // namespace
@@ -88,6 +94,16 @@ std::pair<int, int> LocationForPoint(PoiAnchor anchor, ImagePoint point, std::st
 {
     const ImagePoint offset = AnchorOffset(anchor, sizeText);
     return {roundHalfUp(point.x - offset.x), roundHalfUp(point.y - offset.y)};
+}
+
+std::optional<std::pair<int, int>> PixelForPoint(PoiAnchor anchor, ImagePoint point, std::string_view sizeText)
+{
+    const ImagePoint offset = AnchorOffset(anchor, sizeText);
+    const std::optional<int> x = roundedPixel(point.x - offset.x);
+    const std::optional<int> y = roundedPixel(point.y - offset.y);
+    if (!x || !y)
+        return std::nullopt;
+    return std::make_pair(*x, *y);
 }
 
 std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, std::string_view worldText)

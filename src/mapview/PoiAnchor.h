@@ -45,6 +45,9 @@ std::optional<ImagePoint> PointFromLocation(PoiAnchor anchor, std::string_view l
 // The Location whose point is `point` under the rule: point - offset, rounded to the nearest
 // pixel (halves towards plus infinity, so a centre drag lands where the pointer is).
 std::pair<int, int> LocationForPoint(PoiAnchor anchor, ImagePoint point, std::string_view sizeText);
+// The same, but nothing where a coordinate falls outside the range of a pixel position (where
+// LocationForPoint gives 0).
+std::optional<std::pair<int, int>> PixelForPoint(PoiAnchor anchor, ImagePoint point, std::string_view sizeText);
 
 // The image point of a world location through the zone rectangle and page size of `state`,
 // without rounding; nothing when the text does not read or the rectangle is empty.

@@ -74,7 +74,14 @@ ZonePagePicker::ZonePagePicker(const std::vector<ZonePageLine>& lines, Language 
     m_list->setColumnCount(ColumnTotal);
     m_list->setHeaderLabels({QString::fromUtf8(texts.name), QString::fromUtf8(texts.location),
                              QString::fromUtf8(texts.count)});
-    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The count stays in sight however long the names are: the two name columns share the
+    // room left beside it and cut their texts (each line's tooltip shows them whole).
+    QHeaderView* header = m_list->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(ColumnName, QHeaderView::Stretch);
+    header->setSectionResizeMode(ColumnLocation, QHeaderView::Stretch);
+    header->setSectionResizeMode(ColumnCount, QHeaderView::ResizeToContents);
+    m_list->setTextElideMode(Qt::ElideRight);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_filter);
@@ -100,6 +107,8 @@ void ZonePagePicker::fillList()
         auto* item = new QTreeWidgetItem(m_list, {line.name, line.location, QString::number(line.poiCount)});
         item->setData(ColumnName, kPageRole, index);
         item->setTextAlignment(ColumnCount, Qt::AlignRight | Qt::AlignVCenter);
+        item->setToolTip(ColumnName, line.name);
+        item->setToolTip(ColumnLocation, line.location);
         if (index == current)
             m_list->setCurrentItem(item);
     }

@@ -1,6 +1,8 @@
 // File > Recent: the list's rules, its place in the configuration file, the window's use of it,
 // and files dropped on the window.
+#include "../support/ZonePageFixture.h"
 #include "app/Captions.h"
+#include "app/CommandLine.h"
 #include "app/RecentPages.h"
 #include "document/IconPageFixture.h"
 #include "helpers/DdsTestFile.h"
@@ -152,6 +154,52 @@ private slots:
         const QString one = m_folder->writePage(QStringLiteral("icons_one.xml"), onePoiPage("A"));
         QVERIFY(w().window.openPage(one));
         QVERIFY(w().window.recentPages().isEmpty());
+    }
+
+    void commandLinePageIsListed()
+    {
+        const QString one = m_folder->writePage(QStringLiteral("icons_one.xml"), onePoiPage("A"));
+        QVERIFY(openStartPage(w().window, one));
+        QCOMPARE(w().window.recentPages(), QStringList(one));
+    }
+
+    // Save As makes the new file the open one: its title, the file Ctrl+S writes, File > Recent.
+    void saveAsMakesTheNewFileTheOpenOne_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("page");  // the zone page shown, or empty for an icon page
+        QTest::newRow("icon page") << onePoiPage("A") << QString();
+        QTest::newRow("map window file") << QByteArray::fromStdString(zonefixture::kMapWindow)
+                                         << QStringLiteral("zone_harbor");
+    }
+
+    void saveAsMakesTheNewFileTheOpenOne()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, page);
+        const QString old = m_folder->writePage(QStringLiteral("icons_old.xml"), bytes);
+        const QString target = page.isEmpty() ? old : old + QLatin1Char('#') + page;
+        w().window.show();
+        QVERIFY(w().window.openPageAsked(target));
+        const QString suffix = page.isEmpty() ? QString() : QLatin1Char('#') + page;
+
+        // A Save As that cannot write leaves the page with its own file.
+        w().prompts.fileAnswers.enqueue(m_folder->root() + QStringLiteral("gone/icons_new.xml"));
+        w().trigger("FileSaveAs");
+        QCOMPARE(w().state().CurrentFile, old.toStdString());
+        QCOMPARE(w().window.windowTitle(), QStringLiteral("VynMAP Editor [icons_old.xml%1]").arg(suffix));
+
+        const QString saved = m_folder->pagePath(QStringLiteral("icons_new.xml"));
+        w().prompts.fileAnswers.enqueue(saved);
+        w().trigger("FileSaveAs");
+        QCOMPARE(w().state().CurrentFile, saved.toStdString());
+        QCOMPARE(w().window.windowTitle(), QStringLiteral("VynMAP Editor [icons_new.xml%1]").arg(suffix));
+        QCOMPARE(w().window.recentPages(), QStringList({saved + suffix, target}));
+        QCOMPARE(readFile(saved), bytes);
+        QVERIFY(QFile::remove(saved));
+        w().trigger("FileSave");
+        QCOMPARE(readFile(saved), bytes);
+        QCOMPARE(readFile(old), bytes);
     }
 
     void droppedPageOpensAfterTheQuestion_data()

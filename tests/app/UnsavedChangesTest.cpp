@@ -160,6 +160,47 @@ private slots:
         QVERIFY(w().editor().IsModified());
     }
 
+    // A page that does not read is refused whole: the edited page stays shown, still unsaved.
+    void failedOpenKeepsTheEditedPage_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("applied");  // the edit went into the POI before the open
+        const QByteArray whole = pageBytes("Two");
+        QTest::newRow("cut short, edit applied") << whole.left(whole.size() / 2) << true;
+        QTest::newRow("empty file, edit pending") << QByteArray() << false;
+    }
+
+    void failedOpenKeepsTheEditedPage()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, applied);
+        openFirst();
+        writeFile(m_second, bytes);
+        rename(QStringLiteral("Changed"));
+        if (applied)
+            w().runOutApplyTimer();
+        const QRect marker = w().panel()->markerRect(0);
+        w().prompts.saveAnswers.enqueue(SaveAnswer::Discard);
+
+        QVERIFY(!leave(Leave::FileOpen));
+        idle();
+        QCOMPARE(w().prompts.saveQuestions.size(), 1);
+        QCOMPARE(w().prompts.messages.size(), 1);
+        QVERIFY(w().prompts.messages.first().startsWith(QLatin1String("Error : Loading File")));
+        QVERIFY(w().state().DocLoaded);
+        QCOMPARE(w().state().CurrentFile, m_first.toStdString());
+        QCOMPARE(title(), QStringLiteral("VynMAP Editor [icons_first.xml]*"));
+        QCOMPARE(w().panel()->markerCount(), 1);
+        QCOMPARE(w().panel()->markerRect(0), marker);
+        QCOMPARE(w().name()->text(), QStringLiteral("Changed"));
+        QVERIFY(w().editor().IsModified());
+        // The edit is still the user's to save, into the page it belongs to.
+        w().trigger("FileSave");
+        QCOMPARE(w().prompts.messages.size(), 1);
+        QCOMPARE(readFile(m_first), pageBytes("Changed"));
+        QCOMPARE(readFile(m_second), bytes);
+    }
+
     void noQuestionWithoutChanges()
     {
         openFirst();

@@ -5,6 +5,8 @@
 #include "app/MainWindow.h"
 #include "document/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
+#include "app/Captions.h"
+#include "helpers/DdsTestFile.h"
 #include "helpers/EventLoop.h"
 #include "helpers/ModalDialog.h"
 #include "helpers/ScriptedPrompts.h"
@@ -16,9 +18,12 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -88,6 +93,26 @@ class ZonePageTest : public QObject {
         QTest::mouseRelease(m_panel, Qt::RightButton, {}, to);
         child<QTimer>("Timer1")->stop();
         m_window->editor().Timer1Timer();
+    }
+
+    // Types a new name for an icon; the edit waits for the apply timer.
+    void renameIcon(int index, const QString& name)
+    {
+        selectInTree(index);
+        auto* field = child<QLineEdit>("FlatEdit3");
+        field->selectAll();
+        QTest::keyClicks(field, name);
+    }
+
+    // File > Zone Page, picking the page the filter leaves first.
+    void switchToZonePage(const QString& filterText)
+    {
+        whenModal<ZonePagePicker>([filterText](ZonePagePicker* picker) {
+            auto* filter = picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter"));
+            QTest::keyClicks(filter, filterText);
+            QTest::keyClick(filter, Qt::Key_Return);
+        });
+        m_window->FileZonePageExecute();
     }
 
     void switchAutoCalcOn()
@@ -172,15 +197,8 @@ private slots:
     void editsOfAnotherZonePageWaitForTheSave()
     {
         QVERIFY(m_window->openPage(mapWindowPath() + QStringLiteral("#zone_harbor")));
-        selectInTree(2);
-        auto* name = child<QLineEdit>("FlatEdit3");
-        name->selectAll();
-        QTest::keyClicks(name, QStringLiteral("Vault"));
-        whenModal<ZonePagePicker>([](ZonePagePicker* picker) {
-            QTest::keyClicks(picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter")), QStringLiteral("bare"));
-            QTest::keyClick(picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter")), Qt::Key_Return);
-        });
-        m_window->FileZonePageExecute();
+        renameIcon(2, QStringLiteral("Vault"));
+        switchToZonePage(QStringLiteral("bare"));
         QCOMPARE(m_window->state().PageName, std::string("zone_bare"));
         QVERIFY(m_window->windowTitle().endsWith(QLatin1Char('*')));
 
@@ -224,6 +242,125 @@ private slots:
         expected.replace("PathFindLocation=\"-120.50,4.00,88.25\"", "PathFindLocation=\"-942.52,4.00,-625.12\"");
         expected.replace("ID:31047&#xA;-120.50,4.00,88.25&#xA;", "ID:31047&#xA;-942.52,4.00,-625.12&#xA;");
         QCOMPARE(readFile(poiPath()), expected);
+    }
+
+    // Without a point on the map (no zone rectangle, or one beyond any pixel) a world-only icon
+    // has no position to show or to change: the fields are empty and take no input.
+    void worldOnlyIconWithoutAPointHasNoPosition_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("no zone rectangle") << fixture(zonefixture::kPoiFile) << QStringLiteral("cave");
+        QTest::newRow("beyond any pixel")
+            << fixture(zonefixture::kPoiFile).replace("-120.50,4.00,88.25\" P", "-99999999999999.00,4.00,88.25\" P")
+            << QStringLiteral("forest");
+    }
+
+    void worldOnlyIconWithoutAPointHasNoPosition()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, page);
+        writeFile(poiPath(), bytes);
+        QVERIFY(m_window->openPage(poiPath() + QLatin1Char('#') + page));
+        selectInTree(0);
+        QVERIFY(m_panel->markerRect(0).isEmpty());
+        for (const char* name : {"ed_locX", "ed_locY"}) {
+            auto* spin = child<QSpinBox>(name);
+            QVERIFY(!spin->isEnabled());
+            QCOMPARE(spin->text(), QString());
+            QTest::keyClick(spin, Qt::Key_Up);
+        }
+        runEventLoopFor(30);
+        QVERIFY(!child<QTimer>("Timer1")->isActive());
+        m_window->FileSaveExecute(QStringLiteral("FileSave"));
+        QCOMPARE(readFile(poiPath()), bytes);
+        // An icon with a point opens the fields again.
+        if (page == QLatin1String("forest")) {
+            selectInTree(1);
+            QVERIFY(child<QSpinBox>("ed_locX")->isEnabled());
+            QCOMPARE(child<QSpinBox>("ed_locX")->text(), QStringLiteral("113"));
+        }
+    }
+
+    // The coordinate label speaks of the icon selected, not of the one last edited.
+    void labelFollowsTheSelection_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("map window file") << mapWindowPath() + QStringLiteral("#zone_harbor");
+        QTest::newRow("POI file") << poiPath() + QStringLiteral("#forest");
+    }
+
+    void labelFollowsTheSelection()
+    {
+        QFETCH(QString, page);
+        QVERIFY(m_window->openPage(page));
+        auto* label = child<QLabel>("Label5");
+        auto* memo = child<QPlainTextEdit>("FlatMemo1");
+        const auto editTooltip = [this, memo]() {
+            QTest::keyClicks(memo, QStringLiteral("!"));
+            child<QTimer>("Timer1")->stop();
+            m_window->editor().Timer1Timer();
+        };
+        selectInTree(0);
+        editTooltip();
+        const QString first = label->text();
+        selectInTree(1);
+        const QString second = label->text();
+        QVERIFY2(second != first, qPrintable(second));
+        // What an apply of that icon shows.
+        editTooltip();
+        QCOMPARE(label->text(), second);
+        selectInTree(0);
+        QCOMPARE(label->text(), first);
+    }
+
+    // A zone page that cannot be read leaves the page shown as it was, with its edits.
+    void failedSwitchKeepsThePageShown()
+    {
+        QByteArray bytes = fixture(zonefixture::kMapWindow);
+        bytes.replace("<Page Name=\"zone_bare\" Visible=\"false\"/>",
+                      "<Page Name=\"zone_bare\" Visible=\"false\"><Icon Name=\"a\"><?x ?></Icon></Page>");
+        writeFile(mapWindowPath(), bytes);
+        QVERIFY(m_window->openPageAsked(mapWindowPath() + QStringLiteral("#zone_harbor")));
+        renameIcon(2, QStringLiteral("Vault"));
+        switchToZonePage(QStringLiteral("bare"));
+        QCOMPARE(m_prompts.messages.size(), 1);
+        QVERIFY(m_window->state().DocLoaded);
+        QCOMPARE(m_window->state().PageName, std::string("zone_harbor"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("VynMAP Editor [map_window.xml#zone_harbor]*"));
+        QCOMPARE(m_window->editor().treeModel().rowCount(), 3);
+        QCOMPARE(m_panel->markerCount(), 3);
+        QCOMPARE(m_window->recentPages(), QStringList(mapWindowPath() + QStringLiteral("#zone_harbor")));
+        m_window->FileSaveExecute(QStringLiteral("FileSave"));
+        bytes.replace("Location=\"300,40\" Name=\"Bank\"", "Location=\"300,40\" Name=\"Vault\"");
+        QCOMPARE(readFile(mapWindowPath()), bytes);
+    }
+
+    // Switching zone pages keeps one entry of the file in File > Recent: the page last shown.
+    void recentListsTheFileOnce()
+    {
+        QVERIFY(m_window->openPageAsked(poiPath() + QStringLiteral("#forest")));
+        QVERIFY(m_window->openPageAsked(mapWindowPath() + QStringLiteral("#zone_harbor")));
+        switchToZonePage(QStringLiteral("bare"));
+        QCOMPARE(m_window->recentPages(), QStringList({mapWindowPath() + QStringLiteral("#zone_bare"),
+                                                       poiPath() + QStringLiteral("#forest")}));
+    }
+
+    // A map image that is not found is named in the status bar until one is chosen.
+    void missingMapIsNamed()
+    {
+        QVERIFY(m_window->openPage(mapWindowPath() + QStringLiteral("#zone_harbor")));
+        QLabel* notice = m_window->statusPanel(0);
+        const QString expected = caption(m_window->language(), "MapNotFound").arg(QString());
+        QVERIFY2(notice->toolTip().startsWith(expected), qPrintable(notice->toolTip()));
+        QVERIFY2(notice->toolTip().contains(QStringLiteral("none.dds")), qPrintable(notice->toolTip()));
+        QVERIFY(!notice->text().isEmpty());
+        const QString map = m_dir.filePath(QStringLiteral("UI/Test/chosen.dds"));
+        const std::vector<uint8_t> pixels(2 * 2 * 4, 0x40);
+        QVERIFY(ddstest::writeFile(map.toStdString(), ddstest::argbFile(2, 2, pixels)));
+        QVERIFY(m_window->openDroppedFile(map));
+        QCOMPARE(notice->toolTip(), QString());
+        QCOMPARE(notice->text(), QString());
     }
 };
 

@@ -60,6 +60,28 @@ private slots:
         state.ZoneRect = {};
         QVERIFY(!WorldToImagePoint(state, "1, 2, 3"));
     }
+
+    // A point beyond the range of a pixel has no pixel: never one clamped or made 0.
+    void pixelsOfPoints_data()
+    {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        QTest::addColumn<QString>("pixel");  // "x,y", or empty for none
+        QTest::newRow("on the map, halves up") << 110.5 << -0.5 << "111,0";
+        QTest::newRow("largest pixel") << 2147483647.0 << 0.0 << "2147483647,0";
+        QTest::newRow("just beyond") << 2147483647.5 << 0.0 << "";
+        QTest::newRow("far below") << 0.0 << -1e20 << "";
+    }
+
+    void pixelsOfPoints()
+    {
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QFETCH(QString, pixel);
+        const std::optional<std::pair<int, int>> found = PixelForPoint(PoiAnchor::World, {x, y}, {});
+        const QString text = found ? QStringLiteral("%1,%2").arg(found->first).arg(found->second) : QString();
+        QCOMPARE(text, pixel);
+    }
 };
 
 QTEST_MAIN(PoiAnchorTest)

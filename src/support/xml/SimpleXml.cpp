@@ -37,6 +37,15 @@ void TSimpleXML::LoadFromStream(TStream& stream)
     ParseFromStream(stream, this, [this](TSimpleXMLParser& parser) { ParseDocument(parser); });
 }
 
+void TSimpleXML::SwapContent(TSimpleXML& other)
+{
+    FRoot.swap(other.FRoot);
+    FProlog.Swap(other.FProlog);
+    // A root knows its document (value hooks are found through it).
+    FRoot->OwnExtras().document = this;
+    other.FRoot->OwnExtras().document = &other;
+}
+
 void TSimpleXML::LoadFromString(std::string_view bytes)
 {
     FRoot->Clear();

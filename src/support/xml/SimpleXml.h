@@ -59,6 +59,9 @@ public:
     void LoadFromStream(TStream& stream);
     // Parses bytes held in memory.
     void LoadFromString(std::string_view bytes);
+    // Exchanges the prolog and root with `other`'s; options, hooks and file names stay. Lets a
+    // caller read a file completely into a document of its own before giving up the one held.
+    void SwapContent(TSimpleXML& other);
 
     // Replaces the file atomically; a failure (EStreamError) leaves the old file intact.
     void SaveToFile(const std::string& path);

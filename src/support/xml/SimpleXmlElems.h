@@ -326,6 +326,7 @@ public:
     TSimpleXMLElem* Item(int index) const;
     TSimpleXMLElem* Append(std::unique_ptr<TSimpleXMLElem> item);
     void Clear() { FItems.clear(); }
+    void Swap(TSimpleXMLElemsProlog& other) { FItems.swap(other.FItems); }
 
 private:
     std::vector<std::unique_ptr<TSimpleXMLElem>> FItems;

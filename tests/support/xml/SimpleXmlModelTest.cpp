@@ -27,6 +27,28 @@ TEST(SimpleXmlModel, DocumentDefaults)
     EXPECT_FALSE(doc.OnEncodeValue);
 }
 
+TEST(SimpleXmlModel, SwapContentKeepsEachDocumentsSettings)
+{
+    TSimpleXML kept;
+    kept.LoadFromString("<?xml version=\"1.0\"?><old a=\"1\"><x/></old>");
+    TSimpleXML read;
+    read.SetIndentString("");
+    read.OnEncodeValue = [](std::string& value) { value += "!"; };
+    read.LoadFromString("<new b=\"2\"><y/><z/></new>");
+    kept.SwapContent(read);
+    EXPECT_EQ(kept.Root().Name(), "new");
+    EXPECT_EQ(kept.Root().ItemCount(), 2);
+    EXPECT_EQ(kept.Prolog().Count(), 0);
+    EXPECT_EQ(read.Root().Name(), "old");
+    EXPECT_EQ(read.Prolog().Count(), 1);
+    // Each root reports to the document that now holds it; hooks and indentation stay put.
+    EXPECT_EQ(kept.Root().Document(), &kept);
+    EXPECT_EQ(read.Root().Items().Item(0)->Document(), &read);
+    EXPECT_EQ(kept.IndentString(), "  ");
+    EXPECT_FALSE(kept.OnEncodeValue);
+    EXPECT_TRUE(read.OnEncodeValue);
+}
+
 TEST(SimpleXmlModel, IndentStringAcceptsOnlySpacesAndTabs)
 {
     TSimpleXML doc;
