@@ -118,7 +118,8 @@ bool IconPageEditor::OpenZonePage(const QString& path, std::unique_ptr<ZonePageF
         return false;
     const QString title = QFileInfo(path).fileName() + QLatin1Char('#')
         + QString::fromStdString(file->pages()[static_cast<std::size_t>(page)].name);
-    return openWith(path, title, [this, &file, page]() {
+    return openWith(path, title, [this, &file, page, &path]() {
+        m_diskStamp = FileStamps::of(path.toStdString(), file->bytes());
         m_zoneFile = std::move(file);
         m_unrecordedChange = false;
         return loadZonePage(page);
@@ -192,8 +193,8 @@ bool IconPageEditor::loadZonePage(int page)
     m_zonePage = page;
     try {
         m_zoneFile->show(page, m_xmlscan);
-    } catch (const std::exception&) {
-        m_prompts.showMessage(QLatin1String(IconPageText::kLoadingError));
+    } catch (const std::exception& error) {
+        m_prompts.showMessage(QString::fromStdString(LoadingErrorText(error.what())));
         m_xmlscan.Root().Clear();
         return false;
     }
@@ -245,10 +246,10 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
     }
     m_trailer.clear();
     try {
-        m_trailer = LoadIconPageDocument(m_xmlscan, path, preread);
+        m_trailer = LoadIconPageDocument(m_xmlscan, path, preread, &m_diskStamp);
     } catch (const IconPageLoadError& error) {
         const QString text = QString::fromStdString(error.what());
-        if (text == QLatin1String(IconPageText::kLoadingError))
+        if (text.startsWith(QLatin1String(IconPageText::kLoadingError)))
             m_prompts.showMessage(text);
         else
             m_prompts.showError(text);
@@ -397,6 +398,14 @@ bool IconPageEditor::FileSaveExecute(bool saveAs)
         return false;
     }
     FlushPendingEdits();
+    switch (beforeSave(saveAs)) {
+    case SaveStep::Stop:
+        return false;
+    case SaveStep::Done:
+        return true;
+    case SaveStep::Write:
+        break;
+    }
     if (m_zoneFile)
         return saveZoneFile(saveAs);
     if (m_state.RearrangeOnSave && m_xmlscan.Root().ItemCount() > 0) {
@@ -417,7 +426,7 @@ bool IconPageEditor::FileSaveExecute(bool saveAs)
     if (saveAs && !askSaveAsName())
         return false;
     return writeDocument(
-        [this]() { AtomicFile::write(m_state.CurrentFile, IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer)); });
+        [this, saveAs]() { writeChecked(IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer), saveAs); });
 }
 
 bool IconPageEditor::saveZoneFile(bool saveAs)
@@ -425,10 +434,15 @@ bool IconPageEditor::saveZoneFile(bool saveAs)
     if (saveAs && !askSaveAsName())
         return false;
     // Only the edited bytes change; the byte order mark and rearranging options do not apply.
-    return writeDocument([this]() {
+    return writeDocument([this, saveAs]() {
         std::string bytes = m_zoneFile->editedBytes(m_zonePage, m_xmlscan.Root());
-        AtomicFile::write(m_state.CurrentFile, bytes);
-        m_zoneFile->saved(std::move(bytes), m_zonePage, m_xmlscan.Root());
+        writeChecked(bytes, saveAs);
+        try {
+            m_zonePage = m_zoneFile->saved(std::move(bytes), m_zonePage, m_xmlscan.Root());
+        } catch (const std::exception&) {
+            // The file is written. Its new bytes did not read again, so the edits stay as
+            // spliced into the bytes first read: the next save writes the same bytes again.
+        }
     });
 }
 
@@ -438,8 +452,7 @@ bool IconPageEditor::writeDocument(const std::function<void()>& write)
         write();
     } catch (const std::exception& error) {
         // The old file stays as it was: the page is written beside it, then replaces it.
-        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));
-        m_prompts.showError(QString::fromStdString(error.what()));
+        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError) + QLatin1Char('\n') + SaveFailureReason(error));
         return false;
     }
     m_unrecordedChange = false;
