@@ -10,9 +10,7 @@
 
 namespace {
 
-constexpr std::string_view kPageTag = "Page";
-constexpr std::string_view kIconTag = "Icon";
-constexpr std::string_view kNameProperty = "Name";
+using namespace ZonePageNames;
 constexpr std::string_view kIdPrefix = "ID";
 // A child's indentation where neither the page nor its parent shows one.
 constexpr std::string_view kDefaultIndentStep = "  ";
@@ -116,9 +114,11 @@ void ZonePageFile::show(int page, TSimpleXML& document)
     }
     pageText += "</" + std::string(element.tag) + ">";
     TMemoryStream stream(std::move(pageText));
+    // The icon page reader must end the page where the span reader does: else it read some tag
+    // its own way, and the icons it gives are not those an edit would be spliced into.
     bool read = true;
     try {
-        ParseIconPage(document, stream);
+        read = ParseIconPage(document, stream).empty();
     } catch (const ESimpleXMLError&) {
         read = false;
     }

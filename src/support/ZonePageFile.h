@@ -16,6 +16,15 @@
 #include <unordered_map>
 #include <vector>
 
+// The tags and names the zone pages of a file are found by.
+namespace ZonePageNames {
+inline constexpr std::string_view kPageTag = "Page";
+inline constexpr std::string_view kIconTag = "Icon";
+inline constexpr std::string_view kIconsPageName = "Icons";
+inline constexpr std::string_view kNameProperty = "Name";
+inline constexpr std::string_view kLocationProperty = "Location";
+}  // namespace ZonePageNames
+
 // One zone page of the file.
 struct ZonePageInfo {
     std::string name;  // its Name, decoded as an icon page value

@@ -8,11 +8,7 @@
 
 namespace {
 
-constexpr std::string_view kPageTag = "Page";
-constexpr std::string_view kIconTag = "Icon";
-constexpr std::string_view kIconsPageName = "Icons";
-constexpr std::string_view kNameProperty = "Name";
-constexpr std::string_view kLocationProperty = "Location";
+using namespace ZonePageNames;
 
 std::string nameOf(const XmlSpanElement& element)
 {

@@ -8,6 +8,7 @@
 #include "helpers/EventLoop.h"
 #include "helpers/ModalDialog.h"
 #include "helpers/ScriptedPrompts.h"
+#include "helpers/TestFiles.h"
 #include "tools/AddpointF.h"
 #include "tools/ZonePagePicker.h"
 
@@ -30,25 +31,6 @@ const QByteArray kIconPage =
     "<Icon IconStyle=\"NPC\" Location=\"100,200\" Name=\"Bank\" pathfindlocation=\"1, 2, 3\" Size=\"12,12\" "
     "Tooltip=\"t\"/>\r\n"
     "</Page>\r\n";
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray fixture(const std::string& bytes)
-{
-    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 QByteArray replaced(QByteArray bytes, const QByteArray& from, const QByteArray& to)
 {
@@ -81,9 +63,9 @@ class DiskChangeTest : public QObject {
 private slots:
     void init()
     {
-        writeFile(path("vynmap/core_mapstyles.xml"), "<Styles/>\r\n");
+        writeTestFile(path("vynmap/core_mapstyles.xml"), "<Styles/>\r\n");
         const QString config = m_dir.filePath(QStringLiteral("editor.INI"));
-        writeFile(config, "[CONFIG]\r\nPATH=" + m_dir.filePath(QStringLiteral("UI/Test/")).toUtf8() + "\r\n");
+        writeTestFile(config, "[CONFIG]\r\nPATH=" + m_dir.filePath(QStringLiteral("UI/Test/")).toUtf8() + "\r\n");
         m_prompts = ScriptedPrompts();
         m_window = std::make_unique<TForm1>(config, &m_prompts);
         m_window->show();
@@ -105,11 +87,11 @@ private slots:
         QFETCH(int, answer);
         const QString page = path("icons_harbor.xml");
         const QString other = path("icons_copy.xml");
-        writeFile(page, kIconPage);
+        writeTestFile(page, kIconPage);
         QVERIFY(m_window->openPage(page));
         rename(0, QStringLiteral("Vault"));
         const QByteArray theirs = replaced(kIconPage, "Tooltip=\"t\"", "Tooltip=\"theirs\"");
-        writeFile(page, theirs);
+        writeTestFile(page, theirs);
         if (answer >= 0)
             m_prompts.changedAnswers.enqueue(static_cast<ChangedAnswer>(answer));
         m_prompts.fileAnswers.enqueue(other);
@@ -119,8 +101,8 @@ private slots:
         QCOMPARE(m_prompts.changedQuestions[0].text,
                  QStringLiteral("icons_harbor.xml was changed by another program since it was read. Write over it?"));
         const QByteArray mine = replaced(kIconPage, "Name=\"Bank\"", "Name=\"Vault\"");
-        QCOMPARE(readFile(page), answer == static_cast<int>(ChangedAnswer::Overwrite) ? mine : theirs);
-        QCOMPARE(readFile(other), answer == static_cast<int>(ChangedAnswer::SaveAs) ? mine : QByteArray());
+        QCOMPARE(readTestFile(page), answer == static_cast<int>(ChangedAnswer::Overwrite) ? mine : theirs);
+        QCOMPARE(readTestFile(other), answer == static_cast<int>(ChangedAnswer::SaveAs) ? mine : QByteArray());
         QCOMPARE(m_window->windowTitle().endsWith(QLatin1Char('*')), answer < 0);
         QVERIFY(m_prompts.messages.isEmpty());
     }
@@ -128,30 +110,30 @@ private slots:
     void zonePageEditsGoIntoTheFileAsChangedElsewhere()
     {
         const QString file = path("map_window.xml");
-        writeFile(file, fixture(zonefixture::kMapWindow));
+        writeTestFile(file, testBytes(zonefixture::kMapWindow));
         QVERIFY(m_window->openPage(file + QStringLiteral("#zone_harbor")));
         rename(2, QStringLiteral("Vault"));
         // Another program renames a button outside the zone pages.
-        const QByteArray theirs = replaced(fixture(zonefixture::kMapWindow), "Name=\"Close\"", "Name=\"Shut\"");
-        writeFile(file, theirs);
+        const QByteArray theirs = replaced(testBytes(zonefixture::kMapWindow), "Name=\"Close\"", "Name=\"Shut\"");
+        writeTestFile(file, theirs);
         save();
         QVERIFY(m_prompts.changedQuestions.isEmpty());
-        QCOMPARE(readFile(file), replaced(theirs, "Location=\"300,40\" Name=\"Bank\"", "Location=\"300,40\" Name=\"Vault\""));
+        QCOMPARE(readTestFile(file), replaced(theirs, "Location=\"300,40\" Name=\"Bank\"", "Location=\"300,40\" Name=\"Vault\""));
         QVERIFY(!m_window->windowTitle().endsWith(QLatin1Char('*')));
 
         // The edited page itself changed: the user decides, and by default nothing is written.
         rename(0, QStringLiteral("Till"));
-        const QByteArray changedPage = replaced(readFile(file), "Location=\"-4,237\"", "Location=\"-5,237\"");
-        writeFile(file, changedPage);
+        const QByteArray changedPage = replaced(readTestFile(file), "Location=\"-4,237\"", "Location=\"-5,237\"");
+        writeTestFile(file, changedPage);
         save();
         QCOMPARE(m_prompts.changedQuestions.size(), 1);
-        QCOMPARE(readFile(file), changedPage);
+        QCOMPARE(readTestFile(file), changedPage);
     }
 
     void anUneditedSaveWritesNothing()
     {
         const QString file = path("map_window.xml");
-        writeFile(file, fixture(zonefixture::kMapWindow));
+        writeTestFile(file, testBytes(zonefixture::kMapWindow));
         const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
         QFile handle(file);
         QVERIFY(handle.open(QIODevice::ReadWrite));
@@ -166,10 +148,10 @@ private slots:
     void aChangedFileIsOfferedAgainWhenTheWindowIsActivated()
     {
         const QString file = path("map_window.xml");
-        writeFile(file, fixture(zonefixture::kMapWindow));
+        writeTestFile(file, testBytes(zonefixture::kMapWindow));
         QVERIFY(m_window->openPage(file + QStringLiteral("#zone_harbor")));
-        const QByteArray theirs = replaced(fixture(zonefixture::kMapWindow), "Name=\"Gate  West\"", "Name=\"Gate\"");
-        writeFile(file, theirs);
+        const QByteArray theirs = replaced(testBytes(zonefixture::kMapWindow), "Name=\"Gate  West\"", "Name=\"Gate\"");
+        writeTestFile(file, theirs);
         m_prompts.confirmAnswers.enqueue(true);
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(m_window.get(), &activate);
@@ -183,7 +165,7 @@ private slots:
         QApplication::sendEvent(m_window.get(), &activate);
         runEventLoopFor(30);
         rename(0, QStringLiteral("Till"));
-        writeFile(file, fixture(zonefixture::kMapWindow));
+        writeTestFile(file, testBytes(zonefixture::kMapWindow));
         QApplication::sendEvent(m_window.get(), &activate);
         runEventLoopFor(30);
         QCOMPARE(m_prompts.questions.size(), 1);
@@ -194,20 +176,20 @@ private slots:
         // The icon page reader would stop after the root and take the file: its save would then
         // rewrite the whole file in its own layout.
         const QString file = path("map_window.xml");
-        const QByteArray bytes = fixture(zonefixture::kMapWindow) + "<!-- cut";
-        writeFile(file, bytes);
+        const QByteArray bytes = testBytes(zonefixture::kMapWindow) + "<!-- cut";
+        writeTestFile(file, bytes);
         QVERIFY(!m_window->openPage(file));
         QCOMPARE(m_prompts.messages,
                  QStringList{QStringLiteral("Error : Loading File\na comment is not closed (line 21, column 1)")});
         QVERIFY(!m_window->state().DocLoaded);
-        QCOMPARE(readFile(file), bytes);
+        QCOMPARE(readTestFile(file), bytes);
     }
 
     void anEmptyZonePageOpensThroughThePicker()
     {
         const QString file = path("poi_exile.xml");
         const QByteArray bytes = "\xEF\xBB\xBF<Page Name=\"POI\"><Page Name=\"exile_city\"></Page></Page>";
-        writeFile(file, bytes);
+        writeTestFile(file, bytes);
         whenModal<ZonePagePicker>([](ZonePagePicker* picker) {
             QTest::keyClick(picker->findChild<QLineEdit*>(QStringLiteral("ZonePageFilter")), Qt::Key_Return);
         });
@@ -216,7 +198,7 @@ private slots:
         whenModal<TForm3>([](TForm3* dialog) { dialog->accept(); });
         m_window->MAPADDExecute();
         save();
-        QCOMPARE(readFile(file),
+        QCOMPARE(readTestFile(file),
                  QByteArray("\xEF\xBB\xBF<Page Name=\"POI\"><Page Name=\"exile_city\">\n"
                             "<Icon Name=\"ID1\" PathFindLocation=\"0.00,0.00,0.00\" PoiDescription=\"ID:1&#xA;0.00,0.00,0.00\" "
                             "PoiKeyword=\"clst\" PoiResource=\"clst\" PoiType=\"CLST\" Tooltip=\"AnyWhere\"/>\n</Page></Page>"));

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,7 +86,9 @@ std::string edit(TSimpleXMLElem& root, const std::string& value, int& count)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace {
+
+int runOne(const uint8_t* data, size_t size)
 {
     const std::string original(reinterpret_cast<const char*>(data), size);
     std::unique_ptr<ZonePageFile> file;
@@ -127,4 +131,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(file->editedBytes(shown, document.Root()) == file->bytes());
     }
     return 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    try {
+        return runOne(data, size);
+    } catch (const std::exception& error) {
+        // Any failure past the first read is a fault: say which before stopping.
+        std::fprintf(stderr, "%s\n", error.what());
+        __builtin_trap();
+    }
 }

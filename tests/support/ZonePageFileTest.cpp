@@ -23,6 +23,17 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
+// A row's description as a test name.
+template <typename Row>
+std::string rowName(const testing::TestParamInfo<Row>& info)
+{
+    std::string name = info.param.what;
+    for (char& c : name)
+        if (!isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
 TSimpleXMLElem& icon(TSimpleXML& doc, int i)
 {
     return *doc.Root().Items().Item(i);
@@ -142,13 +153,7 @@ const EditRow kEdits[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Edits, ZonePageSave, testing::ValuesIn(kEdits),
-                         [](const testing::TestParamInfo<EditRow>& info) {
-                             std::string name = info.param.what;
-                             for (char& c : name)
-                                 if (!isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+                         rowName<EditRow>);
 
 TEST(ZonePageFile, EditsOfSeveralPagesLiveUntilSaved)
 {
@@ -318,12 +323,6 @@ const RebaseRow kRebases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(OnDisk, ZonePageRebase, testing::ValuesIn(kRebases),
-                         [](const testing::TestParamInfo<RebaseRow>& info) {
-                             std::string name = info.param.what;
-                             for (char& c : name)
-                                 if (!isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+                         rowName<RebaseRow>);
 
 }  // namespace
