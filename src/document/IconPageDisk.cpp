@@ -24,7 +24,8 @@ QString SaveFailureReason(const std::exception& error)
 
 bool IconPageEditor::ChangedOnDisk() const
 {
-    if (!m_state.DocLoaded || !m_diskStamp.present)
+    // Asked at every return to the window: the bytes are read only when size or time moved.
+    if (!m_state.DocLoaded || !m_diskStamp.present || !FileStamps::mayDiffer(m_state.CurrentFile, m_diskStamp))
         return false;
     const FileStamp now = FileStamps::read(m_state.CurrentFile);
     return now.present && !now.sameBytes(m_diskStamp);
@@ -32,7 +33,8 @@ bool IconPageEditor::ChangedOnDisk() const
 
 void IconPageEditor::AcceptDiskState()
 {
-    m_diskStamp = FileStamps::read(m_state.CurrentFile);
+    if (const FileStamp now = FileStamps::read(m_state.CurrentFile); now.present)
+        m_diskStamp = now;
 }
 
 IconPageEditor::SaveStep IconPageEditor::beforeSave(bool& saveAs)

@@ -50,6 +50,17 @@ FileStamp read(const std::string& path, std::string* bytes)
     return stamp;
 }
 
+bool mayDiffer(const std::string& path, const FileStamp& wasRead)
+{
+    std::error_code sizeError;
+    std::error_code timeError;
+    const std::filesystem::path file = FileSystem::toPath(path);
+    const std::uintmax_t size = std::filesystem::file_size(file, sizeError);
+    const auto time = std::filesystem::last_write_time(file, timeError);
+    return sizeError || timeError || !wasRead.present || size != wasRead.size
+        || static_cast<std::int64_t>(time.time_since_epoch().count()) != wasRead.modified;
+}
+
 void writeIfUnchanged(const std::string& path, std::string_view bytes, const FileStamp& wasRead,
                       const std::function<void()>& beforeReplace)
 {

@@ -37,6 +37,11 @@ FileStamp of(const std::string& path, std::string_view bytes);
 // cannot be read gives a stamp that is not present.
 FileStamp read(const std::string& path, std::string* bytes = nullptr);
 
+// Whether the file at `path` may have changed since it was stamped `wasRead`: its size or time
+// differs (read from the file system only, no byte is read), or it is gone. A file that passes
+// is taken as unchanged; one that does not is read (read()) to tell for sure.
+bool mayDiffer(const std::string& path, const FileStamp& wasRead);
+
 // AtomicFile::write of `bytes`, refused with FileChangedError (nothing written) when the file on
 // disk is no longer the one stamped `wasRead`, checked right before the old contents change.
 // `beforeReplace` runs after that check.
