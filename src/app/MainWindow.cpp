@@ -374,6 +374,7 @@ void TForm1::connectHandlers()
     connectViewHandlers();
     connectUndoHandlers();
     connectCheckHandlers();
+    connectDiskHandlers();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(m_ui.Panel1, &MapPanel::markerDragged, this,

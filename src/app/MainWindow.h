@@ -163,6 +163,11 @@ private:
     void rememberRecentPage(const QString& path);
     QMenu* m_recentMenu = nullptr;
 
+    // Files changed on disk by another program (MainWindowDisk.cpp).
+    void connectDiskHandlers();
+    void offerReload();
+    bool m_offeringReload = false;
+
     // The page check's menu items, the anchor rule remembered per page, the Problems window.
     void createCheckActions();
     void connectCheckHandlers();

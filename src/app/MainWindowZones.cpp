@@ -100,8 +100,13 @@ bool TForm1::openPageOrZone(const QString& path)
 {
     const PageTarget target = SplitPageTarget(path);
     std::string iconPageBytes;
+    QString refusal;
     std::unique_ptr<ZonePageFile> file =
-        QFileInfo(target.file).isFile() ? ReadZonePageFile(target.file, &iconPageBytes) : nullptr;
+        QFileInfo(target.file).isFile() ? ReadZonePageFile(target.file, &iconPageBytes, &refusal) : nullptr;
+    if (!refusal.isEmpty()) {
+        m_prompts->showMessage(refusal);
+        return false;
+    }
     if (!file) {
         if (target.page.isEmpty())
             return m_editor->OpenIconPage(path, std::move(iconPageBytes));

@@ -1,6 +1,7 @@
 #include "app/PageTarget.h"
 
 #include "document/EditorSupport.h"
+#include "document/IconPageFile.h"
 #include "support/AtomicFile.h"
 #include "support/ZonePageFile.h"
 
@@ -23,7 +24,7 @@ QString JoinPageTarget(const PageTarget& target)
     return target.page.isEmpty() ? target.file : target.file + kPageMark + target.page;
 }
 
-std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string* iconPageBytes)
+std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string* iconPageBytes, QString* refusal)
 {
     std::string bytes;
     if (AtomicFile::readWhole(path.toStdString(), bytes) != AtomicFile::ReadResult::Ok)
@@ -37,7 +38,10 @@ std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string*
         auto file = std::make_unique<ZonePageFile>(std::move(bytes));
         if (!file->pages().empty())
             return file;
-    } catch (const XmlSpansError&) {
+    } catch (const XmlSpansError& error) {
+        if (refusal)
+            *refusal = QString::fromStdString(LoadingErrorText(error.what()));
+        return nullptr;
     }
     return nullptr;
 }

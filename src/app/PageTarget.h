@@ -26,7 +26,10 @@ QString JoinPageTarget(const PageTarget& target);
 // reader will refuse with its own message).
 // `iconPageBytes`, when given, receives the bytes of a file read that holds no zone pages, so
 // that opening it as an icon page need not read it again.
-std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string* iconPageBytes = nullptr);
+// A file that nests pages but cannot be mapped byte for byte is refused, never left to the icon
+// page reader, whose save would rewrite all of it: `refusal` then receives the message to show.
+std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string* iconPageBytes = nullptr,
+                                               QString* refusal = nullptr);
 
 // "FILE#PAGE" for every zone page of the file, in file order; empty for a file without zone pages.
 QStringList ZonePageTargets(const QString& path);

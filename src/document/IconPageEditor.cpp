@@ -116,7 +116,8 @@ bool IconPageEditor::OpenZonePage(const QString& path, std::unique_ptr<ZonePageF
     if (!readZonePage(*file, page, read))
         return false;
     const QString title = zonePageTitle(path, *file, page);
-    return openWith(path, title, [this, &file, &read, page]() {
+    return openWith(path, title, [this, &file, &read, page, &path]() {
+        m_diskStamp = FileStamps::of(path.toStdString(), file->bytes());
         m_zoneFile = std::move(file);
         m_unrecordedChange = false;
         takeZonePage(page, read);
@@ -196,8 +197,8 @@ bool IconPageEditor::readZonePage(ZonePageFile& file, int page, TSimpleXML& read
     ConfigureIconPageDocument(read);
     try {
         file.show(page, read);
-    } catch (const std::exception&) {
-        m_prompts.showMessage(QLatin1String(IconPageText::kLoadingError));
+    } catch (const std::exception& error) {
+        m_prompts.showMessage(QString::fromStdString(LoadingErrorText(error.what())));
         return false;
     }
     return true;
@@ -272,11 +273,12 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
     TSimpleXML read;
     ConfigureIconPageDocument(read);
     std::string trailer;
+    FileStamp stamp;
     try {
-        trailer = LoadIconPageDocument(read, path, preread);
+        trailer = LoadIconPageDocument(read, path, preread, &stamp);
     } catch (const IconPageLoadError& error) {
         const QString text = QString::fromStdString(error.what());
-        if (text == QLatin1String(IconPageText::kLoadingError))
+        if (text.startsWith(QLatin1String(IconPageText::kLoadingError)))
             m_prompts.showMessage(text);
         else
             m_prompts.showError(text);
@@ -291,6 +293,7 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
     leaveDocument(read);
     m_unrecordedChange = false;
     m_trailer = std::move(trailer);
+    m_diskStamp = stamp;
 
     const std::string pageName = BuildPoiTree();
     const MapStyleLookup style = LookupMapStyle(m_state, pageName);
@@ -448,6 +451,14 @@ bool IconPageEditor::saveDocument(bool saveAs)
         return false;
     }
     FlushPendingEdits();
+    switch (beforeSave(saveAs)) {
+    case SaveStep::Stop:
+        return false;
+    case SaveStep::Done:
+        return true;
+    case SaveStep::Write:
+        break;
+    }
     if (m_zoneFile)
         return saveZoneFile(saveAs);
     if (m_state.RearrangeOnSave && m_xmlscan.Root().ItemCount() > 0) {
@@ -468,7 +479,7 @@ bool IconPageEditor::saveDocument(bool saveAs)
     if (saveAs && !askSaveAsName())
         return false;
     return writeDocument(
-        [this]() { AtomicFile::write(m_state.CurrentFile, IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer)); });
+        [this, saveAs]() { writeChecked(IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer), saveAs); });
 }
 
 bool IconPageEditor::saveZoneFile(bool saveAs)
@@ -476,10 +487,15 @@ bool IconPageEditor::saveZoneFile(bool saveAs)
     if (saveAs && !askSaveAsName())
         return false;
     // Only the edited bytes change; the byte order mark and rearranging options do not apply.
-    return writeDocument([this]() {
+    return writeDocument([this, saveAs]() {
         std::string bytes = m_zoneFile->editedBytes(m_zonePage, m_xmlscan.Root());
-        AtomicFile::write(m_state.CurrentFile, bytes);
-        m_zoneFile->saved(std::move(bytes), m_zonePage, m_xmlscan.Root());
+        writeChecked(bytes, saveAs);
+        try {
+            m_zonePage = m_zoneFile->saved(std::move(bytes), m_zonePage, m_xmlscan.Root());
+        } catch (const std::exception&) {
+            // The file is written. Its new bytes did not read again, so the edits stay as
+            // spliced into the bytes first read: the next save writes the same bytes again.
+        }
     });
 }
 
@@ -489,8 +505,7 @@ bool IconPageEditor::writeDocument(const std::function<void()>& write)
         write();
     } catch (const std::exception& error) {
         // The old file stays as it was: the page is written beside it, then replaces it.
-        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError));
-        m_prompts.showError(QString::fromStdString(error.what()));
+        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError) + QLatin1Char('\n') + SaveFailureReason(error));
         return false;
     }
     m_unrecordedChange = false;

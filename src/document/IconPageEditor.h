@@ -7,6 +7,7 @@
 #include "mapview/MarkerLayer.h"
 #include "mapview/Prompts.h"
 #include "mapview/PoiAnchor.h"
+#include "support/FileStamp.h"
 #include "support/ZonePageFile.h"
 #include "support/xml/SimpleXml.h"
 
@@ -33,6 +34,10 @@ class QSpinBox;
 class QTimer;
 class QTreeView;
 class QUndoStack;
+
+// Why a save failed, in words for the user: the reason of a file error as the system gives it;
+// a failure inside the editor says that the file was left as it was.
+QString SaveFailureReason(const std::exception& error);
 
 // A shift in whole pixels from a Location to the POI's point.
 struct IntPairShift {
@@ -117,6 +122,14 @@ public:
     // Saving; `saveAs` asks for the file name first. True when the page was written.
     bool FileSaveExecute(bool saveAs);
 
+    // The question asked when a save finds the file changed on disk ("%1": the file's name).
+    void setChangedQuestion(const ChangedQuestion& question) { m_changedQuestion = question; }
+    // Whether the open file on disk is there with other bytes than last read or saved
+    // (IconPageDisk.cpp); `AcceptDiskState` takes those bytes as known, so that nobody is asked
+    // about them twice.
+    bool ChangedOnDisk() const;
+    void AcceptDiskState();
+
     // The page's change history; its clean state is the page as last read or saved.
     QUndoStack& undoStack() { return *m_undo; }
     // The open page differs from what was last read or saved (edits waiting to apply count).
@@ -163,6 +176,13 @@ private:
     bool saveZoneFile(bool saveAs);
     // Runs a write of the file; a failure is shown and leaves the page unsaved.
     bool writeDocument(const std::function<void()>& write);
+    // Before a save (IconPageDisk.cpp): nothing to write, or the file on disk changed since it
+    // was read (a file of zone pages takes the edits over to the new bytes where it can; else
+    // the user chooses, and Save As sets `saveAs`), or a write.
+    enum class SaveStep { Write, Done, Stop };
+    SaveStep beforeSave(bool& saveAs);
+    // Writes `bytes` to CurrentFile: over the file as checked by beforeSave unless `saveAs`.
+    void writeChecked(const std::string& bytes, bool saveAs);
     // Asks for the name of a Save As; false when cancelled.
     bool askSaveAsName();
     // The zone page's location name, the type list's extra values: what a zone page shows.
@@ -230,6 +250,11 @@ private:
     // A change the history cannot step back over (rearranging on save) is not yet saved.
     bool m_unrecordedChange = false;
     QString m_titleBase;  // the window title without the unsaved-changes mark
+    // The file on disk as last read or saved, and the one a save may replace (the same, or
+    // what the user chose to overwrite).
+    FileStamp m_diskStamp;
+    FileStamp m_replaceStamp;
+    ChangedQuestion m_changedQuestion;
     std::unique_ptr<ZonePageFile> m_zoneFile;
     int m_zonePage = -1;
     std::map<std::string, std::string> m_zoneLocations;  // the map style file's location names

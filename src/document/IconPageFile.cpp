@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -22,7 +23,66 @@ const std::array<const char*, 10> kPropertyOrder = {
     "pathfindlocation", "ScrollExtent", "Size", "Tooltip", "TreatAsButton",
 };
 
+// The reader's own texts, told in words a user understands; a text not listed is shown as it
+// stands, without the reader's prefix.
+struct ReasonRow {
+    const char* readerText;  // the start of the reader's message
+    const char* reason;
+};
+const ReasonRow kLoadingReasons[] = {
+    {"Invalid Document: Unexpected text in file prolog", "text that is no XML stands before the page"},
+    {"Invalid Document: the root element is missing", "the file ends before the page is complete"},
+    {"Invalid XML Element: Expected beginning of tag", "text that is no XML stands where a tag should start"},
+    {"Invalid XML Element: malformed tag found", "a \"<\" is not followed by a tag name"},
+    {"Invalid XML Element: Expected end of tag", "a \"/\" inside a tag is not followed by \">\""},
+    {"Invalid XML Element: Unexpected character in property declaration. Expecting",
+     "a property value is not in quotes"},
+    {"Invalid XML Element: Unexpected character in property declaration", "a tag holds %1 where a property should be"},
+    {"Invalid XML Element: an element or property without a valid name", "a tag or property has no name"},
+    {"Invalid Comment", "a comment is not closed"},
+    {"Invalid CDATA", "a CDATA section is not closed"},
+};
+constexpr std::string_view kReaderPrefix = "Invalid XML Element: ";
+
+// Why the reader stopped at `offset` of `bytes`, with the line and column.
+std::string loadingReason(const std::string& readerText, std::string_view bytes, std::size_t offset)
+{
+    std::string reason;
+    if (offset >= bytes.size()) {
+        // Whatever the reader was reading, the cause is the end of the file.
+        reason = "the file ends before the page is complete";
+    } else {
+        for (const ReasonRow& row : kLoadingReasons) {
+            if (readerText.compare(0, std::strlen(row.readerText), row.readerText) == 0) {
+                reason = row.reason;
+                break;
+            }
+        }
+        // "%1": the byte the reader found, in quotes as it gives it.
+        const std::size_t mark = reason.find("%1");
+        if (mark != std::string::npos) {
+            const std::size_t open = readerText.find('"');
+            const std::size_t close = open == std::string::npos ? open : readerText.find('"', open + 2);
+            reason.replace(mark, 2, close == std::string::npos ? "a character" : readerText.substr(open, close - open + 1));
+        }
+        if (reason.empty())
+            reason = readerText.compare(0, kReaderPrefix.size(), kReaderPrefix) == 0
+                ? readerText.substr(kReaderPrefix.size()) : readerText;
+    }
+    return reason + " (" + PlaceText(PlaceOfByte(bytes, offset)) + ")";
+}
+
+bool onlyBlanks(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return IsBlank(c) || c == '\r' || c == '\n'; });
+}
+
 } // namespace
+
+std::string LoadingErrorText(const std::string& reasonAndPlace)
+{
+    return std::string(IconPageText::kLoadingError) + "\n" + reasonAndPlace;
+}
 
 void xmlscanDecodeValue(std::string& value)
 {
@@ -42,7 +102,8 @@ void ConfigureIconPageDocument(TSimpleXML& document)
     ConfigureIconPageXml(document);
 }
 
-std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, std::string* preread)
+std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, std::string* preread,
+                                 FileStamp* stamp)
 {
     document.Prolog().Clear();
     document.Root().Clear();
@@ -56,9 +117,13 @@ std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, 
         if (read != AtomicFile::ReadResult::Ok)
             throw IconPageLoadError(IconPageText::kCannotOpen + path);
     }
-    if (bytes.size() < kBom.size())
-        throw IconPageLoadError(IconPageText::kLoadingError);
+    if (stamp)
+        *stamp = FileStamps::of(path, bytes);
     const bool hasBom = std::string_view(bytes).substr(0, kBom.size()) == kBom;
+    if (onlyBlanks(std::string_view(bytes).substr(hasBom ? kBom.size() : 0)))
+        throw IconPageLoadError(LoadingErrorText("the file is empty"));
+    if (bytes.size() < kBom.size())
+        throw IconPageLoadError(LoadingErrorText(loadingReason({}, bytes, bytes.size())));
     TMemoryStream stream(std::move(bytes));
     if (hasBom)
         stream.SetPosition(kBom.size());
@@ -67,8 +132,10 @@ std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, 
     std::string trailer;
     try {
         trailer = ParseIconPage(document, stream);
-    } catch (const std::exception&) {
-        throw IconPageLoadError(IconPageText::kLoadingError);
+    } catch (const std::exception& error) {
+        // A failed parse leaves the stream where the reader stopped.
+        throw IconPageLoadError(LoadingErrorText(
+            loadingReason(error.what(), stream.Bytes(), static_cast<std::size_t>(stream.Position()))));
     }
     if (TSimpleXMLProp* zone = document.Root().Properties().Find(kZoneNameProperty))
         zone->SetName(kZoneNameProperty);

@@ -3,6 +3,7 @@
 // a page (byte order mark, parse, "1location"), the page size, the POI property rules, the
 // property rearrangement and the bytes written on save.
 
+#include "support/FileStamp.h"
 #include "support/xml/SimpleXml.h"
 
 #include <stdexcept>
@@ -17,6 +18,9 @@ inline constexpr const char* kArrangeError = "Error : Arrange";
 inline constexpr const char* kSavingError = "Error in saving file";
 inline constexpr const char* kCannotOpen = "Cannot open file ";
 }  // namespace IconPageText
+
+// "Error : Loading File", then on a line of its own why and where the file could not be read.
+std::string LoadingErrorText(const std::string& reasonAndPlace);
 
 // A page could not be read; what() is the text the editor shows.
 class IconPageLoadError : public std::runtime_error {
@@ -44,9 +48,11 @@ void ConfigureIconPageDocument(TSimpleXML& document);
 // after the root element (from its first non-blank byte; empty when only blanks follow), which
 // the document does not hold, so that saving can write it back. Throws IconPageLoadError
 // ("Cannot open file <path>", the refusal of a file above AtomicFile::kMaxFileBytes, or
-// "Error : Loading File").
+// LoadingErrorText with the reason and its line and column).
 // `preread` holds the file's bytes when the caller has read them already; they are taken.
-std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, std::string* preread = nullptr);
+// `stamp`, when given, receives the stamp of the bytes read (a save checks the file against it).
+std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, std::string* preread = nullptr,
+                                 FileStamp* stamp = nullptr);
 
 // The page size from the root's Size ("w,h", at most 3 characters of h); 436 x 506 otherwise.
 std::pair<int, int> ReadPageSize(TSimpleXMLElem& root);

@@ -4,6 +4,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <array>
+#include <utility>
+
 namespace {
 
 // The caption of the editor's message boxes. Not the application's display name: setting one
@@ -32,22 +35,48 @@ bool WidgetPrompts::confirm(const QString& text, const QString& caption)
     return box.exec() == QMessageBox::Yes;
 }
 
+namespace {
+
+// A warning box with three buttons, the last one also answering Escape; the index of the one
+// clicked (the last when the box is closed).
+int askThree(QWidget* parent, const QString& caption, const QString& text,
+             const std::array<std::pair<QString, QMessageBox::ButtonRole>, 3>& buttons, int defaultButton)
+{
+    QMessageBox box(QMessageBox::Warning, caption.isEmpty() ? QLatin1String(kMessageCaption) : caption, text,
+                    QMessageBox::NoButton, parent);
+    std::array<QPushButton*, 3> pushed{};
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        pushed[i] = box.addButton(buttons[i].first, buttons[i].second);
+    box.setDefaultButton(pushed[static_cast<std::size_t>(defaultButton)]);
+    box.setEscapeButton(pushed.back());
+    box.exec();
+    for (std::size_t i = 0; i < pushed.size(); ++i)
+        if (box.clickedButton() == pushed[i])
+            return static_cast<int>(i);
+    return static_cast<int>(pushed.size()) - 1;
+}
+
+}  // namespace
+
 SaveAnswer WidgetPrompts::askSave(const SaveQuestion& question)
 {
-    QMessageBox box(QMessageBox::Warning,
-                    question.caption.isEmpty() ? QLatin1String(kMessageCaption) : question.caption,
-                    question.text, QMessageBox::NoButton, m_parent);
-    QPushButton* save = box.addButton(question.save, QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(question.discard, QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(question.cancel, QMessageBox::RejectRole);
-    box.setDefaultButton(save);
-    box.setEscapeButton(cancel);
-    box.exec();
-    if (box.clickedButton() == save)
-        return SaveAnswer::Save;
-    if (box.clickedButton() == discard)
-        return SaveAnswer::Discard;
-    return SaveAnswer::Cancel;
+    constexpr SaveAnswer kAnswers[] = {SaveAnswer::Save, SaveAnswer::Discard, SaveAnswer::Cancel};
+    return kAnswers[askThree(m_parent, question.caption, question.text,
+                             {{{question.save, QMessageBox::AcceptRole},
+                               {question.discard, QMessageBox::DestructiveRole},
+                               {question.cancel, QMessageBox::RejectRole}}},
+                             0)];
+}
+
+ChangedAnswer WidgetPrompts::askChanged(const ChangedQuestion& question)
+{
+    constexpr ChangedAnswer kAnswers[] = {ChangedAnswer::Overwrite, ChangedAnswer::SaveAs, ChangedAnswer::Cancel};
+    // Cancel is the default: Enter must never write over another program's changes.
+    return kAnswers[askThree(m_parent, question.caption, question.text,
+                             {{{question.overwrite, QMessageBox::DestructiveRole},
+                               {question.saveAs, QMessageBox::AcceptRole},
+                               {question.cancel, QMessageBox::RejectRole}}},
+                             2)];
 }
 
 namespace {

@@ -27,6 +27,18 @@ struct SaveQuestion {
     QString cancel;
 };
 
+// The answers when the file on disk changed since the editor read it.
+enum class ChangedAnswer { Overwrite, SaveAs, Cancel };
+
+// The question of a save over a file that changed on disk, in the window's language.
+struct ChangedQuestion {
+    QString text;  // "%1": the file's name
+    QString caption;
+    QString overwrite;
+    QString saveAs;
+    QString cancel;
+};
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -39,6 +51,8 @@ public:
     virtual bool confirm(const QString& text, const QString& caption = QString()) = 0;
     // Save / Discard / Cancel, with Save as the default; closing the box answers Cancel.
     virtual SaveAnswer askSave(const SaveQuestion& question) = 0;
+    // Overwrite / Save As / Cancel, with Cancel as the default; closing the box answers Cancel.
+    virtual ChangedAnswer askChanged(const ChangedQuestion&) { return ChangedAnswer::Cancel; }
     // Empty when the user cancels.
     virtual QString openFileName(const FileDialogOptions& options) = 0;
     virtual QString saveFileName(const FileDialogOptions& options) = 0;
@@ -55,6 +69,7 @@ public:
     void showError(const QString& text) override;
     bool confirm(const QString& text, const QString& caption) override;
     SaveAnswer askSave(const SaveQuestion& question) override;
+    ChangedAnswer askChanged(const ChangedQuestion& question) override;
     QString openFileName(const FileDialogOptions& options) override;
     QString saveFileName(const FileDialogOptions& options) override;
 

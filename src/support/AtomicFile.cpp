@@ -158,6 +158,16 @@ bool isPermissionError(int error)
     return error == EACCES || error == EPERM;
 }
 
+// Flushes the folder's entries, so that a crash right after a rename cannot bring back the old
+// name. Best effort: the new contents are in place either way, and some file systems refuse to
+// flush a folder.
+void syncFolder(const fs::path& folder)
+{
+    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0)
+        ::fsync(fd.get());
+}
+
 // Writes a new file beside the target and renames it over the target. The new file gets the old
 // one's owner, group and mode first. Returns false, with the target untouched, where the system
 // does not allow that (no new file in the folder, no change of owner, or a sticky folder that
@@ -206,6 +216,7 @@ bool replaceWithNewFile(const fs::path& target, const struct stat* existing, std
             return false;
         fail("Cannot replace", path, error);
     }
+    syncFolder(folderOf(target));
     return true;
 }
 

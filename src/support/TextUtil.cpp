@@ -59,3 +59,29 @@ std::size_t FindNoCase(std::string_view text, std::string_view needle)
         return std::string_view::npos;
     return static_cast<std::size_t>(found - text.begin());
 }
+
+TextPlace PlaceOfByte(std::string_view bytes, std::size_t offset)
+{
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    constexpr unsigned char kContinuationMask = 0xC0;
+    constexpr unsigned char kContinuationByte = 0x80;
+    TextPlace place;
+    std::size_t at = bytes.substr(0, kBom.size()) == kBom ? kBom.size() : 0;
+    const std::size_t end = std::min(offset, bytes.size());
+    for (; at < end; ++at) {
+        const auto c = static_cast<unsigned char>(bytes[at]);
+        const bool crBeforeLf = c == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n';
+        if ((c == '\n' || c == '\r') && !crBeforeLf) {
+            ++place.line;
+            place.column = 1;
+        } else if (!crBeforeLf && (c & kContinuationMask) != kContinuationByte) {
+            ++place.column;
+        }
+    }
+    return place;
+}
+
+std::string PlaceText(const TextPlace& place)
+{
+    return "line " + std::to_string(place.line) + ", column " + std::to_string(place.column);
+}

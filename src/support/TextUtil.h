@@ -25,3 +25,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Position of the first occurrence of `needle` in `text` without regard to ASCII case, or npos.
 std::size_t FindNoCase(std::string_view text, std::string_view needle);
+
+// Where a byte of a file lies as a reader counts it: line and column from 1, the column in
+// characters (UTF-8), a byte order mark not counted. Lines end at LF, CR LF or a lone CR.
+struct TextPlace {
+    std::size_t line = 1;
+    std::size_t column = 1;
+};
+TextPlace PlaceOfByte(std::string_view bytes, std::size_t offset);
+// "line L, column C".
+std::string PlaceText(const TextPlace& place);

@@ -1,5 +1,6 @@
 #include "support/XmlSpans.h"
 
+#include "support/TextUtil.h"
 #include "support/xml/SimpleXmlText.h"
 
 namespace {
@@ -31,20 +32,23 @@ public:
                 break;
             m_pos = lt;
             if (startsWith("<!--"))
-                skipPast("-->", "comment");
+                skipPast("-->", "a comment");
             else if (startsWith("<![CDATA["))
-                skipPast("]]>", "CDATA section");
+                skipPast("]]>", "a CDATA section");
             else if (startsWith("<!"))
                 skipDeclaration();
             else if (startsWith("<?"))
-                skipPast("?>", "processing instruction");
+                skipPast("?>", "a processing instruction");
             else if (startsWith("</"))
                 endTag();
             else
                 startTag();
         }
-        if (!m_open.empty())
-            fail("element \"" + std::string(m_spans.elements[m_open.back()].tag) + "\" is not closed");
+        if (!m_open.empty()) {
+            const XmlSpanElement& open = m_spans.elements[m_open.back()];
+            fail("the file ends before <" + std::string(open.tag) + "> of "
+                 + PlaceText(PlaceOfByte(m_text, open.begin)) + " is closed");
+        }
         return std::move(m_spans);
     }
 
@@ -53,14 +57,14 @@ private:
 
     [[noreturn]] void fail(const std::string& what) const
     {
-        throw XmlSpansError(what + " (at byte " + std::to_string(m_pos) + ")");
+        throw XmlSpansError(what, m_text, m_pos);
     }
 
     void skipPast(std::string_view end, const char* what)
     {
         const std::size_t at = m_text.find(end, m_pos + 2);
         if (at == std::string_view::npos)
-            fail(std::string("unterminated ") + what);
+            fail(std::string(what) + " is not closed");
         m_pos = at + end.size();
     }
 
@@ -78,7 +82,7 @@ private:
                 return;
             }
         }
-        fail("unterminated declaration");
+        fail("a declaration is not closed");
     }
 
     void skipBlanks()
@@ -93,7 +97,7 @@ private:
         while (m_pos < m_text.size() && !isNameEnd(m_text[m_pos]))
             ++m_pos;
         if (m_pos == begin)
-            fail("a name is missing");
+            fail("a tag or property name is missing");
         return m_text.substr(begin, m_pos - begin);
     }
 
@@ -103,10 +107,15 @@ private:
         const std::string_view name = readName();
         skipBlanks();
         if (m_pos >= m_text.size() || m_text[m_pos] != '>')
-            fail("unterminated end tag");
+            fail("the end tag </" + std::string(name) + "> is not closed");
         ++m_pos;
-        if (m_open.empty() || m_spans.elements[m_open.back()].tag != name)
-            fail("end tag \"" + std::string(name) + "\" does not match");
+        // Letter case is ignored, as the icon page reader ignores it: both readers take the same files.
+        if (m_open.empty())
+            fail("the end tag </" + std::string(name) + "> closes no element");
+        const XmlSpanElement& open = m_spans.elements[m_open.back()];
+        if (!simplexml::SameText(open.tag, name))
+            fail("the end tag </" + std::string(name) + "> does not close <" + std::string(open.tag) + "> of "
+                 + PlaceText(PlaceOfByte(m_text, open.begin)));
         m_spans.elements[m_open.back()].end = m_pos;
         m_open.pop_back();
     }
@@ -122,11 +131,13 @@ private:
         ++m_pos;
         skipBlanks();
         if (m_pos >= m_text.size() || (m_text[m_pos] != '"' && m_text[m_pos] != '\''))
-            fail("property \"" + std::string(property.name) + "\" has no quoted value");
+            fail("the value of property \"" + std::string(property.name) + "\" is not in quotes");
         property.quote = m_text[m_pos++];
         const std::size_t close = m_text.find(property.quote, m_pos);
-        if (close == std::string_view::npos)
-            fail("unterminated value");
+        if (close == std::string_view::npos) {
+            m_pos = property.begin;
+            fail("the value of property \"" + std::string(property.name) + "\" has no closing quote");
+        }
         property.valueBegin = m_pos;
         property.valueEnd = close;
         property.rawValue = m_text.substr(m_pos, close - m_pos);
@@ -146,7 +157,7 @@ private:
         for (;;) {
             skipBlanks();
             if (m_pos >= m_text.size())
-                fail("unterminated start tag");
+                fail("the file ends inside the start tag <" + std::string(element.tag) + ">");
             if (m_text[m_pos] == '>') {
                 ++m_pos;
                 break;
@@ -187,6 +198,11 @@ bool onlyBlanks(std::string_view text)
 }
 
 }  // namespace
+
+XmlSpansError::XmlSpansError(const std::string& reason, std::string_view bytes, std::size_t offset)
+    : std::runtime_error(reason + " (" + PlaceText(PlaceOfByte(bytes, offset)) + ")"), m_reason(reason), m_offset(offset)
+{
+}
 
 const XmlSpanProperty* XmlSpanElement::find(std::string_view name) const
 {

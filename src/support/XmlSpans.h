@@ -10,10 +10,17 @@
 #include <string_view>
 #include <vector>
 
-// A file whose elements do not nest or close; the message says where.
+// A file whose elements do not nest or close. The message is the reason in words, then where:
+// "the value of property "Name" has no closing quote (line 3, column 14)".
 class XmlSpansError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    XmlSpansError(const std::string& reason, std::string_view bytes, std::size_t offset);
+    const std::string& reason() const { return m_reason; }
+    std::size_t offset() const { return m_offset; }
+
+private:
+    std::string m_reason;
+    std::size_t m_offset = 0;
 };
 
 // One property of a start tag and where it lies.

@@ -1,6 +1,7 @@
 #include "support/ZonePageFile.h"
 
 #include "support/IconPageXml.h"
+#include "support/TextUtil.h"
 #include "support/xml/SimpleXmlText.h"
 
 #include <algorithm>
@@ -9,11 +10,7 @@
 
 namespace {
 
-constexpr std::string_view kPageTag = "Page";
-constexpr std::string_view kIconTag = "Icon";
-constexpr std::string_view kIconsPageName = "Icons";
-constexpr std::string_view kNameProperty = "Name";
-constexpr std::string_view kLocationProperty = "Location";
+using namespace ZonePageNames;
 constexpr std::string_view kIdPrefix = "ID";
 // A child's indentation where neither the page nor its parent shows one.
 constexpr std::string_view kDefaultIndentStep = "  ";
@@ -30,12 +27,6 @@ std::string encoded(std::string_view value)
     std::string text;
     IconPageAppendEncodedValue(text, value);
     return text;
-}
-
-std::string nameOf(const XmlSpanElement& element)
-{
-    const XmlSpanProperty* name = element.find(kNameProperty);
-    return name ? decoded(name->rawValue) : std::string();
 }
 
 void* serialPointer(std::uintptr_t serial)
@@ -76,59 +67,21 @@ bool ZonePageFile::MayHoldZonePages(std::string_view bytes)
     return false;
 }
 
-ZonePageFile::ZonePageFile(std::string bytes) : m_bytes(std::move(bytes))
+ZonePageFile::ZonePageFile(std::string bytes) : m_file(ZonePageLayout::Read(std::move(bytes)))
 {
-    m_spans = XmlSpans::Parse(m_bytes);
-    std::vector<int> allPages;
-    bool anyLocation = false;
-    bool anyIcon = false;
-    for (int i = 0; i < static_cast<int>(m_spans.elements.size()); ++i) {
-        const XmlSpanElement& element = m_spans.elements[static_cast<std::size_t>(i)];
-        if (element.tag == kIconTag) {
-            anyIcon = true;
-            anyLocation = anyLocation || element.find(kLocationProperty);
-        }
-        if (element.tag != kPageTag)
-            continue;
-        allPages.push_back(i);
-        if (element.parent < 0)
-            continue;
-        const XmlSpanElement& parent = m_spans.elements[static_cast<std::size_t>(element.parent)];
-        const bool underIcons = parent.tag == kPageTag && nameOf(parent) == kIconsPageName;
-        // The game's "Icons" page holds the zone pages and the templates the game clones, not a
-        // map: it is never offered, so its bytes stay as they are.
-        if (nameOf(element) == kIconsPageName)
-            continue;
-        const int icons = static_cast<int>(iconsOf(i).size());
-        if (icons == 0 && !underIcons)
-            continue;
-        m_pages.push_back({nameOf(element), icons});
-        m_pageElements.push_back(i);
-        m_pageOrdinals.push_back(static_cast<int>(allPages.size()) - 1);
-    }
-    m_worldOnly = anyIcon && !anyLocation;
 }
 
 int ZonePageFile::findPage(std::string_view name) const
 {
-    for (std::size_t i = 0; i < m_pages.size(); ++i)
-        if (m_pages[i].name == name)
+    for (std::size_t i = 0; i < m_file->pages.size(); ++i)
+        if (m_file->pages[i].name == name)
             return static_cast<int>(i);
     return -1;
 }
 
-std::vector<int> ZonePageFile::iconsOf(int element) const
-{
-    std::vector<int> icons;
-    for (int child : m_spans.elements[static_cast<std::size_t>(element)].children)
-        if (m_spans.elements[static_cast<std::size_t>(child)].tag == kIconTag)
-            icons.push_back(child);
-    return icons;
-}
-
 const XmlSpanElement& ZonePageFile::pageElement(int page) const
 {
-    return m_spans.elements.at(static_cast<std::size_t>(m_pageElements.at(static_cast<std::size_t>(page))));
+    return m_file->spans.elements.at(static_cast<std::size_t>(m_file->pageElements.at(static_cast<std::size_t>(page))));
 }
 
 void ZonePageFile::show(int page, TSimpleXML& document)
@@ -152,28 +105,36 @@ void ZonePageFile::show(int page, TSimpleXML& document)
     // The zone page's start tag and its icons, as they stand in the file, read by the icon page
     // parser: the values are exactly what an icon page with these bytes would hold.
     const XmlSpanElement& element = pageElement(page);
-    const std::string_view text(m_bytes);
+    const std::string_view text(m_file->bytes);
     std::string pageText = "<" + std::string(element.tag)
         + std::string(text.substr(element.tagEnd, element.propsEnd - element.tagEnd)) + ">";
-    for (int icon : iconsOf(m_pageElements[static_cast<std::size_t>(page)])) {
-        const XmlSpanElement& span = m_spans.elements[static_cast<std::size_t>(icon)];
+    for (int icon : iconsOf(m_file->pageElements[static_cast<std::size_t>(page)])) {
+        const XmlSpanElement& span = m_file->spans.elements[static_cast<std::size_t>(icon)];
         pageText.append(text.substr(span.begin, span.end - span.begin));
     }
     pageText += "</" + std::string(element.tag) + ">";
     TMemoryStream stream(std::move(pageText));
-    ParseIconPage(document, stream);
+    // The icon page reader must end the page where the span reader does: else it read some tag
+    // its own way, and the icons it gives are not those an edit would be spliced into.
+    bool read = true;
+    try {
+        read = ParseIconPage(document, stream).empty();
+    } catch (const ESimpleXMLError&) {
+        read = false;
+    }
     // Each icon must come back as one element, or a save could not tell which bytes are whose.
-    if (IconCount(document.Root()) != static_cast<int>(iconsOf(m_pageElements[static_cast<std::size_t>(page)]).size())) {
+    if (!read || IconCount(document.Root()) != static_cast<int>(iconsOf(m_file->pageElements[static_cast<std::size_t>(page)]).size())) {
         document.Root().Clear();
-        throw ESimpleXMLError("Zone page \"" + m_pages[static_cast<std::size_t>(page)].name
-                              + "\": its icons do not read as icons");
+        throw ESimpleXMLError("the icons of zone page \"" + m_file->pages[static_cast<std::size_t>(page)].name
+                                  + "\" do not read as icons (" + PlaceText(PlaceOfByte(m_file->bytes, element.begin)) + ")",
+                              element.begin);
     }
     tagIcons(page, document.Root());
 }
 
 void ZonePageFile::tagIcons(int page, TSimpleXMLElem& root)
 {
-    const std::vector<int> icons = iconsOf(m_pageElements[static_cast<std::size_t>(page)]);
+    const std::vector<int> icons = iconsOf(m_file->pageElements[static_cast<std::size_t>(page)]);
     std::size_t next = 0;
     for (int i = 0; i < root.ItemCount(); ++i) {
         TSimpleXMLElem* item = root.Items().Item(i);
@@ -211,7 +172,7 @@ void ZonePageFile::stash(int page, TSimpleXML& document)
     while (root.ItemCount() > 0)
         kept->Items().Append(root.Items().Take(0));
     root.Clear();
-    m_pages.at(static_cast<std::size_t>(page)).poiCount = IconCount(*kept);
+    m_file->pages.at(static_cast<std::size_t>(page)).poiCount = IconCount(*kept);
     m_stashed[page] = std::move(kept);
 }
 
@@ -232,16 +193,16 @@ std::string ZonePageFile::editedBytes(int shownPage, const TSimpleXMLElem& shown
         return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
     });
     std::string out;
-    out.reserve(m_bytes.size() + 256);
+    out.reserve(m_file->bytes.size() + 256);
     std::size_t at = 0;
     for (const Edit& edit : edits) {
-        if (edit.begin < at || edit.end < edit.begin || edit.end > m_bytes.size())
+        if (edit.begin < at || edit.end < edit.begin || edit.end > m_file->bytes.size())
             throw std::runtime_error("the edits of the file overlap");
-        out.append(m_bytes, at, edit.begin - at);
+        out.append(m_file->bytes, at, edit.begin - at);
         out += edit.text;
         at = edit.end;
     }
-    out.append(m_bytes, at, std::string::npos);
+    out.append(m_file->bytes, at, std::string::npos);
     return out;
 }
 
@@ -295,20 +256,20 @@ std::string ZonePageFile::newIconText(const TSimpleXMLElem& icon, const XmlSpanE
 {
     std::string text = "<" + icon.Name() + propertyText(icon);
     const bool blankBeforeClose = sibling && sibling->selfClosing && sibling->startEnd >= 3
-        && simplexml::IsBlank(static_cast<unsigned char>(m_bytes[sibling->startEnd - 3]));
+        && simplexml::IsBlank(static_cast<unsigned char>(m_file->bytes[sibling->startEnd - 3]));
     return text + (blankBeforeClose ? " />" : "/>");
 }
 
 std::string ZonePageFile::childIndent(int pageElementIndex) const
 {
-    const XmlSpanElement& page = m_spans.elements[static_cast<std::size_t>(pageElementIndex)];
+    const XmlSpanElement& page = m_file->spans.elements[static_cast<std::size_t>(pageElementIndex)];
     if (!page.children.empty())
-        return std::string(IndentBefore(m_bytes, m_spans.elements[static_cast<std::size_t>(page.children.front())].begin));
-    const std::string_view own = IndentBefore(m_bytes, page.begin);
+        return std::string(IndentBefore(m_file->bytes, m_file->spans.elements[static_cast<std::size_t>(page.children.front())].begin));
+    const std::string_view own = IndentBefore(m_file->bytes, page.begin);
     std::string_view step = own.empty() ? std::string_view() : kDefaultIndentStep;
     if (page.parent >= 0) {
         const std::string_view parent =
-            IndentBefore(m_bytes, m_spans.elements[static_cast<std::size_t>(page.parent)].begin);
+            IndentBefore(m_file->bytes, m_file->spans.elements[static_cast<std::size_t>(page.parent)].begin);
         if (own.size() > parent.size() && own.substr(0, parent.size()) == parent)
             step = own.substr(parent.size());
     }
@@ -318,8 +279,8 @@ std::string ZonePageFile::childIndent(int pageElementIndex) const
 const XmlSpanElement* ZonePageFile::siblingIcon(const std::vector<int>& icons) const
 {
     if (!icons.empty())
-        return &m_spans.elements[static_cast<std::size_t>(icons.front())];
-    for (const XmlSpanElement& element : m_spans.elements)
+        return &m_file->spans.elements[static_cast<std::size_t>(icons.front())];
+    for (const XmlSpanElement& element : m_file->spans.elements)
         if (element.tag == kIconTag)
             return &element;
     return nullptr;
@@ -327,17 +288,17 @@ const XmlSpanElement* ZonePageFile::siblingIcon(const std::vector<int>& icons) c
 
 void ZonePageFile::addPageEdits(int page, const TSimpleXMLElem& root, std::vector<Edit>& edits) const
 {
-    const int pageIndex = m_pageElements.at(static_cast<std::size_t>(page));
-    const XmlSpanElement& element = m_spans.elements[static_cast<std::size_t>(pageIndex)];
+    const int pageIndex = m_file->pageElements.at(static_cast<std::size_t>(page));
+    const XmlSpanElement& element = m_file->spans.elements[static_cast<std::size_t>(pageIndex)];
     const auto shownPage = m_pageSnapshots.find(page);
     if (shownPage != m_pageSnapshots.end() && !addPropertyEdits(element, shownPage->second, root, edits))
         edits.push_back({element.tagEnd, element.propsEnd, propertyText(root)});
 
     const std::vector<int> icons = iconsOf(pageIndex);
     const XmlSpanElement* sibling = siblingIcon(icons);
-    const std::string lineBreak(LineBreakOf(m_bytes));
+    const std::string lineBreak(LineBreakOf(m_file->bytes));
     const std::string indent = childIndent(pageIndex);
-    std::vector<bool> used(m_spans.elements.size(), false);
+    std::vector<bool> used(m_file->spans.elements.size(), false);
 
     // New icons go after the last icon kept before them, else before the first icon kept after
     // them, else before the page's first icon, else before the page's end.
@@ -359,10 +320,10 @@ void ZonePageFile::addPageEdits(int page, const TSimpleXMLElem& root, std::vecto
             continue;
         }
         used[static_cast<std::size_t>(origin)] = true;
-        const XmlSpanElement& span = m_spans.elements[static_cast<std::size_t>(origin)];
+        const XmlSpanElement& span = m_file->spans.elements[static_cast<std::size_t>(origin)];
         if (!pending.empty())
-            insertAt(previous ? LinesOf(m_bytes, previous->begin, previous->end).end
-                              : LinesOf(m_bytes, span.begin, span.end).begin);
+            insertAt(previous ? LinesOf(m_file->bytes, previous->begin, previous->end).end
+                              : LinesOf(m_file->bytes, span.begin, span.end).begin);
         const Origin& shown = m_origins.at(reinterpret_cast<std::uintptr_t>(item->Data()));
         if (!addPropertyEdits(span, shown.shown, *item, edits))
             edits.push_back({span.tagEnd, span.propsEnd, propertyText(*item)});
@@ -370,10 +331,10 @@ void ZonePageFile::addPageEdits(int page, const TSimpleXMLElem& root, std::vecto
     }
     if (!pending.empty()) {
         if (previous) {
-            insertAt(LinesOf(m_bytes, previous->begin, previous->end).end);
+            insertAt(LinesOf(m_file->bytes, previous->begin, previous->end).end);
         } else if (!icons.empty()) {
-            const XmlSpanElement& first = m_spans.elements[static_cast<std::size_t>(icons.front())];
-            insertAt(LinesOf(m_bytes, first.begin, first.end).begin);
+            const XmlSpanElement& first = m_file->spans.elements[static_cast<std::size_t>(icons.front())];
+            insertAt(LinesOf(m_file->bytes, first.begin, first.end).begin);
         } else {
             addAtPageEnd(element, pending, edits);
         }
@@ -381,8 +342,8 @@ void ZonePageFile::addPageEdits(int page, const TSimpleXMLElem& root, std::vecto
     for (int icon : icons) {
         if (used[static_cast<std::size_t>(icon)])
             continue;
-        const XmlSpanElement& span = m_spans.elements[static_cast<std::size_t>(icon)];
-        const LineSpan line = LinesOf(m_bytes, span.begin, span.end);
+        const XmlSpanElement& span = m_file->spans.elements[static_cast<std::size_t>(icon)];
+        const LineSpan line = LinesOf(m_file->bytes, span.begin, span.end);
         edits.push_back({line.begin, line.end, std::string()});
     }
 }
@@ -390,51 +351,26 @@ void ZonePageFile::addPageEdits(int page, const TSimpleXMLElem& root, std::vecto
 void ZonePageFile::addAtPageEnd(const XmlSpanElement& page, const std::string& lines,
                                 std::vector<Edit>& edits) const
 {
-    const std::string lineBreak(LineBreakOf(m_bytes));
-    const std::string pageIndent(IndentBefore(m_bytes, page.begin));
+    const std::string lineBreak(LineBreakOf(m_file->bytes));
+    const std::string pageIndent(IndentBefore(m_file->bytes, page.begin));
     if (page.selfClosing) {
         edits.push_back({page.propsEnd, page.startEnd,
                          ">" + lineBreak + lines + pageIndent + "</" + std::string(page.tag) + ">"});
         return;
     }
-    const std::size_t endTag = m_bytes.rfind('<', page.end - 1);
-    const std::string_view before = IndentBefore(m_bytes, endTag);
+    const std::size_t endTag = m_file->bytes.rfind('<', page.end - 1);
+    const std::string_view before = IndentBefore(m_file->bytes, endTag);
     const std::size_t lineStart = endTag - before.size();
-    if (lineStart == 0 || isLineBreak(m_bytes[lineStart - 1]))
+    if (lineStart == 0 || isLineBreak(m_file->bytes[lineStart - 1]))
         edits.push_back({lineStart, lineStart, lines});
     else
         edits.push_back({endTag, endTag, lineBreak + lines + pageIndent});
 }
 
-void ZonePageFile::saved(std::string bytes, int shownPage, TSimpleXMLElem& shown)
-{
-    m_bytes = std::move(bytes);
-    m_spans = XmlSpans::Parse(m_bytes);
-    std::vector<int> allPages;
-    for (int i = 0; i < static_cast<int>(m_spans.elements.size()); ++i)
-        if (m_spans.elements[static_cast<std::size_t>(i)].tag == kPageTag)
-            allPages.push_back(i);
-    // Edits add and remove icons and values, never pages: each zone page keeps its place among
-    // the file's pages.
-    for (std::size_t p = 0; p < m_pages.size(); ++p) {
-        const int ordinal = m_pageOrdinals[p];
-        if (ordinal >= static_cast<int>(allPages.size()))
-            throw std::runtime_error("the saved file lost a page");
-        m_pageElements[p] = allPages[static_cast<std::size_t>(ordinal)];
-        m_pages[p].name = nameOf(m_spans.elements[static_cast<std::size_t>(m_pageElements[p])]);
-        m_pages[p].poiCount = static_cast<int>(iconsOf(m_pageElements[p]).size());
-    }
-    m_origins.clear();
-    for (auto& [page, root] : m_stashed)
-        tagIcons(page, *root);
-    if (shownPage >= 0)
-        tagIcons(shownPage, shown);
-}
-
 std::vector<std::pair<std::string, std::string>> ZonePageFile::iconTemplate(int page) const
 {
     std::vector<std::pair<std::string, std::string>> properties;
-    const XmlSpanElement* icon = siblingIcon(iconsOf(m_pageElements.at(static_cast<std::size_t>(page))));
+    const XmlSpanElement* icon = siblingIcon(iconsOf(m_file->pageElements.at(static_cast<std::size_t>(page))));
     if (icon)
         for (const XmlSpanProperty& property : icon->properties)
             properties.emplace_back(std::string(property.name), decoded(property.rawValue));
@@ -444,7 +380,7 @@ std::vector<std::pair<std::string, std::string>> ZonePageFile::iconTemplate(int 
 long long ZonePageFile::largestIconId() const
 {
     long long largest = 0;
-    for (const XmlSpanElement& element : m_spans.elements) {
+    for (const XmlSpanElement& element : m_file->spans.elements) {
         const XmlSpanProperty* name = element.tag == kIconTag ? element.find(kNameProperty) : nullptr;
         if (!name || name->rawValue.substr(0, kIdPrefix.size()) != kIdPrefix)
             continue;

@@ -16,10 +16,48 @@
 #include <unordered_map>
 #include <vector>
 
+// The tags and names the zone pages of a file are found by.
+namespace ZonePageNames {
+inline constexpr std::string_view kPageTag = "Page";
+inline constexpr std::string_view kIconTag = "Icon";
+inline constexpr std::string_view kIconsPageName = "Icons";
+inline constexpr std::string_view kNameProperty = "Name";
+inline constexpr std::string_view kLocationProperty = "Location";
+}  // namespace ZonePageNames
+
 // One zone page of the file.
 struct ZonePageInfo {
     std::string name;  // its Name, decoded as an icon page value
     int poiCount = 0;  // its Icon children as last read or edited
+};
+
+// The file as read: its bytes, the spans into them and where its zone pages lie. Built whole
+// before it replaces the one in use, so no span ever points into bytes that are gone.
+struct ZonePageLayout {
+    // A zone page's place in any version of the file: the tags and names of the elements from
+    // the root down to it, and how many pages of that path come before it.
+    struct Key {
+        std::vector<std::string> path;
+        int occurrence = 0;
+        bool operator==(const Key& other) const { return path == other.path && occurrence == other.occurrence; }
+    };
+
+    std::string bytes;
+    XmlSpans spans;
+    std::vector<ZonePageInfo> pages;
+    std::vector<int> pageElements;  // the span element of each zone page
+    std::vector<Key> pageKeys;
+    bool worldOnly = false;
+
+    // Reads `text`; throws XmlSpansError. The zone pages are those the rules find, and also the
+    // pages of `previous` still found by their key (a page whose last icon was deleted stays).
+    static std::unique_ptr<ZonePageLayout> Read(std::string text, const ZonePageLayout* previous = nullptr);
+    // The zone page of that key, or -1.
+    int find(const Key& key) const;
+    // The Icon children of an element.
+    std::vector<int> iconsOf(int element) const;
+    // The bytes of a span element.
+    std::string_view textOf(int element) const;
 };
 
 class ZonePageFile {
@@ -31,15 +69,17 @@ public:
     // Reads the file; throws XmlSpansError when its elements do not nest.
     explicit ZonePageFile(std::string bytes);
 
-    // Every Page below the root that holds Icon children, and every Page child of a Page named
-    // "Icons" (so that a zone without icons can get its first), in document order; never the
-    // page "Icons" itself (the game's templates, not a map).
-    const std::vector<ZonePageInfo>& pages() const { return m_pages; }
+    // Every Page below the root that holds Icon children, every Page child of a Page named
+    // "Icons", and every Page without child elements whose parent holds nothing but Pages (so
+    // that a zone without icons can get its first), in document order; never the page "Icons"
+    // itself (the game's templates, not a map).
+    const std::vector<ZonePageInfo>& pages() const { return m_file->pages; }
     // The first zone page of that name (compared exactly), or -1.
     int findPage(std::string_view name) const;
     // True when no Icon of the file has a Location: its POIs are placed by world location alone.
-    bool worldOnly() const { return m_worldOnly; }
-    const std::string& bytes() const { return m_bytes; }
+    // A file without icons is world-only unless it has a page "Icons" (the map window file).
+    bool worldOnly() const { return m_file->worldOnly; }
+    const std::string& bytes() const { return m_file->bytes; }
 
     // Fills `document` (its root cleared) with zone page `page`: as edited when it was shown
     // before, else as read: a root element with the zone page's properties holding its Icon
@@ -53,8 +93,17 @@ public:
     // `shown` holds it. Throws std::runtime_error when an edit cannot be placed.
     std::string editedBytes(int shownPage, const TSimpleXMLElem& shown) const;
     // After `bytes` (from editedBytes) were written: they become the file as read, and the
-    // edited pages (the stashed ones and `shown`) refer to their new places in them.
-    void saved(std::string bytes, int shownPage, TSimpleXMLElem& shown);
+    // edited pages (the stashed ones and `shown`) refer to their new places in them, found by
+    // their path of names. Returns the shown page's new index. Throws, changing nothing, when
+    // the bytes do not read or lost a page.
+    int saved(std::string bytes, int shownPage, TSimpleXMLElem& shown);
+    // The file changed on disk to `bytes`: where every page the editor holds (`shownPage` and
+    // those stashed) is found by its path of names with the same start tag and the same icons,
+    // icon by icon, `bytes` become the file as read and the edits stay to be spliced into them
+    // (`shownPage` becomes the shown page's new index). False, changing nothing, otherwise.
+    bool rebase(std::string bytes, int& shownPage);
+    // Whether any page holds an edit: the stashed ones, and `shownPage` as `shown` holds it.
+    bool hasEdits(int shownPage, const TSimpleXMLElem& shown) const;
 
     // The largest n of an Icon named "ID<n>" in the file as read, or 0: new world-only icons
     // continue the file's numbering.
@@ -65,13 +114,19 @@ public:
     std::vector<std::pair<std::string, std::string>> iconTemplate(int page) const;
 
 private:
+    // Moves the editor's hold on pages and icons to `next`: `pageMap[i]` is the new index of
+    // zone page i, `elementMap` the new index of each old span element (-1: gone).
+    void adopt(std::unique_ptr<ZonePageLayout> next, const std::vector<int>& pageMap,
+               const std::vector<int>& elementMap);
+    // The new index of each zone page of the file in `next`, found by key; empty when one is missing.
+    std::vector<int> pageMapTo(const ZonePageLayout& next) const;
     struct Edit {
         std::size_t begin = 0;
         std::size_t end = 0;
         std::string text;
     };
     const XmlSpanElement& pageElement(int page) const;
-    std::vector<int> iconsOf(int element) const;
+    std::vector<int> iconsOf(int element) const { return m_file->iconsOf(element); }
     // The indentation of a new child line of a page element.
     std::string childIndent(int pageElementIndex) const;
     // An icon whose form a new icon copies: the page's first, else the file's first.
@@ -92,12 +147,7 @@ private:
     std::string newIconText(const TSimpleXMLElem& icon, const XmlSpanElement* sibling) const;
     int originOf(const TSimpleXMLElem& icon) const;
 
-    std::string m_bytes;
-    XmlSpans m_spans;
-    std::vector<ZonePageInfo> m_pages;
-    std::vector<int> m_pageElements;  // the span element of each zone page
-    std::vector<int> m_pageOrdinals;  // its place among all Page elements of the file
-    bool m_worldOnly = false;
+    std::unique_ptr<ZonePageLayout> m_file;
     // Each Icon shown in an editing root carries a serial in its data pointer; the serial names
     // the span element it came from. A serial not in the map (an icon added, or one taken out
     // before a save and put back after it) is written as a new icon.

@@ -3,6 +3,7 @@
 #include "mapview/PoiAnchor.h"
 #include "support/AtomicFile.h"
 #include "support/ConfigRules.h"
+#include "support/FileStamp.h"
 #include "support/FileSystem.h"
 #include "support/GamePath.h"
 #include "support/MapStyleFile.h"
@@ -29,6 +30,8 @@ constexpr std::size_t kNumberBuffer = 32;
 const char* const kStyleFileName = "core_mapstyles.xml";
 const char* const kBackupFileName = "core_mapstyles.xml.old";
 const char* const kCannotOpen = "Cannot open file ";
+// Reads and edits of a map style file that another program keeps changing, before giving up.
+constexpr int kWriteAttempts = 3;
 
 // An image coordinate with the world coordinate seen there.
 struct Reference {
@@ -203,28 +206,38 @@ MapStyleUpdate UpdateMapStyleFile(const std::string& styleFolder, const std::str
     const std::string stylePath = GamePath::resolve(styleFolder, kStyleFileName);
     if (!GamePath::fileExists(stylePath))
         return MapStyleUpdate::FileMissing;
-    std::string original;
-    if (AtomicFile::readWhole(stylePath, original) != AtomicFile::ReadResult::Ok)
-        throw ZoneUpdateError(kCannotOpen + stylePath);
+    // The game or another editor may write the file between the read and the write: the edit is
+    // then made again on what it wrote, never written over it.
+    for (int attempt = 1;; ++attempt) {
+        std::string original;
+        if (AtomicFile::readWhole(stylePath, original) != AtomicFile::ReadResult::Ok)
+            throw ZoneUpdateError(kCannotOpen + stylePath);
+        const FileStamp read = FileStamps::of(stylePath, original);
 
-    std::string edited = original;
-    ZoneRectEdit edit = ZoneRectEdit::NoMatch;
-    try {
-        edit = SetZoneRectInPlace(edited, mapName, zoneText);
-    } catch (const MapStyleError& error) {
-        throw ZoneUpdateError(error.what());
-    }
-    // Nothing changes: the file and its backup stay as they are.
-    if (edit == ZoneRectEdit::NoMatch)
-        return MapStyleUpdate::NoMatch;
+        std::string edited = original;
+        ZoneRectEdit edit = ZoneRectEdit::NoMatch;
+        try {
+            edit = SetZoneRectInPlace(edited, mapName, zoneText);
+        } catch (const MapStyleError& error) {
+            throw ZoneUpdateError(error.what());
+        }
+        // Nothing changes: the file and its backup stay as they are.
+        if (edit == ZoneRectEdit::NoMatch)
+            return MapStyleUpdate::NoMatch;
 
-    const std::string backupPath = GamePath::resolve(styleFolder, kBackupFileName);
-    try {
-        AtomicFile::write(stylePath, edited, [&]() { rotateBackup(stylePath, backupPath, original); });
-    } catch (const FileAccessError& error) {
-        throw ZoneUpdateError(error.what());
+        const std::string backupPath = GamePath::resolve(styleFolder, kBackupFileName);
+        try {
+            FileStamps::writeIfUnchanged(stylePath, edited, read,
+                                         [&]() { rotateBackup(stylePath, backupPath, original); });
+        } catch (const FileChangedError& error) {
+            if (attempt < kWriteAttempts)
+                continue;
+            throw ZoneUpdateError(error.what());
+        } catch (const FileAccessError& error) {
+            throw ZoneUpdateError(error.what());
+        }
+        return edit == ZoneRectEdit::Added ? MapStyleUpdate::Added : MapStyleUpdate::Replaced;
     }
-    return edit == ZoneRectEdit::Added ? MapStyleUpdate::Added : MapStyleUpdate::Replaced;
 }
 
 bool WriteZoneDefinition(const std::string& configPath, const std::string& mapName, const std::string& zoneText)

@@ -109,7 +109,9 @@ private slots:
         QCOMPARE(lines[3], unknown + QStringLiteral(": 3 POIs, page \"nowhere_map\", location \"No 위치\", zone none"));
         QCOMPARE(lines[0], samples + "icons_harbor_town.xml: 10 POIs, page \"harbor_town\", location \"Harbor Town\", "
                                      "zone -585,-1135,1635,1445");
-        QVERIFY(lines[1].endsWith(QLatin1String(": Error : Loading File")));
+        // The described message, then why and where, on the page's one line.
+        QVERIFY2(lines[1].endsWith(QLatin1String(": Error : Loading File; the file ends before the page is complete (line 2, column 21)")),
+                 qPrintable(lines[1]));
         QVERIFY(lines[2].endsWith(QLatin1String(": File \"icons_missing.xml\" is not found.")));
 
         QString good;

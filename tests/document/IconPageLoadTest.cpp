@@ -263,21 +263,31 @@ private slots:
         QTest::addColumn<bool>("replacesPage");
         QTest::newRow("missing file") << QByteArray() << QStringLiteral("File \"icons_bad.xml\" is not found.")
                                       << false;
-        QTest::newRow("two bytes") << QByteArray("<a") << QStringLiteral("Error : Loading File") << true;
+        // Each says why and where, under the described first line.
+        const auto loading = [](const char* reason) { return QStringLiteral("Error : Loading File\n") + reason; };
+        QTest::newRow("two bytes") << QByteArray("<a")
+                                   << loading("the file ends before the page is complete (line 1, column 3)") << true;
+        QTest::newRow("empty file") << QByteArray("\xEF\xBB\xBF \r\n") << loading("the file is empty") << true;
         const QByteArray whole = page(iconLines({{"x"}, {"y"}}));
-        QTest::newRow("cut short") << whole.left(whole.size() / 2) << QStringLiteral("Error : Loading File")
-                                   << true;
-        QTest::newRow("damaged") << QByteArray(whole).replace("<Icon", "<Icon <") << QStringLiteral("Error : Loading File")
-                                 << true;
+        QTest::newRow("cut short") << whole.left(whole.size() / 2)
+                                   << loading("the file ends before the page is complete (line 3, column 89)") << true;
+        QTest::newRow("damaged") << QByteArray(whole).replace("<Icon", "<Icon <")
+                                 << loading("a tag holds \"<\" where a property should be (line 3, column 7)") << true;
+        QTest::newRow("unclosed quote") << QByteArray(whole).replace("Name=\"x\"", "Name=\"x")
+                                        << loading("a tag holds \".\" where a property should be (line 3, column 69)")
+                                        << true;
+        QTest::newRow("stray <") << QByteArray(whole).replace("\r\n<Icon", "\r\n< <Icon")
+                                 << loading("a \"<\" is not followed by a tag name (line 3, column 2)") << true;
         // The XML layer ends quietly inside a start tag; the page is still damaged.
         const QByteArray empty = page(QByteArray());
-        QTest::newRow("no root") << empty.left(empty.indexOf("<Page")) << QStringLiteral("Error : Loading File")
-                                 << true;
+        QTest::newRow("no root") << empty.left(empty.indexOf("<Page"))
+                                 << loading("the file ends before the page is complete (line 2, column 1)") << true;
         QTest::newRow("root start tag cut before its '>'")
-            << empty.left(empty.indexOf("/>") + 1) << QStringLiteral("Error : Loading File") << true;
+            << empty.left(empty.indexOf("/>") + 1)
+            << loading("the file ends before the page is complete (line 2, column 60)") << true;
         // The writer writes no tags for an element without a name: such a page could not reopen.
-        QTest::newRow("element without a name")
-            << page(iconLines({{"x"}}) + "<>lost</>\r\n") << QStringLiteral("Error : Loading File") << true;
+        QTest::newRow("element without a name") << page(iconLines({{"x"}}) + "<>lost</>\r\n")
+                                                << loading("a tag or property has no name (line 5, column 8)") << true;
     }
 
     void failedOpen()

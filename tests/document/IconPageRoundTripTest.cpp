@@ -350,10 +350,13 @@ private slots:
             QVERIFY(QFileInfo(target).isDir());
             QVERIFY(QDir(target).isEmpty());
         }
-        QCOMPARE(editor.prompts.messages, QStringList{"Error in saving file"});
-        QCOMPARE(editor.prompts.errors.size(), 1);
-        QVERIFY2(editor.prompts.errors.first().contains(QLatin1String("icons_")),
-                 qPrintable(editor.prompts.errors.first()));
+        // One message: the described line, then the file and the system's reason.
+        QCOMPARE(editor.prompts.messages.size(), 1);
+        QVERIFY2(editor.prompts.messages.first().startsWith(QLatin1String("Error in saving file\n")),
+                 qPrintable(editor.prompts.messages.first()));
+        QVERIFY2(editor.prompts.messages.first().contains(QLatin1String("icons_")),
+                 qPrintable(editor.prompts.messages.first()));
+        QCOMPARE(editor.prompts.errors, QStringList());
         QCOMPARE(readFile(kept), keptBytes);
         // Nothing half-written is left beside it.
         if (how != QLatin1String("folder"))

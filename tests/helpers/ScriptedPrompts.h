@@ -17,6 +17,8 @@ public:
     QQueue<QString> fileAnswers;    // empty queue answers Cancel
     QList<SaveQuestion> saveQuestions;  // unsaved-changes questions, in order
     QQueue<SaveAnswer> saveAnswers;     // empty queue answers Discard, as if nothing was asked
+    QList<ChangedQuestion> changedQuestions;  // questions about files changed on disk, in order
+    QQueue<ChangedAnswer> changedAnswers;     // empty queue answers Cancel, the default
 
     void showMessage(const QString& text) override { messages << text; }
     void showError(const QString& text) override { errors << text; }
@@ -30,6 +32,11 @@ public:
     {
         saveQuestions << question;
         return saveAnswers.isEmpty() ? SaveAnswer::Discard : saveAnswers.dequeue();
+    }
+    ChangedAnswer askChanged(const ChangedQuestion& question) override
+    {
+        changedQuestions << question;
+        return changedAnswers.isEmpty() ? ChangedAnswer::Cancel : changedAnswers.dequeue();
     }
     QString openFileName(const FileDialogOptions& options) override { return nextFile(options); }
     QString saveFileName(const FileDialogOptions& options) override { return nextFile(options); }

@@ -23,6 +23,17 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
+// A row's description as a test name.
+template <typename Row>
+std::string rowName(const testing::TestParamInfo<Row>& info)
+{
+    std::string name = info.param.what;
+    for (char& c : name)
+        if (!isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
 TSimpleXMLElem& icon(TSimpleXML& doc, int i)
 {
     return *doc.Root().Items().Item(i);
@@ -144,13 +155,7 @@ const EditRow kEdits[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Edits, ZonePageSave, testing::ValuesIn(kEdits),
-                         [](const testing::TestParamInfo<EditRow>& info) {
-                             std::string name = info.param.what;
-                             for (char& c : name)
-                                 if (!isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+                         rowName<EditRow>);
 
 TEST(ZonePageFile, EditsOfSeveralPagesLiveUntilSaved)
 {
@@ -188,5 +193,138 @@ TEST(ZonePageFile, DamagedFilesAreRefused)
         }
     }
 }
+
+}  // namespace
+
+namespace {
+
+std::string shownAndEdited(ZonePageFile& file, TSimpleXML& doc, const char* page, const char* name)
+{
+    const int index = file.findPage(page);
+    file.show(index, doc);
+    setValue(doc, 0, "Name", name);
+    return file.editedBytes(index, doc.Root());
+}
+
+TEST(ZonePageFile, EndTagsMatchWithoutRegardToCaseAsTheIconPageReaderDoes)
+{
+    const std::string lower = replaced(kMapWindow, "      </Page>\r\n      <Page Name=\"zone_empty\"",
+                                       "      </page>\r\n      <Page Name=\"zone_empty\"");
+    ZonePageFile file(lower);
+    TSimpleXML doc;
+    ConfigureIconPageXml(doc);
+    EXPECT_EQ(shownAndEdited(file, doc, "zone_harbor", "Vault"),
+              replaced(lower, "Name=\"Bank\" pathfind", "Name=\"Vault\" pathfind"));
+}
+
+TEST(ZonePageFile, ARefusalSaysWhyAndWhere)
+{
+    const struct {
+        const char* bytes;
+        const char* message;
+    } rows[] = {
+        {"<Page>\r\n  <Page Name=\"a></Page>", "the value of property \"Name\" has no closing quote (line 2, column 9)"},
+        {"<Page>\n<Page></Icon>", "the end tag </Icon> does not close <Page> of line 2, column 1 (line 2, column 14)"},
+        {"<Page>\n <Page>", "the file ends before <Page> of line 2, column 2 is closed (line 2, column 8)"},
+        {"<Page><!-- x </Page>", "a comment is not closed (line 1, column 7)"},
+    };
+    for (const auto& row : rows) {
+        try {
+            ZonePageFile file{row.bytes};
+            ADD_FAILURE() << row.bytes;
+        } catch (const XmlSpansError& error) {
+            EXPECT_EQ(std::string(error.what()), row.message);
+        }
+    }
+}
+
+TEST(ZonePageFile, AnEmptyZonePageIsStillAZonePage)
+{
+    const std::string bytes = "\xEF\xBB\xBF<Page Name=\"POI\"><Page Name=\"exile_city\"></Page></Page>";
+    ZonePageFile file(bytes);
+    ASSERT_EQ(file.pages().size(), 1u);
+    EXPECT_EQ(file.pages()[0].name, "exile_city");
+    EXPECT_TRUE(file.worldOnly());
+    TSimpleXML doc;
+    ConfigureIconPageXml(doc);
+    file.show(0, doc);
+    addIcon(doc, 0, {{"Name", "ID1"}, {"PathFindLocation", "1.00,2.00,3.00"}});
+    EXPECT_EQ(file.editedBytes(0, doc.Root()),
+              "\xEF\xBB\xBF<Page Name=\"POI\"><Page Name=\"exile_city\">\n"
+              "<Icon Name=\"ID1\" PathFindLocation=\"1.00,2.00,3.00\"/>\n</Page></Page>");
+    // The map window file's pages among other widgets are not taken for empty zones.
+    EXPECT_EQ(ZonePageFile("<Page><Image/><Page Name=\"x\"/><Page Name=\"y\"><Icon/></Page></Page>").pages().size(), 1u);
+}
+
+TEST(ZonePageFile, AFailedReReadAfterASaveKeepsTheFileAsItWas)
+{
+    ZonePageFile file(kMapWindow);
+    TSimpleXML doc;
+    ConfigureIconPageXml(doc);
+    const std::string edited = shownAndEdited(file, doc, "zone_harbor", "Vault");
+    const int page = file.findPage("zone_harbor");
+    const std::size_t pages = file.pages().size();
+    EXPECT_THROW(file.saved("<Page><Page Name=\"zone_harbor\">", page, doc.Root()), XmlSpansError);
+    EXPECT_THROW(file.saved("<Page><Page Name=\"zone_harbor\"><Icon/></Page></Page>", page, doc.Root()),
+                 std::runtime_error);
+    EXPECT_EQ(file.editedBytes(page, doc.Root()), edited);
+    EXPECT_EQ(file.pages().size(), pages);
+}
+
+TEST(ZonePageFile, PagesAreFoundAgainByTheirPathOfNames)
+{
+    ZonePageFile file(kMapWindow);
+    TSimpleXML doc;
+    ConfigureIconPageXml(doc);
+    // A page that came before them moves every zone page one place on among the file's pages.
+    const std::string saved = replaced(shownAndEdited(file, doc, "zone_harbor", "Vault"), "  <Page Name=\"MapPage\"",
+                                       "  <Page Name=\"Legend\"/>\r\n  <Page Name=\"MapPage\"");
+    const int shown = file.saved(saved, file.findPage("zone_harbor"), doc.Root());
+    EXPECT_EQ(file.pages()[static_cast<std::size_t>(shown)].name, "zone_harbor");
+    setValue(doc, 1, "Name", "Gate");
+    EXPECT_EQ(file.editedBytes(shown, doc.Root()), replaced(saved, "Name=\"Gate  West\"", "Name=\"Gate\""));
+}
+
+struct RebaseRow {
+    const char* what;
+    std::string from;  // what another program changed in the file...
+    std::string to;
+    bool spliced;  // ...and whether the edit still goes into its bytes
+};
+
+class ZonePageRebase : public testing::TestWithParam<RebaseRow> {};
+
+TEST_P(ZonePageRebase, TakesTheEditsOverWhereTheirPagesAreUnchanged)
+{
+    const RebaseRow& row = GetParam();
+    ZonePageFile file(kMapWindow);
+    TSimpleXML doc;
+    ConfigureIconPageXml(doc);
+    const std::string before = shownAndEdited(file, doc, "zone_harbor", "Vault");
+    const std::string theirs = replaced(kMapWindow, row.from, row.to);
+    int page = file.findPage("zone_harbor");
+    ASSERT_EQ(file.rebase(theirs, page), row.spliced);
+    if (row.spliced)
+        EXPECT_EQ(file.editedBytes(page, doc.Root()), replaced(theirs, "Name=\"Bank\" pathfind", "Name=\"Vault\" pathfind"));
+    else
+        EXPECT_EQ(file.editedBytes(page, doc.Root()), before);
+}
+
+const RebaseRow kRebases[] = {
+    {"another widget", "<Button Name=\"Close\" Location=\"780,2\">", "<Button Name=\"Shut\" Location=\"780,2\">", true},
+    {"another zone page", "<Page Name=\"zone_bare\" Visible=\"false\"/>",
+     "<Page Name=\"zone_bare\" Visible=\"true\"/>", true},
+    {"a new zone page before", "      <Page Name=\"zone_harbor\"",
+     "      <Page Name=\"zone_new\"><Icon Name=\"n\" Location=\"1,1\"/></Page>\r\n      <Page Name=\"zone_harbor\"", true},
+    {"the edited icon", "Location=\"100,200\"", "Location=\"101,200\"", false},
+    {"another icon of the page", "Tooltip=\"A &amp; B\"", "Tooltip=\"A and B\"", false},
+    {"an icon added to the page", "      </Page>\r\n      <Page Name=\"zone_empty\"",
+     "        <Icon Name=\"n\"/>\r\n      </Page>\r\n      <Page Name=\"zone_empty\"", false},
+    {"the page renamed", "Name=\"zone_harbor\"", "Name=\"zone_docks\"", false},
+    {"unreadable now", "</Button>", "</Buton>", false},
+};
+
+INSTANTIATE_TEST_SUITE_P(OnDisk, ZonePageRebase, testing::ValuesIn(kRebases),
+                         rowName<RebaseRow>);
 
 }  // namespace

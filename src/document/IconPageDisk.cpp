@@ -1,0 +1,95 @@
+// The open file and the file on disk: a save checks that nobody changed the file since it was
+// read, and the window asks whether the file changed while the user was away.
+#include "document/IconPageEditor.h"
+
+#include "support/AtomicFile.h"
+
+#include <QFileInfo>
+#include <QUndoStack>
+
+namespace {
+
+const char* const kEditsNotPlaced = "the edits could not be placed in the file; the file was left as it was";
+
+}  // namespace
+
+QString SaveFailureReason(const std::exception& error)
+{
+    // The system's and the change check's own texts name the file and the cause; anything else
+    // is the editor's business, not the user's.
+    if (dynamic_cast<const FileAccessError*>(&error) || dynamic_cast<const FileChangedError*>(&error))
+        return QString::fromStdString(error.what());
+    return QLatin1String(kEditsNotPlaced);
+}
+
+bool IconPageEditor::ChangedOnDisk() const
+{
+    // Asked at every return to the window: the bytes are read only when size or time moved.
+    if (!m_state.DocLoaded || !m_diskStamp.present || !FileStamps::mayDiffer(m_state.CurrentFile, m_diskStamp))
+        return false;
+    const FileStamp now = FileStamps::read(m_state.CurrentFile);
+    return now.present && !now.sameBytes(m_diskStamp);
+}
+
+void IconPageEditor::AcceptDiskState()
+{
+    if (const FileStamp now = FileStamps::read(m_state.CurrentFile); now.present)
+        m_diskStamp = now;
+}
+
+IconPageEditor::SaveStep IconPageEditor::beforeSave(bool& saveAs)
+{
+    m_replaceStamp = m_diskStamp;
+    if (saveAs)
+        return SaveStep::Write;
+    if (m_zoneFile && !m_zoneFile->hasEdits(m_zonePage, m_xmlscan.Root())) {
+        // Nothing the file does not hold already: it is not touched.
+        m_unrecordedChange = false;
+        m_undo->setClean();
+        UpdateTitleMark();
+        return SaveStep::Done;
+    }
+    std::string bytes;
+    const FileStamp now = FileStamps::read(m_state.CurrentFile, &bytes);
+    // A file that is gone holds nothing of anyone's: the save puts it back.
+    if (now.sameBytes(m_diskStamp) || !now.present) {
+        m_replaceStamp = now;
+        return SaveStep::Write;
+    }
+    // Another program wrote the file. A file of zone pages takes the edits over to its new bytes
+    // when every page they touch is still there as it was read.
+    if (m_zoneFile && now.present && m_zoneFile->rebase(std::move(bytes), m_zonePage)) {
+        m_diskStamp = now;
+        m_replaceStamp = now;
+        return SaveStep::Write;
+    }
+    ChangedQuestion question = m_changedQuestion;
+    question.text = question.text.arg(QFileInfo(QString::fromStdString(m_state.CurrentFile)).fileName());
+    switch (m_prompts.askChanged(question)) {
+    case ChangedAnswer::Overwrite:
+        m_replaceStamp = now;
+        return SaveStep::Write;
+    case ChangedAnswer::SaveAs:
+        saveAs = true;
+        return SaveStep::Write;
+    case ChangedAnswer::Cancel:
+        break;
+    }
+    return SaveStep::Stop;
+}
+
+void IconPageEditor::writeChecked(const std::string& bytes, bool saveAs)
+{
+    const FileStamp written = FileStamps::of(m_state.CurrentFile, bytes);
+    // A file that holds these bytes already is not touched: a save of an unedited page, say.
+    if (!saveAs && m_replaceStamp.present && written.sameBytes(m_replaceStamp)) {
+        m_diskStamp = m_replaceStamp;
+        return;
+    }
+    // A Save As names a file the user chose to replace; a Save replaces only the file checked.
+    if (saveAs)
+        AtomicFile::write(m_state.CurrentFile, bytes);
+    else
+        FileStamps::writeIfUnchanged(m_state.CurrentFile, bytes, m_replaceStamp);
+    m_diskStamp = FileStamps::of(m_state.CurrentFile, bytes);
+}

@@ -1,0 +1,214 @@
+// Reading a file of zone pages into its layout, and moving the editor's pages and icons from one
+// version of the file to the next (after a save, or after another program changed the file).
+#include "support/IconPageXml.h"
+#include "support/ZonePageFile.h"
+
+#include <map>
+#include <stdexcept>
+
+namespace {
+
+using namespace ZonePageNames;
+
+std::string nameOf(const XmlSpanElement& element)
+{
+    const XmlSpanProperty* name = element.find(kNameProperty);
+    std::string value = name ? std::string(name->rawValue) : std::string();
+    IconPageDecodeValue(value);
+    return value;
+}
+
+// The tags and names from the root down to `index`.
+std::vector<std::string> pathOf(const XmlSpans& spans, int index)
+{
+    std::vector<std::string> path;
+    for (int at = index; at >= 0; at = spans.elements[static_cast<std::size_t>(at)].parent) {
+        const XmlSpanElement& element = spans.elements[static_cast<std::size_t>(at)];
+        path.push_back(std::string(element.tag) + '\n' + nameOf(element));
+    }
+    return {path.rbegin(), path.rend()};
+}
+
+// A Page without child elements among pages only: a zone that has no icon yet.
+bool isEmptyAmongPages(const XmlSpans& spans, const XmlSpanElement& page)
+{
+    if (!page.children.empty())
+        return false;
+    const XmlSpanElement& parent = spans.elements[static_cast<std::size_t>(page.parent)];
+    if (parent.tag != kPageTag)
+        return false;
+    for (int child : parent.children)
+        if (spans.elements[static_cast<std::size_t>(child)].tag != kPageTag)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const ZonePageLayout* previous)
+{
+    // Held by pointer from here on: the spans' views into the bytes never move.
+    auto layout = std::make_unique<ZonePageLayout>();
+    layout->bytes = std::move(text);
+    layout->spans = XmlSpans::Parse(layout->bytes);
+    const XmlSpans& spans = layout->spans;
+    bool anyLocation = false;
+    bool anyIcon = false;
+    bool iconsPage = false;
+    std::map<std::vector<std::string>, int> occurrences;
+    for (int i = 0; i < static_cast<int>(spans.elements.size()); ++i) {
+        const XmlSpanElement& element = spans.elements[static_cast<std::size_t>(i)];
+        if (element.tag == kIconTag) {
+            anyIcon = true;
+            anyLocation = anyLocation || element.find(kLocationProperty);
+        }
+        if (element.tag != kPageTag)
+            continue;
+        iconsPage = iconsPage || nameOf(element) == kIconsPageName;
+        if (element.parent < 0)
+            continue;
+        Key key{pathOf(spans, i), 0};
+        key.occurrence = occurrences[key.path]++;
+        const XmlSpanElement& parent = spans.elements[static_cast<std::size_t>(element.parent)];
+        const bool underIcons = parent.tag == kPageTag && nameOf(parent) == kIconsPageName;
+        // The game's "Icons" page holds the zone pages and the templates the game clones, not a
+        // map: it is never offered, so its bytes stay as they are.
+        if (nameOf(element) == kIconsPageName)
+            continue;
+        const int icons = static_cast<int>(layout->iconsOf(i).size());
+        const bool kept = previous && previous->find(key) >= 0;
+        if (icons == 0 && !underIcons && !kept && !isEmptyAmongPages(spans, element))
+            continue;
+        layout->pages.push_back({nameOf(element), icons});
+        layout->pageElements.push_back(i);
+        layout->pageKeys.push_back(std::move(key));
+    }
+    // Without any icon to tell, a file without the map window's page "Icons" is a POI file.
+    layout->worldOnly = anyIcon ? !anyLocation : !iconsPage;
+    return layout;
+}
+
+int ZonePageLayout::find(const Key& key) const
+{
+    for (std::size_t i = 0; i < pageKeys.size(); ++i)
+        if (pageKeys[i] == key)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<int> ZonePageLayout::iconsOf(int element) const
+{
+    std::vector<int> icons;
+    for (int child : spans.elements[static_cast<std::size_t>(element)].children)
+        if (spans.elements[static_cast<std::size_t>(child)].tag == kIconTag)
+            icons.push_back(child);
+    return icons;
+}
+
+std::string_view ZonePageLayout::textOf(int element) const
+{
+    const XmlSpanElement& span = spans.elements[static_cast<std::size_t>(element)];
+    return std::string_view(bytes).substr(span.begin, span.end - span.begin);
+}
+
+std::vector<int> ZonePageFile::pageMapTo(const ZonePageLayout& next) const
+{
+    std::vector<int> map;
+    for (const ZonePageLayout::Key& key : m_file->pageKeys) {
+        const int found = next.find(key);
+        if (found < 0)
+            return {};
+        map.push_back(found);
+    }
+    return map;
+}
+
+void ZonePageFile::adopt(std::unique_ptr<ZonePageLayout> next, const std::vector<int>& pageMap,
+                         const std::vector<int>& elementMap)
+{
+    std::map<int, std::unique_ptr<TSimpleXMLElem>> stashed;
+    for (auto& [page, root] : m_stashed)
+        stashed[pageMap[static_cast<std::size_t>(page)]] = std::move(root);
+    std::map<int, Snapshot> snapshots;
+    for (auto& [page, snapshot] : m_pageSnapshots)
+        snapshots[pageMap[static_cast<std::size_t>(page)]] = std::move(snapshot);
+    for (auto it = m_origins.begin(); it != m_origins.end();) {
+        const int moved = it->second.element < static_cast<int>(elementMap.size())
+            ? elementMap[static_cast<std::size_t>(it->second.element)] : -1;
+        if (moved < 0) {
+            it = m_origins.erase(it);
+        } else {
+            it->second.element = moved;
+            ++it;
+        }
+    }
+    m_stashed = std::move(stashed);
+    m_pageSnapshots = std::move(snapshots);
+    m_file = std::move(next);
+    // A stashed page counts its icons as edited.
+    for (const auto& [page, root] : m_stashed)
+        m_file->pages[static_cast<std::size_t>(page)].poiCount = IconCount(*root);
+}
+
+int ZonePageFile::saved(std::string bytes, int shownPage, TSimpleXMLElem& shown)
+{
+    // Built whole first: a failure leaves the file as it was read, its spans valid.
+    std::unique_ptr<ZonePageLayout> next = ZonePageLayout::Read(std::move(bytes), m_file.get());
+    const std::vector<int> pageMap = pageMapTo(*next);
+    if (pageMap.size() != m_file->pages.size())
+        throw std::runtime_error("the saved file lost a zone page");
+    adopt(std::move(next), pageMap, {});
+    // Every icon is tagged anew from the saved file.
+    m_origins.clear();
+    const int shownNow = shownPage >= 0 ? pageMap[static_cast<std::size_t>(shownPage)] : -1;
+    for (auto& [page, root] : m_stashed)
+        tagIcons(page, *root);
+    if (shownNow >= 0)
+        tagIcons(shownNow, shown);
+    return shownNow;
+}
+
+bool ZonePageFile::rebase(std::string bytes, int& shownPage)
+{
+    std::unique_ptr<ZonePageLayout> next;
+    try {
+        next = ZonePageLayout::Read(std::move(bytes), m_file.get());
+    } catch (const XmlSpansError&) {
+        return false;
+    }
+    const std::vector<int> pageMap = pageMapTo(*next);
+    if (pageMap.size() != m_file->pages.size())
+        return false;
+    std::vector<int> held;
+    for (const auto& entry : m_stashed)
+        held.push_back(entry.first);
+    if (shownPage >= 0)
+        held.push_back(shownPage);
+    std::vector<int> elementMap(m_file->spans.elements.size(), -1);
+    for (int page : held) {
+        const int before = m_file->pageElements[static_cast<std::size_t>(page)];
+        const int after = next->pageElements[static_cast<std::size_t>(pageMap[static_cast<std::size_t>(page)])];
+        const XmlSpanElement& oldPage = m_file->spans.elements[static_cast<std::size_t>(before)];
+        const XmlSpanElement& newPage = next->spans.elements[static_cast<std::size_t>(after)];
+        const std::string_view oldTag = std::string_view(m_file->bytes).substr(oldPage.tagEnd, oldPage.propsEnd - oldPage.tagEnd);
+        const std::string_view newTag = std::string_view(next->bytes).substr(newPage.tagEnd, newPage.propsEnd - newPage.tagEnd);
+        const std::vector<int> oldIcons = m_file->iconsOf(before);
+        const std::vector<int> newIcons = next->iconsOf(after);
+        if (oldTag != newTag || oldIcons.size() != newIcons.size())
+            return false;
+        // Each icon at its place, byte for byte: the snapshots the edits are told from still hold.
+        for (std::size_t k = 0; k < oldIcons.size(); ++k) {
+            if (m_file->textOf(oldIcons[k]) != next->textOf(newIcons[k]))
+                return false;
+            elementMap[static_cast<std::size_t>(oldIcons[k])] = newIcons[k];
+        }
+    }
+    shownPage = shownPage >= 0 ? pageMap[static_cast<std::size_t>(shownPage)] : -1;
+    adopt(std::move(next), pageMap, elementMap);
+    return true;
+}
+
+bool ZonePageFile::hasEdits(int shownPage, const TSimpleXMLElem& shown) const
+{
+    return editedBytes(shownPage, shown) != m_file->bytes;
+}
