@@ -42,15 +42,16 @@ IconPageEditor::SaveStep IconPageEditor::beforeSave(bool& saveAs)
     m_replaceStamp = m_diskStamp;
     if (saveAs)
         return SaveStep::Write;
-    if (m_zoneFile && !m_zoneFile->hasEdits(m_zonePage, m_xmlscan.Root())) {
-        // Nothing the file does not hold already: it is not touched.
+    std::string bytes;
+    const FileStamp now = FileStamps::read(m_state.CurrentFile, &bytes);
+    if (m_zoneFile && now.present && !m_zoneFile->hasEdits(m_zonePage, m_xmlscan.Root())) {
+        // Nothing the file does not hold already: it is not touched (a file that is gone is
+        // written again below).
         m_unrecordedChange = false;
         m_undo->setClean();
         UpdateTitleMark();
         return SaveStep::Done;
     }
-    std::string bytes;
-    const FileStamp now = FileStamps::read(m_state.CurrentFile, &bytes);
     // A file that is gone holds nothing of anyone's: the save puts it back.
     if (now.sameBytes(m_diskStamp) || !now.present) {
         m_replaceStamp = now;

@@ -48,6 +48,8 @@ struct ZonePageLayout {
     std::vector<int> pageElements;  // the span element of each zone page
     std::vector<Key> pageKeys;
     bool worldOnly = false;
+    // Whether a Page stands inside another element: a UI file, never an icon page.
+    bool nestsPages = false;
 
     // Reads `text`; throws XmlSpansError. The zone pages are those the rules find, and also the
     // pages of `previous` still found by their key (a page whose last icon was deleted stays).
@@ -79,6 +81,8 @@ public:
     // True when no Icon of the file has a Location: its POIs are placed by world location alone.
     // A file without icons is world-only unless it has a page "Icons" (the map window file).
     bool worldOnly() const { return m_file->worldOnly; }
+    // Whether a Page stands inside another element (not only after the root).
+    bool nestsPages() const { return m_file->nestsPages; }
     const std::string& bytes() const { return m_file->bytes; }
 
     // Fills `document` (its root cleared) with zone page `page`: as edited when it was shown

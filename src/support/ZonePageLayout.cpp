@@ -67,6 +67,7 @@ std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const Zon
         iconsPage = iconsPage || nameOf(element) == kIconsPageName;
         if (element.parent < 0)
             continue;
+        layout->nestsPages = true;
         Key key{pathOf(spans, i), 0};
         key.occurrence = occurrences[key.path]++;
         const XmlSpanElement& parent = spans.elements[static_cast<std::size_t>(element.parent)];

@@ -171,16 +171,32 @@ private slots:
         QCOMPARE(m_prompts.questions.size(), 1);
     }
 
+    void nestedPagesThatCannotBeMappedAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cut in a comment")
+            << testBytes(zonefixture::kMapWindow) + "<!-- cut"
+            << QStringLiteral("Error : Loading File\na comment is not closed (line 21, column 1)");
+        // The game's templates are no map: with no zone page the file is still not an icon page.
+        QTest::newRow("only the templates of \"Icons\"")
+            << QByteArray("<Page Name=\"Map\">\r\n  <Page Name=\"MapPage\">\r\n    <Page Name=\"Icons\">\r\n"
+                          "      <Icon Name=\"t\" Location=\"0,0\" Size=\"12,12\"/>\r\n    </Page>\r\n"
+                          "  </Page>\r\n</Page>\r\n")
+            << QStringLiteral("Error : Loading File\nthe file holds pages inside pages, but none of them is a "
+                              "page of icons");
+    }
+
     void nestedPagesThatCannotBeMappedAreRefused()
     {
         // The icon page reader would stop after the root and take the file: its save would then
         // rewrite the whole file in its own layout.
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
         const QString file = path("map_window.xml");
-        const QByteArray bytes = testBytes(zonefixture::kMapWindow) + "<!-- cut";
         writeTestFile(file, bytes);
         QVERIFY(!m_window->openPage(file));
-        QCOMPARE(m_prompts.messages,
-                 QStringList{QStringLiteral("Error : Loading File\na comment is not closed (line 21, column 1)")});
+        QCOMPARE(m_prompts.messages, QStringList{message});
         QVERIFY(!m_window->state().DocLoaded);
         QCOMPARE(readTestFile(file), bytes);
     }
