@@ -17,7 +17,8 @@ cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 qt="$(cached VYNMAP_QT_PREFIX)"
 version="$(cached CMAKE_PROJECT_VERSION)"
 exe="$build/src/app/vynmap-editor.exe"
-[ -n "$qt" ] && [ -f "$exe" ] || die "$build holds no Windows build of the editor (run scripts/run-windows-tests.sh)"
+[ -n "$qt" ] && [ -f "$exe" ] ||
+  die "$build holds no Windows build of the editor (run scripts/run-windows-tests.sh)"
 name="vynmap-editor-$version-windows-x64"
 stage="$build/package/$name"
 rm -rf "$build/package" && mkdir -p "$stage"
@@ -28,13 +29,19 @@ for dll in libstdc++-6.dll libwinpthread-1.dll; do
   search+=("$(dirname "$(realpath "$("$TARGET-g++-posix" -print-file-name=$dll)")")")
 done
 # Windows' own DLLs, as Wine provides them: an import found neither here nor above is an error.
-system_dlls="$(ls /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/ /usr/lib/wine/x86_64-windows/ 2>/dev/null |
-  tr '[:upper:]' '[:lower:]')"
+system_dlls="$(find /usr/lib/x86_64-linux-gnu/wine/x86_64-windows /usr/lib/wine/x86_64-windows \
+  -maxdepth 1 -printf '%f\n' 2>/dev/null | tr '[:upper:]' '[:lower:]' || true)"
+[ -n "$system_dlls" ] || die "Wine's DLLs (Windows' own, to tell them from missing ones) are not installed"
 
+# One time for the whole zip: its entries' times, and the one strip writes into each program
+# (binutils takes SOURCE_DATE_EPOCH instead of the clock).
+export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}"
 strip_copy() { mkdir -p "$(dirname "$2")" && "$TARGET-strip" --strip-unneeded -o "$2" "$1"; }
 
 strip_copy "$exe" "$stage/vynmap-editor.exe"
-for plugin in platforms/qwindows.dll styles/qwindowsvistastyle.dll tls/qschannelbackend.dll \
+# The offscreen platform serves the command-line modes (--check, --export-png, ...), which need
+# no display.
+for plugin in platforms/qwindows.dll platforms/qoffscreen.dll styles/qwindowsvistastyle.dll tls/qschannelbackend.dll \
               imageformats/qgif.dll imageformats/qico.dll imageformats/qjpeg.dll; do
   [ -f "$qt/plugins/$plugin" ] || die "Qt for Windows lacks the plugin $plugin"
   strip_copy "$qt/plugins/$plugin" "$stage/$plugin"
@@ -86,7 +93,7 @@ Nothing is installed; deleting the folder removes the editor.
 Configuration: vynmap-editor.exe.INI beside vynmap-editor.exe, written by the editor. Its
 [CONFIG] section's PATH is your UI skin folder, ending with a backslash, for example
   [CONFIG]
-  PATH=C:\Games\UI\MySkin\
+  PATH=C:\Games\UI\MySkin\\
 Without it, the editor looks for icon pages in the folder of vynmap-editor.exe. The folder
 UI\Sample\ holds a sample skin: set PATH to it, or open UI\Sample\vynmap\icons_harbor_town.xml
 with File > Open.
@@ -106,10 +113,9 @@ for path in "$root" "$build" "$HOME"; do
   if grep -rqF "$path" "$stage/README.txt"; then die "README.txt names $path"; fi
 done
 
-epoch="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}"
 mkdir -p "$out"
 zip="$(cd "$out" && pwd)/$name.zip"
-python3 - "$build/package" "$name" "$zip" "$epoch" <<'EOF'
+python3 - "$build/package" "$name" "$zip" "$SOURCE_DATE_EPOCH" <<'EOF'
 import os, sys, time, zipfile
 base, top, target, epoch = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 # Zip times are local times without a zone; UTC keeps them the same on every machine.
