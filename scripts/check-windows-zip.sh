@@ -53,11 +53,12 @@ echo "zip: --check printed the expected line"
 
 # 2. The window, with the windows platform on a private display.
 timeout 120 "$wineserver" -w || true
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display number and writes it to the file.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-read -r -t 30 -u "$displayfd" display || fail "Xvfb did not start"
-export DISPLAY=":$display"
+for _ in $(seq 1 60); do [ -s "$work/display" ] && break; sleep 0.5; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$work/display")"
 
 cp "$sample/vynmap/$PAGE" "$work/before.xml"
 (cd "$app" && exec "$wine" vynmap-editor.exe >"$work/editor.log" 2>&1 </dev/null) &
@@ -67,40 +68,55 @@ editor_pid=$!
 window_titled() {
   local id
   for _ in $(seq 1 120); do
-    for id in $(xdotool search --name "$1" 2>/dev/null); do
+    for id in $(xdotool search --name 'VynMAP' 2>/dev/null); do
       if [ "$(xdotool getwindowname "$id")" = "$1" ]; then echo "$id"; return 0; fi
     done
     sleep 0.5
   done
   return 1
 }
-keys() { xdotool windowfocus --sync "$window" key --delay 150 "$@"; sleep 1; }
+# Keys to the window whose title matches REGEX, waiting for it up to 30 s: with no window
+# manager on the display, focus goes nowhere by itself.
+keys_to() {
+  local id=""
+  for _ in $(seq 1 60); do
+    id="$(xdotool search --name "$1" 2>/dev/null | head -n 1)"
+    [ -n "$id" ] && break
+    sleep 0.5
+  done
+  [ -n "$id" ] || fail "no window titled like '$1'"
+  shift
+  xdotool windowfocus --sync "$id" key --delay 200 "$@"
+  sleep 1
+}
 
-window="$(window_titled "$TITLE")" || fail "no window titled '$TITLE' (log: $(cat "$work/editor.log"))"
+window_titled "$TITLE" >/dev/null || fail "no window titled '$TITLE' (log: $(cat "$work/editor.log"))"
 echo "zip: the window is up, titled '$TITLE'"
 
-# Open Zone lists the sample's pages by location name; the list is sorted, Harbor Town is last.
-keys ctrl+l
-dialog="$(xdotool getactivewindow)"
-xdotool key --delay 150 End Return
+# Open Zone lists the sample's pages by location name: Greenwood Forest, Harbor Town, 한옥 마을.
+keys_to "^$TITLE\$" ctrl+l
+keys_to '^Open Zone$' Home Down Return
 window_titled "VynMAP Editor [$PAGE]" >/dev/null || fail "the sample page did not open"
 echo "zip: $PAGE is open"
 
-# The tree's first POI (Harbor Master, Location 195,107): its X becomes 201, then File > Save.
-keys Tab Tab Home
-keys Tab 2 0 1 Tab
-keys ctrl+s
-keys ctrl+x
+# The tree is sorted by name: its first POI is Apple Cart (Location 351,328). Its Loc X becomes
+# 357 (the title gets its unsaved mark), then File > Save (the mark goes) and File > Exit.
+open_page='^VynMAP Editor \['
+keys_to "$open_page" Tab Tab Home
+keys_to "$open_page" Tab 3 5 7 Tab
+window_titled "VynMAP Editor [$PAGE]*" >/dev/null || fail "the change did not reach the page"
+keys_to "$open_page" ctrl+s
+window_titled "VynMAP Editor [$PAGE]" >/dev/null || fail "the page was not saved"
+keys_to "$open_page" ctrl+x
 for _ in $(seq 1 60); do kill -0 "$editor_pid" 2>/dev/null || break; sleep 0.5; done
 kill -0 "$editor_pid" 2>/dev/null && fail "the editor did not close"
 wait "$editor_pid" || true
-: "$dialog"
 
 python3 - "$work/before.xml" "$sample/vynmap/$PAGE" <<'EOF' || fail "the saved page is not the sample with that one change"
 import sys
 before, after = (open(p, "rb").read() for p in sys.argv[1:3])
-old = b'Location="195,107" Name="Harbor Master"'
-new = b'Location="201,107" Name="Harbor Master"'
+old = b'Location="351,328" Name="Apple Cart"'
+new = b'Location="357,328" Name="Apple Cart"'
 if before.count(old) != 1 or after != before.replace(old, new):
     sys.exit(1)
 EOF

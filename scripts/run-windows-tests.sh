@@ -62,7 +62,9 @@ if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S "$root" -B "$build" -G Ninja "${launcher[@]}" \
+# Earlier versions of this script named wine64 itself as the emulator: the generated wrapper
+# (build/wine-run.sh) takes its place.
+cmake -S "$root" -B "$build" -G Ninja "${launcher[@]}" -UCMAKE_CROSSCOMPILING_EMULATOR \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DVYNMAP_QT_PREFIX="$qt" \
   -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCHMARKS=OFF -DGTEST_SOURCE_DIR=/usr/src/googletest "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"

@@ -6,7 +6,7 @@
 # lists, on Debian the math font DejaVu Math TeX Gyre, whose line metrics put a line edit's text
 # outside its frame: the page name, zone name and Loc fields showed nothing.
 set -euo pipefail
-prefix="$1"
+prefix="$(realpath -m "$1")"
 wine="$(command -v wine64 || true)"
 [ -x /usr/lib/wine/wine64 ] && wine=/usr/lib/wine/wine64
 [ -n "$wine" ] || { echo "wine64 not found" >&2; exit 1; }

@@ -8,7 +8,9 @@
 #include <QTest>
 #include <QTextStream>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 class CommandLineTest : public QObject {
     Q_OBJECT
@@ -152,7 +154,9 @@ private slots:
     {
         QTemporaryDir dir;
         const QString fifo = dir.filePath(QStringLiteral("editor.INI"));
+#ifndef _WIN32
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+#endif  // Windows has no FIFOs: there the configuration is missing, which reads the same.
         const QString cut = dir.filePath(QStringLiteral("icons_cut.xml"));
         QFile file(cut);
         QVERIFY(file.open(QIODevice::WriteOnly));

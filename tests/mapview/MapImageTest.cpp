@@ -5,7 +5,9 @@
 #include "mapview/MapImage.h"
 
 #include "helpers/DdsTestFile.h"
+#ifndef _WIN32
 #include "helpers/FileSizeLimit.h"
+#endif
 #include "helpers/ModalDialog.h"
 #include "support/AtomicFile.h"
 #include "support/DdsImage.h"
@@ -427,6 +429,9 @@ private slots:
     // The PNG goes through the atomic writer: a write that fails part way keeps an earlier output.
     void decodeCommandKeepsTheEarlierOutputWhenTheWriteFails()
     {
+#ifdef _WIN32
+        QSKIP("Windows has no file size limit to make a write fail part way");
+#else
         constexpr int kSide = 128;
         constexpr rlim_t kLimit = 8 * 1024;  // far below the PNG of kSide x kSide noisy pixels
         std::vector<uint8_t> pixels(size_t(kSide) * kSide * 4);
@@ -455,6 +460,7 @@ private slots:
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), earlier);
         QCOMPARE(QDir(m_dir.path()).entryList({"*.tmp", ".*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
+#endif
     }
 
     void imageAbove256MegabytesIsRefusedAtOnce()
