@@ -305,6 +305,9 @@ private slots:
 
     void saveKeepsPermissions()
     {
+#ifdef _WIN32
+        QSKIP("Windows files have no owner, group and other modes (the read-only attribute is checked with the Windows saves)");
+#endif
         UiFolder folder;
         const QString path = folder.writePage(kPage, page(iconLine({"a"})));
         const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
