@@ -75,6 +75,10 @@ bash "$root/scripts/wine-prefix.sh" "$build/wine-prefix"
 export WINEPREFIX="$build/wine-prefix"
 unset DISPLAY WAYLAND_DISPLAY
 trap 'WINEPREFIX="$build/wine-prefix" wineserver -k 2>/dev/null || true' EXIT
+# Wine's server and helper processes start with the first program and inherit its output, which
+# then stays open until they end: start them here, or the first test would seem to last the run.
+wineserver -p </dev/null >/dev/null 2>&1
+"$build/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 status=0
 (cd "$build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 300 </dev/null) || status=$?
