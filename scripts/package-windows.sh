@@ -98,6 +98,9 @@ Without it, the editor looks for icon pages in the folder of vynmap-editor.exe. 
 UI\Sample\ holds a sample skin: set PATH to it, or open UI\Sample\vynmap\icons_harbor_town.xml
 with File > Open.
 
+Under Wine: the editor asks for Windows' own fonts (MS Sans Serif, and Gulim for Korean); in a
+Wine folder without them text fields may look empty, so install Windows' core fonts there.
+
 Command line: vynmap-editor.exe --help lists the options (--check PAGE reads a page as the
 editor does and reports what it found).
 
