@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QTextStream>
 
 #include <cstdio>
@@ -231,6 +232,13 @@ int runEditor(int argc, char** argv)
         // Headless: never needs a display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef Q_OS_WIN
+        // There the offscreen platform reads fonts only from Qt's own lib/fonts, which a copy
+        // beside the executable has not: labels of an exported picture need Windows' fonts.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR"))
+            qputenv("QT_QPA_FONTDIR",
+                    QStandardPaths::writableLocation(QStandardPaths::FontsLocation).toLocal8Bit());
+#endif
         break;
     case CommandLine::Mode::Editor:
         if (!hasDisplay()) {

@@ -387,6 +387,8 @@ void TForm1::connectHandlers()
 
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TForm1::updateActions);
+    // And once now: on a busy machine the loop may not go idle before the menus are used.
+    updateActions();
     qApp->installEventFilter(this);
 }
 

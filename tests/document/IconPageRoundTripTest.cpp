@@ -2,7 +2,9 @@
 // property rearrangement, the messages without a page, and saves that fail without harming the
 // existing file.
 #include "IconPageFixture.h"
+#ifndef _WIN32
 #include "helpers/FileSizeLimit.h"
+#endif
 
 #include <QApplication>
 #include <QDirIterator>
@@ -303,6 +305,9 @@ private slots:
 
     void saveKeepsPermissions()
     {
+#ifdef _WIN32
+        QSKIP("Windows files have no owner, group and other modes (the read-only attribute is checked with the Windows saves)");
+#endif
         UiFolder folder;
         const QString path = folder.writePage(kPage, page(iconLine({"a"})));
         const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
@@ -316,7 +321,9 @@ private slots:
     void failedSaveKeepsOldFile_data()
     {
         QTest::addColumn<QString>("how");
+#ifndef _WIN32  // Windows has no file size limit to make a write fail part way
         QTest::newRow("file size limit") << QStringLiteral("limit");
+#endif
         QTest::newRow("folder replaced by a file") << QStringLiteral("folder");
         QTest::newRow("target is a folder") << QStringLiteral("directory");
     }
@@ -334,8 +341,10 @@ private slots:
         QString kept = path;
         QByteArray keptBytes = original;
         if (how == QLatin1String("limit")) {
+#ifndef _WIN32
             const FileSizeLimit limit(static_cast<rlim_t>(original.size() / 2));
             editor.trigger("FileSave");
+#endif
         } else if (how == QLatin1String("folder")) {
             QVERIFY(QDir(folder.pageFolder()).removeRecursively());
             kept = QDir::cleanPath(folder.pageFolder());

@@ -5,7 +5,9 @@
 #include "mapview/MapImage.h"
 
 #include "helpers/DdsTestFile.h"
+#ifndef _WIN32
 #include "helpers/FileSizeLimit.h"
+#endif
 #include "helpers/ModalDialog.h"
 #include "support/AtomicFile.h"
 #include "support/DdsImage.h"
@@ -335,7 +337,12 @@ private slots:
         QVERIFY(!runFileMapCommand(state, prompts).has_value());  // cancelled
         QCOMPARE(prompts.dialogs.size(), 1);
         QCOMPARE(prompts.dialogs[0].title, QString("Open MAP Image"));
+#ifdef _WIN32
+        // Names are not case-sensitive there: the folder is found under the name the game writes.
+        QCOMPARE(prompts.dialogs[0].initialFolder.toLower(), m_dir.filePath("filemap/Images/MAPS/").toLower());
+#else
         QCOMPARE(prompts.dialogs[0].initialFolder, m_dir.filePath("filemap/Images/MAPS/"));
+#endif
         QVERIFY(prompts.dialogs[0].mustExist);
 
         write("notdds.dds", std::vector<uint8_t>(300, 0));
@@ -427,6 +434,9 @@ private slots:
     // The PNG goes through the atomic writer: a write that fails part way keeps an earlier output.
     void decodeCommandKeepsTheEarlierOutputWhenTheWriteFails()
     {
+#ifdef _WIN32
+        QSKIP("Windows has no file size limit to make a write fail part way");
+#else
         constexpr int kSide = 128;
         constexpr rlim_t kLimit = 8 * 1024;  // far below the PNG of kSide x kSide noisy pixels
         std::vector<uint8_t> pixels(size_t(kSide) * kSide * 4);
@@ -455,6 +465,7 @@ private slots:
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), earlier);
         QCOMPARE(QDir(m_dir.path()).entryList({"*.tmp", ".*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
+#endif
     }
 
     void imageAbove256MegabytesIsRefusedAtOnce()
