@@ -59,14 +59,12 @@ std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, 
     if (bytes.size() < kBom.size())
         throw IconPageLoadError(IconPageText::kLoadingError);
     const bool hasBom = std::string_view(bytes).substr(0, kBom.size()) == kBom;
-    TMemoryStream stream(std::move(bytes));
-    if (hasBom)
-        stream.SetPosition(kBom.size());
     // The parser stops after the root element; anything a user put after it must not be lost
-    // when the page is saved.
+    // when the page is saved. The document takes the bytes over: no copy of the file or of
+    // its values.
     std::string trailer;
     try {
-        trailer = ParseIconPage(document, stream);
+        trailer = ParseIconPage(document, std::move(bytes), hasBom ? kBom.size() : 0);
     } catch (const std::exception&) {
         throw IconPageLoadError(IconPageText::kLoadingError);
     }

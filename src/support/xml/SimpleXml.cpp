@@ -4,6 +4,8 @@
 #include "support/xml/SimpleXmlWriter.h"
 #include "support/xml/UnicodeCodecs.h"
 
+#include <algorithm>
+
 TSimpleXML::TSimpleXML() : FRoot(std::make_unique<TSimpleXMLElemClassic>())
 {
     FRoot->OwnExtras().document = this;
@@ -27,13 +29,14 @@ void TSimpleXML::SetFileName(const std::string& path)
 
 void TSimpleXML::LoadFromFile(const std::string& path)
 {
-    LoadFromString(ReadWholeFile(path));
+    LoadFromBuffer(ReadWholeFile(path));
 }
 
 void TSimpleXML::LoadFromStream(TStream& stream)
 {
     FRoot->Clear();
     FProlog.Clear();
+    FBuffer.reset();
     ParseFromStream(stream, this, [this](TSimpleXMLParser& parser) { ParseDocument(parser); });
 }
 
@@ -41,8 +44,20 @@ void TSimpleXML::LoadFromString(std::string_view bytes)
 {
     FRoot->Clear();
     FProlog.Clear();
+    FBuffer.reset();
     TSimpleXMLParser parser(bytes, this);
     ParseDocument(parser);
+}
+
+std::size_t TSimpleXML::LoadFromBuffer(std::string bytes, std::size_t start)
+{
+    FRoot->Clear();
+    FProlog.Clear();
+    FBuffer = std::make_shared<std::string>(std::move(bytes));
+    start = std::min(start, FBuffer->size());
+    TSimpleXMLParser parser(FBuffer, start, this);
+    ParseDocument(parser);
+    return start + parser.Position();
 }
 
 void TSimpleXML::ParseDocument(TSimpleXMLParser& parser)

@@ -195,14 +195,15 @@ std::size_t MatchNumericReference(std::string_view text, std::size_t at, char& b
 
 // Decodes in place, left to right; the output is never longer than the input. The bytes
 // between one '&' and the next are moved as one run.
-void DecodeInPlace(std::string& text, bool numericReferences)
+// Decodes bytes[0 .. size) where they stand; returns the decoded size.
+std::size_t DecodeSpanInPlace(char* const bytes, const std::size_t size, bool numericReferences)
 {
-    std::size_t read = text.find('&');
-    if (read == std::string::npos)
-        return;
+    const std::string_view text(bytes, size);
+    const void* first = std::memchr(bytes, '&', size);
+    if (first == nullptr)
+        return size;
+    std::size_t read = static_cast<std::size_t>(static_cast<const char*>(first) - bytes);
     std::size_t write = read;
-    char* const bytes = text.data();
-    const std::size_t size = text.size();
     while (read < size) {
         // bytes[read] is an '&'.
         char decoded = 0;
@@ -225,7 +226,12 @@ void DecodeInPlace(std::string& text, bool numericReferences)
         write += runEnd - read;
         read = runEnd;
     }
-    text.resize(write);
+    return write;
+}
+
+void DecodeInPlace(std::string& text, bool numericReferences)
+{
+    text.resize(DecodeSpanInPlace(text.data(), text.size(), numericReferences));
 }
 
 const char* EntityFor(char c)
@@ -527,6 +533,14 @@ void Utf8FiveEntityDecodeInPlace(std::string& value)
         EntityDecodeInPlace(value);
     else
         value = FiveEntityDecode(Utf16ToEditingCodePage(Utf8ToUtf16(value)));
+}
+
+std::size_t Utf8FiveEntityDecodeSpan(char* bytes, std::size_t size)
+{
+    // Well-formed text only shrinks; the rest takes the way through UTF-16, which may grow it.
+    if (!IsWellFormedUtf8(std::string_view(bytes, size)))
+        return std::string_view::npos;
+    return DecodeSpanInPlace(bytes, size, false);
 }
 
 void Utf8FiveEntityEncodeInPlace(std::string& value)
