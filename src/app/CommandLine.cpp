@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/PageTarget.h"
 #include "document/IconPageEditor.h"
+#include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeModel.h"
 #include "mapview/DdsExport.h"
@@ -11,6 +12,7 @@
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "support/FileSystem.h"
+#include "support/ZonePageFile.h"
 #include "tools/ZoneScan.h"
 
 #include <QApplication>
@@ -20,6 +22,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -71,16 +74,13 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
     CollectingPrompts prompts;
     TForm1 window(configPath, &prompts);
     bool allRead = true;
-    // A file of zone pages is checked page by page.
-    QStringList expanded;
     int problems = 0;
-    for (const QString& page : pages) {
-        const QStringList zones = SplitPageTarget(page).page.isEmpty() ? ZonePageTargets(page) : QStringList();
-        expanded << (zones.isEmpty() ? QStringList{page} : zones);
-    }
-    for (const QString& page : expanded) {
+    int checked = 0;
+    // One page's line (and with strict, its problems), after open() has tried to open it.
+    const auto checkPage = [&](const QString& page, const std::function<bool()>& open) {
+        ++checked;
         prompts.shown.clear();
-        const bool read = window.openPage(QFileInfo(page).absoluteFilePath());
+        const bool read = open();
         const EditorState& state = window.state();
         out << oneLine(page) << ": ";
         if (read) {
@@ -112,10 +112,44 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
                 ++problems;
             }
         }
+        return read;
+    };
+    for (const QString& page : pages) {
+        const QString path = QFileInfo(page).absoluteFilePath();
+        if (!SplitPageTarget(page).page.isEmpty() || !QFileInfo(page).isFile()) {
+            checkPage(page, [&] { return window.openPage(path); });
+            continue;
+        }
+        // Each file is read, and a file of zone pages indexed, once: its zone pages are then
+        // checked one after another as File > Zone Page shows them.
+        std::string iconPageBytes;
+        std::unique_ptr<ZonePageFile> file = ReadZonePageFile(page, &iconPageBytes);
+        if (!file) {
+            checkPage(page, [&] {
+                return iconPageBytes.empty() ? window.openPage(path)
+                                             : window.openReadFile(path, nullptr, std::move(iconPageBytes), -1);
+            });
+            continue;
+        }
+        // As "FILE#PAGE" names each: the first zone page of that name.
+        std::vector<std::pair<QString, int>> zones;
+        for (const ZonePageInfo& zone : file->pages())
+            zones.emplace_back(JoinPageTarget({page, fromDoc(zone.name)}), file->findPage(zone.name));
+        bool fileOpen = false;
+        for (const std::pair<QString, int>& zone : zones) {
+            const QString& target = zone.first;
+            const int index = zone.second;
+            fileOpen = checkPage(target, [&] {
+                if (file)
+                    return window.openReadFile(path, std::move(file), std::string(), index);
+                // After a page that did not open, the file is read afresh, as for "FILE#PAGE".
+                return fileOpen ? window.showZonePage(index) : window.openPage(QFileInfo(target).absoluteFilePath());
+            });
+        }
     }
     if (strict) {
-        out << problems << (problems == 1 ? " problem in " : " problems in ") << expanded.size()
-            << (expanded.size() == 1 ? " page\n" : " pages\n");
+        out << problems << (problems == 1 ? " problem in " : " problems in ") << checked
+            << (checked == 1 ? " page\n" : " pages\n");
     }
     out.flush();
     return allRead && problems == 0 ? 0 : kExitFailure;

@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class FindBar;
@@ -58,6 +59,11 @@ public:
 
     // Opens an icon page as if chosen in the open dialog; returns whether it is open.
     bool openPage(const QString& path);
+    // As openPage, for a file read already (the page check reads each file once): zone page
+    // `page` of `file`, or without a file the icon page whose bytes are `iconPageBytes`.
+    bool openReadFile(const QString& path, std::unique_ptr<ZonePageFile> file, std::string iconPageBytes, int page);
+    // Shows another zone page of the open file, as File > Zone Page does; false when none shows.
+    bool showZonePage(int page);
     // Opens a page the user chose in the window: asks about unsaved changes first and lists the
     // page under File > Recent (MainWindowRecent.cpp). False when cancelled or not opened.
     bool openPageAsked(const QString& path);
@@ -133,6 +139,8 @@ private:
     void createZonePageAction();
     // Says in the status bar when the open page's POIs cannot be placed on its map.
     void updatePlacementNotice();
+    // What follows every opening of a page or switch of zone page.
+    void finishOpening(bool open);
     // An icon page, or a zone page of a file ("FILE#PAGE", or picked from the file's list).
     bool openPageOrZone(const QString& path);
     // The user's pick among the file's zone pages (`current` preselected), or -1.

@@ -53,10 +53,30 @@ int TForm1::pickZonePage(const ZonePageFile& file, const QString& path, int curr
 bool TForm1::openPage(const QString& path)
 {
     const bool open = openPageOrZone(path);
+    finishOpening(open);
+    return open;
+}
+
+bool TForm1::openReadFile(const QString& path, std::unique_ptr<ZonePageFile> file, std::string iconPageBytes, int page)
+{
+    const bool open = file ? m_editor->OpenZonePage(path, std::move(file), page)
+                           : m_editor->OpenIconPage(path, std::move(iconPageBytes));
+    finishOpening(open);
+    return open;
+}
+
+bool TForm1::showZonePage(int page)
+{
+    const bool shown = m_editor->ShowZonePage(page);
+    finishOpening(shown);
+    return shown;
+}
+
+void TForm1::finishOpening(bool open)
+{
     pageOpened(open);
     refreshTypeMenu();
     updatePlacementNotice();
-    return open;
 }
 
 void TForm1::updatePlacementNotice()
@@ -117,9 +137,7 @@ void TForm1::FileZonePageExecute()
     const bool shown = m_editor->ShowZonePage(page);
     if (shown)
         rememberRecentPage(openPageName());
-    pageOpened(shown);
-    refreshTypeMenu();
-    updatePlacementNotice();
+    finishOpening(shown);
 }
 
 void TForm1::FileZonePageUpdate()

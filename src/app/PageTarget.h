@@ -27,6 +27,3 @@ QString JoinPageTarget(const PageTarget& target);
 // `iconPageBytes`, when given, receives the bytes of a file read that holds no zone pages, so
 // that opening it as an icon page need not read it again.
 std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string* iconPageBytes = nullptr);
-
-// "FILE#PAGE" for every zone page of the file, in file order; empty for a file without zone pages.
-QStringList ZonePageTargets(const QString& path);
