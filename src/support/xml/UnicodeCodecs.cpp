@@ -537,10 +537,25 @@ void Utf8FiveEntityDecodeInPlace(std::string& value)
 
 std::size_t Utf8FiveEntityDecodeSpan(char* bytes, std::size_t size)
 {
+    // Most values are short and ASCII without an '&', which decoding leaves as they are: eight
+    // bytes at a time, inline, from the first word that is not the full checks take over.
+    constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+    std::size_t plain = 0;
+    for (; size - plain >= kWordBytes; plain += kWordBytes) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + plain, kWordBytes);
+        const std::uint64_t ampersands = word ^ (kEveryByte * '&');
+        if (((word | ((ampersands - kEveryByte) & ~ampersands)) & kHighBitOfEveryByte) != 0)
+            break;
+    }
+    while (plain < size && static_cast<unsigned char>(bytes[plain]) < kAsciiLimit && bytes[plain] != '&')
+        ++plain;
+    if (plain == size)
+        return size;
     // Well-formed text only shrinks; the rest takes the way through UTF-16, which may grow it.
-    if (!IsWellFormedUtf8(std::string_view(bytes, size)))
+    if (!IsWellFormedUtf8(std::string_view(bytes + plain, size - plain)))
         return std::string_view::npos;
-    return DecodeSpanInPlace(bytes, size, false);
+    return plain + DecodeSpanInPlace(bytes + plain, size - plain, false);
 }
 
 void Utf8FiveEntityEncodeInPlace(std::string& value)
