@@ -113,7 +113,7 @@ void WriteOurs(benchmark::State& state, bool hooks)
     if (hooks)
         InstallIconPageHooks(doc);
     doc.Options().Exclude(sxoAutoIndent);
-    doc.LoadFromString(IconPage());
+    doc.LoadFromBuffer(IconPage());  // as the editor reads a page
     // The editor saves a page through SaveToString (then writes the file atomically).
     for (auto _ : state) {
         const std::string bytes = doc.SaveToString();

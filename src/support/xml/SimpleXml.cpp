@@ -6,6 +6,12 @@
 
 #include <algorithm>
 
+namespace {
+// Room a save of a document read from bytes reserves beyond their size, for entities and the
+// like that the writer adds: one part in this many.
+constexpr std::size_t kSaveMarginDivisor = 8;
+}  // namespace
+
 TSimpleXML::TSimpleXML() : FRoot(std::make_unique<TSimpleXMLElemClassic>())
 {
     FRoot->OwnExtras().document = this;
@@ -97,7 +103,9 @@ std::string TSimpleXML::SaveToString()
 {
     // One buffer that grows to the whole text, with no stream and no copy behind it.
     TSimpleXMLWriter writer;
-    writer.Reserve(TSimpleXMLWriter::EstimateSize(*FRoot));
+    // A document read from bytes it kept writes about as many again; others are measured.
+    writer.Reserve(FBuffer ? FBuffer->size() + FBuffer->size() / kSaveMarginDivisor
+                           : TSimpleXMLWriter::EstimateSize(*FRoot));
     WriteDocument(writer);
     return writer.TakeOutput();
 }
