@@ -66,9 +66,9 @@ bool HasNamelessProperty(const TSimpleXMLElem& elem)
     return false;
 }
 
-// True when an element at or below `top`, or one of their properties, has a name that would not
-// read back as written.
-bool HasUnwritableName(const TSimpleXMLElem& top)
+// True when an element at or below `top`, or one of their properties (when `properties`), has a
+// name that would not read back as written.
+bool HasUnwritableName(const TSimpleXMLElem& top, bool properties)
 {
     std::vector<const TSimpleXMLElem*> pending{&top};
     while (!pending.empty()) {
@@ -76,7 +76,7 @@ bool HasUnwritableName(const TSimpleXMLElem& top)
         pending.pop_back();
         if (elem->Kind() != TSimpleXMLElemKind::Classic)
             continue;
-        if (!IsWritableElementName(*elem) || HasNamelessProperty(*elem))
+        if (!IsWritableElementName(*elem) || (properties && HasNamelessProperty(*elem)))
             return true;
         if (const TSimpleXMLElems* items = elem->ItemsIfAny())
             for (int i = 0; i < items->Count(); ++i)
@@ -201,7 +201,8 @@ std::string CheckedTrailer(const TSimpleXML& document, std::string_view bytes, s
     const TSimpleXMLElem& root = document.Root();
     if (root.Name().empty() || end == 0 || end > bytes.size() || bytes[end - 1] != '>')
         throw ESimpleXMLError(kCutRoot, end);
-    if (HasUnwritableName(root))
+    // Just read: a nameless property can only be one the parse reported.
+    if (HasUnwritableName(root, document.ReadNamelessProperty()))
         throw ESimpleXMLError(kUnwritableName, end);
 
     const std::string_view rest = bytes.substr(end);

@@ -68,8 +68,10 @@ std::size_t TSimpleXML::LoadFromBuffer(std::string bytes, std::size_t start)
 
 void TSimpleXML::ParseDocument(TSimpleXMLParser& parser)
 {
+    FReadNamelessProperty = true;  // unknown unless the parse completes
     parser.ParseProlog(FProlog);
     parser.ParseElement(*FRoot, 1);
+    FReadNamelessProperty = parser.ReadNamelessProperty();
 }
 
 void TSimpleXML::SaveToFile(const std::string& path)

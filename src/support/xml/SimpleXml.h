@@ -74,6 +74,9 @@ public:
     // bytes inside property values; every byte outside them, such as the '>' that ends the root
     // and all that follows it, is as read.
     std::string_view Buffer() const { return FBuffer ? std::string_view(*FBuffer) : std::string_view(); }
+    // False when the last load read only properties with names: a check for nameless ones
+    // need not visit them all.
+    bool ReadNamelessProperty() const { return FReadNamelessProperty; }
 
     // Replaces the file atomically; a failure (EStreamError) leaves the old file intact.
     void SaveToFile(const std::string& path);
@@ -98,4 +101,5 @@ private:
     std::string FIndentString = "  ";
     std::string FFileName;
     std::shared_ptr<std::string> FBuffer;
+    bool FReadNamelessProperty = false;
 };

@@ -31,6 +31,8 @@ public:
 
     // Offset of the next byte to read.
     std::size_t Position() const { return FPos; }
+    // Whether a property without a name ("=" alone, or a name ending in ':') was read.
+    bool ReadNamelessProperty() const { return FNamelessProperty; }
 
 private:
     // What a '<' in content starts.
@@ -80,6 +82,7 @@ private:
     [[noreturn]] void Fail(const std::string& message) const;
 
     std::string_view FBytes;
+    bool FNamelessProperty = false;
     // FBytes' own bytes, writable, while the parse may keep values in place; else null.
     char* FWritable = nullptr;
     const TSimpleXML* FDoc;

@@ -80,6 +80,7 @@ void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
         if (!inPlace(pending))
             bytes += pending.value.size() + 1;
         nameBytes += pending.name.size() + 1;
+        FNamelessProperty = FNamelessProperty || pending.name.empty();
     }
     const std::size_t block = FArena.BlockNumberFor(bytes + nameBytes);
     const auto slotOf = [this](std::string_view name) -> SharedName& {
