@@ -156,8 +156,7 @@ void ZonePageFile::show(int page, TSimpleXML& document)
         pageText.append(text.substr(span.begin, span.end - span.begin));
     }
     pageText += "</" + std::string(element.tag) + ">";
-    TMemoryStream stream(std::move(pageText));
-    ParseIconPage(document, stream);
+    ParseIconPage(document, std::move(pageText), 0);
     // Each icon must come back as one element, or a save could not tell which bytes are whose.
     if (IconCount(document.Root()) != static_cast<int>(iconsOf(m_pageElements[static_cast<std::size_t>(page)]).size())) {
         document.Root().Clear();
