@@ -1,11 +1,13 @@
 // Opening and saving icon pages of 500 and 5,000 POIs on the real main window (offscreen):
 // reading the page, the POI tree and the markers, the first paint of the window, and the bytes
-// and file write of a save, and the peak memory per POI of opening 5,000 and 50,000 POIs.
+// and file write of a save, and the peak memory per POI of opening 5,000 and 50,000 POIs; the
+// opening of 50,000 POIs until shown against the page check of the same page.
 // Run: build/bench/IconPageBench
 
 #include "ProcessMemory.h"
 #include "SilentPrompts.h"
 #include "WidgetBenchmarkMain.h"
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
@@ -19,6 +21,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 #include <malloc.h>
 
@@ -132,6 +135,37 @@ void BM_OpenAndPaint(benchmark::State& state)
     setPageCounters(state);
 }
 
+// Opening as the window does it until the tree and the markers are shown: the opening, then
+// the events that lay out and paint the shown window.
+void BM_OpenAndShow(benchmark::State& state)
+{
+    Window window;
+    const QString path = folder().pagePath(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        window.form.openPage(path);
+        window.form.repaint();
+        QCoreApplication::processEvents();
+    }
+    if (window.form.mapPanel()->markerCount() != state.range(0))
+        state.SkipWithError("not every POI got a marker");
+    setPageCounters(state);
+}
+
+// The page check of the same page in this process: what --check does after start-up (its
+// window made anew, the page read, the line printed).
+void BM_CheckPage(benchmark::State& state)
+{
+    const QString path = folder().pagePath(static_cast<int>(state.range(0)));
+    QString printed;
+    for (auto _ : state) {
+        printed.clear();
+        QTextStream out(&printed);
+        if (checkPages(folder().configPath(), {path}, out) != 0)
+            state.SkipWithError("the page did not check");
+    }
+    setPageCounters(state);
+}
+
 // Saving: the page's bytes with the byte order mark, and the atomic file write.
 void BM_SavePage(benchmark::State& state)
 {
@@ -190,6 +224,9 @@ void BM_OpenPeakMemory(benchmark::State& state)
 
 BENCHMARK(BM_LoadIconPage)->Arg(kSmallPage)->Arg(kLargePage)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_OpenAndPaint)->Arg(kSmallPage)->Arg(kLargePage)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+// Both on the largest page, repeated: their ratio is one of the report's.
+BENCHMARK(BM_OpenAndShow)->Arg(kHugePage)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_CheckPage)->Arg(kHugePage)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_SavePage)->Arg(kSmallPage)->Arg(kLargePage)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_OpenPeakMemory)->Arg(kLargePage)->Arg(kHugePage)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -42,13 +42,10 @@ QStringList xmlFiles(const QDir& folder)
     return files;
 }
 
-// A file named on the command line: a file of zone pages is read here, once for all its pages.
+// A file named on the command line or found in a folder: it is read when its turn comes.
 void addFile(const QString& path, std::vector<CheckUnit>& units)
 {
-    std::unique_ptr<ZonePageFile> zones;
-    if (SplitPageTarget(path).page.isEmpty())
-        zones = ReadZonePageFile(QFileInfo(path).absoluteFilePath());
-    units.push_back({path, std::move(zones)});
+    units.push_back({path, nullptr});
 }
 
 // A folder: every page of its vynmap/ folder (or of itself when it has none) but the map style
@@ -94,12 +91,18 @@ public:
             m_out << oneLine(unit.shown) << ": no pages found\n";
             return;
         }
+        const QString absolute = QFileInfo(unit.shown).absoluteFilePath();
+        // Each file is read once: a file of zone pages is indexed once for all its pages, and
+        // an icon page opens from the bytes read to tell its kind.
+        std::string iconPageBytes;
+        if (!unit.zones && SplitPageTarget(unit.shown).page.isEmpty())
+            unit.zones = ReadZonePageFile(absolute, &iconPageBytes);
         if (!unit.zones) {
             m_prompts.shown.clear();
-            page(unit.shown, m_window.openPage(QFileInfo(unit.shown).absoluteFilePath()));
+            page(unit.shown, iconPageBytes.empty() ? m_window.openPage(absolute)
+                                                   : m_window.openReadFile(absolute, nullptr, std::move(iconPageBytes), -1));
             return;
         }
-        const QString absolute = QFileInfo(unit.shown).absoluteFilePath();
         QStringList names;
         for (const ZonePageInfo& zone : unit.zones->pages())
             names << fromDoc(zone.name);
@@ -107,7 +110,7 @@ public:
             m_prompts.shown.clear();
             bool read = false;
             if (i == 0)
-                read = m_window.openZoneFile(absolute, std::move(unit.zones), 0);
+                read = m_window.openReadFile(absolute, std::move(unit.zones), std::string(), 0);
             else if (m_window.editor().zoneFile())
                 read = m_window.showZonePage(i);
             else

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/PageTarget.h"
 #include "document/IconPageEditor.h"
+#include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeModel.h"
 #include "mapview/DdsExport.h"
@@ -12,6 +13,7 @@
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "support/FileSystem.h"
+#include "support/ZonePageFile.h"
 #include "tools/ZoneScan.h"
 
 #include <QApplication>
@@ -22,6 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class FindBar;
@@ -58,6 +59,11 @@ public:
 
     // Opens an icon page as if chosen in the open dialog; returns whether it is open.
     bool openPage(const QString& path);
+    // As openPage, for a file read already (the page check reads each file once): zone page
+    // `page` of `file`, or without a file the icon page whose bytes are `iconPageBytes`.
+    bool openReadFile(const QString& path, std::unique_ptr<ZonePageFile> file, std::string iconPageBytes, int page);
+    // Shows another zone page of the open file, as File > Zone Page does; false when none shows.
+    bool showZonePage(int page);
     // Opens a page the user chose in the window: asks about unsaved changes first and lists the
     // page under File > Recent (MainWindowRecent.cpp). False when cancelled or not opened.
     bool openPageAsked(const QString& path);
@@ -107,10 +113,6 @@ public:
     std::vector<PageProblem> checkOpenPage();
     void ViewProblemsExecute();
     PageProblemsWindow* problemsWindow() const { return m_problemsWindow; }
-    // The headless check of a file of zone pages, read and indexed once: opens zone page `page`
-    // of `file` (read from `path`), then shows the others in turn.
-    bool openZoneFile(const QString& path, std::unique_ptr<ZonePageFile> file, int page);
-    bool showZonePage(int page);
     // Option > Location is the icon's top-left corner: the open icon page's anchor rule.
     void OptionTopLeftExecute();
 
@@ -142,6 +144,8 @@ private:
     // A map image the user chose is shown: the missing map is no longer worth a word.
     void mapChosen();
     QString m_mapNotice;
+    // What follows every successful opening of a page or switch of zone page.
+    void finishOpening();
     // An icon page, or a zone page of a file ("FILE#PAGE", or picked from the file's list).
     bool openPageOrZone(const QString& path);
     // The user's pick among the file's zone pages (`current` preselected), or -1.

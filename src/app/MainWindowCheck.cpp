@@ -240,21 +240,3 @@ void TForm1::refreshProblems()
     const QString page = m_state.DocLoaded ? QFileInfo(QString::fromStdString(m_state.CurrentFile)).fileName() : QString();
     m_problemsWindow->setProblems(checkOpenPage(), page);
 }
-
-bool TForm1::openZoneFile(const QString& path, std::unique_ptr<ZonePageFile> file, int page)
-{
-    const bool open = m_editor->OpenZonePage(path, std::move(file), page);
-    pageOpened(open);
-    refreshTypeMenu();
-    updatePlacementNotice();
-    return open;
-}
-
-bool TForm1::showZonePage(int page)
-{
-    const bool shown = m_editor->ShowZonePage(page);
-    pageOpened(shown);
-    refreshTypeMenu();
-    updatePlacementNotice();
-    return shown;
-}

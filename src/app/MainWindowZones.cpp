@@ -56,10 +56,32 @@ bool TForm1::openPage(const QString& path)
     // A failed open changed nothing: the page shown stays as it was, and so does the window.
     if (!openPageOrZone(path))
         return false;
+    finishOpening();
+    return true;
+}
+
+bool TForm1::openReadFile(const QString& path, std::unique_ptr<ZonePageFile> file, std::string iconPageBytes, int page)
+{
+    const bool open = file ? m_editor->OpenZonePage(path, std::move(file), page)
+                           : m_editor->OpenIconPage(path, std::move(iconPageBytes));
+    if (open)
+        finishOpening();
+    return open;
+}
+
+bool TForm1::showZonePage(int page)
+{
+    const bool shown = m_editor->ShowZonePage(page);
+    if (shown)
+        finishOpening();
+    return shown;
+}
+
+void TForm1::finishOpening()
+{
     pageOpened(true);
     refreshTypeMenu();
     noteMissingMap();
-    return true;
 }
 
 void TForm1::noteMissingMap()
@@ -150,9 +172,7 @@ void TForm1::FileZonePageExecute()
     if (!m_editor->ShowZonePage(page))
         return;
     rememberRecentPage(openPageName());
-    pageOpened(true);
-    refreshTypeMenu();
-    noteMissingMap();
+    finishOpening();
 }
 
 void TForm1::FileZonePageUpdate()

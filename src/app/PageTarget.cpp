@@ -58,12 +58,3 @@ std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string*
     }
     return nullptr;
 }
-
-QStringList ZonePageTargets(const QString& path)
-{
-    QStringList targets;
-    if (const std::unique_ptr<ZonePageFile> file = ReadZonePageFile(path))
-        for (const ZonePageInfo& page : file->pages())
-            targets << JoinPageTarget({path, fromDoc(page.name)});
-    return targets;
-}

@@ -31,5 +31,3 @@ QString JoinPageTarget(const PageTarget& target);
 std::unique_ptr<ZonePageFile> ReadZonePageFile(const QString& path, std::string* iconPageBytes = nullptr,
                                                QString* refusal = nullptr);
 
-// "FILE#PAGE" for every zone page of the file, in file order; empty for a file without zone pages.
-QStringList ZonePageTargets(const QString& path);

@@ -326,11 +326,7 @@ std::string IconPageEditor::BuildPoiTree()
     // Every POI is listed, whatever it lacks: a missing value shows as an empty value node.
     m_tree->reset(&root);
     // Marker i belongs to child i, so a child without a marker still takes its place.
-    std::vector<Marker> markers;
-    markers.reserve(static_cast<size_t>(root.ItemCount()));
-    for (int i = 0; i < root.ItemCount(); ++i)
-        markers.push_back(PoiMarker(i));
-    m_controls.Panel1->appendMarkers(markers);
+    m_controls.Panel1->appendMarkers(root.ItemCount(), [this](int i) { return PoiMarker(i); });
 
     m_controls.Panel1->setPositionButtonGeometry(
         QRect(QPoint(0, 0), m_controls.Panel1->positionButtonGeometry().size()));

@@ -124,18 +124,18 @@ std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, 
         throw IconPageLoadError(LoadingErrorText("the file is empty"));
     if (bytes.size() < kBom.size())
         throw IconPageLoadError(LoadingErrorText(loadingReason({}, bytes, bytes.size())));
-    TMemoryStream stream(std::move(bytes));
-    if (hasBom)
-        stream.SetPosition(kBom.size());
     // The parser stops after the root element; anything a user put after it must not be lost
-    // when the page is saved.
+    // when the page is saved. The document takes the bytes over: no copy of the file or of
+    // its values.
     std::string trailer;
     try {
-        trailer = ParseIconPage(document, stream);
-    } catch (const std::exception& error) {
-        // A failed parse leaves the stream where the reader stopped.
+        trailer = ParseIconPage(document, std::move(bytes), hasBom ? kBom.size() : 0);
+    } catch (const ESimpleXMLError& error) {
+        // The document keeps the bytes it took; the error says where the reader stopped.
         throw IconPageLoadError(LoadingErrorText(
-            loadingReason(error.what(), stream.Bytes(), static_cast<std::size_t>(stream.Position()))));
+            loadingReason(error.what(), document.Buffer(), static_cast<std::size_t>(error.Offset()))));
+    } catch (const std::exception& error) {
+        throw IconPageLoadError(LoadingErrorText(error.what()));
     }
     if (TSimpleXMLProp* zone = document.Root().Properties().Find(kZoneNameProperty))
         zone->SetName(kZoneNameProperty);

@@ -71,10 +71,14 @@ std::optional<bool> PoiTextLessAsciiStart(std::string_view a, std::string_view b
     return a < b;
 }
 
+namespace {
+constexpr int kWordBytes = 8;
+constexpr int kBitsPerByte = 8;
+}  // namespace
+
 PoiTextKey MakePoiTextKey(std::string_view text)
 {
-    constexpr int kKeyBytes = 8;
-    constexpr int kBitsPerByte = 8;
+    constexpr int kKeyBytes = 2 * kWordBytes;
     PoiTextKey key;
     key.decided = kKeyBytes;
     for (int i = 0; i < kKeyBytes && i < static_cast<int>(text.size()); ++i) {
@@ -83,22 +87,25 @@ PoiTextKey MakePoiTextKey(std::string_view text)
             key.decided = i;
             break;
         }
-        key.folded |= std::uint64_t(foldAscii(c)) << ((kKeyBytes - 1 - i) * kBitsPerByte);
+        std::uint64_t& word = i < kWordBytes ? key.folded : key.foldedNext;
+        word |= std::uint64_t(foldAscii(c)) << ((kWordBytes - 1 - i % kWordBytes) * kBitsPerByte);
     }
     return key;
 }
 
 std::optional<bool> PoiTextKeyLess(const PoiTextKey& a, const PoiTextKey& b)
 {
-    constexpr int kBitsPerByte = 8;
-    if (a.folded == b.folded)
-        return std::nullopt;
     // Past a text's end its key holds zeros, which order it before any longer text as the
     // shorter-first rule does; past a byte outside ASCII the key says nothing.
-    const int firstDifference = __builtin_clzll(a.folded ^ b.folded) / kBitsPerByte;
+    const bool inFirst = a.folded != b.folded;
+    if (!inFirst && a.foldedNext == b.foldedNext)
+        return std::nullopt;
+    const std::uint64_t x = inFirst ? a.folded : a.foldedNext;
+    const std::uint64_t y = inFirst ? b.folded : b.foldedNext;
+    const int firstDifference = (inFirst ? 0 : kWordBytes) + __builtin_clzll(x ^ y) / kBitsPerByte;
     if (firstDifference >= std::min(a.decided, b.decided))
         return std::nullopt;
-    return a.folded < b.folded;
+    return x < y;
 }
 
 bool PoiTextLessUtf8(std::string_view a, std::string_view b)

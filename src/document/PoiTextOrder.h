@@ -16,8 +16,11 @@ std::optional<bool> PoiTextLessAsciiStart(std::string_view a, std::string_view b
 // orders their texts wherever they differ within those bytes and within ASCII: sorting thousands
 // of names compares small keys side by side instead of texts all over the memory.
 struct PoiTextKey {
-    std::uint64_t folded = 0;  // the first byte in the highest bits; 0 past the text's end
-    int decided = 0;           // how many leading bytes the key speaks for
+    // The first eight bytes, the first in the highest bits, then the next eight; 0 past the
+    // text's end. Sixteen bytes: names often share a start such as "Ranger Camp ".
+    std::uint64_t folded = 0;
+    std::uint64_t foldedNext = 0;
+    int decided = 0;  // how many leading bytes the key speaks for
 };
 PoiTextKey MakePoiTextKey(std::string_view text);
 // The order of two texts by their keys; nullopt when the keys cannot tell.

@@ -83,8 +83,14 @@ int MapPanel::appendMarker(const Marker& marker)
 
 void MapPanel::appendMarkers(const std::vector<Marker>& markers)
 {
-    for (const Marker& marker : markers)
-        m_layer.append(marker);
+    appendMarkers(static_cast<int>(markers.size()), [&markers](int i) { return markers[static_cast<size_t>(i)]; });
+}
+
+void MapPanel::appendMarkers(int count, const std::function<Marker(int)>& markerAt)
+{
+    m_layer.reserve(m_layer.count() + count);
+    for (int i = 0; i < count; ++i)
+        m_layer.append(markerAt(i));
     repaintChanged();
 }
 

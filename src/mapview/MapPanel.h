@@ -41,6 +41,9 @@ public:
     void setMarkerTextSource(MarkerTextSource source) { m_layer.setTextSource(std::move(source)); }
     // Appends many markers with one repaint.
     void appendMarkers(const std::vector<Marker>& markers);
+    // Appends count markers, markerAt(i) the i-th, with one repaint and without a list of them
+    // all beside the panel's own.
+    void appendMarkers(int count, const std::function<Marker(int)>& markerAt);
     // Re-places marker `index`; false when there is none.
     bool setMarker(int index, const QRect& rect, const QColor& fill, const QString& tooltip);
     bool setMarker(int index, const Marker& marker);

@@ -26,6 +26,12 @@ QString MarkerLayer::text(int index, MarkerText which) const
     return which == MarkerText::Tooltip ? marker(index).tooltip : marker(index).name;
 }
 
+void MarkerLayer::reserve(int count)
+{
+    m_markers.reserve(static_cast<size_t>(std::max(count, 0)));
+    m_zOrder.reserve(static_cast<size_t>(std::max(count, 0)));
+}
+
 int MarkerLayer::append(const Marker& marker)
 {
     m_markers.push_back(sanitised(marker));

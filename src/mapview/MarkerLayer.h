@@ -56,6 +56,8 @@ public:
     QString text(int index, MarkerText which) const;
     void setTextSource(MarkerTextSource source) { m_textSource = std::move(source); }
 
+    // Room for count markers in all, so that appending a page's markers grows the list once.
+    void reserve(int count);
     // Appends a marker on top of all others; returns its index.
     int append(const Marker& marker);
     // Replaces marker `index` (its z-order stays); false when there is no such marker.

@@ -66,9 +66,9 @@ bool HasNamelessProperty(const TSimpleXMLElem& elem)
     return false;
 }
 
-// True when an element at or below `top`, or one of their properties, has a name that would not
-// read back as written.
-bool HasUnwritableName(const TSimpleXMLElem& top)
+// True when an element at or below `top`, or one of their properties (when `properties`), has a
+// name that would not read back as written.
+bool HasUnwritableName(const TSimpleXMLElem& top, bool properties)
 {
     std::vector<const TSimpleXMLElem*> pending{&top};
     while (!pending.empty()) {
@@ -76,7 +76,7 @@ bool HasUnwritableName(const TSimpleXMLElem& top)
         pending.pop_back();
         if (elem->Kind() != TSimpleXMLElemKind::Classic)
             continue;
-        if (!IsWritableElementName(*elem) || HasNamelessProperty(*elem))
+        if (!IsWritableElementName(*elem) || (properties && HasNamelessProperty(*elem)))
             return true;
         if (const TSimpleXMLElems* items = elem->ItemsIfAny())
             for (int i = 0; i < items->Count(); ++i)
@@ -185,23 +185,41 @@ void ConfigureIconPageXml(TSimpleXML& document)
     document.SetIndentString(std::string(kIndent));
     document.OnDecodeValue = IconPageDecodeValue;
     document.DecodeKeepsValue = IconPageDecodeKeepsValue;
+    document.DecodeValueSpan = Utf8FiveEntityDecodeSpan;
     document.OnEncodeValue = IconPageEncodeValue;
     document.OnAppendEncodedValue = IconPageAppendEncodedValue;
 }
 
-std::string ParseIconPage(TSimpleXML& document, TMemoryStream& stream)
+namespace {
+
+// What stands after the root element that ends at `end` of `bytes`, once the page is known to
+// save and read back.
+std::string CheckedTrailer(const TSimpleXML& document, std::string_view bytes, std::size_t end)
 {
-    document.LoadFromStream(stream);
     // The XML layer ends a parse quietly at the end of the data. A complete root has a name and
     // ends with the '>' of its end tag or of its empty-element tag.
     const TSimpleXMLElem& root = document.Root();
-    const std::size_t end = static_cast<std::size_t>(stream.Position());
-    if (root.Name().empty() || end == 0 || stream.Bytes()[end - 1] != '>')
+    if (root.Name().empty() || end == 0 || end > bytes.size() || bytes[end - 1] != '>')
         throw ESimpleXMLError(kCutRoot, end);
-    if (HasUnwritableName(root))
+    // Just read: a nameless property can only be one the parse reported.
+    if (HasUnwritableName(root, document.ReadNamelessProperty()))
         throw ESimpleXMLError(kUnwritableName, end);
 
-    const std::string_view rest = stream.Remaining();
+    const std::string_view rest = bytes.substr(end);
     const std::size_t start = rest.find_first_not_of(kBlanks);
     return start == std::string_view::npos ? std::string() : std::string(rest.substr(start));
+}
+
+}  // namespace
+
+std::string ParseIconPage(TSimpleXML& document, TMemoryStream& stream)
+{
+    document.LoadFromStream(stream);
+    return CheckedTrailer(document, stream.Bytes(), static_cast<std::size_t>(stream.Position()));
+}
+
+std::string ParseIconPage(TSimpleXML& document, std::string bytes, std::size_t start)
+{
+    const std::size_t end = document.LoadFromBuffer(std::move(bytes), start);
+    return CheckedTrailer(document, document.Buffer(), end);
 }

@@ -35,3 +35,6 @@ void ConfigureIconPageXml(TSimpleXML& document);
 // the data, or none at all), or an element or property whose name would not read back as the
 // writer writes it (none at all, or an element tag starting with '!' or '?').
 std::string ParseIconPage(TSimpleXML& document, TMemoryStream& stream);
+// The same for bytes from start on, which the document takes over: its values are read in place
+// (TSimpleXML::LoadFromBuffer) instead of copied.
+std::string ParseIconPage(TSimpleXML& document, std::string bytes, std::size_t start);

@@ -113,12 +113,11 @@ void ZonePageFile::show(int page, TSimpleXML& document)
         pageText.append(text.substr(span.begin, span.end - span.begin));
     }
     pageText += "</" + std::string(element.tag) + ">";
-    TMemoryStream stream(std::move(pageText));
-    // The icon page reader must end the page where the span reader does: else it read some tag
+        // The icon page reader must end the page where the span reader does: else it read some tag
     // its own way, and the icons it gives are not those an edit would be spliced into.
     bool read = true;
     try {
-        read = ParseIconPage(document, stream).empty();
+        read = ParseIconPage(document, std::move(pageText), 0).empty();
     } catch (const ESimpleXMLError&) {
         read = false;
     }

@@ -63,15 +63,33 @@ bool SameDocument(const TSimpleXML& a, const TSimpleXML& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // The editor's way: the document takes the bytes and reads its values in place. The
+    // copying parse of a stream must read the same document, and refuse the same pages.
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
     TSimpleXML first;
     ConfigureIconPageXml(first);
-    TMemoryStream input(std::string(reinterpret_cast<const char*>(data), size));
+    TSimpleXML copied;
+    ConfigureIconPageXml(copied);
+    TMemoryStream input(bytes);
     std::string trailer;
+    std::string copiedTrailer;
+    bool read = true;
+    bool readCopied = true;
     try {
-        trailer = ParseIconPage(first, input);
+        trailer = ParseIconPage(first, bytes, 0);
     } catch (const std::exception&) {
-        return 0;  // a damaged page is refused; nothing is saved
+        read = false;
     }
+    try {
+        copiedTrailer = ParseIconPage(copied, input);
+    } catch (const std::exception&) {
+        readCopied = false;
+    }
+    Require(read == readCopied);
+    if (!read)
+        return 0;  // a damaged page is refused; nothing is saved
+    Require(copiedTrailer == trailer);
+    Require(SameDocument(first, copied));
     // Saving adds a declaration to a prolog without one, and it stays in the document.
     const std::string saved = first.SaveToString() + trailer;
 

@@ -4,6 +4,14 @@
 #include "support/xml/SimpleXmlWriter.h"
 #include "support/xml/UnicodeCodecs.h"
 
+#include <algorithm>
+
+namespace {
+// Room a save of a document read from bytes reserves beyond their size, for entities and the
+// like that the writer adds: one part in this many.
+constexpr std::size_t kSaveMarginDivisor = 8;
+}  // namespace
+
 TSimpleXML::TSimpleXML() : FRoot(std::make_unique<TSimpleXMLElemClassic>())
 {
     FRoot->OwnExtras().document = this;
@@ -27,13 +35,14 @@ void TSimpleXML::SetFileName(const std::string& path)
 
 void TSimpleXML::LoadFromFile(const std::string& path)
 {
-    LoadFromString(ReadWholeFile(path));
+    LoadFromBuffer(ReadWholeFile(path));
 }
 
 void TSimpleXML::LoadFromStream(TStream& stream)
 {
     FRoot->Clear();
     FProlog.Clear();
+    FBuffer.reset();
     ParseFromStream(stream, this, [this](TSimpleXMLParser& parser) { ParseDocument(parser); });
 }
 
@@ -41,6 +50,9 @@ void TSimpleXML::SwapContent(TSimpleXML& other)
 {
     FRoot.swap(other.FRoot);
     FProlog.Swap(other.FProlog);
+    // Values read in place live in the buffer: it goes with the root that points into it.
+    FBuffer.swap(other.FBuffer);
+    std::swap(FReadNamelessProperty, other.FReadNamelessProperty);
     // A root knows its document (value hooks are found through it).
     FRoot->OwnExtras().document = this;
     other.FRoot->OwnExtras().document = &other;
@@ -50,14 +62,33 @@ void TSimpleXML::LoadFromString(std::string_view bytes)
 {
     FRoot->Clear();
     FProlog.Clear();
+    FBuffer.reset();
     TSimpleXMLParser parser(bytes, this);
     ParseDocument(parser);
 }
 
+std::size_t TSimpleXML::LoadFromBuffer(std::string bytes, std::size_t start)
+{
+    FRoot->Clear();
+    FProlog.Clear();
+    FBuffer = std::make_shared<std::string>(std::move(bytes));
+    start = std::min(start, FBuffer->size());
+    TSimpleXMLParser parser(FBuffer, start, this);
+    try {
+        ParseDocument(parser);
+    } catch (const ESimpleXMLError& error) {
+        // The parser counts from start; callers place the error in the whole buffer.
+        throw ESimpleXMLError(error.what(), start + error.Offset());
+    }
+    return start + parser.Position();
+}
+
 void TSimpleXML::ParseDocument(TSimpleXMLParser& parser)
 {
+    FReadNamelessProperty = true;  // unknown unless the parse completes
     parser.ParseProlog(FProlog);
     parser.ParseElement(*FRoot, 1);
+    FReadNamelessProperty = parser.ReadNamelessProperty();
 }
 
 void TSimpleXML::SaveToFile(const std::string& path)
@@ -91,7 +122,9 @@ std::string TSimpleXML::SaveToString()
 {
     // One buffer that grows to the whole text, with no stream and no copy behind it.
     TSimpleXMLWriter writer;
-    writer.Reserve(TSimpleXMLWriter::EstimateSize(*FRoot));
+    // A document read from bytes it kept writes about as many again; others are measured.
+    writer.Reserve(FBuffer ? FBuffer->size() + FBuffer->size() / kSaveMarginDivisor
+                           : TSimpleXMLWriter::EstimateSize(*FRoot));
     WriteDocument(writer);
     return writer.TakeOutput();
 }

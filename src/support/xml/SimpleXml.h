@@ -16,6 +16,9 @@ using TSimpleXMLEncodeEvent = std::function<void(std::string&)>;
 using TSimpleXMLAppendEvent = std::function<void(std::string& out, std::string_view value)>;
 // Tells whether a decode hook leaves a value as it is.
 using TSimpleXMLKeepsValueTest = bool (*)(std::string_view value);
+// Decodes bytes[0 .. size) where they stand and returns the decoded size, or npos, leaving the
+// bytes as they were, when the decoded form would not fit.
+using TSimpleXMLDecodeSpan = std::size_t (*)(char* bytes, std::size_t size);
 
 // One XML file in memory: the prolog, the root element and the value conversion settings.
 class TSimpleXML {
@@ -52,6 +55,10 @@ public:
     // Optional companion of OnDecodeValue: when it answers true, the parser keeps the value as
     // read instead of calling the hook. It must never answer true for a value the hook changes.
     TSimpleXMLKeepsValueTest DecodeKeepsValue = nullptr;
+    // Optional companion of OnDecodeValue for bytes the parser may overwrite (LoadFromBuffer):
+    // it is called in place of the hook and of DecodeKeepsValue and must give the same bytes as
+    // the hook, unless it answers npos.
+    TSimpleXMLDecodeSpan DecodeValueSpan = nullptr;
 
     // Reads the whole file, then parses it; raises EFOpenError or ESimpleXMLError.
     void LoadFromFile(const std::string& path);
@@ -62,6 +69,17 @@ public:
     // Exchanges the prolog and root with `other`'s; options, hooks and file names stay. Lets a
     // caller read a file completely into a document of its own before giving up the one held.
     void SwapContent(TSimpleXML& other);
+    // Parses bytes from start on, taking them over: values are read where they stand instead of
+    // being copied, and the document keeps the bytes for as long as any item of it lives. Returns
+    // the offset right after the root element.
+    std::size_t LoadFromBuffer(std::string bytes, std::size_t start = 0);
+    // The bytes the last LoadFromBuffer took, empty after any other load. The parse overwrote
+    // bytes inside property values; every byte outside them, such as the '>' that ends the root
+    // and all that follows it, is as read.
+    std::string_view Buffer() const { return FBuffer ? std::string_view(*FBuffer) : std::string_view(); }
+    // False when the last load read only properties with names: a check for nameless ones
+    // need not visit them all.
+    bool ReadNamelessProperty() const { return FReadNamelessProperty; }
 
     // Replaces the file atomically; a failure (EStreamError) leaves the old file intact.
     void SaveToFile(const std::string& path);
@@ -85,4 +103,6 @@ private:
     TSimpleXMLOptions FOptions{sxoAutoIndent, sxoAutoEncodeValue, sxoAutoEncodeEntity};
     std::string FIndentString = "  ";
     std::string FFileName;
+    std::shared_ptr<std::string> FBuffer;
+    bool FReadNamelessProperty = false;
 };

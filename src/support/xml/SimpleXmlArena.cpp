@@ -7,6 +7,8 @@
 struct TSimpleXMLArena::Block {
     // Objects still alive in the block, plus one while the arena is filling it.
     std::size_t live;
+    // The bytes the block's objects may point into, if any.
+    std::shared_ptr<std::string> source;
 };
 
 namespace {
@@ -46,8 +48,10 @@ void* AllocateOwn(std::size_t size)
 
 void Unreference(Link block)
 {
-    if (--block->live == 0)
+    if (--block->live == 0) {
+        block->~Block();
         std::free(block);
+    }
 }
 
 } // namespace
@@ -64,18 +68,27 @@ void TSimpleXMLArena::ReleaseCurrentBlock()
     FBlock = nullptr;
 }
 
+TSimpleXMLArena::Block* TSimpleXMLArena::StartBlock(std::size_t size)
+{
+    void* memory = std::malloc(size);
+    if (memory == nullptr)
+        throw std::bad_alloc();
+    return ::new (memory) Block{1, FSource};
+}
+
 void* TSimpleXMLArena::Allocate(std::size_t size)
 {
     const std::size_t needed = kLinkSize + RoundUp(size);
-    if (kBlockHeaderSize + needed > kBlockSize)
-        return AllocateOwn(size);
+    // An object too large for a block gets a block of its own, which keeps the source alive
+    // like any other.
+    if (kBlockHeaderSize + needed > kBlockSize) {
+        Block* const own = StartBlock(kBlockHeaderSize + needed);
+        return Attach(reinterpret_cast<char*>(own) + kBlockHeaderSize, own);
+    }
     if (FBlock == nullptr || FUsed + needed > kBlockSize) {
-        void* memory = std::malloc(kBlockSize);
-        if (memory == nullptr)
-            throw std::bad_alloc();
+        Block* const block = StartBlock(kBlockSize);
         ReleaseCurrentBlock();
-        FBlock = static_cast<Block*>(memory);
-        FBlock->live = 1;
+        FBlock = block;
         FUsed = kBlockHeaderSize;
         ++FBlockNumber;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <string>
 
 // Memory for the items and properties one parse makes, carved from large blocks. A page makes
 // tens of thousands of small objects; taking each from malloc, and later handing each back,
@@ -22,6 +24,10 @@ public:
     // allocation.
     static void Release(void* object);
 
+    // Bytes that objects allocated from now on may point into: every block started from here on
+    // keeps them alive, so they last as long as the last such object.
+    void SetSource(std::shared_ptr<std::string> source) { FSource = std::move(source); }
+
     // Blocks are numbered from 1 as the arena starts them. The number of the block that the
     // next Allocate(size) takes its memory from, or 0 when it starts a new one or takes memory of
     // its own.
@@ -37,8 +43,11 @@ public:
 private:
     // Lets go of the block being filled; it is freed when none of its objects is left.
     void ReleaseCurrentBlock();
+    // A block of size bytes (header included) holding a reference to the source.
+    Block* StartBlock(std::size_t size);
 
     Block* FBlock = nullptr;
+    std::shared_ptr<std::string> FSource;
     std::size_t FUsed = 0;
     std::size_t FBlockNumber = 0;
 };

@@ -484,7 +484,7 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         }
         const std::string_view raw = FBytes.substr(FPos, close - FPos);
         FPos = close + 1;
-        PendingProp pending{name, prefix, DecodedValue(raw, doc)};
+        PendingProp pending{name, prefix, ReadValue(raw, doc), raw};
         if (pending.value.data() != raw.data()) {
             pending.decoded = true;
             pending.decodedAt = FDecoded.size();

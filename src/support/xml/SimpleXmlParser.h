@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,11 @@ constexpr int kMaxNestingDepth = 1000;
 class TSimpleXMLParser {
 public:
     TSimpleXMLParser(std::string_view bytes, const TSimpleXML* doc) : FBytes(bytes), FDoc(doc) {}
+    // Reads source from start on and may overwrite it: property values stay where they are in
+    // it, ended by a '\0' over their closing quote (decoded in place where that fits), instead
+    // of being copied one by one. The objects made keep source alive. Bytes outside values, and
+    // every byte after the last value read, stay as they were.
+    TSimpleXMLParser(std::shared_ptr<std::string> source, std::size_t start, const TSimpleXML* doc);
 
     // The declarations before the root; stops in front of the root's start tag.
     void ParseProlog(TSimpleXMLElemsProlog& prolog);
@@ -25,6 +31,8 @@ public:
 
     // Offset of the next byte to read.
     std::size_t Position() const { return FPos; }
+    // Whether a property without a name ("=" alone, or a name ending in ':') was read.
+    bool ReadNamelessProperty() const { return FNamelessProperty; }
 
 private:
     // What a '<' in content starts.
@@ -51,6 +59,9 @@ private:
     // The decoded form of raw: raw itself when decoding leaves it as it is, else the scratch
     // string, valid until the next call.
     std::string_view DecodedValue(std::string_view raw, const TSimpleXML* doc);
+    // The value of the property whose bytes as read are raw: decoded where it stands when the
+    // parse may overwrite its bytes and doc decodes spans, else DecodedValue(raw, doc).
+    std::string_view ReadValue(std::string_view raw, const TSimpleXML* doc);
     // Hands the properties read from one tag to props: side by side in one arena allocation,
     // their values and names behind them.
     void BuildProperties(TSimpleXMLProps& props);
@@ -71,6 +82,9 @@ private:
     [[noreturn]] void Fail(const std::string& message) const;
 
     std::string_view FBytes;
+    bool FNamelessProperty = false;
+    // FBytes' own bytes, writable, while the parse may keep values in place; else null.
+    char* FWritable = nullptr;
     const TSimpleXML* FDoc;
     std::size_t FPos = 0;
     TSimpleXMLArena FArena;
@@ -79,6 +93,7 @@ private:
         std::string_view name;
         std::string_view prefix;
         std::string_view value;  // the bytes as read, unless decoded
+        std::string_view raw;    // the bytes as read
         std::size_t decodedAt = 0; // else its bytes in FDecoded
         bool decoded = false;
     };

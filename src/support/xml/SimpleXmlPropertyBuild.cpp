@@ -1,6 +1,10 @@
-// The properties of one start tag, made in one arena allocation once the tag is read.
+// The properties of one start tag, made in one arena allocation once the tag is read, and
+// the reading of their values in place in a buffer the parse may overwrite.
 #include "support/xml/SimpleXmlParser.h"
 
+#include "support/xml/SimpleXml.h"
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -40,6 +44,25 @@ bool SameName(std::string_view a, std::string_view b)
 
 } // namespace
 
+TSimpleXMLParser::TSimpleXMLParser(std::shared_ptr<std::string> source, std::size_t start, const TSimpleXML* doc)
+    : FDoc(doc)
+{
+    start = std::min(start, source->size());
+    FWritable = source->data() + start;
+    FBytes = std::string_view(FWritable, source->size() - start);
+    FArena.SetSource(std::move(source));
+}
+
+std::string_view TSimpleXMLParser::ReadValue(std::string_view raw, const TSimpleXML* doc)
+{
+    if (FWritable != nullptr && doc != nullptr && doc->DecodeValueSpan != nullptr && doc->OnDecodeValue) {
+        const std::size_t size = doc->DecodeValueSpan(FWritable + (raw.data() - FBytes.data()), raw.size());
+        if (size != std::string_view::npos)
+            return raw.substr(0, size);
+    }
+    return DecodedValue(raw, doc);
+}
+
 void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
 {
     const std::size_t count = FPending.size();
@@ -47,11 +70,17 @@ void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
         return;
     // Values and names each end with a '\0'. A name comes along only when the arena block the
     // allocation goes to holds no copy of it yet.
+    // A value kept in place takes no room here.
+    const auto inPlace = [this](const PendingProp& pending) {
+        return FWritable != nullptr && pending.value.size() <= pending.raw.size();
+    };
     std::size_t bytes = count * sizeof(TSimpleXMLProp);
     std::size_t nameBytes = 0;
     for (const PendingProp& pending : FPending) {
-        bytes += pending.value.size() + 1;
+        if (!inPlace(pending))
+            bytes += pending.value.size() + 1;
         nameBytes += pending.name.size() + 1;
+        FNamelessProperty = FNamelessProperty || pending.name.empty();
     }
     const std::size_t block = FArena.BlockNumberFor(bytes + nameBytes);
     const auto slotOf = [this](std::string_view name) -> SharedName& {
@@ -89,7 +118,16 @@ void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
         TSimpleXMLProp* const prop = ::new (static_cast<void*>(first + i)) TSimpleXMLProp(&props);
         const std::string_view value =
             pending.decoded ? std::string_view(FDecoded).substr(pending.decodedAt, pending.value.size()) : pending.value;
-        prop->FValue.Borrow(copy(value), value.size());
+        if (inPlace(pending)) {
+            // The closing quote (or a byte of the longer raw form) ends the value.
+            char* const at = FWritable + (pending.raw.data() - FBytes.data());
+            if (pending.decoded)
+                value.copy(at, value.size());
+            at[value.size()] = '\0';
+            prop->FValue.Borrow(at, value.size());
+        } else {
+            prop->FValue.Borrow(copy(value), value.size());
+        }
         if (FNameFrom[i] == i)
             FNameAt[i] = copy(pending.name);
         else if (FNameFrom[i] != SharedName::kEarlier)

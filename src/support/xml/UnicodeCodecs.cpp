@@ -195,14 +195,15 @@ std::size_t MatchNumericReference(std::string_view text, std::size_t at, char& b
 
 // Decodes in place, left to right; the output is never longer than the input. The bytes
 // between one '&' and the next are moved as one run.
-void DecodeInPlace(std::string& text, bool numericReferences)
+// Decodes bytes[0 .. size) where they stand; returns the decoded size.
+std::size_t DecodeSpanInPlace(char* const bytes, const std::size_t size, bool numericReferences)
 {
-    std::size_t read = text.find('&');
-    if (read == std::string::npos)
-        return;
+    const std::string_view text(bytes, size);
+    const void* first = std::memchr(bytes, '&', size);
+    if (first == nullptr)
+        return size;
+    std::size_t read = static_cast<std::size_t>(static_cast<const char*>(first) - bytes);
     std::size_t write = read;
-    char* const bytes = text.data();
-    const std::size_t size = text.size();
     while (read < size) {
         // bytes[read] is an '&'.
         char decoded = 0;
@@ -225,7 +226,12 @@ void DecodeInPlace(std::string& text, bool numericReferences)
         write += runEnd - read;
         read = runEnd;
     }
-    text.resize(write);
+    return write;
+}
+
+void DecodeInPlace(std::string& text, bool numericReferences)
+{
+    text.resize(DecodeSpanInPlace(text.data(), text.size(), numericReferences));
 }
 
 const char* EntityFor(char c)
@@ -527,6 +533,29 @@ void Utf8FiveEntityDecodeInPlace(std::string& value)
         EntityDecodeInPlace(value);
     else
         value = FiveEntityDecode(Utf16ToEditingCodePage(Utf8ToUtf16(value)));
+}
+
+std::size_t Utf8FiveEntityDecodeSpan(char* bytes, std::size_t size)
+{
+    // Most values are short and ASCII without an '&', which decoding leaves as they are: eight
+    // bytes at a time, inline, from the first word that is not the full checks take over.
+    constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+    std::size_t plain = 0;
+    for (; size - plain >= kWordBytes; plain += kWordBytes) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + plain, kWordBytes);
+        const std::uint64_t ampersands = word ^ (kEveryByte * '&');
+        if (((word | ((ampersands - kEveryByte) & ~ampersands)) & kHighBitOfEveryByte) != 0)
+            break;
+    }
+    while (plain < size && static_cast<unsigned char>(bytes[plain]) < kAsciiLimit && bytes[plain] != '&')
+        ++plain;
+    if (plain == size)
+        return size;
+    // Well-formed text only shrinks; the rest takes the way through UTF-16, which may grow it.
+    if (!IsWellFormedUtf8(std::string_view(bytes + plain, size - plain)))
+        return std::string_view::npos;
+    return plain + DecodeSpanInPlace(bytes + plain, size - plain, false);
 }
 
 void Utf8FiveEntityEncodeInPlace(std::string& value)

@@ -49,6 +49,9 @@ bool IsWellFormedUtf8(std::string_view text);
 // FiveEntityEncode(Utf16ToUtf8(EditingCodePageToUtf16(value))), in place. Well-formed UTF-8
 // skips the trip through UTF-16, which would give the same bytes back.
 void Utf8FiveEntityDecodeInPlace(std::string& value);
+// Utf8FiveEntityDecodeInPlace on bytes[0 .. size) where they stand, returning the decoded size;
+// npos, with the bytes untouched, when the decoded form might not fit (malformed UTF-8).
+std::size_t Utf8FiveEntityDecodeSpan(char* bytes, std::size_t size);
 void Utf8FiveEntityEncodeInPlace(std::string& value);
 // Appends what Utf8FiveEntityEncodeInPlace would make of value to out, without a copy of it.
 void AppendUtf8FiveEntityEncoded(std::string& out, std::string_view value);

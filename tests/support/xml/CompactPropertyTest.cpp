@@ -1,5 +1,6 @@
-// Parsed properties keep their names and values in the arena, share a name within a block, and
-// skip the decode hook for values it keeps: each shortcut must give what the plain path gives.
+// Parsed properties keep their names and values in the arena (or their values in place in bytes
+// the document took), share a name within a block, and skip the decode hook for values it keeps:
+// each shortcut must give what the plain path gives.
 #include "support/IconPageXml.h"
 #include "support/xml/SimpleXml.h"
 
@@ -68,10 +69,18 @@ TEST_P(ParseShortcut, GivesTheValuesOfTheHookAlone)
     TSimpleXML hookOnly;
     ConfigureIconPageXml(hookOnly);
     hookOnly.DecodeKeepsValue = nullptr;
+    // Read in place: values decoded where they stand, each ended by a '\0' of its own.
+    TSimpleXML inPlace;
+    ConfigureIconPageXml(inPlace);
     withShortcut.LoadFromString(page);
     hookOnly.LoadFromString(page);
-    EXPECT_EQ(PropertyValues(withShortcut.Root()), PropertyValues(hookOnly.Root()));
-    EXPECT_EQ(PropertyValues(*withShortcut.Root().Items().Item(0)), PropertyValues(*hookOnly.Root().Items().Item(0)));
+    inPlace.LoadFromBuffer(page);
+    for (const TSimpleXML* doc : {&withShortcut, &inPlace}) {
+        EXPECT_EQ(PropertyValues(doc->Root()), PropertyValues(hookOnly.Root()));
+        EXPECT_EQ(PropertyValues(*doc->Root().ItemsIfAny()->Item(0)), PropertyValues(*hookOnly.Root().Items().Item(0)));
+        const TSimpleXMLText value = doc->Root().PropertiesIfAny()->Item(0)->Value();
+        EXPECT_EQ(std::string(value.c_str()), std::string(value));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ParseShortcut,
@@ -114,6 +123,33 @@ TEST(CompactProperty, SharedNamesStayRightAcrossBlocksAndFrees)
             ASSERT_EQ(prop->Value(), number);
         }
     }
+}
+
+// Values read in place live in the bytes the document took; an element taken out of the
+// document, or a tag whose properties need a block of their own, keeps those bytes alive after
+// the document is gone or has read another page.
+TEST(CompactProperty, ValuesReadInPlaceOutliveTheirDocument)
+{
+    std::string manyProperties = "<r>";
+    manyProperties += "<big";
+    constexpr int kProperties = 3000;  // more than one arena block of properties
+    for (int i = 0; i < kProperties; ++i)
+        manyProperties += " p" + std::to_string(i) + "=\"v" + std::to_string(i) + " &amp; more\"";
+    manyProperties += "/><small a=\"kept\"/></r> after";
+    std::unique_ptr<TSimpleXMLElem> big;
+    std::unique_ptr<TSimpleXMLElem> small;
+    {
+        TSimpleXML doc;
+        ConfigureIconPageXml(doc);
+        EXPECT_EQ(doc.LoadFromBuffer("\xEF\xBB\xBF" + manyProperties, 3), manyProperties.size() - 6 + 3);
+        EXPECT_EQ(doc.Buffer().substr(doc.Buffer().size() - 6), " after");
+        big = doc.Root().Items().Take(0);
+        small = doc.Root().Items().Take(0);
+        doc.LoadFromBuffer("<other x=\"y\"/>");
+    }
+    ASSERT_EQ(big->Properties().Count(), kProperties);
+    EXPECT_EQ(big->Properties().Item(kProperties - 1)->Value(), "v" + std::to_string(kProperties - 1) + " & more");
+    EXPECT_EQ(small->Properties().Item(0)->Value(), "kept");
 }
 
 struct ChangeRow {
