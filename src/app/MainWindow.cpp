@@ -490,9 +490,13 @@ void TForm1::FileSaveExecute(const QString& actionName)
 {
     const std::string before = m_state.CurrentFile;
     const bool saved = m_editor->FileSaveExecute(actionName == QLatin1String("FileSaveAs"));
-    // Saved under another name: that file is the open one, and File > Recent lists it.
-    if (saved && m_state.CurrentFile != before)
+    // Saved under another name: that file is the open one, File > Recent lists it, and it keeps
+    // the page's anchor rule.
+    if (saved && m_state.CurrentFile != before) {
         rememberRecentPage(openPageName());
+        if (m_iconPageOpen)
+            keepPageAnchor();
+    }
 }
 
 void TForm1::FileMAPExecute()

@@ -178,6 +178,8 @@ private:
     void OptionTopLeftUpdate();
     void pageOpened(bool open);
     void setPageAnchor(PoiAnchor anchor);
+    // Records the open icon page's anchor rule under its file's name in the configuration.
+    void keepPageAnchor();
     // The quick fixes of a misplaced POI, one undo step each: its marker to where the map's
     // rectangle puts its world location, or its world location from its marker.
     void fixMisplacedPoi(int poiIndex, bool moveMarker);

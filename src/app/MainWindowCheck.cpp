@@ -136,18 +136,27 @@ void TForm1::setPageAnchor(PoiAnchor anchor)
     applyPendingEdits();
     const int selected = m_editor->currentPoi();
     m_state.Anchor = anchor;
-    // A preference that cannot be kept must not stop the editing: the page keeps the rule until
-    // it is opened again.
-    try {
-        ConfigurationProfile(m_configPath.toStdString())
-            .writeString(kAnchorSection, anchorKey(m_state.CurrentFile), anchor == PoiAnchor::Centre ? kTopLeft : kPoint);
-    } catch (const std::exception&) {
-    }
+    keepPageAnchor();
     m_editor->BuildPoiTree();
     if (selected >= 0)
         m_editor->SelectPoi(selected);
     OptionTopLeftUpdate();
     scheduleProblemsRefresh();
+}
+
+void TForm1::keepPageAnchor()
+{
+    const std::string value = m_state.Anchor == PoiAnchor::Centre ? kTopLeft : kPoint;
+    // A preference that cannot be kept must not stop the editing: the page keeps the rule until
+    // it is opened again.
+    try {
+        ProfileFile profile = ConfigurationProfile(m_configPath.toStdString());
+        const std::string key = anchorKey(m_state.CurrentFile);
+        // Unchanged entries are not written: a Save As of a page under the usual rule adds none.
+        if (profile.readString(kAnchorSection, key, kPoint) != value)
+            profile.writeString(kAnchorSection, key, value);
+    } catch (const std::exception&) {
+    }
 }
 
 std::vector<PageProblem> TForm1::checkOpenPage()

@@ -140,6 +140,14 @@ private slots:
         QCOMPARE(w().state().Anchor, PoiAnchor::Location);
         QVERIFY(w().window.openPage(path));
         QCOMPARE(w().state().Anchor, PoiAnchor::Centre);
+        // Saved under another name, the page keeps its rule there.
+        const QString copy = m_folder->pagePath(QStringLiteral("icons_copy.xml"));
+        w().prompts.fileAnswers.enqueue(copy);
+        w().trigger("FileSaveAs");
+        QVERIFY(w().window.openPage(m_folder->pagePath(QStringLiteral("icons_other.xml"))));
+        QVERIFY(w().window.openPage(copy));
+        QCOMPARE(w().state().Anchor, PoiAnchor::Centre);
+        QVERIFY(w().window.openPage(path));
         w().window.updateActions();
         w().trigger("OptionTopLeft");  // unchecks it
         QCOMPARE(w().state().Anchor, PoiAnchor::Location);
