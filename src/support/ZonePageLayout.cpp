@@ -29,7 +29,8 @@ std::vector<std::string> pathOf(const XmlSpans& spans, int index)
     return {path.rbegin(), path.rend()};
 }
 
-// A Page without child elements among pages only: a zone that has no icon yet.
+// A Page without child elements among pages and icons only: a zone that has no icon yet. Icons
+// beside it do not count, so adding or deleting icons never changes which pages are zones.
 bool isEmptyAmongPages(const XmlSpans& spans, const XmlSpanElement& page)
 {
     if (!page.children.empty())
@@ -37,9 +38,11 @@ bool isEmptyAmongPages(const XmlSpans& spans, const XmlSpanElement& page)
     const XmlSpanElement& parent = spans.elements[static_cast<std::size_t>(page.parent)];
     if (parent.tag != kPageTag)
         return false;
-    for (int child : parent.children)
-        if (spans.elements[static_cast<std::size_t>(child)].tag != kPageTag)
+    for (int child : parent.children) {
+        const std::string_view tag = spans.elements[static_cast<std::size_t>(child)].tag;
+        if (tag != kPageTag && tag != kIconTag)
             return false;
+    }
     return true;
 }
 
