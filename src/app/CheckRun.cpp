@@ -111,7 +111,7 @@ public:
             bool read = false;
             if (i == 0)
                 read = m_window.openReadFile(absolute, std::move(unit.zones), std::string(), 0);
-            else if (m_window.editor().zoneFile())
+            else if (m_window.editor().source().pageFile())
                 read = m_window.showZonePage(i);
             else
                 read = m_window.openPage(JoinPageTarget({absolute, names[i]}));
@@ -178,9 +178,9 @@ private:
         // The zone name as the open-by-map-name list shows it.
         const TSimpleXMLProp* location = m_window.editor().xmlscan().Root().Properties().Find("1location");
         // A zone page has no zone name of its own: its location name is the map style file's.
-        const std::string locationText = m_window.editor().zoneFile()
-            ? m_window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text().toStdString()
-            : (location ? location->Value() : std::string());
+        const std::string locationText = m_window.editor().source().offers(PageFeature::OwnZoneName)
+            ? (location ? location->Value() : std::string())
+            : m_window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text().toStdString();
         QString line = QStringLiteral("%1 POIs, page \"%2\", location \"%3\", zone %4")
                            .arg(listed)
                            .arg(oneLine(state.PageName), oneLine(locationText), zone);

@@ -494,7 +494,7 @@ void TForm1::FileSaveExecute(const QString& actionName)
     // the page's anchor rule.
     if (saved && m_state.CurrentFile != before) {
         rememberRecentPage(openPageName());
-        if (m_iconPageOpen)
+        if (anchorIsChosen())
             keepPageAnchor();
     }
 }
@@ -542,11 +542,11 @@ void TForm1::MAPPOIExecute()
         m_editor->ApplyData();
     }
     PoiPostSettings settings{m_configPath, m_poiUrl};
-    if (m_editor->zoneFile()) {
+    if (!m_editor->source().offers(PageFeature::OwnZoneName)) {
         // The location name the zone name field shows, else the zone page's own name.
         const QString location = m_ui.FlatEdit4->text();
         settings.zoneName = location.isEmpty() ? m_state.PageName : location.toStdString();
-        settings.typeProperty = m_state.Anchor == PoiAnchor::World ? kWorldTypeProperty : "IconStyle";
     }
+    settings.typeProperty = m_editor->source().typeProperty();
     OpenPoiSubmission(this, m_editor->xmlscan(), poiIndex, settings, *m_prompts);
 }

@@ -177,6 +177,8 @@ private:
     void connectCheckHandlers();
     void OptionTopLeftUpdate();
     void pageOpened(bool open);
+    // A page is open whose anchor rule is the user's to choose (Option menu), kept per page file.
+    bool anchorIsChosen() const;
     void setPageAnchor(PoiAnchor anchor);
     // Records the open icon page's anchor rule under its file's name in the configuration.
     void keepPageAnchor();
@@ -185,7 +187,6 @@ private:
     void fixMisplacedPoi(int poiIndex, bool moveMarker);
     void scheduleProblemsRefresh();
     void refreshProblems();
-    bool m_iconPageOpen = false;  // the open page is an icon page of its own, not a zone page in a file
     PageProblemsWindow* m_problemsWindow = nullptr;
     QTimer* m_problemsRefresh = nullptr;
 

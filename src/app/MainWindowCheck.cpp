@@ -101,15 +101,19 @@ void TForm1::connectCheckHandlers()
 void TForm1::OptionTopLeftUpdate()
 {
     QAction* act = action(QLatin1String(kTopLeftAction));
-    const bool iconPage = m_state.DocLoaded && m_iconPageOpen;
-    act->setEnabled(iconPage);
-    act->setChecked(iconPage && m_state.Anchor == PoiAnchor::Centre);
+    const bool chosen = anchorIsChosen();
+    act->setEnabled(chosen);
+    act->setChecked(chosen && m_state.Anchor == PoiAnchor::Centre);
+}
+
+bool TForm1::anchorIsChosen() const
+{
+    return m_state.DocLoaded && m_editor->source().offers(PageFeature::AnchorOption);
 }
 
 void TForm1::pageOpened(bool open)
 {
-    m_iconPageOpen = open && m_state.DocLoaded && !m_editor->zoneFile();
-    if (m_iconPageOpen) {
+    if (open && anchorIsChosen()) {
         const ProfileFile profile = ConfigurationProfile(m_configPath.toStdString());
         const bool topLeft = profile.readString(kAnchorSection, anchorKey(m_state.CurrentFile)) == kTopLeft;
         const PoiAnchor anchor = topLeft ? PoiAnchor::Centre : PoiAnchor::Location;
@@ -130,7 +134,7 @@ void TForm1::OptionTopLeftExecute()
 
 void TForm1::setPageAnchor(PoiAnchor anchor)
 {
-    if (!m_state.DocLoaded || !m_iconPageOpen)
+    if (!anchorIsChosen())
         return;
     // Edits waiting for the apply belong to the rule they were made under.
     applyPendingEdits();
@@ -163,11 +167,11 @@ std::vector<PageProblem> TForm1::checkOpenPage()
 {
     if (!m_state.DocLoaded)
         return {};
-    PoiVocabulary vocabulary = m_iconPageOpen ? IconPageVocabulary() : ZonePageVocabulary(m_state.Anchor);
     std::vector<PageProblem> problems = CheckPage(DescribePage(m_editor->xmlscan().Root(), m_state,
-                                                               std::move(vocabulary), PageMapImageProblem(m_state)));
+                                                               m_editor->source().vocabulary(),
+                                                               PageMapImageProblem(m_state)));
     // A zone page's rule is its file's: the anchor line tells, but there is no option to offer.
-    if (!m_iconPageOpen) {
+    if (!anchorIsChosen()) {
         for (PageProblem& problem : problems)
             problem.dataAnchor.reset();
     }
@@ -214,12 +218,12 @@ void TForm1::fixMisplacedPoi(int poiIndex, bool moveMarker)
         return;
     const std::string sizeText = size ? size->Value() : std::string();
     const std::optional<ImagePoint> point = PointFromLocation(m_state.Anchor, location->Value(), sizeText);
-    const std::optional<WorldParts> parts = ReadWorldParts(world->Value());
+    const std::optional<WorldLocation> parts = WorldLocation::Parse(world->Value());
     if (!point || !parts)
         return;
     std::unique_ptr<TSimpleXMLElem> after = CopyElement(*poi);
     if (moveMarker) {
-        const std::optional<ImagePoint> target = WorldToImagePoint(m_state, parts->x, parts->z);
+        const std::optional<ImagePoint> target = WorldToImagePoint(m_state, *parts);
         if (!target)
             return;
         const std::pair<int, int> moved = LocationForPoint(m_state.Anchor, *target, sizeText);

@@ -10,7 +10,6 @@
 #include "support/GamePath.h"
 #include "support/ZoneRectTable.h"
 #include "tools/AddpointF.h"
-#include "tools/ZonePoiAdd.h"
 #include "tools/addZone.h"
 
 #include <QAction>
@@ -56,18 +55,14 @@ void TForm1::MAPADDExecute()
     if (!m_state.DocLoaded)
         return;
     TForm3 dialog(this, m_language);
-    ZonePageFile* zones = m_editor->zoneFile();
-    TSimpleXMLElem& page = m_editor->xmlscan().Root();
-    // A zone page's new icon is made like the selected one, else like the page's first.
-    const int selected = m_editor->currentPoi();
-    const TSimpleXMLElem* sibling = page.Items().Item(selected >= 0 ? selected : 0);
-    const IconProperties siblingProps = !zones ? IconProperties()
-        : sibling ? PropertiesOf(*sibling) : IconProperties(zones->iconTemplate(m_editor->zonePage()));
-    if (zones) {
+    PageSource& source = m_editor->source();
+    // Where the kind makes icons like their siblings: like the selected one, else the page's first.
+    const IconProperties siblingProps = source.newIconTemplate(m_editor->xmlscan().Root(), m_editor->currentPoi());
+    if (source.offers(PageFeature::OwnTypeValues)) {
         QStringList types;
         for (int i = 0; i < m_ui.cb_icontype->count(); ++i)
             types << m_ui.cb_icontype->itemText(i);
-        const char* typeProperty = m_state.Anchor == PoiAnchor::World ? kWorldTypeProperty : "IconStyle";
+        const char* typeProperty = source.typeProperty();
         QString current;
         for (const auto& [name, value] : siblingProps)
             if (QString::fromStdString(name).compare(QLatin1String(typeProperty), Qt::CaseInsensitive) == 0)
@@ -81,11 +76,7 @@ void TForm1::MAPADDExecute()
     try {
         applyPendingEdits();
         TSimpleXMLElem& root = m_editor->xmlscan().Root();
-        if (zones)
-            AppendZonePoi(root, dialog.fields(), siblingProps, m_state.Anchor,
-                          std::max(LargestIconId(root), zones->largestIconId()) + 1);
-        else
-            AppendNewPoi(root, dialog.fields());
+        source.addPoi(root, dialog.fields(), siblingProps);
         const int added = root.Items().Count() - 1;
         m_editor->RecordAddedPoi(added);
         m_editor->BuildPoiTree();
@@ -114,7 +105,7 @@ void TForm1::MAPNAMESExecute()
     const bool markUp = action(QStringLiteral("MAPNAMES"))->isChecked();
     m_ui.FlatEdit2->setReadOnly(!markUp);
     // A zone page's location name is the map style file's, never the page's to change.
-    m_ui.FlatEdit4->setReadOnly(!markUp || m_editor->zoneFile());
+    m_ui.FlatEdit4->setReadOnly(!markUp || !m_editor->source().offers(PageFeature::OwnZoneName));
 }
 
 void TForm1::MapAddZonerectExecute(const QString& zoneText)

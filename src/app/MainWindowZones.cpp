@@ -31,7 +31,7 @@ std::vector<ZonePageLine> TForm1::zonePageLines(const ZonePageFile& file) const
         const ZonePageInfo& page = file.pages()[i];
         const auto location = names.find(page.name);
         int count = page.poiCount;
-        if (&file == m_editor->zoneFile() && static_cast<int>(i) == m_editor->zonePage())
+        if (&file == m_editor->source().pageFile() && static_cast<int>(i) == m_editor->source().shownPage())
             count = ZonePageFile::IconCount(m_editor->xmlscan().Root());
         lines.push_back({fromDoc(page.name), location == names.end() ? QString() : fromDoc(location->second), count});
     }
@@ -105,7 +105,7 @@ void TForm1::updatePlacementNotice()
 {
     // World-only POIs are placed through the zone rectangle alone: without one they are listed
     // but have no marker, which the user should not have to guess.
-    const bool unplaced = m_state.DocLoaded && m_state.Anchor == PoiAnchor::World && !HasZoneRect(m_state.ZoneRect);
+    const bool unplaced = m_state.DocLoaded && !PlacedByLocation(m_state.Anchor) && !HasZoneRect(m_state.ZoneRect);
     QStringList notices;
     if (unplaced)
         notices << caption(m_language, "CannotPlace");
@@ -154,19 +154,18 @@ bool TForm1::openPageOrZone(const QString& path)
 QString TForm1::openPageName() const
 {
     const QString file = QString::fromStdString(m_state.CurrentFile);
-    const ZonePageFile* zones = m_editor->zoneFile();
-    if (!zones || m_editor->zonePage() < 0)
-        return file;
-    return JoinPageTarget({file, fromDoc(zones->pages()[static_cast<std::size_t>(m_editor->zonePage())].name)});
+    const std::optional<std::string> page = m_editor->source().shownPageName();
+    return page ? JoinPageTarget({file, fromDoc(*page)}) : file;
 }
 
 void TForm1::FileZonePageExecute()
 {
-    ZonePageFile* file = m_editor->zoneFile();
+    PageSource& source = m_editor->source();
+    ZonePageFile* file = source.pageFile();
     if (!file || !m_state.DocLoaded)
         return;
-    const int page = pickZonePage(*file, QString::fromStdString(m_state.CurrentFile), m_editor->zonePage());
-    if (page < 0 || page == m_editor->zonePage())
+    const int page = pickZonePage(*file, QString::fromStdString(m_state.CurrentFile), source.shownPage());
+    if (page < 0 || page == source.shownPage())
         return;
     // A page that could not be read changed nothing: the page shown stays, with its edits.
     if (!m_editor->ShowZonePage(page))
@@ -177,19 +176,21 @@ void TForm1::FileZonePageExecute()
 
 void TForm1::FileZonePageUpdate()
 {
-    const bool zones = m_editor->zoneFile() != nullptr;
+    const PageSource& source = m_editor->source();
+    const bool pages = source.offers(PageFeature::PageList);
     // Shown only while such a file is open: the menu of an icon page stays as it is.
     QAction* zonePage = action(QStringLiteral("FileZonePage"));
-    zonePage->setVisible(zones);
-    zonePage->setEnabled(zones && m_state.DocLoaded);
+    zonePage->setVisible(pages);
+    zonePage->setEnabled(pages && m_state.DocLoaded);
     // A save of such a file changes only the edited bytes: these options have nothing to do.
+    const bool saveOptions = source.offers(PageFeature::SaveOptions);
     for (const char* name : {"FileSaveBOM", "FileSaveARR"}) {
         QAction* act = action(QLatin1String(name));
-        const QString text = zones ? caption(m_language, name) + caption(m_language, "NotForZoneFile")
-                                   : caption(m_language, name);
+        const QString text = saveOptions ? caption(m_language, name)
+                                         : caption(m_language, name) + caption(m_language, "NotForZoneFile");
         if (act->text() != text)
             act->setText(text);
-        act->setEnabled(!zones);
+        act->setEnabled(saveOptions);
     }
 }
 

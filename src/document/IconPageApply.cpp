@@ -121,7 +121,7 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     // The label speaks of the POI shown: the page's own text until its position is known.
     m_controls.Label5->setText(m_pageLabel);
     std::pair<int, int> at;
-    if (m_state.Anchor == PoiAnchor::World) {
+    if (!PlacedByLocation(m_state.Anchor)) {
         // No Location: the fields show the pixel the world location falls on, if any.
         const std::optional<std::pair<int, int>> pixel = worldPixel(*poi);
         showWorldPosition(pixel);
@@ -154,7 +154,7 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     m_controls.FlatEdit1->setText(fromDoc(ValueOrEmpty(*poi, "pathfindlocation")));
     m_controls.FlatMemo1->setPlainText(memoFromDoc(ValueOrEmpty(*poi, "Tooltip")));
     m_shownFields |= FieldType | FieldName | FieldPath | FieldTooltip;
-    if (m_state.Anchor == PoiAnchor::World) {
+    if (!PlacedByLocation(m_state.Anchor)) {
         m_controls.FlatEdit5->setText(fromDoc(ValueOrEmpty(*poi, kWorldDescriptionProperty)));
         m_shownFields |= FieldDescription;
         if (!(m_shownFields & kLocationFields)) {
@@ -171,7 +171,7 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     }
     const IntPairShift shift = anchorShift(poi);
     placePositionButton(at.first + shift.x, at.second + shift.y,
-                        m_state.Anchor == PoiAnchor::World ? std::string(kWorldIconSize) : ValueOrEmpty(*poi, "Size"),
+                        PlacedByLocation(m_state.Anchor) ? ValueOrEmpty(*poi, "Size") : std::string(kWorldIconSize),
                         kSelectionSizeTailChars);
 }
 
@@ -179,7 +179,7 @@ std::optional<std::pair<int, int>> IconPageEditor::worldPixel(const TSimpleXMLEl
 {
     // No point without a zone rectangle, and none out of the range of a pixel: never one made up.
     const std::optional<ImagePoint> point = WorldToImagePoint(m_state, ValueOrEmpty(poi, "pathfindlocation"));
-    return point ? PixelForPoint(PoiAnchor::World, *point, {}) : std::nullopt;
+    return point ? PixelForPoint(m_state.Anchor, *point, {}) : std::nullopt;
 }
 
 void IconPageEditor::showWorldPosition(const std::optional<std::pair<int, int>>& at)
@@ -334,7 +334,7 @@ void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
     const QString type = m_controls.cb_icontype->currentText();
     if (!keepType)
         writeField(poi, typeProperty(), FieldType, toDoc(type));
-    if (m_state.Anchor == PoiAnchor::World) {
+    if (!PlacedByLocation(m_state.Anchor)) {
         applyWorldOnly(poiIndex, poi);
         return;
     }
@@ -363,8 +363,9 @@ void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
     }
     m_controls.Label5->setText(fromDoc(sync.label));
 
-    const std::string size = m_zoneFile ? ValueOrEmpty(poi, "Size") : PoiIconSize(toDoc(type));
-    if (!keepType && !m_zoneFile) {
+    const bool typeSetsSize = m_source->offers(PageFeature::TypeSetsSize);
+    const std::string size = typeSetsSize ? PoiIconSize(toDoc(type)) : ValueOrEmpty(poi, "Size");
+    if (!keepType && typeSetsSize) {
         // Derived from the type, never typed: written where the POI has them.
         for (const char* property : {"Size", "ScrollExtent"})
             if (TSimpleXMLProp* prop = poi.Properties().Find(property))
@@ -382,13 +383,14 @@ void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
 
 const char* IconPageEditor::typeProperty() const
 {
-    return m_state.Anchor == PoiAnchor::World ? kWorldTypeProperty : "IconStyle";
+    return m_source->typeProperty();
 }
 
 int IconPageEditor::findType(const QString& type) const
 {
     // A zone page's own values are listed as they stand: one differing in case is another value.
-    const Qt::MatchFlags exact = m_zoneFile ? Qt::MatchFixedString | Qt::MatchCaseSensitive : Qt::MatchFixedString;
+    const Qt::MatchFlags exact = m_source->offers(PageFeature::OwnTypeValues)
+        ? Qt::MatchFixedString | Qt::MatchCaseSensitive : Qt::MatchFixedString;
     return m_controls.cb_icontype->findText(type, exact);
 }
 
@@ -398,17 +400,16 @@ void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
     // keeping its height and its separators, and the description line that repeated it.
     writeField(poi, kWorldDescriptionProperty, FieldDescription, toDoc(m_controls.FlatEdit5->text()));
     const std::string oldPath = ValueOrEmpty(poi, "pathfindlocation");
-    const std::optional<WorldParts> parts = ReadWorldParts(oldPath);
+    const std::optional<WorldLocation> parts = WorldLocation::Parse(oldPath);
     // Only a POI with a point on the map moves: without one (no zone rectangle, or out of the
     // range of a pixel) the numbers are no position of it, and no world location is made up.
     if ((m_editedFields & kLocationFields) && !m_state.PathEdited && parts && worldPixel(poi)) {
         const ImagePoint point{double(m_controls.ed_locX->value()), double(m_controls.ed_locY->value())};
         const auto world = ImagePointToWorld(m_state, point);
-        const std::optional<std::string> x = world ? FormatFixed2(world->first) : std::nullopt;
-        const std::optional<std::string> z = world ? FormatFixed2(world->second) : std::nullopt;
-        if (x && z) {
-            const std::string separator = oldPath.find(", ") != std::string::npos ? ", " : ",";
-            m_controls.FlatEdit1->setText(fromDoc(*x + separator + parts->middle + separator + *z));
+        const std::optional<std::string> moved =
+            world ? parts->movedTo(world->first, world->second).text(WorldLocation::Form::Own) : std::nullopt;
+        if (moved) {
+            m_controls.FlatEdit1->setText(fromDoc(*moved));
             m_editedFields |= FieldPath;
         }
     }
@@ -445,7 +446,7 @@ void IconPageEditor::FlatEdit2Change()
 void IconPageEditor::FlatEdit4Change()
 {
     // A zone page's location name belongs to the map style file: never written into the page.
-    if (m_zoneFile)
+    if (!m_source->offers(PageFeature::OwnZoneName))
         return;
     writePageField(m_controls.FlatEdit4, "1location");
 }

@@ -44,7 +44,7 @@ IconPageEditor::SaveStep IconPageEditor::beforeSave(bool& saveAs)
         return SaveStep::Write;
     std::string bytes;
     const FileStamp now = FileStamps::read(m_state.CurrentFile, &bytes);
-    if (m_zoneFile && now.present && !m_zoneFile->hasEdits(m_zonePage, m_xmlscan.Root())) {
+    if (now.present && !m_source->holdsEdits(m_xmlscan.Root())) {
         // Nothing the file does not hold already: it is not touched (a file that is gone is
         // written again below).
         m_unrecordedChange = false;
@@ -59,7 +59,7 @@ IconPageEditor::SaveStep IconPageEditor::beforeSave(bool& saveAs)
     }
     // Another program wrote the file. A file of zone pages takes the edits over to its new bytes
     // when every page they touch is still there as it was read.
-    if (m_zoneFile && now.present && m_zoneFile->rebase(std::move(bytes), m_zonePage)) {
+    if (now.present && m_source->rebase(std::move(bytes))) {
         m_diskStamp = now;
         m_replaceStamp = now;
         return SaveStep::Write;

@@ -38,13 +38,6 @@ const char kUnsavedMark = '*';
 // Between the tooltip and the description field below it.
 constexpr int kDescriptionGap = 2;
 
-std::array<const char*, PoiTreeModel::kValueCount> iconPageValueProperties()
-{
-    std::array<const char*, PoiTreeModel::kValueCount> properties{};
-    std::copy(std::begin(kPoiValueProperties), std::end(kPoiValueProperties), properties.begin());
-    return properties;
-}
-
 } // namespace
 
 IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const EditorControls& controls,
@@ -111,30 +104,34 @@ bool IconPageEditor::OpenZonePage(const QString& path, std::unique_ptr<ZonePageF
 {
     if (!file || page < 0 || page >= static_cast<int>(file->pages().size()))
         return false;
+    const FileStamp stamp = FileStamps::of(path.toStdString(), file->bytes());
+    std::unique_ptr<PageSource> source = ZonePageSource(std::move(file));
     // Read before anything of the open document is given up.
     TSimpleXML read;
-    if (!readZonePage(*file, page, read))
+    if (!readPage(*source, page, read))
         return false;
-    const QString title = zonePageTitle(path, *file, page);
-    return openWith(path, title, [this, &file, &read, page, &path]() {
-        m_diskStamp = FileStamps::of(path.toStdString(), file->bytes());
-        m_zoneFile = std::move(file);
+    source->switchTo(page, m_xmlscan);
+    const QString title = source->title(path);
+    return openWith(path, title, [this, &source, &read, &stamp]() {
+        m_diskStamp = stamp;
+        m_source = std::move(source);
         m_unrecordedChange = false;
-        takeZonePage(page, read);
+        takePage(read);
         return true;
     });
 }
 
 bool IconPageEditor::ShowZonePage(int page)
 {
-    if (!m_zoneFile || page < 0 || page >= static_cast<int>(m_zoneFile->pages().size()))
+    const ZonePageFile* file = m_source->pageFile();
+    if (!file || page < 0 || page >= static_cast<int>(file->pages().size()))
         return false;
-    if (page == m_zonePage)
+    if (page == m_source->shownPage())
         return true;
     FlushPendingEdits();
     // Read first: a page that does not read leaves the one shown as it was, with its edits.
     TSimpleXML read;
-    if (!readZonePage(*m_zoneFile, page, read))
+    if (!readPage(*m_source, page, read))
         return false;
     // The history of one zone page means nothing on another; its changes stay unsaved.
     const bool modified = IsModified();
@@ -142,10 +139,10 @@ bool IconPageEditor::ShowZonePage(int page)
         UpdatingGuard updating(m_state.Updating);
         clearTree();
     }
-    m_zoneFile->stash(m_zonePage, m_xmlscan);
+    m_source->switchTo(page, m_xmlscan);
     const QString path = QString::fromStdString(m_state.CurrentFile);
-    openWith(path, zonePageTitle(path, *m_zoneFile, page), [this, &read, page]() {
-        takeZonePage(page, read);
+    openWith(path, m_source->title(path), [this, &read]() {
+        takePage(read);
         return true;
     });
     m_unrecordedChange = modified;
@@ -186,17 +183,11 @@ bool IconPageEditor::openWith(const QString& path, const QString& title, const s
     return true;
 }
 
-QString IconPageEditor::zonePageTitle(const QString& path, const ZonePageFile& file, int page)
-{
-    return QFileInfo(path).fileName() + QLatin1Char('#')
-        + QString::fromStdString(file.pages()[static_cast<std::size_t>(page)].name);
-}
-
-bool IconPageEditor::readZonePage(ZonePageFile& file, int page, TSimpleXML& read)
+bool IconPageEditor::readPage(PageSource& source, int page, TSimpleXML& read)
 {
     ConfigureIconPageDocument(read);
     try {
-        file.show(page, read);
+        source.readPage(page, read);
     } catch (const std::exception& error) {
         m_prompts.showMessage(QString::fromStdString(LoadingErrorText(error.what())));
         return false;
@@ -220,24 +211,19 @@ void IconPageEditor::leaveDocument(TSimpleXML& read)
         m_controls.Panel1->clearMarkers();
     }
     m_xmlscan.SwapContent(read);
-    m_trailer.clear();
 }
 
-void IconPageEditor::takeZonePage(int page, TSimpleXML& read)
+void IconPageEditor::takePage(TSimpleXML& read)
 {
     leaveDocument(read);
-    m_zonePage = page;
-    m_state.Anchor = m_zoneFile->worldOnly() ? PoiAnchor::World : PoiAnchor::Centre;
-    // A world-only POI's nodes list what it has: its world location, kind, tooltip and description.
-    m_tree->setValueProperties(m_state.Anchor == PoiAnchor::World
-                                   ? kWorldValueProperties : iconPageValueProperties());
-    showDescriptionField(m_state.Anchor == PoiAnchor::World);
+    m_state.Anchor = m_source->anchor();
+    m_tree->setValueProperties(m_source->valueProperties());
+    showDescriptionField(m_source->offers(PageFeature::Description));
     // The page size and zone rectangle place the markers: known before the tree is built.
     const auto [width, height] = ReadPageSize(m_xmlscan.Root());
     m_state.PageWidth = width;
     m_state.PageHeight = height;
-    const std::string pageName = m_zoneFile->pages()[static_cast<std::size_t>(page)].name;
-    const MapStyleLookup style = LookupMapStyle(m_state, pageName);
+    const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
     // Read once per page shown, not at every rebuild of the tree.
     m_zoneLocations = MapDisplayNames(m_state);
     BuildPoiTree();
@@ -272,10 +258,10 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
     // The whole page is read into a document of its own before the one shown is given up.
     TSimpleXML read;
     ConfigureIconPageDocument(read);
-    std::string trailer;
+    std::unique_ptr<PageSource> source;
     FileStamp stamp;
     try {
-        trailer = LoadIconPageDocument(read, path, preread, &stamp);
+        source = ReadIconPageSource(read, path, preread, &stamp);
     } catch (const IconPageLoadError& error) {
         const QString text = QString::fromStdString(error.what());
         if (text.startsWith(QLatin1String(IconPageText::kLoadingError)))
@@ -285,14 +271,12 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
         return false;
     }
     // An icon page of its own: whatever file of zone pages was open is left.
-    m_zoneFile.reset();
-    m_zonePage = -1;
-    m_state.Anchor = PoiAnchor::Location;
-    m_tree->setValueProperties(iconPageValueProperties());
-    showDescriptionField(false);
+    m_source = std::move(source);
+    m_state.Anchor = m_source->anchor();
+    m_tree->setValueProperties(m_source->valueProperties());
+    showDescriptionField(m_source->offers(PageFeature::Description));
     leaveDocument(read);
     m_unrecordedChange = false;
-    m_trailer = std::move(trailer);
     m_diskStamp = stamp;
 
     const std::string pageName = BuildPoiTree();
@@ -320,8 +304,7 @@ std::string IconPageEditor::BuildPoiTree()
     m_controls.FlatEdit2->setModified(false);
     m_controls.FlatEdit4->setModified(false);
     m_state.PageName = name ? name->Value() : std::string();
-    if (m_zoneFile)
-        showZonePageFields();
+    showZonePageFields();
 
     // Every POI is listed, whatever it lacks: a missing value shows as an empty value node.
     m_tree->reset(&root);
@@ -354,7 +337,7 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
     // A missing Size gives the default icon size, as one that does not read.
     const TSimpleXMLProps* properties = poi->PropertiesIfAny();
     QRect rect;
-    if (m_state.Anchor == PoiAnchor::World) {
+    if (!PlacedByLocation(m_state.Anchor)) {
         // Placed by the world location alone, where the zone rectangle puts it.
         const std::optional<std::pair<int, int>> at = IsPoiElement(*poi) ? worldPixel(*poi) : std::nullopt;
         if (at)
@@ -365,9 +348,7 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
         const IntPairShift shift = anchorShift(poi);
         rect = MarkerRect({at.first + shift.x, at.second + shift.y}, MarkerSize(ValueOrEmpty(*poi, "Size")));
     }
-    const std::string_view style = m_state.Anchor == PoiAnchor::World
-        ? WorldPoiStyle(ValueOrEmpty(*poi, kWorldTypeProperty))
-        : std::string_view(ValueOrEmpty(*poi, "IconStyle"));
+    const std::string_view style = m_source->markerStyle(*poi);
     // The texts are left to the panel's text source.
     return Marker{rect, MarkerFillColour(style), QString(), MarkerStyleGroup(style), QString()};
 }
@@ -400,15 +381,19 @@ void IconPageEditor::showDescriptionField(bool shown)
 
 void IconPageEditor::showZonePageFields()
 {
-    // The location name comes from the map style file: no zone name is ever written here.
-    const auto found = m_zoneLocations.find(m_state.PageName);
-    m_controls.FlatEdit4->setText(found == m_zoneLocations.end() ? QString() : fromDoc(found->second));
-    m_controls.FlatEdit4->setModified(false);
+    if (!m_source->offers(PageFeature::OwnZoneName)) {
+        // The location name comes from the map style file: no zone name is ever written here.
+        const auto found = m_zoneLocations.find(m_state.PageName);
+        m_controls.FlatEdit4->setText(found == m_zoneLocations.end() ? QString() : fromDoc(found->second));
+        m_controls.FlatEdit4->setModified(false);
+    }
+    if (!m_source->offers(PageFeature::OwnTypeValues))
+        return;
     // The page's own type values join the list while it is shown, so each icon shows its own.
     QComboBox* types = m_controls.cb_icontype;
     while (types->count() > static_cast<int>(std::size(kPoiTypes)))
         types->removeItem(types->count() - 1);
-    const char* property = m_state.Anchor == PoiAnchor::World ? kWorldTypeProperty : "IconStyle";
+    const char* property = m_source->typeProperty();
     TSimpleXMLElem& root = m_xmlscan.Root();
     for (int i = 0; i < root.ItemCount(); ++i) {
         const QString value = fromDoc(ValueOrEmpty(*root.Items().Item(i), property));
@@ -424,7 +409,8 @@ bool IconPageEditor::FileSaveExecute(bool saveAs)
     if (m_state.CurrentFile != before) {
         if (saved) {
             // Saved under another name: that file is the one open from now on.
-            m_titleBase = QLatin1String(kWindowTitlePrefix) + currentTitle() + QLatin1Char(']');
+            m_titleBase = QLatin1String(kWindowTitlePrefix) + m_source->title(QString::fromStdString(m_state.CurrentFile))
+                + QLatin1Char(']');
             UpdateTitleMark();
         } else {
             // Nothing was written there: the page still belongs to the file it came from.
@@ -432,12 +418,6 @@ bool IconPageEditor::FileSaveExecute(bool saveAs)
         }
     }
     return saved;
-}
-
-QString IconPageEditor::currentTitle() const
-{
-    const QString path = QString::fromStdString(m_state.CurrentFile);
-    return m_zoneFile ? zonePageTitle(path, *m_zoneFile, m_zonePage) : QFileInfo(path).fileName();
 }
 
 bool IconPageEditor::saveDocument(bool saveAs)
@@ -455,43 +435,23 @@ bool IconPageEditor::saveDocument(bool saveAs)
     case SaveStep::Write:
         break;
     }
-    if (m_zoneFile)
-        return saveZoneFile(saveAs);
-    if (m_state.RearrangeOnSave && m_xmlscan.Root().ItemCount() > 0) {
-        const std::string unarranged = m_xmlscan.SaveToString();
-        try {
-            RearrangeIconElements(m_xmlscan.Root());
-        } catch (const std::exception&) {
-            m_prompts.showMessage(QLatin1String(IconPageText::kArrangeError));
-            return false;
-        }
-        if (m_xmlscan.SaveToString() != unarranged) {
+    try {
+        if (m_source->prepareSave(m_xmlscan, m_state)) {
             // The steps hold POIs in their old property order: stepping back over this save would
             // make a page that was never saved look saved.
             m_undo->clear();
             m_unrecordedChange = true;
         }
+    } catch (const std::exception&) {
+        m_prompts.showMessage(QLatin1String(IconPageText::kArrangeError));
+        return false;
     }
     if (saveAs && !askSaveAsName())
         return false;
-    return writeDocument(
-        [this, saveAs]() { writeChecked(IconPageBytes(m_xmlscan, m_state.WriteBom, m_trailer), saveAs); });
-}
-
-bool IconPageEditor::saveZoneFile(bool saveAs)
-{
-    if (saveAs && !askSaveAsName())
-        return false;
-    // Only the edited bytes change; the byte order mark and rearranging options do not apply.
     return writeDocument([this, saveAs]() {
-        std::string bytes = m_zoneFile->editedBytes(m_zonePage, m_xmlscan.Root());
+        std::string bytes = m_source->bytes(m_xmlscan, m_state);
         writeChecked(bytes, saveAs);
-        try {
-            m_zonePage = m_zoneFile->saved(std::move(bytes), m_zonePage, m_xmlscan.Root());
-        } catch (const std::exception&) {
-            // The file is written. Its new bytes did not read again, so the edits stay as
-            // spliced into the bytes first read: the next save writes the same bytes again.
-        }
+        m_source->written(std::move(bytes), m_xmlscan.Root());
     });
 }
 

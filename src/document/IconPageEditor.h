@@ -3,6 +3,7 @@
 // the markers built from it, the property editor with its delayed apply, and saving. The main
 // window hands it its controls and the editor state; it never reaches the window itself.
 
+#include "document/PageSource.h"
 #include "mapview/EditorState.h"
 #include "mapview/MarkerLayer.h"
 #include "mapview/Prompts.h"
@@ -91,9 +92,8 @@ public:
     // Shows another zone page of the open file; edits of the one shown stay with the file until
     // it is saved. False when no such page.
     bool ShowZonePage(int page);
-    // The open file of zone pages and the page shown, or null and -1 for an icon page.
-    ZonePageFile* zoneFile() const { return m_zoneFile.get(); }
-    int zonePage() const { return m_zonePage; }
+    // Where the open page comes from: what differs between the kinds of file is asked of it.
+    PageSource& source() const { return *m_source; }
     std::string BuildPoiTree();
     void PlacePoiMarker(int poiIndex, bool newMarker);
     // The marker of child poiIndex of the root (an empty one for a child that is no POI).
@@ -160,20 +160,16 @@ private:
     // The common steps of opening: reading (by `load`, which changes nothing when it fails),
     // title, map image, editor reset.
     bool openWith(const QString& path, const QString& title, const std::function<bool()>& load);
-    static QString zonePageTitle(const QString& path, const ZonePageFile& file, int page);
-    // Reads zone page `page` of `file` into `read`; shows why not and returns false when it fails.
-    bool readZonePage(ZonePageFile& file, int page, TSimpleXML& read);
+    // Reads page `page` of `source`'s file into `read`; shows why not and returns false when it fails.
+    bool readPage(PageSource& source, int page, TSimpleXML& read);
     // Gives up the document shown (its history, tree and markers) for `read`'s content.
     void leaveDocument(TSimpleXML& read);
-    // Shows zone page `page` of the open file, read into `read`.
-    void takeZonePage(int page, TSimpleXML& read);
+    // Shows the page of the open file that `read` holds.
+    void takePage(TSimpleXML& read);
     // The map style lookup's label and refusal, after a page was read.
     void showLookupResult(const MapStyleLookup& style);
-    // The title of the open page: its file name, with "#PAGE" for a zone page.
-    QString currentTitle() const;
     // The steps of FileSaveExecute before the title follows a new name.
     bool saveDocument(bool saveAs);
-    bool saveZoneFile(bool saveAs);
     // Runs a write of the file; a failure is shown and leaves the page unsaved.
     bool writeDocument(const std::function<void()>& write);
     // Before a save (IconPageDisk.cpp): nothing to write, or the file on disk changed since it
@@ -185,7 +181,8 @@ private:
     void writeChecked(const std::string& bytes, bool saveAs);
     // Asks for the name of a Save As; false when cancelled.
     bool askSaveAsName();
-    // The zone page's location name, the type list's extra values: what a zone page shows.
+    // The location name of a page without a zone name of its own, and the page's own type values
+    // in the type list, where the source offers them.
     void showZonePageFields();
     // From a POI's Location to its point, halves kept (the icon's centre where the page lays
     // icons out by their top-left corner), and the same in whole pixels as markers use it.
@@ -235,7 +232,6 @@ private:
     Prompts& m_prompts;
     EditorControls m_controls;
     TSimpleXML m_xmlscan;
-    std::string m_trailer;  // what followed the root element in the file, written back on save
     PoiTreeModel* m_tree = nullptr;  // the POI tree, reading the document
     QTimer* m_selectionDelay = nullptr;  // the tree's delayed selection notice
     // The POI the editor fields were last filled from, or -1; only it receives an apply.
@@ -255,8 +251,7 @@ private:
     FileStamp m_diskStamp;
     FileStamp m_replaceStamp;
     ChangedQuestion m_changedQuestion;
-    std::unique_ptr<ZonePageFile> m_zoneFile;
-    int m_zonePage = -1;
+    std::unique_ptr<PageSource> m_source = IconPageSource();
     std::map<std::string, std::string> m_zoneLocations;  // the map style file's location names
     QString m_pageLabel;  // the coordinate label as the page's opening left it
     void rebuildSelecting(int selectPoi);

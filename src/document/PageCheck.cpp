@@ -1,7 +1,6 @@
 #include "document/PageCheck.h"
 
 #include "document/IconPageFile.h"
-#include "document/PoiTypes.h"
 #include "mapview/EditorState.h"
 #include "mapview/MarkerGeometry.h"
 #include "mapview/PoiAnchor.h"
@@ -77,7 +76,7 @@ std::optional<std::string_view> valueOf(const TSimpleXMLProps* props, const std:
 struct Reading {
     std::optional<ImagePoint> point;       // by the page's rule
     std::optional<ImagePoint> otherPoint;  // by the other rule of icon pages
-    std::optional<WorldParts> world;
+    std::optional<WorldLocation> world;
     std::optional<ImagePoint> worldPoint;  // where the map's rectangle puts the world location
     bool explained = false;                // a page-level line already accounts for its distance
     bool misplaced = false;
@@ -91,7 +90,7 @@ public:
         m_state.PageWidth = page.width;
         m_state.PageHeight = page.height;
         m_hasZone = HasZoneRect(page.zone);
-        m_pixels = page.anchor != PoiAnchor::World;
+        m_pixels = PlacedByLocation(page.anchor);
     }
 
     std::vector<PageProblem> run()
@@ -201,7 +200,7 @@ private:
             needs(at, poi.size, kSizeProperty, ParseCommaPair(size, kMarkerPairTailChars).has_value(), "width,height");
         }
         if (poi.world)
-            reading.world = ReadWorldParts(*poi.world);
+            reading.world = WorldLocation::Parse(*poi.world);
         needs(at, poi.world, kWorldProperty, reading.world.has_value(), "x, y, z");
         if (reading.world && m_hasZone)
             reading.worldPoint = WorldToImagePoint(m_state, reading.world->x, reading.world->z);
@@ -431,7 +430,7 @@ private:
                 order.push_back(i);
         }
         const auto key = [this](size_t i) {
-            const WorldParts& world = *m_readings[i].world;
+            const WorldLocation& world = *m_readings[i].world;
             return std::tie(world.x, world.z, world.middle);
         };
         std::stable_sort(order.begin(), order.end(), [&key](size_t a, size_t b) { return key(a) < key(b); });
@@ -455,27 +454,6 @@ private:
 };
 
 }  // namespace
-
-PoiVocabulary IconPageVocabulary()
-{
-    PoiVocabulary vocabulary;
-    vocabulary.typeProperty = "IconStyle";
-    vocabulary.knownTypes.assign(std::begin(kPoiTypes), std::end(kPoiTypes));
-    return vocabulary;
-}
-
-PoiVocabulary ZonePageVocabulary(PoiAnchor anchor)
-{
-    PoiVocabulary vocabulary;
-    if (anchor == PoiAnchor::World) {
-        vocabulary.typeProperty = kWorldTypeProperty;
-        vocabulary.knownTypes = {"NPC", "LOCATION", "MOBNAMED", "MOBHEROIC", "QUESTUPDATE", "SHOP", "ZONE"};
-    } else {
-        vocabulary.typeProperty = "IconStyle";
-        vocabulary.knownTypes = {"style", "zoningstyle"};
-    }
-    return vocabulary;
-}
 
 CheckedPage DescribePage(const TSimpleXMLElem& root, const EditorState& state, PoiVocabulary vocabulary,
                          std::optional<std::string> mapImageProblem)

@@ -32,11 +32,9 @@ struct PoiVocabulary {
     std::vector<std::string> knownTypes;
 };
 
-// Icon pages: IconStyle, one of the editor's type list, compared exactly as the markers do.
+// Icon pages: IconStyle, one of the editor's type list, compared exactly as the markers do. Each
+// kind of page gives its own (PageSource::vocabulary); this one is the icon page source's.
 PoiVocabulary IconPageVocabulary();
-// Zone pages of the game's map window file (IconStyle "style" and "zoningstyle") and of map pack
-// POI files (the PoiType kinds the pack uses), by the page's anchor rule.
-PoiVocabulary ZonePageVocabulary(PoiAnchor anchor);
 
 struct CheckedPage {
     std::string mapName;

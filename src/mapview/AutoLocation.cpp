@@ -2,43 +2,36 @@
 
 #include "mapview/MapCoordinates.h"
 
-#include <cmath>
-#include <limits>
-
 namespace {
 
-// The world location of the POI's point, where the point is not the Location itself (halves
-// kept), in the editor's form with the field's middle part.
-std::string pointWorldText(const EditorState& state, int locX, int locY, const std::string& pathText,
-                           ImagePoint offset)
+// The world location of the POI's point (halves kept), in the editor's form with the field's
+// height: the one the field reads as, else the text between its first two commas.
+std::string pointWorldText(const EditorState& state, ImagePoint point, const std::string& pathText)
 {
-    const std::optional<WorldParts> parts = ReadWorldParts(pathText);
-    const std::string middle = parts && !parts->middle.empty() ? parts->middle : MiddlePartOf(pathText);
-    return ImagePointToWorldText(state, {locX + offset.x, locY + offset.y}, middle);
+    const std::optional<WorldLocation> typed = WorldLocation::Parse(pathText);
+    const std::string middle = typed && !typed->middle.empty() ? typed->middle : MiddlePartOf(pathText);
+    return ImagePointToWorldText(state, point, middle);
 }
 
 // A typed world location converted through the POI's point: the Location is the point less the
-// offset, rounded to the nearest pixel.
-void convertTypedThroughPoint(const EditorState& state, const std::string& pathText, ImagePoint offset,
-                              LocationSync& sync)
+// offset, rounded by the page's rule; a text that does not convert leaves everything but the
+// label, which shows 0,0 rather than a half-converted position.
+void convertTyped(const EditorState& state, const std::string& pathText, ImagePoint offset, LocationSync& sync)
 {
-    const std::optional<ImagePoint> point = WorldToImagePoint(state, pathText);
-    const std::optional<std::string> normalised = NormalisedWorldText(pathText);
-    const double rx = point ? std::floor(point->x - offset.x + 0.5) : 0;
-    const double ry = point ? std::floor(point->y - offset.y + 0.5) : 0;
-    const auto fits = [](double v) {
-        return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
-    };
-    if (!point || !normalised || !fits(rx) || !fits(ry)) {
+    const std::optional<WorldLocation> typed = WorldLocation::Parse(pathText);
+    const std::optional<std::string> normalised = typed ? typed->text() : std::nullopt;
+    const std::optional<ImagePoint> point = typed ? WorldToImagePoint(state, *typed) : std::nullopt;
+    const PixelRounding rounding = RoundingOf(state.Anchor);
+    const std::optional<int> x = point ? RoundedPixel(point->x - offset.x, rounding) : std::nullopt;
+    const std::optional<int> y = point ? RoundedPixel(point->y - offset.y, rounding) : std::nullopt;
+    if (!normalised || !x || !y) {
         sync.label = StatusPositionText(0, 0);
         return;
     }
-    const int x = static_cast<int>(rx);
-    const int y = static_cast<int>(ry);
-    sync.label = StatusPositionText(x, y);
+    sync.label = StatusPositionText(*x, *y);
     sync.pathField = *normalised;
     if (state.AutoCalc)
-        sync.location = std::make_pair(x, y);
+        sync.location = std::make_pair(*x, *y);
 }
 
 }  // namespace
@@ -46,11 +39,9 @@ void convertTypedThroughPoint(const EditorState& state, const std::string& pathT
 LocationSync SynchroniseLocation(const EditorState& state, int locX, int locY,
                                  const std::string& pathText, bool moved, ImagePoint offset)
 {
-    const bool throughPoint = offset.x != 0 || offset.y != 0;
     LocationSync sync;
     if (!state.PathEdited) {
-        const std::string world = throughPoint ? pointWorldText(state, locX, locY, pathText, offset)
-                                               : ImageToWorld(state, locX, locY, MiddlePartOf(pathText));
+        const std::string world = pointWorldText(state, {locX + offset.x, locY + offset.y}, pathText);
         sync.label = world;
         if (state.AutoCalc && moved)
             sync.pathField = world;
@@ -58,18 +49,7 @@ LocationSync SynchroniseLocation(const EditorState& state, int locX, int locY,
         return sync;
     }
     sync.storedPath = pathText;
-    if (throughPoint) {
-        convertTypedThroughPoint(state, pathText, offset, sync);
-        return sync;
-    }
-    const WorldToImageResult converted = WorldToImage(state, pathText);
-    // A failed conversion shows 0,0 rather than a half-converted position.
-    sync.label = StatusPositionText(converted.x, converted.y);
-    if (converted.ok()) {
-        sync.pathField = converted.text;
-        if (state.AutoCalc)
-            sync.location = std::make_pair(converted.x, converted.y);
-    }
+    convertTyped(state, pathText, offset, sync);
     return sync;
 }
 

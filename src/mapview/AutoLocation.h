@@ -31,11 +31,12 @@ struct LocationSync {
 //    part; with AutoCalc and `moved` that text also replaces the field and is stored. `moved`
 //    says the apply changes the POI's position or the path field was typed: an edit of a name
 //    or tooltip alone must not round a precise world location to the pixel grid.
-//  - path edited: the field's text is stored as typed; WorldToImage normalises it into the
-//    field (when it converts) and the label shows the converted position ("0,0" when it does
-//    not); with AutoCalc a converted position also moves the POI.
+//  - path edited: the field's text is stored as typed; read as a WorldLocation, it is normalised
+//    into the field (when it converts) and the label shows the converted position ("0,0" when
+//    it does not); with AutoCalc a converted position also moves the POI.
 // `offset` leads from the Location to the POI's point (half the icon size where the page places
-// icons by their top-left corner); the conversions then go through the point, halves kept.
+// icons by their top-left corner); both ways go through the point, halves kept, and the
+// Location is rounded by the page's rule (RoundingOf(state.Anchor)).
 LocationSync SynchroniseLocation(const EditorState& state, int locX, int locY,
                                  const std::string& pathText, bool moved = true, ImagePoint offset = {});
 

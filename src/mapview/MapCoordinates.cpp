@@ -1,5 +1,6 @@
 #include "mapview/MapCoordinates.h"
 
+#include "mapview/PoiAnchor.h"
 #include "support/TextUtil.h"
 
 #include <charconv>
@@ -13,7 +14,6 @@ namespace {
 constexpr std::size_t kFixedBufferSize = 400;
 constexpr int kFixedDecimals = 2;
 constexpr char kZoneSeparator = ',';
-constexpr const char* kWorldSeparator = ", ";
 
 bool isDigit(char c)
 {
@@ -58,11 +58,6 @@ bool isDecimalSyntax(std::string_view text)
     return at == text.size();
 }
 
-std::string worldText(const std::string& x, const std::string& middle, const std::string& z)
-{
-    return x + kWorldSeparator + middle + kWorldSeparator + z;
-}
-
 // Round(value) as an int, halves to even; nothing when it leaves the int range.
 std::optional<int> roundToInt(double value)
 {
@@ -73,12 +68,6 @@ std::optional<int> roundToInt(double value)
         || rounded > static_cast<double>(std::numeric_limits<int>::max()))
         return std::nullopt;
     return static_cast<int>(rounded);
-}
-
-// -Round(value) as an int, halves to even; nothing when it leaves the int range.
-std::optional<int> negatedRound(double value)
-{
-    return roundToInt(-value);
 }
 
 // One part of a zone text: an integer as it stands, or a decimal (the game's own files hold
@@ -186,42 +175,20 @@ std::string MiddlePartOf(std::string_view worldText)
 
 std::string ImageToWorld(const EditorState& state, int x, int y, const std::string& middle)
 {
-    const std::string fallback = worldText("0", middle, "0");
-    if (state.PageWidth == 0 || state.PageHeight == 0)
-        return fallback;
-    const auto [x1, y1, x2, y2] = state.ZoneRect;
-    // 64-bit products: equal to the 32-bit ones wherever those do not overflow.
-    const std::int64_t spanX = static_cast<std::int64_t>(x2) - x1;
-    const std::int64_t spanZ = static_cast<std::int64_t>(y2) - y1;
-    const double wx = -(static_cast<double>(spanX * x) / state.PageWidth + x1);
-    const double wz = static_cast<double>(spanZ * y) / state.PageHeight + y1;
-    const std::optional<std::string> textX = FormatFixed2(wx);
-    const std::optional<std::string> textZ = FormatFixed2(wz);
-    if (!textX || !textZ)
-        return fallback;
-    return worldText(*textX, middle, *textZ);
+    return ImagePointToWorldText(state, ImagePoint{double(x), double(y)}, middle);
 }
 
 WorldToImageResult WorldToImage(const EditorState& state, std::string_view text)
 {
-    const SplitText first = SplitAt(text, kZoneSeparator);
-    const SplitText second = SplitAt(first.rest, kZoneSeparator);
-    const std::optional<double> worldX = ParseDecimal(TrimBlanks(first.head));
-    const std::optional<double> worldZ = ParseDecimal(TrimBlanks(second.rest));
-    if (!worldX || !worldZ)
+    // The icon page's own rule: the world location's point is the Location itself.
+    const std::optional<WorldLocation> world = WorldLocation::Parse(text);
+    const std::optional<std::string> normalised = world ? world->text() : std::nullopt;
+    const std::optional<ImagePoint> point = world ? WorldToImagePoint(state, *world) : std::nullopt;
+    const std::optional<std::pair<int, int>> pixel =
+        point ? PixelForPoint(PoiAnchor::Location, *point, {}) : std::nullopt;
+    if (!normalised || !pixel)
         return {};
-    const std::optional<std::string> textX = FormatFixed2(*worldX);
-    const std::optional<std::string> textZ = FormatFixed2(*worldZ);
-    const auto [x1, y1, x2, y2] = state.ZoneRect;
-    if (!textX || !textZ || x2 == x1 || y2 == y1)
-        return {};
-    const double spanX = static_cast<double>(x2) - x1;
-    const double spanZ = static_cast<double>(y2) - y1;
-    const std::optional<int> x = negatedRound((x1 + *worldX) * state.PageWidth / spanX);
-    const std::optional<int> y = negatedRound((y1 - *worldZ) * state.PageHeight / spanZ);
-    if (!x || !y)
-        return {};
-    return {worldText(*textX, TrimBlanks(second.head), *textZ), *x, *y};
+    return {*normalised, pixel->first, pixel->second};
 }
 
 std::string StatusPositionText(int x, int y)

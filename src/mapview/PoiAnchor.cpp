@@ -2,74 +2,21 @@
 
 #include "mapview/MapCoordinates.h"
 #include "mapview/MarkerGeometry.h"
-#include "support/TextUtil.h"
 
 #include <cmath>
 #include <limits>
-#include <vector>
 
-namespace {
-
-constexpr int kWorldParts = 3;
-
-bool isBlank(char c)
+PixelRounding RoundingOf(PoiAnchor anchor)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return anchor == PoiAnchor::Location ? PixelRounding::HalfEven : PixelRounding::HalfUp;
 }
 
-std::vector<std::string> splitParts(std::string_view text)
+std::optional<int> RoundedPixel(double value, PixelRounding rounding)
 {
-    std::vector<std::string> parts;
-    if (text.find(',') != std::string_view::npos) {
-        std::string rest(text);
-        for (;;) {
-            SplitText part = SplitAt(rest, ',');
-            parts.push_back(TrimBlanks(part.head));
-            if (rest.find(',') == std::string::npos)
-                break;
-            rest = std::move(part.rest);
-        }
-        return parts;
-    }
-    std::size_t at = 0;
-    while (at < text.size()) {
-        while (at < text.size() && isBlank(text[at]))
-            ++at;
-        const std::size_t begin = at;
-        while (at < text.size() && !isBlank(text[at]))
-            ++at;
-        if (at > begin)
-            parts.emplace_back(text.substr(begin, at - begin));
-    }
-    return parts;
-}
-
-// Halves towards plus infinity; nothing outside the range of a pixel position.
-std::optional<int> roundedPixel(double value)
-{
-    const double rounded = std::floor(value + 0.5);
+    const double rounded = rounding == PixelRounding::HalfEven ? std::nearbyint(value) : std::floor(value + 0.5);
     if (!(rounded >= std::numeric_limits<int>::min() && rounded <= std::numeric_limits<int>::max()))
         return std::nullopt;
     return static_cast<int>(rounded);
-}
-
-int roundHalfUp(double value)
-{
-    return roundedPixel(value).value_or(0);
-}
-
-}  // namespace
-
-std::optional<WorldParts> ReadWorldParts(std::string_view text)
-{
-    const std::vector<std::string> parts = splitParts(text);
-    if (parts.size() != kWorldParts)
-        return std::nullopt;
-    const std::optional<double> x = ParseDecimal(parts[0]);
-    const std::optional<double> z = ParseDecimal(parts[2]);
-    if (!x || !z)
-        return std::nullopt;
-    return WorldParts{*x, parts[1], *z};
 }
 
 ImagePoint AnchorOffset(PoiAnchor anchor, std::string_view sizeText)
@@ -93,14 +40,16 @@ std::optional<ImagePoint> PointFromLocation(PoiAnchor anchor, std::string_view l
 std::pair<int, int> LocationForPoint(PoiAnchor anchor, ImagePoint point, std::string_view sizeText)
 {
     const ImagePoint offset = AnchorOffset(anchor, sizeText);
-    return {roundHalfUp(point.x - offset.x), roundHalfUp(point.y - offset.y)};
+    const PixelRounding rounding = RoundingOf(anchor);
+    return {RoundedPixel(point.x - offset.x, rounding).value_or(0), RoundedPixel(point.y - offset.y, rounding).value_or(0)};
 }
 
 std::optional<std::pair<int, int>> PixelForPoint(PoiAnchor anchor, ImagePoint point, std::string_view sizeText)
 {
     const ImagePoint offset = AnchorOffset(anchor, sizeText);
-    const std::optional<int> x = roundedPixel(point.x - offset.x);
-    const std::optional<int> y = roundedPixel(point.y - offset.y);
+    const PixelRounding rounding = RoundingOf(anchor);
+    const std::optional<int> x = RoundedPixel(point.x - offset.x, rounding);
+    const std::optional<int> y = RoundedPixel(point.y - offset.y, rounding);
     if (!x || !y)
         return std::nullopt;
     return std::make_pair(*x, *y);
@@ -108,10 +57,13 @@ std::optional<std::pair<int, int>> PixelForPoint(PoiAnchor anchor, ImagePoint po
 
 std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, std::string_view worldText)
 {
-    const std::optional<WorldParts> world = ReadWorldParts(worldText);
-    if (!world)
-        return std::nullopt;
-    return WorldToImagePoint(state, world->x, world->z);
+    const std::optional<WorldLocation> world = WorldLocation::Parse(worldText);
+    return world ? WorldToImagePoint(state, *world) : std::nullopt;
+}
+
+std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, const WorldLocation& world)
+{
+    return WorldToImagePoint(state, world.x, world.z);
 }
 
 std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, double worldX, double worldZ)
@@ -141,19 +93,7 @@ std::optional<std::pair<double, double>> ImagePointToWorld(const EditorState& st
 std::string ImagePointToWorldText(const EditorState& state, ImagePoint point, const std::string& middle)
 {
     const std::optional<std::pair<double, double>> world = ImagePointToWorld(state, point);
-    const std::optional<std::string> x = world ? FormatFixed2(world->first) : std::nullopt;
-    const std::optional<std::string> z = world ? FormatFixed2(world->second) : std::nullopt;
-    if (!x || !z)
-        return "0, " + middle + ", 0";
-    return *x + ", " + middle + ", " + *z;
-}
-
-std::optional<std::string> NormalisedWorldText(std::string_view worldText)
-{
-    const std::optional<WorldParts> world = ReadWorldParts(worldText);
-    const std::optional<std::string> x = world ? FormatFixed2(world->x) : std::nullopt;
-    const std::optional<std::string> z = world ? FormatFixed2(world->z) : std::nullopt;
-    if (!x || !z)
-        return std::nullopt;
-    return *x + ", " + world->middle + ", " + *z;
+    const std::optional<std::string> text =
+        world ? WorldLocation{world->first, middle, world->second}.text() : std::nullopt;
+    return text.value_or("0, " + middle + ", 0");
 }

@@ -7,6 +7,7 @@
 
 #include "mapview/EditorState.h"
 #include "mapview/PoiAnchorRule.h"
+#include "mapview/WorldLocation.h"
 
 #include <optional>
 #include <string>
@@ -20,18 +21,13 @@ struct ImagePoint {
     bool operator==(const ImagePoint& other) const { return x == other.x && y == other.y; }
 };
 
-// A world location split into its three parts; x and z read as numbers, the middle (height) kept
-// as text.
-struct WorldParts {
-    double x = 0;
-    std::string middle;
-    double z = 0;
-};
-
-// Reads "x, y, z" in the forms found in the game's files: comma-separated with any blanks around
-// the parts, or three parts separated by blanks only ("1 2 3"). Nothing when x or z is no number
-// or there are not exactly three parts.
-std::optional<WorldParts> ReadWorldParts(std::string_view text);
+// How a point becomes a whole pixel. Icon pages round halves to the even neighbour, as typed world
+// locations always converted there; where the point is an icon's centre or a world location
+// alone, halves go up, so a centre drag lands where the pointer is.
+enum class PixelRounding { HalfEven, HalfUp };
+PixelRounding RoundingOf(PoiAnchor anchor);
+// `value` rounded by the rule; nothing outside the range of a pixel position.
+std::optional<int> RoundedPixel(double value, PixelRounding rounding);
 
 // The offset from a POI's Location to its point: nothing for Location, half the icon size for
 // Centre (the default icon size where Size does not read), nothing for World.
@@ -43,7 +39,7 @@ std::optional<ImagePoint> PointFromLocation(PoiAnchor anchor, std::string_view l
                                             std::string_view sizeText);
 
 // The Location whose point is `point` under the rule: point - offset, rounded to the nearest
-// pixel (halves towards plus infinity, so a centre drag lands where the pointer is).
+// pixel by the rule's rounding (0 where a coordinate leaves the range of a pixel position).
 std::pair<int, int> LocationForPoint(PoiAnchor anchor, ImagePoint point, std::string_view sizeText);
 // The same, but nothing where a coordinate falls outside the range of a pixel position (where
 // LocationForPoint gives 0).
@@ -54,6 +50,7 @@ std::optional<std::pair<int, int>> PixelForPoint(PoiAnchor anchor, ImagePoint po
 std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, std::string_view worldText);
 // The same for world x and z already read.
 std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, double worldX, double worldZ);
+std::optional<ImagePoint> WorldToImagePoint(const EditorState& state, const WorldLocation& world);
 
 // World x and z of an image point, as WorldToImagePoint inverted.
 std::optional<std::pair<double, double>> ImagePointToWorld(const EditorState& state, ImagePoint point);
@@ -61,7 +58,3 @@ std::optional<std::pair<double, double>> ImagePointToWorld(const EditorState& st
 // The world location text "x, middle, z" (two decimals) of an image point, as ImageToWorld
 // writes it for a pixel; "0, middle, 0" when the page has no size.
 std::string ImagePointToWorldText(const EditorState& state, ImagePoint point, const std::string& middle);
-
-// A world location in the editor's form ("x, middle, z", two decimals): how a typed world
-// location is shown once read. Nothing when it does not read.
-std::optional<std::string> NormalisedWorldText(std::string_view worldText);

@@ -7,3 +7,9 @@ enum class PoiAnchor {
     Centre,    // the point is the icon's centre, Location + Size / 2 (the game's own pages)
     World,     // no Location: the point is the world location through the zone rectangle
 };
+
+// Whether the POIs under the rule carry a Location that places them (all but world-only POIs).
+inline bool PlacedByLocation(PoiAnchor anchor)
+{
+    return anchor != PoiAnchor::World;
+}

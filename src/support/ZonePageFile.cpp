@@ -376,18 +376,26 @@ std::vector<std::pair<std::string, std::string>> ZonePageFile::iconTemplate(int 
     return properties;
 }
 
-long long ZonePageFile::largestIconId() const
+long long ZonePageFile::largestIconId(const TSimpleXMLElem& shown) const
 {
     long long largest = 0;
-    for (const XmlSpanElement& element : m_file->spans.elements) {
-        const XmlSpanProperty* name = element.tag == kIconTag ? element.find(kNameProperty) : nullptr;
-        if (!name || name->rawValue.substr(0, kIdPrefix.size()) != kIdPrefix)
-            continue;
-        const std::string_view digits = name->rawValue.substr(kIdPrefix.size());
+    const auto take = [&largest](std::string_view name) {
+        if (name.substr(0, kIdPrefix.size()) != kIdPrefix)
+            return;
+        const std::string_view digits = name.substr(kIdPrefix.size());
         long long number = 0;
         const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
         if (error == std::errc() && end == digits.data() + digits.size())
             largest = std::max(largest, number);
+    };
+    for (const XmlSpanElement& element : m_file->spans.elements)
+        if (const XmlSpanProperty* name = element.tag == kIconTag ? element.find(kNameProperty) : nullptr)
+            take(name->rawValue);
+    const TSimpleXMLElems* children = shown.ItemsIfAny();
+    for (int i = 0; children && i < children->Count(); ++i) {
+        const TSimpleXMLProps* props = children->Item(i)->PropertiesIfAny();
+        if (const TSimpleXMLProp* name = props ? props->Find(std::string(kNameProperty)) : nullptr)
+            take(name->Value());
     }
     return largest;
 }

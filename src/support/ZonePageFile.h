@@ -109,9 +109,9 @@ public:
     // Whether any page holds an edit: the stashed ones, and `shownPage` as `shown` holds it.
     bool hasEdits(int shownPage, const TSimpleXMLElem& shown) const;
 
-    // The largest n of an Icon named "ID<n>" in the file as read, or 0: new world-only icons
-    // continue the file's numbering.
-    long long largestIconId() const;
+    // The largest n of an Icon named "ID<n>" in the file as read and among the children of
+    // `shown` (the page shown, as edited), or 0: new world-only icons continue the numbering.
+    long long largestIconId(const TSimpleXMLElem& shown) const;
     // The icons (elements) among the children of an editing root.
     static int IconCount(const TSimpleXMLElem& root);
     // The properties of the page's first Icon, in file order: the form of a new icon.

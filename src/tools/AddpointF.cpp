@@ -34,12 +34,6 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 8;
 
-const char* const kIconTag = "Icon";
-const char* const kIconTypeValue = "map";
-const char* const kTreatAsButtonValue = "true";
-const char* const kOnHoverInValue =
-    "Parent.Parent.Parent.Parent.WC_Titlebar.QM_LocEntry.QM_LocText.LocalText=pathfindlocation";
-
 const DialogCaption kCaptions[] = {
     {"Button1", "생성(&A)", "&Add"},
     {"Button2", "취소(&C)", "&Cancel"},
@@ -56,24 +50,6 @@ int rowY(int row)
 }
 
 }  // namespace
-
-TSimpleXMLElem& AppendNewPoi(TSimpleXMLElem& root, const NewPoiFields& fields)
-{
-    TSimpleXMLElem& poi = *root.Items().Add(kIconTag);
-    const std::string size = PoiIconSize(fields.iconType);
-    TSimpleXMLProps& props = poi.Properties();
-    props.Add("IconStyle", fields.iconType);
-    props.Add("IconType", kIconTypeValue);
-    props.Add("Location", fields.location);
-    props.Add("Name", fields.name);
-    props.Add("OnHoverIn", kOnHoverInValue);
-    props.Add("pathfindlocation", fields.path);
-    props.Add("ScrollExtent", size);
-    props.Add("Size", size);
-    props.Add("Tooltip", fields.tooltip);
-    props.Add("TreatAsButton", kTreatAsButtonValue);
-    return poi;
-}
 
 TForm3::TForm3(QWidget* parent, Language language) : QDialog(parent)
 {

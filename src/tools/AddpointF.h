@@ -2,6 +2,7 @@
 // The "Add point" dialog and the new POI element it describes: the element is built by a plain
 // function, so tests check its properties without showing the dialog.
 
+#include "document/PageSource.h"
 #include "mapview/Language.h"
 #include "support/xml/SimpleXml.h"
 
@@ -16,19 +17,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
-
-// What the user typed for a new POI, as text of the document.
-struct NewPoiFields {
-    std::string iconType = "CLST";
-    std::string location = "0,0";  // "x,y" as the two spin boxes show them
-    std::string name = "Anywhere";
-    std::string path = "0, 0, 0";
-    std::string tooltip = "AnyWhere";  // lines joined by CR LF
-};
-
-// Appends a new Icon element with its ten properties, in their fixed order, as the last child of
-// `root`; returns it.
-TSimpleXMLElem& AppendNewPoi(TSimpleXMLElem& root, const NewPoiFields& fields);
 
 // The "Add point" dialog: the new POI's name, map position, type, world location and tooltip.
 class TForm3 : public QDialog {

@@ -64,7 +64,7 @@ std::optional<std::string_view> valueOf(const TSimpleXMLElem& poi, const std::st
 
 std::optional<PoiReading> readPoi(const TSimpleXMLElem& poi, PoiAnchor anchor)
 {
-    if (anchor == PoiAnchor::World)
+    if (!PlacedByLocation(anchor))
         return std::nullopt;  // no Location to tie the world location to
     const std::optional<std::string_view> location = valueOf(poi, "Location");
     const std::optional<std::string_view> path = valueOf(poi, "pathfindlocation");
@@ -73,15 +73,12 @@ std::optional<PoiReading> readPoi(const TSimpleXMLElem& poi, PoiAnchor anchor)
     const SplitText imageParts = SplitAt(*location, ',');
     const std::optional<int> x = ParseInteger(imageParts.head);
     const std::optional<int> y = ParseInteger(imageParts.rest);
-    // World x before the first comma, world z after the second; the height between is not used.
-    const SplitText worldParts = SplitAt(*path, ',');
-    const std::optional<double> worldX = ParseDecimal(TrimBlanks(worldParts.head));
-    const std::optional<double> worldZ = ParseDecimal(TrimBlanks(SplitAt(worldParts.rest, ',').rest));
-    if (!x || !y || !worldX || !worldZ)
+    const std::optional<WorldLocation> world = WorldLocation::Parse(*path);
+    if (!x || !y || !world)
         return std::nullopt;
     const std::optional<std::string_view> size = valueOf(poi, "Size");
     const ImagePoint offset = AnchorOffset(anchor, size.value_or(std::string_view()));
-    return PoiReading{*x + offset.x, *y + offset.y, *worldX, *worldZ};
+    return PoiReading{*x + offset.x, *y + offset.y, world->x, world->z};
 }
 
 int elementCount(const TSimpleXMLElem& root)

@@ -29,7 +29,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(bool, reads);
-        const std::optional<WorldParts> parts = ReadWorldParts(text.toStdString());
+        const std::optional<WorldLocation> parts = WorldLocation::Parse(text.toStdString());
         QCOMPARE(parts.has_value(), reads);
         if (!parts)
             return;

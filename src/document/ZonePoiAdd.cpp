@@ -1,14 +1,12 @@
-#include "tools/ZonePoiAdd.h"
+#include "document/ZonePoiAdd.h"
 
 #include "document/IconPageFile.h"
 #include "document/PoiTypes.h"
 #include "mapview/MapCoordinates.h"
-#include "mapview/PoiAnchor.h"
+#include "mapview/WorldLocation.h"
 #include "support/xml/SimpleXmlText.h"
 
 #include <QString>
-
-#include <charconv>
 
 namespace {
 
@@ -39,7 +37,7 @@ std::string twoDecimals(const std::string& text)
 
 std::string worldText(const std::string& typed)
 {
-    const std::optional<WorldParts> parts = ReadWorldParts(typed);
+    const std::optional<WorldLocation> parts = WorldLocation::Parse(typed);
     if (!parts)
         return typed;
     return *FormatFixed2(parts->x) + "," + twoDecimals(parts->middle) + "," + *FormatFixed2(parts->z);
@@ -59,6 +57,14 @@ std::string pairedValue(const TSimpleXMLElem& root, const std::string& type, con
     return QString::fromStdString(type).toLower().toStdString();
 }
 
+TSimpleXMLElem& appendIcon(TSimpleXMLElem& root, const IconProperties& properties)
+{
+    TSimpleXMLElem& icon = *root.Items().Add(kIconTag);
+    for (const auto& [name, value] : properties)
+        icon.Properties().Add(name, value);
+    return icon;
+}
+
 }  // namespace
 
 IconProperties PropertiesOf(const TSimpleXMLElem& element)
@@ -70,45 +76,30 @@ IconProperties PropertiesOf(const TSimpleXMLElem& element)
     return properties;
 }
 
-long long LargestIconId(const TSimpleXMLElem& root)
-{
-    long long largest = 0;
-    for (int i = 0; i < root.ItemCount(); ++i) {
-        const std::string name(ValueOrEmpty(*root.ItemsIfAny()->Item(i), "Name"));
-        if (name.compare(0, kIdPrefix.size(), kIdPrefix) != 0)
-            continue;
-        long long number = 0;
-        const char* begin = name.data() + kIdPrefix.size();
-        const auto [end, error] = std::from_chars(begin, name.data() + name.size(), number);
-        if (error == std::errc() && end == name.data() + name.size() && number > largest)
-            largest = number;
-    }
-    return largest;
-}
-
-TSimpleXMLElem& AppendZonePoi(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& sibling,
-                              PoiAnchor anchor, long long nextId)
+TSimpleXMLElem& AppendLaidOutIcon(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& sibling)
 {
     IconProperties properties = sibling;
-    if (anchor == PoiAnchor::World) {
-        const std::string id = std::to_string(nextId);
-        const std::string path = worldText(fields.path);
-        setProperty(properties, "Name", std::string(kIdPrefix) + id);
-        setProperty(properties, "PathFindLocation", path);
-        setProperty(properties, kWorldDescriptionProperty,
-                    std::string(kDescriptionIdPrefix) + id + std::string(kDescriptionLineBreak) + path);
-        setProperty(properties, kKeywordProperty, pairedValue(root, fields.iconType, kKeywordProperty));
-        setProperty(properties, kResourceProperty, pairedValue(root, fields.iconType, kResourceProperty));
-        setProperty(properties, kWorldTypeProperty, fields.iconType);
-    } else {
-        setProperty(properties, "Name", fields.name);
-        setProperty(properties, "Location", fields.location);
-        setProperty(properties, "pathfindlocation", fields.path);
-        setProperty(properties, "IconStyle", fields.iconType);
-    }
+    setProperty(properties, "Name", fields.name);
+    setProperty(properties, "Location", fields.location);
+    setProperty(properties, "pathfindlocation", fields.path);
+    setProperty(properties, "IconStyle", fields.iconType);
     setProperty(properties, "Tooltip", fields.tooltip);
-    TSimpleXMLElem& icon = *root.Items().Add(kIconTag);
-    for (const auto& [name, value] : properties)
-        icon.Properties().Add(name, value);
-    return icon;
+    return appendIcon(root, properties);
+}
+
+TSimpleXMLElem& AppendWorldIcon(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& sibling,
+                                long long nextId)
+{
+    IconProperties properties = sibling;
+    const std::string id = std::to_string(nextId);
+    const std::string path = worldText(fields.path);
+    setProperty(properties, "Name", std::string(kIdPrefix) + id);
+    setProperty(properties, "PathFindLocation", path);
+    setProperty(properties, kWorldDescriptionProperty,
+                std::string(kDescriptionIdPrefix) + id + std::string(kDescriptionLineBreak) + path);
+    setProperty(properties, kKeywordProperty, pairedValue(root, fields.iconType, kKeywordProperty));
+    setProperty(properties, kResourceProperty, pairedValue(root, fields.iconType, kResourceProperty));
+    setProperty(properties, kWorldTypeProperty, fields.iconType);
+    setProperty(properties, "Tooltip", fields.tooltip);
+    return appendIcon(root, properties);
 }

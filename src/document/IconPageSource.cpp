@@ -1,0 +1,144 @@
+// The icon page of its own: its root is the page, its save rewrites the whole page in the
+// editor's layout, and its anchor rule is the user's choice.
+#include "document/PageSource.h"
+
+#include "document/EditorSupport.h"
+#include "document/IconPageFile.h"
+#include "document/PoiTypes.h"
+#include "mapview/EditorState.h"
+
+#include <QFileInfo>
+
+#include <iterator>
+#include <stdexcept>
+
+namespace {
+
+const char* const kIconTag = "Icon";
+const char* const kIconTypeValue = "map";
+const char* const kTreatAsButtonValue = "true";
+const char* const kOnHoverInValue =
+    "Parent.Parent.Parent.Parent.WC_Titlebar.QM_LocEntry.QM_LocText.LocalText=pathfindlocation";
+const char* const kTypeProperty = "IconStyle";
+
+class IconPage final : public PageSource {
+public:
+    explicit IconPage(std::string trailer) : m_trailer(std::move(trailer)) {}
+
+    bool offers(PageFeature feature) const override
+    {
+        switch (feature) {
+        case PageFeature::SaveOptions:
+        case PageFeature::AnchorOption:
+        case PageFeature::OwnZoneName:
+        case PageFeature::TypeSetsSize:
+            return true;
+        case PageFeature::PageList:
+        case PageFeature::OwnTypeValues:
+        case PageFeature::Description:
+            break;
+        }
+        return false;
+    }
+
+    PoiAnchor anchor() const override { return PoiAnchor::Location; }
+
+    QString title(const QString& path) const override { return QFileInfo(path).fileName(); }
+
+    const char* typeProperty() const override { return kTypeProperty; }
+    PoiVocabulary vocabulary() const override { return IconPageVocabulary(); }
+
+    std::string_view markerStyle(const TSimpleXMLElem& poi) const override
+    {
+        return ValueOrEmpty(poi, kTypeProperty);
+    }
+
+    std::array<const char*, PoiTreeModel::kValueCount> valueProperties() const override
+    {
+        return IconValueProperties();
+    }
+
+    // A new icon of an icon page has the described properties in their fixed order.
+    IconProperties newIconTemplate(const TSimpleXMLElem&, int) const override { return {}; }
+
+    TSimpleXMLElem& addPoi(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties&) override
+    {
+        return AppendNewPoi(root, fields);
+    }
+
+    bool prepareSave(TSimpleXML& document, const EditorState& state) override
+    {
+        if (!state.RearrangeOnSave || document.Root().ItemCount() == 0)
+            return false;
+        const std::string unarranged = document.SaveToString();
+        RearrangeIconElements(document.Root());
+        return document.SaveToString() != unarranged;
+    }
+
+    std::string bytes(TSimpleXML& document, const EditorState& state) const override
+    {
+        return IconPageBytes(document, state.WriteBom, m_trailer);
+    }
+
+    void written(std::string, TSimpleXMLElem&) override {}
+    // The whole page is written: whether the file holds those bytes already is the write's to see.
+    bool holdsEdits(const TSimpleXMLElem&) const override { return true; }
+    // Another program's change cannot be merged into a page that is rewritten whole.
+    bool rebase(std::string) override { return false; }
+
+private:
+    std::string m_trailer;  // what followed the root element in the file, written back on save
+};
+
+}  // namespace
+
+TSimpleXMLElem& AppendNewPoi(TSimpleXMLElem& root, const NewPoiFields& fields)
+{
+    TSimpleXMLElem& poi = *root.Items().Add(kIconTag);
+    const std::string size = PoiIconSize(fields.iconType);
+    TSimpleXMLProps& props = poi.Properties();
+    props.Add(kTypeProperty, fields.iconType);
+    props.Add("IconType", kIconTypeValue);
+    props.Add("Location", fields.location);
+    props.Add("Name", fields.name);
+    props.Add("OnHoverIn", kOnHoverInValue);
+    props.Add("pathfindlocation", fields.path);
+    props.Add("ScrollExtent", size);
+    props.Add("Size", size);
+    props.Add("Tooltip", fields.tooltip);
+    props.Add("TreatAsButton", kTreatAsButtonValue);
+    return poi;
+}
+
+std::array<const char*, PoiTreeModel::kValueCount> IconValueProperties()
+{
+    std::array<const char*, PoiTreeModel::kValueCount> properties{};
+    std::copy(std::begin(kPoiValueProperties), std::end(kPoiValueProperties), properties.begin());
+    return properties;
+}
+
+PoiVocabulary IconPageVocabulary()
+{
+    PoiVocabulary vocabulary;
+    vocabulary.typeProperty = kTypeProperty;
+    vocabulary.knownTypes.assign(std::begin(kPoiTypes), std::end(kPoiTypes));
+    return vocabulary;
+}
+
+std::unique_ptr<PageSource> IconPageSource(std::string trailer)
+{
+    return std::make_unique<IconPage>(std::move(trailer));
+}
+
+std::unique_ptr<PageSource> ReadIconPageSource(TSimpleXML& read, const std::string& path, std::string* preread,
+                                               FileStamp* stamp)
+{
+    return IconPageSource(LoadIconPageDocument(read, path, preread, stamp));
+}
+
+void PageSource::readPage(int, TSimpleXML&)
+{
+    throw std::out_of_range("the file holds no other page");
+}
+
+void PageSource::switchTo(int, TSimpleXML&) {}

@@ -1,0 +1,112 @@
+#pragma once
+// Where the open page comes from and where its save goes: one implementation per kind of file
+// that holds POIs (an icon page of its own, a zone page inside the game's map window file, a zone
+// page of a map pack POI file). Everything that differs between the kinds is asked of the source
+// the icon page editor owns; nothing else asks which kind is open. A new kind of file is one new
+// implementation of this interface and a factory beside the others.
+
+#include "document/PageCheck.h"
+#include "document/PoiTreeModel.h"
+#include "mapview/PoiAnchorRule.h"
+#include "support/FileStamp.h"
+#include "support/xml/SimpleXml.h"
+
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class ZonePageFile;
+struct EditorState;
+
+// What the user typed for a new POI, as text of the document.
+struct NewPoiFields {
+    std::string iconType = "CLST";
+    std::string location = "0,0";  // "x,y" as the two spin boxes show them
+    std::string name = "Anywhere";
+    std::string path = "0, 0, 0";
+    std::string tooltip = "AnyWhere";  // lines joined by CR LF
+};
+
+// Appends a new Icon element with its ten properties, in their fixed order, as the last child of
+// `root` (an icon page's new POI); returns it.
+TSimpleXMLElem& AppendNewPoi(TSimpleXMLElem& root, const NewPoiFields& fields);
+
+// An element's properties in their order: what a new icon is made like.
+using IconProperties = std::vector<std::pair<std::string, std::string>>;
+IconProperties PropertiesOf(const TSimpleXMLElem& element);
+
+// What the tree lists under a POI laid out on the map: Location, world location, type, tooltip.
+std::array<const char*, PoiTreeModel::kValueCount> IconValueProperties();
+
+// What some kinds of page offer and others do not.
+enum class PageFeature {
+    PageList,        // other pages of the same file to switch to (File > Zone Page)
+    SaveOptions,     // a save writes the whole page: byte order mark and rearranging apply
+    AnchorOption,    // the user chooses the anchor rule (Option menu), kept per page file
+    OwnZoneName,     // the zone name field shows and edits the page's own "1location"
+    TypeSetsSize,    // choosing a type rewrites Size and ScrollExtent
+    OwnTypeValues,   // the page's own type values join the type list, matched exactly
+    Description,     // the description field under the tooltip
+};
+
+class PageSource {
+public:
+    virtual ~PageSource() = default;
+
+    virtual bool offers(PageFeature feature) const = 0;
+    // The rule that places the POIs as the page is read (an icon page's option may change it).
+    virtual PoiAnchor anchor() const = 0;
+    // The window title's name of the page: the file name, with "#PAGE" for a page inside a file.
+    virtual QString title(const QString& path) const = 0;
+    // The name of the page shown among the file's pages, or nothing where the file is the page.
+    virtual std::optional<std::string> shownPageName() const { return std::nullopt; }
+
+    // The property that holds a POI's type, and the types the page check knows.
+    virtual const char* typeProperty() const = 0;
+    virtual PoiVocabulary vocabulary() const = 0;
+    // The marker style of a POI (its colour and View menu group).
+    virtual std::string_view markerStyle(const TSimpleXMLElem& poi) const = 0;
+    // The properties whose values the tree lists under each POI.
+    virtual std::array<const char*, PoiTreeModel::kValueCount> valueProperties() const = 0;
+
+    // What a new icon is made like: empty, or the properties of an icon of the page (`selected`,
+    // else the page's first, else one of the file's).
+    virtual IconProperties newIconTemplate(const TSimpleXMLElem& root, int selected) const = 0;
+    // Appends a new icon with the dialog's fields, made like `like`; returns it.
+    virtual TSimpleXMLElem& addPoi(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& like) = 0;
+
+    // Saving. Before the bytes are made: the page's own rewriting (rearranging); true when it
+    // changed the document in a way the history cannot step back over. Throws when it fails.
+    virtual bool prepareSave(TSimpleXML& document, const EditorState& state) = 0;
+    // The bytes a save writes for `document`, the page shown.
+    virtual std::string bytes(TSimpleXML& document, const EditorState& state) const = 0;
+    // After those bytes were written.
+    virtual void written(std::string bytes, TSimpleXMLElem& shown) = 0;
+    // Whether a save has anything to write that the file on disk does not hold already.
+    virtual bool holdsEdits(const TSimpleXMLElem& shown) const = 0;
+    // The file changed on disk to `bytes`: true when the edits were taken over to them.
+    virtual bool rebase(std::string bytes) = 0;
+
+    // Other pages of the same file: the file (null where there is none), the page shown (-1:
+    // none), reading another page into `read` (throws when it does not read), and keeping the
+    // edits of `shown` while page `page` is shown instead.
+    virtual ZonePageFile* pageFile() { return nullptr; }
+    virtual int shownPage() const { return -1; }
+    virtual void readPage(int page, TSimpleXML& read);
+    virtual void switchTo(int page, TSimpleXML& shown);
+};
+
+// An icon page of its own; `trailer` is what followed its root element.
+std::unique_ptr<PageSource> IconPageSource(std::string trailer = {});
+// Reads an icon page into `read` (see LoadIconPageDocument) and gives its source.
+std::unique_ptr<PageSource> ReadIconPageSource(TSimpleXML& read, const std::string& path, std::string* preread,
+                                               FileStamp* stamp);
+// Zone page `page` of a file of zone pages, already read into `read` by the source's readPage:
+// laid out by the icons' top-left corner (the game's map window file) or placed by world
+// location alone (a map pack POI file), as the file tells.
+std::unique_ptr<PageSource> ZonePageSource(std::unique_ptr<ZonePageFile> file);
