@@ -66,4 +66,24 @@ inline std::size_t PropertyNameEnd(std::string_view bytes, std::size_t from)
     return i;
 }
 
+// End of the run from `from` of ASCII bytes other than '&': the bytes that value decoding
+// leaves as they are.
+inline std::size_t PlainValueRunEnd(std::string_view bytes, std::size_t from)
+{
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i ampersand = _mm_set1_epi8('&');
+    for (; bytes.size() - i >= kVectorBytes; i += kVectorBytes) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+        // The sign bit of each byte marks a non-ASCII byte, the comparison an '&'.
+        const int mask = _mm_movemask_epi8(_mm_or_si128(block, _mm_cmpeq_epi8(block, ampersand)));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80 && bytes[i] != '&')
+        ++i;
+    return i;
+}
+
 } // namespace simplexml
