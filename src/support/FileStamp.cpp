@@ -3,22 +3,48 @@
 #include "support/AtomicFile.h"
 #include "support/FileSystem.h"
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 namespace {
 
-// FNV-1a over the bytes: enough to tell a changed file, cheap on a few megabytes.
+constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
+constexpr std::size_t kLanes = 4;
+constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;  // odd: each step below is a bijection
+constexpr int kRotation = 31;
+// FNV-1a for the bytes after the last whole stride.
 constexpr std::uint64_t kHashBasis = 14695981039346656037ull;
 constexpr std::uint64_t kHashPrime = 1099511628211ull;
 
+std::uint64_t mixWord(std::uint64_t state, std::uint64_t word)
+{
+    const std::uint64_t mixed = (state ^ word) * kMultiplier;
+    return (mixed << kRotation) | (mixed >> (64 - kRotation));
+}
+
+// Enough to tell a changed file, and cheap on many megabytes: words in four independent lanes,
+// so the multiplications overlap (a byte-at-a-time hash was a tenth of the time to open a big
+// page). Each step is a bijection of its lane, so a single changed word always changes the hash.
 std::uint64_t hashOf(std::string_view bytes)
 {
+    std::uint64_t lanes[kLanes] = {kHashBasis, kHashBasis + 1, kHashBasis + 2, kHashBasis + 3};
+    const std::size_t stride = kLanes * kWordBytes;
+    std::size_t at = 0;
+    for (; bytes.size() - at >= stride; at += stride) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + at + lane * kWordBytes, kWordBytes);
+            lanes[lane] = mixWord(lanes[lane], word);
+        }
+    }
     std::uint64_t hash = kHashBasis;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
+    for (; at < bytes.size(); ++at) {
+        hash ^= static_cast<unsigned char>(bytes[at]);
         hash *= kHashPrime;
     }
+    for (const std::uint64_t lane : lanes)
+        hash = mixWord(hash, lane);
     return hash;
 }
 

@@ -58,6 +58,12 @@ TEST_F(FileStampTest, TellsAChangedFileFromTheOneRead)
         {"one byte changed, same size", "<Page A=\"1\"/>", "<Page A=\"2\"/>", false},
         {"grown", "<Page/>", "<Page/>\r\n", false},
         {"emptied", "<Page/>", "", false},
+        // Long enough that the bytes are taken a word at a time, in several lanes.
+        {"long, one byte changed in the middle", std::string(100, 'a') + "b" + std::string(100, 'a'),
+         std::string(100, 'a') + "c" + std::string(100, 'a'), false},
+        {"long, two words swapped", "0123456789abcdef" + std::string(64, '.'), "89abcdef01234567" + std::string(64, '.'),
+         false},
+        {"long, untouched", std::string(1000, 'x'), std::string(1000, 'x'), true},
     };
     for (const StampRow& row : rows) {
         const std::string path = put("page.xml", row.before);

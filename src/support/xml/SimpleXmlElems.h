@@ -77,6 +77,12 @@ private:
     friend class TSimpleXMLParser;
     friend class TSimpleXMLProps;
     explicit TSimpleXMLProp(TSimpleXMLProps* parent) : FParent(parent) {}
+    // Borrows name[0 .. nameSize) and value[0 .. valueSize), each followed by a '\0'.
+    TSimpleXMLProp(TSimpleXMLProps* parent, const char* name, std::size_t nameSize, const char* value,
+                   std::size_t valueSize)
+        : FName(name, nameSize), FValue(value, valueSize), FParent(parent)
+    {
+    }
     // Tells the list that this property is about to own memory.
     void NoteOwnedMemory();
 

@@ -3,13 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "support/xml/SimpleXml.h"
+#include "support/xml/SimpleXmlScan.h"
 #include "support/xml/SimpleXmlText.h"
 
+using simplexml::FindByte;
 using simplexml::IsBlank;
 
 namespace {
@@ -28,9 +26,7 @@ struct ByteClassTable {
     constexpr ByteClassTable()
     {
         for (unsigned c = 0; c < kByteValues; ++c) {
-            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-            const bool digit = c >= '0' && c <= '9';
-            if (letter || digit || c == '-' || c == '_')
+            if (simplexml::IsPropertyNameByte(static_cast<unsigned char>(c)))
                 classes[c] |= kPropertyName;
             if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '/' || c == ':' || c == '>')
                 classes[c] |= kElementNameEnd;
@@ -95,27 +91,6 @@ void TSimpleXMLParser::Fail(const std::string& message) const
 }
 
 namespace {
-
-// The first c at or after from, else npos. Values are a few dozen bytes: a loop over sixteen
-// bytes at a time, inline, beats a call to memchr for each.
-std::size_t FindByte(std::string_view bytes, std::size_t from, char c)
-{
-    std::size_t i = from;
-#if defined(__SSE2__)
-    constexpr std::size_t kVectorBytes = 16;
-    const __m128i wanted = _mm_set1_epi8(c);
-    for (; bytes.size() - i >= kVectorBytes; i += kVectorBytes) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted));
-        if (mask != 0)
-            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-    }
-#endif
-    for (; i < bytes.size(); ++i)
-        if (bytes[i] == c)
-            return i;
-    return std::string_view::npos;
-}
 
 bool LeavesUnchanged(std::string_view raw, const TSimpleXML& doc)
 {
@@ -450,7 +425,7 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         std::string_view prefix;
         std::size_t start = FPos;
         for (;;) {
-            FPos = RunEnd(FBytes, start, kPropertyName, true);
+            FPos = simplexml::PropertyNameEnd(FBytes, start);
             if (AtEnd())
                 return;
             c = Peek();
@@ -484,13 +459,18 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         }
         const std::string_view raw = FBytes.substr(FPos, close - FPos);
         FPos = close + 1;
-        PendingProp pending{name, prefix, ReadValue(raw, doc), raw};
-        if (pending.value.data() != raw.data()) {
+        const std::string_view value = ReadValue(raw, doc);
+        // Filled where it stands: a copy built on the stack cost a stall per property.
+        PendingProp& pending = FPending.emplace_back();
+        pending.name = name;
+        pending.prefix = prefix;
+        pending.value = value;
+        pending.raw = raw;
+        if (value.data() != raw.data()) {
             pending.decoded = true;
             pending.decodedAt = FDecoded.size();
-            FDecoded.append(pending.value.data(), pending.value.size());
+            FDecoded.append(value.data(), value.size());
         }
-        FPending.push_back(pending);
     }
 }
 

@@ -115,24 +115,25 @@ void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
     };
     for (std::size_t i = 0; i < count; ++i) {
         const PendingProp& pending = FPending[i];
-        TSimpleXMLProp* const prop = ::new (static_cast<void*>(first + i)) TSimpleXMLProp(&props);
         const std::string_view value =
             pending.decoded ? std::string_view(FDecoded).substr(pending.decodedAt, pending.value.size()) : pending.value;
+        const char* valueAt = nullptr;
         if (inPlace(pending)) {
             // The closing quote (or a byte of the longer raw form) ends the value.
             char* const at = FWritable + (pending.raw.data() - FBytes.data());
             if (pending.decoded)
                 value.copy(at, value.size());
             at[value.size()] = '\0';
-            prop->FValue.Borrow(at, value.size());
+            valueAt = at;
         } else {
-            prop->FValue.Borrow(copy(value), value.size());
+            valueAt = copy(value);
         }
         if (FNameFrom[i] == i)
             FNameAt[i] = copy(pending.name);
         else if (FNameFrom[i] != SharedName::kEarlier)
             FNameAt[i] = FNameAt[FNameFrom[i]];
-        prop->FName.Borrow(FNameAt[i], pending.name.size());
+        ::new (static_cast<void*>(first + i))
+            TSimpleXMLProp(&props, FNameAt[i], pending.name.size(), valueAt, value.size());
     }
     for (std::size_t i = 0; i < count; ++i) {
         SharedName& slot = slotOf(FPending[i].name);

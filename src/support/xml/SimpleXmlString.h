@@ -32,6 +32,8 @@ class TSimpleXMLString {
 public:
     TSimpleXMLString() : FSize(0), FOwned(false) {}
     explicit TSimpleXMLString(std::string_view text) : TSimpleXMLString() { Assign(text); }
+    // Borrow(bytes, size) from the start: one store, where a later Borrow reads the word back.
+    TSimpleXMLString(const char* bytes, std::size_t size) : FData(bytes), FSize(size), FOwned(false) {}
     ~TSimpleXMLString() { Release(); }
     TSimpleXMLString(const TSimpleXMLString&) = delete;
     TSimpleXMLString& operator=(const TSimpleXMLString&) = delete;

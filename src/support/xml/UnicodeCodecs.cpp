@@ -1,5 +1,7 @@
 #include "support/xml/UnicodeCodecs.h"
 
+#include "support/xml/SimpleXmlScan.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -537,19 +539,9 @@ void Utf8FiveEntityDecodeInPlace(std::string& value)
 
 std::size_t Utf8FiveEntityDecodeSpan(char* bytes, std::size_t size)
 {
-    // Most values are short and ASCII without an '&', which decoding leaves as they are: eight
-    // bytes at a time, inline, from the first word that is not the full checks take over.
-    constexpr std::uint64_t kEveryByte = 0x0101010101010101;
-    std::size_t plain = 0;
-    for (; size - plain >= kWordBytes; plain += kWordBytes) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + plain, kWordBytes);
-        const std::uint64_t ampersands = word ^ (kEveryByte * '&');
-        if (((word | ((ampersands - kEveryByte) & ~ampersands)) & kHighBitOfEveryByte) != 0)
-            break;
-    }
-    while (plain < size && static_cast<unsigned char>(bytes[plain]) < kAsciiLimit && bytes[plain] != '&')
-        ++plain;
+    // Most values are short and ASCII without an '&', which decoding leaves as they are: the
+    // full checks take over from the first byte that is not.
+    const std::size_t plain = simplexml::PlainValueRunEnd(std::string_view(bytes, size), 0);
     if (plain == size)
         return size;
     // Well-formed text only shrinks; the rest takes the way through UTF-16, which may grow it.

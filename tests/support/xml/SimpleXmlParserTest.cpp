@@ -166,6 +166,32 @@ TEST(SimpleXmlParser, PropertiesKeepOrderQuotesAndLineEnds)
     EXPECT_EQ(doc.Root().Value(), "");
 }
 
+// Names are read many bytes at a time: every length around those steps, and the bytes just
+// outside each range of name bytes, at every place of a long name.
+TEST(SimpleXmlParser, PropertyNamesEndAtTheFirstByteOutsideTheirClass)
+{
+    const std::string nameBytes = "azAZ09-_mQ5";
+    for (std::size_t length = 1; length <= 40; ++length) {
+        std::string name;
+        for (std::size_t i = 0; i < length; ++i)
+            name += nameBytes[i % nameBytes.size()];
+        TSimpleXML doc;
+        doc.LoadFromString("<a " + name + "='v'/>");
+        ASSERT_EQ(doc.Root().Properties().Count(), 1) << length;
+        EXPECT_EQ(doc.Root().Properties().Item(0)->Name(), name) << length;
+    }
+    const char outside[] = {'.', '@', '[', '`', '{', '/', '\x7F', '\x80', '\xC3', '\xFF', '\x01'};
+    for (std::size_t at = 1; at <= 33; ++at) {
+        for (const char c : outside) {
+            const std::string name = std::string(at, 'n') + c + "tail";
+            const std::string input = "<a " + name + "='v'/>";
+            const std::string expected =
+                "Invalid XML Element: Unexpected character in property declaration (\"" + std::string(1, c) + "\" found)";
+            EXPECT_EQ(LoadError(input), expected) << at << " " << static_cast<int>(static_cast<unsigned char>(c));
+        }
+    }
+}
+
 TEST(SimpleXmlParser, NamespacesOfElementsAndProperties)
 {
     TSimpleXML doc;
