@@ -9,6 +9,8 @@
 namespace {
 
 const QColor kMarkerOutline = Qt::black;
+// Selected markers: a ring in a colour no marker fill uses.
+const QColor kSelectionRing(0, 200, 255);
 const QColor kButtonFill = Qt::red;
 const QColor kButtonOutline = Qt::yellow;
 const QColor kLabelColour = Qt::black;
@@ -121,7 +123,7 @@ void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapV
 }
 
 void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area, const MapView& view,
-                  bool labels)
+                  bool labels, bool selection)
 {
     painter.setPen(kMarkerOutline);
     // Copies are exact only where nothing turns or smooths what is drawn.
@@ -145,6 +147,13 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
             painter.drawImage(rect.topLeft() + sprite->offset, sprite->image);
         else
             paintMarkerShape(painter, rect, marker.fill);
+        if (selection && layer.isSelected(index)) {
+            const int ring = MarkerLayer::kSelectionRing;
+            painter.setPen(kSelectionRing);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(outlineRect(rect.adjusted(-ring, -ring, ring, ring)));
+            painter.setPen(kMarkerOutline);
+        }
     }
 }
 
