@@ -137,6 +137,23 @@ private slots:
         QCOMPARE(selected(), std::vector<int>{2});
         QCOMPARE(m_window->findChild<QLineEdit*>(QStringLiteral("FlatEdit3"))->text(), QStringLiteral("Gamma"));
         QCOMPARE(m_panel->selectedMarkers(), std::vector<int>{2});
+
+        // In the tree Shift extends from the line clicked before (sorted: Alpha, Beta, Gamma).
+        auto* tree = m_window->findChild<QTreeView*>(QStringLiteral("TreeView1"));
+        const auto clickLine = [tree, this](int poi, Qt::KeyboardModifiers modifiers) {
+            const QModelIndex node = m_window->editor().PoiNode(poi);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, modifiers, tree->visualRect(node).center());
+        };
+        clickLine(0, Qt::NoModifier);
+        clickLine(2, Qt::ShiftModifier);
+        QCOMPARE(selected(), (std::vector<int>{0, 1, 2}));
+        QCOMPARE(m_panel->selectedMarkers(), (std::vector<int>{0, 1, 2}));
+
+        // Shift and the left button on a marker outside the selection drag that one alone.
+        band(QPoint(80, 180), QPoint(120, 220));
+        QTest::mousePress(m_panel, Qt::LeftButton, Qt::ShiftModifier, centre(1));
+        QTest::mouseRelease(m_panel, Qt::LeftButton, Qt::ShiftModifier, centre(1));
+        QCOMPARE(selected(), std::vector<int>{1});
     }
 
     void groupMovesTogetherAndUndoesInOneStep()
