@@ -394,8 +394,10 @@ void MapPanel::endBand(const QPoint& point)
     // A click without a drag is no band: it leaves the selection as it was.
     if ((point - from).manhattanLength() < QApplication::startDragDistance())
         return;
-    const QRect screen = QRect(from, point).normalized();
-    const QRect image(m_view.toImage(screen.topLeft()), m_view.toImage(screen.bottomRight()));
+    // Both corners belong to the band, whichever way it was drawn (normalized() would drop them).
+    const QPoint first = m_view.toImage(QPoint(std::min(from.x(), point.x()), std::min(from.y(), point.y())));
+    const QPoint last = m_view.toImage(QPoint(std::max(from.x(), point.x()), std::max(from.y(), point.y())));
+    const QRect image(first, last);
     emit markersBanded(m_layer.markersInside(image), m_bandAdds);
 }
 
