@@ -2,6 +2,7 @@
 // them (tree and markers), one frame of dragging them all, and the undo of that move.
 
 #include "SilentPrompts.h"
+#include "PanelEvents.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/MainWindow.h"
 #include "document/PoiSelection.h"
@@ -63,8 +64,7 @@ struct GroupFixture {
 
     void send(QEvent::Type type, const QPoint& point, Qt::MouseButton button, Qt::MouseButtons buttons)
     {
-        QMouseEvent event(type, point, panel->mapToGlobal(point), button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(panel, &event);
+        sendMouse(*panel, type, point, button, buttons);
     }
 
     // A band from the empty corner over the whole map.

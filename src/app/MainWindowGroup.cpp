@@ -52,6 +52,25 @@ std::vector<const TSimpleXMLElem*> elementsOf(IconPageEditor& editor, const std:
     return elements;
 }
 
+// The selected POIs' elements, with what the fields hold applied first; none without a page.
+std::vector<const TSimpleXMLElem*> selectedElements(const EditorState& state, IconPageEditor& editor,
+                                                    const PoiSelection& selection)
+{
+    if (!state.DocLoaded)
+        return {};
+    editor.FlushPendingEdits();
+    return elementsOf(editor, selection.selectedPois());
+}
+
+// What a group step does after changing the page: rebuild the view once, select its POIs.
+ShowPois showSelecting(IconPageEditor& editor, PoiSelection& selection, int current = -1)
+{
+    return [&editor, &selection, current](const std::vector<int>& shown) {
+        editor.BuildPoiTree();
+        selection.select(shown, current);
+    };
+}
+
 }  // namespace
 
 void TForm1::createGroupActions()
@@ -123,10 +142,7 @@ void TForm1::moveSelected(QPoint delta)
         if (!SameProperties(*element, *after))
             changes.push_back({poi, CopyElement(*element), std::move(after)});
     }
-    auto show = [this, current](const std::vector<int>& shown) {
-        m_editor->BuildPoiTree();
-        m_selection->select(shown, current);
-    };
+    const ShowPois show = showSelecting(*m_editor, *m_selection, current);
     if (changes.empty()) {
         show(pois);  // the markers a drag moved go back
         return;
@@ -146,20 +162,14 @@ void TForm1::deleteSelected(bool ask)
     std::vector<PoiGroupInsertCommand::Entry> entries;
     for (int poi : pois)
         entries.push_back({poi, nullptr});
-    m_editor->undoStack().push(new PoiGroupInsertCommand(
-        *m_editor, std::move(entries), false, [this](const std::vector<int>& shown) {
-            m_editor->BuildPoiTree();
-            m_selection->select(shown);
-        }));
+    m_editor->undoStack().push(
+        new PoiGroupInsertCommand(*m_editor, std::move(entries), false, showSelecting(*m_editor, *m_selection)));
 }
 
 void TForm1::EditCopyExecute()
 {
-    if (!m_state.DocLoaded)
-        return;
     // What the fields hold is part of the POI copied.
-    m_editor->FlushPendingEdits();
-    const std::vector<const TSimpleXMLElem*> pois = elementsOf(*m_editor, m_selection->selectedPois());
+    const std::vector<const TSimpleXMLElem*> pois = selectedElements(m_state, *m_editor, *m_selection);
     if (pois.empty())
         return;
     auto* data = new QMimeData;
@@ -191,10 +201,7 @@ void TForm1::EditPasteExecute(const std::optional<QPoint>& at)
 
 void TForm1::EditDuplicateExecute()
 {
-    if (!m_state.DocLoaded)
-        return;
-    m_editor->FlushPendingEdits();
-    const std::vector<const TSimpleXMLElem*> pois = elementsOf(*m_editor, m_selection->selectedPois());
+    const std::vector<const TSimpleXMLElem*> pois = selectedElements(m_state, *m_editor, *m_selection);
     if (pois.empty())
         return;
     // Through the clipboard's own form, without touching the clipboard.
@@ -238,11 +245,8 @@ void TForm1::pastePois(const ClipboardPois& clip, const std::optional<QPoint>& a
         entries.push_back({index, root.Items().Take(before)});
     if (entries.empty() || entries.size() != clip.pois.size())
         return;
-    m_editor->undoStack().push(new PoiGroupInsertCommand(
-        *m_editor, std::move(entries), true, [this](const std::vector<int>& shown) {
-            m_editor->BuildPoiTree();
-            m_selection->select(shown);
-        }));
+    m_editor->undoStack().push(
+        new PoiGroupInsertCommand(*m_editor, std::move(entries), true, showSelecting(*m_editor, *m_selection)));
 }
 
 void TForm1::copyText(const QString& text)

@@ -8,6 +8,7 @@
 #include "helpers/ModalDialog.h"
 #include "helpers/ScriptedPrompts.h"
 #include "helpers/TestFiles.h"
+#include "helpers/TestWindow.h"
 #include "mapview/MapPanel.h"
 #include "tools/AddpointF.h"
 
@@ -98,12 +99,8 @@ private slots:
     {
         writeTestFile(pagePath(), kPage);
         writeTestFile(m_dir.filePath(QStringLiteral("UI/Test/vynmap/core_mapstyles.xml")), kStyles);
-        const QString config = m_dir.filePath(QStringLiteral("editor.INI"));
-        writeTestFile(config, "[CONFIG]\r\nPATH=" + m_dir.filePath(QStringLiteral("UI/Test/")).toUtf8() + "\r\n");
-        m_prompts = ScriptedPrompts();
-        m_window = std::make_unique<TForm1>(config, &m_prompts);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        startTestWindow(m_window, m_prompts, m_dir.filePath(QStringLiteral("editor.INI")),
+                        m_dir.filePath(QStringLiteral("UI/Test/")));
         m_panel = m_window->mapPanel();
         QVERIFY(m_window->openPage(pagePath()));
     }
