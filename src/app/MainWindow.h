@@ -225,6 +225,7 @@ private:
     // Copies a world location text to the clipboard.
     void copyText(const QString& text);
     PoiSelection* m_selection = nullptr;
+    int m_selectedPanelWidth = -1;  // the selection count panel's own width
     void findStep(const QString& text, int step, bool fromStart);
 
     EditorState m_state;

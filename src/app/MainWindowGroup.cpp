@@ -30,6 +30,8 @@ namespace {
 
 // The status bar panel that says how many POIs are selected (empty otherwise).
 constexpr int kSelectedCountPanel = 5;
+// Room around a status text, in pixels.
+constexpr int kPanelPadding = 6;
 const char* const kDeleteCaption = "VynMAP Editor - Warning";
 
 // The kind of the page shown: the one place that tells the kinds of page apart for these commands.
@@ -118,9 +120,15 @@ void TForm1::connectGroupHandlers()
 
 void TForm1::showSelectedCount(int count)
 {
-    // One POI selected is the described window: the panel stays empty.
-    statusPanel(kSelectedCountPanel)
-        ->setText(count > 1 ? caption(m_language, "SelectedCount").arg(count) : QString());
+    // One POI selected is the described window: the panel stays empty, at its own width. The
+    // last panel grows into the free room beside it while the text needs more.
+    QLabel* panel = statusPanel(kSelectedCountPanel);
+    if (m_selectedPanelWidth < 0)
+        m_selectedPanelWidth = panel->width();
+    const QString text = count > 1 ? caption(m_language, "SelectedCount").arg(count) : QString();
+    panel->setText(text);
+    const int needed = panel->fontMetrics().horizontalAdvance(text) + 2 * panel->frameWidth() + kPanelPadding;
+    panel->setFixedWidth(std::max(m_selectedPanelWidth, needed));
 }
 
 void TForm1::moveSelected(QPoint delta)

@@ -10,7 +10,8 @@ namespace {
 
 const QColor kMarkerOutline = Qt::black;
 // Selected markers: a ring in a colour no marker fill uses.
-const QColor kSelectionRing(0, 200, 255);
+const QColor kSelectionRing(0, 230, 255);
+constexpr int kSelectionPenWidth = 2;
 const QColor kButtonFill = Qt::red;
 const QColor kButtonOutline = Qt::yellow;
 const QColor kLabelColour = Qt::black;
@@ -149,9 +150,9 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
             paintMarkerShape(painter, rect, marker.fill);
         if (selection && layer.isSelected(index)) {
             const int ring = MarkerLayer::kSelectionRing;
-            painter.setPen(kSelectionRing);
+            painter.setPen(QPen(kSelectionRing, kSelectionPenWidth));
             painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(outlineRect(rect.adjusted(-ring, -ring, ring, ring)));
+            painter.drawEllipse(outlineRect(rect.adjusted(-ring + 1, -ring + 1, ring - 1, ring - 1)));
             painter.setPen(kMarkerOutline);
         }
     }

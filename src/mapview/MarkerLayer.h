@@ -49,7 +49,7 @@ public:
     // Where the position button sits before any POI was selected.
     static constexpr QRect kPositionButtonStart{6, 5, 12, 12};
     // The selection ring lies this many pixels outside a marker.
-    static constexpr int kSelectionRing = 2;
+    static constexpr int kSelectionRing = 3;
 
     int count() const { return static_cast<int>(m_markers.size()); }
     bool contains(int index) const { return index >= 0 && index < count(); }
