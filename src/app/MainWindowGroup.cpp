@@ -25,6 +25,8 @@
 #include <QUndoStack>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <algorithm>
 #include <memory>
 
 namespace {

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <array>
+
 namespace {
 
 using Form = PoiPageKind::Form;
