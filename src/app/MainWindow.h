@@ -222,6 +222,8 @@ private:
     // Pastes `clip` into the page shown, as one step; the pasted POIs are selected.
     void pastePois(const ClipboardPois& clip, const std::optional<QPoint>& at);
     PasteTarget pasteTarget() const;
+    // The POIs the clipboard holds (the editor's own format, else Icon elements as text), if any.
+    std::optional<ClipboardPois> clipboardPois() const;
     // Copies a world location text to the clipboard.
     void copyText(const QString& text);
     PoiSelection* m_selection = nullptr;

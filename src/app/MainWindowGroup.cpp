@@ -201,12 +201,22 @@ void TForm1::EditPasteExecute(const std::optional<QPoint>& at)
 {
     if (!m_state.DocLoaded)
         return;
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data || !data->hasFormat(QLatin1String(kPoiClipboardMime)))
-        return;
-    const QByteArray bytes = data->data(QLatin1String(kPoiClipboardMime));
-    if (const std::optional<ClipboardPois> clip = ReadPoisPrivateData(std::string_view(bytes.constData(), bytes.size())))
+    if (const std::optional<ClipboardPois> clip = clipboardPois())
         pastePois(*clip, at);
+}
+
+std::optional<ClipboardPois> TForm1::clipboardPois() const
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !m_state.DocLoaded)
+        return std::nullopt;
+    if (data->hasFormat(QLatin1String(kPoiClipboardMime))) {
+        const QByteArray bytes = data->data(QLatin1String(kPoiClipboardMime));
+        return ReadPoisPrivateData(std::string_view(bytes.constData(), bytes.size()));
+    }
+    // Icons copied as text elsewhere, say from a text editor.
+    return data->hasText() ? ReadPoisXmlText(data->text().toStdString(), pageKindOf(m_state, *m_editor))
+                           : std::nullopt;
 }
 
 void TForm1::EditDuplicateExecute()
@@ -274,8 +284,7 @@ QMenu* TForm1::mapContextMenu(QPoint imagePos)
         item->setObjectName(QLatin1String(name));
         item->setEnabled(enabled);
     };
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    const bool canPaste = data && data->hasFormat(QLatin1String(kPoiClipboardMime));
+    const bool canPaste = clipboardPois().has_value();
     add("MapAddHere", m_state.DocLoaded, [this, imagePos]() { addPoi(imagePos); });
     add("MapPasteHere", m_state.DocLoaded && canPaste, [this, imagePos]() { EditPasteExecute(imagePos); });
     add("CopyWorldLocation", m_state.DocLoaded && HasZoneRect(m_state.ZoneRect), [this, imagePos]() {

@@ -21,6 +21,7 @@ const char* const kPointX = "X";
 const char* const kPointY = "Y";
 const char* const kWorldProperty = "pathfindlocation";
 const char* const kXmlDeclaration = "<?xml";
+const char* const kIconElement = "Icon";
 constexpr std::string_view kLineEnd = "\r\n";
 
 const char* const kFormNames[] = {"IconPage", "MapWindow", "PoiFile"};
@@ -226,6 +227,29 @@ std::optional<ClipboardPois> ReadPoisPrivateData(std::string_view data)
             poi.point = ImagePoint{*x, *y};
         clip.pois.push_back(std::move(poi));
     }
+    return clip;
+}
+
+std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPageKind& page)
+{
+    TSimpleXML document;
+    ConfigureIconPageDocument(document);
+    try {
+        document.LoadFromString(std::string("<") + kClipRoot + ">" + std::string(text) + "</" + kClipRoot + ">");
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    ClipboardPois clip;
+    clip.form = page.form;
+    clip.zoneRect = HasZoneRect(page);
+    const TSimpleXMLElem& root = document.Root();
+    for (int i = 0; i < root.ItemCount(); ++i) {
+        const TSimpleXMLElem& element = *root.ItemsIfAny()->Item(i);
+        if (IsPoiElement(element) && element.Name() == kIconElement)
+            clip.pois.push_back({CopyElement(element), PoiPoint(element, page)});
+    }
+    if (clip.pois.empty())
+        return std::nullopt;
     return clip;
 }
 

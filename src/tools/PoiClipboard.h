@@ -60,6 +60,9 @@ std::string PoisXmlText(const std::vector<const TSimpleXMLElem*>& pois);
 std::string PoisPrivateData(const std::vector<const TSimpleXMLElem*>& pois, const PoiPageKind& page);
 // Nothing when the bytes are not that format.
 std::optional<ClipboardPois> ReadPoisPrivateData(std::string_view data);
+// XML text from elsewhere (a text editor): its Icon elements, taken to be in the form of `page`
+// and placed as they would be there. Nothing when the text holds no Icon element.
+std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPageKind& page);
 
 // What pasting needs of the target page besides its kind.
 struct PasteTarget {

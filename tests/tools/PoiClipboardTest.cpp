@@ -169,11 +169,31 @@ private slots:
         QVERIFY(!MovePoiBy(*world.root().Items().Item(0), 1, 1, kindOf(Form::PoiFile, {}), false));
     }
 
+    void xmlTextPastesInThePagesOwnForm()
+    {
+        // The text form, as a text editor would hand it back: one Icon line per POI.
+        Page copied(kWindowPoi);
+        const PoiPageKind page = kindOf(Form::MapWindow, kRect);
+        const std::string text = PoisXmlText({copied.root().Items().Item(0)});
+        QVERIFY(QString::fromStdString(text).startsWith(QLatin1String("<Icon ")));
+        const std::optional<ClipboardPois> clip = ReadPoisXmlText(text, page);
+        QVERIFY(clip);
+        PasteTarget paste;
+        paste.page = page;
+        QCOMPARE(PastePois(*clip, copied.root(), paste), 1);
+        QCOMPARE(copied.value(1, "Name"), std::string("Alpha (2)"));
+        QCOMPARE(copied.value(1, "Location"), std::string("212,247"));
+    }
+
     void otherBytesAreNoClipboard()
     {
         QVERIFY(!ReadPoisPrivateData("<Page/>"));
         QVERIFY(!ReadPoisPrivateData("<Vynmap"));
         QVERIFY(!ReadPoisPrivateData(""));
+        const PoiPageKind page = kindOf(Form::IconPage, {});
+        QVERIFY(!ReadPoisXmlText("just words", page));
+        QVERIFY(!ReadPoisXmlText("<Page Name=\"x\"/>", page));
+        QVERIFY(!ReadPoisXmlText("<Icon Name=\"cut off", page));
     }
 };
 
