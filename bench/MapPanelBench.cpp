@@ -2,6 +2,7 @@
 // changed rectangles), one hover (hit test, status texts, tooltip lookup) and, for scale, a
 // repaint of the whole panel.
 
+#include "PanelEvents.h"
 #include "WidgetBenchmarkMain.h"
 #include "mapview/MapPanel.h"
 #include "mapview/MarkerGeometry.h"
@@ -49,8 +50,7 @@ struct PanelFixture {
     void send(QEvent::Type type, const QPoint& point, Qt::MouseButton button,
               Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QMouseEvent event(type, point, panel.mapToGlobal(point), button, buttons, modifiers);
-        QCoreApplication::sendEvent(&panel, &event);
+        sendMouse(panel, type, point, button, buttons, modifiers);
     }
 };
 

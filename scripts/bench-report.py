@@ -115,6 +115,9 @@ def print_table(results, page):
     ratio("open 50,000 until tree and markers shown / its check", "BM_OpenAndShow/50000", "BM_CheckPage/50000",
           "<= 2", 2.0)
     limit_row("paint the map with 5,000 markers at 100 %", "BM_FullRepaint", 16)
+    limit_row("rubber band selecting 5,000 POIs (tree and markers)", "BM_RubberBandSelectAll", 16)
+    limit_row("one frame of dragging 5,000 selected POIs", "BM_GroupDragFrame", 16)
+    limit_row("undo of a move of 5,000 POIs", "BM_GroupMoveUndo", 50)
     ratio("LoadMapImage 2048x2048 DXT1 / block decode", "BM_LoadMapImage/DXT1", "BM_Blocks/DXT1_ours",
           "<= 1.5", 1.5)
     ratio("write 5,000 POIs with hooks / parse with hooks", "BM_WriteWithHooks", "BM_ParseWithHooks",

@@ -278,6 +278,7 @@ void TForm1::createMenus()
     }
     createEditMenu();
     createViewMenu();
+    createGroupActions();
     createRecentMenu();
     createZonePageAction();
     createCheckActions();
@@ -372,6 +373,7 @@ void TForm1::connectHandlers()
             &TForm1::MAPLOCAUTOExecute);
     connectEditingTools();
     connectViewHandlers();
+    connectGroupHandlers();
     connectUndoHandlers();
     connectCheckHandlers();
     connectDiskHandlers();

@@ -9,13 +9,19 @@
 #include "mapview/Prompts.h"
 
 #include <QMainWindow>
+#include <QModelIndex>
+#include <QPoint>
 #include <QSet>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class FindBar;
+class PoiSelection;
+struct ClipboardPois;
+struct PasteTarget;
 class ZonePageFile;
 struct ZonePageLine;
 class IconPageEditor;
@@ -89,8 +95,23 @@ public:
     void FileSaveBOMExecute();
     void FileSaveARRExecute();
 
+    // Several POIs at once (MainWindowGroup.cpp): the selection, the clipboard, context menus.
+    PoiSelection& selection() { return *m_selection; }
+    void EditCopyExecute();
+    void EditCutExecute();
+    // `at`: where the first POI's point goes (image pixels); none: where the POIs were.
+    void EditPasteExecute(const std::optional<QPoint>& at = std::nullopt);
+    void EditDuplicateExecute();
+    // Moves the selected POIs by `delta` image pixels as one step.
+    void moveSelected(QPoint delta);
+    // The menus of a right click on empty map and on a tree line.
+    QMenu* mapContextMenu(QPoint imagePos);
+    QMenu* treeContextMenu(const QModelIndex& node);
+
     // Editing commands (MainWindowTools.cpp).
     void MAPADDExecute();
+    // Add POI with the point `at` (image pixels) in the dialog.
+    void addPoi(const std::optional<QPoint>& at);
     void MAPDELExecute();
     void MAPNAMESExecute();
     // `zoneText`: the rectangle the dialog starts with; empty: the map's own.
@@ -194,6 +215,20 @@ private:
     void connectViewHandlers();
     void setTypeShown(const QString& style, bool shown);
     void nudgeSelected(QPoint delta);
+    void createGroupActions();
+    void connectGroupHandlers();
+    void showSelectedCount(int count);
+    // Deletes the selected POIs as one step (after the question, with `ask`).
+    void deleteSelected(bool ask);
+    // Pastes `clip` into the page shown, as one step; the pasted POIs are selected.
+    void pastePois(const ClipboardPois& clip, const std::optional<QPoint>& at);
+    PasteTarget pasteTarget() const;
+    // The POIs the clipboard holds (the editor's own format, else Icon elements as text), if any.
+    std::optional<ClipboardPois> clipboardPois() const;
+    // Copies a world location text to the clipboard.
+    void copyText(const QString& text);
+    PoiSelection* m_selection = nullptr;
+    int m_selectedPanelWidth = -1;  // the selection count panel's own width
     void findStep(const QString& text, int step, bool fromStart);
 
     EditorState m_state;

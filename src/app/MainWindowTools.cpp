@@ -4,9 +4,11 @@
 
 #include "document/EditorSupport.h"
 #include "document/IconPageEditor.h"
+#include "document/PoiSelection.h"
 #include "document/PoiTypes.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapStyle.h"
+#include "mapview/PoiAnchor.h"
 #include "support/GamePath.h"
 #include "support/ZoneRectTable.h"
 #include "tools/AddpointF.h"
@@ -52,6 +54,11 @@ void TForm1::applyPendingEdits()
 
 void TForm1::MAPADDExecute()
 {
+    addPoi(std::nullopt);
+}
+
+void TForm1::addPoi(const std::optional<QPoint>& at)
+{
     if (!m_state.DocLoaded)
         return;
     TForm3 dialog(this, m_language);
@@ -70,6 +77,18 @@ void TForm1::MAPADDExecute()
         if (!current.isEmpty() && !types.contains(current))
             types << current;
         dialog.setTypes(types, current);
+    }
+    if (at) {
+        // The point clicked: the Location that puts the new icon's point there, and its world location.
+        const ImagePoint point{double(at->x()), double(at->y())};
+        std::string size;
+        for (const auto& [name, value] : siblingProps)
+            if (name == "Size")
+                size = value;
+        const auto [x, y] = LocationForPoint(m_state.Anchor, point, size);
+        const QString world = HasZoneRect(m_state.ZoneRect)
+            ? QString::fromStdString(ImagePointToWorldText(m_state, point, "0")) : QString();
+        dialog.setPlace(x, y, world);
     }
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -90,6 +109,10 @@ void TForm1::MAPADDExecute()
 void TForm1::MAPDELExecute()
 {
     // The index, not the node: applying pending edits below rebuilds the POI's value nodes.
+    if (selection().selectedPois().size() > 1) {
+        deleteSelected(true);
+        return;
+    }
     const int poiIndex = m_editor->currentPoi();
     if (poiIndex < 0)
         return;

@@ -3,11 +3,14 @@
 // and File > Export Map Picture. Each hooks into the window through one call.
 #include "app/MainWindow.h"
 
+#include "document/PoiSelection.h"
+
 #include "app/Configuration.h"
 #include "app/FindBar.h"
 #include "app/PoiFind.h"
 #include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
+#include "document/PoiSelection.h"
 #include "document/PoiTreeModel.h"
 #include "mapview/DdsExport.h"
 #include "mapview/MapPanel.h"
@@ -167,6 +170,10 @@ void TForm1::nudgeSelected(QPoint delta)
     const int poiIndex = m_editor->currentPoi();
     if (poiIndex < 0 || !m_state.DocLoaded)
         return;
+    if (selection().selectedPois().size() > 1) {
+        moveSelected(delta);
+        return;
+    }
     // Each key press is a gesture of its own, one undo step, applied at once: the path field and
     // the coordinate label then show where this press put the POI, not where the one before did.
     // Edits typed before the press are a step of their own.

@@ -14,6 +14,7 @@
 #include "mapview/PoiAnchor.h"
 
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -81,8 +82,11 @@ void IconPageEditor::SelectPoi(int poiIndex)
         return;
     // Unselect, then select again, so even the selected POI is refilled. Unselecting applies
     // pending edits, which can move nodes: the POI's node is looked up afterwards.
-    m_controls.TreeView1->setCurrentIndex(QModelIndex());
-    m_controls.TreeView1->setCurrentIndex(PoiNode(poiIndex));
+    // Through the selection model with explicit flags: the view would read the keys held now, and
+    // Shift held for a marker drag would extend the tree's selection.
+    QItemSelectionModel* selection = m_controls.TreeView1->selectionModel();
+    selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+    selection->setCurrentIndex(PoiNode(poiIndex), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void IconPageEditor::TreeView1Changing(const QModelIndex& leaving)

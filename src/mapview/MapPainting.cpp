@@ -9,6 +9,9 @@
 namespace {
 
 const QColor kMarkerOutline = Qt::black;
+// Selected markers: a ring in a colour no marker fill uses.
+const QColor kSelectionRing(0, 230, 255);
+constexpr int kSelectionPenWidth = 2;
 const QColor kButtonFill = Qt::red;
 const QColor kButtonOutline = Qt::yellow;
 const QColor kLabelColour = Qt::black;
@@ -121,7 +124,7 @@ void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapV
 }
 
 void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area, const MapView& view,
-                  bool labels)
+                  bool labels, bool selection)
 {
     painter.setPen(kMarkerOutline);
     // Copies are exact only where nothing turns or smooths what is drawn.
@@ -145,6 +148,15 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
             painter.drawImage(rect.topLeft() + sprite->offset, sprite->image);
         else
             paintMarkerShape(painter, rect, marker.fill);
+        if (selection && layer.isSelected(index)) {
+            const int ring = MarkerLayer::kSelectionRing;
+            // Thin pens take the fast path: two rings of one pixel rather than one of two.
+            painter.setPen(kSelectionRing);
+            painter.setBrush(Qt::NoBrush);
+            for (int inset = 0; inset < kSelectionPenWidth; ++inset)
+                painter.drawEllipse(outlineRect(rect.adjusted(inset - ring, inset - ring, ring - inset, ring - inset)));
+            painter.setPen(kMarkerOutline);
+        }
     }
 }
 

@@ -14,9 +14,9 @@ class QPainter;
 void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapView& view);
 
 // Every visible marker meeting the screen rectangle `area`, bottom to top; with `labels` each
-// marker's name is written beside it.
+// marker's name is written beside it; with `selection` selected markers get their ring.
 void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area, const MapView& view,
-                  bool labels = false);
+                  bool labels = false, bool selection = false);
 
 // The map image at 100 % (cut to the image area; transparent where the map is) with every visible
 // marker as the panel draws it, without the position button; ARGB32.

@@ -4,6 +4,7 @@
 #include "mapview/MapPainting.h"
 #include "mapview/MarkerGeometry.h"
 
+#include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QWheelEvent>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -115,6 +117,8 @@ bool MapPanel::setMarker(int index, const Marker& marker)
 void MapPanel::clearMarkers()
 {
     m_drag.reset();
+    m_groupDrag = false;
+    m_bandFrom.reset();
     unsetCursor();
     m_layer.clear();
     repaintChanged();
@@ -199,6 +203,14 @@ void MapPanel::scrollBy(const QPoint& delta)
     setView(view);
 }
 
+void MapPanel::centreOn(const QPoint& image)
+{
+    MapView view = m_view;
+    view.scroll = QPoint(int(std::lround(image.x() * m_view.zoom)), int(std::lround(image.y() * m_view.zoom)))
+        - viewCentre();
+    setView(view);
+}
+
 QPoint MapPanel::clampedScroll(const QPoint& scroll) const
 {
     // Zoomed in, the image fills the view; zoomed out, it stays wholly inside it.
@@ -237,6 +249,12 @@ QString MapPanel::toolTipAt(const QPoint& point) const
     if (m_drag.phase() != MarkerDrag::Phase::Idle)
         return {};
     return markerTooltip(markerAt(point));
+}
+
+void MapPanel::setSelectedMarkers(const std::vector<int>& indices)
+{
+    m_layer.setSelected(indices);
+    repaintChanged();
 }
 
 void MapPanel::setPositionButtonGeometry(const QRect& rect)
@@ -287,7 +305,12 @@ void MapPanel::paintEvent(QPaintEvent* event)
     }
     if (m_view.toScreen(m_layer.positionButtonRect()).intersects(area))
         PaintPositionButton(painter, m_layer, m_view);
-    PaintMarkers(painter, m_layer, area, m_view);
+    PaintMarkers(painter, m_layer, area, m_view, false, true);
+    if (m_bandFrom) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(*m_bandFrom, m_bandTo).normalized());
+    }
 }
 
 void MapPanel::mousePressEvent(QMouseEvent* event)
@@ -298,19 +321,84 @@ void MapPanel::mousePressEvent(QMouseEvent* event)
         return;
     }
     const PanelHit hit = m_layer.hitTest(point, m_view);
-    // Only markers take a press; the middle button does nothing, nor does a second button
-    // during a gesture.
-    if (!isSelectButton(event->button()) || m_drag.phase() != MarkerDrag::Phase::Idle
-        || hit.kind != PanelHit::Kind::Marker)
+    // The middle button does nothing here, nor does a second button during a gesture.
+    if (!isSelectButton(event->button()) || m_drag.phase() != MarkerDrag::Phase::Idle || m_bandFrom)
         return;
+    if (hit.kind != PanelHit::Kind::Marker) {
+        pressOnMap(event, hit);
+        return;
+    }
+    if (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ControlModifier)) {
+        emit markerToggled(hit.marker);
+        return;
+    }
     const unsigned generation = m_layer.generation();
-    emit markerPressed(hit.marker);
-    if (generation != m_layer.generation() || !m_layer.contains(hit.marker))
-        return;  // the receiver rebuilt the markers
     const bool startDrag =
         event->modifiers().testFlag(Qt::ShiftModifier) || event->button() == Qt::RightButton;
+    // A drag from one of several selected markers moves them all; anything else is the press
+    // of one marker.
+    const bool group = startDrag && m_layer.isSelected(hit.marker) && m_layer.selected().size() > 1;
+    if (group)
+        emit groupPressed(hit.marker);
+    else
+        emit markerPressed(hit.marker);
+    if (generation != m_layer.generation() || !m_layer.contains(hit.marker))
+        return;  // the receiver rebuilt the markers
     m_drag.press(hit.marker, point, startDrag);
+    if (group && m_layer.selected().size() > 1)
+        startGroupDrag();
     repaintChanged();
+}
+
+void MapPanel::pressOnMap(QMouseEvent* event, const PanelHit& hit)
+{
+    if (hit.kind == PanelHit::Kind::Nothing)
+        return;
+    const QPoint point = event->position().toPoint();
+    if (event->button() == Qt::RightButton) {
+        emit contextMenuAt(m_view.toImage(point), event->globalPosition().toPoint());
+        return;
+    }
+    m_bandFrom = point;
+    m_bandTo = point;
+    m_bandAdds = event->modifiers().testFlag(Qt::ControlModifier);
+}
+
+void MapPanel::startGroupDrag()
+{
+    m_groupDrag = true;
+    m_groupDraggedStart = m_layer.marker(m_drag.marker()).rect;
+    m_groupStart.clear();
+    m_groupStart.reserve(m_layer.selected().size());
+    for (int index : m_layer.selected())
+        m_groupStart.push_back(m_layer.marker(index).rect);
+}
+
+QPoint MapPanel::followGroup(int dragged)
+{
+    if (!m_layer.contains(dragged))
+        return {};
+    const QPoint delta = m_layer.marker(dragged).rect.topLeft() - m_groupDraggedStart.topLeft();
+    const std::vector<int>& selected = m_layer.selected();
+    for (size_t i = 0; i < selected.size() && i < m_groupStart.size(); ++i)
+        if (selected[i] != dragged)
+            m_layer.setRect(selected[i], m_groupStart[i].translated(delta));
+    return delta;
+}
+
+void MapPanel::endBand(const QPoint& point)
+{
+    const QPoint from = *m_bandFrom;
+    m_bandFrom.reset();
+    update();
+    // A click without a drag is no band: it leaves the selection as it was.
+    if ((point - from).manhattanLength() < QApplication::startDragDistance())
+        return;
+    // Both corners belong to the band, whichever way it was drawn (normalized() would drop them).
+    const QPoint first = m_view.toImage(QPoint(std::min(from.x(), point.x()), std::min(from.y(), point.y())));
+    const QPoint last = m_view.toImage(QPoint(std::max(from.x(), point.x()), std::max(from.y(), point.y())));
+    const QRect image(first, last);
+    emit markersBanded(m_layer.markersInside(image), m_bandAdds);
 }
 
 void MapPanel::mouseDoubleClickEvent(QMouseEvent* event)
@@ -331,7 +419,11 @@ void MapPanel::mouseMoveEvent(QMouseEvent* event)
         const int marker = m_drag.marker();
         const DragStep step = m_drag.dragTo(point);
         setCursor(dragCursor(step.accepted, m_drag.target().kind));
-        report(step, marker);
+        // A group's location fields wait for the move of all of them.
+        if (m_groupDrag)
+            followGroup(marker);
+        else
+            report(step, marker);
         repaintChanged();
         break;
     }
@@ -339,6 +431,10 @@ void MapPanel::mouseMoveEvent(QMouseEvent* event)
         reportPointer(point);  // the pressed marker keeps the pointer until the release
         break;
     case MarkerDrag::Phase::Idle:
+        if (m_bandFrom) {
+            m_bandTo = point;
+            update();
+        }
         if (m_layer.hitTest(point, m_view).kind != PanelHit::Kind::Nothing)
             reportPointer(point);
         break;
@@ -352,7 +448,9 @@ void MapPanel::mouseReleaseEvent(QMouseEvent* event)
     if (!isSelectButton(event->button()))
         return;
     const QPoint point = event->position().toPoint();
-    if (m_drag.phase() == MarkerDrag::Phase::Dragging)
+    if (m_bandFrom && event->button() == Qt::LeftButton)
+        endBand(point);
+    else if (m_drag.phase() == MarkerDrag::Phase::Dragging)
         endDrag(point);
     else if (!(event->buttons() & (Qt::LeftButton | Qt::RightButton)))
         m_drag.reset();
@@ -404,6 +502,14 @@ void MapPanel::endDrag(const QPoint& point)
     bool accepted = false;
     const DragStep step = m_drag.finish(point, true, &accepted);
     unsetCursor();
+    if (std::exchange(m_groupDrag, false)) {
+        const QPoint delta = followGroup(marker);
+        repaintChanged();
+        emit dragFinished(marker, accepted);
+        if (!delta.isNull())
+            emit groupMoved(delta);
+        return;
+    }
     report(step, marker);
     repaintChanged();
     emit dragFinished(marker, accepted);

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 // The map panel with its image, markers and position button.
 class MapPanel : public QWidget {
@@ -76,6 +77,8 @@ public:
     // Scrolls by `delta` screen pixels, kept so that the image fills the view where it can.
     void scrollBy(const QPoint& delta);
     const MapView& view() const { return m_view; }
+    // Scrolls so that the image pixel `image` is at the centre of the view, where it can be.
+    void centreOn(const QPoint& image);
     // The centre of the image area: the anchor of zooming by key.
     static QPoint viewCentre() { return MarkerLayer::kImageArea.center(); }
 
@@ -94,9 +97,25 @@ public:
 
     MarkerDrag::Phase pointerPhase() const { return m_drag.phase(); }
 
+    // The markers shown selected (the selected POIs), ascending.
+    void setSelectedMarkers(const std::vector<int>& indices);
+    const std::vector<int>& selectedMarkers() const { return m_layer.selected(); }
+
 signals:
     // The left or right button went down on marker `poiIndex`: select its POI in the tree.
     void markerPressed(int poiIndex);
+    // Ctrl and the left button on marker `poiIndex`: add it to the selection or take it out.
+    void markerToggled(int poiIndex);
+    // A drag of the selected markers starts at marker `poiIndex`: it becomes the current POI and
+    // the selection stays.
+    void groupPressed(int poiIndex);
+    // A drag of the selected markers ended, having moved them all by `delta` image pixels.
+    void groupMoved(QPoint delta);
+    // A rubber band drawn with the left button from empty map closed over these markers;
+    // `add`: Ctrl was held, so they join the selection.
+    void markersBanded(const std::vector<int>& indices, bool add);
+    // The right button on empty map at `imagePos`; `globalPos` is where a menu belongs.
+    void contextMenuAt(QPoint imagePos, QPoint globalPos);
     // A drag moved marker `poiIndex`; `location` is the new value of the location fields.
     void markerDragged(int poiIndex, QPoint location);
     // A drag of marker `poiIndex` ended; `accepted` is false when it ended over no target.
@@ -120,6 +139,12 @@ protected:
 
 private:
     void reportPointer(const QPoint& point);
+    // A press on no marker: the left button starts a rubber band, the right one asks for a menu.
+    void pressOnMap(QMouseEvent* event, const PanelHit& hit);
+    void startGroupDrag();
+    // The other selected markers follow the dragged one; the offset moved so far.
+    QPoint followGroup(int dragged);
+    void endBand(const QPoint& point);
     void report(const DragStep& step, int marker);
     void endDrag(const QPoint& point);
     void repaintChanged();
@@ -132,5 +157,13 @@ private:
     MarkerDrag m_drag{m_layer};
     MapView m_view;
     std::optional<QPoint> m_panFrom;  // the middle button is panning from here
+    // A rubber band from m_bandFrom to m_bandTo (screen), adding to the selection or not.
+    std::optional<QPoint> m_bandFrom;
+    QPoint m_bandTo;
+    bool m_bandAdds = false;
+    // A drag of the selected markers: where each was when it started (as selectedMarkers()).
+    bool m_groupDrag = false;
+    std::vector<QRect> m_groupStart;
+    QRect m_groupDraggedStart;
     int m_wheelZoom = 0;  // Ctrl+wheel turn not yet used for a zoom step
 };

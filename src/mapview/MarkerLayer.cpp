@@ -29,12 +29,14 @@ QString MarkerLayer::text(int index, MarkerText which) const
 void MarkerLayer::reserve(int count)
 {
     m_markers.reserve(static_cast<size_t>(std::max(count, 0)));
+    m_selectedFlags.reserve(static_cast<size_t>(std::max(count, 0)));
     m_zOrder.reserve(static_cast<size_t>(std::max(count, 0)));
 }
 
 int MarkerLayer::append(const Marker& marker)
 {
     m_markers.push_back(sanitised(marker));
+    m_selectedFlags.push_back(0);
     const int index = count() - 1;
     m_zOrder.push_back(index);
     markDirty(m_markers.back().rect);
@@ -69,6 +71,8 @@ void MarkerLayer::clear()
 {
     m_markers.clear();
     m_zOrder.clear();
+    m_selectedFlags.clear();
+    m_selected.clear();
     ++m_generation;
     markAllDirty();
 }
@@ -99,6 +103,32 @@ void MarkerLayer::setPositionButtonVisible(bool visible)
         return;
     m_buttonVisible = visible;
     markDirty(m_buttonRect);
+}
+
+void MarkerLayer::setSelected(const std::vector<int>& indices)
+{
+    for (int index : m_selected) {
+        m_selectedFlags[size_t(index)] = 0;
+        markDirty(m_markers[size_t(index)].rect);
+    }
+    m_selected.clear();
+    for (int index : indices) {
+        if (!contains(index) || m_selectedFlags[size_t(index)])
+            continue;
+        m_selectedFlags[size_t(index)] = 1;
+        m_selected.push_back(index);
+        markDirty(m_markers[size_t(index)].rect);
+    }
+    std::sort(m_selected.begin(), m_selected.end());
+}
+
+std::vector<int> MarkerLayer::markersInside(const QRect& imageRect) const
+{
+    std::vector<int> inside;
+    for (int index = 0; index < count(); ++index)
+        if (isVisible(index) && imageRect.contains(m_markers[size_t(index)].rect.center()))
+            inside.push_back(index);
+    return inside;
 }
 
 void MarkerLayer::setHiddenStyles(const QSet<QString>& styles)
@@ -142,7 +172,8 @@ void MarkerLayer::markDirty(const QRect& rect)
         markAllDirty();
         return;
     }
-    m_dirty.rects.push_back(rect);
+    // The selection ring reaches past the marker.
+    m_dirty.rects.push_back(rect.adjusted(-kSelectionRing, -kSelectionRing, kSelectionRing, kSelectionRing));
 }
 
 void MarkerLayer::markAllDirty()

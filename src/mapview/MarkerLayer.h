@@ -48,6 +48,8 @@ public:
     static constexpr QRect kImageArea{0, 0, 512, 512};
     // Where the position button sits before any POI was selected.
     static constexpr QRect kPositionButtonStart{6, 5, 12, 12};
+    // The selection ring lies this many pixels outside a marker.
+    static constexpr int kSelectionRing = 3;
 
     int count() const { return static_cast<int>(m_markers.size()); }
     bool contains(int index) const { return index >= 0 && index < count(); }
@@ -75,6 +77,15 @@ public:
     void setPositionButtonRect(const QRect& rect);
     void setPositionButtonVisible(bool visible);
 
+    // The markers of the selected POIs, drawn with a ring; the list is cleared with the markers.
+    // Indices out of range are left out.
+    void setSelected(const std::vector<int>& indices);
+    bool isSelected(int index) const { return contains(index) && m_selectedFlags[size_t(index)] != 0; }
+    // Ascending.
+    const std::vector<int>& selected() const { return m_selected; }
+    // The visible markers whose centre lies inside `imageRect` (image pixels), ascending.
+    std::vector<int> markersInside(const QRect& imageRect) const;
+
     // Style groups whose markers are neither drawn nor hit; they stay in the list.
     void setHiddenStyles(const QSet<QString>& styles);
     const QSet<QString>& hiddenStyles() const { return m_hidden; }
@@ -99,6 +110,8 @@ private:
 
     std::vector<Marker> m_markers;
     std::vector<int> m_zOrder;
+    std::vector<char> m_selectedFlags;  // one per marker
+    std::vector<int> m_selected;
     QRect m_buttonRect = kPositionButtonStart;
     bool m_buttonVisible = false;
     unsigned m_generation = 0;

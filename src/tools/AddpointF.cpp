@@ -117,6 +117,14 @@ void TForm3::setTypes(const QStringList& types, const QString& current)
     cb_icontype->setCurrentIndex(std::max(0, static_cast<int>(types.indexOf(current))));
 }
 
+void TForm3::setPlace(int x, int y, const QString& path)
+{
+    ed_locx->setValue(x);
+    ed_locy->setValue(y);
+    if (!path.isEmpty())
+        ed_path->setText(path);
+}
+
 NewPoiFields TForm3::fields() const
 {
     NewPoiFields fields;

@@ -26,6 +26,8 @@ public:
 
     // The fields as the new element takes them.
     NewPoiFields fields() const;
+    // The map position and, when not empty, the world location the dialog starts with.
+    void setPlace(int x, int y, const QString& path);
     // Another type list (a zone page's own values join it), with `current` chosen.
     void setTypes(const QStringList& types, const QString& current);
 

@@ -95,9 +95,16 @@ private slots:
         auto* edit = window.findChild<QMenu*>(QStringLiteral("EditMenu"));
         QVERIFY(edit);
         const QStringList expectedItems =
-            korean ? QStringList{"실행 취소(&U)", "다시 실행(&R)", "찾기(&F)..."}
-                   : QStringList{"&Undo", "&Redo", "&Find..."};
+            korean ? QStringList{"실행 취소(&U)", "다시 실행(&R)", "찾기(&F)...", "-", "복사(&C)", "잘라내기(&T)",
+                                 "붙여넣기(&P)", "복제(&D)"}
+                   : QStringList{"&Undo", "&Redo", "&Find...", "-", "&Copy", "Cu&t", "&Paste", "&Duplicate"};
         QCOMPARE(menuTexts(edit), expectedItems);
+        // Ctrl+X stays Exit and Ctrl+A Save As: cut is Shift+Del.
+        QCOMPARE(window.action(QStringLiteral("EditCopy"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
+        QCOMPARE(window.action(QStringLiteral("EditCut"))->shortcut(), QKeySequence(QStringLiteral("Shift+Del")));
+        QCOMPARE(window.action(QStringLiteral("EditPaste"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+V")));
+        QCOMPARE(window.action(QStringLiteral("EditDuplicate"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+D")));
+        QCOMPARE(window.action(QStringLiteral("FileExit"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
         QCOMPARE(window.action(QStringLiteral("EditUndo"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
         QCOMPARE(window.action(QStringLiteral("EditRedo"))->shortcuts(),
                  QList<QKeySequence>({QKeySequence(QStringLiteral("Ctrl+Y")),

@@ -1,0 +1,326 @@
+// The main window's commands on several POIs at once: the selection shown in the tree, on the
+// markers and in the status bar, moving the selected POIs together, copy, cut, paste and
+// duplicate, and the context menus of the map and the tree. Additions: unused, every described
+// command behaves as before.
+#include "app/MainWindow.h"
+
+#include "document/EditorSupport.h"
+#include "document/IconPageCommands.h"
+#include "document/IconPageFile.h"
+#include "document/PoiGroupCommands.h"
+#include "document/PoiSelection.h"
+#include "document/PoiTreeModel.h"
+#include "mapview/MapCoordinates.h"
+#include "mapview/MapPanel.h"
+#include "tools/PoiClipboard.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+#include <QTreeView>
+#include <QUndoStack>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// The status bar panel that says how many POIs are selected (empty otherwise).
+constexpr int kSelectedCountPanel = 5;
+// Room around a status text, in pixels.
+constexpr int kPanelPadding = 6;
+const char* const kDeleteCaption = "VynMAP Editor - Warning";
+
+// The kind of the page shown: the one place that tells the kinds of page apart for these commands.
+PoiPageKind pageKindOf(const EditorState& state, IconPageEditor& editor)
+{
+    PoiPageKind page;
+    page.geometry = state;
+    if (editor.zoneFile())
+        page.form = state.Anchor == PoiAnchor::World ? PoiPageKind::Form::PoiFile : PoiPageKind::Form::MapWindow;
+    return page;
+}
+
+std::vector<const TSimpleXMLElem*> elementsOf(IconPageEditor& editor, const std::vector<int>& pois)
+{
+    std::vector<const TSimpleXMLElem*> elements;
+    TSimpleXMLElems& items = editor.xmlscan().Root().Items();
+    for (int poi : pois)
+        if (const TSimpleXMLElem* element = items.Item(poi); element && IsPoiElement(*element))
+            elements.push_back(element);
+    return elements;
+}
+
+// The selected POIs' elements, with what the fields hold applied first; none without a page.
+std::vector<const TSimpleXMLElem*> selectedElements(const EditorState& state, IconPageEditor& editor,
+                                                    const PoiSelection& selection)
+{
+    if (!state.DocLoaded)
+        return {};
+    editor.FlushPendingEdits();
+    return elementsOf(editor, selection.selectedPois());
+}
+
+// What a group step does after changing the page: rebuild the view once, select its POIs.
+ShowPois showSelecting(IconPageEditor& editor, PoiSelection& selection, int current = -1)
+{
+    return [&editor, &selection, current](const std::vector<int>& shown) {
+        editor.BuildPoiTree();
+        selection.select(shown, current);
+    };
+}
+
+}  // namespace
+
+void TForm1::createGroupActions()
+{
+    const std::pair<const char*, QKeySequence> added[] = {
+        {"EditCopy", QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {"EditCut", QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
+        {"EditPaste", QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {"EditDuplicate", QKeySequence(Qt::CTRL | Qt::Key_D)},
+    };
+    QMenu* menu = editMenu();
+    menu->addSeparator();
+    for (const auto& [name, shortcut] : added) {
+        auto* act = new QAction(this);
+        act->setObjectName(QLatin1String(name));
+        act->setShortcut(shortcut);
+        m_actions << act;
+        addAction(act);
+        menu->addAction(act);
+    }
+}
+
+void TForm1::connectGroupHandlers()
+{
+    m_selection = new PoiSelection(*m_editor, this);
+    connect(m_selection, &PoiSelection::countChanged, this, &TForm1::showSelectedCount);
+    MapPanel* panel = m_ui.Panel1;
+    connect(panel, &MapPanel::markerToggled, m_selection, &PoiSelection::toggle);
+    connect(panel, &MapPanel::groupPressed, m_selection, &PoiSelection::makeCurrent);
+    connect(panel, &MapPanel::groupMoved, this, &TForm1::moveSelected);
+    connect(panel, &MapPanel::markersBanded, m_selection, &PoiSelection::band);
+    connect(panel, &MapPanel::contextMenuAt, this,
+            [this](QPoint at, QPoint global) { mapContextMenu(at)->popup(global); });
+    QTreeView* tree = m_ui.TreeView1;
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& pos) {
+        if (QMenu* menu = treeContextMenu(tree->indexAt(pos)))
+            menu->popup(tree->viewport()->mapToGlobal(pos));
+    });
+    connect(action(QStringLiteral("EditCopy")), &QAction::triggered, this, &TForm1::EditCopyExecute);
+    connect(action(QStringLiteral("EditCut")), &QAction::triggered, this, &TForm1::EditCutExecute);
+    connect(action(QStringLiteral("EditPaste")), &QAction::triggered, this, [this]() { EditPasteExecute(); });
+    connect(action(QStringLiteral("EditDuplicate")), &QAction::triggered, this, &TForm1::EditDuplicateExecute);
+}
+
+void TForm1::showSelectedCount(int count)
+{
+    // One POI selected is the described window: the panel stays empty, at its own width. The
+    // last panel grows into the free room beside it while the text needs more.
+    QLabel* panel = statusPanel(kSelectedCountPanel);
+    if (m_selectedPanelWidth < 0)
+        m_selectedPanelWidth = panel->width();
+    const QString text = count > 1 ? caption(m_language, "SelectedCount").arg(count) : QString();
+    panel->setText(text);
+    const int needed = panel->fontMetrics().horizontalAdvance(text) + 2 * panel->frameWidth() + kPanelPadding;
+    panel->setFixedWidth(std::max(m_selectedPanelWidth, needed));
+}
+
+void TForm1::moveSelected(QPoint delta)
+{
+    if (!m_state.DocLoaded)
+        return;
+    m_editor->FlushPendingEdits();
+    const std::vector<int> pois = m_selection->selectedPois();
+    const int current = m_editor->currentPoi();
+    const PoiPageKind page = pageKindOf(m_state, *m_editor);
+    std::vector<PoiGroupEditCommand::Change> changes;
+    TSimpleXMLElems& items = m_editor->xmlscan().Root().Items();
+    for (int poi : pois) {
+        const TSimpleXMLElem* element = items.Item(poi);
+        if (!element || !IsPoiElement(*element))
+            continue;
+        std::unique_ptr<TSimpleXMLElem> after = CopyElement(*element);
+        MovePoiBy(*after, delta.x(), delta.y(), page, m_state.AutoCalc);
+        if (!SameProperties(*element, *after))
+            changes.push_back({poi, CopyElement(*element), std::move(after)});
+    }
+    const ShowPois show = showSelecting(*m_editor, *m_selection, current);
+    if (changes.empty()) {
+        show(pois);  // the markers a drag moved go back
+        return;
+    }
+    m_editor->undoStack().push(new PoiGroupEditCommand(*m_editor, std::move(changes), show));
+}
+
+void TForm1::deleteSelected(bool ask)
+{
+    const std::vector<int> pois = m_selection->selectedPois();
+    if (pois.empty())
+        return;
+    if (ask && !m_prompts->confirm(caption(m_language, "DeleteSeveral").arg(pois.size()),
+                                   QLatin1String(kDeleteCaption)))
+        return;
+    applyPendingEdits();
+    std::vector<PoiGroupInsertCommand::Entry> entries;
+    for (int poi : pois)
+        entries.push_back({poi, nullptr});
+    m_editor->undoStack().push(
+        new PoiGroupInsertCommand(*m_editor, std::move(entries), false, showSelecting(*m_editor, *m_selection)));
+}
+
+void TForm1::EditCopyExecute()
+{
+    // What the fields hold is part of the POI copied.
+    const std::vector<const TSimpleXMLElem*> pois = selectedElements(m_state, *m_editor, *m_selection);
+    if (pois.empty())
+        return;
+    auto* data = new QMimeData;
+    data->setText(QString::fromStdString(PoisXmlText(pois)));
+    const std::string own = PoisPrivateData(pois, pageKindOf(m_state, *m_editor));
+    data->setData(QLatin1String(kPoiClipboardMime), QByteArray(own.data(), static_cast<int>(own.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void TForm1::EditCutExecute()
+{
+    if (m_selection->selectedPois().empty())
+        return;
+    EditCopyExecute();
+    deleteSelected(false);
+}
+
+void TForm1::EditPasteExecute(const std::optional<QPoint>& at)
+{
+    if (!m_state.DocLoaded)
+        return;
+    if (const std::optional<ClipboardPois> clip = clipboardPois())
+        pastePois(*clip, at);
+}
+
+std::optional<ClipboardPois> TForm1::clipboardPois() const
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !m_state.DocLoaded)
+        return std::nullopt;
+    if (data->hasFormat(QLatin1String(kPoiClipboardMime))) {
+        const QByteArray bytes = data->data(QLatin1String(kPoiClipboardMime));
+        return ReadPoisPrivateData(std::string_view(bytes.constData(), bytes.size()));
+    }
+    // Icons copied as text elsewhere, say from a text editor.
+    return data->hasText() ? ReadPoisXmlText(data->text().toStdString(), pageKindOf(m_state, *m_editor))
+                           : std::nullopt;
+}
+
+void TForm1::EditDuplicateExecute()
+{
+    const std::vector<const TSimpleXMLElem*> pois = selectedElements(m_state, *m_editor, *m_selection);
+    if (pois.empty())
+        return;
+    // Through the clipboard's own form, without touching the clipboard.
+    if (const std::optional<ClipboardPois> clip =
+            ReadPoisPrivateData(PoisPrivateData(pois, pageKindOf(m_state, *m_editor))))
+        pastePois(*clip, std::nullopt);
+}
+
+PasteTarget TForm1::pasteTarget() const
+{
+    PasteTarget target;
+    target.page = pageKindOf(m_state, *m_editor);
+    TSimpleXMLElem& root = m_editor->xmlscan().Root();
+    target.largestId = LargestIconId(root);
+    if (ZonePageFile* zones = m_editor->zoneFile()) {
+        // Icons made in the page's own form, like the selected one, else the page's first.
+        const int selected = m_editor->currentPoi();
+        const TSimpleXMLElem* sibling = root.Items().Item(selected >= 0 ? selected : 0);
+        target.iconTemplate = sibling ? PropertiesOf(*sibling) : IconProperties(zones->iconTemplate(m_editor->zonePage()));
+        target.largestId = std::max(target.largestId, zones->largestIconId());
+    }
+    return target;
+}
+
+void TForm1::pastePois(const ClipboardPois& clip, const std::optional<QPoint>& at)
+{
+    m_editor->FlushPendingEdits();
+    PasteTarget target = pasteTarget();
+    if (at)
+        target.at = ImagePoint{double(at->x()), double(at->y())};
+    TSimpleXMLElem& root = m_editor->xmlscan().Root();
+    const int before = root.ItemCount();
+    try {
+        PastePois(clip, root, target);
+    } catch (const std::exception&) {
+        // Half a paste is no paste: what was appended goes again.
+    }
+    // Made here, inserted by the step, so that undo and redo go the same way.
+    std::vector<PoiGroupInsertCommand::Entry> entries;
+    for (int index = before; root.ItemCount() > before; ++index)
+        entries.push_back({index, root.Items().Take(before)});
+    if (entries.empty() || entries.size() != clip.pois.size())
+        return;
+    m_editor->undoStack().push(
+        new PoiGroupInsertCommand(*m_editor, std::move(entries), true, showSelecting(*m_editor, *m_selection)));
+}
+
+void TForm1::copyText(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+QMenu* TForm1::mapContextMenu(QPoint imagePos)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("MapContextMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    auto add = [this, menu](const char* name, bool enabled, const std::function<void()>& run) {
+        QAction* item = menu->addAction(caption(m_language, name), this, run);
+        item->setObjectName(QLatin1String(name));
+        item->setEnabled(enabled);
+    };
+    const bool canPaste = clipboardPois().has_value();
+    add("MapAddHere", m_state.DocLoaded, [this, imagePos]() { addPoi(imagePos); });
+    add("MapPasteHere", m_state.DocLoaded && canPaste, [this, imagePos]() { EditPasteExecute(imagePos); });
+    add("CopyWorldLocation", m_state.DocLoaded && HasZoneRect(m_state.ZoneRect), [this, imagePos]() {
+        copyText(QString::fromStdString(StatusWorldText(m_state, imagePos.x(), imagePos.y())));
+    });
+    return menu;
+}
+
+QMenu* TForm1::treeContextMenu(const QModelIndex& node)
+{
+    const int poi = PoiTreeModel::poiOf(node);
+    if (poi < 0)
+        return nullptr;
+    // The line clicked joins no selection it is not part of: it is selected as a click would.
+    const std::vector<int> selected = m_selection->selectedPois();
+    if (std::find(selected.begin(), selected.end(), poi) == selected.end())
+        m_editor->SelectPoi(poi);
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("TreeContextMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    auto add = [this, menu](const char* name, const std::function<void()>& run) {
+        menu->addAction(caption(m_language, name), this, run)->setObjectName(QLatin1String(name));
+    };
+    add("TreeDelete", [this]() { MAPDELExecute(); });
+    add("TreeCopy", [this]() { EditCopyExecute(); });
+    add("TreeDuplicate", [this]() { EditDuplicateExecute(); });
+    add("CopyWorldLocation", [this, poi]() {
+        if (const TSimpleXMLElem* element = m_editor->xmlscan().Root().Items().Item(poi))
+            copyText(fromDoc(ValueOrEmpty(*element, "pathfindlocation")));
+    });
+    add("TreeCentre", [this, poi]() {
+        const TSimpleXMLElem* element = m_editor->xmlscan().Root().Items().Item(poi);
+        const std::optional<ImagePoint> point =
+            element ? PoiPoint(*element, pageKindOf(m_state, *m_editor)) : std::nullopt;
+        if (point)
+            m_ui.Panel1->centreOn(QPoint(int(std::lround(point->x)), int(std::lround(point->y))));
+    });
+    return menu;
+}

@@ -1,0 +1,76 @@
+#include "document/PoiGroupCommands.h"
+
+#include "document/IconPageEditor.h"
+
+#include <utility>
+
+PoiGroupEditCommand::PoiGroupEditCommand(IconPageEditor& editor, std::vector<Change> changes, ShowPois show)
+    : m_editor(editor), m_changes(std::move(changes)), m_show(std::move(show))
+{
+}
+
+void PoiGroupEditCommand::undo()
+{
+    assign(false);
+}
+
+void PoiGroupEditCommand::redo()
+{
+    assign(true);
+}
+
+void PoiGroupEditCommand::assign(bool after)
+{
+    TSimpleXMLElems& pois = m_editor.xmlscan().Root().Items();
+    std::vector<int> shown;
+    shown.reserve(m_changes.size());
+    for (const Change& change : m_changes) {
+        if (TSimpleXMLElem* poi = pois.Item(change.poiIndex))
+            poi->Assign(after ? *change.after : *change.before);
+        shown.push_back(change.poiIndex);
+    }
+    m_show(shown);
+}
+
+PoiGroupInsertCommand::PoiGroupInsertCommand(IconPageEditor& editor, std::vector<Entry> entries, bool inserting,
+                                             ShowPois show)
+    : m_editor(editor), m_entries(std::move(entries)), m_inserting(inserting), m_show(std::move(show))
+{
+}
+
+void PoiGroupInsertCommand::undo()
+{
+    if (m_inserting)
+        remove();
+    else
+        insert();
+}
+
+void PoiGroupInsertCommand::redo()
+{
+    if (m_inserting)
+        insert();
+    else
+        remove();
+}
+
+void PoiGroupInsertCommand::insert()
+{
+    TSimpleXMLElems& pois = m_editor.xmlscan().Root().Items();
+    std::vector<int> shown;
+    for (Entry& entry : m_entries) {
+        if (entry.element)
+            pois.Insert(entry.poiIndex, std::move(entry.element));
+        shown.push_back(entry.poiIndex);
+    }
+    m_show(shown);
+}
+
+void PoiGroupInsertCommand::remove()
+{
+    TSimpleXMLElems& pois = m_editor.xmlscan().Root().Items();
+    // From the last, so the indices before stay as they were.
+    for (auto it = m_entries.rbegin(); it != m_entries.rend(); ++it)
+        it->element = pois.Take(it->poiIndex);
+    m_show({});
+}

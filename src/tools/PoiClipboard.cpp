@@ -1,0 +1,336 @@
+#include "tools/PoiClipboard.h"
+
+#include "document/IconPageCommands.h"
+#include "document/IconPageFile.h"
+#include "document/PoiTypes.h"
+#include "mapview/AutoLocation.h"
+#include "mapview/MapCoordinates.h"
+
+#include <QString>
+
+#include <cmath>
+#include <set>
+
+namespace {
+
+const char* const kClipRoot = "VynmapPois";
+const char* const kClipPoi = "Poi";
+const char* const kFormProperty = "Form";
+const char* const kZoneRectProperty = "ZoneRect";
+const char* const kPointX = "X";
+const char* const kPointY = "Y";
+const char* const kWorldProperty = "pathfindlocation";
+const char* const kXmlDeclaration = "<?xml";
+const char* const kIconElement = "Icon";
+constexpr std::string_view kLineEnd = "\r\n";
+
+const char* const kFormNames[] = {"IconPage", "MapWindow", "PoiFile"};
+
+// Icon page types and the POI file kinds that stand for them.
+struct TypePair {
+    const char* iconStyle;
+    const char* poiType;
+};
+constexpr TypePair kTypePairs[] = {
+    {"NPC", "NPC"}, {"MOB", "MOB"}, {"LOC", "LOCATION"}, {"QST", "QUEST"}, {"CLST", "ZONE"}, {"ZONE", "ZONE"},
+    {"NAME", "LOCATION"},
+};
+
+void setValue(TSimpleXMLElem& element, const char* property, const std::string& value)
+{
+    if (TSimpleXMLProp* prop = element.Properties().Find(property))
+        prop->SetValue(value);
+    else
+        element.Properties().Add(property, value);
+}
+
+std::string text(const TSimpleXMLElem& element, const char* property)
+{
+    return std::string(ValueOrEmpty(element, property));
+}
+
+std::string number(double value)
+{
+    return FormatFixed2(value).value_or("0");
+}
+
+// A world location written with the separator the old text used.
+std::string worldTextLike(const std::string& old, const std::string& x, const std::string& middle,
+                          const std::string& z)
+{
+    const std::string separator = old.find(", ") != std::string::npos || old.empty() ? ", " : ",";
+    return x + separator + middle + separator + z;
+}
+
+// The world location text for `point`: the old one's height and separators kept.
+std::optional<std::string> worldAt(const PoiPageKind& page, ImagePoint point, const std::string& old)
+{
+    const std::optional<std::pair<double, double>> world = ImagePointToWorld(page.geometry, point);
+    if (!world)
+        return std::nullopt;
+    const std::optional<WorldParts> parts = ReadWorldParts(old);
+    return worldTextLike(old, number(world->first), parts ? parts->middle : "0", number(world->second));
+}
+
+// Sets a POI's point on its page, the world location being `world` (a world-only POI's is its
+// point; the description line repeating the old one follows).
+void placePoi(TSimpleXMLElem& poi, const PoiPageKind& page, std::optional<ImagePoint> point, const std::string& world)
+{
+    const std::string oldWorld = text(poi, kWorldProperty);
+    if (page.form != PoiPageKind::Form::PoiFile && point) {
+        const auto [x, y] = LocationForPoint(page.geometry.Anchor, *point, text(poi, "Size"));
+        setValue(poi, "Location", std::to_string(x) + "," + std::to_string(y));
+    }
+    if (world != oldWorld) {
+        setValue(poi, kWorldProperty, world);
+        if (page.form == PoiPageKind::Form::PoiFile)
+            ReplaceDescriptionLine(poi, oldWorld, world);
+    }
+}
+
+PoiPageKind::Form formNamed(std::string_view name)
+{
+    for (int i = 0; i < 3; ++i)
+        if (name == kFormNames[i])
+            return static_cast<PoiPageKind::Form>(i);
+    return PoiPageKind::Form::IconPage;
+}
+
+std::string xmlOf(TSimpleXML& document)
+{
+    std::string bytes = document.SaveToString();
+    if (bytes.compare(0, std::string_view(kXmlDeclaration).size(), kXmlDeclaration) == 0) {
+        const std::size_t end = bytes.find('\n');
+        bytes.erase(0, end == std::string::npos ? bytes.size() : end + 1);
+    }
+    return bytes;
+}
+
+// A free name: the file's numbering in POI files, a suffix elsewhere.
+std::string freeName(const std::string& name, const PoiPageKind& page, std::set<std::string>& taken,
+                     long long& largestId)
+{
+    std::string chosen = name;
+    if (page.form == PoiPageKind::Form::PoiFile) {
+        while (taken.count(chosen))
+            chosen = "ID" + std::to_string(++largestId);
+    } else {
+        for (int n = 2; taken.count(chosen); ++n)
+            chosen = name + " (" + std::to_string(n) + ")";
+    }
+    taken.insert(chosen);
+    return chosen;
+}
+
+}  // namespace
+
+const char* PoiTypeProperty(const PoiPageKind& page)
+{
+    return page.form == PoiPageKind::Form::PoiFile ? kWorldTypeProperty : "IconStyle";
+}
+
+bool HasZoneRect(const PoiPageKind& page)
+{
+    return HasZoneRect(page.geometry.ZoneRect);
+}
+
+std::optional<ImagePoint> PoiPoint(const TSimpleXMLElem& poi, const PoiPageKind& page)
+{
+    if (page.form == PoiPageKind::Form::PoiFile)
+        return WorldToImagePoint(page.geometry, ValueOrEmpty(poi, kWorldProperty));
+    return PointFromLocation(page.geometry.Anchor, ValueOrEmpty(poi, "Location"), ValueOrEmpty(poi, "Size"));
+}
+
+bool MovePoiBy(TSimpleXMLElem& poi, int dx, int dy, const PoiPageKind& page, bool autoCalc)
+{
+    const std::optional<ImagePoint> point = PoiPoint(poi, page);
+    if (!point)
+        return false;
+    const ImagePoint moved{point->x + dx, point->y + dy};
+    const std::string world = text(poi, kWorldProperty);
+    if (page.form == PoiPageKind::Form::PoiFile) {
+        const std::optional<std::string> placed = worldAt(page, moved, world);
+        if (placed)
+            placePoi(poi, page, moved, *placed);
+        return placed.has_value();
+    }
+    placePoi(poi, page, moved, world);
+    if (autoCalc && poi.PropertiesIfAny()->Find(kWorldProperty)) {
+        // As an apply of a moved POI does: its point's world location, its height kept.
+        EditorState state = page.geometry;
+        state.AutoCalc = true;
+        state.PathEdited = false;
+        const auto [x, y] = LocationForPoint(page.geometry.Anchor, moved, text(poi, "Size"));
+        const LocationSync sync =
+            SynchroniseLocation(state, x, y, world, true, AnchorOffset(page.geometry.Anchor, text(poi, "Size")));
+        if (sync.pathField)
+            setValue(poi, kWorldProperty, *sync.pathField);
+    }
+    return true;
+}
+
+std::string PoisXmlText(const std::vector<const TSimpleXMLElem*>& pois)
+{
+    std::string out;
+    for (const TSimpleXMLElem* poi : pois) {
+        TSimpleXML document;
+        ConfigureIconPageDocument(document);
+        document.Root().Assign(*poi);
+        out += xmlOf(document);
+    }
+    return out;
+}
+
+std::string PoisPrivateData(const std::vector<const TSimpleXMLElem*>& pois, const PoiPageKind& page)
+{
+    TSimpleXML document;
+    ConfigureIconPageDocument(document);
+    TSimpleXMLElem& root = document.Root();
+    root.SetName(kClipRoot);
+    root.Properties().Add(kFormProperty, kFormNames[static_cast<int>(page.form)]);
+    root.Properties().Add(kZoneRectProperty, HasZoneRect(page) ? "1" : "0");
+    for (const TSimpleXMLElem* poi : pois) {
+        TSimpleXMLElem& entry = *root.Items().Add(kClipPoi);
+        if (const std::optional<ImagePoint> point = PoiPoint(*poi, page)) {
+            entry.Properties().Add(kPointX, number(point->x));
+            entry.Properties().Add(kPointY, number(point->y));
+        }
+        entry.Items().Insert(0, CopyElement(*poi));
+    }
+    return xmlOf(document);
+}
+
+std::optional<ClipboardPois> ReadPoisPrivateData(std::string_view data)
+{
+    TSimpleXML document;
+    ConfigureIconPageDocument(document);
+    try {
+        document.LoadFromString(data);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    const TSimpleXMLElem& root = document.Root();
+    if (root.Name() != kClipRoot)
+        return std::nullopt;
+    ClipboardPois clip;
+    clip.form = formNamed(std::string(ValueOrEmpty(root, kFormProperty)));
+    clip.zoneRect = text(root, kZoneRectProperty) == "1";
+    for (int i = 0; i < root.ItemCount(); ++i) {
+        const TSimpleXMLElem& entry = *root.ItemsIfAny()->Item(i);
+        if (entry.Name() != kClipPoi || entry.ItemCount() < 1)
+            continue;
+        ClipboardPoi poi;
+        poi.element = CopyElement(*entry.ItemsIfAny()->Item(0));
+        const std::optional<double> x = ParseDecimal(text(entry, kPointX));
+        const std::optional<double> y = ParseDecimal(text(entry, kPointY));
+        if (x && y)
+            poi.point = ImagePoint{*x, *y};
+        clip.pois.push_back(std::move(poi));
+    }
+    return clip;
+}
+
+std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPageKind& page)
+{
+    TSimpleXML document;
+    ConfigureIconPageDocument(document);
+    try {
+        document.LoadFromString(std::string("<") + kClipRoot + ">" + std::string(text) + "</" + kClipRoot + ">");
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    ClipboardPois clip;
+    clip.form = page.form;
+    clip.zoneRect = HasZoneRect(page);
+    const TSimpleXMLElem& root = document.Root();
+    for (int i = 0; i < root.ItemCount(); ++i) {
+        const TSimpleXMLElem& element = *root.ItemsIfAny()->Item(i);
+        if (IsPoiElement(element) && element.Name() == kIconElement)
+            clip.pois.push_back({CopyElement(element), PoiPoint(element, page)});
+    }
+    if (clip.pois.empty())
+        return std::nullopt;
+    return clip;
+}
+
+std::string ConvertedType(const std::string& type, PoiPageKind::Form from, PoiPageKind::Form to)
+{
+    const bool fromWorld = from == PoiPageKind::Form::PoiFile;
+    if (fromWorld == (to == PoiPageKind::Form::PoiFile))
+        return type;
+    for (const TypePair& pair : kTypePairs) {
+        if (!fromWorld && type == pair.iconStyle)
+            return pair.poiType;
+        if (fromWorld && type == pair.poiType)
+            return pair.iconStyle;
+    }
+    if (fromWorld) {
+        // The kinds that share a marker colour share an icon page type; others stay as they are.
+        const std::string_view style = WorldPoiStyle(type);
+        return style == "other" || style.empty() ? type : std::string(style);
+    }
+    return type;
+}
+
+int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target)
+{
+    const PoiPageKind& page = target.page;
+    const bool keepWorld = clip.zoneRect && HasZoneRect(page);
+    std::set<std::string> taken;
+    for (int i = 0; i < root.ItemCount(); ++i)
+        taken.insert(text(*root.ItemsIfAny()->Item(i), "Name"));
+    long long largestId = target.largestId;
+    // "Paste here" moves the group so that its first POI's point lands where asked.
+    std::optional<ImagePoint> shift;
+    int pasted = 0;
+    for (const ClipboardPoi& entry : clip.pois) {
+        const TSimpleXMLElem& source = *entry.element;
+        std::string world = text(source, kWorldProperty);
+        std::optional<ImagePoint> point = entry.point;
+        if (keepWorld) {
+            if (const std::optional<ImagePoint> through = WorldToImagePoint(page.geometry, world))
+                point = through;
+        }
+        if (target.at && point && !shift)
+            shift = ImagePoint{target.at->x - point->x, target.at->y - point->y};
+        if (shift && point)
+            point = ImagePoint{point->x + shift->x, point->y + shift->y};
+        if ((!keepWorld || shift) && point && HasZoneRect(page))
+            world = worldAt(page, *point, world).value_or(world);
+
+        TSimpleXMLElem* made = nullptr;
+        if (clip.form == page.form) {
+            made = root.Items().Insert(root.ItemCount(), CopyElement(source));
+            placePoi(*made, page, point, world);
+        } else {
+            NewPoiFields fields;
+            fields.iconType = ConvertedType(text(source, clip.form == PoiPageKind::Form::PoiFile ? kWorldTypeProperty
+                                                                                                 : "IconStyle"),
+                                            clip.form, page.form);
+            fields.name = text(source, "Name");
+            fields.path = world;
+            fields.tooltip = text(source, "Tooltip");
+            const std::string size = page.form == PoiPageKind::Form::IconPage ? PoiIconSize(fields.iconType) : "";
+            if (point) {
+                const auto [x, y] = LocationForPoint(page.geometry.Anchor, *point, size);
+                fields.location = std::to_string(x) + "," + std::to_string(y);
+            }
+            if (page.form == PoiPageKind::Form::IconPage) {
+                made = &AppendNewPoi(root, fields);
+            } else {
+                made = &AppendZonePoi(root, fields, target.iconTemplate, page.geometry.Anchor, largestId + 1);
+                if (page.form == PoiPageKind::Form::PoiFile)
+                    ++largestId;
+                else if (point)  // laid out by its corner: the template's Size places its centre
+                    placePoi(*made, page, point, text(*made, kWorldProperty));
+            }
+        }
+        const std::string name = text(*made, "Name");
+        if (taken.count(name))
+            setValue(*made, "Name", freeName(name, page, taken, largestId));
+        else
+            taken.insert(name);
+        ++pasted;
+    }
+    return pasted;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Everything that differs per kind of page when several POIs move, are copied or are pasted: where
+// a POI's point is, how a move rewrites it, the clipboard's texts, and the conversion of copied
+// POIs into another kind of page (anchor rule, zone rectangle, type property, element form,
+// naming). Plain functions over a small description of each page, so tests call them directly.
+
+#include "mapview/EditorState.h"
+#include "mapview/PoiAnchor.h"
+#include "support/xml/SimpleXml.h"
+#include "tools/ZonePoiAdd.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The kind of a page, as moving and pasting POIs need it.
+struct PoiPageKind {
+    enum class Form {
+        IconPage,   // an icon page of its own: POIs as Add POI makes them, placed by Location
+        MapWindow,  // a zone page of the game's map window file: icons laid out by their corner
+        PoiFile,    // a zone page of a map pack POI file: world-only POIs
+    };
+    Form form = Form::IconPage;
+    // The anchor rule, zone rectangle and page size that place the page's POIs.
+    EditorState geometry;
+};
+
+// The property naming a POI's type on such a page.
+const char* PoiTypeProperty(const PoiPageKind& page);
+bool HasZoneRect(const PoiPageKind& page);
+
+// A POI's point on the map, or nothing (no Location, or a world-only POI without a rectangle).
+std::optional<ImagePoint> PoiPoint(const TSimpleXMLElem& poi, const PoiPageKind& page);
+
+// Moves a POI's point by `dx`, `dy` image pixels as a drag of its marker would: its Location (a
+// world-only POI's world x and z and the description line repeating them); with `autoCalc` the
+// world location of a POI with a Location follows, keeping its height. False when the POI has no
+// point to move.
+bool MovePoiBy(TSimpleXMLElem& poi, int dx, int dy, const PoiPageKind& page, bool autoCalc);
+
+// The private clipboard format: the copied POIs with their kind, points and world locations.
+inline constexpr const char* kPoiClipboardMime = "application/x-vynmap-pois";
+
+// POIs read back from the private format.
+struct ClipboardPoi {
+    std::unique_ptr<TSimpleXMLElem> element;
+    std::optional<ImagePoint> point;  // on the page they were copied from
+};
+struct ClipboardPois {
+    PoiPageKind::Form form = PoiPageKind::Form::IconPage;
+    bool zoneRect = false;  // the page they came from had a zone rectangle
+    std::vector<ClipboardPoi> pois;
+};
+
+// The elements as XML text, one per line, as the copied file's elements stand (for a text editor).
+std::string PoisXmlText(const std::vector<const TSimpleXMLElem*>& pois);
+// The private format of the elements of `page`.
+std::string PoisPrivateData(const std::vector<const TSimpleXMLElem*>& pois, const PoiPageKind& page);
+// Nothing when the bytes are not that format.
+std::optional<ClipboardPois> ReadPoisPrivateData(std::string_view data);
+// XML text from elsewhere (a text editor): its Icon elements, taken to be in the form of `page`
+// and placed as they would be there. Nothing when the text holds no Icon element.
+std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPageKind& page);
+
+// What pasting needs of the target page besides its kind.
+struct PasteTarget {
+    PoiPageKind page;
+    // A sibling's properties, in order, for icons made in a zone page's own form.
+    IconProperties iconTemplate;
+    // The largest "ID<n>" among the file's icons (POI files number their icons).
+    long long largestId = 0;
+    // Where the first POI's point goes; nothing: where the POIs were.
+    std::optional<ImagePoint> at;
+};
+
+// Appends the clipboard's POIs to `root` in the target's kind: the world location is kept when
+// both pages have zone rectangles (the point follows from it), else the point; a name that
+// clashes gets the file's numbering ("ID" and the next number in POI files, " (2)", " (3)" ...
+// elsewhere). Returns how many were appended.
+int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target);
+
+// The type of one kind of page as another kind names it.
+std::string ConvertedType(const std::string& type, PoiPageKind::Form from, PoiPageKind::Form to);
