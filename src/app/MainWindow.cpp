@@ -543,7 +543,9 @@ void TForm1::MAPPOIExecute()
         m_ui.Timer1->stop();
         m_editor->ApplyData();
     }
-    PoiPostSettings settings{m_configPath, m_poiUrl};
+    PoiPostSettings settings;
+    settings.configPath = m_configPath;
+    settings.endpoint = m_poiUrl;
     if (!m_editor->source().offers(PageFeature::OwnZoneName)) {
         // The location name the zone name field shows, else the zone page's own name.
         const QString location = m_ui.FlatEdit4->text();

@@ -12,6 +12,7 @@
 #include "document/PoiTreeModel.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapPanel.h"
+#include "support/ZonePageFile.h"
 #include "tools/PoiClipboard.h"
 
 #include <QAction>
@@ -36,14 +37,9 @@ constexpr int kSelectedCountPanel = 5;
 constexpr int kPanelPadding = 6;
 const char* const kDeleteCaption = "VynMAP Editor - Warning";
 
-// The kind of the page shown: the one place that tells the kinds of page apart for these commands.
 PoiPageKind pageKindOf(const EditorState& state, IconPageEditor& editor)
 {
-    PoiPageKind page;
-    page.geometry = state;
-    if (editor.zoneFile())
-        page.form = state.Anchor == PoiAnchor::World ? PoiPageKind::Form::PoiFile : PoiPageKind::Form::MapWindow;
-    return page;
+    return PageKindOf(editor.source(), state);
 }
 
 std::vector<const TSimpleXMLElem*> elementsOf(IconPageEditor& editor, const std::vector<int>& pois)
@@ -234,15 +230,15 @@ PasteTarget TForm1::pasteTarget() const
 {
     PasteTarget target;
     target.page = pageKindOf(m_state, *m_editor);
+    PageSource& source = m_editor->source();
     TSimpleXMLElem& root = m_editor->xmlscan().Root();
-    target.largestId = LargestIconId(root);
-    if (ZonePageFile* zones = m_editor->zoneFile()) {
-        // Icons made in the page's own form, like the selected one, else the page's first.
-        const int selected = m_editor->currentPoi();
-        const TSimpleXMLElem* sibling = root.Items().Item(selected >= 0 ? selected : 0);
-        target.iconTemplate = sibling ? PropertiesOf(*sibling) : IconProperties(zones->iconTemplate(m_editor->zonePage()));
-        target.largestId = std::max(target.largestId, zones->largestIconId());
-    }
+    if (ZonePageFile* file = source.pageFile())
+        target.largestId = file->largestIconId(root);
+    // Icons made as Add POI makes them: like the selected one, else the page's first.
+    target.addIcon = [&source, like = source.newIconTemplate(root, m_editor->currentPoi())](
+                         TSimpleXMLElem& into, const NewPoiFields& fields) -> TSimpleXMLElem& {
+        return source.addPoi(into, fields, like);
+    };
     return target;
 }
 

@@ -36,12 +36,14 @@ public:
         case PageFeature::PageList:
         case PageFeature::OwnTypeValues:
         case PageFeature::Description:
+        case PageFeature::NumberedNames:
             break;
         }
         return false;
     }
 
     PoiAnchor anchor() const override { return PoiAnchor::Location; }
+    const char* kindName() const override { return "IconPage"; }
 
     QString title(const QString& path) const override { return QFileInfo(path).fileName(); }
 

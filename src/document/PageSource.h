@@ -52,6 +52,7 @@ enum class PageFeature {
     TypeSetsSize,    // choosing a type rewrites Size and ScrollExtent
     OwnTypeValues,   // the page's own type values join the type list, matched exactly
     Description,     // the description field under the tooltip
+    NumberedNames,   // icons are named by a running "ID" number, which a clashing paste takes
 };
 
 class PageSource {
@@ -59,6 +60,9 @@ public:
     virtual ~PageSource() = default;
 
     virtual bool offers(PageFeature feature) const = 0;
+    // The kind's name on the clipboard: POIs pasted into a page of the same kind are copied as
+    // they stand, into another kind they are made anew in the target's form.
+    virtual const char* kindName() const = 0;
     // The rule that places the POIs as the page is read (an icon page's option may change it).
     virtual PoiAnchor anchor() const = 0;
     // The window title's name of the page: the file name, with "#PAGE" for a page inside a file.

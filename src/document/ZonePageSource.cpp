@@ -27,6 +27,7 @@ public:
         case PageFeature::OwnTypeValues:
             return true;
         case PageFeature::Description:
+        case PageFeature::NumberedNames:
         case PageFeature::SaveOptions:
         case PageFeature::AnchorOption:
         case PageFeature::OwnZoneName:
@@ -100,6 +101,7 @@ public:
     using ZonePage::ZonePage;
 
     PoiAnchor anchor() const override { return PoiAnchor::Centre; }
+    const char* kindName() const override { return "MapWindow"; }
 
     const char* typeProperty() const override { return kLaidOutTypeProperty; }
 
@@ -134,10 +136,12 @@ public:
     using ZonePage::ZonePage;
 
     PoiAnchor anchor() const override { return PoiAnchor::World; }
+    const char* kindName() const override { return "PoiFile"; }
 
     bool offers(PageFeature feature) const override
     {
-        return feature == PageFeature::Description || ZonePage::offers(feature);
+        return feature == PageFeature::Description || feature == PageFeature::NumberedNames ||
+               ZonePage::offers(feature);
     }
 
     const char* typeProperty() const override { return kWorldTypeProperty; }

@@ -5,6 +5,8 @@
 #include "document/PoiTypes.h"
 #include "mapview/AutoLocation.h"
 #include "mapview/MapCoordinates.h"
+#include "mapview/PoiAnchorRule.h"
+#include "mapview/WorldLocation.h"
 
 #include <QString>
 
@@ -15,7 +17,8 @@ namespace {
 
 const char* const kClipRoot = "VynmapPois";
 const char* const kClipPoi = "Poi";
-const char* const kFormProperty = "Form";
+const char* const kKindProperty = "Kind";
+const char* const kTypePropertyProperty = "TypeProperty";
 const char* const kZoneRectProperty = "ZoneRect";
 const char* const kPointX = "X";
 const char* const kPointY = "Y";
@@ -24,7 +27,7 @@ const char* const kXmlDeclaration = "<?xml";
 const char* const kIconElement = "Icon";
 constexpr std::string_view kLineEnd = "\r\n";
 
-const char* const kFormNames[] = {"IconPage", "MapWindow", "PoiFile"};
+const char* const kIconTypeProperty = "IconStyle";
 
 // Icon page types and the POI file kinds that stand for them.
 struct TypePair {
@@ -54,22 +57,20 @@ std::string number(double value)
     return FormatFixed2(value).value_or("0");
 }
 
-// A world location written with the separator the old text used.
-std::string worldTextLike(const std::string& old, const std::string& x, const std::string& middle,
-                          const std::string& z)
-{
-    const std::string separator = old.find(", ") != std::string::npos || old.empty() ? ", " : ",";
-    return x + separator + middle + separator + z;
-}
-
 // The world location text for `point`: the old one's height and separators kept.
 std::optional<std::string> worldAt(const PoiPageKind& page, ImagePoint point, const std::string& old)
 {
     const std::optional<std::pair<double, double>> world = ImagePointToWorld(page.geometry, point);
     if (!world)
         return std::nullopt;
-    const std::optional<WorldParts> parts = ReadWorldParts(old);
-    return worldTextLike(old, number(world->first), parts ? parts->middle : "0", number(world->second));
+    WorldLocation location = WorldLocation::Parse(old).value_or(WorldLocation{0, "0", 0});
+    return location.movedTo(world->first, world->second).text(WorldLocation::Form::Own);
+}
+
+// Whether the page places its POIs by their world location alone.
+bool worldOnly(const PoiPageKind& page)
+{
+    return !PlacedByLocation(page.geometry.Anchor);
 }
 
 // Sets a POI's point on its page, the world location being `world` (a world-only POI's is its
@@ -77,23 +78,15 @@ std::optional<std::string> worldAt(const PoiPageKind& page, ImagePoint point, co
 void placePoi(TSimpleXMLElem& poi, const PoiPageKind& page, std::optional<ImagePoint> point, const std::string& world)
 {
     const std::string oldWorld = text(poi, kWorldProperty);
-    if (page.form != PoiPageKind::Form::PoiFile && point) {
+    if (!worldOnly(page) && point) {
         const auto [x, y] = LocationForPoint(page.geometry.Anchor, *point, text(poi, "Size"));
         setValue(poi, "Location", std::to_string(x) + "," + std::to_string(y));
     }
     if (world != oldWorld) {
         setValue(poi, kWorldProperty, world);
-        if (page.form == PoiPageKind::Form::PoiFile)
+        if (worldOnly(page))
             ReplaceDescriptionLine(poi, oldWorld, world);
     }
-}
-
-PoiPageKind::Form formNamed(std::string_view name)
-{
-    for (int i = 0; i < 3; ++i)
-        if (name == kFormNames[i])
-            return static_cast<PoiPageKind::Form>(i);
-    return PoiPageKind::Form::IconPage;
 }
 
 std::string xmlOf(TSimpleXML& document)
@@ -111,7 +104,7 @@ std::string freeName(const std::string& name, const PoiPageKind& page, std::set<
                      long long& largestId)
 {
     std::string chosen = name;
-    if (page.form == PoiPageKind::Form::PoiFile) {
+    if (page.numberedNames) {
         while (taken.count(chosen))
             chosen = "ID" + std::to_string(++largestId);
     } else {
@@ -124,9 +117,19 @@ std::string freeName(const std::string& name, const PoiPageKind& page, std::set<
 
 }  // namespace
 
+PoiPageKind PageKindOf(const PageSource& source, const EditorState& state)
+{
+    PoiPageKind page;
+    page.kind = source.kindName();
+    page.typeProperty = source.typeProperty();
+    page.numberedNames = source.offers(PageFeature::NumberedNames);
+    page.geometry = state;
+    return page;
+}
+
 const char* PoiTypeProperty(const PoiPageKind& page)
 {
-    return page.form == PoiPageKind::Form::PoiFile ? kWorldTypeProperty : "IconStyle";
+    return page.typeProperty.c_str();
 }
 
 bool HasZoneRect(const PoiPageKind& page)
@@ -136,7 +139,7 @@ bool HasZoneRect(const PoiPageKind& page)
 
 std::optional<ImagePoint> PoiPoint(const TSimpleXMLElem& poi, const PoiPageKind& page)
 {
-    if (page.form == PoiPageKind::Form::PoiFile)
+    if (worldOnly(page))
         return WorldToImagePoint(page.geometry, ValueOrEmpty(poi, kWorldProperty));
     return PointFromLocation(page.geometry.Anchor, ValueOrEmpty(poi, "Location"), ValueOrEmpty(poi, "Size"));
 }
@@ -148,7 +151,7 @@ bool MovePoiBy(TSimpleXMLElem& poi, int dx, int dy, const PoiPageKind& page, boo
         return false;
     const ImagePoint moved{point->x + dx, point->y + dy};
     const std::string world = text(poi, kWorldProperty);
-    if (page.form == PoiPageKind::Form::PoiFile) {
+    if (worldOnly(page)) {
         const std::optional<std::string> placed = worldAt(page, moved, world);
         if (placed)
             placePoi(poi, page, moved, *placed);
@@ -187,7 +190,8 @@ std::string PoisPrivateData(const std::vector<const TSimpleXMLElem*>& pois, cons
     ConfigureIconPageDocument(document);
     TSimpleXMLElem& root = document.Root();
     root.SetName(kClipRoot);
-    root.Properties().Add(kFormProperty, kFormNames[static_cast<int>(page.form)]);
+    root.Properties().Add(kKindProperty, page.kind);
+    root.Properties().Add(kTypePropertyProperty, page.typeProperty);
     root.Properties().Add(kZoneRectProperty, HasZoneRect(page) ? "1" : "0");
     for (const TSimpleXMLElem* poi : pois) {
         TSimpleXMLElem& entry = *root.Items().Add(kClipPoi);
@@ -213,7 +217,8 @@ std::optional<ClipboardPois> ReadPoisPrivateData(std::string_view data)
     if (root.Name() != kClipRoot)
         return std::nullopt;
     ClipboardPois clip;
-    clip.form = formNamed(std::string(ValueOrEmpty(root, kFormProperty)));
+    clip.kind = text(root, kKindProperty);
+    clip.typeProperty = text(root, kTypePropertyProperty);
     clip.zoneRect = text(root, kZoneRectProperty) == "1";
     for (int i = 0; i < root.ItemCount(); ++i) {
         const TSimpleXMLElem& entry = *root.ItemsIfAny()->Item(i);
@@ -240,7 +245,8 @@ std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPag
         return std::nullopt;
     }
     ClipboardPois clip;
-    clip.form = page.form;
+    clip.kind = page.kind;
+    clip.typeProperty = page.typeProperty;
     clip.zoneRect = HasZoneRect(page);
     const TSimpleXMLElem& root = document.Root();
     for (int i = 0; i < root.ItemCount(); ++i) {
@@ -253,10 +259,10 @@ std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPag
     return clip;
 }
 
-std::string ConvertedType(const std::string& type, PoiPageKind::Form from, PoiPageKind::Form to)
+std::string ConvertedType(const std::string& type, std::string_view from, std::string_view to)
 {
-    const bool fromWorld = from == PoiPageKind::Form::PoiFile;
-    if (fromWorld == (to == PoiPageKind::Form::PoiFile))
+    const bool fromWorld = from == kWorldTypeProperty && to == kIconTypeProperty;
+    if (!fromWorld && !(from == kIconTypeProperty && to == kWorldTypeProperty))
         return type;
     for (const TypePair& pair : kTypePairs) {
         if (!fromWorld && type == pair.iconStyle)
@@ -299,31 +305,23 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
             world = worldAt(page, *point, world).value_or(world);
 
         TSimpleXMLElem* made = nullptr;
-        if (clip.form == page.form) {
+        if (clip.kind == page.kind) {
             made = root.Items().Insert(root.ItemCount(), CopyElement(source));
             placePoi(*made, page, point, world);
         } else {
             NewPoiFields fields;
-            fields.iconType = ConvertedType(text(source, clip.form == PoiPageKind::Form::PoiFile ? kWorldTypeProperty
-                                                                                                 : "IconStyle"),
-                                            clip.form, page.form);
+            fields.iconType = ConvertedType(text(source, clip.typeProperty.c_str()), clip.typeProperty, page.typeProperty);
             fields.name = text(source, "Name");
             fields.path = world;
             fields.tooltip = text(source, "Tooltip");
-            const std::string size = page.form == PoiPageKind::Form::IconPage ? PoiIconSize(fields.iconType) : "";
             if (point) {
-                const auto [x, y] = LocationForPoint(page.geometry.Anchor, *point, size);
+                const auto [x, y] = LocationForPoint(page.geometry.Anchor, *point, "");
                 fields.location = std::to_string(x) + "," + std::to_string(y);
             }
-            if (page.form == PoiPageKind::Form::IconPage) {
-                made = &AppendNewPoi(root, fields);
-            } else {
-                made = &AppendZonePoi(root, fields, target.iconTemplate, page.geometry.Anchor, largestId + 1);
-                if (page.form == PoiPageKind::Form::PoiFile)
-                    ++largestId;
-                else if (point)  // laid out by its corner: the template's Size places its centre
-                    placePoi(*made, page, point, text(*made, kWorldProperty));
-            }
+            made = &target.addIcon(root, fields);
+            // The new icon's own Size places its point where the page lays icons out by a corner.
+            if (point && !worldOnly(page))
+                placePoi(*made, page, point, text(*made, kWorldProperty));
         }
         const std::string name = text(*made, "Name");
         if (taken.count(name))

@@ -7,25 +7,26 @@
 #include "mapview/EditorState.h"
 #include "mapview/PoiAnchor.h"
 #include "support/xml/SimpleXml.h"
-#include "tools/ZonePoiAdd.h"
+#include "document/PageSource.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The kind of a page, as moving and pasting POIs need it.
+// What moving and pasting POIs need of a page, as its source tells it.
 struct PoiPageKind {
-    enum class Form {
-        IconPage,   // an icon page of its own: POIs as Add POI makes them, placed by Location
-        MapWindow,  // a zone page of the game's map window file: icons laid out by their corner
-        PoiFile,    // a zone page of a map pack POI file: world-only POIs
-    };
-    Form form = Form::IconPage;
+    std::string kind = "IconPage";      // the source's kind name: same kind, elements copied as they stand
+    std::string typeProperty = "IconStyle";
+    bool numberedNames = false;         // clashing names take the file's next "ID" number
     // The anchor rule, zone rectangle and page size that place the page's POIs.
     EditorState geometry;
 };
+
+// The page shown by `source`, placed as `state` says.
+PoiPageKind PageKindOf(const PageSource& source, const EditorState& state);
 
 // The property naming a POI's type on such a page.
 const char* PoiTypeProperty(const PoiPageKind& page);
@@ -49,7 +50,8 @@ struct ClipboardPoi {
     std::optional<ImagePoint> point;  // on the page they were copied from
 };
 struct ClipboardPois {
-    PoiPageKind::Form form = PoiPageKind::Form::IconPage;
+    std::string kind = "IconPage";  // of the page they were copied from
+    std::string typeProperty = "IconStyle";
     bool zoneRect = false;  // the page they came from had a zone rectangle
     std::vector<ClipboardPoi> pois;
 };
@@ -67,9 +69,10 @@ std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPag
 // What pasting needs of the target page besides its kind.
 struct PasteTarget {
     PoiPageKind page;
-    // A sibling's properties, in order, for icons made in a zone page's own form.
-    IconProperties iconTemplate;
-    // The largest "ID<n>" among the file's icons (POI files number their icons).
+    // Makes a new icon in the target's own form (the page source's Add POI), for POIs of
+    // another kind.
+    std::function<TSimpleXMLElem&(TSimpleXMLElem& root, const NewPoiFields& fields)> addIcon;
+    // The largest "ID<n>" among the file's icons (where names are numbered).
     long long largestId = 0;
     // Where the first POI's point goes; nothing: where the POIs were.
     std::optional<ImagePoint> at;
@@ -81,5 +84,5 @@ struct PasteTarget {
 // elsewhere). Returns how many were appended.
 int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target);
 
-// The type of one kind of page as another kind names it.
-std::string ConvertedType(const std::string& type, PoiPageKind::Form from, PoiPageKind::Form to);
+// A type held in property `from` as a page typed by property `to` names it.
+std::string ConvertedType(const std::string& type, std::string_view from, std::string_view to);

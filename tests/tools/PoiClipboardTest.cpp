@@ -1,29 +1,64 @@
 // Copied POIs pasted into each kind of page: the world location kept where both pages have zone
 // rectangles, else the point; the target's anchor rule, type property, form and naming.
 #include "document/IconPageFile.h"
+#include "support/ZonePageFile.h"
 #include "tools/PoiClipboard.h"
 
 #include <QTest>
 
 #include <array>
+#include <map>
+#include <memory>
 
 namespace {
 
-using Form = PoiPageKind::Form;
+// The three kinds of file, each as its page source tells it.
+enum class Form { IconPage, MapWindow, PoiFile };
 
 // The harbour map's rectangle, and one 200 world units further east.
 constexpr std::array<int, 4> kRect{-585, -1135, 1635, 1445};
 constexpr std::array<int, 4> kShiftedRect{-385, -1135, 1835, 1445};
 
+// Small files of each kind of zone page, whose icons' IDs stay below the pages' own.
+const char* const kMapWindowFile =
+    "\xEF\xBB\xBF<Page Name=\"Map\">\r\n<Page Name=\"Icons\">\r\n<Page Name=\"harbor_town\">\r\n"
+    "<Icon IconStyle=\"style\" Location=\"0,0\" Name=\"Gate\" Size=\"21,21\" />\r\n</Page>\r\n</Page>\r\n</Page>\r\n";
+const char* const kPoiFile =
+    "<Page Name=\"POI\">\n<Page Name=\"harbor_town\">\n"
+    "<Icon Name=\"ID3\" PathFindLocation=\"1.50,2,3.25\" PoiType=\"NPC\" Tooltip=\"x\"/>\n</Page>\n</Page>\n";
+
+PageSource& sourceOf(Form form)
+{
+    static std::map<Form, std::unique_ptr<PageSource>> sources;
+    std::unique_ptr<PageSource>& source = sources[form];
+    if (!source)
+        source = form == Form::IconPage ? IconPageSource()
+                                        : ZonePageSource(std::make_unique<ZonePageFile>(
+                                              form == Form::MapWindow ? kMapWindowFile : kPoiFile));
+    return *source;
+}
+
 PoiPageKind kindOf(Form form, std::array<int, 4> rect)
 {
-    PoiPageKind page;
-    page.form = form;
-    page.geometry.ZoneRect = rect;
-    page.geometry.Anchor = form == Form::IconPage ? PoiAnchor::Location
-        : form == Form::MapWindow                 ? PoiAnchor::Centre
-                                                  : PoiAnchor::World;
-    return page;
+    EditorState state;
+    state.ZoneRect = rect;
+    state.Anchor = sourceOf(form).anchor();
+    return PageKindOf(sourceOf(form), state);
+}
+
+// A paste into `root` of a page of kind `form`, its icons made as that page's Add POI makes them.
+PasteTarget targetOf(Form form, std::array<int, 4> rect, TSimpleXMLElem& root)
+{
+    PasteTarget target;
+    target.page = kindOf(form, rect);
+    PageSource& source = sourceOf(form);
+    if (ZonePageFile* file = source.pageFile())
+        target.largestId = file->largestIconId(root);
+    target.addIcon = [&source, like = source.newIconTemplate(root, -1)](
+                         TSimpleXMLElem& into, const NewPoiFields& fields) -> TSimpleXMLElem& {
+        return source.addPoi(into, fields, like);
+    };
+    return target;
 }
 
 // A page of one kind with the given icons (as XML) under its root.
@@ -122,11 +157,9 @@ private slots:
 
         const bool noRect = targetIcons == QLatin1String("none");
         Page target(noRect ? std::string() : targetIcons.toStdString());
-        PasteTarget paste;
-        paste.page = kindOf(Form(toForm), noRect ? std::array<int, 4>{} : shiftedTargetRect ? kShiftedRect : kRect);
-        if (target.root().ItemCount() > 0)
-            paste.iconTemplate = PropertiesOf(*target.root().Items().Item(0));
-        paste.largestId = LargestIconId(target.root());
+        const PasteTarget paste = targetOf(Form(toForm),
+                                           noRect ? std::array<int, 4>{} : shiftedTargetRect ? kShiftedRect : kRect,
+                                           target.root());
         QCOMPARE(PastePois(*clip, target.root(), paste), 1);
 
         const int pasted = target.root().ItemCount() - 1;
@@ -144,8 +177,7 @@ private slots:
             PoisPrivateData({copied.root().Items().Item(0), copied.root().Items().Item(1)}, page));
         QVERIFY(clip);
         Page target("");
-        PasteTarget paste;
-        paste.page = page;
+        PasteTarget paste = targetOf(Form::IconPage, {}, target.root());
         paste.at = ImagePoint{10, 20};
         QCOMPARE(PastePois(*clip, target.root(), paste), 2);
         QCOMPARE(target.value(0, "Location"), std::string("10,20"));
@@ -178,8 +210,7 @@ private slots:
         QVERIFY(QString::fromStdString(text).startsWith(QLatin1String("<Icon ")));
         const std::optional<ClipboardPois> clip = ReadPoisXmlText(text, page);
         QVERIFY(clip);
-        PasteTarget paste;
-        paste.page = page;
+        const PasteTarget paste = targetOf(Form::MapWindow, kRect, copied.root());
         QCOMPARE(PastePois(*clip, copied.root(), paste), 1);
         QCOMPARE(copied.value(1, "Name"), std::string("Alpha (2)"));
         QCOMPARE(copied.value(1, "Location"), std::string("212,247"));
