@@ -179,7 +179,7 @@ void TForm1::EditCopyExecute()
     if (pois.empty())
         return;
     auto* data = new QMimeData;
-    data->setText(QString::fromStdString(PoisXmlText(pois)));
+    data->setText(QString::fromStdString(PoisXmlText(pois, m_editor->source())));
     const std::string own = PoisPrivateData(pois, pageKindOf(m_state, *m_editor));
     data->setData(QLatin1String(kPoiClipboardMime), QByteArray(own.data(), static_cast<int>(own.size())));
     QGuiApplication::clipboard()->setMimeData(data);

@@ -78,6 +78,9 @@ public:
     // The properties whose values the tree lists under each POI.
     virtual std::array<const char*, PoiTreeModel::kValueCount> valueProperties() const = 0;
 
+    // A POI's element as text in the file's own form (for the clipboard), without a line end.
+    virtual std::string poiText(const TSimpleXMLElem& poi) const;
+
     // What a new icon is made like: empty, or the properties of an icon of the page (`selected`,
     // else the page's first, else one of the file's).
     virtual IconProperties newIconTemplate(const TSimpleXMLElem& root, int selected) const = 0;

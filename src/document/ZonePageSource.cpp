@@ -47,6 +47,8 @@ public:
         return m_page < 0 ? std::nullopt : std::optional<std::string>(pageName());
     }
 
+    std::string poiText(const TSimpleXMLElem& poi) const override { return m_file->iconText(m_page, poi); }
+
     IconProperties newIconTemplate(const TSimpleXMLElem& root, int selected) const override
     {
         // Made like the selected icon, else the page's first, else the file's first.

@@ -181,6 +181,17 @@ int ZonePageFile::originOf(const TSimpleXMLElem& icon) const
     return found == m_origins.end() ? -1 : found->second.element;
 }
 
+std::string ZonePageFile::iconText(int page, const TSimpleXMLElem& icon) const
+{
+    const auto found = m_origins.find(reinterpret_cast<std::uintptr_t>(icon.Data()));
+    if (found != m_origins.end() && found->second.element >= 0 && found->second.shown == snapshotOf(icon)) {
+        const XmlSpanElement& span = m_file->spans.elements[static_cast<std::size_t>(found->second.element)];
+        return m_file->bytes.substr(span.begin, span.end - span.begin);
+    }
+    const bool known = page >= 0 && static_cast<std::size_t>(page) < m_file->pageElements.size();
+    return newIconText(icon, known ? siblingIcon(iconsOf(m_file->pageElements[static_cast<std::size_t>(page)])) : nullptr);
+}
+
 std::string ZonePageFile::editedBytes(int shownPage, const TSimpleXMLElem& shown) const
 {
     std::vector<Edit> edits;

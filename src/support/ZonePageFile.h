@@ -81,6 +81,9 @@ public:
     // True when no Icon of the file has a Location: its POIs are placed by world location alone.
     // A file without icons is world-only unless it has a page "Icons" (the map window file).
     bool worldOnly() const { return m_file->worldOnly; }
+    // An icon of zone page `page` as the file writes it: its own bytes while unedited, else as a
+    // new icon there (its siblings' quoting and close).
+    std::string iconText(int page, const TSimpleXMLElem& icon) const;
     // Whether a Page stands inside another element (not only after the root).
     bool nestsPages() const { return m_file->nestsPages; }
     const std::string& bytes() const { return m_file->bytes; }

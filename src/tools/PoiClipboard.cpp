@@ -172,15 +172,11 @@ bool MovePoiBy(TSimpleXMLElem& poi, int dx, int dy, const PoiPageKind& page, boo
     return true;
 }
 
-std::string PoisXmlText(const std::vector<const TSimpleXMLElem*>& pois)
+std::string PoisXmlText(const std::vector<const TSimpleXMLElem*>& pois, const PageSource& source)
 {
     std::string out;
-    for (const TSimpleXMLElem* poi : pois) {
-        TSimpleXML document;
-        ConfigureIconPageDocument(document);
-        document.Root().Assign(*poi);
-        out += xmlOf(document);
-    }
+    for (const TSimpleXMLElem* poi : pois)
+        out.append(source.poiText(*poi)).append(kLineEnd);
     return out;
 }
 

@@ -56,8 +56,8 @@ struct ClipboardPois {
     std::vector<ClipboardPoi> pois;
 };
 
-// The elements as XML text, one per line, as the copied file's elements stand (for a text editor).
-std::string PoisXmlText(const std::vector<const TSimpleXMLElem*>& pois);
+// The elements as XML text, one per line, as the copied file `source` writes them (for a text editor).
+std::string PoisXmlText(const std::vector<const TSimpleXMLElem*>& pois, const PageSource& source);
 // The private format of the elements of `page`.
 std::string PoisPrivateData(const std::vector<const TSimpleXMLElem*>& pois, const PoiPageKind& page);
 // Nothing when the bytes are not that format.

@@ -206,7 +206,7 @@ private slots:
         // The text form, as a text editor would hand it back: one Icon line per POI.
         Page copied(kWindowPoi);
         const PoiPageKind page = kindOf(Form::MapWindow, kRect);
-        const std::string text = PoisXmlText({copied.root().Items().Item(0)});
+        const std::string text = PoisXmlText({copied.root().Items().Item(0)}, sourceOf(Form::MapWindow));
         QVERIFY(QString::fromStdString(text).startsWith(QLatin1String("<Icon ")));
         const std::optional<ClipboardPois> clip = ReadPoisXmlText(text, page);
         QVERIFY(clip);
@@ -214,6 +214,24 @@ private slots:
         QCOMPARE(PastePois(*clip, copied.root(), paste), 1);
         QCOMPARE(copied.value(1, "Name"), std::string("Alpha (2)"));
         QCOMPARE(copied.value(1, "Location"), std::string("212,247"));
+    }
+
+    void xmlTextIsTheFilesOwnForm()
+    {
+        // An icon of a zone page copies as its own bytes; once edited, in its siblings' form.
+        PageSource& source = sourceOf(Form::MapWindow);
+        TSimpleXML shown;
+        ConfigureIconPageDocument(shown);
+        source.readPage(0, shown);
+        source.switchTo(0, shown);
+        TSimpleXMLElem& gate = *shown.Root().Items().Item(0);
+        QCOMPARE(PoisXmlText({&gate}, source),
+                 std::string("<Icon IconStyle=\"style\" Location=\"0,0\" Name=\"Gate\" Size=\"21,21\" />\r\n"));
+        gate.Properties().Find("Name")->SetValue("Gate & Tower");
+        QCOMPARE(PoisXmlText({&gate}, source),
+                 std::string("<Icon IconStyle=\"style\" Location=\"0,0\" Name=\"Gate &amp; Tower\" Size=\"21,21\" />\r\n"));
+        // An icon page's POIs copy as its save writes them.
+        QVERIFY(QString::fromStdString(PoisXmlText({&gate}, sourceOf(Form::IconPage))).startsWith(QLatin1String("<Icon ")));
     }
 
     void otherBytesAreNoClipboard()
