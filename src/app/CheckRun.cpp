@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -28,7 +29,7 @@ const char* const kPageSuffix = ".xml";
 // One file to check: an icon page or one named zone page, or a file of zone pages read once.
 struct CheckUnit {
     QString shown;  // as the lines name it
-    std::unique_ptr<ZonePageFile> zones;
+    std::optional<OpenedPageFile> file;  // read once, when its turn comes or to find its pages
     bool emptyFolder = false;  // a folder named that holds no page
 };
 
@@ -45,7 +46,7 @@ QStringList xmlFiles(const QDir& folder)
 // A file named on the command line or found in a folder: it is read when its turn comes.
 void addFile(const QString& path, std::vector<CheckUnit>& units)
 {
-    units.push_back({path, nullptr});
+    units.push_back({path, std::nullopt});
 }
 
 // A folder: every page of its vynmap/ folder (or of itself when it has none) but the map style
@@ -67,9 +68,9 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
         return;
     // Other UI files sit here too: only those holding zone pages are pages.
     for (const QString& name : xmlFiles(top)) {
-        std::unique_ptr<ZonePageFile> zones = ReadZonePageFile(QFileInfo(top.filePath(name)).absoluteFilePath());
-        if (zones)
-            units.push_back({top.filePath(name), std::move(zones)});
+        OpenedPageFile file = OpenPageSource(QFileInfo(top.filePath(name)).absoluteFilePath().toStdString());
+        if (file.source && file.source->pageFile())
+            units.push_back({top.filePath(name), std::move(file)});
     }
 }
 
@@ -94,23 +95,23 @@ public:
         const QString absolute = QFileInfo(unit.shown).absoluteFilePath();
         // Each file is read once: a file of zone pages is indexed once for all its pages, and
         // an icon page opens from the bytes read to tell its kind.
-        std::string iconPageBytes;
-        if (!unit.zones && SplitPageTarget(unit.shown).page.isEmpty())
-            unit.zones = ReadZonePageFile(absolute, &iconPageBytes);
-        if (!unit.zones) {
+        if (!unit.file && SplitPageTarget(unit.shown).page.isEmpty())
+            unit.file = OpenPageSource(absolute.toStdString());
+        const ZonePageFile* zones = unit.file && unit.file->source ? unit.file->source->pageFile() : nullptr;
+        if (!zones) {
             m_prompts.shown.clear();
-            page(unit.shown, iconPageBytes.empty() ? m_window.openPage(absolute)
-                                                   : m_window.openReadFile(absolute, nullptr, std::move(iconPageBytes), -1));
+            page(unit.shown, unit.file ? m_window.openReadFile(absolute, std::move(*unit.file), -1)
+                                       : m_window.openPage(absolute));
             return;
         }
         QStringList names;
-        for (const ZonePageInfo& zone : unit.zones->pages())
+        for (const ZonePageInfo& zone : zones->pages())
             names << fromDoc(zone.name);
         for (int i = 0; i < names.size(); ++i) {
             m_prompts.shown.clear();
             bool read = false;
             if (i == 0)
-                read = m_window.openReadFile(absolute, std::move(unit.zones), std::string(), 0);
+                read = m_window.openReadFile(absolute, std::move(*unit.file), 0);
             else if (m_window.editor().source().pageFile())
                 read = m_window.showZonePage(i);
             else
@@ -216,7 +217,7 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
             const size_t before = units.size();
             addFolder(page, units);
             if (units.size() == before)
-                units.push_back({page, nullptr, true});
+                units.push_back({page, std::nullopt, true});
         } else {
             addFile(page, units);
         }

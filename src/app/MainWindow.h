@@ -65,9 +65,9 @@ public:
 
     // Opens an icon page as if chosen in the open dialog; returns whether it is open.
     bool openPage(const QString& path);
-    // As openPage, for a file read already (the page check reads each file once): zone page
-    // `page` of `file`, or without a file the icon page whose bytes are `iconPageBytes`.
-    bool openReadFile(const QString& path, std::unique_ptr<ZonePageFile> file, std::string iconPageBytes, int page);
+    // As openPage, for a file read already by OpenPageSource (the page check reads each file
+    // once): its page `page` where it holds pages, else the page it is.
+    bool openReadFile(const QString& path, OpenedPageFile opened, int page);
     // Shows another zone page of the open file, as File > Zone Page does; false when none shows.
     bool showZonePage(int page);
     // Opens a page the user chose in the window: asks about unsaved changes first and lists the

@@ -60,10 +60,9 @@ bool TForm1::openPage(const QString& path)
     return true;
 }
 
-bool TForm1::openReadFile(const QString& path, std::unique_ptr<ZonePageFile> file, std::string iconPageBytes, int page)
+bool TForm1::openReadFile(const QString& path, OpenedPageFile opened, int page)
 {
-    const bool open = file ? m_editor->OpenZonePage(path, std::move(file), page)
-                           : m_editor->OpenIconPage(path, std::move(iconPageBytes));
+    const bool open = m_editor->OpenPageFile(path, std::move(opened), page);
     if (open)
         finishOpening();
     return open;
@@ -121,34 +120,26 @@ void TForm1::updatePlacementNotice()
 bool TForm1::openPageOrZone(const QString& path)
 {
     const PageTarget target = SplitPageTarget(path);
-    std::string iconPageBytes;
-    QString refusal;
-    std::unique_ptr<ZonePageFile> file =
-        QFileInfo(target.file).isFile() ? ReadZonePageFile(target.file, &iconPageBytes, &refusal) : nullptr;
-    if (!refusal.isEmpty()) {
-        m_prompts->showMessage(refusal);
-        return false;
-    }
-    if (!file) {
-        if (target.page.isEmpty())
-            return m_editor->OpenIconPage(path, std::move(iconPageBytes));
-        if (!QFileInfo(target.file).isFile())
-            return m_editor->OpenIconPage(target.file);
-        m_prompts->showMessage(caption(m_language, "ZonePageMissing").arg(target.page, QFileInfo(target.file).fileName()));
-        return false;
-    }
+    // A file that is not there is not read: the editor says so.
+    if (!QFileInfo(target.file).isFile())
+        return m_editor->OpenIconPage(target.file);
+    OpenedPageFile opened = OpenPageSource(target.file.toStdString());
+    const ZonePageFile* file = opened.source ? opened.source->pageFile() : nullptr;
     int page = -1;
-    if (target.page.isEmpty()) {
+    if (file && target.page.isEmpty()) {
         page = pickZonePage(*file, target.file, -1);
-    } else {
-        page = file->findPage(target.page.toStdString());
         if (page < 0)
+            return false;
+    } else if (opened.source && !target.page.isEmpty()) {
+        // A page named: the file must hold it.
+        page = file ? file->findPage(target.page.toStdString()) : -1;
+        if (page < 0) {
             m_prompts->showMessage(
                 caption(m_language, "ZonePageMissing").arg(target.page, QFileInfo(target.file).fileName()));
+            return false;
+        }
     }
-    if (page < 0)
-        return false;
-    return m_editor->OpenZonePage(target.file, std::move(file), page);
+    return m_editor->OpenPageFile(target.file, std::move(opened), page);
 }
 
 QString TForm1::openPageName() const

@@ -100,12 +100,24 @@ bool IconPageEditor::OpenIconPage(const QString& path, std::string preread)
     });
 }
 
-bool IconPageEditor::OpenZonePage(const QString& path, std::unique_ptr<ZonePageFile> file, int page)
+bool IconPageEditor::OpenPageFile(const QString& path, OpenedPageFile opened, int page)
 {
-    if (!file || page < 0 || page >= static_cast<int>(file->pages().size()))
+    if (!opened.source) {
+        m_prompts.showMessage(QString::fromStdString(opened.refusal));
+        return false;
+    }
+    // A file of pages is opened at one of them; a page of its own reads itself.
+    if (opened.source->pageFile())
+        return openFilePage(path, std::move(opened.source), page);
+    return OpenIconPage(path, std::move(opened.unread));
+}
+
+bool IconPageEditor::openFilePage(const QString& path, std::unique_ptr<PageSource> source, int page)
+{
+    const ZonePageFile* file = source->pageFile();
+    if (page < 0 || page >= static_cast<int>(file->pages().size()))
         return false;
     const FileStamp stamp = FileStamps::of(path.toStdString(), file->bytes());
-    std::unique_ptr<PageSource> source = ZonePageSource(std::move(file));
     // Read before anything of the open document is given up.
     TSimpleXML read;
     if (!readPage(*source, page, read))

@@ -86,9 +86,9 @@ public:
     // `preread`: the file's bytes when the caller has read them already (not read again).
     bool OpenIconPage(const QString& path, std::string preread = {});
     bool LoadIconPage(const std::string& path, std::string* preread = nullptr);
-    // Opens zone page `page` of a file holding zone pages (read from `path` into `file`) as
-    // OpenIconPage opens an icon page; the file becomes the open document.
-    bool OpenZonePage(const QString& path, std::unique_ptr<ZonePageFile> file, int page);
+    // Opens a file read and told by OpenPageSource: page `page` of a file of pages, else the
+    // page the file is; a refused file is refused with its reason and changes nothing.
+    bool OpenPageFile(const QString& path, OpenedPageFile opened, int page);
     // Shows another zone page of the open file; edits of the one shown stay with the file until
     // it is saved. False when no such page.
     bool ShowZonePage(int page);
@@ -160,6 +160,9 @@ private:
     // The common steps of opening: reading (by `load`, which changes nothing when it fails),
     // title, map image, editor reset.
     bool openWith(const QString& path, const QString& title, const std::function<bool()>& load);
+    // Opens page `page` of `source`'s file as OpenIconPage opens an icon page; the file becomes
+    // the open document.
+    bool openFilePage(const QString& path, std::unique_ptr<PageSource> source, int page);
     // Reads page `page` of `source`'s file into `read`; shows why not and returns false when it fails.
     bool readPage(PageSource& source, int page, TSimpleXML& read);
     // Gives up the document shown (its history, tree and markers) for `read`'s content.

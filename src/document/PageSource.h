@@ -3,7 +3,7 @@
 // that holds POIs (an icon page of its own, a zone page inside the game's map window file, a zone
 // page of a map pack POI file). Everything that differs between the kinds is asked of the source
 // the icon page editor owns; nothing else asks which kind is open. A new kind of file is one new
-// implementation of this interface and a factory beside the others.
+// implementation of this interface, a factory beside the others and its test in OpenPageSource.
 
 #include "document/PageCheck.h"
 #include "document/PoiTreeModel.h"
@@ -117,3 +117,18 @@ std::unique_ptr<PageSource> ReadIconPageSource(TSimpleXML& read, const std::stri
 // laid out by the icons' top-left corner (the game's map window file) or placed by world
 // location alone (a map pack POI file), as the file tells.
 std::unique_ptr<PageSource> ZonePageSource(std::unique_ptr<ZonePageFile> file);
+
+// A file named to open, read once and its kind told.
+struct OpenedPageFile {
+    // The source of its pages; null when the file is refused.
+    std::unique_ptr<PageSource> source;
+    // A page of its own: the bytes read, for its reader (empty when the file did not read, so
+    // that the reader says why).
+    std::string unread;
+    // Why a file that nests pages is not opened, to show as it stands; empty otherwise.
+    std::string refusal;
+};
+// Reads the file at `path` and tells its kind: a file of zone pages becomes their source, any
+// other file an icon page for the icon page reader. This is the one place that tells the kinds
+// apart; a new kind of file is one more test here.
+OpenedPageFile OpenPageSource(const std::string& path);

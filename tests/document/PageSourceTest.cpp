@@ -8,6 +8,7 @@
 #include "support/ZonePageFile.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -103,6 +104,57 @@ private slots:
         QCOMPARE(std::string(ValueOrEmpty(added, source->typeProperty())), fields.iconType);
         QVERIFY(source->holdsEdits(document.Root()));
         QVERIFY(source->bytes(document, state) != fileBytes(path));
+    }
+
+    // The one place that tells the kinds apart, per form of file; the bytes are read once and
+    // handed on, a refusal says why.
+    void openPageSourceTellsTheKind_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");     // written to a file first; null: no file
+        QTest::addColumn<int>("anchor");           // -1: refused
+        QTest::addColumn<bool>("pages");           // a file of pages, opened at one of them
+        QTest::addColumn<QString>("refusal");      // the start of the reason
+        const QByteArray icons = fileBytes(QLatin1String(kSample) + "vynmap/icons_harbor_town.xml").c_str();
+        QTest::newRow("icon page") << icons << int(PoiAnchor::Location) << false << QString();
+        QTest::newRow("icon page under pages") << QByteArray("<Page Name=\"a\"><Icon Name=\"x\"/></Page>")
+                                               << int(PoiAnchor::Location) << false << QString();
+        QTest::newRow("map window file")
+            << QByteArray(fileBytes(QLatin1String(kSample) + "map_window_sample.xml").c_str()) << int(PoiAnchor::Centre)
+            << true << QString();
+        QTest::newRow("POI file") << QByteArray(fileBytes(QLatin1String(kSample) + "poi_sample.xml").c_str())
+                                  << int(PoiAnchor::World) << true << QString();
+        QTest::newRow("pages without icons")
+            << QByteArray("<Page Name=\"Map\"><Page Name=\"a\"><Button/></Page><Page Name=\"b\"><Button/></Page></Page>")
+            << -1 << false << "Error : Loading File";
+        QTest::newRow("unclosed page") << QByteArray("<Page Name=\"POI\"><Page Name=\"a\"><Icon/>") << -1 << false
+                                       << "Error : Loading File";
+        QTest::newRow("no file") << QByteArray() << int(PoiAnchor::Location) << false << QString();
+    }
+
+    void openPageSourceTellsTheKind()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, anchor);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("page.xml"));
+        if (!bytes.isNull()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        const OpenedPageFile opened = OpenPageSource(path.toStdString());
+        QFETCH(QString, refusal);
+        QVERIFY(QString::fromStdString(opened.refusal).startsWith(refusal));
+        QCOMPARE(opened.refusal.empty(), refusal.isEmpty());
+        QCOMPARE(opened.source != nullptr, anchor >= 0);
+        if (!opened.source)
+            return;
+        QCOMPARE(int(opened.source->anchor()), anchor);
+        QTEST(opened.source->pageFile() != nullptr, "pages");
+        // A page of its own is handed on as read; a file of pages keeps its bytes in the source.
+        QCOMPARE(QByteArray::fromStdString(opened.unread), opened.source->pageFile() ? QByteArray() : QByteArray(bytes));
+        if (ZonePageFile* file = opened.source->pageFile())
+            QCOMPARE(QByteArray::fromStdString(file->bytes()), bytes);
     }
 };
 

@@ -2,8 +2,11 @@
 // give the file back byte for byte. Then the first page is edited as a user would (a value set,
 // an icon deleted, one added), saved, edited and saved again: every saved file must read again
 // (a hard check: an edit that makes the file unreadable is a fault), hold the edited value and
-// the icon counts, and leave every other page's icons as they were.
+// the icon counts, and leave every other page's icons as they were. The input's start and every
+// world location of the pages, read as world locations, must write back in their own form to
+// text that reads the same and writes the same again.
 
+#include "mapview/WorldLocation.h"
 #include "support/IconPageXml.h"
 #include "support/ZonePageFile.h"
 
@@ -12,7 +15,9 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -33,6 +38,17 @@ std::string valueFrom(const std::string& data)
     for (std::size_t i = data.size() > kMaxLength ? data.size() - kMaxLength : 0; i < data.size(); ++i)
         value += kAlphabet[static_cast<unsigned char>(data[i]) % (sizeof kAlphabet - 1)];
     return value;
+}
+
+void checkWorldLocation(std::string_view text)
+{
+    const std::optional<WorldLocation> read = WorldLocation::Parse(text);
+    const std::optional<std::string> written = read ? read->text(WorldLocation::Form::Own) : std::nullopt;
+    if (!written)
+        return;
+    const std::optional<WorldLocation> again = WorldLocation::Parse(*written);
+    check(again && again->separator == read->separator && again->middle == read->middle);
+    check(again->text(WorldLocation::Form::Own) == written);
 }
 
 std::vector<int> counts(const ZonePageFile& file)
@@ -91,6 +107,8 @@ namespace {
 int runOne(const uint8_t* data, size_t size)
 {
     const std::string original(reinterpret_cast<const char*>(data), size);
+    constexpr std::size_t kLocationLength = 64;
+    checkWorldLocation(std::string_view(original).substr(0, kLocationLength));
     std::unique_ptr<ZonePageFile> file;
     try {
         file = std::make_unique<ZonePageFile>(original);
@@ -106,6 +124,12 @@ int runOne(const uint8_t* data, size_t size)
             return 0;  // a page the icon page reader refuses is never shown
         }
         check(file->editedBytes(page, document.Root()) == original);
+        for (int i = 0; i < document.Root().ItemCount(); ++i) {
+            const TSimpleXMLElem& icon = *document.Root().Items().Item(i);
+            const TSimpleXMLProps* props = icon.PropertiesIfAny();
+            for (int p = 0; props && p < props->Count(); ++p)
+                checkWorldLocation(props->Item(p)->Value());
+        }
         file->stash(page, document);
     }
     if (file->pages().empty())

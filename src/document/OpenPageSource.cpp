@@ -1,0 +1,42 @@
+// Telling the kind of a file named to open, from the bytes read once.
+#include "document/IconPageFile.h"
+#include "document/PageSource.h"
+#include "support/AtomicFile.h"
+#include "support/ZonePageFile.h"
+
+namespace {
+
+const char* const kNoZonePage = "the file holds pages inside pages, but none of them is a page of icons";
+
+}  // namespace
+
+OpenedPageFile OpenPageSource(const std::string& path)
+{
+    OpenedPageFile opened;
+    std::string bytes;
+    if (AtomicFile::readWhole(path, bytes) != AtomicFile::ReadResult::Ok) {
+        opened.source = IconPageSource();
+        return opened;
+    }
+    if (!ZonePageFile::MayHoldZonePages(bytes)) {
+        opened.source = IconPageSource();
+        opened.unread = std::move(bytes);
+        return opened;
+    }
+    try {
+        auto file = std::make_unique<ZonePageFile>(std::move(bytes));
+        if (!file->pages().empty()) {
+            opened.source = ZonePageSource(std::move(file));
+        } else if (file->nestsPages()) {
+            // Pages inside pages are a UI file, not an icon page: read as one, its save would
+            // rewrite every widget of it in the icon page layout.
+            opened.refusal = LoadingErrorText(kNoZonePage);
+        } else {
+            opened.source = IconPageSource();
+            opened.unread = file->bytes();
+        }
+    } catch (const XmlSpansError& error) {
+        opened.refusal = LoadingErrorText(error.what());
+    }
+    return opened;
+}
