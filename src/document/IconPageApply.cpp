@@ -158,7 +158,7 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     m_controls.FlatEdit1->setText(fromDoc(ValueOrEmpty(*poi, "pathfindlocation")));
     m_controls.FlatMemo1->setPlainText(memoFromDoc(ValueOrEmpty(*poi, "Tooltip")));
     m_shownFields |= FieldType | FieldName | FieldPath | FieldTooltip;
-    if (!PlacedByLocation(m_state.Anchor)) {
+    if (m_source->offers(PageFeature::Description)) {
         m_controls.FlatEdit5->setText(fromDoc(ValueOrEmpty(*poi, kWorldDescriptionProperty)));
         m_shownFields |= FieldDescription;
         if (!(m_shownFields & kLocationFields)) {
