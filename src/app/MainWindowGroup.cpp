@@ -12,7 +12,6 @@
 #include "document/PoiTreeModel.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapPanel.h"
-#include "support/ZonePageFile.h"
 #include "tools/PoiClipboard.h"
 
 #include <QAction>
@@ -228,18 +227,7 @@ void TForm1::EditDuplicateExecute()
 
 PasteTarget TForm1::pasteTarget() const
 {
-    PasteTarget target;
-    target.page = pageKindOf(m_state, *m_editor);
-    PageSource& source = m_editor->source();
-    TSimpleXMLElem& root = m_editor->xmlscan().Root();
-    if (ZonePageFile* file = source.pageFile())
-        target.largestId = file->largestIconId(root);
-    // Icons made as Add POI makes them: like the selected one, else the page's first.
-    target.addIcon = [&source, like = source.newIconTemplate(root, m_editor->currentPoi())](
-                         TSimpleXMLElem& into, const NewPoiFields& fields) -> TSimpleXMLElem& {
-        return source.addPoi(into, fields, like);
-    };
-    return target;
+    return PasteTargetFor(m_editor->source(), m_state, m_editor->xmlscan().Root(), m_editor->currentPoi());
 }
 
 void TForm1::pastePois(const ClipboardPois& clip, const std::optional<QPoint>& at)

@@ -241,3 +241,13 @@ void ReplaceDescriptionLine(TSimpleXMLElem& poi, std::string_view oldLine, std::
         begin = end + kDescriptionLineBreak.size();
     }
 }
+
+std::string TextWithoutDeclaration(TSimpleXML& document)
+{
+    std::string bytes = document.SaveToString();
+    if (bytes.compare(0, 5, "<?xml") == 0) {
+        const std::size_t end = bytes.find('\n');
+        bytes.erase(0, end == std::string::npos ? bytes.size() : end + 1);
+    }
+    return bytes;
+}

@@ -82,3 +82,7 @@ std::string IconPageBytes(TSimpleXML& document, bool writeBom, std::string_view 
 // (the line that repeats the world location follows it when the POI moves). No description, or
 // no such line, changes nothing.
 void ReplaceDescriptionLine(TSimpleXMLElem& poi, std::string_view oldLine, std::string_view newLine);
+
+// The document as a save writes it, without the XML declaration line before the root: how an
+// element stands as text in a page.
+std::string TextWithoutDeclaration(TSimpleXML& document);

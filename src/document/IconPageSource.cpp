@@ -147,15 +147,10 @@ void PageSource::switchTo(int, TSimpleXML&) {}
 
 std::string PageSource::poiText(const TSimpleXMLElem& poi) const
 {
-    // The element as a save of the page writes it, without the declaration before it.
     TSimpleXML document;
     ConfigureIconPageDocument(document);
     document.Root().Assign(poi);
-    std::string bytes = document.SaveToString();
-    if (bytes.compare(0, 5, "<?xml") == 0) {
-        const std::size_t end = bytes.find('\n');
-        bytes.erase(0, end == std::string::npos ? bytes.size() : end + 1);
-    }
+    std::string bytes = TextWithoutDeclaration(document);
     while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r'))
         bytes.pop_back();
     return bytes;

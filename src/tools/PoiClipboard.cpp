@@ -7,6 +7,7 @@
 #include "mapview/MapCoordinates.h"
 #include "mapview/PoiAnchorRule.h"
 #include "mapview/WorldLocation.h"
+#include "support/ZonePageFile.h"
 
 #include <QString>
 
@@ -23,7 +24,6 @@ const char* const kZoneRectProperty = "ZoneRect";
 const char* const kPointX = "X";
 const char* const kPointY = "Y";
 const char* const kWorldProperty = "pathfindlocation";
-const char* const kXmlDeclaration = "<?xml";
 const char* const kIconElement = "Icon";
 constexpr std::string_view kLineEnd = "\r\n";
 
@@ -89,16 +89,6 @@ void placePoi(TSimpleXMLElem& poi, const PoiPageKind& page, std::optional<ImageP
     }
 }
 
-std::string xmlOf(TSimpleXML& document)
-{
-    std::string bytes = document.SaveToString();
-    if (bytes.compare(0, std::string_view(kXmlDeclaration).size(), kXmlDeclaration) == 0) {
-        const std::size_t end = bytes.find('\n');
-        bytes.erase(0, end == std::string::npos ? bytes.size() : end + 1);
-    }
-    return bytes;
-}
-
 // A free name: the file's numbering in POI files, a suffix elsewhere.
 std::string freeName(const std::string& name, const PoiPageKind& page, std::set<std::string>& taken,
                      long long& largestId)
@@ -125,6 +115,20 @@ PoiPageKind PageKindOf(const PageSource& source, const EditorState& state)
     page.numberedNames = source.offers(PageFeature::NumberedNames);
     page.geometry = state;
     return page;
+}
+
+PasteTarget PasteTargetFor(PageSource& source, const EditorState& state, TSimpleXMLElem& root, int selected)
+{
+    PasteTarget target;
+    target.page = PageKindOf(source, state);
+    if (ZonePageFile* file = source.pageFile())
+        target.largestId = file->largestIconId(root);
+    // Icons made as Add POI makes them: like the selected one, else the page's first.
+    target.addIcon = [&source, like = source.newIconTemplate(root, selected)](
+                         TSimpleXMLElem& into, const NewPoiFields& fields) -> TSimpleXMLElem& {
+        return source.addPoi(into, fields, like);
+    };
+    return target;
 }
 
 const char* PoiTypeProperty(const PoiPageKind& page)
@@ -197,7 +201,7 @@ std::string PoisPrivateData(const std::vector<const TSimpleXMLElem*>& pois, cons
         }
         entry.Items().Insert(0, CopyElement(*poi));
     }
-    return xmlOf(document);
+    return TextWithoutDeclaration(document);
 }
 
 std::optional<ClipboardPois> ReadPoisPrivateData(std::string_view data)

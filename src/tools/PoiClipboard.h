@@ -78,6 +78,10 @@ struct PasteTarget {
     std::optional<ImagePoint> at;
 };
 
+// A paste into `root`, the page `source` shows as `state` places it; new icons are made like
+// POI `selected` (-1: the page's first).
+PasteTarget PasteTargetFor(PageSource& source, const EditorState& state, TSimpleXMLElem& root, int selected);
+
 // Appends the clipboard's POIs to `root` in the target's kind: the world location is kept when
 // both pages have zone rectangles (the point follows from it), else the point; a name that
 // clashes gets the file's numbering ("ID" and the next number in POI files, " (2)", " (3)" ...

@@ -38,27 +38,23 @@ PageSource& sourceOf(Form form)
     return *source;
 }
 
-PoiPageKind kindOf(Form form, std::array<int, 4> rect)
+EditorState stateOf(Form form, std::array<int, 4> rect)
 {
     EditorState state;
     state.ZoneRect = rect;
     state.Anchor = sourceOf(form).anchor();
-    return PageKindOf(sourceOf(form), state);
+    return state;
+}
+
+PoiPageKind kindOf(Form form, std::array<int, 4> rect)
+{
+    return PageKindOf(sourceOf(form), stateOf(form, rect));
 }
 
 // A paste into `root` of a page of kind `form`, its icons made as that page's Add POI makes them.
 PasteTarget targetOf(Form form, std::array<int, 4> rect, TSimpleXMLElem& root)
 {
-    PasteTarget target;
-    target.page = kindOf(form, rect);
-    PageSource& source = sourceOf(form);
-    if (ZonePageFile* file = source.pageFile())
-        target.largestId = file->largestIconId(root);
-    target.addIcon = [&source, like = source.newIconTemplate(root, -1)](
-                         TSimpleXMLElem& into, const NewPoiFields& fields) -> TSimpleXMLElem& {
-        return source.addPoi(into, fields, like);
-    };
-    return target;
+    return PasteTargetFor(sourceOf(form), stateOf(form, rect), root, -1);
 }
 
 // A page of one kind with the given icons (as XML) under its root.
