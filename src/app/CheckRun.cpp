@@ -16,6 +16,9 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -31,7 +34,24 @@ struct CheckUnit {
     QString shown;  // as the lines name it
     std::optional<OpenedPageFile> file;  // read once, when its turn comes or to find its pages
     bool emptyFolder = false;  // a folder named that holds no page
+    std::future<OpenedPageFile> ahead;  // the file being read while the unit before it is checked
 };
+
+// Whether the unit is a whole file still to be read: a named zone page is opened by name.
+bool readsWholeFile(const CheckUnit& unit)
+{
+    return !unit.emptyFolder && !unit.file && !unit.ahead.valid() && SplitPageTarget(unit.shown).page.isEmpty();
+}
+
+// Reads the unit's file on a thread of its own: reading a big page takes as long as starting
+// the window, or checking the page before it.
+void readAhead(CheckUnit& unit)
+{
+    if (!readsWholeFile(unit))
+        return;
+    const std::string path = QFileInfo(unit.shown).absoluteFilePath().toStdString();
+    unit.ahead = std::async(std::launch::async, [path]() { return OpenPageSource(path); });
+}
 
 QStringList xmlFiles(const QDir& folder)
 {
@@ -46,7 +66,7 @@ QStringList xmlFiles(const QDir& folder)
 // A file named on the command line or found in a folder: it is read when its turn comes.
 void addFile(const QString& path, std::vector<CheckUnit>& units)
 {
-    units.push_back({path, std::nullopt});
+    units.push_back({path, std::nullopt, false, {}});
 }
 
 // A folder: every page of its vynmap/ folder (or of itself when it has none) but the map style
@@ -70,7 +90,7 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
     for (const QString& name : xmlFiles(top)) {
         OpenedPageFile file = OpenPageSource(QFileInfo(top.filePath(name)).absoluteFilePath().toStdString());
         if (file.source && file.source->pageFile())
-            units.push_back({top.filePath(name), std::move(file)});
+            units.push_back({top.filePath(name), std::move(file), false, {}});
     }
 }
 
@@ -95,7 +115,9 @@ public:
         const QString absolute = QFileInfo(unit.shown).absoluteFilePath();
         // Each file is read once: a file of zone pages is indexed once for all its pages, and
         // an icon page opens from the bytes read to tell its kind.
-        if (!unit.file && SplitPageTarget(unit.shown).page.isEmpty())
+        if (unit.ahead.valid())
+            unit.file = unit.ahead.get();
+        else if (readsWholeFile(unit))
             unit.file = OpenPageSource(absolute.toStdString());
         const ZonePageFile* zones = unit.file && unit.file->source ? unit.file->source->pageFile() : nullptr;
         if (!zones) {
@@ -208,23 +230,62 @@ private:
 
 }  // namespace
 
-int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict,
-               const QString& reportFolder)
-{
+// The units of a check: its pages, listed before anything is checked.
+struct PlannedCheck {
     std::vector<CheckUnit> units;
+};
+
+std::shared_ptr<PlannedCheck> planCheck(const QStringList& pages)
+{
+    auto plan = std::make_shared<PlannedCheck>();
+    std::vector<CheckUnit>& units = plan->units;
     for (const QString& page : pages) {
         if (QFileInfo(page).isDir()) {
             const size_t before = units.size();
             addFolder(page, units);
             if (units.size() == before)
-                units.push_back({page, std::nullopt, true});
+                units.push_back({page, std::nullopt, true, {}});
         } else {
             addFile(page, units);
         }
     }
-    CheckRun run(configPath, out, strict, reportFolder);
-    for (CheckUnit& unit : units)
-        run.check(unit);
+    if (!units.empty())
+        readAhead(units.front());
+    return plan;
+}
+
+namespace {
+
+int runCheck(CheckRun& run, PlannedCheck& plan)
+{
+    std::vector<CheckUnit>& units = plan.units;
+    for (size_t i = 0; i < units.size(); ++i) {
+        if (i + 1 < units.size())
+            readAhead(units[i + 1]);
+        run.check(units[i]);
+    }
     QTextStream err(stderr);
     return run.finish(err);
+}
+
+}  // namespace
+
+int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict,
+               const QString& reportFolder)
+{
+    const std::shared_ptr<PlannedCheck> plan = planCheck(pages);
+    CheckRun run(configPath, out, strict, reportFolder);
+    return runCheck(run, *plan);
+}
+
+void checkPagesAndExit(PlannedCheck& plan, const QString& configPath, QTextStream& out, bool strict,
+                       const QString& reportFolder)
+{
+    // Never freed: once the lines are out, the process ends without taking apart the window and
+    // every page object one by one, which took as long as reading a big page.
+    auto* run = new CheckRun(configPath, out, strict, reportFolder);
+    const int status = runCheck(*run, plan);
+    out.flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

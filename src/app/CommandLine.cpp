@@ -253,14 +253,17 @@ int runEditor(int argc, char** argv)
         break;
     }
 
+    std::shared_ptr<PlannedCheck> check;
+    if (cmd.mode == CommandLine::Mode::Check)
+        check = planCheck(cmd.pages);
     QApplication app(argc, argv);
     configureApplication();
     const QString configPath = cmd.configPath.isEmpty()
         ? defaultConfigPath(QCoreApplication::applicationFilePath())
         : cmd.configPath;
 
-    if (cmd.mode == CommandLine::Mode::Check)
-        return checkPages(configPath, cmd.pages, out, cmd.strict, cmd.reportFolder);
+    if (check)
+        checkPagesAndExit(*check, configPath, out, cmd.strict, cmd.reportFolder);
     if (cmd.mode == CommandLine::Mode::ListMaps) {
         listMaps(configPath, QCoreApplication::applicationFilePath(), out);
         return 0;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class TForm1;
 
 struct CommandLine {
@@ -40,6 +42,14 @@ class QTextStream;
 // also written there as index.html and a PNG each.
 int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict = false,
                const QString& reportFolder = QString());
+
+// The pages of a check, listed, with the first file being read; made before the application
+// object so that reading a big page overlaps starting the window.
+struct PlannedCheck;
+std::shared_ptr<PlannedCheck> planCheck(const QStringList& pages);
+// Runs a planned check as checkPages does and ends the process with its status.
+[[noreturn]] void checkPagesAndExit(PlannedCheck& plan, const QString& configPath, QTextStream& out,
+                                    bool strict, const QString& reportFolder);
 
 // Opens `page` as the editor does and writes its map at 100 % with every visible marker (and,
 // with `labels`, the POI names) as a PNG to `out`; 1 after telling `err` why it could not.

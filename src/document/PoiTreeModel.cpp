@@ -34,11 +34,24 @@ std::string_view PoiTreeModel::nameOf(int poiIndex) const
 
 void PoiTreeModel::reset(const TSimpleXMLElem* root)
 {
+    reset(root, sortedPois(root));
+}
+
+void PoiTreeModel::reset(const TSimpleXMLElem* root, std::vector<int> order)
+{
     beginResetModel();
     m_root = root;
-    m_order.clear();
-    m_rowOf.clear();
+    m_order = std::move(order);
     m_replacingValues = -1;
+    const TSimpleXMLElems* children = root ? root->ItemsIfAny() : nullptr;
+    m_rowOf.assign(static_cast<size_t>(children ? children->Count() : 0), -1);
+    for (size_t row = 0; row < m_order.size(); ++row)
+        m_rowOf[static_cast<size_t>(m_order[row])] = static_cast<int>(row);
+    endResetModel();
+}
+
+std::vector<int> PoiTreeModel::sortedPois(const TSimpleXMLElem* root)
+{
     const TSimpleXMLElems* children = root ? root->ItemsIfAny() : nullptr;
     const int count = children ? children->Count() : 0;
     std::vector<std::string_view> names(static_cast<size_t>(count));
@@ -72,13 +85,11 @@ void PoiTreeModel::reset(const TSimpleXMLElem* root)
                                                                 names[static_cast<size_t>(b.poiIndex)]);
         return ascii ? *ascii : PoiTextLess(text(a.poiIndex), text(b.poiIndex));
     });
-    m_order.reserve(entries.size());
+    std::vector<int> order;
+    order.reserve(entries.size());
     for (const Entry& entry : entries)
-        m_order.push_back(entry.poiIndex);
-    m_rowOf.assign(static_cast<size_t>(count), -1);
-    for (size_t row = 0; row < m_order.size(); ++row)
-        m_rowOf[static_cast<size_t>(m_order[row])] = static_cast<int>(row);
-    endResetModel();
+        order.push_back(entry.poiIndex);
+    return order;
 }
 
 QModelIndex PoiTreeModel::poiNode(int poiIndex) const

@@ -26,6 +26,11 @@ public:
     // until the next reset, so every change to its children must be followed by a reset, and
     // every change to a POI's values by refreshPoi.
     void reset(const TSimpleXMLElem* root);
+    // The same with the rows already sorted by sortedPois(root).
+    void reset(const TSimpleXMLElem* root, std::vector<int> order);
+    // The POI index of each row for `root`: the POIs among its children sorted by name. Only
+    // reads the page, so it may run on another thread while nothing changes it.
+    static std::vector<int> sortedPois(const TSimpleXMLElem* root);
     // The properties whose values a POI node lists (kValueCount of them): an icon page's
     // Location, world location, type and tooltip by default. Takes effect at the next reset.
     void setValueProperties(const std::array<const char*, kValueCount>& properties) { m_valueProperties = properties; }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -115,6 +116,19 @@ private slots:
         QVERIFY2(lines[1].endsWith(QLatin1String(": Error : Loading File; the file ends before the page is complete (line 2, column 21)")),
                  qPrintable(lines[1]));
         QVERIFY(lines[2].endsWith(QLatin1String(": File \"icons_missing.xml\" is not found.")));
+
+#if defined(VYNMAP_EDITOR) && !defined(_WIN32)
+        // The program itself, which reads the first page while its window starts and ends
+        // without taking the pages apart, prints the same lines to a pipe and fails the same.
+        QProcess program;
+        program.start(QStringLiteral(VYNMAP_EDITOR),
+                      {QStringLiteral("--config"), config, QStringLiteral("--check"), samples + "icons_harbor_town.xml",
+                       damaged, dir.filePath(QStringLiteral("icons_missing.xml")), unknown});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()), report);
+#endif
 
         QString good;
         QTextStream goodOut(&good);
