@@ -69,9 +69,11 @@ std::vector<int> PoiTreeModel::sortedPois(const TSimpleXMLElem* root)
         }
     }
     // Names that their ASCII start does not order (Korean ones, say) are compared as text,
-    // each converted once rather than at every comparison.
-    std::vector<std::optional<QString>> texts(static_cast<size_t>(count));
+    // each converted once rather than at every comparison; most pages never need one.
+    std::vector<std::optional<QString>> texts;
     auto text = [&](int poiIndex) -> const QString& {
+        if (texts.empty())
+            texts.resize(static_cast<size_t>(count));
         std::optional<QString>& converted = texts[static_cast<size_t>(poiIndex)];
         if (!converted)
             converted = fromDoc(names[static_cast<size_t>(poiIndex)]);
