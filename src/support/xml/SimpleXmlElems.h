@@ -173,6 +173,7 @@ public:
 
 private:
     friend class TSimpleXMLElem;
+    friend class TSimpleXMLParser;
     TSimpleXMLElem* FOwner;
     std::vector<std::unique_ptr<TSimpleXMLElem>> FItems;
 };

@@ -314,7 +314,20 @@ std::string TSimpleXMLParser::ParseChildren(TSimpleXMLElems& list, int depth)
 {
     list.Clear();
     TSimpleXMLElem* owner = list.Owner();
+    if (depth == 1)
+        StartSplitRead(owner);
     while (!AtEnd()) {
+        if (FSplit) {
+            // Taken over among the root's children only: arriving there inside one of them
+            // means the line was not one of them.
+            std::string closing;
+            if (depth == 1 && TakeSplitRead(list, closing))
+                return closing;
+            if (depth > 1 && FPos >= FSplitAt)
+                AbandonSplitRead();
+        } else if (FCancelled != nullptr && FCancelled->load(std::memory_order_relaxed)) {
+            return std::string();
+        }
         const unsigned char c = Peek();
         if (IsBlank(c)) {
             ++FPos;
@@ -457,6 +470,10 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
             FPos = FBytes.size();
             return;
         }
+        // Values are ended (and may be decoded) where they stand: never in bytes that a second
+        // reader is reading.
+        if (FSplit && close >= FSplitAt)
+            AbandonSplitRead();
         const std::string_view raw = FBytes.substr(FPos, close - FPos);
         FPos = close + 1;
         const std::string_view value = ReadValue(raw, doc);

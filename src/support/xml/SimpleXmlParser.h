@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -21,6 +22,14 @@ public:
     // of being copied one by one. The objects made keep source alive. Bytes outside values, and
     // every byte after the last value read, stay as they were.
     TSimpleXMLParser(std::shared_ptr<std::string> source, std::size_t start, const TSimpleXML* doc);
+    TSimpleXMLParser(const TSimpleXMLParser&) = delete;
+    TSimpleXMLParser& operator=(const TSimpleXMLParser&) = delete;
+
+    // From this many bytes on, a parse that may keep values in place has a second thread read
+    // the root's children from a line in the middle while this one reads up to it; its items
+    // are taken over only when this reader arrives exactly there, so the document is the same
+    // as one thread would build. Returns the previous limit (tests lower it).
+    static std::size_t SetSplitReadBytes(std::size_t bytes);
 
     // The declarations before the root; stops in front of the root's start tag.
     void ParseProlog(TSimpleXMLElemsProlog& prolog);
@@ -39,6 +48,16 @@ private:
     enum class TagKind { EndTag, Comment, CData, Element, Unfinished };
 
     std::string ParseChildren(TSimpleXMLElems& list, int depth);
+    // The second reader of the root's children: started for a big enough buffer, taken over
+    // when this reader arrives at its first item, given up when it passes it.
+    struct SplitRead;
+    // Waits for the second reader, then frees what it read.
+    struct SplitReadEnd {
+        void operator()(SplitRead* split) const;
+    };
+    void StartSplitRead(TSimpleXMLElem* owner);
+    bool TakeSplitRead(TSimpleXMLElems& list, std::string& closing);
+    void AbandonSplitRead();
     void ParseTextRun(TSimpleXMLElems& list);
     std::string ParseEndTagName();
     void ParseProperties(TSimpleXMLProps& props, const TSimpleXML* doc);
@@ -88,6 +107,10 @@ private:
     const TSimpleXML* FDoc;
     std::size_t FPos = 0;
     TSimpleXMLArena FArena;
+    std::unique_ptr<SplitRead, SplitReadEnd> FSplit;
+    std::size_t FSplitAt = 0;  // where the second reader started
+    // Set on a second reader: its work is not wanted any more.
+    const std::atomic<bool>* FCancelled = nullptr;
     // A property of the start tag being read.
     struct PendingProp {
         std::string_view name;
