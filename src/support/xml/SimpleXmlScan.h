@@ -94,7 +94,7 @@ inline std::size_t PlainValueRunEnd(std::string_view bytes, std::size_t from)
 // are there, within the value, cover them without a loop; zero bytes fill the rest of the block,
 // and a function that looks for them must not use this.
 template <class Stops>
-unsigned TailMask(const char* p, std::size_t n, Stops stops)
+__attribute__((always_inline)) inline unsigned TailMask(const char* p, std::size_t n, Stops stops)
 {
     if (n >= 8) {
         const __m128i block = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
@@ -118,13 +118,26 @@ unsigned TailMask(const char* p, std::size_t n, Stops stops)
     const unsigned mask = stops(_mm_cvtsi32_si128(static_cast<int>(three)));
     return (mask & 1U) | ((mask >> 1) & 1U) << (n / 2) | ((mask >> 2) & 1U) << (n - 1);
 }
+
+// The first place at or after `from` where `stops` finds a byte, else bytes.size().
+template <class Stops>
+__attribute__((always_inline)) inline std::size_t FirstStop(std::string_view bytes, std::size_t from, Stops stops)
+{
+    std::size_t i = from;
+    for (; bytes.size() - i >= kVectorBytes; i += kVectorBytes) {
+        const unsigned mask = stops(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i)));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+    const unsigned mask = TailMask(bytes.data() + i, bytes.size() - i, stops);
+    return mask != 0 ? i + static_cast<std::size_t>(__builtin_ctz(mask)) : bytes.size();
+}
 #endif
 
 // End of the run from `from` of bytes other than the five that take an entity (" & ' < >), and,
 // when `stopAtHigh`, other than the bytes from 0x80 on: the bytes value encoding copies as they are.
 inline std::size_t EntityFreeRunEnd(std::string_view bytes, std::size_t from, bool stopAtHigh)
 {
-    std::size_t i = from;
 #if defined(__SSE2__)
     const auto stops = [stopAtHigh](__m128i block) {
         const __m128i hits = _mm_or_si128(
@@ -137,14 +150,9 @@ inline std::size_t EntityFreeRunEnd(std::string_view bytes, std::size_t from, bo
             mask |= static_cast<unsigned>(_mm_movemask_epi8(block));
         return mask;
     };
-    for (; bytes.size() - i >= kVectorBytes; i += kVectorBytes) {
-        const unsigned mask = stops(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i)));
-        if (mask != 0)
-            return i + static_cast<std::size_t>(__builtin_ctz(mask));
-    }
-    const unsigned mask = TailMask(bytes.data() + i, bytes.size() - i, stops);
-    return mask != 0 ? i + static_cast<std::size_t>(__builtin_ctz(mask)) : bytes.size();
+    return FirstStop(bytes, from, stops);
 #else
+    std::size_t i = from;
     for (; i < bytes.size(); ++i) {
         const char c = bytes[i];
         if (c == '"' || c == '&' || c == '\'' || c == '<' || c == '>'
@@ -156,33 +164,20 @@ inline std::size_t EntityFreeRunEnd(std::string_view bytes, std::size_t from, bo
 }
 
 // The first c at or after `from`, else bytes.size(): FindByte for short runs, whose last bytes
-// take no loop.
+// take no loop of their own.
 inline std::size_t NextByte(std::string_view bytes, std::size_t from, char c)
 {
 #if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(c);
-    const auto hits = [wanted](__m128i block) {
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
-    };
-    std::size_t i = from;
-    for (; bytes.size() - i >= kVectorBytes; i += kVectorBytes) {
-        const unsigned mask = hits(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i)));
-        if (mask != 0)
-            return i + static_cast<std::size_t>(__builtin_ctz(mask));
+    // The zero bytes that fill a short last block would be found as a '\0' of the bytes.
+    if (c != '\0') {
+        const __m128i wanted = _mm_set1_epi8(c);
+        return FirstStop(bytes, from, [wanted](__m128i block) {
+            return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+        });
     }
-    // The zero bytes that fill the block would be found as a '\0' of the bytes.
-    if (c == '\0') {
-        for (; i < bytes.size(); ++i)
-            if (bytes[i] == c)
-                return i;
-        return i;
-    }
-    const unsigned mask = TailMask(bytes.data() + i, bytes.size() - i, hits);
-    return mask != 0 ? i + static_cast<std::size_t>(__builtin_ctz(mask)) : bytes.size();
-#else
+#endif
     const std::size_t at = FindByte(bytes, from, c);
     return at == std::string_view::npos ? bytes.size() : at;
-#endif
 }
 
 // End of the run from `from` of bytes that may stand in a tag or property name: anything but
@@ -197,14 +192,7 @@ inline std::size_t MarkupNameEnd(std::string_view bytes, std::size_t from)
         const __m128i quotes = _mm_or_si128(is('"'), is('\''));
         return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(blanks, marks), quotes)));
     };
-    std::size_t i = from;
-    for (; bytes.size() - i >= kVectorBytes; i += kVectorBytes) {
-        const unsigned mask = stops(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i)));
-        if (mask != 0)
-            return i + static_cast<std::size_t>(__builtin_ctz(mask));
-    }
-    const unsigned mask = TailMask(bytes.data() + i, bytes.size() - i, stops);
-    return mask != 0 ? i + static_cast<std::size_t>(__builtin_ctz(mask)) : bytes.size();
+    return FirstStop(bytes, from, stops);
 #else
     std::size_t i = from;
     for (; i < bytes.size(); ++i) {
