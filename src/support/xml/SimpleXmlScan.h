@@ -107,7 +107,7 @@ __attribute__((always_inline)) inline unsigned TailMask(const char* p, std::size
         std::uint32_t last = 0;
         std::memcpy(&first, p, 4);
         std::memcpy(&last, p + n - 4, 4);
-        const unsigned mask = stops(_mm_cvtsi64_si128(static_cast<long long>(first | std::uint64_t{last} << 32)));
+        const unsigned mask = stops(_mm_set_epi32(0, 0, static_cast<int>(last), static_cast<int>(first)));
         return (mask & 0xFU) | (((mask >> 4) & 0xFU) << (n - 4));
     }
     if (n == 0)
