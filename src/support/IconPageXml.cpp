@@ -1,5 +1,6 @@
 #include "support/IconPageXml.h"
 
+#include "support/xml/SimpleXmlScan.h"
 #include "support/xml/UnicodeCodecs.h"
 
 #include <cstdint>
@@ -27,6 +28,7 @@ constexpr unsigned long kSurrogatesFirst = 0xD800;
 constexpr unsigned long kSurrogatesLast = 0xDFFF;
 constexpr unsigned long kNonCharacterFirst = 0xFFFE;
 constexpr unsigned long kNonCharacterLast = 0xFFFF;
+constexpr unsigned char kAsciiLimit = 0x80;
 
 const char kCutRoot[] = "Invalid Document: the root element is missing or cut off by the end of the data";
 const char kUnwritableName[] = "Invalid XML Element: an element or property without a valid name";
@@ -162,7 +164,11 @@ void IconPageEncodeValue(std::string& value)
     value = std::move(encoded);
 }
 
-void IconPageAppendEncodedValue(std::string& out, std::string_view value)
+namespace {
+
+// IconPageAppendEncodedValue of a value that is not well-formed UTF-8: the text between the
+// numeric references goes through the editing code page, run by run.
+void AppendMalformedEncoded(std::string& out, std::string_view value)
 {
     std::size_t runStart = 0;
     for (std::size_t i = value.find("&#"); i != std::string_view::npos; i = value.find("&#", i)) {
@@ -177,6 +183,39 @@ void IconPageAppendEncodedValue(std::string& out, std::string_view value)
         runStart = i;
     }
     AppendUtf8FiveEntityEncoded(out, value.substr(runStart));
+}
+
+}  // namespace
+
+void IconPageAppendEncodedValue(std::string& out, std::string_view value)
+{
+    // One pass that copies runs and replaces the five characters, an '&' that starts a numeric
+    // reference staying in its run. At the first byte above ASCII the rest is checked for
+    // well-formed UTF-8 once; from there on such bytes are copied like the others.
+    const std::size_t start = out.size();
+    bool highChecked = false;
+    std::size_t runStart = 0;
+    for (std::size_t i = simplexml::EntityFreeRunEnd(value, 0, true); i < value.size();
+         i = simplexml::EntityFreeRunEnd(value, i, !highChecked)) {
+        if (static_cast<unsigned char>(value[i]) >= kAsciiLimit) {
+            if (!IsWellFormedUtf8(value.substr(i))) {
+                out.resize(start);
+                AppendMalformedEncoded(out, value);
+                return;
+            }
+            highChecked = true;
+            continue;
+        }
+        const std::size_t reference = value[i] == '&' ? NumericReferenceLength(value, i) : 0;
+        if (reference != 0) {
+            i += reference;
+            continue;
+        }
+        out.append(value.data() + runStart, i - runStart);
+        out.append(FiveEntityFor(value[i]));
+        runStart = ++i;
+    }
+    out.append(value.data() + runStart, value.size() - runStart);
 }
 
 void ConfigureIconPageXml(TSimpleXML& document)

@@ -68,8 +68,10 @@ std::vector<MapStyleElement> ReadMapStyleElements(std::string_view bytes)
     // one style); otherwise the children of the single root.
     std::vector<int> kept = spans.roots;
     const bool oneStyle = kept.size() == 1 && spans.elements[static_cast<std::size_t>(kept.front())].tag == kMapStyleTag;
-    if (kept.size() == 1 && !oneStyle)
-        kept = spans.elements[static_cast<std::size_t>(kept.front())].children;
+    if (kept.size() == 1 && !oneStyle) {
+        const XmlSpanList<int>& children = spans.elements[static_cast<std::size_t>(kept.front())].children;
+        kept.assign(children.begin(), children.end());
+    }
     std::vector<MapStyleElement> styles;
     styles.reserve(kept.size());
     for (const int index : kept)

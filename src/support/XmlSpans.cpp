@@ -1,20 +1,19 @@
 #include "support/XmlSpans.h"
 
 #include "support/TextUtil.h"
+#include "support/xml/SimpleXmlScan.h"
 #include "support/xml/SimpleXmlText.h"
 
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+// Fewer bytes than an element or a property takes in the game's files.
+constexpr std::size_t kBytesPerElement = 128;
+constexpr std::size_t kBytesPerProperty = 20;
 
 bool isBlank(char c)
 {
     return simplexml::IsBlank(static_cast<unsigned char>(c));
-}
-
-bool isNameEnd(char c)
-{
-    return isBlank(c) || c == '=' || c == '/' || c == '>' || c == '<' || c == '"' || c == '\'';
 }
 
 // One pass over the bytes with a stack of open elements.
@@ -26,20 +25,28 @@ public:
     {
         if (m_text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
             m_pos = kUtf8Bom.size();
+        // Room for the elements and properties of files as the game writes them, so that the
+        // lists seldom move while they grow.
+        m_spans.elements.reserve(m_text.size() / kBytesPerElement);
+        m_lists.reserve(m_text.size() / kBytesPerElement);
+        m_spans.properties.reserve(m_text.size() / kBytesPerProperty);
         while (m_pos < m_text.size()) {
-            const std::size_t lt = m_text.find('<', m_pos);
-            if (lt == std::string_view::npos)
+            const std::size_t lt = simplexml::NextByte(m_text, m_pos, '<');
+            if (lt == m_text.size())
                 break;
             m_pos = lt;
-            if (startsWith("<!--"))
+            // The byte after the '<' tells the construct; a '<' that ends the file reads as a
+            // start tag without a name.
+            const char next = lt + 1 < m_text.size() ? m_text[lt + 1] : '\0';
+            if (next == '!' && startsWith("<!--"))
                 skipPast("-->", "a comment");
-            else if (startsWith("<![CDATA["))
+            else if (next == '!' && startsWith("<![CDATA["))
                 skipPast("]]>", "a CDATA section");
-            else if (startsWith("<!"))
+            else if (next == '!')
                 skipDeclaration();
-            else if (startsWith("<?"))
+            else if (next == '?')
                 skipPast("?>", "a processing instruction");
-            else if (startsWith("</"))
+            else if (next == '/')
                 endTag();
             else
                 startTag();
@@ -49,6 +56,7 @@ public:
             fail("the file ends before <" + std::string(open.tag) + "> of "
                  + PlaceText(PlaceOfByte(m_text, open.begin)) + " is closed");
         }
+        makeLists();
         return std::move(m_spans);
     }
 
@@ -94,8 +102,7 @@ private:
     std::string_view readName()
     {
         const std::size_t begin = m_pos;
-        while (m_pos < m_text.size() && !isNameEnd(m_text[m_pos]))
-            ++m_pos;
+        m_pos = simplexml::MarkupNameEnd(m_text, m_pos);
         if (m_pos == begin)
             fail("a tag or property name is missing");
         return m_text.substr(begin, m_pos - begin);
@@ -120,9 +127,9 @@ private:
         m_open.pop_back();
     }
 
-    XmlSpanProperty readProperty()
+    // Filled where it stands in the list: a copy of it would cost more than reading it.
+    void readProperty(XmlSpanProperty& property)
     {
-        XmlSpanProperty property;
         property.begin = m_pos;
         property.name = readName();
         skipBlanks();
@@ -133,8 +140,8 @@ private:
         if (m_pos >= m_text.size() || (m_text[m_pos] != '"' && m_text[m_pos] != '\''))
             fail("the value of property \"" + std::string(property.name) + "\" is not in quotes");
         property.quote = m_text[m_pos++];
-        const std::size_t close = m_text.find(property.quote, m_pos);
-        if (close == std::string_view::npos) {
+        const std::size_t close = simplexml::NextByte(m_text, m_pos, property.quote);
+        if (close == m_text.size()) {
             m_pos = property.begin;
             fail("the value of property \"" + std::string(property.name) + "\" has no closing quote");
         }
@@ -142,12 +149,14 @@ private:
         property.valueEnd = close;
         property.rawValue = m_text.substr(m_pos, close - m_pos);
         m_pos = close + 1;
-        return property;
     }
 
     void startTag()
     {
-        XmlSpanElement element;
+        // Filled where it stands in the list, as the properties are.
+        const int index = static_cast<int>(m_spans.elements.size());
+        XmlSpanElement& element = m_spans.elements.emplace_back();
+        Lists& lists = m_lists.emplace_back(Lists{m_spans.properties.size(), 0, 0});
         element.begin = m_pos;
         ++m_pos;
         element.tag = readName();
@@ -167,25 +176,56 @@ private:
                 element.selfClosing = true;
                 break;
             }
-            element.properties.push_back(readProperty());
+            readProperty(m_spans.properties.emplace_back());
+            ++lists.propertyCount;
             element.propsEnd = m_pos;
         }
         element.startEnd = m_pos;
         element.end = m_pos;
-        const int index = static_cast<int>(m_spans.elements.size());
         if (element.parent < 0)
             m_spans.roots.push_back(index);
         else
-            m_spans.elements[element.parent].children.push_back(index);
-        const bool open = !element.selfClosing;
-        m_spans.elements.push_back(std::move(element));
-        if (open)
+            ++m_lists[static_cast<std::size_t>(element.parent)].childCount;
+        if (!element.selfClosing)
             m_open.push_back(index);
     }
+
+    // Points each element's lists into the result, once nothing is added to it any more: the
+    // properties stand in the order read, the children are grouped by parent in document order.
+    void makeLists()
+    {
+        std::vector<std::size_t> nextChild(m_lists.size());
+        std::size_t childTotal = 0;
+        for (std::size_t i = 0; i < m_lists.size(); ++i) {
+            nextChild[i] = childTotal;
+            childTotal += m_lists[i].childCount;
+        }
+        m_spans.children.resize(childTotal);
+        for (std::size_t i = 0; i < m_spans.elements.size(); ++i) {
+            XmlSpanElement& element = m_spans.elements[i];
+            if (element.parent >= 0)
+                m_spans.children[nextChild[static_cast<std::size_t>(element.parent)]++] = static_cast<int>(i);
+            const Lists& lists = m_lists[i];
+            element.properties = {m_spans.properties.data() + lists.firstProperty, lists.propertyCount};
+        }
+        for (std::size_t i = 0; i < m_spans.elements.size(); ++i) {
+            // nextChild now stands one past each element's last child.
+            const std::size_t count = m_lists[i].childCount;
+            m_spans.elements[i].children = {m_spans.children.data() + (nextChild[i] - count), count};
+        }
+    }
+
+    // Where an element's lists lie while the file is read.
+    struct Lists {
+        std::size_t firstProperty;
+        std::size_t propertyCount;
+        std::size_t childCount;
+    };
 
     std::string_view m_text;
     std::size_t m_pos = 0;
     std::vector<int> m_open;
+    std::vector<Lists> m_lists;  // one per element
     XmlSpans m_spans;
 };
 

@@ -33,6 +33,24 @@ struct XmlSpanProperty {
     char quote = '"';
 };
 
+// Consecutive items that XmlSpans holds: an element's properties or its children.
+template <class T>
+class XmlSpanList {
+public:
+    XmlSpanList() = default;
+    XmlSpanList(const T* items, std::size_t count) : m_items(items), m_count(count) {}
+    const T* begin() const { return m_items; }
+    const T* end() const { return m_items + m_count; }
+    std::size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+    const T& front() const { return m_items[0]; }
+    const T& operator[](std::size_t i) const { return m_items[i]; }
+
+private:
+    const T* m_items = nullptr;
+    std::size_t m_count = 0;
+};
+
 // One element: its start tag, properties, child elements and where it ends.
 struct XmlSpanElement {
     std::string_view tag;
@@ -43,18 +61,27 @@ struct XmlSpanElement {
     std::size_t end = 0;        // one past the end tag's '>' (startEnd when self-closing)
     bool selfClosing = false;
     int parent = -1;
-    std::vector<XmlSpanProperty> properties;
-    std::vector<int> children;  // element indices in document order
+    XmlSpanList<XmlSpanProperty> properties;
+    XmlSpanList<int> children;  // element indices in document order
 
     // The first property of that name, letter case ignored; null when there is none.
     const XmlSpanProperty* find(std::string_view name) const;
 };
 
 // Every element of a file in document order (a parent before its children); the views point
-// into the bytes given to Parse, which must outlive the result.
+// into the bytes given to Parse, which must outlive the result. The lists of the elements point
+// into the result itself: it moves, but is not copied.
 struct XmlSpans {
     std::vector<XmlSpanElement> elements;
     std::vector<int> roots;  // top-level elements
+    std::vector<XmlSpanProperty> properties;  // each element's, one after the other
+    std::vector<int> children;                // each element's, one after the other
+
+    XmlSpans() = default;
+    XmlSpans(XmlSpans&&) = default;
+    XmlSpans& operator=(XmlSpans&&) = default;
+    XmlSpans(const XmlSpans&) = delete;
+    XmlSpans& operator=(const XmlSpans&) = delete;
 
     // Throws XmlSpansError for an unclosed or mismatched element or a cut-off construct.
     static XmlSpans Parse(std::string_view bytes);

@@ -222,7 +222,7 @@ bool ZonePageFile::addPropertyEdits(const XmlSpanElement& original, const Snapsh
     const Snapshot now = snapshotOf(current);
     if (now == shown)
         return true;
-    const std::vector<XmlSpanProperty>& before = original.properties;
+    const XmlSpanList<XmlSpanProperty>& before = original.properties;
     if (shown.size() != before.size())
         return false;
     std::vector<bool> kept(before.size(), false);

@@ -41,12 +41,18 @@ struct ZonePageLayout {
         int occurrence = 0;
         bool operator==(const Key& other) const { return path == other.path && occurrence == other.occurrence; }
     };
+    struct PathHash {
+        std::size_t operator()(const std::vector<std::string>& path) const;
+    };
 
     std::string bytes;
     XmlSpans spans;
     std::vector<ZonePageInfo> pages;
     std::vector<int> pageElements;  // the span element of each zone page
     std::vector<Key> pageKeys;
+    // The zone pages by the hash of their key: a save or a reload finds each page without
+    // comparing it to every other.
+    std::unordered_multimap<std::size_t, int> pagesByKeyHash;
     bool worldOnly = false;
     // Whether a Page stands inside another element: a UI file, never an icon page.
     bool nestsPages = false;

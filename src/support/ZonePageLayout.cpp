@@ -4,6 +4,7 @@
 #include "support/ZonePageFile.h"
 
 #include <map>
+#include <unordered_map>
 #include <stdexcept>
 
 namespace {
@@ -46,6 +47,13 @@ bool isEmptyAmongPages(const XmlSpans& spans, const XmlSpanElement& page)
     return true;
 }
 
+constexpr std::size_t kHashFactor = 1000003;
+
+std::size_t hashOf(const ZonePageLayout::Key& key)
+{
+    return ZonePageLayout::PathHash()(key.path) * kHashFactor + static_cast<std::size_t>(key.occurrence);
+}
+
 }  // namespace
 
 std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const ZonePageLayout* previous)
@@ -58,7 +66,7 @@ std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const Zon
     bool anyLocation = false;
     bool anyIcon = false;
     bool iconsPage = false;
-    std::map<std::vector<std::string>, int> occurrences;
+    std::unordered_map<std::vector<std::string>, int, PathHash> occurrences;
     for (int i = 0; i < static_cast<int>(spans.elements.size()); ++i) {
         const XmlSpanElement& element = spans.elements[static_cast<std::size_t>(i)];
         if (element.tag == kIconTag) {
@@ -80,11 +88,11 @@ std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const Zon
         if (nameOf(element) == kIconsPageName)
             continue;
         const int icons = static_cast<int>(layout->iconsOf(i).size());
-        const bool kept = previous && previous->find(key) >= 0;
-        if (icons == 0 && !underIcons && !kept && !isEmptyAmongPages(spans, element))
+        if (icons == 0 && !underIcons && !isEmptyAmongPages(spans, element) && !(previous && previous->find(key) >= 0))
             continue;
         layout->pages.push_back({nameOf(element), icons});
         layout->pageElements.push_back(i);
+        layout->pagesByKeyHash.emplace(hashOf(key), static_cast<int>(layout->pageKeys.size()));
         layout->pageKeys.push_back(std::move(key));
     }
     // Without any icon to tell, a file without the map window's page "Icons" is a POI file.
@@ -92,11 +100,20 @@ std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const Zon
     return layout;
 }
 
+std::size_t ZonePageLayout::PathHash::operator()(const std::vector<std::string>& path) const
+{
+    std::size_t hash = path.size();
+    for (const std::string& step : path)
+        hash = hash * kHashFactor + std::hash<std::string>()(step);
+    return hash;
+}
+
 int ZonePageLayout::find(const Key& key) const
 {
-    for (std::size_t i = 0; i < pageKeys.size(); ++i)
-        if (pageKeys[i] == key)
-            return static_cast<int>(i);
+    const auto [first, last] = pagesByKeyHash.equal_range(hashOf(key));
+    for (auto it = first; it != last; ++it)
+        if (pageKeys[static_cast<std::size_t>(it->second)] == key)
+            return it->second;
     return -1;
 }
 

@@ -10,6 +10,8 @@ namespace {
 // Room a save of a document read from bytes reserves beyond their size, for entities and the
 // like that the writer adds: one part in this many.
 constexpr std::size_t kSaveMarginDivisor = 8;
+// From about this size a save is written by two threads.
+constexpr std::size_t kSplitWriteBytes = std::size_t(1) << 20;
 }  // namespace
 
 TSimpleXML::TSimpleXML() : FRoot(std::make_unique<TSimpleXMLElemClassic>())
@@ -104,18 +106,21 @@ void TSimpleXML::EnsureHeader()
     FProlog.Append(std::make_unique<TSimpleXMLElemHeader>());
 }
 
-void TSimpleXML::WriteDocument(TSimpleXMLWriter& writer)
+void TSimpleXML::WriteDocument(TSimpleXMLWriter& writer, std::size_t splitBytes)
 {
     EnsureHeader();
     const std::string noIndent;
     for (int i = 0; i < FProlog.Count(); ++i)
         writer.WriteItem(*FProlog.Item(i), noIndent, nullptr);
-    writer.WriteItem(*FRoot, noIndent, this);
+    if (splitBytes >= kSplitWriteBytes)
+        writer.WriteItemInTwo(*FRoot, noIndent, this, splitBytes / 2);
+    else
+        writer.WriteItem(*FRoot, noIndent, this);
 }
 
 void TSimpleXML::SaveToStream(TStream& stream)
 {
-    WriteToStream(stream, [this](TSimpleXMLWriter& writer) { WriteDocument(writer); });
+    WriteToStream(stream, [this](TSimpleXMLWriter& writer) { WriteDocument(writer, 0); });
 }
 
 std::string TSimpleXML::SaveToString()
@@ -123,9 +128,11 @@ std::string TSimpleXML::SaveToString()
     // One buffer that grows to the whole text, with no stream and no copy behind it.
     TSimpleXMLWriter writer;
     // A document read from bytes it kept writes about as many again; others are measured.
-    writer.Reserve(FBuffer ? FBuffer->size() + FBuffer->size() / kSaveMarginDivisor
-                           : TSimpleXMLWriter::EstimateSize(*FRoot));
-    WriteDocument(writer);
+    const std::size_t bytes = FBuffer ? FBuffer->size() + FBuffer->size() / kSaveMarginDivisor
+                                      : TSimpleXMLWriter::EstimateSize(*FRoot);
+    writer.Reserve(bytes);
+    // A big page is written by two threads, a half of the root's children each.
+    WriteDocument(writer, bytes);
     return writer.TakeOutput();
 }
 

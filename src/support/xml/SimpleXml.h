@@ -96,7 +96,8 @@ public:
 private:
     void ParseDocument(TSimpleXMLParser& parser);
     void EnsureHeader();
-    void WriteDocument(TSimpleXMLWriter& writer);
+    // The root's children are written by two threads when `splitBytes` (the expected size) is big.
+    void WriteDocument(TSimpleXMLWriter& writer, std::size_t splitBytes);
 
     std::unique_ptr<TSimpleXMLElemClassic> FRoot;
     TSimpleXMLElemsProlog FProlog;

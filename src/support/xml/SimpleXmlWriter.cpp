@@ -1,5 +1,7 @@
 #include "support/xml/SimpleXmlWriter.h"
 
+#include <future>
+#include <thread>
 #include <vector>
 
 #include "support/xml/SimpleXml.h"
@@ -136,6 +138,12 @@ void TSimpleXMLWriter::WriteElementTree(const TSimpleXMLElem& top, std::string_v
                 open.push_back({&elem, 0, indentLength, childIndentLength});
             return;
         }
+        if (hasChildren) {
+            WriteOpeningLine(elem, std::string_view(indents).substr(0, indentLength), doc);
+            open.push_back({&elem, 0, indentLength, childIndentLength});
+            FlushWhenFull();
+            return;
+        }
         const std::string fullName = elem.FullName();
         StartPiece();
         Put(std::string_view(indents).substr(0, indentLength));
@@ -143,11 +151,7 @@ void TSimpleXMLWriter::WriteElementTree(const TSimpleXMLElem& top, std::string_v
         Put(fullName);
         WriteProperties(elem, doc);
         StartPiece();
-        if (hasChildren) {
-            Put(">");
-            Put(kLineEnd);
-            open.push_back({&elem, 0, indentLength, childIndentLength});
-        } else if (!elem.Value().empty()) {
+        if (!elem.Value().empty()) {
             Put(">");
             PutValue(elem.Value(), doc);
             Put("</");
@@ -172,15 +176,63 @@ void TSimpleXMLWriter::WriteElementTree(const TSimpleXMLElem& top, std::string_v
                 WriteLeaf(child, std::string_view(indents).substr(0, childIndentLength), doc);
             continue;
         }
-        if (!current.elem->Name().empty()) {
-            Put(std::string_view(indents).substr(0, current.indentLength));
-            Put("</");
-            Put(current.elem->FullName());
-            Put(">");
-            Put(kLineEnd);
-        }
+        if (!current.elem->Name().empty())
+            WriteClosingLine(*current.elem, std::string_view(indents).substr(0, current.indentLength));
         open.pop_back();
     }
+}
+
+void TSimpleXMLWriter::WriteOpeningLine(const TSimpleXMLElem& elem, std::string_view indent, const TSimpleXML* doc)
+{
+    StartPiece();
+    Put(indent);
+    Put("<");
+    Put(elem.FullName());
+    WriteProperties(elem, doc);
+    StartPiece();
+    Put(">");
+    Put(kLineEnd);
+}
+
+void TSimpleXMLWriter::WriteClosingLine(const TSimpleXMLElem& elem, std::string_view indent)
+{
+    Put(indent);
+    Put("</");
+    Put(elem.FullName());
+    Put(">");
+    Put(kLineEnd);
+}
+
+void TSimpleXMLWriter::WriteItemInTwo(const TSimpleXMLElem& item, std::string_view indent, const TSimpleXML* doc,
+                                      std::size_t halfBytes)
+{
+    static const bool twoProcessors = std::thread::hardware_concurrency() >= 2;
+    const TSimpleXMLElems* items = item.ItemsIfAny();
+    if (FOut != nullptr || !twoProcessors || item.Kind() != TSimpleXMLElemKind::Classic || items == nullptr
+        || items->Count() < 2) {
+        WriteItem(item, indent, doc);
+        return;
+    }
+    // The children's indentation, as WriteElementTree gives it.
+    const bool autoIndent = doc != nullptr && doc->Options().Contains(sxoAutoIndent);
+    const std::string childIndent = std::string(indent) + (autoIndent ? doc->IndentString() : std::string());
+    const int count = items->Count();
+    const int half = count / 2;
+    // The future waits for the other thread when it is left by an exception.
+    std::future<std::string> secondHalf = std::async(std::launch::async, [&] {
+        TSimpleXMLWriter other;
+        other.Reserve(halfBytes);
+        for (int i = half; i < count; ++i)
+            other.WriteItem(*items->Item(i), childIndent, doc);
+        return other.TakeOutput();
+    });
+    if (!item.Name().empty())
+        WriteOpeningLine(item, indent, doc);
+    for (int i = 0; i < half; ++i)
+        WriteItem(*items->Item(i), childIndent, doc);
+    FBuffer += secondHalf.get();
+    if (!item.Name().empty())
+        WriteClosingLine(item, indent);
 }
 
 void TSimpleXMLWriter::WriteHeader(const TSimpleXMLElemHeader& header, std::string_view indent)

@@ -17,6 +17,11 @@ public:
     // Writes item (for an element, everything below it) with indent before its first line;
     // values are encoded for doc, or written unchanged without one.
     void WriteItem(const TSimpleXMLElem& item, std::string_view indent, const TSimpleXML* doc);
+    // WriteItem, with the second half of an element's children written by another thread into a
+    // buffer of its own, of about `halfBytes`, when there is a second processor: a writer without
+    // a stream only. The bytes are the same.
+    void WriteItemInTwo(const TSimpleXMLElem& item, std::string_view indent, const TSimpleXML* doc,
+                        std::size_t halfBytes);
     // Hands everything still held to the stream (nothing to do without one).
     void Flush();
     std::string TakeOutput() { return std::move(FBuffer); }
@@ -32,6 +37,9 @@ public:
 private:
     void WriteElementTree(const TSimpleXMLElem& top, std::string_view indent, const TSimpleXML* doc);
     void WriteLeaf(const TSimpleXMLElem& item, std::string_view indent, const TSimpleXML* doc);
+    // An element's start tag and line end, before its children; its end tag after them.
+    void WriteOpeningLine(const TSimpleXMLElem& elem, std::string_view indent, const TSimpleXML* doc);
+    void WriteClosingLine(const TSimpleXMLElem& elem, std::string_view indent);
     void WriteHeader(const TSimpleXMLElemHeader& header, std::string_view indent);
     void WriteProperties(const TSimpleXMLElem& item, const TSimpleXML* doc);
     void PutValue(std::string_view value, const TSimpleXML* doc);

@@ -248,63 +248,25 @@ const char* EntityFor(char c)
     }
 }
 
-// One table lookup per byte: does the byte need replacing by the entity encoder, or by the
-// encoder that also writes bytes above ASCII as numeric references?
+// The entity characters and their replacements, one table lookup per byte.
 struct SpecialBytes {
     bool entity[kByteRange] = {};
-    bool entityOrHigh[kByteRange] = {};
     std::string_view replacement[kByteRange] = {};
     SpecialBytes()
     {
         for (const char c : {'"', '&', '\'', '<', '>'}) {
             entity[static_cast<unsigned char>(c)] = true;
-            entityOrHigh[static_cast<unsigned char>(c)] = true;
             replacement[static_cast<unsigned char>(c)] = EntityFor(c);
         }
-        for (std::size_t c = kAsciiLimit; c < kByteRange; ++c)
-            entityOrHigh[c] = true;
     }
 };
 const SpecialBytes kSpecial;
 
-// The first byte at or after `from` that the table marks, else text.size(). Sixteen bytes at a
-// time where the processor allows, since most bytes of a value are none of them.
-std::size_t NextSpecial(std::string_view text, std::size_t from, const bool* special, bool high)
-{
-    std::size_t i = from;
-#if defined(__SSE2__)
-    constexpr std::size_t kVectorBytes = 16;
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i ampersand = _mm_set1_epi8('&');
-    const __m128i apostrophe = _mm_set1_epi8('\'');
-    const __m128i less = _mm_set1_epi8('<');
-    const __m128i greater = _mm_set1_epi8('>');
-    for (; text.size() - i >= kVectorBytes; i += kVectorBytes) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, ampersand)),
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, apostrophe),
-                         _mm_or_si128(_mm_cmpeq_epi8(bytes, less), _mm_cmpeq_epi8(bytes, greater))));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-        if (high)
-            mask |= static_cast<unsigned>(_mm_movemask_epi8(bytes));
-        if (mask != 0)
-            return i + static_cast<std::size_t>(__builtin_ctz(mask));
-    }
-#else
-    (void)high;
-#endif
-    while (i < text.size() && !special[static_cast<unsigned char>(text[i])])
-        ++i;
-    return i;
-}
-
 void AppendEncoded(std::string& out, std::string_view text, bool numericReferences)
 {
-    const bool* special = numericReferences ? kSpecial.entityOrHigh : kSpecial.entity;
     std::size_t runStart = 0;
-    for (std::size_t i = NextSpecial(text, 0, special, numericReferences); i < text.size();
-         i = NextSpecial(text, i, special, numericReferences)) {
+    for (std::size_t i = simplexml::EntityFreeRunEnd(text, 0, numericReferences); i < text.size();
+         i = simplexml::EntityFreeRunEnd(text, i, numericReferences)) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         out.append(text.data() + runStart, i - runStart);
         runStart = ++i;
@@ -564,14 +526,19 @@ void Utf8FiveEntityEncodeInPlace(std::string& value)
     }
 }
 
+std::string_view FiveEntityFor(char c)
+{
+    return kSpecial.replacement[static_cast<unsigned char>(c)];
+}
+
 void AppendUtf8FiveEntityEncoded(std::string& out, std::string_view value)
 {
     // One pass that encodes and checks the UTF-8 at once; malformed text takes back what was
     // appended and goes the long way.
     const std::size_t start = out.size();
     std::size_t runStart = 0;
-    for (std::size_t i = NextSpecial(value, 0, kSpecial.entityOrHigh, true); i < value.size();
-         i = NextSpecial(value, i, kSpecial.entityOrHigh, true)) {
+    for (std::size_t i = simplexml::EntityFreeRunEnd(value, 0, true); i < value.size();
+         i = simplexml::EntityFreeRunEnd(value, i, true)) {
         const unsigned char c = static_cast<unsigned char>(value[i]);
         if (c >= kAsciiLimit) {
             const std::size_t length = WellFormedSequenceLength(value, i);

@@ -23,6 +23,8 @@ std::u16string EditingCodePageToUtf16(std::string_view editing);
 // the entity letters without regard to case and replaces "&amp;" last, so it inverts encoding.
 std::string FiveEntityEncode(std::string_view text);
 std::string FiveEntityDecode(std::string_view text);
+// The entity that stands for c when c is one of the five, else empty.
+std::string_view FiveEntityFor(char c);
 
 // Codec of the sxoAutoEncodeValue option: the five entities plus "&#xHH;" for every byte from
 // 128; decoding also reads decimal and hexadecimal references as one byte (number modulo 256).

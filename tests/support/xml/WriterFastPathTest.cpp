@@ -154,7 +154,10 @@ INSTANTIATE_TEST_SUITE_P(Documents, WriterSaveToString,
         SaveCase{"small_in_place_hook", Hooks::InPlace, true, 3},
         SaveCase{"large_in_place_hook", Hooks::InPlace, true, 3000},
         SaveCase{"small_both_hooks", Hooks::Both, false, 3},
-        SaveCase{"large_both_hooks_indented", Hooks::Both, true, 3000}),
+        SaveCase{"large_both_hooks_indented", Hooks::Both, true, 3000},
+        // Past a megabyte: the root's children are written by two threads.
+        SaveCase{"split_codecs", Hooks::None, false, 30000},
+        SaveCase{"split_both_hooks_indented", Hooks::Both, true, 30000}),
     [](const testing::TestParamInfo<SaveCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
