@@ -2,6 +2,7 @@
 
 #include "support/xml/SimpleXmlScan.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -200,11 +201,12 @@ std::size_t MatchNumericReference(std::string_view text, std::size_t at, char& b
 // Decodes bytes[0 .. size) where they stand; returns the decoded size.
 std::size_t DecodeSpanInPlace(char* const bytes, const std::size_t size, bool numericReferences)
 {
+    // Runs between references are short: the parser's inline search beats a call to memchr.
     const std::string_view text(bytes, size);
-    const void* first = std::memchr(bytes, '&', size);
-    if (first == nullptr)
+    const std::size_t first = simplexml::FindByte(text, 0, '&');
+    if (first == std::string_view::npos)
         return size;
-    std::size_t read = static_cast<std::size_t>(static_cast<const char*>(first) - bytes);
+    std::size_t read = first;
     std::size_t write = read;
     while (read < size) {
         // bytes[read] is an '&'.
@@ -222,8 +224,7 @@ std::size_t DecodeSpanInPlace(char* const bytes, const std::size_t size, bool nu
             bytes[write++] = '&';
             ++read;
         }
-        const void* next = std::memchr(bytes + read, '&', size - read);
-        const std::size_t runEnd = next ? static_cast<std::size_t>(static_cast<const char*>(next) - bytes) : size;
+        const std::size_t runEnd = std::min(simplexml::FindByte(text, read, '&'), size);
         std::memmove(bytes + write, bytes + read, runEnd - read);
         write += runEnd - read;
         read = runEnd;
