@@ -104,6 +104,11 @@ bool LeavesUnchanged(std::string_view raw, const TSimpleXML& doc)
 
 } // namespace
 
+bool TSimpleXMLParser::KeepsPlainValues(const TSimpleXML* doc)
+{
+    return doc == nullptr || !doc->OnDecodeValue || doc->DecodeValueSpan != nullptr;
+}
+
 void TSimpleXMLParser::Decode(std::string& value, const TSimpleXML* doc) const
 {
     if (doc != nullptr && !LeavesUnchanged(value, *doc))
@@ -478,7 +483,8 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         }
         const std::string_view raw = bytes.substr(pos, close - pos);
         pos = close + 1;
-        const std::string_view value = ReadValue(raw, plain, doc);
+        // Most values are plain: kept without a call (ReadValue's own first test).
+        const std::string_view value = plain && KeepsPlainValues(doc) ? raw : ReadValue(raw, doc);
         // Only bytes handed in by code, never a file, can be this long.
         if ((raw.size() | value.size() | name.size()) > TSimpleXMLNameValue::kMaxSize)
             throw std::length_error("property text too long");

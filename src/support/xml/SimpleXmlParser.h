@@ -59,12 +59,16 @@ private:
     // The decoded form of raw: raw itself when decoding leaves it as it is, else the scratch
     // string, valid until the next call.
     std::string_view DecodedValue(std::string_view raw, const TSimpleXML* doc);
+    // Whether values read for doc that are ASCII without an '&' are kept as read: so they are by
+    // the built-in codecs and, by their contract, by span hooks.
+    static bool KeepsPlainValues(const TSimpleXML* doc);
     // The value of the property whose bytes as read are raw: decoded where it stands when the
     // parse may overwrite its bytes and doc decodes spans, else DecodedValue(raw, doc).
-    // plain: raw is ASCII without an '&'.
-    std::string_view ReadValue(std::string_view raw, bool plain, const TSimpleXML* doc);
+    std::string_view ReadValue(std::string_view raw, const TSimpleXML* doc);
     // The arena's copy of a property name.
     const char* KeptName(std::string_view name);
+    // Keeps a copy of a name missing from both its slots.
+    const char* KeepName(std::string_view* slots, std::string_view name);
     // Hands the properties read from one tag to props: side by side in one arena allocation,
     // their values and names behind them.
     void BuildProperties(TSimpleXMLProps& props);

@@ -21,7 +21,7 @@ Word LoadWord(const char* bytes)
 
 // Names are short: a few whole-word comparisons (the last overlapping the one before) beat a
 // call to memcmp and a byte loop.
-bool SameName(std::string_view a, std::string_view b)
+inline bool SameName(std::string_view a, std::string_view b)
 {
     using Long = std::uint64_t;
     using Short = std::uint32_t;
@@ -54,11 +54,8 @@ TSimpleXMLParser::TSimpleXMLParser(std::shared_ptr<std::string> source, std::siz
     FArena.SetSource(std::move(source));
 }
 
-std::string_view TSimpleXMLParser::ReadValue(std::string_view raw, bool plain, const TSimpleXML* doc)
+std::string_view TSimpleXMLParser::ReadValue(std::string_view raw, const TSimpleXML* doc)
 {
-    // Plain values are kept by the built-in codecs and, by their contract, by span hooks.
-    if (plain && (doc == nullptr || !doc->OnDecodeValue || doc->DecodeValueSpan != nullptr))
-        return raw;
     if (FWritable != nullptr && doc != nullptr && doc->DecodeValueSpan != nullptr && doc->OnDecodeValue) {
         const std::size_t size = doc->DecodeValueSpan(FWritable + (raw.data() - FBytes.data()), raw.size());
         if (size != std::string_view::npos)
@@ -67,7 +64,7 @@ std::string_view TSimpleXMLParser::ReadValue(std::string_view raw, bool plain, c
     return DecodedValue(raw, doc);
 }
 
-const char* TSimpleXMLParser::KeptName(std::string_view name)
+inline const char* TSimpleXMLParser::KeptName(std::string_view name)
 {
     // Two slots per hash, as names of one size and last byte ("Name", "Size") come in pairs.
     const auto byte = [&name](std::size_t at) { return static_cast<std::size_t>(static_cast<unsigned char>(name[at])); };
@@ -77,6 +74,11 @@ const char* TSimpleXMLParser::KeptName(std::string_view name)
         return slots[0].data();
     if (slots[1].data() != nullptr && SameName(slots[1], name))
         return slots[1].data();
+    return KeepName(slots, name);
+}
+
+const char* TSimpleXMLParser::KeepName(std::string_view* slots, std::string_view name)
+{
     // The older of the two makes room.
     slots[1] = slots[0];
     slots[0] = std::string_view(FArena.Keep(name), name.size());
