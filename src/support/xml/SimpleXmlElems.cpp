@@ -54,12 +54,6 @@ void TSimpleXMLProp::SetValue(std::string_view value)
     FText.Assign(TSimpleXMLNameValue::kValue, value);
 }
 
-TSimpleXMLText TSimpleXMLProp::NameSpace() const
-{
-    const TSimpleXMLProps::Extras* extras = FParent->ExtrasOf(this);
-    return extras ? TSimpleXMLText(extras->nameSpace.c_str(), extras->nameSpace.size()) : TSimpleXMLText();
-}
-
 void TSimpleXMLProp::SetNameSpace(std::string_view nameSpace)
 {
     if (!nameSpace.empty() || FParent->ExtrasOf(this) != nullptr)
@@ -83,10 +77,8 @@ std::string TSimpleXMLProp::FullName() const
     return NameSpace().empty() ? std::string(Name()) : NameSpace() + ":" + std::string(Name());
 }
 
-const TSimpleXMLProps::Extras* TSimpleXMLProps::ExtrasOf(const TSimpleXMLProp* prop) const
+const TSimpleXMLProps::Extras* TSimpleXMLProps::FindExtras(const TSimpleXMLProp* prop) const
 {
-    if (!FEdited)
-        return nullptr;
     for (const std::unique_ptr<Extras>& extras : FEdited->extras)
         if (extras->prop == prop)
             return extras.get();

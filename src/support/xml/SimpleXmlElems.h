@@ -64,7 +64,7 @@ public:
     void SetName(std::string_view name);
     TSimpleXMLText Value() const { return FText.Text(TSimpleXMLNameValue::kValue); }
     void SetValue(std::string_view value);
-    TSimpleXMLText NameSpace() const;
+    TSimpleXMLText NameSpace() const;  // defined below TSimpleXMLProps
     void SetNameSpace(std::string_view nameSpace);
     std::string FullName() const;
     TSimpleXMLProps* Parent() const { return FParent; }
@@ -143,8 +143,12 @@ private:
     void Dispose(TSimpleXMLProp* prop);
     // A property of the list may now own memory: freeing the list must call its destructor.
     void NoteOwnedMemory() { FMayOwnMemory = true; }
-    // The extras of prop, or nullptr when it has none.
-    const Extras* ExtrasOf(const TSimpleXMLProp* prop) const;
+    // The extras of prop, or nullptr when it has none; asked for every property a save writes.
+    const Extras* ExtrasOf(const TSimpleXMLProp* prop) const
+    {
+        return FEdited && !FEdited->extras.empty() ? FindExtras(prop) : nullptr;
+    }
+    const Extras* FindExtras(const TSimpleXMLProp* prop) const;
     Extras& OwnExtras(const TSimpleXMLProp* prop);
 
     TSimpleXMLElem* FOwner;
@@ -156,6 +160,12 @@ private:
     bool FMayOwnMemory = false;
     std::unique_ptr<Edited> FEdited;  // once the list has changed
 };
+
+inline TSimpleXMLText TSimpleXMLProp::NameSpace() const
+{
+    const TSimpleXMLProps::Extras* extras = FParent->ExtrasOf(this);
+    return extras ? TSimpleXMLText(extras->nameSpace.c_str(), extras->nameSpace.size()) : TSimpleXMLText();
+}
 
 // The ordered child items of one element; owns them.
 class TSimpleXMLElems : public TSimpleXMLArenaObject {

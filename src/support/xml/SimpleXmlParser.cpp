@@ -483,7 +483,7 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         }
         const std::string_view raw = bytes.substr(pos, close - pos);
         pos = close + 1;
-        // Most values are plain: kept without a call (ReadValue's own first test).
+        // Most values are plain: kept as read, without a call.
         const std::string_view value = plain && KeepsPlainValues(doc) ? raw : ReadValue(raw, doc);
         // Only bytes handed in by code, never a file, can be this long.
         if ((raw.size() | value.size() | name.size()) > TSimpleXMLNameValue::kMaxSize)
