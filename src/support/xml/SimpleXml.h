@@ -57,7 +57,8 @@ public:
     TSimpleXMLKeepsValueTest DecodeKeepsValue = nullptr;
     // Optional companion of OnDecodeValue for bytes the parser may overwrite (LoadFromBuffer):
     // it is called in place of the hook and of DecodeKeepsValue and must give the same bytes as
-    // the hook, unless it answers npos.
+    // the hook, unless it answers npos. The hook must keep ASCII values without an '&' as they
+    // are: with DecodeValueSpan set the parser calls neither for them.
     TSimpleXMLDecodeSpan DecodeValueSpan = nullptr;
 
     // Reads the whole file, then parses it; raises EFOpenError or ESimpleXMLError.

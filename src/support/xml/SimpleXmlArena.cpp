@@ -2,13 +2,23 @@
 
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 // Each object is preceded by a link to its block, null for an object with memory of its own.
 struct TSimpleXMLArena::Block {
     // Objects still alive in the block, plus one while the arena is filling it.
     std::size_t live;
     // The bytes the block's objects may point into, if any.
+    std::shared_ptr<Kept> kept;
+};
+
+struct TSimpleXMLArena::Kept {
     std::shared_ptr<std::string> source;
+    // Copies lie one after another in chunks; longer ones take memory of their own.
+    std::vector<std::unique_ptr<char[]>> chunks;
+    std::vector<std::unique_ptr<char[]>> large;
+    std::size_t chunkFree = 0;
+    static constexpr std::size_t kChunkSize = 4096;
 };
 
 namespace {
@@ -73,7 +83,40 @@ TSimpleXMLArena::Block* TSimpleXMLArena::StartBlock(std::size_t size)
     void* memory = std::malloc(size);
     if (memory == nullptr)
         throw std::bad_alloc();
-    return ::new (memory) Block{1, FSource};
+    if (!FKept)
+        FKept = std::make_shared<Kept>();
+    return ::new (memory) Block{1, FKept};
+}
+
+void TSimpleXMLArena::SetSource(std::shared_ptr<std::string> source)
+{
+    // Blocks started before keep what they kept; objects from now on go to new blocks.
+    ReleaseCurrentBlock();
+    FKept = std::make_shared<Kept>();
+    FKept->source = std::move(source);
+}
+
+const char* TSimpleXMLArena::Keep(std::string_view text)
+{
+    if (!FKept)
+        FKept = std::make_shared<Kept>();
+    Kept& kept = *FKept;
+    const std::size_t size = text.size() + 1;
+    char* at;
+    if (size > Kept::kChunkSize / 4) {
+        kept.large.push_back(std::make_unique<char[]>(size));
+        at = kept.large.back().get();
+    } else {
+        if (size > kept.chunkFree) {
+            kept.chunks.push_back(std::make_unique<char[]>(Kept::kChunkSize));
+            kept.chunkFree = Kept::kChunkSize;
+        }
+        at = kept.chunks.back().get() + (Kept::kChunkSize - kept.chunkFree);
+        kept.chunkFree -= size;
+    }
+    text.copy(at, text.size());
+    at[text.size()] = '\0';
+    return at;
 }
 
 void* TSimpleXMLArena::Allocate(std::size_t size)
@@ -90,24 +133,11 @@ void* TSimpleXMLArena::Allocate(std::size_t size)
         ReleaseCurrentBlock();
         FBlock = block;
         FUsed = kBlockHeaderSize;
-        ++FBlockNumber;
     }
     void* object = Attach(reinterpret_cast<char*>(FBlock) + FUsed, FBlock);
     FUsed += needed;
     ++FBlock->live;
     return object;
-}
-
-std::size_t TSimpleXMLArena::BlockNumberFor(std::size_t size) const
-{
-    const std::size_t needed = kLinkSize + RoundUp(size);
-    return FBlock != nullptr && FUsed + needed <= kBlockSize ? FBlockNumber : 0;
-}
-
-std::size_t TSimpleXMLArena::BlockNumberOf(const void* object) const
-{
-    const Link block = *reinterpret_cast<const Link*>(static_cast<const char*>(object) - kLinkSize);
-    return block != nullptr && block == FBlock ? FBlockNumber : 0;
 }
 
 void* TSimpleXMLArenaObject::operator new(std::size_t size)

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // Memory for the items and properties one parse makes, carved from large blocks. A page makes
 // tens of thousands of small objects; taking each from malloc, and later handing each back,
@@ -26,15 +27,11 @@ public:
 
     // Bytes that objects allocated from now on may point into: every block started from here on
     // keeps them alive, so they last as long as the last such object.
-    void SetSource(std::shared_ptr<std::string> source) { FSource = std::move(source); }
-
-    // Blocks are numbered from 1 as the arena starts them. The number of the block that the
-    // next Allocate(size) takes its memory from, or 0 when it starts a new one or takes memory of
-    // its own.
-    std::size_t BlockNumberFor(std::size_t size) const;
-    // The number of the block an object from Allocate() lives in while that block is still being
-    // filled; 0 otherwise.
-    std::size_t BlockNumberOf(const void* object) const;
+    void SetSource(std::shared_ptr<std::string> source);
+    // A copy of text followed by a '\0' that lives as long as any block started since the last
+    // SetSource, so that objects allocated from now on may point into it: for the few property
+    // names a page repeats thousands of times, made once however many blocks refer to them.
+    const char* Keep(std::string_view text);
 
     struct Block;
     // The alignment of every object; the layer's classes need no more.
@@ -46,10 +43,12 @@ private:
     // A block of size bytes (header included) holding a reference to the source.
     Block* StartBlock(std::size_t size);
 
+    // What the blocks keep alive besides themselves: the source and the kept bytes.
+    struct Kept;
+
     Block* FBlock = nullptr;
-    std::shared_ptr<std::string> FSource;
+    std::shared_ptr<Kept> FKept;
     std::size_t FUsed = 0;
-    std::size_t FBlockNumber = 0;
 };
 
 // Base of the classes whose objects a parse makes in large numbers: plain new takes memory of

@@ -12,64 +12,64 @@ static_assert(alignof(TSimpleXMLProps) <= TSimpleXMLArena::kAlignment);
 static_assert(alignof(TSimpleXMLElems) <= TSimpleXMLArena::kAlignment);
 static_assert(alignof(TSimpleXMLElemHeader) <= TSimpleXMLArena::kAlignment);
 static_assert(alignof(TSimpleXMLElemClassic) <= TSimpleXMLArena::kAlignment);
+// A page holds hundreds of thousands of properties: each is two pointers, two sizes and a parent.
+static_assert(sizeof(void*) != 8 || sizeof(TSimpleXMLProp) == 32);
+static_assert(sizeof(void*) != 8 || sizeof(TSimpleXMLProps) == 32);
 
-void TSimpleXMLString::Assign(std::string_view text)
+void TSimpleXMLNameValue::Assign(Part part, std::string_view text)
 {
+    if (text.size() > kMaxSize)
+        throw std::length_error("property text too long");
     char* bytes = new char[text.size() + 1];
     text.copy(bytes, text.size());
     bytes[text.size()] = '\0';
-    Release();
-    FData = bytes;
-    FSize = text.size();
-    FOwned = true;
+    Release(part);
+    FData[part] = bytes;
+    FWord[part] = static_cast<std::uint32_t>(text.size() << 1) | 1u;
 }
 
 TSimpleXMLProp::TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value)
     : FParent(parent)
 {
-    FName.Assign(name);
-    FValue.Assign(value);
+    FText.Assign(TSimpleXMLNameValue::kName, name);
+    FText.Assign(TSimpleXMLNameValue::kValue, value);
 }
 
 void TSimpleXMLProp::NoteOwnedMemory()
 {
-    if (FParent != nullptr)
-        FParent->NoteOwnedMemory();
+    FParent->NoteOwnedMemory();
 }
 
 void TSimpleXMLProp::SetName(std::string_view name)
 {
     if (!name.empty() && name != Name()) {
         NoteOwnedMemory();
-        FName.Assign(name);
+        FText.Assign(TSimpleXMLNameValue::kName, name);
     }
 }
 
 void TSimpleXMLProp::SetValue(std::string_view value)
 {
     NoteOwnedMemory();
-    FValue.Assign(value);
-}
-
-TSimpleXMLProp::Extras& TSimpleXMLProp::OwnExtras()
-{
-    if (!FExtras) {
-        NoteOwnedMemory();
-        FExtras = std::make_unique<Extras>();
-    }
-    return *FExtras;
+    FText.Assign(TSimpleXMLNameValue::kValue, value);
 }
 
 void TSimpleXMLProp::SetNameSpace(std::string_view nameSpace)
 {
-    if (FExtras || !nameSpace.empty())
-        OwnExtras().nameSpace.Assign(nameSpace);
+    if (!nameSpace.empty() || FParent->ExtrasOf(this) != nullptr)
+        FParent->OwnExtras(this).nameSpace.assign(nameSpace.data(), nameSpace.size());
+}
+
+void* TSimpleXMLProp::Data() const
+{
+    const TSimpleXMLProps::Extras* extras = FParent->ExtrasOf(this);
+    return extras ? extras->data : nullptr;
 }
 
 void TSimpleXMLProp::SetData(void* data)
 {
-    if (FExtras || data != nullptr)
-        OwnExtras().data = data;
+    if (data != nullptr || FParent->ExtrasOf(this) != nullptr)
+        FParent->OwnExtras(this).data = data;
 }
 
 std::string TSimpleXMLProp::FullName() const
@@ -77,11 +77,21 @@ std::string TSimpleXMLProp::FullName() const
     return NameSpace().empty() ? std::string(Name()) : NameSpace() + ":" + std::string(Name());
 }
 
-TSimpleXMLProp* TSimpleXMLProps::Item(int index) const
+const TSimpleXMLProps::Extras* TSimpleXMLProps::FindExtras(const TSimpleXMLProp* prop) const
 {
-    if (index < 0 || index >= Count())
-        return nullptr;
-    return FIndexed ? FItems[static_cast<std::size_t>(index)] : FParsed + index;
+    for (const std::unique_ptr<Extras>& extras : FEdited->extras)
+        if (extras->prop == prop)
+            return extras.get();
+    return nullptr;
+}
+
+TSimpleXMLProps::Extras& TSimpleXMLProps::OwnExtras(const TSimpleXMLProp* prop)
+{
+    if (const Extras* extras = ExtrasOf(prop))
+        return const_cast<Extras&>(*extras);
+    Edited& edited = Index();
+    edited.extras.push_back(std::make_unique<Extras>(Extras{prop, std::string(), nullptr}));
+    return *edited.extras.back();
 }
 
 TSimpleXMLProp* TSimpleXMLProps::Find(const std::string& name) const
@@ -113,9 +123,9 @@ TSimpleXMLProp* TSimpleXMLProps::ItemNamed(const std::string& name)
 
 TSimpleXMLProp* TSimpleXMLProps::Add(std::string_view name, std::string_view value)
 {
-    Index();
-    auto prop = std::make_unique<TSimpleXMLProp>(this, name, value);
-    FItems.push_back(prop.get());
+    Edited& edited = Index();
+    std::unique_ptr<TSimpleXMLProp> prop(new TSimpleXMLProp(this, name, value));
+    edited.items.push_back(prop.get());
     return prop.release();
 }
 
@@ -132,48 +142,54 @@ void TSimpleXMLProps::Delete(int index)
 {
     if (index < 0 || index >= Count())
         return;
-    Index();
-    TSimpleXMLProp* const prop = FItems[static_cast<std::size_t>(index)];
-    FItems.erase(FItems.begin() + index);
+    Edited& edited = Index();
+    TSimpleXMLProp* const prop = edited.items[static_cast<std::size_t>(index)];
+    edited.items.erase(edited.items.begin() + index);
     Dispose(prop);
 }
 
 void TSimpleXMLProps::Clear()
 {
-    if (FIndexed) {
-        for (TSimpleXMLProp* prop : FItems)
+    if (FEdited) {
+        for (TSimpleXMLProp* prop : FEdited->items)
             Dispose(prop);
     } else if (FMayOwnMemory) {
         for (std::size_t i = 0; i < FParsedCount; ++i)
             FParsed[i].~TSimpleXMLProp();
     }
-    FItems.clear();
+    FEdited.reset();
     FMayOwnMemory = false;
     if (FParsed != nullptr)
         TSimpleXMLArena::Release(FParsed);
     FParsed = nullptr;
     FParsedCount = 0;
-    FIndexed = false;
 }
 
 void TSimpleXMLProps::AdoptParsed(TSimpleXMLProp* first, std::size_t count)
 {
     FParsed = first;
-    FParsedCount = count;
+    FParsedCount = static_cast<std::uint32_t>(count);
 }
 
-void TSimpleXMLProps::Index()
+TSimpleXMLProps::Edited& TSimpleXMLProps::Index()
 {
-    if (FIndexed)
-        return;
-    FItems.reserve(FParsedCount + 1);
-    for (std::size_t i = 0; i < FParsedCount; ++i)
-        FItems.push_back(FParsed + i);
-    FIndexed = true;
+    if (!FEdited) {
+        auto edited = std::make_unique<Edited>();
+        edited->items.reserve(FParsedCount + 1);
+        for (std::size_t i = 0; i < FParsedCount; ++i)
+            edited->items.push_back(FParsed + i);
+        FEdited = std::move(edited);
+    }
+    return *FEdited;
 }
 
-void TSimpleXMLProps::Dispose(TSimpleXMLProp* prop) const
+void TSimpleXMLProps::Dispose(TSimpleXMLProp* prop)
 {
+    // Its extras go with it, or a later property at the same address would find them.
+    auto& extras = FEdited->extras;
+    extras.erase(std::remove_if(extras.begin(), extras.end(),
+                                [prop](const std::unique_ptr<Extras>& entry) { return entry->prop == prop; }),
+                 extras.end());
     const std::less<const TSimpleXMLProp*> before;
     const bool parsed = !before(prop, FParsed) && before(prop, FParsed + FParsedCount);
     if (parsed)

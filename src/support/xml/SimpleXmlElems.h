@@ -55,47 +55,37 @@ enum class TSimpleXMLElemKind { Classic, Text, Comment, CData, Header, DocType, 
 
 // One name = value attribute of an element, a stylesheet or a declaration. A parsed property
 // borrows its name and value from the arena allocation that holds the properties of its tag;
-// the rarely used namespace and data pointer live in a block that only properties having them
-// take.
+// the rarely used namespace and data pointer are kept by its list, which makes room for them
+// only when one is set.
 class TSimpleXMLProp : public TSimpleXMLArenaObject {
 public:
-    TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value);
-
-    TSimpleXMLText Name() const { return FName.Text(); }
+    TSimpleXMLText Name() const { return FText.Text(TSimpleXMLNameValue::kName); }
     // An empty name, or the current one, leaves the name as it is.
     void SetName(std::string_view name);
-    TSimpleXMLText Value() const { return FValue.Text(); }
+    TSimpleXMLText Value() const { return FText.Text(TSimpleXMLNameValue::kValue); }
     void SetValue(std::string_view value);
-    TSimpleXMLText NameSpace() const { return FExtras ? FExtras->nameSpace.Text() : TSimpleXMLText(); }
+    TSimpleXMLText NameSpace() const;  // defined below TSimpleXMLProps
     void SetNameSpace(std::string_view nameSpace);
     std::string FullName() const;
     TSimpleXMLProps* Parent() const { return FParent; }
-    void* Data() const { return FExtras ? FExtras->data : nullptr; }
+    void* Data() const;
     void SetData(void* data);
 
 private:
     friend class TSimpleXMLParser;
     friend class TSimpleXMLProps;
-    explicit TSimpleXMLProp(TSimpleXMLProps* parent) : FParent(parent) {}
+    TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value);
     // Borrows name[0 .. nameSize) and value[0 .. valueSize), each followed by a '\0'.
     TSimpleXMLProp(TSimpleXMLProps* parent, const char* name, std::size_t nameSize, const char* value,
                    std::size_t valueSize)
-        : FName(name, nameSize), FValue(value, valueSize), FParent(parent)
+        : FText(name, nameSize, value, valueSize), FParent(parent)
     {
     }
     // Tells the list that this property is about to own memory.
     void NoteOwnedMemory();
 
-    struct Extras {
-        TSimpleXMLString nameSpace;
-        void* data = nullptr;
-    };
-    Extras& OwnExtras();
-
-    TSimpleXMLString FName;
-    TSimpleXMLString FValue;
+    TSimpleXMLNameValue FText;
     TSimpleXMLProps* FParent;
-    std::unique_ptr<Extras> FExtras;
 };
 
 // The ordered attributes of one item; owns them. The properties a parse makes for one tag lie
@@ -108,9 +98,14 @@ public:
     TSimpleXMLProps(const TSimpleXMLProps&) = delete;
     TSimpleXMLProps& operator=(const TSimpleXMLProps&) = delete;
 
-    int Count() const { return static_cast<int>(FIndexed ? FItems.size() : FParsedCount); }
+    int Count() const { return static_cast<int>(FEdited ? FEdited->items.size() : FParsedCount); }
     // The property at a 0-based index; nullptr outside 0 .. Count() - 1.
-    TSimpleXMLProp* Item(int index) const;
+    TSimpleXMLProp* Item(int index) const
+    {
+        if (index < 0 || index >= Count())
+            return nullptr;
+        return FEdited ? FEdited->items[static_cast<std::size_t>(index)] : FParsed + index;
+    }
     // First property of that name regardless of letter case; with sxoAutoCreate on the owning
     // document an absent one is appended with an empty value, otherwise nullptr.
     TSimpleXMLProp* ItemNamed(const std::string& name);
@@ -128,24 +123,49 @@ public:
 private:
     friend class TSimpleXMLParser;
     friend class TSimpleXMLProp;
+    // What few properties have.
+    struct Extras {
+        const TSimpleXMLProp* prop;
+        std::string nameSpace;
+        void* data = nullptr;
+    };
+    // The list once changed: a pointer per property, and the extras of those that have any
+    // (each in a block of its own, so that its namespace stays put while others come and go).
+    struct Edited {
+        std::vector<TSimpleXMLProp*> items;  // owned
+        std::vector<std::unique_ptr<Extras>> extras;
+    };
     // Takes over count properties made one after another at the start of one arena allocation;
     // the list must be empty.
     void AdoptParsed(TSimpleXMLProp* first, std::size_t count);
     // Gives the list a pointer per property, before its first change.
-    void Index();
-    void Dispose(TSimpleXMLProp* prop) const;
+    Edited& Index();
+    void Dispose(TSimpleXMLProp* prop);
     // A property of the list may now own memory: freeing the list must call its destructor.
     void NoteOwnedMemory() { FMayOwnMemory = true; }
+    // The extras of prop, or nullptr when it has none; asked for every property a save writes.
+    const Extras* ExtrasOf(const TSimpleXMLProp* prop) const
+    {
+        return FEdited && !FEdited->extras.empty() ? FindExtras(prop) : nullptr;
+    }
+    const Extras* FindExtras(const TSimpleXMLProp* prop) const;
+    Extras& OwnExtras(const TSimpleXMLProp* prop);
 
     TSimpleXMLElem* FOwner;
-    std::vector<TSimpleXMLProp*> FItems;  // owned; in use when FIndexed
     TSimpleXMLProp* FParsed = nullptr;
-    std::size_t FParsedCount = 0;
-    bool FIndexed = false;
+    // A tag's properties fit in its file, which is far below 4 GB (see TSimpleXMLNameValue).
+    std::uint32_t FParsedCount = 0;
     // Parsed properties borrow all their bytes until a change gives one memory of its own;
     // until then freeing them needs no pass over them.
     bool FMayOwnMemory = false;
+    std::unique_ptr<Edited> FEdited;  // once the list has changed
 };
+
+inline TSimpleXMLText TSimpleXMLProp::NameSpace() const
+{
+    const TSimpleXMLProps::Extras* extras = FParent->ExtrasOf(this);
+    return extras ? TSimpleXMLText(extras->nameSpace.c_str(), extras->nameSpace.size()) : TSimpleXMLText();
+}
 
 // The ordered child items of one element; owns them.
 class TSimpleXMLElems : public TSimpleXMLArenaObject {

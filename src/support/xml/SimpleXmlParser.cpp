@@ -2,12 +2,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 #include "support/xml/SimpleXml.h"
 #include "support/xml/SimpleXmlScan.h"
 #include "support/xml/SimpleXmlText.h"
 
-using simplexml::FindByte;
 using simplexml::IsBlank;
 
 namespace {
@@ -103,6 +103,11 @@ bool LeavesUnchanged(std::string_view raw, const TSimpleXML& doc)
 }
 
 } // namespace
+
+bool TSimpleXMLParser::KeepsPlainValues(const TSimpleXML* doc)
+{
+    return doc == nullptr || !doc->OnDecodeValue || doc->DecodeValueSpan != nullptr;
+}
 
 void TSimpleXMLParser::Decode(std::string& value, const TSimpleXML* doc) const
 {
@@ -409,9 +414,6 @@ std::string TSimpleXMLParser::ParseEndTagName()
 
 void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML* doc)
 {
-    const auto unexpected = [this](unsigned char c) {
-        Fail(WithByte("Invalid XML Element: Unexpected character in property declaration (", c, " found)"));
-    };
     props.Clear();
     // Whatever was read reaches the list however the parser stops, an error included.
     struct Handover {
@@ -421,13 +423,32 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
         {
             parser.BuildProperties(props);
             parser.FPending.clear();
+            parser.FPendingCopyBytes = 0;
+            parser.FPendingPrefixed = false;
             parser.FDecoded.clear();
         }
     } handover{*this, props};
-    while (!AtEnd()) {
-        unsigned char c = Peek();
+    // A local cursor, kept in a register rather than read back after every store through the
+    // parser; FPos follows it on every way out.
+    const std::string_view bytes = FBytes;
+    std::size_t pos = FPos;
+    struct Follow {
+        std::size_t& from;
+        std::size_t& to;
+        ~Follow() { to = from; }
+    } follow{pos, FPos};
+    const auto unexpected = [this, &pos](unsigned char c) {
+        FPos = pos;
+        Fail(WithByte("Invalid XML Element: Unexpected character in property declaration (", c, " found)"));
+    };
+    const auto skipBlanks = [&bytes, &pos] {
+        while (pos < bytes.size() && IsBlank(static_cast<unsigned char>(bytes[pos])))
+            ++pos;
+    };
+    while (pos < bytes.size()) {
+        unsigned char c = static_cast<unsigned char>(bytes[pos]);
         if (IsBlank(c)) {
-            ++FPos;
+            ++pos;
             continue;
         }
         if (c == '/' || c == '>' || c == '?')
@@ -436,47 +457,60 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
             unexpected(c);
         // The name is the run after the last ':', the prefix the run before it.
         std::string_view prefix;
-        std::size_t start = FPos;
+        std::size_t start = pos;
         for (;;) {
-            FPos = simplexml::PropertyNameEnd(FBytes, start);
-            if (AtEnd())
+            pos = simplexml::PropertyNameEnd(bytes, start);
+            if (pos >= bytes.size())
                 return;
-            c = Peek();
+            c = static_cast<unsigned char>(bytes[pos]);
             if (c != ':')
                 break;
-            prefix = FBytes.substr(start, FPos - start);
-            start = ++FPos;
+            prefix = bytes.substr(start, pos - start);
+            start = ++pos;
         }
-        const std::string_view name = FBytes.substr(start, FPos - start);
+        const std::string_view name = bytes.substr(start, pos - start);
         if (IsBlank(c)) {
-            SkipBlanks();
-            if (AtEnd())
+            skipBlanks();
+            if (pos >= bytes.size())
                 return;
-            c = Peek();
+            c = static_cast<unsigned char>(bytes[pos]);
         }
         if (c != '=')
             unexpected(c);
-        ++FPos;
-        SkipBlanks();
-        if (AtEnd())
+        ++pos;
+        skipBlanks();
+        if (pos >= bytes.size())
             return;
-        const char quote = static_cast<char>(Peek());
-        if (quote != '"' && quote != '\'')
+        const char quote = bytes[pos];
+        if (quote != '"' && quote != '\'') {
+            FPos = pos;
             Fail(WithByte("Invalid XML Element: Unexpected character in property declaration. Expecting \" or ' but ",
-                          Peek(), "  found"));
-        ++FPos;
-        const std::size_t close = FindByte(FBytes, FPos, quote);
+                          static_cast<unsigned char>(quote), "  found"));
+        }
+        ++pos;
+        bool plain = false;
+        const std::size_t close = simplexml::FindByteNotingPlain(bytes, pos, quote, plain);
         if (close == std::string_view::npos) {
-            FPos = FBytes.size();
+            pos = bytes.size();
             return;
         }
         // Values are ended (and may be decoded) where they stand: never in bytes that a second
         // reader is reading.
         if (FSplit && close >= FSplitAt)
             AbandonSplitRead();
-        const std::string_view raw = FBytes.substr(FPos, close - FPos);
-        FPos = close + 1;
-        const std::string_view value = ReadValue(raw, doc);
+        const std::string_view raw = bytes.substr(pos, close - pos);
+        pos = close + 1;
+        // Most values are plain: kept as read, without a call.
+        const std::string_view value = plain && KeepsPlainValues(doc) ? raw : ReadValue(raw, doc);
+        // Only bytes handed in by code, never a file, can be this long.
+        if ((raw.size() | value.size() | name.size()) > TSimpleXMLNameValue::kMaxSize)
+            throw std::length_error("property text too long");
+        if (name.empty())
+            FNamelessProperty = true;
+        if (!prefix.empty())
+            FPendingPrefixed = true;
+        if (FWritable == nullptr || value.size() > raw.size())
+            FPendingCopyBytes += value.size() + 1;
         // Filled where it stands: a copy built on the stack cost a stall per property.
         PendingProp& pending = FPending.emplace_back();
         pending.name = name;

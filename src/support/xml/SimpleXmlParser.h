@@ -78,9 +78,16 @@ private:
     // The decoded form of raw: raw itself when decoding leaves it as it is, else the scratch
     // string, valid until the next call.
     std::string_view DecodedValue(std::string_view raw, const TSimpleXML* doc);
+    // Whether values read for doc that are ASCII without an '&' are kept as read: so they are by
+    // the built-in codecs and, by their contract, by span hooks.
+    static bool KeepsPlainValues(const TSimpleXML* doc);
     // The value of the property whose bytes as read are raw: decoded where it stands when the
     // parse may overwrite its bytes and doc decodes spans, else DecodedValue(raw, doc).
     std::string_view ReadValue(std::string_view raw, const TSimpleXML* doc);
+    // The arena's copy of a property name.
+    const char* KeptName(std::string_view name);
+    // Keeps a copy of a name missing from both its slots.
+    const char* KeepName(std::string_view* slots, std::string_view name);
     // Hands the properties read from one tag to props: side by side in one arena allocation,
     // their values and names behind them.
     void BuildProperties(TSimpleXMLProps& props);
@@ -122,24 +129,18 @@ private:
     };
     // The properties of the start tag being read, handed to their list in one step; reused.
     std::vector<PendingProp> FPending;
+    // What they need beyond the properties themselves: bytes for values that cannot stay in
+    // place, and whether any has a prefix.
+    std::size_t FPendingCopyBytes = 0;
+    bool FPendingPrefixed = false;
     // Values that decoding changed, one after another, and room for the one being decoded.
     std::string FDecoded;
     std::string FScratch;
-    // Property names recently copied to the arena and the block each copy lives in. A property
-    // in the same block shares the copy, which lives as long as the block: a page repeats a
-    // handful of names tens of thousands of times.
-    struct SharedName {
-        static constexpr std::size_t kEarlier = ~std::size_t(0);
-        std::string_view name;
-        std::size_t block = 0;
-        std::size_t madeBy = kEarlier;  // the property of the tag being built that copies it
-    };
-    static constexpr std::size_t kSharedNameSlots = 64;
-    SharedName FSharedNames[kSharedNameSlots];
-    // Per property of the tag being built: whose copy of the name it takes (kEarlier: one from
-    // an earlier allocation), and where that copy is; reused.
-    std::vector<std::size_t> FNameFrom;
-    std::vector<const char*> FNameAt;
+    // Property names recently kept in the arena (see TSimpleXMLArena::Keep), by a hash of their
+    // size and last byte: a page repeats a handful of names tens of thousands of times, and
+    // every property with one of them refers to the same copy.
+    static constexpr std::size_t kKeptNameSlots = 64;
+    std::string_view FKeptNames[kKeptNameSlots];
 };
 
 // Runs parse on the bytes from the stream's position to its end, then leaves the stream right

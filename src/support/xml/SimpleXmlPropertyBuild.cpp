@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -20,7 +21,7 @@ Word LoadWord(const char* bytes)
 
 // Names are short: a few whole-word comparisons (the last overlapping the one before) beat a
 // call to memcmp and a byte loop.
-bool SameName(std::string_view a, std::string_view b)
+inline bool SameName(std::string_view a, std::string_view b)
 {
     using Long = std::uint64_t;
     using Short = std::uint32_t;
@@ -63,86 +64,61 @@ std::string_view TSimpleXMLParser::ReadValue(std::string_view raw, const TSimple
     return DecodedValue(raw, doc);
 }
 
+inline const char* TSimpleXMLParser::KeptName(std::string_view name)
+{
+    // Two slots per hash, as names of one size and last byte ("Name", "Size") come in pairs.
+    const auto byte = [&name](std::size_t at) { return static_cast<std::size_t>(static_cast<unsigned char>(name[at])); };
+    const std::size_t hash = name.empty() ? 0 : name.size() * 31 + byte(0) * 7 + byte(name.size() - 1);
+    std::string_view* const slots = FKeptNames + (hash % (kKeptNameSlots / 2)) * 2;
+    if (slots[0].data() != nullptr && SameName(slots[0], name))
+        return slots[0].data();
+    if (slots[1].data() != nullptr && SameName(slots[1], name))
+        return slots[1].data();
+    return KeepName(slots, name);
+}
+
+const char* TSimpleXMLParser::KeepName(std::string_view* slots, std::string_view name)
+{
+    // The older of the two makes room.
+    slots[1] = slots[0];
+    slots[0] = std::string_view(FArena.Keep(name), name.size());
+    return slots[0].data();
+}
+
 void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
 {
     const std::size_t count = FPending.size();
     if (count == 0)
         return;
-    // Values and names each end with a '\0'. A name comes along only when the arena block the
-    // allocation goes to holds no copy of it yet.
-    // A value kept in place takes no room here.
-    const auto inPlace = [this](const PendingProp& pending) {
-        return FWritable != nullptr && pending.value.size() <= pending.raw.size();
-    };
-    std::size_t bytes = count * sizeof(TSimpleXMLProp);
-    std::size_t nameBytes = 0;
-    for (const PendingProp& pending : FPending) {
-        if (!inPlace(pending))
-            bytes += pending.value.size() + 1;
-        nameBytes += pending.name.size() + 1;
-        FNamelessProperty = FNamelessProperty || pending.name.empty();
-    }
-    const std::size_t block = FArena.BlockNumberFor(bytes + nameBytes);
-    const auto slotOf = [this](std::string_view name) -> SharedName& {
-        return FSharedNames[(name.size() * 31 + (name.empty() ? 0 : name.back())) % kSharedNameSlots];
-    };
-    // A name is shared when its slot holds it at the property's turn: a copy from an earlier
-    // allocation, or the copy an earlier property of this tag makes. The table is brought up
-    // to date as it will stand after each property.
-    FNameFrom.resize(count);
-    FNameAt.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        SharedName& slot = slotOf(FPending[i].name);
-        if (block != 0 && slot.block == block && SameName(slot.name, FPending[i].name)) {
-            FNameFrom[i] = slot.madeBy;
-            FNameAt[i] = slot.name.data();
-        } else {
-            FNameFrom[i] = i;
-            bytes += FPending[i].name.size() + 1;
-            slot = SharedName{FPending[i].name, block, i};
-        }
-    }
-    void* const memory = FArena.Allocate(bytes);
-    const std::size_t madeIn = FArena.BlockNumberOf(memory);
+    // Values that cannot stay in place are copied behind the properties, each ended by a '\0'.
+    void* const memory = FArena.Allocate(count * sizeof(TSimpleXMLProp) + FPendingCopyBytes);
     auto* const first = static_cast<TSimpleXMLProp*>(memory);
     char* tail = static_cast<char*>(memory) + count * sizeof(TSimpleXMLProp);
-    const auto copy = [&tail](std::string_view text) {
-        char* const at = tail;
-        text.copy(at, text.size());
-        at[text.size()] = '\0';
-        tail += text.size() + 1;
-        return at;
-    };
+    char* const writable = FWritable;
+    const char* const bytes = FBytes.data();
     for (std::size_t i = 0; i < count; ++i) {
         const PendingProp& pending = FPending[i];
         const std::string_view value =
             pending.decoded ? std::string_view(FDecoded).substr(pending.decodedAt, pending.value.size()) : pending.value;
-        const char* valueAt = nullptr;
-        if (inPlace(pending)) {
+        char* valueAt;
+        if (writable != nullptr && value.size() <= pending.raw.size()) {
             // The closing quote (or a byte of the longer raw form) ends the value.
-            char* const at = FWritable + (pending.raw.data() - FBytes.data());
+            valueAt = writable + (pending.raw.data() - bytes);
             if (pending.decoded)
-                value.copy(at, value.size());
-            at[value.size()] = '\0';
-            valueAt = at;
+                value.copy(valueAt, value.size());
         } else {
-            valueAt = copy(value);
+            valueAt = tail;
+            value.copy(valueAt, value.size());
+            tail += value.size() + 1;
         }
-        if (FNameFrom[i] == i)
-            FNameAt[i] = copy(pending.name);
-        else if (FNameFrom[i] != SharedName::kEarlier)
-            FNameAt[i] = FNameAt[FNameFrom[i]];
+        valueAt[value.size()] = '\0';
         ::new (static_cast<void*>(first + i))
-            TSimpleXMLProp(&props, FNameAt[i], pending.name.size(), valueAt, value.size());
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        SharedName& slot = slotOf(FPending[i].name);
-        if (FNameFrom[i] == i && slot.madeBy == i)
-            slot = SharedName{std::string_view(FNameAt[i], FPending[i].name.size()), madeIn, SharedName::kEarlier};
+            TSimpleXMLProp(&props, KeptName(pending.name), pending.name.size(), valueAt, value.size());
     }
     props.AdoptParsed(first, count);
-    // Namespaces take memory of their own; the list owns every property by now.
-    for (std::size_t i = 0; i < count; ++i)
-        if (!FPending[i].prefix.empty())
-            first[i].SetNameSpace(FPending[i].prefix);
+    // Namespaces are kept by the list, which owns every property by now.
+    if (FPendingPrefixed)
+        for (std::size_t i = 0; i < count; ++i)
+            if (!FPending[i].prefix.empty())
+                first[i].SetNameSpace(FPending[i].prefix);
 }

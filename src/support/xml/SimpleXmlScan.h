@@ -35,6 +35,42 @@ inline std::size_t FindByte(std::string_view bytes, std::size_t from, char c)
     return std::string_view::npos;
 }
 
+// FindByte that also tells whether every byte before the one found (or before the end, when
+// there is none) is ASCII other than '&': a value's closing quote, and whether decoding may
+// leave the value as it is, in one pass.
+inline std::size_t FindByteNotingPlain(std::string_view bytes, std::size_t from, char c, bool& plain)
+{
+    std::size_t i = from;
+    unsigned special = 0;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    const __m128i ampersand = _mm_set1_epi8('&');
+    for (; bytes.size() - i >= kVectorBytes; i += kVectorBytes) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+        const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+        // The sign bit of each byte marks a non-ASCII byte, the comparison an '&'.
+        const unsigned marks =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(block, _mm_cmpeq_epi8(block, ampersand))));
+        if (found != 0) {
+            const unsigned at = static_cast<unsigned>(__builtin_ctz(found));
+            plain = (special | (marks & ((1u << at) - 1))) == 0;
+            return i + at;
+        }
+        special |= marks;
+    }
+#endif
+    for (; i < bytes.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+        if (byte == static_cast<unsigned char>(c)) {
+            plain = special == 0;
+            return i;
+        }
+        special |= static_cast<unsigned>(byte >= 0x80 || byte == '&');
+    }
+    plain = special == 0;
+    return std::string_view::npos;
+}
+
 // Letters, digits, '-' and '_': the bytes of a property name.
 constexpr bool IsPropertyNameByte(unsigned char c)
 {

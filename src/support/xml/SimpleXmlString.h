@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,41 +25,45 @@ inline std::string operator+(const TSimpleXMLText& text, std::string_view more)
     return joined;
 }
 
-// The bytes behind a TSimpleXMLText: either borrowed from memory that lives as long as their
-// owner (the parse's arena, right behind the property) or held in a heap block of their own.
-// A parse makes hundreds of thousands of values; a heap block and a std::string for each
-// doubled the memory of a page and was a fifth of the time to read it.
-class TSimpleXMLString {
+// The name and value of a property, each either borrowed from memory that lives as long as the
+// property (the parse's arena, or the file's bytes it keeps) or held in a heap block of its own.
+// A parse makes hundreds of thousands of them; a heap block and a std::string for each doubled
+// the memory of a page and was a fifth of the time to read it. Two pointers and two 32-bit
+// words, the owned flag in each word's lowest bit: a parsed value is never longer than its file,
+// and files above AtomicFile::kMaxFileBytes (256 MB) are refused, so 31 bits of size are plenty;
+// Assign refuses longer text rather than cut it.
+class TSimpleXMLNameValue {
 public:
-    TSimpleXMLString() : FSize(0), FOwned(false) {}
-    explicit TSimpleXMLString(std::string_view text) : TSimpleXMLString() { Assign(text); }
-    // Borrow(bytes, size) from the start: one store, where a later Borrow reads the word back.
-    TSimpleXMLString(const char* bytes, std::size_t size) : FData(bytes), FSize(size), FOwned(false) {}
-    ~TSimpleXMLString() { Release(); }
-    TSimpleXMLString(const TSimpleXMLString&) = delete;
-    TSimpleXMLString& operator=(const TSimpleXMLString&) = delete;
+    enum Part : unsigned { kName = 0, kValue = 1 };
+    static constexpr std::size_t kMaxSize = (std::size_t(1) << 31) - 1;
 
-    TSimpleXMLText Text() const { return TSimpleXMLText(FData, FSize); }
-    bool Empty() const { return FSize == 0; }
-    // Takes a copy of its own (text may be these very bytes).
-    void Assign(std::string_view text);
-    // Refers to bytes[0 .. size), with bytes[size] == '\0', that outlive this string.
-    void Borrow(const char* bytes, std::size_t size)
+    TSimpleXMLNameValue() : FData{"", ""}, FWord{0, 0} {}
+    // Borrows name[0 .. nameSize) and value[0 .. valueSize), each followed by a '\0', that
+    // outlive this pair.
+    TSimpleXMLNameValue(const char* name, std::size_t nameSize, const char* value, std::size_t valueSize)
+        : FData{name, value}, FWord{BorrowedWord(nameSize), BorrowedWord(valueSize)}
     {
-        Release();
-        FData = bytes;
-        FSize = size;
-        FOwned = false;
     }
+    ~TSimpleXMLNameValue()
+    {
+        Release(kName);
+        Release(kValue);
+    }
+    TSimpleXMLNameValue(const TSimpleXMLNameValue&) = delete;
+    TSimpleXMLNameValue& operator=(const TSimpleXMLNameValue&) = delete;
+
+    TSimpleXMLText Text(Part part) const { return TSimpleXMLText(FData[part], FWord[part] >> 1); }
+    // Takes a copy of its own (text may be these very bytes); throws std::length_error above kMaxSize.
+    void Assign(Part part, std::string_view text);
 
 private:
-    void Release()
+    static std::uint32_t BorrowedWord(std::size_t size) { return static_cast<std::uint32_t>(size << 1); }
+    void Release(Part part)
     {
-        if (FOwned)
-            delete[] FData;
+        if ((FWord[part] & 1u) != 0)
+            delete[] FData[part];
     }
 
-    const char* FData = "";
-    std::size_t FSize : 63;
-    std::size_t FOwned : 1;
+    const char* FData[2];
+    std::uint32_t FWord[2];  // size << 1 | owned
 };

@@ -1,11 +1,13 @@
 // Parsed properties keep their names and values in the arena (or their values in place in bytes
-// the document took), share a name within a block, and skip the decode hook for values it keeps:
+// the document took), share one copy of a name per parse, and skip the decode hook for values it keeps:
 // each shortcut must give what the plain path gives.
 #include "support/IconPageXml.h"
 #include "support/xml/SimpleXml.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -192,5 +194,133 @@ INSTANTIATE_TEST_SUITE_P(Rows, PropertyChange,
     ::testing::Values(ChangeRow{"Whole", 0, 11}, ChangeRow{"Head", 0, 5}, ChangeRow{"Tail", 6, 5},
                       ChangeRow{"Empty", 3, 0}),
     [](const ::testing::TestParamInfo<ChangeRow>& row) { return std::string(row.param.name); });
+
+// A list keeps the namespaces and data pointers of its properties apart from them; whatever
+// happens to the list, each stays with its own property, and a copy takes the namespaces.
+struct ExtrasRow {
+    const char* name;
+    std::function<void(TSimpleXMLProps&)> change;
+    const char* expected;  // namespace|name=value of each property, '*' for the data pointer
+};
+
+class PropertyExtras : public ::testing::TestWithParam<ExtrasRow> {};
+
+int gMarker = 0;
+
+std::string Described(const TSimpleXMLProps& props)
+{
+    std::string all;
+    for (int i = 0; i < props.Count(); ++i) {
+        const TSimpleXMLProp* prop = props.Item(i);
+        all += std::string(prop->NameSpace()) + "|" + std::string(prop->Name()) + "=" + std::string(prop->Value());
+        all += prop->Data() == &gMarker ? "*;" : ";";
+    }
+    return all;
+}
+
+TEST_P(PropertyExtras, StayWithTheirProperty)
+{
+    TSimpleXML doc;
+    doc.LoadFromBuffer("<r a=\"1\" p:b=\"2\" c=\"3\"><e/></r>");
+    TSimpleXMLProps& props = doc.Root().Properties();
+    props.Item(1)->SetData(&gMarker);
+    props.Item(2)->SetNameSpace("q");
+    GetParam().change(props);
+    EXPECT_EQ(Described(props), GetParam().expected);
+    // A copy of the element takes the namespaces but not the data pointers.
+    TSimpleXMLElemClassic copy;
+    copy.Assign(doc.Root());
+    std::string withoutData = GetParam().expected;
+    withoutData.erase(std::remove(withoutData.begin(), withoutData.end(), '*'), withoutData.end());
+    EXPECT_EQ(Described(copy.Properties()), withoutData);
+    // Reading another page into the same document leaves none behind.
+    doc.LoadFromBuffer("<r a=\"1\" b=\"2\" c=\"3\"/>");
+    EXPECT_EQ(Described(doc.Root().Properties()), "|a=1;|b=2;|c=3;");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PropertyExtras,
+    ::testing::Values(
+        ExtrasRow{"Unchanged", [](TSimpleXMLProps&) {}, "|a=1;p|b=2*;q|c=3;"},
+        ExtrasRow{"EarlierDeleted", [](TSimpleXMLProps& props) { props.Delete(0); }, "p|b=2*;q|c=3;"},
+        ExtrasRow{"DeletedThenAdded",
+                  [](TSimpleXMLProps& props) {
+                      props.Delete(1);
+                      props.Delete(1);
+                      props.Add("b", "4");
+                      props.Add("c", "5");
+                  },
+                  "|a=1;|b=4;|c=5;"},
+        ExtrasRow{"ClearedThenAdded",
+                  [](TSimpleXMLProps& props) {
+                      props.Clear();
+                      props.Add("c", "6")->SetNameSpace("n");
+                  },
+                  "n|c=6;"},
+        ExtrasRow{"RenamedAndChanged",
+                  [](TSimpleXMLProps& props) {
+                      props.Item(1)->SetName("bb");
+                      props.Item(1)->SetValue("7");
+                      props.Item(0)->SetValue("8");
+                  },
+                  "|a=8;p|bb=7*;q|c=3;"},
+        ExtrasRow{"Added", [](TSimpleXMLProps& props) { props.Add("d", "9"); }, "|a=1;p|b=2*;q|c=3;|d=9;"},
+        ExtrasRow{"Reset",
+                  [](TSimpleXMLProps& props) {
+                      props.Item(1)->SetData(nullptr);
+                      props.Item(1)->SetNameSpace("");
+                      props.Item(2)->SetNameSpace("");
+                  },
+                  "|a=1;|b=2;|c=3;"}),
+    [](const ::testing::TestParamInfo<ExtrasRow>& row) { return std::string(row.param.name); });
+
+struct NamesRow {
+    const char* name;
+    std::size_t nameLength;
+    int distinctNames;
+};
+
+class KeptNames : public ::testing::TestWithParam<NamesRow> {};
+
+// Property names are kept once per parse, however many elements and blocks refer to them; an
+// element taken out of its document keeps its names after the document read another page.
+TEST_P(KeptNames, OutliveTheirDocument)
+{
+    const auto nameOf = [](int i) {
+        std::string name = "n" + std::to_string(i);
+        name.resize(GetParam().nameLength, 'x');
+        return name;
+    };
+    std::string page = "<r>";
+    constexpr int kElements = 300;
+    for (int e = 0; e < kElements; ++e) {
+        page += "<e";
+        for (int k = 0; k < 3; ++k)
+            page += " " + nameOf((e * 3 + k) % GetParam().distinctNames) + "=\"" + std::to_string(e) + "\"";
+        page += "/>";
+    }
+    page += "</r>";
+    std::vector<std::unique_ptr<TSimpleXMLElem>> taken;
+    {
+        TSimpleXML doc;
+        doc.LoadFromBuffer(page);
+        // The first elements, in their order.
+        for (int e = 0; e < kElements / 7; ++e)
+            taken.push_back(doc.Root().Items().Take(0));
+        doc.LoadFromBuffer("<other x=\"y\"/>");
+    }
+    for (std::size_t t = 0; t < taken.size(); ++t) {
+        const TSimpleXMLProps& props = taken[t]->Properties();
+        ASSERT_EQ(props.Count(), 3);
+        for (int k = 0; k < 3; ++k) {
+            const int e = static_cast<int>(t);
+            EXPECT_EQ(props.Item(k)->Name(), nameOf((e * 3 + k) % GetParam().distinctNames));
+            EXPECT_EQ(props.Item(k)->Value(), std::to_string(e));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, KeptNames,
+    ::testing::Values(NamesRow{"FewShort", 4, 5}, NamesRow{"ManyShort", 40, 900}, NamesRow{"Long", 1500, 6}),
+    [](const ::testing::TestParamInfo<NamesRow>& row) { return std::string(row.param.name); });
 
 } // namespace
