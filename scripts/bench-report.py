@@ -108,8 +108,9 @@ def print_table(results, page):
         else:
             rows.append((label, "-", "-", f"missing {key}", f"< {target_ms} ms", "?"))
 
-    ratio("parse 5,000 POIs with hooks / pugixml", "BM_ParseWithHooks", "BM_PugixmlParse", "<= 1.5", 1.5)
-    ratio("parse 5,000 POIs without hooks / pugixml", "BM_ParseNoHooks", "BM_PugixmlParse", "<= 1.5", 1.5)
+    ratio("parse 5,000 POIs with hooks, one thread / pugixml", "BM_ParseWithHooks", "BM_PugixmlParse", "<= 1.5", 1.5)
+    ratio("parse 5,000 POIs without hooks, one thread / pugixml", "BM_ParseNoHooks", "BM_PugixmlParse", "<= 1.5",
+          1.5)
     ratio("open+tree+markers+paint 5,000 / pugixml parse", "BM_OpenAndPaint/5000", "BM_PugixmlParse",
           "<= 10", 10.0)
     ratio("open 50,000 until tree and markers shown / its check", "BM_OpenAndShow/50000", "BM_CheckPage/50000",
@@ -120,7 +121,8 @@ def print_table(results, page):
     limit_row("undo of a move of 5,000 POIs", "BM_GroupMoveUndo", 50)
     ratio("LoadMapImage 2048x2048 DXT1 / block decode", "BM_LoadMapImage/DXT1", "BM_Blocks/DXT1_ours",
           "<= 1.5", 1.5)
-    ratio("write 5,000 POIs with hooks / parse with hooks", "BM_WriteWithHooks", "BM_ParseWithHooks",
+    # Both as the editor runs them: a page this big is read and written by two threads.
+    ratio("write 5,000 POIs with hooks / parse with hooks", "BM_WriteWithHooks", "BM_ParseWithHooksAsEditor",
           "<= 1.0", 1.0)
     ratio("--check --strict / --check, 500 pages", "BM_CheckFolderStrict", "BM_CheckFolder", "<= 1.5", 1.5)
 

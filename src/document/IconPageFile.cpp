@@ -167,7 +167,7 @@ void SetRequiredValue(TSimpleXMLElem& element, const std::string& name, std::str
     prop->SetValue(std::move(value));
 }
 
-TSimpleXMLText ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name)
+TSimpleXMLText ValueOrEmpty(const TSimpleXMLElem& element, std::string_view name)
 {
     const TSimpleXMLProps* props = element.PropertiesIfAny();
     const TSimpleXMLProp* prop = props ? props->Find(name) : nullptr;

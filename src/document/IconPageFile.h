@@ -63,7 +63,7 @@ std::string RequiredValue(TSimpleXMLElem& element, const std::string& name);
 void SetRequiredValue(TSimpleXMLElem& element, const std::string& name, std::string value);
 // The value of a property, or empty text when the element lacks it: how the tree and the editor
 // show a missing value. The view lasts until the element's properties change.
-TSimpleXMLText ValueOrEmpty(const TSimpleXMLElem& element, const std::string& name);
+TSimpleXMLText ValueOrEmpty(const TSimpleXMLElem& element, std::string_view name);
 // Whether a child of the root is a POI (an element; comments and text between them are not).
 bool IsPoiElement(const TSimpleXMLElem& element);
 

@@ -94,11 +94,15 @@ TSimpleXMLProps::Extras& TSimpleXMLProps::OwnExtras(const TSimpleXMLProp* prop)
     return *edited.extras.back();
 }
 
-TSimpleXMLProp* TSimpleXMLProps::Find(const std::string& name) const
+TSimpleXMLProp* TSimpleXMLProps::Find(std::string_view name) const
 {
-    for (int i = 0; i < Count(); ++i) {
-        TSimpleXMLProp* prop = Item(i);
-        if (simplexml::SameText(prop->Name(), name))
+    // Opening a page asks every POI for a handful of names: the test of each property is
+    // its length, then its letters, without a bounds check per property.
+    const std::size_t count = static_cast<std::size_t>(Count());
+    for (std::size_t i = 0; i < count; ++i) {
+        TSimpleXMLProp* prop = FEdited ? FEdited->items[i] : FParsed + i;
+        const TSimpleXMLText candidate = prop->Name();
+        if (candidate.size() == name.size() && simplexml::SameText(candidate, name))
             return prop;
     }
     return nullptr;

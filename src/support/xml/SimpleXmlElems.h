@@ -110,7 +110,7 @@ public:
     // document an absent one is appended with an empty value, otherwise nullptr.
     TSimpleXMLProp* ItemNamed(const std::string& name);
     // First property of that name regardless of letter case, never creating one.
-    TSimpleXMLProp* Find(const std::string& name) const;
+    TSimpleXMLProp* Find(std::string_view name) const;
     TSimpleXMLProp* Add(std::string_view name, std::string_view value);
     // The value of ItemNamed(name), or defaultValue when there is none (which sxoAutoCreate
     // stores as the new property's value).
