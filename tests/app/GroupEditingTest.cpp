@@ -5,6 +5,7 @@
 #include "document/IconPageEditor.h"
 #include "document/PoiSelection.h"
 #include "helpers/EventLoop.h"
+#include "helpers/MouseMoves.h"
 #include "helpers/ModalDialog.h"
 #include "helpers/ScriptedPrompts.h"
 #include "helpers/TestFiles.h"
@@ -48,13 +49,6 @@ const char* const kStyles =
     "  <ImageStyle Name=\"testmap\" zonerect=\"-585,-1135,1635,1445\"><Image Source=\"images\\maps\\none.dds\"/></ImageStyle>\r\n"
     "  <ImageStyle Name=\"harbor_town\" zonerect=\"-585,-1135,1635,1445\"><Image Source=\"images\\maps\\none.dds\"/></ImageStyle>\r\n"
     "</Styles>\r\n";
-
-// QTest takes the point (0, 0) for "the widget's centre", so moves are sent by hand.
-void moveTo(QWidget* widget, const QPoint& point, Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = {})
-{
-    QMouseEvent move(QEvent::MouseMove, point, widget->mapToGlobal(point), Qt::NoButton, held, modifiers);
-    QApplication::sendEvent(widget, &move);
-}
 
 }  // namespace
 

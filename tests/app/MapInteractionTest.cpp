@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "document/IconPageEditor.h"
 #include "helpers/EventLoop.h"
+#include "helpers/MouseMoves.h"
 #include "helpers/ScriptedPrompts.h"
 #include "mapview/MapPanel.h"
 
@@ -45,14 +46,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
-}
-
-// QTest takes the point (0, 0) for "the widget's centre", so moves there are sent by hand.
-void moveTo(QWidget* widget, const QPoint& point, Qt::MouseButtons held = Qt::NoButton)
-{
-    QMouseEvent move(QEvent::MouseMove, point, widget->mapToGlobal(point), Qt::NoButton, held,
-                     Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
 }
 
 } // namespace

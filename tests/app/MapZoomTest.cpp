@@ -1,6 +1,7 @@
 // Zoom and pan of the map panel: the pixel under the pointer stays under it, markers keep their
 // screen size, and hit testing, dragging and the status bar work in image pixels at every zoom.
 #include "document/IconPageFixture.h"
+#include "helpers/MouseMoves.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -17,12 +18,6 @@ void sendWheel(QWidget* widget, const QPoint& point, int notches, Qt::KeyboardMo
     QWheelEvent wheel(point, widget->mapToGlobal(point), QPoint(), QPoint(0, notches * kNotch), Qt::NoButton,
                       modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &wheel);
-}
-
-void sendMove(QWidget* widget, const QPoint& point, Qt::MouseButtons held)
-{
-    QMouseEvent move(QEvent::MouseMove, point, widget->mapToGlobal(point), Qt::NoButton, held, Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
 }
 
 }  // namespace
@@ -85,7 +80,7 @@ private slots:
         sendWheel(m_panel, anchor, notches, Qt::ControlModifier);
         QCOMPARE(m_panel->zoom(), zoom);
         QCOMPARE(m_panel->view().toImage(anchor), anchor);
-        sendMove(m_panel, anchor, Qt::NoButton);
+        moveTo(m_panel, anchor, Qt::NoButton);
         QCOMPARE(m_editor->window.statusPanel(1)->text(), QStringLiteral("%1,%2").arg(anchor.x()).arg(anchor.y()));
         m_editor->trigger("ViewZoomReset");
         QCOMPARE(m_panel->zoom(), 1.0);
@@ -121,7 +116,7 @@ private slots:
         QTest::mouseClick(m_panel, Qt::LeftButton, {}, QPoint(200, 400));
         runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
         QCOMPARE(m_editor->current(), m_editor->editor().PoiNode(0));
-        sendMove(m_panel, QPoint(201, 401), Qt::NoButton);
+        moveTo(m_panel, QPoint(201, 401), Qt::NoButton);
         QCOMPARE(m_editor->window.statusPanel(1)->text(), QStringLiteral("100,200"));
     }
 
@@ -151,7 +146,7 @@ private slots:
         runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
         const QPoint distance(100, -60);
         for (int step = 1; step <= 4; ++step)
-            sendMove(m_panel, start + distance * step / 4, pressed);
+            moveTo(m_panel, start + distance * step / 4, pressed);
         QTest::mouseRelease(m_panel, pressed, modifiers, start + distance);
         QCOMPARE(QPoint(m_editor->locX()->value(), m_editor->locY()->value()), location);
         m_editor->runOutApplyTimer();
@@ -167,8 +162,8 @@ private slots:
         zoomAt(QPoint(0, 0), 2.0);
         QTest::mousePress(m_panel, Qt::RightButton, {}, alphaOnScreen());
         runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
-        sendMove(m_panel, QPoint(40, 40), Qt::RightButton);
-        sendMove(m_panel, QPoint(1, 1), Qt::RightButton);
+        moveTo(m_panel, QPoint(40, 40), Qt::RightButton);
+        moveTo(m_panel, QPoint(1, 1), Qt::RightButton);
         QTest::mouseRelease(m_panel, Qt::RightButton, {}, QPoint(1, 1));
         m_editor->runOutApplyTimer();
         QCOMPARE(m_editor->value(0, "Location"), std::string("0,0"));
@@ -180,7 +175,7 @@ private slots:
         zoomAt(QPoint(0, 0), 2.0);
         QCOMPARE(m_panel->scrollOffset(), QPoint(0, 0));
         QTest::mousePress(m_panel, Qt::MiddleButton, {}, QPoint(300, 300));
-        sendMove(m_panel, QPoint(250, 280), Qt::MiddleButton);
+        moveTo(m_panel, QPoint(250, 280), Qt::MiddleButton);
         QTest::mouseRelease(m_panel, Qt::MiddleButton, {}, QPoint(250, 280));
         QCOMPARE(m_panel->scrollOffset(), QPoint(50, 20));
         if (qEnvironmentVariableIsSet("VYNMAP_SCREENSHOT"))
