@@ -1,18 +1,15 @@
 // --check: each page named, each page of a folder, each zone page of a file, loaded through the
 // editor's own opening code; with --strict their problems, with --report a report to look at.
+#include "app/CheckOpening.h"
 #include "app/CheckReport.h"
 #include "app/CommandLine.h"
 #include "app/Headless.h"
-#include "app/MainWindow.h"
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
-#include "document/PoiTreeModel.h"
-#include "mapview/MapPanel.h"
 #include "support/ZonePageFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QTextStream>
 
 #include <algorithm>
@@ -96,8 +93,11 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
 
 class CheckRun {
 public:
-    CheckRun(const QString& configPath, QTextStream& out, bool strict, const QString& reportFolder)
-        : m_window(configPath, &m_prompts), m_out(out), m_strict(strict)
+    // A report draws its pages' maps with their markers: it needs the window.
+    CheckRun(const QString& configPath, QTextStream& out, bool strict, const QString& reportFolder, bool window)
+        : m_pages(window || !reportFolder.isEmpty() ? WindowCheckOpening(configPath, m_prompts)
+                                                   : HeadlessCheckOpening(configPath, m_prompts)),
+          m_out(out), m_strict(strict)
     {
         if (!reportFolder.isEmpty())
             m_report = std::make_unique<CheckReport>(reportFolder);
@@ -122,8 +122,8 @@ public:
         const ZonePageFile* zones = unit.file && unit.file->source ? unit.file->source->pageFile() : nullptr;
         if (!zones) {
             m_prompts.shown.clear();
-            page(unit.shown, unit.file ? m_window.openReadFile(absolute, std::move(*unit.file), -1)
-                                       : m_window.openPage(absolute));
+            page(unit.shown, unit.file ? m_pages->openReadFile(absolute, std::move(*unit.file), -1)
+                                       : m_pages->openPage(absolute));
             return;
         }
         QStringList names;
@@ -133,11 +133,11 @@ public:
             m_prompts.shown.clear();
             bool read = false;
             if (i == 0)
-                read = m_window.openReadFile(absolute, std::move(*unit.file), 0);
-            else if (m_window.editor().source().pageFile())
-                read = m_window.showZonePage(i);
+                read = m_pages->openReadFile(absolute, std::move(*unit.file), 0);
+            else if (m_pages->zoneFileOpen())
+                read = m_pages->showZonePage(i);
             else
-                read = m_window.openPage(JoinPageTarget({absolute, names[i]}));
+                read = m_pages->openPage(JoinPageTarget({absolute, names[i]}));
             page(JoinPageTarget({unit.shown, names[i]}), read);
         }
     }
@@ -147,8 +147,8 @@ public:
         const QString summary = QStringLiteral("%1 %2 in %3 %4")
                                     .arg(m_problems)
                                     .arg(QLatin1String(m_problems == 1 ? "problem" : "problems"))
-                                    .arg(m_pages)
-                                    .arg(QLatin1String(m_pages == 1 ? "page" : "pages"));
+                                    .arg(m_pageCount)
+                                    .arg(QLatin1String(m_pageCount == 1 ? "page" : "pages"));
         if (m_strict)
             m_out << summary << "\n";
         m_out.flush();
@@ -161,14 +161,14 @@ public:
 private:
     void page(const QString& shown, bool read)
     {
-        ++m_pages;
+        ++m_pageCount;
         QStringList lines{oneLine(shown) + QStringLiteral(": ") + (read ? pageLine() : failureLine())};
         std::vector<PageProblem> problems;
         if (!read) {
             m_allRead = false;
             ++m_problems;  // the page's line tells why
         } else if (m_strict || m_report) {
-            problems = m_window.checkOpenPage();
+            problems = m_pages->problems();
             for (const PageProblem& problem : problems)
                 lines << oneLine(shown) + QStringLiteral(": ") + QString::fromStdString(ProblemLine(problem));
         }
@@ -179,34 +179,12 @@ private:
             m_out << lines.front() << "\n";
         }
         if (m_report && (!read || !problems.empty()))
-            m_report->addPage(shown, lines, read ? picture(problems) : QImage());
-    }
-
-    QImage picture(const std::vector<PageProblem>& problems)
-    {
-        const bool mapShown = std::none_of(problems.begin(), problems.end(), [](const PageProblem& problem) {
-            return problem.kind == ProblemKind::MapImage;
-        });
-        const MapPanel& panel = *m_window.mapPanel();
-        return DrawReportPicture(mapShown ? panel.mapImage() : QImage(), panel.markerLayer(), m_window.state(),
-                                 problems);
+            m_report->addPage(shown, lines, read ? m_pages->picture(problems) : QImage());
     }
 
     QString pageLine()
     {
-        const EditorState& state = m_window.state();
-        const int listed = m_window.editor().treeModel().rowCount();
-        const QString zone = HasZoneRect(state.ZoneRect) ? QString::fromStdString(ZoneText(state.ZoneRect))
-                                                         : QStringLiteral("none");
-        // The zone name as the open-by-map-name list shows it.
-        const TSimpleXMLProp* location = m_window.editor().xmlscan().Root().Properties().Find("1location");
-        // A zone page has no zone name of its own: its location name is the map style file's.
-        const std::string locationText = m_window.editor().source().offers(PageFeature::OwnZoneName)
-            ? (location ? location->Value() : std::string())
-            : m_window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text().toStdString();
-        QString line = QStringLiteral("%1 POIs, page \"%2\", location \"%3\", zone %4")
-                           .arg(listed)
-                           .arg(oneLine(state.PageName), oneLine(locationText), zone);
+        QString line = m_pages->pageFields();
         if (!m_prompts.shown.isEmpty())
             line += QStringLiteral("; ") + oneLine(m_prompts.shown.join(QStringLiteral("; ")));
         return line;
@@ -219,13 +197,13 @@ private:
     }
 
     CollectingPrompts m_prompts;
-    TForm1 m_window;
+    std::unique_ptr<CheckOpening> m_pages;
     QTextStream& m_out;
     bool m_strict = false;
     std::unique_ptr<CheckReport> m_report;
     bool m_allRead = true;
     int m_problems = 0;
-    int m_pages = 0;
+    int m_pageCount = 0;
 };
 
 }  // namespace
@@ -271,10 +249,10 @@ int runCheck(CheckRun& run, PlannedCheck& plan)
 }  // namespace
 
 int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict,
-               const QString& reportFolder)
+               const QString& reportFolder, CheckWay way)
 {
     const std::shared_ptr<PlannedCheck> plan = planCheck(pages);
-    CheckRun run(configPath, out, strict, reportFolder);
+    CheckRun run(configPath, out, strict, reportFolder, way == CheckWay::Window);
     return runCheck(run, *plan);
 }
 
@@ -283,7 +261,7 @@ void checkPagesAndExit(PlannedCheck& plan, const QString& configPath, QTextStrea
 {
     // Never freed: once the lines are out, the process ends without taking apart the window and
     // every page object one by one, which took as long as reading a big page.
-    auto* run = new CheckRun(configPath, out, strict, reportFolder);
+    auto* run = new CheckRun(configPath, out, strict, reportFolder, false);
     const int status = runCheck(*run, plan);
     out.flush();
     std::fflush(nullptr);

@@ -256,7 +256,12 @@ int runEditor(int argc, char** argv)
     std::shared_ptr<PlannedCheck> check;
     if (cmd.mode == CommandLine::Mode::Check)
         check = planCheck(cmd.pages);
-    QApplication app(argc, argv);
+    // A check without a report opens no window: the core application is all it needs.
+    std::unique_ptr<QCoreApplication> app;
+    if (check && cmd.reportFolder.isEmpty())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
     configureApplication();
     const QString configPath = cmd.configPath.isEmpty()
         ? defaultConfigPath(QCoreApplication::applicationFilePath())
@@ -277,7 +282,7 @@ int runEditor(int argc, char** argv)
     window.show();
     if (!cmd.page.isEmpty())
         openStartPage(window, cmd.page);
-    return app.exec();
+    return app->exec();
 }
 
 bool openStartPage(TForm1& window, const QString& page)

@@ -40,14 +40,18 @@ class QTextStream;
 // `strict`, each page's line is followed by one line per problem of the page check, and a last
 // line counts them; 1 also when there is any. With `reportFolder`, the pages with problems are
 // also written there as index.html and a PNG each.
+// `way`: in the editor's window, or without one by the same steps (a report always takes the
+// window, which draws its pictures); both print the same.
+enum class CheckWay { Window, Headless };
 int checkPages(const QString& configPath, const QStringList& pages, QTextStream& out, bool strict = false,
-               const QString& reportFolder = QString());
+               const QString& reportFolder = QString(), CheckWay way = CheckWay::Window);
 
 // The pages of a check, listed, with the first file being read; made before the application
 // object so that reading a big page overlaps starting the window.
 struct PlannedCheck;
 std::shared_ptr<PlannedCheck> planCheck(const QStringList& pages);
-// Runs a planned check as checkPages does and ends the process with its status.
+// Runs a planned check as checkPages does without a window (with one for a report) and ends the
+// process with its status.
 [[noreturn]] void checkPagesAndExit(PlannedCheck& plan, const QString& configPath, QTextStream& out,
                                     bool strict, const QString& reportFolder);
 

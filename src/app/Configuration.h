@@ -3,6 +3,7 @@
 // window's creation handler takes from the executable's location and the configuration file.
 
 #include "mapview/EditorState.h"
+#include "mapview/PoiAnchorRule.h"
 #include "support/ConfigRules.h"
 #include "support/ProfileFile.h"
 #include "support/TextUtil.h"
@@ -22,3 +23,9 @@ void ReadConfiguration(EditorState& state, const std::string& iniPath);
 // The start-up steps around ReadConfiguration: BaseFolder := the executable's folder, then the
 // configuration, then DefaultFolder from the final BaseFolder.
 void ConfigureFolders(EditorState& state, const std::string& executablePath, const std::string& iniPath);
+
+// The rule an icon page file was last edited under, as the configuration keeps it per file:
+// Centre where its Location is the icon's top-left corner, else Location.
+PoiAnchor ChosenPageAnchor(const std::string& iniPath, const std::string& pageFile);
+// Keeps `anchor` as the rule of `pageFile`; throws when the configuration cannot be written.
+void KeepPageAnchor(const std::string& iniPath, const std::string& pageFile, PoiAnchor anchor);

@@ -19,8 +19,6 @@
 #include <QTreeView>
 #include <QUndoStack>
 
-#include <cstdio>
-
 namespace {
 
 const char* const kProblemsAction = "ViewProblems";
@@ -29,34 +27,6 @@ const char* const kLocationName = "Location";
 const char* const kWorldName = "pathfindlocation";
 const char* const kSizeName = "Size";
 const char* const kTopLeftAction = "OptionTopLeft";
-// The configuration keeps, per page file, whether its Location is the icon's top-left corner.
-const char* const kAnchorSection = "ANCHOR";
-const char* const kTopLeft = "1";
-const char* const kPoint = "0";
-constexpr int kEscapeBuffer = 4;
-
-// A page file's key in the anchor section. A key cannot hold "=" or a line break, nor begin with
-// ";" or "[", and loses blanks at its ends: such characters are written as %XX, and "%" too, so
-// every path has one key.
-std::string anchorKey(const std::string& path)
-{
-    std::string key;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        const bool atEdge = i == 0 || i + 1 == path.size();
-        const bool escaped = c == '%' || c == '=' || c == '\r' || c == '\n' || (atEdge && c <= ' ')
-            || (i == 0 && (c == ';' || c == '['));
-        if (!escaped) {
-            key += static_cast<char>(c);
-            continue;
-        }
-        char code[kEscapeBuffer];
-        std::snprintf(code, sizeof code, "%%%02X", c);
-        key += code;
-    }
-    return key;
-}
-
 // A zone page inside a file is opened as FILE#PAGE; an icon page is a file of its own.
 
 }  // namespace
@@ -114,9 +84,7 @@ bool TForm1::anchorIsChosen() const
 void TForm1::pageOpened(bool open)
 {
     if (open && anchorIsChosen()) {
-        const ProfileFile profile = ConfigurationProfile(m_configPath.toStdString());
-        const bool topLeft = profile.readString(kAnchorSection, anchorKey(m_state.CurrentFile)) == kTopLeft;
-        const PoiAnchor anchor = topLeft ? PoiAnchor::Centre : PoiAnchor::Location;
+        const PoiAnchor anchor = ChosenPageAnchor(m_configPath.toStdString(), m_state.CurrentFile);
         if (anchor != m_state.Anchor) {
             // The markers were placed by the rule of the page before.
             m_state.Anchor = anchor;
@@ -150,15 +118,10 @@ void TForm1::setPageAnchor(PoiAnchor anchor)
 
 void TForm1::keepPageAnchor()
 {
-    const std::string value = m_state.Anchor == PoiAnchor::Centre ? kTopLeft : kPoint;
     // A preference that cannot be kept must not stop the editing: the page keeps the rule until
     // it is opened again.
     try {
-        ProfileFile profile = ConfigurationProfile(m_configPath.toStdString());
-        const std::string key = anchorKey(m_state.CurrentFile);
-        // Unchanged entries are not written: a Save As of a page under the usual rule adds none.
-        if (profile.readString(kAnchorSection, key, kPoint) != value)
-            profile.writeString(kAnchorSection, key, value);
+        KeepPageAnchor(m_configPath.toStdString(), m_state.CurrentFile, m_state.Anchor);
     } catch (const std::exception&) {
     }
 }

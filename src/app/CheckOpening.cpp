@@ -1,0 +1,336 @@
+// The two ways --check opens its pages. The one without a window takes the steps of the icon page
+// editor and the window in their order (IconPageEditor.cpp, MainWindowZones.cpp,
+// MainWindowCheck.cpp), on one editor state kept from page to page as the window keeps it; only
+// what shows a page (widgets, markers, the tree's order, the map's pixels) is left out. A test
+// checks many pages both ways and compares every line.
+#include "app/CheckOpening.h"
+
+#include "app/Captions.h"
+#include "app/CheckReport.h"
+#include "app/Configuration.h"
+#include "app/Headless.h"
+#include "app/MainWindow.h"
+#include "app/PageTarget.h"
+#include "document/EditorSupport.h"
+#include "document/IconPageEditor.h"
+#include "document/IconPageFile.h"
+#include "document/PoiTreeModel.h"
+#include "mapview/Language.h"
+#include "mapview/MapCoordinates.h"
+#include "mapview/MapImage.h"
+#include "mapview/MapPanel.h"
+#include "mapview/MapStyle.h"
+#include "support/ZonePageFile.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+QString fieldsLine(int listed, const std::string& pageName, const std::string& location, const ZoneRectangle& zone)
+{
+    const QString zoneText = HasZoneRect(zone) ? QString::fromStdString(ZoneText(zone)) : QStringLiteral("none");
+    return QStringLiteral("%1 POIs, page \"%2\", location \"%3\", zone %4")
+        .arg(listed)
+        .arg(oneLine(pageName), oneLine(location), zoneText);
+}
+
+class WindowOpening : public CheckOpening {
+public:
+    WindowOpening(const QString& configPath, Prompts& prompts) : m_window(configPath, &prompts) {}
+
+    bool openPage(const QString& target) override { return m_window.openPage(target); }
+    bool openReadFile(const QString& path, OpenedPageFile opened, int page) override
+    {
+        return m_window.openReadFile(path, std::move(opened), page);
+    }
+    bool showZonePage(int page) override { return m_window.showZonePage(page); }
+    bool zoneFileOpen() override { return m_window.editor().source().pageFile() != nullptr; }
+
+    QString pageFields() override
+    {
+        IconPageEditor& editor = m_window.editor();
+        const TSimpleXMLProp* location = editor.xmlscan().Root().Properties().Find("1location");
+        // A zone page has no zone name of its own: its location name is the map style file's.
+        const std::string locationText = editor.source().offers(PageFeature::OwnZoneName)
+            ? (location ? location->Value() : std::string())
+            : m_window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text().toStdString();
+        return fieldsLine(editor.treeModel().rowCount(), m_window.state().PageName, locationText,
+                          m_window.state().ZoneRect);
+    }
+
+    std::vector<PageProblem> problems() override { return m_window.checkOpenPage(); }
+
+    QImage picture(const std::vector<PageProblem>& problems) override
+    {
+        const bool mapShown = std::none_of(problems.begin(), problems.end(), [](const PageProblem& problem) {
+            return problem.kind == ProblemKind::MapImage;
+        });
+        const MapPanel& panel = *m_window.mapPanel();
+        return DrawReportPicture(mapShown ? panel.mapImage() : QImage(), panel.markerLayer(), m_window.state(),
+                                 problems);
+    }
+
+private:
+    TForm1 m_window;
+};
+
+class HeadlessOpening : public CheckOpening {
+public:
+    HeadlessOpening(const QString& configPath, Prompts& prompts)
+        : m_configPath(configPath.toStdString()), m_prompts(prompts), m_language(systemLanguage())
+    {
+        ConfigureFolders(m_state, QCoreApplication::applicationFilePath().toStdString(), m_configPath);
+    }
+
+    bool openPage(const QString& target) override
+    {
+        if (!openPageOrZone(target))
+            return false;
+        finishOpening();
+        return true;
+    }
+
+    bool openReadFile(const QString& path, OpenedPageFile opened, int page) override
+    {
+        const bool open = openPageFile(path, std::move(opened), page);
+        if (open)
+            finishOpening();
+        return open;
+    }
+
+    bool showZonePage(int page) override
+    {
+        const ZonePageFile* file = m_source->pageFile();
+        if (!file || page < 0 || page >= static_cast<int>(file->pages().size()))
+            return false;
+        if (page != m_source->shownPage()) {
+            TSimpleXML read;
+            if (!readPage(*m_source, page, read))
+                return false;
+            m_source->switchTo(page, m_document);
+            openWith(QString::fromStdString(m_state.CurrentFile), [this, &read]() {
+                takePage(read);
+                return true;
+            });
+        }
+        finishOpening();
+        return true;
+    }
+
+    bool zoneFileOpen() override { return m_source->pageFile() != nullptr; }
+
+    QString pageFields() override
+    {
+        TSimpleXMLElem& root = m_document.Root();
+        const TSimpleXMLElems* children = root.ItemsIfAny();
+        const int count = children ? children->Count() : 0;
+        int listed = 0;
+        for (int i = 0; i < count; ++i)
+            listed += IsPoiElement(*children->Item(i)) ? 1 : 0;
+        const TSimpleXMLProp* location = root.Properties().Find("1location");
+        const std::string locationText = m_source->offers(PageFeature::OwnZoneName)
+            ? (location ? location->Value() : std::string())
+            : m_locationField.toStdString();
+        return fieldsLine(listed, m_state.PageName, locationText, m_state.ZoneRect);
+    }
+
+    std::vector<PageProblem> problems() override
+    {
+        if (!m_state.DocLoaded)
+            return {};
+        std::vector<PageProblem> problems = CheckPage(DescribePage(m_document.Root(), m_state,
+                                                                   m_source->vocabulary(),
+                                                                   PageMapImageProblem(m_state)));
+        if (!anchorIsChosen()) {
+            for (PageProblem& problem : problems)
+                problem.dataAnchor.reset();
+        }
+        return problems;
+    }
+
+    QImage picture(const std::vector<PageProblem>&) override { return {}; }
+
+private:
+    bool anchorIsChosen() const { return m_state.DocLoaded && m_source->offers(PageFeature::AnchorOption); }
+
+    void finishOpening()
+    {
+        if (anchorIsChosen())
+            m_state.Anchor = ChosenPageAnchor(m_configPath, m_state.CurrentFile);
+    }
+
+    bool openPageOrZone(const QString& path)
+    {
+        const PageTarget target = SplitPageTarget(path);
+        if (!QFileInfo(target.file).isFile())
+            return openIconPage(target.file, {});
+        OpenedPageFile opened = OpenPageSource(target.file.toStdString());
+        const ZonePageFile* file = opened.source ? opened.source->pageFile() : nullptr;
+        int page = -1;
+        if (file && target.page.isEmpty()) {
+            // Nobody to ask which page.
+            m_prompts.showMessage(caption(m_language, "ZonePageNeeded").arg(QFileInfo(target.file).fileName()));
+            return false;
+        }
+        if (opened.source && !target.page.isEmpty()) {
+            page = file ? file->findPage(target.page.toStdString()) : -1;
+            if (page < 0) {
+                m_prompts.showMessage(
+                    caption(m_language, "ZonePageMissing").arg(target.page, QFileInfo(target.file).fileName()));
+                return false;
+            }
+        }
+        return openPageFile(target.file, std::move(opened), page);
+    }
+
+    bool openPageFile(const QString& path, OpenedPageFile opened, int page)
+    {
+        if (!opened.source) {
+            m_prompts.showMessage(QString::fromStdString(opened.refusal));
+            return false;
+        }
+        if (opened.source->pageFile())
+            return openFilePage(path, std::move(opened.source), page);
+        return openIconPage(path, std::move(opened.unread));
+    }
+
+    bool openIconPage(const QString& path, std::string preread)
+    {
+        const QFileInfo file(path);
+        if (!file.isFile()) {
+            m_prompts.showMessage(QStringLiteral("File \"%1\" is not found.").arg(file.fileName()));
+            return false;
+        }
+        return openWith(path, [this, &path, &preread]() { return loadIconPage(path.toStdString(), preread); });
+    }
+
+    bool loadIconPage(const std::string& path, std::string& preread)
+    {
+        TSimpleXML read;
+        ConfigureIconPageDocument(read);
+        std::unique_ptr<PageSource> source;
+        try {
+            source = ReadIconPageSource(read, path, preread.empty() ? nullptr : &preread, nullptr);
+        } catch (const IconPageLoadError& error) {
+            const QString text = QString::fromStdString(error.what());
+            if (text.startsWith(QLatin1String(IconPageText::kLoadingError)))
+                m_prompts.showMessage(text);
+            else
+                m_prompts.showError(text);
+            return false;
+        }
+        m_source = std::move(source);
+        m_state.Anchor = m_source->anchor();
+        m_document.SwapContent(read);
+        const std::string pageName = fillPageFields();
+        showLookupResult(LookupMapStyle(m_state, pageName));
+        const auto [width, height] = ReadPageSize(m_document.Root());
+        m_state.PageWidth = width;
+        m_state.PageHeight = height;
+        return true;
+    }
+
+    bool openFilePage(const QString& path, std::unique_ptr<PageSource> source, int page)
+    {
+        const ZonePageFile* file = source->pageFile();
+        if (page < 0 || page >= static_cast<int>(file->pages().size()))
+            return false;
+        TSimpleXML read;
+        if (!readPage(*source, page, read))
+            return false;
+        source->switchTo(page, m_document);
+        return openWith(path, [this, &source, &read]() {
+            m_source = std::move(source);
+            takePage(read);
+            return true;
+        });
+    }
+
+    bool readPage(PageSource& source, int page, TSimpleXML& read)
+    {
+        ConfigureIconPageDocument(read);
+        try {
+            source.readPage(page, read);
+        } catch (const std::exception& error) {
+            m_prompts.showMessage(QString::fromStdString(LoadingErrorText(error.what())));
+            return false;
+        }
+        return true;
+    }
+
+    void takePage(TSimpleXML& read)
+    {
+        m_document.SwapContent(read);
+        m_state.Anchor = m_source->anchor();
+        const auto [width, height] = ReadPageSize(m_document.Root());
+        m_state.PageWidth = width;
+        m_state.PageHeight = height;
+        const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
+        m_zoneLocations = MapDisplayNames(m_state);
+        fillPageFields();
+        showLookupResult(style);
+    }
+
+    // What the window's page fields take from a page as its tree is built.
+    std::string fillPageFields()
+    {
+        TSimpleXMLProps& rootProps = m_document.Root().Properties();
+        const TSimpleXMLProp* name = rootProps.Find("Name");
+        const TSimpleXMLProp* zone = rootProps.Find("1location");
+        m_locationField = zone ? fromDoc(zone->Value()) : QString();
+        m_state.PageName = name ? name->Value() : std::string();
+        if (!m_source->offers(PageFeature::OwnZoneName)) {
+            const auto found = m_zoneLocations.find(m_state.PageName);
+            m_locationField = found == m_zoneLocations.end() ? QString() : fromDoc(found->second);
+        }
+        return m_state.PageName;
+    }
+
+    void showLookupResult(const MapStyleLookup& style)
+    {
+        if (style.refusal)
+            m_prompts.showError(fromDoc(*style.refusal));
+    }
+
+    // The steps of opening after `load` read the page: its map is read as the window reads it,
+    // for what that tells; the pixels are not kept.
+    bool openWith(const QString& path, const std::function<bool()>& load)
+    {
+        if (!load())
+            return false;
+        m_state.CurrentFile = path.toStdString();
+        m_state.DocLoaded = true;
+        try {
+            loadPageMapImage(m_state);
+        } catch (const std::exception& error) {
+            m_prompts.showError(QString::fromStdString(error.what()));
+        }
+        return true;
+    }
+
+    std::string m_configPath;
+    Prompts& m_prompts;
+    Language m_language;
+    EditorState m_state;
+    TSimpleXML m_document;
+    std::unique_ptr<PageSource> m_source = IconPageSource();
+    std::map<std::string, std::string> m_zoneLocations;
+    QString m_locationField;  // what the window's location field shows
+};
+
+}  // namespace
+
+std::unique_ptr<CheckOpening> WindowCheckOpening(const QString& configPath, Prompts& prompts)
+{
+    return std::make_unique<WindowOpening>(configPath, prompts);
+}
+
+std::unique_ptr<CheckOpening> HeadlessCheckOpening(const QString& configPath, Prompts& prompts)
+{
+    return std::make_unique<HeadlessOpening>(configPath, prompts);
+}
