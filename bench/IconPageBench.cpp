@@ -151,8 +151,8 @@ void BM_OpenAndShow(benchmark::State& state)
     setPageCounters(state);
 }
 
-// The page check of the same page in this process: what --check does after start-up (its
-// window made anew, the page read, the line printed).
+// The page check of the same page in this process: what --check does after start-up (the page
+// read and checked without a window, the line printed).
 void BM_CheckPage(benchmark::State& state)
 {
     const QString path = folder().pagePath(static_cast<int>(state.range(0)));
@@ -160,7 +160,7 @@ void BM_CheckPage(benchmark::State& state)
     for (auto _ : state) {
         printed.clear();
         QTextStream out(&printed);
-        if (checkPages(folder().configPath(), {path}, out) != 0)
+        if (checkPages(folder().configPath(), {path}, out, false, QString(), CheckWay::Headless) != 0)
             state.SkipWithError("the page did not check");
     }
     setPageCounters(state);

@@ -119,7 +119,7 @@ void checkFolder(benchmark::State& state, bool strict)
     for (auto _ : state) {
         QString report;
         QTextStream out(&report);
-        checkPages(folder().config, folder().pages, out, strict);
+        checkPages(folder().config, folder().pages, out, strict, QString(), CheckWay::Headless);
         benchmark::DoNotOptimize(report);
     }
 }

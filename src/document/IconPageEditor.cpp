@@ -224,6 +224,21 @@ void IconPageEditor::leaveDocument(TSimpleXML& read)
         m_controls.Panel1->clearMarkers();
     }
     m_xmlscan.SwapContent(read);
+    disposeLater(read);
+}
+
+void IconPageEditor::disposeLater(TSimpleXML& left)
+{
+    // Taking a big page apart took as long as making its markers; nothing refers to it any more,
+    // so a thread of its own does it while the next page is shown. One at a time.
+    constexpr int kBigPage = 2000;
+    if (left.Root().ItemCount() < kBigPage)
+        return;
+    if (m_disposal.valid())
+        m_disposal.wait();
+    auto page = std::make_unique<TSimpleXML>();
+    page->SwapContent(left);
+    m_disposal = std::async(std::launch::async, [page = std::move(page)]() mutable { page.reset(); });
 }
 
 void IconPageEditor::takePage(TSimpleXML& read)

@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -167,6 +168,8 @@ private:
     bool readPage(PageSource& source, int page, TSimpleXML& read);
     // Gives up the document shown (its history, tree and markers) for `read`'s content.
     void leaveDocument(TSimpleXML& read);
+    // Takes a page left apart on another thread when it is big; `left` is empty afterwards.
+    void disposeLater(TSimpleXML& left);
     // Shows the page of the open file that `read` holds.
     void takePage(TSimpleXML& read);
     // The map style lookup's label and refusal, after a page was read.
@@ -235,6 +238,7 @@ private:
     Prompts& m_prompts;
     EditorControls m_controls;
     TSimpleXML m_xmlscan;
+    std::future<void> m_disposal;  // a page left, being taken apart
     PoiTreeModel* m_tree = nullptr;  // the POI tree, reading the document
     QTimer* m_selectionDelay = nullptr;  // the tree's delayed selection notice
     // The POI the editor fields were last filled from, or -1; only it receives an apply.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -76,22 +77,32 @@ QRect paintedPart(const QImage& image)
 // at a whole-pixel position gives the very pixels of drawing the shape there.
 class MarkerSprites {
 public:
+    // A run of pixels on one line of a copy, from `left` up to `right` (excluded).
+    struct Run {
+        int y;
+        int left;
+        int right;
+    };
+
     struct Sprite {
         QRgb fill;
         QSize size;
         QPoint offset;  // of the copy's top left from the marker's
         QImage image;
+        std::vector<Run> painted;  // every pixel that is not fully transparent
+        std::vector<Run> opaque;   // those that hide what lies under them
     };
 
-    const Sprite* find(const QColor& fill, const QSize& size)
+    // The copy for a fill and size, as an index for at(); -1 when the shape is drawn directly.
+    int find(const QColor& fill, const QSize& size)
     {
         if (size.width() <= 0 || size.height() <= 0 || size.width() > kMaxSpriteSide
             || size.height() > kMaxSpriteSide || fill.alpha() != 255)
-            return nullptr;
+            return -1;
         const QRgb key = fill.rgba();
-        for (const Sprite& sprite : m_sprites)
-            if (sprite.fill == key && sprite.size == size)
-                return &sprite;
+        for (std::size_t i = 0; i < m_sprites.size(); ++i)
+            if (m_sprites[i].fill == key && m_sprites[i].size == size)
+                return static_cast<int>(i);
         // Flat ellipses are drawn reaching past their rectangle: room on every side, then the
         // copy keeps only what was drawn.
         const int margin = std::max(size.width(), size.height()) + 2;
@@ -102,13 +113,76 @@ public:
         paintMarkerShape(painter, QRect(QPoint(margin, margin), size), fill);
         painter.end();
         const QRect part = paintedPart(canvas);
-        m_sprites.push_back({key, size, part.topLeft() - QPoint(margin, margin), canvas.copy(part)});
-        return &m_sprites.back();
+        Sprite sprite{key, size, part.topLeft() - QPoint(margin, margin), canvas.copy(part), {}, {}};
+        sprite.painted = runs(sprite.image, [](int alpha) { return alpha != 0; });
+        sprite.opaque = runs(sprite.image, [](int alpha) { return alpha == 255; });
+        m_sprites.push_back(std::move(sprite));
+        return static_cast<int>(m_sprites.size()) - 1;
     }
 
+    const Sprite& at(int index) const { return m_sprites[static_cast<std::size_t>(index)]; }
+
 private:
+    template <typename Test>
+    static std::vector<Run> runs(const QImage& image, Test test)
+    {
+        std::vector<Run> found;
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < image.width();) {
+                if (!test(qAlpha(line[x]))) {
+                    ++x;
+                    continue;
+                }
+                const int left = x;
+                while (x < image.width() && test(qAlpha(line[x])))
+                    ++x;
+                found.push_back({y, left, x});
+            }
+        }
+        return found;
+    }
+
     std::vector<Sprite> m_sprites;
 };
+
+// Which copies need not be made: on a crowded map, most markers lie under others. Going from the
+// top marker down, a copy whose every painted pixel a copy above it covers with an opaque one is
+// left out; the picture stays the very same. Only copies wholly inside `area` are left out, and
+// only copies cover: shapes drawn directly may let something through.
+std::vector<bool> coveredCopies(const std::vector<int>& order, const std::vector<int>& copyOf,
+                                const std::vector<QRect>& rects, const MarkerSprites& sprites, const QRect& area,
+                                const std::vector<bool>& keep)
+{
+    std::vector<bool> covered(order.size(), false);
+    if (area.isEmpty())
+        return covered;
+    const int width = area.width();
+    std::vector<unsigned char> hidden(static_cast<std::size_t>(width) * static_cast<std::size_t>(area.height()), 0);
+    auto line = [&](int y) { return hidden.data() + static_cast<std::size_t>(y - area.top()) * width - area.left(); };
+    for (std::size_t z = order.size(); z-- > 0;) {
+        if (copyOf[z] < 0)
+            continue;
+        const MarkerSprites::Sprite& sprite = sprites.at(copyOf[z]);
+        const QRect copy(rects[z].topLeft() + sprite.offset, sprite.image.size());
+        if (!area.contains(copy))
+            continue;
+        const QPoint at = copy.topLeft();
+        if (!keep[z]) {
+            covered[z] = std::all_of(sprite.painted.begin(), sprite.painted.end(), [&](const MarkerSprites::Run& run) {
+                const unsigned char* pixels = line(at.y() + run.y) + at.x() + run.left;
+                return std::memchr(pixels, 0, static_cast<std::size_t>(run.right - run.left)) == nullptr;
+            });
+            if (covered[z])
+                continue;
+        }
+        for (const MarkerSprites::Run& run : sprite.opaque) {
+            unsigned char* pixels = line(at.y() + run.y) + at.x() + run.left;
+            std::memset(pixels, 1, static_cast<std::size_t>(run.right - run.left));
+        }
+    }
+    return covered;
+}
 
 }  // namespace
 
@@ -134,21 +208,41 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
         && !painter.testRenderHint(QPainter::Antialiasing)
         && painter.compositionMode() == QPainter::CompositionMode_SourceOver;
     MarkerSprites sprites;
-    for (int index : layer.zOrder()) {
+    const std::vector<int>& order = layer.zOrder();
+    // Where each visible marker lies and which copy it takes, bottom to top.
+    std::vector<QRect> rects(order.size());
+    std::vector<int> copyOf(order.size(), -1);
+    std::vector<bool> keep(order.size(), false);
+    for (std::size_t z = 0; z < order.size(); ++z) {
+        const int index = order[z];
         if (!layer.isVisible(index))
             continue;
         const Marker& marker = layer.marker(index);
-        const QRect rect = view.toScreen(marker.rect);
+        rects[z] = view.toScreen(marker.rect);
+        if (copies && rects[z].intersects(area))
+            copyOf[z] = sprites.find(marker.fill, rects[z].size());
+        // A selected marker's ring is drawn right after it: it is drawn as ever.
+        keep[z] = selection && layer.isSelected(index);
+    }
+    const std::vector<bool> covered = copies ? coveredCopies(order, copyOf, rects, sprites, area, keep)
+                                             : std::vector<bool>(order.size(), false);
+    for (std::size_t z = 0; z < order.size(); ++z) {
+        const int index = order[z];
+        if (!layer.isVisible(index))
+            continue;
+        const Marker& marker = layer.marker(index);
+        const QRect& rect = rects[z];
         if (labels)
             paintLabel(painter, rect, layer.text(index, MarkerText::Name));
-        if (!rect.intersects(area))
+        if (!rect.intersects(area) || covered[z])
             continue;
-        const MarkerSprites::Sprite* sprite = copies ? sprites.find(marker.fill, rect.size()) : nullptr;
-        if (sprite)
-            painter.drawImage(rect.topLeft() + sprite->offset, sprite->image);
-        else
+        if (copyOf[z] >= 0) {
+            const MarkerSprites::Sprite& sprite = sprites.at(copyOf[z]);
+            painter.drawImage(rect.topLeft() + sprite.offset, sprite.image);
+        } else {
             paintMarkerShape(painter, rect, marker.fill);
-        if (selection && layer.isSelected(index)) {
+        }
+        if (keep[z]) {
             const int ring = MarkerLayer::kSelectionRing;
             // Thin pens take the fast path: two rings of one pixel rather than one of two.
             painter.setPen(kSelectionRing);

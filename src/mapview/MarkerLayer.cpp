@@ -35,7 +35,13 @@ void MarkerLayer::reserve(int count)
 
 int MarkerLayer::append(const Marker& marker)
 {
-    m_markers.push_back(sanitised(marker));
+    return append(Marker(marker));
+}
+
+int MarkerLayer::append(Marker&& marker)
+{
+    // Moved in: a big page appends tens of thousands, each sharing its group's text.
+    m_markers.push_back(sanitised(std::move(marker)));
     m_selectedFlags.push_back(0);
     const int index = count() - 1;
     m_zOrder.push_back(index);

@@ -62,6 +62,7 @@ public:
     void reserve(int count);
     // Appends a marker on top of all others; returns its index.
     int append(const Marker& marker);
+    int append(Marker&& marker);
     // Replaces marker `index` (its z-order stays); false when there is no such marker.
     bool set(int index, const Marker& marker);
     bool setRect(int index, const QRect& rect);

@@ -27,13 +27,14 @@ QImage drawnDirectly(const MarkerLayer& layer, const MapView& view, const std::f
     return image;
 }
 
-QImage painted(const MarkerLayer& layer, const MapView& view, const std::function<void(QPainter&)>& setUp)
+QImage painted(const MarkerLayer& layer, const MapView& view, const std::function<void(QPainter&)>& setUp,
+               const QRect& area = QRect(QPoint(-1000, -1000), QSize(3000, 3000)))
 {
     QImage image(kCanvas, QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(40, 90, 140));
     QPainter painter(&image);
     setUp(painter);
-    PaintMarkers(painter, layer, QRect(QPoint(-1000, -1000), QSize(3000, 3000)), view);
+    PaintMarkers(painter, layer, area, view);
     return image;
 }
 
@@ -93,6 +94,42 @@ private slots:
         layer.bringToFront(0);
         const MapView view{zoom, scroll};
         QCOMPARE(painted(layer, view, setUp), drawnDirectly(layer, view, setUp));
+    }
+
+    // A crowd where most markers lie under others, which are then not copied at all: the picture
+    // is still every marker drawn bottom to top, for the whole canvas or a part of it, with
+    // markers across its edges, large and translucent ones between them, some brought to front.
+    void crowdsGiveTheDrawnPixels_data()
+    {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<QRect>("area");
+        QTest::newRow("whole canvas") << 1.0 << QRect(QPoint(), kCanvas);
+        QTest::newRow("a part, clipped") << 1.0 << QRect(17, 9, 41, 33);
+        QTest::newRow("200 %, a part") << 2.0 << QRect(5, 5, 60, 50);
+    }
+
+    void crowdsGiveTheDrawnPixels()
+    {
+        QFETCH(double, zoom);
+        QFETCH(QRect, area);
+        MarkerLayer layer;
+        const QList<QColor> fills{QColor(0x3B, 0xFF, 0x00), QColor(0xFF, 0x00, 0xFF), Qt::white,
+                                  QColor(255, 0, 0, 128)};
+        unsigned seed = 12345;
+        auto next = [&seed](int range) {
+            seed = seed * 1103515245u + 12345u;
+            return static_cast<int>((seed >> 16) % static_cast<unsigned>(range));
+        };
+        for (int i = 0; i < 600; ++i) {
+            const int side = i % 97 == 0 ? 70 : 4 + next(12);
+            const QColor fill = i % 89 == 0 ? fills[3] : fills[next(3)];
+            layer.append(marker(QRect(next(110) - 10, next(95) - 10, side, side + next(3) - 1), fill));
+        }
+        for (int i = 0; i < 600; i += 37)
+            layer.bringToFront(i);
+        const MapView view{zoom, QPoint()};
+        auto clip = [&area](QPainter& painter) { painter.setClipRect(area); };
+        QCOMPARE(painted(layer, view, clip, area), drawnDirectly(layer, view, clip));
     }
 };
 
