@@ -509,7 +509,7 @@ void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML*
             FNamelessProperty = true;
         if (!prefix.empty())
             FPendingPrefixed = true;
-        if (FWritable == nullptr || value.size() > raw.size())
+        if (!StaysInPlace(value, raw))
             FPendingCopyBytes += value.size() + 1;
         // Filled where it stands: a copy built on the stack cost a stall per property.
         PendingProp& pending = FPending.emplace_back();

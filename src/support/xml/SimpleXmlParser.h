@@ -78,6 +78,11 @@ private:
     // The decoded form of raw: raw itself when decoding leaves it as it is, else the scratch
     // string, valid until the next call.
     std::string_view DecodedValue(std::string_view raw, const TSimpleXML* doc);
+    // Whether a value read as raw and decoded to value stays where it was read.
+    bool StaysInPlace(std::string_view value, std::string_view raw) const
+    {
+        return FWritable != nullptr ? value.size() <= raw.size() : FDeferEnds && value.data() == raw.data();
+    }
     // Whether values read for doc that are ASCII without an '&' are kept as read: so they are by
     // the built-in codecs and, by their contract, by span hooks.
     static bool KeepsPlainValues(const TSimpleXML* doc);
@@ -111,6 +116,12 @@ private:
     bool FNamelessProperty = false;
     // FBytes' own bytes, writable, while the parse may keep values in place; else null.
     char* FWritable = nullptr;
+    // What keeps FBytes alive when values stay in them.
+    std::shared_ptr<std::string> FSource;
+    // A second reader: values that need no decoding stay in the bytes unended, and where each
+    // '\0' goes is listed here, for the first reader to write once it takes the items over.
+    bool FDeferEnds = false;
+    std::vector<char*> FDeferredEnds;
     const TSimpleXML* FDoc;
     std::size_t FPos = 0;
     TSimpleXMLArena FArena;

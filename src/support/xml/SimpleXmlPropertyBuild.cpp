@@ -51,6 +51,7 @@ TSimpleXMLParser::TSimpleXMLParser(std::shared_ptr<std::string> source, std::siz
     start = std::min(start, source->size());
     FWritable = source->data() + start;
     FBytes = std::string_view(FWritable, source->size() - start);
+    FSource = source;
     FArena.SetSource(std::move(source));
 }
 
@@ -106,12 +107,17 @@ void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
             valueAt = writable + (pending.raw.data() - bytes);
             if (pending.decoded)
                 value.copy(valueAt, value.size());
+            valueAt[value.size()] = '\0';
+        } else if (!pending.decoded && StaysInPlace(pending.value, pending.raw)) {
+            // A second reader's: ended when the first reader takes it over.
+            valueAt = const_cast<char*>(pending.raw.data());
+            FDeferredEnds.push_back(valueAt + value.size());
         } else {
             valueAt = tail;
             value.copy(valueAt, value.size());
             tail += value.size() + 1;
+            valueAt[value.size()] = '\0';
         }
-        valueAt[value.size()] = '\0';
         ::new (static_cast<void*>(first + i))
             TSimpleXMLProp(&props, KeptName(pending.name), pending.name.size(), valueAt, value.size());
     }

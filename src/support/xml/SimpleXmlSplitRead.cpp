@@ -37,6 +37,7 @@ struct TSimpleXMLParser::SplitRead {
     std::atomic<bool> cancelled{false};
     TSimpleXMLElems items;  // what the second reader read, owned by the root
     std::string closing;    // the end tag it stopped at
+    std::vector<char*> ends;  // where its values end, to be written when taken over
     std::size_t end = 0;    // where it stopped
     bool nameless = false;
     bool failed = false;  // it raised: the first reader reads on and raises the same
@@ -80,16 +81,22 @@ void TSimpleXMLParser::StartSplitRead(TSimpleXMLElem* owner)
     SplitRead* const shared = split.get();
     const std::string_view bytes = FBytes;
     const TSimpleXML* const doc = FDoc;
-    shared->done = std::async(std::launch::async, [shared, bytes, doc, at]() {
-        // Copies the values it reads: the bytes stay as they are for the first reader, which
-        // reads on through them when it does not arrive at the line.
+    std::shared_ptr<std::string> source = FSource;
+    shared->done = std::async(std::launch::async, [shared, bytes, doc, at, source]() {
+        // Writes nothing: the bytes stay as they are for the first reader, which reads on
+        // through them when it does not arrive at the line. Values that need decoding are
+        // copied; the others stay in the bytes, ended only when the first reader takes them.
         TSimpleXMLParser reader(bytes, doc);
         reader.FPos = at;
         reader.FCancelled = &shared->cancelled;
+        reader.FDeferEnds = source != nullptr;
+        if (source)
+            reader.FArena.SetSource(source);
         try {
             shared->closing = reader.ParseChildren(shared->items, 1);
             shared->end = reader.FPos;
             shared->nameless = reader.FNamelessProperty;
+            shared->ends = std::move(reader.FDeferredEnds);
         } catch (...) {
             shared->failed = true;
         }
@@ -112,6 +119,9 @@ bool TSimpleXMLParser::TakeSplitRead(TSimpleXMLElems& list, std::string& closing
         AbandonSplitRead();
         return false;
     }
+    // Its values end where the first reader's would: over their closing quotes.
+    for (char* end : FSplit->ends)
+        *end = '\0';
     std::vector<std::unique_ptr<TSimpleXMLElem>>& taken = FSplit->items.FItems;
     list.FItems.reserve(list.FItems.size() + taken.size());
     for (std::unique_ptr<TSimpleXMLElem>& item : taken) {

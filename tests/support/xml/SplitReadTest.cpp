@@ -42,7 +42,10 @@ struct Outcome {
     std::string error;
     std::uint64_t offset = 0;
     bool nameless = false;
-    bool secondHalfCopied = false;  // the last icon's name lies outside the buffer
+    // The last icon's decoded tooltip lies outside the buffer: the second thread copies the
+    // values it decodes, where one thread decodes them in place.
+    bool secondHalfCopied = false;
+    bool valuesEnded = true;  // every value of the root's children is followed by a '\0'
 };
 
 Outcome Load(const std::string& bytes, bool split, bool iconPage)
@@ -59,10 +62,17 @@ Outcome Load(const std::string& bytes, bool split, bool iconPage)
         outcome.nameless = doc.ReadNamelessProperty();
         TSimpleXMLElem& root = doc.Root();
         if (root.ItemCount() > 0) {
-            const TSimpleXMLProp* name = root.Items().Item(root.ItemCount() - 1)->Properties().Find("Name");
+            const TSimpleXMLProp* tooltip = root.Items().Item(root.ItemCount() - 1)->Properties().Find("Tooltip");
             const std::string_view buffer = doc.Buffer();
-            outcome.secondHalfCopied =
-                name && (name->Value().data() < buffer.data() || name->Value().data() >= buffer.data() + buffer.size());
+            outcome.secondHalfCopied = tooltip
+                && (tooltip->Value().data() < buffer.data() || tooltip->Value().data() >= buffer.data() + buffer.size());
+            for (int i = 0; i < root.ItemCount(); ++i) {
+                const TSimpleXMLProps* props = root.Items().Item(i)->PropertiesIfAny();
+                for (int j = 0; props && j < props->Count(); ++j) {
+                    const TSimpleXMLText value = props->Item(j)->Value();
+                    outcome.valuesEnded = outcome.valuesEnded && value.data()[value.size()] == '\0';
+                }
+            }
         }
     } catch (const ESimpleXMLError& error) {
         outcome.error = error.what();
@@ -90,6 +100,7 @@ TEST_P(SplitReadTest, SameAsOneThread)
         EXPECT_EQ(two.offset, one.offset) << GetParam().name;
         EXPECT_EQ(two.nameless, one.nameless) << GetParam().name;
         EXPECT_FALSE(one.secondHalfCopied);
+        EXPECT_TRUE(two.valuesEnded) << GetParam().name;
         // Where the machine has a second processor.
         if (std::thread::hardware_concurrency() >= 2 && one.error.empty()) {
             EXPECT_EQ(two.secondHalfCopied, GetParam().taken) << GetParam().name;
