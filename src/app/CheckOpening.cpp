@@ -1,11 +1,10 @@
-// The two ways --check opens its pages. The one without a window takes the steps of the icon page
-// editor and the window in their order (IconPageEditor.cpp, MainWindowZones.cpp,
-// MainWindowCheck.cpp), on one editor state kept from page to page as the window keeps it; only
-// what shows a page (widgets, markers, the tree's order, the map's pixels) is left out. A test
-// checks many pages both ways and compares every line.
+// The two ways --check opens its pages. The one without a window takes the editor's own steps of
+// opening (PageOpening.h, OpenPageTarget) in the order the icon page editor and the window take
+// them, on one editor state kept from page to page as the window keeps it; what only shows a page
+// (widgets, markers, the tree's order, the map's pixels) is left out. A test checks many pages
+// both ways and compares every line.
 #include "app/CheckOpening.h"
 
-#include "app/Captions.h"
 #include "app/CheckReport.h"
 #include "app/Configuration.h"
 #include "app/Headless.h"
@@ -14,10 +13,9 @@
 #include "document/EditorSupport.h"
 #include "document/IconPageEditor.h"
 #include "document/IconPageFile.h"
-#include "document/PoiTreeModel.h"
+#include "document/PageOpening.h"
 #include "mapview/Language.h"
 #include "mapview/MapCoordinates.h"
-#include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
 #include "mapview/MapStyle.h"
 #include "support/ZonePageFile.h"
@@ -110,7 +108,7 @@ public:
             return false;
         if (page != m_source->shownPage()) {
             TSimpleXML read;
-            if (!readPage(*m_source, page, read))
+            if (!ReadZonePageOrSay(*m_source, page, read, m_prompts))
                 return false;
             m_source->switchTo(page, m_document);
             openWith(QString::fromStdString(m_state.CurrentFile), [this, &read]() {
@@ -141,16 +139,7 @@ public:
 
     std::vector<PageProblem> problems() override
     {
-        if (!m_state.DocLoaded)
-            return {};
-        std::vector<PageProblem> problems = CheckPage(DescribePage(m_document.Root(), m_state,
-                                                                   m_source->vocabulary(),
-                                                                   PageMapImageProblem(m_state)));
-        if (!anchorIsChosen()) {
-            for (PageProblem& problem : problems)
-                problem.dataAnchor.reset();
-        }
-        return problems;
+        return CheckOpenPage(m_document.Root(), m_state, *m_source);
     }
 
     QImage picture(const std::vector<PageProblem>&) override { return {}; }
@@ -166,26 +155,12 @@ private:
 
     bool openPageOrZone(const QString& path)
     {
-        const PageTarget target = SplitPageTarget(path);
-        if (!QFileInfo(target.file).isFile())
-            return openIconPage(target.file, {});
-        OpenedPageFile opened = OpenPageSource(target.file.toStdString());
-        const ZonePageFile* file = opened.source ? opened.source->pageFile() : nullptr;
-        int page = -1;
-        if (file && target.page.isEmpty()) {
-            // Nobody to ask which page.
-            m_prompts.showMessage(caption(m_language, "ZonePageNeeded").arg(QFileInfo(target.file).fileName()));
-            return false;
-        }
-        if (opened.source && !target.page.isEmpty()) {
-            page = file ? file->findPage(target.page.toStdString()) : -1;
-            if (page < 0) {
-                m_prompts.showMessage(
-                    caption(m_language, "ZonePageMissing").arg(target.page, QFileInfo(target.file).fileName()));
-                return false;
-            }
-        }
-        return openPageFile(target.file, std::move(opened), page);
+        return OpenPageTarget(
+            path, m_language, m_prompts, [](const ZonePageFile&, const QString&) { return -1; },
+            [this](const QString& name, OpenedPageFile opened, int page) {
+                return openPageFile(name, std::move(opened), page);
+            },
+            [this](const QString& name) { return openIconPage(name, {}); });
     }
 
     bool openPageFile(const QString& path, OpenedPageFile opened, int page)
@@ -201,38 +176,24 @@ private:
 
     bool openIconPage(const QString& path, std::string preread)
     {
-        const QFileInfo file(path);
-        if (!file.isFile()) {
-            m_prompts.showMessage(QStringLiteral("File \"%1\" is not found.").arg(file.fileName()));
+        if (!PageFileFound(path, m_prompts))
             return false;
-        }
-        return openWith(path, [this, &path, &preread]() { return loadIconPage(path.toStdString(), preread); });
-    }
-
-    bool loadIconPage(const std::string& path, std::string& preread)
-    {
-        TSimpleXML read;
-        ConfigureIconPageDocument(read);
-        std::unique_ptr<PageSource> source;
-        try {
-            source = ReadIconPageSource(read, path, preread.empty() ? nullptr : &preread, nullptr);
-        } catch (const IconPageLoadError& error) {
-            const QString text = QString::fromStdString(error.what());
-            if (text.startsWith(QLatin1String(IconPageText::kLoadingError)))
-                m_prompts.showMessage(text);
-            else
-                m_prompts.showError(text);
-            return false;
-        }
-        m_source = std::move(source);
-        m_state.Anchor = m_source->anchor();
-        m_document.SwapContent(read);
-        const std::string pageName = fillPageFields();
-        showLookupResult(LookupMapStyle(m_state, pageName));
-        const auto [width, height] = ReadPageSize(m_document.Root());
-        m_state.PageWidth = width;
-        m_state.PageHeight = height;
-        return true;
+        return openWith(path, [this, &path, &preread]() {
+            TSimpleXML read;
+            std::unique_ptr<PageSource> source = ReadIconPageOrSay(
+                read, path.toStdString(), preread.empty() ? nullptr : &preread, nullptr, m_prompts);
+            if (!source)
+                return false;
+            m_source = std::move(source);
+            m_state.Anchor = m_source->anchor();
+            m_document.SwapContent(read);
+            const std::string pageName = fillPageFields();
+            SayLookupRefusal(LookupMapStyle(m_state, pageName), m_prompts);
+            const auto [width, height] = ReadPageSize(m_document.Root());
+            m_state.PageWidth = width;
+            m_state.PageHeight = height;
+            return true;
+        });
     }
 
     bool openFilePage(const QString& path, std::unique_ptr<PageSource> source, int page)
@@ -241,7 +202,7 @@ private:
         if (page < 0 || page >= static_cast<int>(file->pages().size()))
             return false;
         TSimpleXML read;
-        if (!readPage(*source, page, read))
+        if (!ReadZonePageOrSay(*source, page, read, m_prompts))
             return false;
         source->switchTo(page, m_document);
         return openWith(path, [this, &source, &read]() {
@@ -249,18 +210,6 @@ private:
             takePage(read);
             return true;
         });
-    }
-
-    bool readPage(PageSource& source, int page, TSimpleXML& read)
-    {
-        ConfigureIconPageDocument(read);
-        try {
-            source.readPage(page, read);
-        } catch (const std::exception& error) {
-            m_prompts.showMessage(QString::fromStdString(LoadingErrorText(error.what())));
-            return false;
-        }
-        return true;
     }
 
     void takePage(TSimpleXML& read)
@@ -273,28 +222,16 @@ private:
         const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
         m_zoneLocations = MapDisplayNames(m_state);
         fillPageFields();
-        showLookupResult(style);
+        SayLookupRefusal(style, m_prompts);
     }
 
     // What the window's page fields take from a page as its tree is built.
     std::string fillPageFields()
     {
-        TSimpleXMLProps& rootProps = m_document.Root().Properties();
-        const TSimpleXMLProp* name = rootProps.Find("Name");
-        const TSimpleXMLProp* zone = rootProps.Find("1location");
-        m_locationField = zone ? fromDoc(zone->Value()) : QString();
-        m_state.PageName = name ? name->Value() : std::string();
-        if (!m_source->offers(PageFeature::OwnZoneName)) {
-            const auto found = m_zoneLocations.find(m_state.PageName);
-            m_locationField = found == m_zoneLocations.end() ? QString() : fromDoc(found->second);
-        }
+        const PageFieldTexts fields = PageFields(m_document.Root(), *m_source, m_zoneLocations);
+        m_state.PageName = fields.pageName;
+        m_locationField = fields.location;
         return m_state.PageName;
-    }
-
-    void showLookupResult(const MapStyleLookup& style)
-    {
-        if (style.refusal)
-            m_prompts.showError(fromDoc(*style.refusal));
     }
 
     // The steps of opening after `load` read the page: its map is read as the window reads it,
@@ -305,11 +242,7 @@ private:
             return false;
         m_state.CurrentFile = path.toStdString();
         m_state.DocLoaded = true;
-        try {
-            loadPageMapImage(m_state);
-        } catch (const std::exception& error) {
-            m_prompts.showError(QString::fromStdString(error.what()));
-        }
+        ReadPageMapOrSay(m_state, m_prompts);
         return true;
     }
 

@@ -5,6 +5,7 @@
 #include "app/Configuration.h"
 #include "document/IconPageCommands.h"
 #include "document/IconPageEditor.h"
+#include "document/PageOpening.h"
 #include "document/PoiTreeModel.h"
 #include "mapview/MapImage.h"
 #include "mapview/PoiAnchor.h"
@@ -128,17 +129,7 @@ void TForm1::keepPageAnchor()
 
 std::vector<PageProblem> TForm1::checkOpenPage()
 {
-    if (!m_state.DocLoaded)
-        return {};
-    std::vector<PageProblem> problems = CheckPage(DescribePage(m_editor->xmlscan().Root(), m_state,
-                                                               m_editor->source().vocabulary(),
-                                                               PageMapImageProblem(m_state)));
-    // A zone page's rule is its file's: the anchor line tells, but there is no option to offer.
-    if (!anchorIsChosen()) {
-        for (PageProblem& problem : problems)
-            problem.dataAnchor.reset();
-    }
-    return problems;
+    return CheckOpenPage(m_editor->xmlscan().Root(), m_state, m_editor->source());
 }
 
 void TForm1::ViewProblemsExecute()

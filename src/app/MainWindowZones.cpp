@@ -119,27 +119,13 @@ void TForm1::updatePlacementNotice()
 
 bool TForm1::openPageOrZone(const QString& path)
 {
-    const PageTarget target = SplitPageTarget(path);
-    // A file that is not there is not read: the editor says so.
-    if (!QFileInfo(target.file).isFile())
-        return m_editor->OpenIconPage(target.file);
-    OpenedPageFile opened = OpenPageSource(target.file.toStdString());
-    const ZonePageFile* file = opened.source ? opened.source->pageFile() : nullptr;
-    int page = -1;
-    if (file && target.page.isEmpty()) {
-        page = pickZonePage(*file, target.file, -1);
-        if (page < 0)
-            return false;
-    } else if (opened.source && !target.page.isEmpty()) {
-        // A page named: the file must hold it.
-        page = file ? file->findPage(target.page.toStdString()) : -1;
-        if (page < 0) {
-            m_prompts->showMessage(
-                caption(m_language, "ZonePageMissing").arg(target.page, QFileInfo(target.file).fileName()));
-            return false;
-        }
-    }
-    return m_editor->OpenPageFile(target.file, std::move(opened), page);
+    return OpenPageTarget(
+        path, m_language, *m_prompts,
+        [this](const ZonePageFile& file, const QString& name) { return pickZonePage(file, name, -1); },
+        [this](const QString& name, OpenedPageFile opened, int page) {
+            return m_editor->OpenPageFile(name, std::move(opened), page);
+        },
+        [this](const QString& name) { return m_editor->OpenIconPage(name); });
 }
 
 QString TForm1::openPageName() const

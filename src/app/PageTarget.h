@@ -2,8 +2,16 @@
 // What names a page to open: a file, or one zone page of a file as "FILE#PAGE" (from the command
 // line, File > Recent and scripts).
 
+#include "document/PageSource.h"
+#include "mapview/Language.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+
+class Prompts;
+class ZonePageFile;
 
 struct PageTarget {
     QString file;
@@ -16,3 +24,12 @@ PageTarget SplitPageTarget(const QString& path);
 
 // "FILE#PAGE", or the file alone for an empty page name.
 QString JoinPageTarget(const PageTarget& target);
+
+// Opens what `path` names as every way of opening does: a file that is not there by `openMissing`
+// (which says so); else the file is read once and `open` opens it, at the zone page named, or
+// the one `pick` chooses (-1: none) for a file of zone pages named as a whole. Without anyone to
+// ask, and for a page the file does not hold, it says why and opens nothing.
+using ZonePagePick = std::function<int(const ZonePageFile& file, const QString& path)>;
+using PageFileOpen = std::function<bool(const QString& path, OpenedPageFile opened, int page)>;
+bool OpenPageTarget(const QString& path, Language language, Prompts& prompts, const ZonePagePick& pick,
+                    const PageFileOpen& open, const std::function<bool(const QString& path)>& openMissing);

@@ -3,6 +3,7 @@
 #include "document/EditorSupport.h"
 #include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
+#include "document/PageOpening.h"
 #include "document/PoiTreeModel.h"
 #include "document/PoiTypes.h"
 #include "mapview/MapImage.h"
@@ -91,12 +92,9 @@ void IconPageEditor::clearTree()
 
 bool IconPageEditor::OpenIconPage(const QString& path, std::string preread)
 {
-    const QFileInfo file(path);
-    if (!file.isFile()) {
-        m_prompts.showMessage(QStringLiteral("File \"%1\" is not found.").arg(file.fileName()));
+    if (!PageFileFound(path, m_prompts))
         return false;
-    }
-    return openWith(path, file.fileName(), [this, &path, &preread]() {
+    return openWith(path, QFileInfo(path).fileName(), [this, &path, &preread]() {
         return LoadIconPage(path.toStdString(), preread.empty() ? nullptr : &preread);
     });
 }
@@ -174,15 +172,11 @@ bool IconPageEditor::openWith(const QString& path, const QString& title, const s
     m_controls.window->setWindowTitle(m_titleBase);
     m_state.DocLoaded = true;
 
-    QImage map;
-    try {
-        map = loadPageMapImage(m_state);
-    } catch (const std::exception& error) {
-        // The page stays open; only the rest of the opening is skipped.
-        m_prompts.showError(QString::fromStdString(error.what()));
+    const std::optional<QImage> map = ReadPageMapOrSay(m_state, m_prompts);
+    // The page stays open without its map; only the rest of the opening is skipped.
+    if (!map)
         return true;
-    }
-    m_controls.Panel1->setMapImage(mapDisplayImage(map.isNull() ? blankMap() : map));
+    m_controls.Panel1->setMapImage(mapDisplayImage(map->isNull() ? blankMap() : *map));
 
     ResetEditor();
     m_controls.MAPADD->setEnabled(true);
@@ -198,14 +192,7 @@ bool IconPageEditor::openWith(const QString& path, const QString& title, const s
 
 bool IconPageEditor::readPage(PageSource& source, int page, TSimpleXML& read)
 {
-    ConfigureIconPageDocument(read);
-    try {
-        source.readPage(page, read);
-    } catch (const std::exception& error) {
-        m_prompts.showMessage(QString::fromStdString(LoadingErrorText(error.what())));
-        return false;
-    }
-    return true;
+    return ReadZonePageOrSay(source, page, read, m_prompts);
 }
 
 void IconPageEditor::leaveDocument(TSimpleXML& read)
@@ -262,8 +249,7 @@ void IconPageEditor::showLookupResult(const MapStyleLookup& style)
 {
     if (style.label)
         m_controls.Label5->setText(fromDoc(*style.label));
-    if (style.refusal)
-        m_prompts.showError(fromDoc(*style.refusal));
+    SayLookupRefusal(style, m_prompts);
     // What the label shows while no POI is selected.
     m_pageLabel = m_controls.Label5->text();
 }
@@ -285,19 +271,10 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
 {
     // The whole page is read into a document of its own before the one shown is given up.
     TSimpleXML read;
-    ConfigureIconPageDocument(read);
-    std::unique_ptr<PageSource> source;
     FileStamp stamp;
-    try {
-        source = ReadIconPageSource(read, path, preread, &stamp);
-    } catch (const IconPageLoadError& error) {
-        const QString text = QString::fromStdString(error.what());
-        if (text.startsWith(QLatin1String(IconPageText::kLoadingError)))
-            m_prompts.showMessage(text);
-        else
-            m_prompts.showError(text);
+    std::unique_ptr<PageSource> source = ReadIconPageOrSay(read, path, preread, &stamp, m_prompts);
+    if (!source)
         return false;
-    }
     // An icon page of its own: whatever file of zone pages was open is left.
     m_source = std::move(source);
     m_state.Anchor = m_source->anchor();
@@ -324,15 +301,13 @@ std::string IconPageEditor::BuildPoiTree()
     m_controls.Panel1->clearMarkers();
 
     TSimpleXMLElem& root = m_xmlscan.Root();
-    TSimpleXMLProps& rootProps = root.Properties();
-    const TSimpleXMLProp* name = rootProps.Find("Name");
-    const TSimpleXMLProp* zone = rootProps.Find("1location");
-    m_controls.FlatEdit2->setText(name ? fromDoc(name->Value()) : QString());
-    m_controls.FlatEdit4->setText(zone ? fromDoc(zone->Value()) : QString());
+    const PageFieldTexts fields = PageFields(root, *m_source, m_zoneLocations);
+    m_controls.FlatEdit2->setText(fromDoc(fields.pageName));
+    m_controls.FlatEdit4->setText(fields.location);
     m_controls.FlatEdit2->setModified(false);
     m_controls.FlatEdit4->setModified(false);
-    m_state.PageName = name ? name->Value() : std::string();
-    showZonePageFields();
+    m_state.PageName = fields.pageName;
+    showOwnTypeValues();
 
     // Every POI is listed, whatever it lacks: a missing value shows as an empty value node.
     // The names are sorted on a second thread while the markers are made: both only read the
@@ -411,14 +386,8 @@ void IconPageEditor::showDescriptionField(bool shown)
     description->setVisible(shown);
 }
 
-void IconPageEditor::showZonePageFields()
+void IconPageEditor::showOwnTypeValues()
 {
-    if (!m_source->offers(PageFeature::OwnZoneName)) {
-        // The location name comes from the map style file: no zone name is ever written here.
-        const auto found = m_zoneLocations.find(m_state.PageName);
-        m_controls.FlatEdit4->setText(found == m_zoneLocations.end() ? QString() : fromDoc(found->second));
-        m_controls.FlatEdit4->setModified(false);
-    }
     if (!m_source->offers(PageFeature::OwnTypeValues))
         return;
     // The page's own type values join the list while it is shown, so each icon shows its own.

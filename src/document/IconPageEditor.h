@@ -187,9 +187,8 @@ private:
     void writeChecked(const std::string& bytes, bool saveAs);
     // Asks for the name of a Save As; false when cancelled.
     bool askSaveAsName();
-    // The location name of a page without a zone name of its own, and the page's own type values
-    // in the type list, where the source offers them.
-    void showZonePageFields();
+    // The page's own type values in the type list, where the source offers them.
+    void showOwnTypeValues();
     // From a POI's Location to its point, halves kept (the icon's centre where the page lays
     // icons out by their top-left corner), and the same in whole pixels as markers use it.
     ImagePoint anchorOffset(const TSimpleXMLElem& poi) const;

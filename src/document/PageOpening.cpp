@@ -1,0 +1,93 @@
+#include "document/PageOpening.h"
+
+#include "document/EditorSupport.h"
+#include "document/IconPageFile.h"
+#include "mapview/MapImage.h"
+#include "mapview/Prompts.h"
+
+#include <QFileInfo>
+
+bool PageFileFound(const QString& path, Prompts& prompts)
+{
+    const QFileInfo file(path);
+    if (file.isFile())
+        return true;
+    prompts.showMessage(QStringLiteral("File \"%1\" is not found.").arg(file.fileName()));
+    return false;
+}
+
+std::unique_ptr<PageSource> ReadIconPageOrSay(TSimpleXML& read, const std::string& path, std::string* preread,
+                                              FileStamp* stamp, Prompts& prompts)
+{
+    ConfigureIconPageDocument(read);
+    try {
+        return ReadIconPageSource(read, path, preread, stamp);
+    } catch (const IconPageLoadError& error) {
+        const QString text = QString::fromStdString(error.what());
+        if (text.startsWith(QLatin1String(IconPageText::kLoadingError)))
+            prompts.showMessage(text);
+        else
+            prompts.showError(text);
+    }
+    return nullptr;
+}
+
+bool ReadZonePageOrSay(PageSource& source, int page, TSimpleXML& read, Prompts& prompts)
+{
+    ConfigureIconPageDocument(read);
+    try {
+        source.readPage(page, read);
+    } catch (const std::exception& error) {
+        prompts.showMessage(QString::fromStdString(LoadingErrorText(error.what())));
+        return false;
+    }
+    return true;
+}
+
+PageFieldTexts PageFields(const TSimpleXMLElem& root, const PageSource& source,
+                          const std::map<std::string, std::string>& zoneLocations)
+{
+    const TSimpleXMLProps* props = root.PropertiesIfAny();
+    const TSimpleXMLProp* name = props ? props->Find("Name") : nullptr;
+    PageFieldTexts texts;
+    texts.pageName = name ? name->Value() : std::string();
+    if (source.offers(PageFeature::OwnZoneName)) {
+        const TSimpleXMLProp* zone = props ? props->Find("1location") : nullptr;
+        texts.location = zone ? fromDoc(zone->Value()) : QString();
+    } else {
+        // The location name comes from the map style file: no zone name is ever written here.
+        const auto found = zoneLocations.find(texts.pageName);
+        texts.location = found == zoneLocations.end() ? QString() : fromDoc(found->second);
+    }
+    return texts;
+}
+
+void SayLookupRefusal(const MapStyleLookup& style, Prompts& prompts)
+{
+    if (style.refusal)
+        prompts.showError(fromDoc(*style.refusal));
+}
+
+std::optional<QImage> ReadPageMapOrSay(const EditorState& state, Prompts& prompts)
+{
+    try {
+        return loadPageMapImage(state);
+    } catch (const std::exception& error) {
+        prompts.showError(QString::fromStdString(error.what()));
+    }
+    return std::nullopt;
+}
+
+std::vector<PageProblem> CheckOpenPage(const TSimpleXMLElem& root, const EditorState& state,
+                                       const PageSource& source)
+{
+    if (!state.DocLoaded)
+        return {};
+    std::vector<PageProblem> problems =
+        CheckPage(DescribePage(root, state, source.vocabulary(), PageMapImageProblem(state)));
+    if (!source.offers(PageFeature::AnchorOption)) {
+        for (PageProblem& problem : problems)
+            problem.dataAnchor.reset();
+    }
+    return problems;
+}
