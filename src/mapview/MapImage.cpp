@@ -138,9 +138,19 @@ std::vector<std::string> pageMapCandidates(const EditorState& state)
 
 std::optional<std::string> pageMapFile(const EditorState& state)
 {
-    for (std::string& candidate : pageMapCandidates(state))
+    // The candidates of pageMapCandidates in their order, each resolved only when the ones before
+    // it are not there: resolving a name that is not there lists its folder, and a page folder
+    // holds hundreds of pages.
+    for (const std::string* folder : {&state.BaseFolder, &state.DefaultFolder}) {
+        std::string candidate = GamePath::resolve(*folder, state.MapImagePath);
         if (GamePath::fileExists(candidate))
-            return std::move(candidate);
+            return candidate;
+    }
+    if (!state.CurrentFile.empty()) {
+        std::string candidate = GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS"));
+        if (GamePath::fileExists(candidate))
+            return candidate;
+    }
     return std::nullopt;
 }
 

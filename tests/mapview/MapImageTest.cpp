@@ -289,13 +289,23 @@ private slots:
     void automaticLoadPrefersBaseThenDefaultThenThePageFile()
     {
         const EditorState state = folders();
+        // The file taken is the first of the places a missing map's message names that holds one.
+        auto firstCandidate = [&state]() -> std::optional<std::string> {
+            for (const std::string& candidate : pageMapCandidates(state))
+                if (QFileInfo::exists(QString::fromStdString(candidate)))
+                    return candidate;
+            return std::nullopt;
+        };
         QVERIFY(isBlank(loadPageMapImage(state)));  // nothing anywhere
+        QVERIFY(!pageMapFile(state) && !firstCandidate());
 
         writeMap("base/vynmap/ICONS_TOWN.dds", 3);  // letter case differs from ".DDS"
         QCOMPARE(qBlue(loadPageMapImage(state).pixel(0, 0)), 3);
+        QCOMPARE(pageMapFile(state), firstCandidate());
 
         writeMap("default/Images/Maps/MAP_TOWN.DDS", 2);
         QCOMPARE(qBlue(loadPageMapImage(state).pixel(0, 0)), 2);
+        QCOMPARE(pageMapFile(state), firstCandidate());
 
         writeMap("base/images/maps/map_town.dds", 1);
         QCOMPARE(qBlue(loadPageMapImage(state).pixel(0, 0)), 1);
