@@ -4,6 +4,7 @@
 // the moved POI's arrow ending where its world location falls.
 #include "app/CheckReport.h"
 #include "app/CommandLine.h"
+#include "helpers/TestFiles.h"
 #include "mapview/PoiAnchor.h"
 
 #include <QDirIterator>
@@ -16,18 +17,6 @@
 namespace {
 
 const QString kSample = QStringLiteral(VYNMAP_EXAMPLES "/UI/Sample");
-
-bool copyFolder(const QString& from, const QString& to)
-{
-    QDirIterator files(from, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString source = files.next();
-        const QString target = to + source.mid(from.size());
-        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
-            return false;
-    }
-    return true;
-}
 
 bool replaceIn(const QString& path, const QByteArray& before, const QByteArray& after)
 {
@@ -54,7 +43,7 @@ private slots:
     void initTestCase()
     {
         m_folder = m_dir.filePath(QStringLiteral("Sample"));
-        QVERIFY(copyFolder(kSample, m_folder));
+        QVERIFY(copyTestFolder(kSample, m_folder));
         // The harbour's "Dock Rats" dragged 40 pixels right, a type mistyped, a rectangle slipped.
         const QString pages = m_folder + QStringLiteral("/vynmap/");
         QVERIFY(replaceIn(pages + "icons_harbor_town.xml", "Location=\"328,59\"", "Location=\"368,59\""));

@@ -4,9 +4,8 @@
 // location name come from the map style file or the configuration, zone pages, a remembered
 // top-left rule, a map that does not decode, pages that do not read, and pages after them.
 #include "app/CommandLine.h"
+#include "helpers/TestFiles.h"
 
-#include <QDirIterator>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -14,30 +13,6 @@
 namespace {
 
 const QString kSample = QStringLiteral(VYNMAP_EXAMPLES "/UI/Sample");
-
-bool copyFolder(const QString& from, const QString& to)
-{
-    QDirIterator files(from, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString source = files.next();
-        const QString target = to + source.mid(from.size());
-        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
-            return false;
-    }
-    return true;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 }  // namespace
 
@@ -53,45 +28,45 @@ private slots:
     void initTestCase()
     {
         m_folder = m_dir.filePath(QStringLiteral("Sample"));
-        QVERIFY(copyFolder(kSample, m_folder));
+        QVERIFY(copyTestFolder(kSample, m_folder));
         m_pages = m_folder + QStringLiteral("/vynmap/");
         // A harbour POI dragged off its world location; the greenwood page's map no DDS file.
-        QByteArray harbour = readFile(m_pages + "icons_harbor_town.xml");
+        QByteArray harbour = readTestFile(m_pages + "icons_harbor_town.xml");
         QVERIFY(harbour.contains("Location=\"328,59\""));
-        QVERIFY(writeFile(m_pages + "icons_harbor_town.xml", harbour.replace("Location=\"328,59\"", "Location=\"368,59\"")));
+        writeTestFile(m_pages + "icons_harbor_town.xml", harbour.replace("Location=\"328,59\"", "Location=\"368,59\""));
         const QString map = m_folder + QStringLiteral("/images/maps/map_greenwood.dds");
-        QVERIFY(writeFile(map, QByteArray(200, 'x')));
+        writeTestFile(map, QByteArray(200, 'x'));
 
         // Zone pages take their location names from here.
-        QByteArray styles = readFile(m_pages + "core_mapstyles.xml");
+        QByteArray styles = readTestFile(m_pages + "core_mapstyles.xml");
         QVERIFY(styles.contains("<ImageStyle Name=\"harbor_town\""));
-        QVERIFY(writeFile(m_pages + "core_mapstyles.xml",
+        writeTestFile(m_pages + "core_mapstyles.xml",
                           styles.replace("<ImageStyle Name=\"harbor_town\"",
-                                         "<ImageStyle Name=\"harbor_town\" displayname=\"Harbour &amp; Docks\"")));
+                                         "<ImageStyle Name=\"harbor_town\" displayname=\"Harbour &amp; Docks\""));
 
         // Pages of players: BOM and CRLF, a map nobody knows, a zone rectangle only the
         // configuration gives, a POI without its world location, no Name, a cut file, nothing.
-        QVERIFY(writeFile(m_pages + "icons_crlf.xml",
+        writeTestFile(m_pages + "icons_crlf.xml",
                           "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<Page Name=\"configured_map\" 1location=\"Conf\" Size=\"400,300\">\r\n"
                           "<Icon Name=\"a\" Location=\"10,20\" pathfindlocation=\"5, 0, 7\" IconStyle=\"NPC\" Tooltip=\"x &amp; y\" Size=\"12,12\"/>\r\n"
                           "<Icon Name=\"b\" Location=\"300,200\" IconStyle=\"QST\" Tooltip=\"\" Size=\"12,12\"/>\r\n"
                           "<Note>not a POI</Note>\r\n"
-                          "</Page>\r\n"));
-        QVERIFY(writeFile(m_pages + "icons_unknown.xml",
+                          "</Page>\r\n");
+        writeTestFile(m_pages + "icons_unknown.xml",
                           "<?xml version=\"1.0\"?>\n<Page Name=\"nowhere\" 1location=\"No \xEC\x9C\x84\xEC\xB9\x98\">\n"
                           "<Icon Name=\"c\" Location=\"5,6\" pathfindlocation=\"0, 0, 0\" IconStyle=\"bogus\" Tooltip=\"\" Size=\"12,12\"/>\n"
-                          "</Page>\n"));
-        QVERIFY(writeFile(m_pages + "icons_nameless.xml",
-                          "<Page 1location=\"Line\nbreak\"><Icon Location=\"1,1\"/></Page>"));
-        QVERIFY(writeFile(m_pages + "icons_cut.xml", "<?xml version=\"1.0\"?>\r\n<Page Name=\"x\"><Icon"));
-        QVERIFY(writeFile(m_pages + "icons_empty.xml", ""));
+                          "</Page>\n");
+        writeTestFile(m_pages + "icons_nameless.xml",
+                          "<Page 1location=\"Line\nbreak\"><Icon Location=\"1,1\"/></Page>");
+        writeTestFile(m_pages + "icons_cut.xml", "<?xml version=\"1.0\"?>\r\n<Page Name=\"x\"><Icon");
+        writeTestFile(m_pages + "icons_empty.xml", "");
 
         // The configuration: the folder, a zone rectangle of its own, and the harbour page laid
         // out by its icons' top-left corner.
         m_config = m_dir.filePath(QStringLiteral("editor.INI"));
-        QVERIFY(writeFile(m_config, "[CONFIG]\r\nPATH=" + m_folder.toUtf8() + "/\r\n[MAPZONEDEF]\r\n"
+        writeTestFile(m_config, "[CONFIG]\r\nPATH=" + m_folder.toUtf8() + "/\r\n[MAPZONEDEF]\r\n"
                                     "configured_map=-100,-200,300,400\r\n[ANCHOR]\r\n"
-                                    + m_pages.toUtf8() + "icons_harbor_town.xml=1\r\n"));
+                                    + m_pages.toUtf8() + "icons_harbor_town.xml=1\r\n");
     }
 
     void bothWaysPrintTheSame_data()

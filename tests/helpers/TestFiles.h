@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -27,4 +28,17 @@ inline QByteArray readTestFile(const QString& path)
 inline QByteArray testBytes(const std::string& bytes)
 {
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// Copies every file below `from` to the same place below `to`; false when one did not copy.
+inline bool copyTestFolder(const QString& from, const QString& to)
+{
+    QDirIterator files(from, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString source = files.next();
+        const QString target = to + source.mid(from.size());
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
+            return false;
+    }
+    return true;
 }
