@@ -7,7 +7,6 @@
 #include "helpers/TestFiles.h"
 #include "mapview/PoiAnchor.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
