@@ -165,7 +165,9 @@ bool IconPageEditor::openWith(const QString& path, const QString& title, const s
 {
     // `load` reads the whole page before it gives up the one shown: after a failure the window
     // still shows that page, under its own name, with its unsaved edits.
-    if (!load())
+    const bool loaded = load();
+    disposeLeftPage();
+    if (!loaded)
         return false;
     m_state.CurrentFile = path.toStdString();
     m_titleBase = QLatin1String(kWindowTitlePrefix) + title + QLatin1Char(']');
@@ -217,15 +219,22 @@ void IconPageEditor::leaveDocument(TSimpleXML& read)
 void IconPageEditor::disposeLater(TSimpleXML& left)
 {
     // Taking a big page apart took as long as making its markers; nothing refers to it any more,
-    // so a thread of its own does it while the next page is shown. One at a time.
+    // so a thread of its own does it once the next page is built (while it is shown), when the
+    // parse and the tree no longer want the second processor. One at a time.
     constexpr int kBigPage = 2000;
     if (left.Root().ItemCount() < kBigPage)
         return;
     if (m_disposal.valid())
         m_disposal.wait();
-    auto page = std::make_unique<TSimpleXML>();
-    page->SwapContent(left);
-    m_disposal = std::async(std::launch::async, [page = std::move(page)]() mutable { page.reset(); });
+    m_leftPage = std::make_unique<TSimpleXML>();
+    m_leftPage->SwapContent(left);
+}
+
+void IconPageEditor::disposeLeftPage()
+{
+    if (!m_leftPage)
+        return;
+    m_disposal = std::async(std::launch::async, [page = std::move(m_leftPage)]() mutable { page.reset(); });
 }
 
 void IconPageEditor::takePage(TSimpleXML& read)

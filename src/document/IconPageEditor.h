@@ -168,8 +168,10 @@ private:
     bool readPage(PageSource& source, int page, TSimpleXML& read);
     // Gives up the document shown (its history, tree and markers) for `read`'s content.
     void leaveDocument(TSimpleXML& read);
-    // Takes a page left apart on another thread when it is big; `left` is empty afterwards.
+    // Keeps a big page left, to be taken apart on another thread by disposeLeftPage once the
+    // next page is built; `left` is empty afterwards. A small one goes with `left`.
     void disposeLater(TSimpleXML& left);
+    void disposeLeftPage();
     // Shows the page of the open file that `read` holds.
     void takePage(TSimpleXML& read);
     // The map style lookup's label and refusal, after a page was read.
@@ -237,7 +239,8 @@ private:
     Prompts& m_prompts;
     EditorControls m_controls;
     TSimpleXML m_xmlscan;
-    std::future<void> m_disposal;  // a page left, being taken apart
+    std::unique_ptr<TSimpleXML> m_leftPage;  // a big page left, to be taken apart
+    std::future<void> m_disposal;            // a page left, being taken apart
     PoiTreeModel* m_tree = nullptr;  // the POI tree, reading the document
     QTimer* m_selectionDelay = nullptr;  // the tree's delayed selection notice
     // The POI the editor fields were last filled from, or -1; only it receives an apply.
