@@ -29,6 +29,24 @@ QString randomText(const QStringList& alphabet, std::mt19937& random)
     return text;
 }
 
+// The key byte by byte: ASCII folded, 0 past the text's end and from the first byte outside
+// ASCII on, which ends what the key speaks for.
+PoiTextKey keyByteByByte(std::string_view text)
+{
+    PoiTextKey key;
+    key.decided = 16;
+    for (int i = 0; i < 16 && i < int(text.size()); ++i) {
+        const auto c = static_cast<unsigned char>(text[size_t(i)]);
+        if (c >= 0x80) {
+            key.decided = i;
+            break;
+        }
+        const unsigned folded = c >= 'A' && c <= 'Z' ? c | 0x20u : c;
+        (i < 8 ? key.folded : key.foldedNext) |= std::uint64_t(folded) << ((7 - i % 8) * 8);
+    }
+    return key;
+}
+
 } // namespace
 
 // Pairs of random texts from alphabets that meet the shortcut's edges.
@@ -68,6 +86,27 @@ private slots:
             if (PoiTextLess(a, b) != expected || PoiTextLessUtf8(a.toStdString(), b.toStdString()) != expected
                 || (byKey && *byKey != expected))
                 QFAIL(qPrintable(QStringLiteral("\"%1\" < \"%2\" differs").arg(a, b)));
+        }
+    }
+
+    // Every byte value at every place of the key and past it, in texts of every length around it.
+    void keysAreTheBytesFolded()
+    {
+        for (int length = 0; length <= 18; ++length) {
+            for (int at = 0; at < std::max(length, 1); ++at) {
+                for (int byte = 0; byte < 256; ++byte) {
+                    std::string text(size_t(length), 'Q');
+                    for (int i = 0; i < length; ++i)
+                        text[size_t(i)] = "aZ@[`{09 _Mm"[i % 12];
+                    if (at < length)
+                        text[size_t(at)] = char(byte);
+                    const PoiTextKey fast = MakePoiTextKey(text);
+                    const PoiTextKey plain = keyByteByByte(text);
+                    if (fast.folded != plain.folded || fast.foldedNext != plain.foldedNext
+                        || fast.decided != plain.decided)
+                        QFAIL(qPrintable(QStringLiteral("length %1, byte %2 at %3").arg(length).arg(byte).arg(at)));
+                }
+            }
         }
     }
 
