@@ -29,12 +29,21 @@
 
 namespace {
 
-QString fieldsLine(int listed, const std::string& pageName, const std::string& location, const ZoneRectangle& zone)
+// The page's line after its name: `locationField` is what the location field shows, which a page
+// with a zone name of its own prints as its bytes stand.
+QString fieldsLine(int listed, const EditorState& state, const TSimpleXMLElem& root, const PageSource& source,
+                   const QString& locationField)
 {
-    const QString zoneText = HasZoneRect(zone) ? QString::fromStdString(ZoneText(zone)) : QStringLiteral("none");
+    const TSimpleXMLProps* props = root.PropertiesIfAny();
+    const TSimpleXMLProp* location = props ? props->Find("1location") : nullptr;
+    const std::string locationText = source.offers(PageFeature::OwnZoneName)
+        ? (location ? location->Value() : std::string())
+        : locationField.toStdString();
+    const QString zone = HasZoneRect(state.ZoneRect) ? QString::fromStdString(ZoneText(state.ZoneRect))
+                                                     : QStringLiteral("none");
     return QStringLiteral("%1 POIs, page \"%2\", location \"%3\", zone %4")
         .arg(listed)
-        .arg(oneLine(pageName), oneLine(location), zoneText);
+        .arg(oneLine(state.PageName), oneLine(locationText), zone);
 }
 
 class WindowOpening : public CheckOpening {
@@ -52,13 +61,8 @@ public:
     QString pageFields() override
     {
         IconPageEditor& editor = m_window.editor();
-        const TSimpleXMLProp* location = editor.xmlscan().Root().Properties().Find("1location");
-        // A zone page has no zone name of its own: its location name is the map style file's.
-        const std::string locationText = editor.source().offers(PageFeature::OwnZoneName)
-            ? (location ? location->Value() : std::string())
-            : m_window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text().toStdString();
-        return fieldsLine(editor.treeModel().rowCount(), m_window.state().PageName, locationText,
-                          m_window.state().ZoneRect);
+        return fieldsLine(editor.treeModel().rowCount(), m_window.state(), editor.xmlscan().Root(), editor.source(),
+                          m_window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text());
     }
 
     std::vector<PageProblem> problems() override { return m_window.checkOpenPage(); }
@@ -130,11 +134,7 @@ public:
         int listed = 0;
         for (int i = 0; i < count; ++i)
             listed += IsPoiElement(*children->Item(i)) ? 1 : 0;
-        const TSimpleXMLProp* location = root.Properties().Find("1location");
-        const std::string locationText = m_source->offers(PageFeature::OwnZoneName)
-            ? (location ? location->Value() : std::string())
-            : m_locationField.toStdString();
-        return fieldsLine(listed, m_state.PageName, locationText, m_state.ZoneRect);
+        return fieldsLine(listed, m_state, root, *m_source, m_locationField);
     }
 
     std::vector<PageProblem> problems() override
@@ -189,9 +189,7 @@ private:
             m_document.SwapContent(read);
             const std::string pageName = fillPageFields();
             SayLookupRefusal(LookupMapStyle(m_state, pageName), m_prompts);
-            const auto [width, height] = ReadPageSize(m_document.Root());
-            m_state.PageWidth = width;
-            m_state.PageHeight = height;
+            TakePageSize(m_state, m_document.Root());
             return true;
         });
     }
@@ -216,9 +214,7 @@ private:
     {
         m_document.SwapContent(read);
         m_state.Anchor = m_source->anchor();
-        const auto [width, height] = ReadPageSize(m_document.Root());
-        m_state.PageWidth = width;
-        m_state.PageHeight = height;
+        TakePageSize(m_state, m_document.Root());
         const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
         m_zoneLocations = MapDisplayNames(m_state);
         fillPageFields();

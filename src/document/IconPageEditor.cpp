@@ -244,9 +244,7 @@ void IconPageEditor::takePage(TSimpleXML& read)
     m_tree->setValueProperties(m_source->valueProperties());
     showDescriptionField(m_source->offers(PageFeature::Description));
     // The page size and zone rectangle place the markers: known before the tree is built.
-    const auto [width, height] = ReadPageSize(m_xmlscan.Root());
-    m_state.PageWidth = width;
-    m_state.PageHeight = height;
+    TakePageSize(m_state, m_xmlscan.Root());
     const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
     // Read once per page shown, not at every rebuild of the tree.
     m_zoneLocations = MapDisplayNames(m_state);
@@ -296,9 +294,7 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
     const std::string pageName = BuildPoiTree();
     const MapStyleLookup style = LookupMapStyle(m_state, pageName);
     showLookupResult(style);
-    const auto [width, height] = ReadPageSize(m_xmlscan.Root());
-    m_state.PageWidth = width;
-    m_state.PageHeight = height;
+    TakePageSize(m_state, m_xmlscan.Root());
     return true;
 }
 

@@ -62,6 +62,13 @@ PageFieldTexts PageFields(const TSimpleXMLElem& root, const PageSource& source,
     return texts;
 }
 
+void TakePageSize(EditorState& state, TSimpleXMLElem& root)
+{
+    const auto [width, height] = ReadPageSize(root);
+    state.PageWidth = width;
+    state.PageHeight = height;
+}
+
 void SayLookupRefusal(const MapStyleLookup& style, Prompts& prompts)
 {
     if (style.refusal)

@@ -37,6 +37,9 @@ struct PageFieldTexts {
 PageFieldTexts PageFields(const TSimpleXMLElem& root, const PageSource& source,
                           const std::map<std::string, std::string>& zoneLocations);
 
+// The page size that places the markers: state.PageWidth and PageHeight from the root's Size.
+void TakePageSize(EditorState& state, TSimpleXMLElem& root);
+
 // Shows why the map style file was not read, if it was refused.
 void SayLookupRefusal(const MapStyleLookup& style, Prompts& prompts);
 
