@@ -58,6 +58,9 @@ private:
     void StartSplitRead(TSimpleXMLElem* owner);
     bool TakeSplitRead(TSimpleXMLElems& list, std::string& closing);
     void AbandonSplitRead();
+    // Writes the '\0' after each value of the items (and those below them) that a second reader
+    // left in the bytes.
+    void EndValuesInPlace(const TSimpleXMLElems& items);
     void ParseTextRun(TSimpleXMLElems& list);
     std::string ParseEndTagName();
     void ParseProperties(TSimpleXMLProps& props, const TSimpleXML* doc);
@@ -118,10 +121,9 @@ private:
     char* FWritable = nullptr;
     // What keeps FBytes alive when values stay in them.
     std::shared_ptr<std::string> FSource;
-    // A second reader: values that need no decoding stay in the bytes unended, and where each
-    // '\0' goes is listed here, for the first reader to write once it takes the items over.
+    // A second reader: values that need no decoding stay in the bytes unended, for the first
+    // reader to end once it takes the items over.
     bool FDeferEnds = false;
-    std::vector<char*> FDeferredEnds;
     const TSimpleXML* FDoc;
     std::size_t FPos = 0;
     TSimpleXMLArena FArena;

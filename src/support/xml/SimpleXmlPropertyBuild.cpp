@@ -111,7 +111,6 @@ void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
         } else if (!pending.decoded && StaysInPlace(pending.value, pending.raw)) {
             // A second reader's: ended when the first reader takes it over.
             valueAt = const_cast<char*>(pending.raw.data());
-            FDeferredEnds.push_back(valueAt + value.size());
         } else {
             valueAt = tail;
             value.copy(valueAt, value.size());
