@@ -4,6 +4,8 @@
 #include "support/xml/SimpleXmlText.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <functional>
 
 // Parsed objects carry only the arena's alignment.
@@ -12,9 +14,20 @@ static_assert(alignof(TSimpleXMLProps) <= TSimpleXMLArena::kAlignment);
 static_assert(alignof(TSimpleXMLElems) <= TSimpleXMLArena::kAlignment);
 static_assert(alignof(TSimpleXMLElemHeader) <= TSimpleXMLArena::kAlignment);
 static_assert(alignof(TSimpleXMLElemClassic) <= TSimpleXMLArena::kAlignment);
-// A page holds hundreds of thousands of properties: each is two pointers, two sizes and a parent.
-static_assert(sizeof(void*) != 8 || sizeof(TSimpleXMLProp) == 32);
-static_assert(sizeof(void*) != 8 || sizeof(TSimpleXMLProps) == 32);
+// A page holds hundreds of thousands of properties: each is two pointers and two sizes.
+static_assert(sizeof(void*) != 8 || sizeof(TSimpleXMLProp) == 24);
+// A head takes the place of a property in a run, and a list's head ends the list, right where
+// its parsed properties start.
+static_assert(sizeof(TSimpleXMLPropRunHead) == sizeof(TSimpleXMLProp));
+static_assert(offsetof(TSimpleXMLPropRunHead, noValue) == TSimpleXMLNameValue::kValuePointerOffset);
+static_assert(sizeof(TSimpleXMLProps) % alignof(TSimpleXMLProp) == 0);
+
+void TSimpleXMLProp::CheckLayout()
+{
+    static_assert(offsetof(TSimpleXMLProp, FText) == 0);
+    static_assert(offsetof(TSimpleXMLNameValue, FData) == 0);
+    static_assert(offsetof(TSimpleXMLProps, FHead) + sizeof(TSimpleXMLPropRunHead) == sizeof(TSimpleXMLProps));
+}
 
 void TSimpleXMLNameValue::Assign(Part part, std::string_view text)
 {
@@ -25,19 +38,34 @@ void TSimpleXMLNameValue::Assign(Part part, std::string_view text)
     bytes[text.size()] = '\0';
     Release(part);
     FData[part] = bytes;
-    FWord[part] = static_cast<std::uint32_t>(text.size() << 1) | 1u;
+    FWord[part] = static_cast<std::uint32_t>(text.size() << kFlagBits) | (FWord[part] & kMark) | kOwned;
 }
 
-TSimpleXMLProp::TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value)
-    : FParent(parent)
+TSimpleXMLProp::TSimpleXMLProp(std::string_view name, std::string_view value)
 {
     FText.Assign(TSimpleXMLNameValue::kName, name);
     FText.Assign(TSimpleXMLNameValue::kValue, value);
 }
 
+TSimpleXMLProps* TSimpleXMLProp::Parent() const
+{
+    // Back over the run to its head, the first slot whose value pointer is null. Only changes
+    // and the rare namespace or data come here, each after a search of the list that passed
+    // over as many properties.
+    const char* slot = reinterpret_cast<const char*>(this);
+    const char* value;
+    do {
+        slot -= sizeof(TSimpleXMLProp);
+        std::memcpy(&value, slot + TSimpleXMLNameValue::kValuePointerOffset, sizeof value);
+    } while (value != nullptr);
+    TSimpleXMLProps* list;
+    std::memcpy(&list, slot + offsetof(TSimpleXMLPropRunHead, list), sizeof list);
+    return list;
+}
+
 void TSimpleXMLProp::NoteOwnedMemory()
 {
-    FParent->NoteOwnedMemory();
+    Parent()->NoteOwnedMemory();
 }
 
 void TSimpleXMLProp::SetName(std::string_view name)
@@ -56,20 +84,20 @@ void TSimpleXMLProp::SetValue(std::string_view value)
 
 void TSimpleXMLProp::SetNameSpace(std::string_view nameSpace)
 {
-    if (!nameSpace.empty() || FParent->ExtrasOf(this) != nullptr)
-        FParent->OwnExtras(this).nameSpace.assign(nameSpace.data(), nameSpace.size());
+    if (!nameSpace.empty() || HasExtras())
+        Parent()->OwnExtras(this).nameSpace.assign(nameSpace.data(), nameSpace.size());
 }
 
 void* TSimpleXMLProp::Data() const
 {
-    const TSimpleXMLProps::Extras* extras = FParent->ExtrasOf(this);
+    const TSimpleXMLProps::Extras* extras = HasExtras() ? Parent()->ExtrasOf(this) : nullptr;
     return extras ? extras->data : nullptr;
 }
 
 void TSimpleXMLProp::SetData(void* data)
 {
-    if (data != nullptr || FParent->ExtrasOf(this) != nullptr)
-        FParent->OwnExtras(this).data = data;
+    if (data != nullptr || HasExtras())
+        Parent()->OwnExtras(this).data = data;
 }
 
 std::string TSimpleXMLProp::FullName() const
@@ -91,6 +119,7 @@ TSimpleXMLProps::Extras& TSimpleXMLProps::OwnExtras(const TSimpleXMLProp* prop)
         return const_cast<Extras&>(*extras);
     Edited& edited = Index();
     edited.extras.push_back(std::make_unique<Extras>(Extras{prop, std::string(), nullptr}));
+    const_cast<TSimpleXMLProp*>(prop)->FText.SetMarked();
     return *edited.extras.back();
 }
 
@@ -100,7 +129,7 @@ TSimpleXMLProp* TSimpleXMLProps::Find(std::string_view name) const
     // its length, then its letters, without a bounds check per property.
     const std::size_t count = static_cast<std::size_t>(Count());
     for (std::size_t i = 0; i < count; ++i) {
-        TSimpleXMLProp* prop = FEdited ? FEdited->items[i] : FParsed + i;
+        TSimpleXMLProp* prop = FEdited ? FEdited->items[i] : Parsed() + i;
         const TSimpleXMLText candidate = prop->Name();
         if (candidate.size() == name.size() && simplexml::SameText(candidate, name))
             return prop;
@@ -128,9 +157,10 @@ TSimpleXMLProp* TSimpleXMLProps::ItemNamed(const std::string& name)
 TSimpleXMLProp* TSimpleXMLProps::Add(std::string_view name, std::string_view value)
 {
     Edited& edited = Index();
-    std::unique_ptr<TSimpleXMLProp> prop(new TSimpleXMLProp(this, name, value));
-    edited.items.push_back(prop.get());
-    return prop.release();
+    edited.items.reserve(edited.items.size() + 1);
+    TSimpleXMLProp* const prop = MakeOwn(this, name, value);
+    edited.items.push_back(prop);
+    return prop;
 }
 
 std::string TSimpleXMLProps::Value(const std::string& name, const std::string& defaultValue)
@@ -157,31 +187,51 @@ void TSimpleXMLProps::Clear()
     if (FEdited) {
         for (TSimpleXMLProp* prop : FEdited->items)
             Dispose(prop);
-    } else if (FMayOwnMemory) {
-        for (std::size_t i = 0; i < FParsedCount; ++i)
-            FParsed[i].~TSimpleXMLProp();
+    } else if (FHead.words[kMayOwnMemory] != 0) {
+        TSimpleXMLProp* const parsed = Parsed();
+        for (std::size_t i = 0; i < ParsedCount(); ++i)
+            parsed[i].~TSimpleXMLProp();
     }
     FEdited.reset();
-    FMayOwnMemory = false;
-    if (FParsed != nullptr)
-        TSimpleXMLArena::Release(FParsed);
-    FParsed = nullptr;
-    FParsedCount = 0;
+    // The parsed properties' memory goes with the list.
+    FHead.words[kMayOwnMemory] = 0;
+    FHead.words[kParsedCount] = 0;
 }
 
-void TSimpleXMLProps::AdoptParsed(TSimpleXMLProp* first, std::size_t count)
+TSimpleXMLProps* TSimpleXMLProps::WithParsed(TSimpleXMLElem* owner, TSimpleXMLArena& arena, std::size_t count,
+                                             std::size_t extra, TSimpleXMLProp*& first)
 {
-    FParsed = first;
-    FParsedCount = static_cast<std::uint32_t>(count);
+    auto* const list = new (arena, count * sizeof(TSimpleXMLProp) + extra) TSimpleXMLProps(owner);
+    list->FHead.words[kParsedCount] = static_cast<std::uint32_t>(count);
+    first = list->Parsed();
+    return list;
+}
+
+TSimpleXMLProp* TSimpleXMLProps::MakeOwn(TSimpleXMLProps* list, std::string_view name, std::string_view value)
+{
+    void* const memory = TSimpleXMLArenaObject::operator new(sizeof(TSimpleXMLPropRunHead) + sizeof(TSimpleXMLProp));
+    ::new (memory) TSimpleXMLPropRunHead{list};
+    try {
+        return ::new (static_cast<char*>(memory) + sizeof(TSimpleXMLPropRunHead)) TSimpleXMLProp(name, value);
+    } catch (...) {
+        TSimpleXMLArenaObject::operator delete(memory);
+        throw;
+    }
+}
+
+void TSimpleXMLProps::FreeOwn(TSimpleXMLProp* prop)
+{
+    prop->~TSimpleXMLProp();
+    TSimpleXMLArenaObject::operator delete(reinterpret_cast<char*>(prop) - sizeof(TSimpleXMLPropRunHead));
 }
 
 TSimpleXMLProps::Edited& TSimpleXMLProps::Index()
 {
     if (!FEdited) {
         auto edited = std::make_unique<Edited>();
-        edited->items.reserve(FParsedCount + 1);
-        for (std::size_t i = 0; i < FParsedCount; ++i)
-            edited->items.push_back(FParsed + i);
+        edited->items.reserve(ParsedCount() + 1);
+        for (std::size_t i = 0; i < ParsedCount(); ++i)
+            edited->items.push_back(Parsed() + i);
         FEdited = std::move(edited);
     }
     return *FEdited;
@@ -195,11 +245,15 @@ void TSimpleXMLProps::Dispose(TSimpleXMLProp* prop)
                                 [prop](const std::unique_ptr<Extras>& entry) { return entry->prop == prop; }),
                  extras.end());
     const std::less<const TSimpleXMLProp*> before;
-    const bool parsed = !before(prop, FParsed) && before(prop, FParsed + FParsedCount);
-    if (parsed)
-        prop->~TSimpleXMLProp();  // its memory goes with the whole allocation
-    else
-        delete prop;
+    const bool parsed = !before(prop, Parsed()) && before(prop, Parsed() + ParsedCount());
+    if (parsed) {
+        // Its memory goes with the list; a blank stays in its place, which a later property
+        // of the run steps over on its way to the head.
+        prop->~TSimpleXMLProp();
+        ::new (static_cast<void*>(prop)) TSimpleXMLProp();
+    } else {
+        FreeOwn(prop);
+    }
 }
 
 TSimpleXMLElems::~TSimpleXMLElems()

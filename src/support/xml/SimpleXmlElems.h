@@ -56,8 +56,10 @@ enum class TSimpleXMLElemKind { Classic, Text, Comment, CData, Header, DocType, 
 // One name = value attribute of an element, a stylesheet or a declaration. A parsed property
 // borrows its name and value from the arena allocation that holds the properties of its tag;
 // the rarely used namespace and data pointer are kept by its list, which makes room for them
-// only when one is set.
-class TSimpleXMLProp : public TSimpleXMLArenaObject {
+// only when one is set. A page holds hundreds of thousands of properties, so a property keeps
+// no pointer to its list: it lies in a run of properties right behind a head that points to
+// the list (see TSimpleXMLPropRunHead), found by stepping back over the run.
+class TSimpleXMLProp {
 public:
     TSimpleXMLText Name() const { return FText.Text(TSimpleXMLNameValue::kName); }
     // An empty name, or the current one, leaves the name as it is.
@@ -67,44 +69,58 @@ public:
     TSimpleXMLText NameSpace() const;  // defined below TSimpleXMLProps
     void SetNameSpace(std::string_view nameSpace);
     std::string FullName() const;
-    TSimpleXMLProps* Parent() const { return FParent; }
+    TSimpleXMLProps* Parent() const;
     void* Data() const;
     void SetData(void* data);
 
 private:
     friend class TSimpleXMLParser;
     friend class TSimpleXMLProps;
-    TSimpleXMLProp(TSimpleXMLProps* parent, std::string_view name, std::string_view value);
+    TSimpleXMLProp() = default;
+    TSimpleXMLProp(std::string_view name, std::string_view value);
     // Borrows name[0 .. nameSize) and value[0 .. valueSize), each followed by a '\0'.
-    TSimpleXMLProp(TSimpleXMLProps* parent, const char* name, std::size_t nameSize, const char* value,
-                   std::size_t valueSize)
-        : FText(name, nameSize, value, valueSize), FParent(parent)
+    TSimpleXMLProp(const char* name, std::size_t nameSize, const char* value, std::size_t valueSize)
+        : FText(name, nameSize, value, valueSize)
     {
     }
     // Tells the list that this property is about to own memory.
     void NoteOwnedMemory();
+    // Whether the list keeps a namespace or data for it: set once it does, so that the
+    // properties without any, nearly all, answer without looking for their list.
+    bool HasExtras() const { return FText.Marked(); }
+    // Holds the static checks of the layout that Parent() relies on.
+    static void CheckLayout();
 
     TSimpleXMLNameValue FText;
-    TSimpleXMLProps* FParent;
+};
+
+// What lies right before the first property of a run, in the place of one: the list the run
+// belongs to, and a null where a property keeps its value's pointer, which a property never has.
+struct TSimpleXMLPropRunHead {
+    TSimpleXMLProps* list;
+    const char* noValue = nullptr;
+    // Free for the list's use.
+    std::uint32_t words[2] = {0, 0};
 };
 
 // The ordered attributes of one item; owns them. The properties a parse makes for one tag lie
-// side by side in one arena allocation, with their names and values behind them, and are read
-// from there until the list first changes; only then does the list keep a pointer per property.
+// side by side right behind the list, in the same arena allocation, with their names and values
+// behind them, and are read from there until the list first changes; only then does the list
+// keep a pointer per property. Properties added later each lie behind a head of their own.
 class TSimpleXMLProps : public TSimpleXMLArenaObject {
 public:
-    explicit TSimpleXMLProps(TSimpleXMLElem* owner) : FOwner(owner) {}
+    explicit TSimpleXMLProps(TSimpleXMLElem* owner) : FOwner(owner), FHead{this} {}
     ~TSimpleXMLProps() { Clear(); }
     TSimpleXMLProps(const TSimpleXMLProps&) = delete;
     TSimpleXMLProps& operator=(const TSimpleXMLProps&) = delete;
 
-    int Count() const { return static_cast<int>(FEdited ? FEdited->items.size() : FParsedCount); }
+    int Count() const { return static_cast<int>(FEdited ? FEdited->items.size() : ParsedCount()); }
     // The property at a 0-based index; nullptr outside 0 .. Count() - 1.
     TSimpleXMLProp* Item(int index) const
     {
         if (index < 0 || index >= Count())
             return nullptr;
-        return FEdited ? FEdited->items[static_cast<std::size_t>(index)] : FParsed + index;
+        return FEdited ? FEdited->items[static_cast<std::size_t>(index)] : Parsed() + index;
     }
     // First property of that name regardless of letter case; with sxoAutoCreate on the owning
     // document an absent one is appended with an empty value, otherwise nullptr.
@@ -135,35 +151,45 @@ private:
         std::vector<TSimpleXMLProp*> items;  // owned
         std::vector<std::unique_ptr<Extras>> extras;
     };
-    // Takes over count properties made one after another at the start of one arena allocation;
-    // the list must be empty.
-    void AdoptParsed(TSimpleXMLProp* first, std::size_t count);
+    // A new list with count properties right behind it, made by the caller in the memory
+    // returned with it, extra bytes behind them; freed with the list.
+    static TSimpleXMLProps* WithParsed(TSimpleXMLElem* owner, TSimpleXMLArena& arena, std::size_t count,
+                                       std::size_t extra, TSimpleXMLProp*& first);
+    TSimpleXMLProp* Parsed() const
+    {
+        return reinterpret_cast<TSimpleXMLProp*>(const_cast<char*>(reinterpret_cast<const char*>(this + 1)));
+    }
+    std::uint32_t ParsedCount() const { return FHead.words[kParsedCount]; }
     // Gives the list a pointer per property, before its first change.
     Edited& Index();
     void Dispose(TSimpleXMLProp* prop);
     // A property of the list may now own memory: freeing the list must call its destructor.
-    void NoteOwnedMemory() { FMayOwnMemory = true; }
+    void NoteOwnedMemory() { FHead.words[kMayOwnMemory] = 1; }
     // The extras of prop, or nullptr when it has none; asked for every property a save writes.
     const Extras* ExtrasOf(const TSimpleXMLProp* prop) const
     {
-        return FEdited && !FEdited->extras.empty() ? FindExtras(prop) : nullptr;
+        return prop->HasExtras() && FEdited ? FindExtras(prop) : nullptr;
     }
     const Extras* FindExtras(const TSimpleXMLProp* prop) const;
     Extras& OwnExtras(const TSimpleXMLProp* prop);
 
+    // A property made on its own: its head, then itself.
+    static TSimpleXMLProp* MakeOwn(TSimpleXMLProps* list, std::string_view name, std::string_view value);
+    static void FreeOwn(TSimpleXMLProp* prop);
+
     TSimpleXMLElem* FOwner;
-    TSimpleXMLProp* FParsed = nullptr;
-    // A tag's properties fit in its file, which is far below 4 GB (see TSimpleXMLNameValue).
-    std::uint32_t FParsedCount = 0;
-    // Parsed properties borrow all their bytes until a change gives one memory of its own;
-    // until then freeing them needs no pass over them.
-    bool FMayOwnMemory = false;
     std::unique_ptr<Edited> FEdited;  // once the list has changed
+    // Heads the run of parsed properties right behind the list, so it comes last. Its words:
+    // the number of parsed properties (a tag's properties fit in its file, far below 4 GB),
+    // and whether one may own memory: parsed properties borrow all their bytes until a change
+    // gives one memory of its own, and until then freeing them needs no pass over them.
+    enum HeadWord { kParsedCount = 0, kMayOwnMemory = 1 };
+    TSimpleXMLPropRunHead FHead;
 };
 
 inline TSimpleXMLText TSimpleXMLProp::NameSpace() const
 {
-    const TSimpleXMLProps::Extras* extras = FParent->ExtrasOf(this);
+    const TSimpleXMLProps::Extras* extras = HasExtras() ? Parent()->ExtrasOf(this) : nullptr;
     return extras ? TSimpleXMLText(extras->nameSpace.c_str(), extras->nameSpace.size()) : TSimpleXMLText();
 }
 

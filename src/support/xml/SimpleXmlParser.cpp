@@ -255,7 +255,7 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
             if (name.empty())
                 Fail("Invalid XML Element: malformed tag found (no valid name)");
             ++FPos;
-            ParseProperties(PropertiesOf(elem), FDoc);
+            ParseProperties(elem, FDoc);
         } else if (c == '/') {
             named = true;
             ++FPos;
@@ -412,22 +412,23 @@ std::string TSimpleXMLParser::ParseEndTagName()
     return std::string();
 }
 
-void TSimpleXMLParser::ParseProperties(TSimpleXMLProps& props, const TSimpleXML* doc)
+void TSimpleXMLParser::ParseProperties(TSimpleXMLElem& item, const TSimpleXML* doc)
 {
-    props.Clear();
-    // Whatever was read reaches the list however the parser stops, an error included.
+    if (item.FProps)
+        item.FProps->Clear();
+    // Whatever was read reaches the item however the parser stops, an error included.
     struct Handover {
         TSimpleXMLParser& parser;
-        TSimpleXMLProps& props;
+        TSimpleXMLElem& item;
         ~Handover()
         {
-            parser.BuildProperties(props);
+            parser.BuildProperties(item);
             parser.FPending.clear();
             parser.FPendingCopyBytes = 0;
             parser.FPendingPrefixed = false;
             parser.FDecoded.clear();
         }
-    } handover{*this, props};
+    } handover{*this, item};
     // A local cursor, kept in a register rather than read back after every store through the
     // parser; FPos follows it on every way out.
     const std::string_view bytes = FBytes;
@@ -585,9 +586,9 @@ void TSimpleXMLParser::ParseCData(TSimpleXMLElem& cdata)
 void TSimpleXMLParser::ParseHeader(TSimpleXMLElemHeader& header)
 {
     ExpectKeyword(kHeaderOpen, "Invalid Header", kCommentEnd);
-    TSimpleXMLProps& props = PropertiesOf(header);
-    ParseProperties(props, nullptr);
+    ParseProperties(header, nullptr);
     ExpectHeaderEnd("Invalid Header", kCommentEnd);
+    TSimpleXMLProps& props = PropertiesOf(header);
     const auto valueOf = [&props](const char* name) {
         const TSimpleXMLProp* prop = props.Find(name);
         return prop ? prop->Value() : std::string();
@@ -627,6 +628,6 @@ void TSimpleXMLParser::ParseDocType(TSimpleXMLElem& docType)
 void TSimpleXMLParser::ParseSheet(TSimpleXMLElem& sheet)
 {
     ExpectKeyword(kSheetOpen, "Invalid Stylesheet", kSheetEnd);
-    ParseProperties(PropertiesOf(sheet), nullptr);
+    ParseProperties(sheet, nullptr);
     ExpectHeaderEnd("Invalid Stylesheet", kSheetEnd);
 }

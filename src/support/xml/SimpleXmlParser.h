@@ -63,7 +63,8 @@ private:
     void EndValuesInPlace(const TSimpleXMLElems& items);
     void ParseTextRun(TSimpleXMLElems& list);
     std::string ParseEndTagName();
-    void ParseProperties(TSimpleXMLProps& props, const TSimpleXML* doc);
+    // Reads the properties of a start tag into a new list of the item's.
+    void ParseProperties(TSimpleXMLElem& item, const TSimpleXML* doc);
     void ParseText(TSimpleXMLElem& text);
     void ParseComment(TSimpleXMLElem& comment);
     void ParseCData(TSimpleXMLElem& cdata);
@@ -96,9 +97,9 @@ private:
     const char* KeptName(std::string_view name);
     // Keeps a copy of a name missing from both its slots.
     const char* KeepName(std::string_view* slots, std::string_view name);
-    // Hands the properties read from one tag to props: side by side in one arena allocation,
-    // their values and names behind them.
-    void BuildProperties(TSimpleXMLProps& props);
+    // Gives the item a list of the properties read from one tag: side by side behind the list
+    // in one arena allocation, the values that cannot stay in place behind them.
+    void BuildProperties(TSimpleXMLElem& item);
     void SkipBlanks();
 
     // A new object with its memory from the arena.

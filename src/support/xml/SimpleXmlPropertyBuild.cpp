@@ -86,15 +86,19 @@ const char* TSimpleXMLParser::KeepName(std::string_view* slots, std::string_view
     return slots[0].data();
 }
 
-void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
+void TSimpleXMLParser::BuildProperties(TSimpleXMLElem& item)
 {
     const std::size_t count = FPending.size();
-    if (count == 0)
+    if (count == 0) {
+        PropertiesOf(item);
         return;
-    // Values that cannot stay in place are copied behind the properties, each ended by a '\0'.
-    void* const memory = FArena.Allocate(count * sizeof(TSimpleXMLProp) + FPendingCopyBytes);
-    auto* const first = static_cast<TSimpleXMLProp*>(memory);
-    char* tail = static_cast<char*>(memory) + count * sizeof(TSimpleXMLProp);
+    }
+    // A new list with the properties behind it, and behind them the values that cannot stay in
+    // place, each ended by a '\0'. Until a property is made the list counts it, but a property
+    // that borrows its bytes needs nothing done when it goes.
+    TSimpleXMLProp* first = nullptr;
+    item.FProps.reset(TSimpleXMLProps::WithParsed(&item, FArena, count, FPendingCopyBytes, first));
+    char* tail = reinterpret_cast<char*>(first + count);
     char* const writable = FWritable;
     const char* const bytes = FBytes.data();
     for (std::size_t i = 0; i < count; ++i) {
@@ -118,10 +122,9 @@ void TSimpleXMLParser::BuildProperties(TSimpleXMLProps& props)
             valueAt[value.size()] = '\0';
         }
         ::new (static_cast<void*>(first + i))
-            TSimpleXMLProp(&props, KeptName(pending.name), pending.name.size(), valueAt, value.size());
+            TSimpleXMLProp(KeptName(pending.name), pending.name.size(), valueAt, value.size());
     }
-    props.AdoptParsed(first, count);
-    // Namespaces are kept by the list, which owns every property by now.
+    // Namespaces are kept by the list.
     if (FPendingPrefixed)
         for (std::size_t i = 0; i < count; ++i)
             if (!FPending[i].prefix.empty())
