@@ -1,6 +1,7 @@
 #include "support/xml/SimpleXmlArena.h"
 
 #include <cstdlib>
+#include <deque>
 #include <new>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct TSimpleXMLArena::Kept {
     // Copies lie one after another in chunks; longer ones take memory of their own.
     std::vector<std::unique_ptr<char[]>> chunks;
     std::vector<std::unique_ptr<char[]>> large;
+    std::deque<std::string> strings;  // stay put as more come
     std::size_t chunkFree = 0;
     static constexpr std::size_t kChunkSize = 4096;
 };
@@ -117,6 +119,13 @@ const char* TSimpleXMLArena::Keep(std::string_view text)
     text.copy(at, text.size());
     at[text.size()] = '\0';
     return at;
+}
+
+const std::string* TSimpleXMLArena::KeepString(std::string_view text)
+{
+    if (!FKept)
+        FKept = std::make_shared<Kept>();
+    return &FKept->strings.emplace_back(text);
 }
 
 void* TSimpleXMLArena::Allocate(std::size_t size)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,6 +33,8 @@ public:
     // SetSource, so that objects allocated from now on may point into it: for the few property
     // names a page repeats thousands of times, made once however many blocks refer to them.
     const char* Keep(std::string_view text);
+    // The same as a std::string, for the names of items.
+    const std::string* KeepString(std::string_view text);
 
     struct Block;
     // The alignment of every object; the layer's classes need no more.

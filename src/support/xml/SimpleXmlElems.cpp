@@ -352,8 +352,8 @@ void TSimpleXMLElem::Assign(const TSimpleXMLElem& other)
         const auto [source, target] = pending.back();
         pending.pop_back();
         target->Clear();
-        target->FName = source->FName;
-        target->FValue = source->FValue;
+        target->FName.Set(source->Name());
+        target->SetValue(source->Value());
         target->SetNameSpace(source->NameSpace());
         target->AssignOwnFields(*source);
         if (source->FProps) {
@@ -384,13 +384,13 @@ void TSimpleXMLElem::Clear()
 
 std::string TSimpleXMLElem::FullName() const
 {
-    return NameSpace().empty() ? FName : NameSpace() + ":" + FName;
+    return NameSpace().empty() ? Name() : NameSpace() + ":" + Name();
 }
 
 void TSimpleXMLElem::SetName(std::string name)
 {
-    if (!name.empty() && name != FName)
-        FName = std::move(name);
+    if (!name.empty() && name != Name())
+        FName.Set(std::move(name));
 }
 
 TSimpleXMLElems& TSimpleXMLElem::Items()
@@ -420,6 +420,18 @@ TSimpleXMLElem::Extras& TSimpleXMLElem::OwnExtras()
     if (!FExtras)
         FExtras = std::make_unique<Extras>();
     return *FExtras;
+}
+
+const std::string& TSimpleXMLElem::Value() const
+{
+    static const std::string none;
+    return FExtras ? FExtras->value : none;
+}
+
+void TSimpleXMLElem::SetValue(std::string value)
+{
+    if (FExtras || !value.empty())
+        OwnExtras().value = std::move(value);
 }
 
 const std::string& TSimpleXMLElem::NameSpace() const

@@ -224,6 +224,49 @@ private:
     std::vector<std::unique_ptr<TSimpleXMLElem>> FItems;
 };
 
+// An item's name: a string that a parse keeps once for all the items it makes with that name
+// (it lasts as long as their arena blocks), or one of the item's own once code sets it. A page
+// has tens of thousands of items and a handful of names.
+class TSimpleXMLElemName {
+public:
+    TSimpleXMLElemName() : FBits(reinterpret_cast<std::uintptr_t>(&Empty())) {}
+    ~TSimpleXMLElemName() { Release(); }
+    TSimpleXMLElemName(const TSimpleXMLElemName&) = delete;
+    TSimpleXMLElemName& operator=(const TSimpleXMLElemName&) = delete;
+
+    const std::string& Get() const { return *reinterpret_cast<const std::string*>(FBits & ~kOwned); }
+    void Set(std::string name)
+    {
+        if ((FBits & kOwned) != 0) {
+            *reinterpret_cast<std::string*>(FBits & ~kOwned) = std::move(name);
+            return;
+        }
+        auto* const own = new std::string(std::move(name));
+        FBits = reinterpret_cast<std::uintptr_t>(own) | kOwned;
+    }
+    // Refers to a string that outlives the item.
+    void Share(const std::string* kept)
+    {
+        Release();
+        FBits = reinterpret_cast<std::uintptr_t>(kept);
+    }
+
+private:
+    static_assert(alignof(std::string) > 1);
+    static constexpr std::uintptr_t kOwned = 1;
+    static const std::string& Empty()
+    {
+        static const std::string none;
+        return none;
+    }
+    void Release()
+    {
+        if ((FBits & kOwned) != 0)
+            delete reinterpret_cast<std::string*>(FBits & ~kOwned);
+    }
+    std::uintptr_t FBits;
+};
+
 // Base of every item of a document: element, text, comment, CDATA and the prolog items.
 class TSimpleXMLElem : public TSimpleXMLArenaObject {
 public:
@@ -246,11 +289,11 @@ public:
     void SaveToStream(TStream& stream, const std::string& indent = std::string()) const;
     std::string FullName() const;
 
-    const std::string& Name() const { return FName; }
+    const std::string& Name() const { return FName.Get(); }
     // An empty name, or the current one, leaves the name as it is.
     void SetName(std::string name);
-    const std::string& Value() const { return FValue; }
-    void SetValue(std::string value) { FValue = std::move(value); }
+    const std::string& Value() const;
+    void SetValue(std::string value);
     const std::string& NameSpace() const;
     void SetNameSpace(std::string nameSpace);
     TSimpleXMLElem* Parent() const { return FParent; }
@@ -281,19 +324,20 @@ private:
     // Frees a list of items without recursing once per level, so any depth is safe.
     static void ReleaseIteratively(std::vector<std::unique_ptr<TSimpleXMLElem>>& items);
 
-    std::string FName;
+    TSimpleXMLElemName FName;
     TSimpleXMLElem* FParent;
     std::unique_ptr<TSimpleXMLElems> FItems;
     std::unique_ptr<TSimpleXMLProps> FProps;
-    // What few items have, in a block of its own that only those items take.
-    struct Extras {
+    // What few items have, in a block of its own that only those items take: of a page's
+    // thousands of POIs, whose values are in their properties, none.
+    struct Extras : TSimpleXMLArenaObject {
+        std::string value;
         std::string nameSpace;
         void* data = nullptr;
         TSimpleXML* document = nullptr;  // set on a document's root only
     };
     Extras& OwnExtras();
 
-    std::string FValue;
     std::unique_ptr<Extras> FExtras;
     TSimpleXMLElems* FContainer = nullptr;
 };

@@ -131,6 +131,26 @@ TSimpleXMLProps& TSimpleXMLParser::PropertiesOf(TSimpleXMLElem& item)
     return *item.FProps;
 }
 
+const std::string* TSimpleXMLParser::KeptElementName(std::string_view name)
+{
+    for (const std::string* kept : FKeptElementNames)
+        if (kept != nullptr && *kept == name)
+            return kept;
+    const std::string* const kept = FArena.KeepString(name);
+    FKeptElementNames[FNextKeptElementName] = kept;
+    FNextKeptElementName = (FNextKeptElementName + 1) % kKeptElementNames;
+    return kept;
+}
+
+void TSimpleXMLParser::SetValueOf(TSimpleXMLElem& item, std::string value)
+{
+    if (!item.FExtras && value.empty())
+        return;
+    if (!item.FExtras)
+        item.FExtras = Make<TSimpleXMLElem::Extras>();
+    item.FExtras->value = std::move(value);
+}
+
 TSimpleXMLElems& TSimpleXMLParser::ItemsOf(TSimpleXMLElem& item)
 {
     if (!item.FItems)
@@ -230,7 +250,7 @@ void TSimpleXMLParser::ParseItem(TSimpleXMLElem& item)
     }
 }
 
-void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
+void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth, bool madeHere)
 {
     if (depth > kMaxNestingDepth)
         Fail("Invalid XML Element: nesting too deep");
@@ -280,7 +300,8 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
                 Fail("Invalid XML Element: Erroneous end of tag, expecting </" + name + "> but </" + closing
                      + "> found");
             if (items.Count() == 1 && items.Item(0)->Kind() == TSimpleXMLElemKind::Text) {
-                value = std::move(items.Item(0)->FValue);
+                if (const std::unique_ptr<TSimpleXMLElem::Extras>& extras = items.Item(0)->FExtras)
+                    value = std::move(extras->value);
                 items.Clear();
             }
             break;
@@ -290,9 +311,11 @@ void TSimpleXMLParser::ParseElement(TSimpleXMLElemClassic& elem, int depth)
             name.append(FBytes.data() + start, FPos - start);
         }
     }
-    if (named)
+    if (named && madeHere && !name.empty())
+        elem.FName.Share(KeptElementName(name));
+    else if (named)
         elem.SetName(std::move(name));
-    elem.SetValue(std::move(value));
+    SetValueOf(elem, std::move(value));
     elem.SetNameSpace(std::move(prefix));
 }
 
@@ -360,7 +383,7 @@ std::string TSimpleXMLParser::ParseChildren(TSimpleXMLElems& list, int depth)
         }
         case TagKind::Element: {
             auto child = Make<TSimpleXMLElemClassic>(owner);
-            ParseElement(*child, depth + 1);
+            ParseElement(*child, depth + 1, true);
             list.Append(std::move(child));
             break;
         }
@@ -389,7 +412,7 @@ void TSimpleXMLParser::ParseTextRun(TSimpleXMLElems& list)
     auto text = Make<TSimpleXMLElemText>(list.Owner());
     std::string value(FBytes.substr(start, stop - start));
     Decode(value, FDoc);
-    text->SetValue(std::move(value));
+    SetValueOf(*text, std::move(value));
     list.Append(std::move(text));
     FPos = end;
 }
@@ -532,7 +555,7 @@ void TSimpleXMLParser::ParseText(TSimpleXMLElem& text)
     std::string value(FBytes.substr(FPos, end - FPos));
     FPos = end;
     Decode(value, FDoc);
-    text.SetValue(std::move(value));
+    SetValueOf(text, std::move(value));
 }
 
 void TSimpleXMLParser::ParseComment(TSimpleXMLElem& comment)
@@ -568,7 +591,7 @@ void TSimpleXMLParser::ParseComment(TSimpleXMLElem& comment)
         content += third;
         content += '>';
     }
-    comment.SetValue(std::move(content));
+    SetValueOf(comment, std::move(content));
 }
 
 void TSimpleXMLParser::ParseCData(TSimpleXMLElem& cdata)
@@ -579,7 +602,7 @@ void TSimpleXMLParser::ParseCData(TSimpleXMLElem& cdata)
         FPos = FBytes.size();
         Fail(kCDataEnd);
     }
-    cdata.SetValue(std::string(FBytes.substr(FPos, close - FPos)));
+    SetValueOf(cdata, std::string(FBytes.substr(FPos, close - FPos)));
     FPos = close + kCDataClose.size();
 }
 
@@ -622,7 +645,7 @@ void TSimpleXMLParser::ParseDocType(TSimpleXMLElem& docType)
         ++first;
     while (last > first && static_cast<unsigned char>(FBytes[last - 1]) <= kHighestControl)
         --last;
-    docType.SetValue(std::string(FBytes.substr(first, last - first)));
+    SetValueOf(docType, std::string(FBytes.substr(first, last - first)));
 }
 
 void TSimpleXMLParser::ParseSheet(TSimpleXMLElem& sheet)

@@ -34,7 +34,8 @@ public:
     // The declarations before the root; stops in front of the root's start tag.
     void ParseProlog(TSimpleXMLElemsProlog& prolog);
     // An element and everything below it; depth 1 is the outermost element.
-    void ParseElement(TSimpleXMLElemClassic& elem, int depth);
+    // madeHere: the parse made elem in its arena, so it may share the names the arena keeps.
+    void ParseElement(TSimpleXMLElemClassic& elem, int depth, bool madeHere = false);
     // The construct of item's kind.
     void ParseItem(TSimpleXMLElem& item);
 
@@ -111,6 +112,10 @@ private:
     // The item's lists, made in the arena when they do not exist yet.
     TSimpleXMLProps& PropertiesOf(TSimpleXMLElem& item);
     TSimpleXMLElems& ItemsOf(TSimpleXMLElem& item);
+    // The arena's string for an item name, shared by the items of this parse.
+    const std::string* KeptElementName(std::string_view name);
+    // Item.SetValue(value), with the item's extras, if it needs them, from the arena.
+    void SetValueOf(TSimpleXMLElem& item, std::string value);
 
     bool AtEnd() const { return FPos >= FBytes.size(); }
     unsigned char Peek() const { return static_cast<unsigned char>(FBytes[FPos]); }
@@ -155,6 +160,10 @@ private:
     // every property with one of them refers to the same copy.
     static constexpr std::size_t kKeptNameSlots = 64;
     std::string_view FKeptNames[kKeptNameSlots];
+    // Item names recently kept, the oldest replaced first: a page has a handful.
+    static constexpr std::size_t kKeptElementNames = 8;
+    const std::string* FKeptElementNames[kKeptElementNames] = {};
+    std::size_t FNextKeptElementName = 0;
 };
 
 // Runs parse on the bytes from the stream's position to its end, then leaves the stream right
