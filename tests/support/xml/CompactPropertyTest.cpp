@@ -227,6 +227,9 @@ TEST_P(PropertyExtras, StayWithTheirProperty)
     props.Item(2)->SetNameSpace("q");
     GetParam().change(props);
     EXPECT_EQ(Described(props), GetParam().expected);
+    // Every property, parsed or added, finds its list, also past properties deleted before it.
+    for (int i = 0; i < props.Count(); ++i)
+        EXPECT_EQ(props.Item(i)->Parent(), &props) << i;
     // A copy of the element takes the namespaces but not the data pointers.
     TSimpleXMLElemClassic copy;
     copy.Assign(doc.Root());
@@ -242,6 +245,15 @@ INSTANTIATE_TEST_SUITE_P(Rows, PropertyExtras,
     ::testing::Values(
         ExtrasRow{"Unchanged", [](TSimpleXMLProps&) {}, "|a=1;p|b=2*;q|c=3;"},
         ExtrasRow{"EarlierDeleted", [](TSimpleXMLProps& props) { props.Delete(0); }, "p|b=2*;q|c=3;"},
+        ExtrasRow{"EarlierDeletedThenChanged",
+                  [](TSimpleXMLProps& props) {
+                      props.Delete(0);
+                      props.Delete(0);
+                      props.Item(0)->SetNameSpace("s");
+                      props.Item(0)->SetValue("10");
+                      props.Item(0)->SetData(&gMarker);
+                  },
+                  "s|c=10*;"},
         ExtrasRow{"DeletedThenAdded",
                   [](TSimpleXMLProps& props) {
                       props.Delete(1);
@@ -292,8 +304,10 @@ TEST_P(KeptNames, OutliveTheirDocument)
     };
     std::string page = "<r>";
     constexpr int kElements = 300;
+    // Element names as many and as long as the property names.
+    const auto elementName = [&nameOf](int e) { return "e" + nameOf(e % GetParam().distinctNames); };
     for (int e = 0; e < kElements; ++e) {
-        page += "<e";
+        page += "<" + elementName(e);
         for (int k = 0; k < 3; ++k)
             page += " " + nameOf((e * 3 + k) % GetParam().distinctNames) + "=\"" + std::to_string(e) + "\"";
         page += "/>";
@@ -306,9 +320,18 @@ TEST_P(KeptNames, OutliveTheirDocument)
         // The first elements, in their order.
         for (int e = 0; e < kElements / 7; ++e)
             taken.push_back(doc.Root().Items().Take(0));
+        // Renaming one element leaves the others of its name as they are.
+        TSimpleXMLElems& left = doc.Root().Items();
+        left.Item(0)->SetName("renamed");
+        EXPECT_EQ(left.Item(0)->Name(), "renamed");
+        for (int i = 1; i < left.Count(); ++i)
+            ASSERT_EQ(left.Item(i)->Name(), elementName(kElements / 7 + i)) << i;
+        EXPECT_EQ(doc.Root().Name(), "r");
         doc.LoadFromBuffer("<other x=\"y\"/>");
+        EXPECT_EQ(doc.Root().Name(), "other");
     }
     for (std::size_t t = 0; t < taken.size(); ++t) {
+        EXPECT_EQ(taken[t]->Name(), elementName(static_cast<int>(t)));
         const TSimpleXMLProps& props = taken[t]->Properties();
         ASSERT_EQ(props.Count(), 3);
         for (int k = 0; k < 3; ++k) {
