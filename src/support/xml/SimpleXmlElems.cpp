@@ -157,7 +157,9 @@ TSimpleXMLProp* TSimpleXMLProps::ItemNamed(const std::string& name)
 TSimpleXMLProp* TSimpleXMLProps::Add(std::string_view name, std::string_view value)
 {
     Edited& edited = Index();
-    edited.items.reserve(edited.items.size() + 1);
+    // Room first, so that a property made is never left without its list.
+    if (edited.items.size() == edited.items.capacity())
+        edited.items.reserve(std::max<std::size_t>(8, edited.items.size() * 2));
     TSimpleXMLProp* const prop = MakeOwn(this, name, value);
     edited.items.push_back(prop);
     return prop;
