@@ -85,6 +85,26 @@ std::optional<int> zonePart(std::string_view text)
 
 std::optional<int> ParseInteger(std::string_view text)
 {
+    // Nearly every text is a few plain digits, read directly: a page's markers ask for four
+    // numbers each. Nine digits always fit an int.
+    constexpr std::size_t kSureDigits = 9;
+    if (!text.empty() && text.size() <= kSureDigits + 1) {
+        const bool negative = text.front() == '-';
+        const std::size_t first = negative ? 1 : 0;
+        const std::size_t count = text.size() - first;
+        if (count > 0 && count <= kSureDigits) {
+            int value = 0;
+            std::size_t i = first;
+            for (; i < text.size(); ++i) {
+                const unsigned digit = static_cast<unsigned char>(text[i]) - static_cast<unsigned>('0');
+                if (digit > 9)
+                    break;
+                value = value * 10 + static_cast<int>(digit);
+            }
+            if (i == text.size())
+                return negative ? -value : value;
+        }
+    }
     std::size_t at = 0;
     while (at < text.size() && IsBlank(text[at]))
         ++at;

@@ -41,6 +41,7 @@ private slots:
     void roundTrip();
     void middlePart_data();
     void middlePart();
+    void parseInteger();
     void numbersIgnoreLocale();
     void statusTexts();
 };
@@ -201,6 +202,28 @@ void MapCoordinatesTest::middlePart()
     QFETCH(QString, text);
     QFETCH(QString, middle);
     QCOMPARE(QString::fromStdString(MiddlePartOf(text.toStdString())), middle);
+}
+
+// Short plain digits are read directly, everything else the general way: both must agree on
+// where an int ends and what is not one.
+void MapCoordinatesTest::parseInteger()
+{
+    const struct {
+        const char* text;
+        std::optional<int> value;
+    } rows[] = {
+        {"0", 0}, {"-0", 0}, {"7", 7}, {"-7", -7}, {"123456789", 123456789}, {"-123456789", -123456789},
+        {"1234567890", 1234567890}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+        {"2147483648", std::nullopt}, {"-2147483649", std::nullopt}, {"9999999999", std::nullopt},
+        {"+5", 5}, {" 5", 5}, {"5 ", std::nullopt}, {"-", std::nullopt}, {"", std::nullopt},
+        {"+", std::nullopt}, {"12a", std::nullopt}, {"1,2", std::nullopt}, {"--1", std::nullopt},
+        {"1-", std::nullopt}, {"/", std::nullopt}, {":", std::nullopt}, {"0000000001", 1},
+        {"-000000001", -1}, {"1.5", std::nullopt}, {"\xEF\xBC\x91", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        const std::optional<int> parsed = ParseInteger(row.text);
+        QVERIFY2(parsed == row.value, row.text);
+    }
 }
 
 void MapCoordinatesTest::numbersIgnoreLocale()
