@@ -155,16 +155,15 @@ QSet<QString> MapPanel::markerStyles() const
 {
     // A page has thousands of markers in a handful of styles: compare with the few seen so far
     // rather than hash every marker's style.
-    // Markers share the string of their style, so the last one seen is nearly always the same
-    // string, which takes no comparing at all.
+    // Markers share the string of their style, so a style seen before is nearly always the very
+    // same string, which takes no comparing of letters.
     QStringList seen;
-    const QString* last = nullptr;
     for (int index = 0; index < m_layer.count(); ++index) {
         const QString& style = m_layer.marker(index).style;
-        if (last != nullptr && style.isSharedWith(*last))
-            continue;
-        last = &style;
-        if (!seen.contains(style))
+        const bool same = std::any_of(seen.cbegin(), seen.cend(), [&style](const QString& known) {
+            return known.isSharedWith(style);
+        });
+        if (!same && !seen.contains(style))
             seen << style;
     }
     return QSet<QString>(seen.begin(), seen.end());
