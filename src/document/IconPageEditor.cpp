@@ -360,9 +360,9 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
         const IntPairShift shift = anchorShift(poi);
         rect = MarkerRect({at.first + shift.x, at.second + shift.y}, MarkerSize(ValueOrEmpty(*poi, "Size")));
     }
-    const std::string_view style = m_source->markerStyle(*poi);
+    MarkerStyleLook look = LookOfStyle(m_source->markerStyle(*poi));
     // The texts are left to the panel's text source.
-    return Marker{rect, MarkerFillColour(style), QString(), MarkerStyleGroup(style), QString()};
+    return Marker{rect, look.fill, QString(), std::move(look.group), QString()};
 }
 
 IntPairShift IconPageEditor::anchorShift(const TSimpleXMLElem* poi) const

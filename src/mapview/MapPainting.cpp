@@ -231,10 +231,12 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
     std::vector<QRect> rects(order.size());
     std::vector<int> copyOf(order.size(), -1);
     std::vector<bool> keep(order.size(), false);
+    std::vector<unsigned char> shown(order.size(), 0);  // asked once: hidden styles take a lookup
     for (std::size_t z = 0; z < order.size(); ++z) {
         const int index = order[z];
         if (!layer.isVisible(index))
             continue;
+        shown[z] = 1;
         const Marker& marker = layer.marker(index);
         rects[z] = view.toScreen(marker.rect);
         if (copies && rects[z].intersects(area))
@@ -245,9 +247,9 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
     const std::vector<bool> covered = copies ? coveredCopies(order, copyOf, rects, sprites, area, keep)
                                              : std::vector<bool>(order.size(), false);
     for (std::size_t z = 0; z < order.size(); ++z) {
-        const int index = order[z];
-        if (!layer.isVisible(index))
+        if (shown[z] == 0)
             continue;
+        const int index = order[z];
         const Marker& marker = layer.marker(index);
         const QRect& rect = rects[z];
         if (labels)

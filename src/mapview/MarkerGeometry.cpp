@@ -54,8 +54,47 @@ QRect rectAt(std::int64_t left, std::int64_t top, std::int64_t width, std::int64
 
 }  // namespace
 
+namespace {
+
+// Reads "-?digits" of 1 to 9 digits from at, up to end: the number, and at moved past it. False
+// where the text is anything else, which the general reading then decides.
+bool readShortNumber(std::string_view text, std::size_t& at, std::size_t end, int& value)
+{
+    constexpr std::size_t kSureDigits = 9;  // always fit an int
+    const bool negative = at < end && text[at] == '-';
+    std::size_t i = negative ? at + 1 : at;
+    const std::size_t first = i;
+    int read = 0;
+    for (; i < end && i - first < kSureDigits; ++i) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - static_cast<unsigned>('0');
+        if (digit > 9)
+            break;
+        read = read * 10 + static_cast<int>(digit);
+    }
+    if (i == first || (i < end && i - first == kSureDigits))
+        return false;
+    value = negative ? -read : read;
+    at = i;
+    return true;
+}
+
+}  // namespace
+
 std::optional<IntPair> ParseCommaPair(std::string_view text, int tailChars)
 {
+    // A page's markers read two of these each, nearly all "digits,digits": read in one pass.
+    if (tailChars >= 0) {
+        std::size_t at = 0;
+        int first = 0;
+        int second = 0;
+        if (readShortNumber(text, at, text.size(), first) && at < text.size() && text[at] == ',') {
+            const std::size_t start = at + 1;
+            const std::size_t end = start + std::min(text.size() - start, static_cast<std::size_t>(tailChars));
+            std::size_t stop = start;
+            if (readShortNumber(text, stop, end, second) && stop == end)
+                return IntPair{first, second};
+        }
+    }
     const std::size_t comma = text.find(',');
     if (comma == std::string_view::npos || tailChars < 0)
         return std::nullopt;
@@ -96,12 +135,23 @@ QRect CentredRect(IntPair centre, IntPair size)
                   size.first, size.second);
 }
 
+namespace {
+
+// The style's row of the table, or its size for any other style.
+std::size_t styleRow(std::string_view iconStyle)
+{
+    std::size_t row = 0;
+    while (row < kStyleColours.size() && kStyleColours[row].style != iconStyle)
+        ++row;
+    return row;
+}
+
+}  // namespace
+
 QColor MarkerFillColour(std::string_view iconStyle)
 {
-    for (const StyleColour& entry : kStyleColours)
-        if (entry.style == iconStyle)
-            return QColor(entry.colour);
-    return QColor(kOtherStyleColour);
+    const std::size_t row = styleRow(iconStyle);
+    return QColor(row < kStyleColours.size() ? kStyleColours[row].colour : kOtherStyleColour);
 }
 
 namespace {
@@ -110,12 +160,17 @@ const char* const kOtherStyleGroup = "other";
 
 QString MarkerStyleGroup(std::string_view iconStyle)
 {
+    return LookOfStyle(iconStyle).group;
+}
+
+MarkerStyleLook LookOfStyle(std::string_view iconStyle)
+{
     // Made once and shared by every marker of the style, instead of a new string per marker.
     static const QStringList groups = MarkerStyleGroups();
-    for (size_t i = 0; i < std::size(kStyleColours); ++i)
-        if (kStyleColours[i].style == iconStyle)
-            return groups[qsizetype(i)];
-    return groups.back();
+    const std::size_t row = styleRow(iconStyle);
+    if (row < kStyleColours.size())
+        return {QColor(kStyleColours[row].colour), groups[qsizetype(row)]};
+    return {QColor(kOtherStyleColour), groups.back()};
 }
 
 QStringList MarkerStyleGroups()

@@ -61,3 +61,10 @@ QColor MarkerFillColour(std::string_view iconStyle);
 QString MarkerStyleGroup(std::string_view iconStyle);
 // Every style group in menu order: the table's styles, then "other".
 QStringList MarkerStyleGroups();
+
+// MarkerFillColour and MarkerStyleGroup of a style, from one look at the table.
+struct MarkerStyleLook {
+    QColor fill;
+    QString group;
+};
+MarkerStyleLook LookOfStyle(std::string_view iconStyle);

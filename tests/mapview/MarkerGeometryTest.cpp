@@ -2,6 +2,8 @@
 
 #include "mapview/MarkerGeometry.h"
 
+#include "mapview/MapCoordinates.h"
+
 #include <QtTest>
 
 // Tests of the pure marker geometry used by the document layer.
@@ -12,6 +14,7 @@ private slots:
     void markerRect_data();
     void markerRect();
     void commaPairTailLimits();
+    void commaPairsAsReadByParts();
     void centredRect();
     void fillColours_data();
     void fillColours();
@@ -55,6 +58,39 @@ void MarkerGeometryTest::commaPairTailLimits()
     QVERIFY(!ParseCommaPair(",8", kMarkerPairTailChars));
     QVERIFY(!ParseCommaPair("7,", kMarkerPairTailChars));
     QVERIFY(!ParseCommaPair("7,8", -1));
+}
+
+// The one-pass reading of plain pairs must give what reading each part on its own gives, for
+// any text: thousands of random ones from the bytes such texts hold, at every tail limit.
+void MarkerGeometryTest::commaPairsAsReadByParts()
+{
+    const auto byParts = [](std::string_view text, int tailChars) -> std::optional<IntPair> {
+        const std::size_t comma = text.find(',');
+        if (comma == std::string_view::npos || tailChars < 0)
+            return std::nullopt;
+        const std::optional<int> first = ParseInteger(text.substr(0, comma));
+        const std::optional<int> second = ParseInteger(text.substr(comma + 1, static_cast<std::size_t>(tailChars)));
+        if (!first || !second)
+            return std::nullopt;
+        return IntPair{*first, *second};
+    };
+    const char alphabet[] = "0123456789999--,, +x";
+    QRandomGenerator random(20261208);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int length = random.bounded(0, 24);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[random.bounded(0, static_cast<int>(sizeof alphabet) - 1)];
+        for (const int tail : {-1, 0, 1, 3, kMarkerPairTailChars, kPageSizeTailChars, 12}) {
+            const std::optional<IntPair> expected = byParts(text, tail);
+            const std::optional<IntPair> read = ParseCommaPair(text, tail);
+            QVERIFY2(read.has_value() == expected.has_value() && (!read || *read == *expected),
+                     qPrintable(QStringLiteral("'%1' tail %2").arg(QString::fromStdString(text)).arg(tail)));
+        }
+    }
+    for (const char* text : {"999999999,-999999999", "1000000000,1", "2147483647,-2147483648", "-0,-0",
+                             "123456789,12345", "12,123456789"})
+        QCOMPARE(ParseCommaPair(text, 12), byParts(text, 12));
 }
 
 void MarkerGeometryTest::centredRect()
