@@ -1,5 +1,7 @@
 #include "document/PoiTreeModel.h"
 
+#include "support/Prefetch.h"
+
 #include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTextOrder.h"
@@ -65,8 +67,16 @@ std::vector<int> PoiTreeModel::sortedPois(const TSimpleXMLElem* root)
         const TSimpleXMLElem& child = *children->Item(i);
         if (IsPoiElement(child)) {
             names[static_cast<size_t>(i)] = ValueOrEmpty(child, "Name");
-            entries.push_back({MakePoiTextKey(names[static_cast<size_t>(i)]), i});
+            entries.push_back({PoiTextKey(), i});
         }
+    }
+    // The names lie in the page's bytes, a few hundred bytes apart: each is asked for well
+    // before its key is made, or every key waits for memory.
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        if (e + kAhead < entries.size())
+            PrefetchBytes(names[static_cast<size_t>(entries[e + kAhead].poiIndex)].data());
+        entries[e].key = MakePoiTextKey(names[static_cast<size_t>(entries[e].poiIndex)]);
     }
     // Names that their ASCII start does not order (Korean ones, say) are compared as text,
     // each converted once rather than at every comparison; most pages never need one.
