@@ -1,5 +1,7 @@
 #include "document/IconPageEditor.h"
 
+#include "support/Prefetch.h"
+
 #include "document/EditorSupport.h"
 #include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
@@ -298,6 +300,34 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
     return true;
 }
 
+namespace {
+
+// A POI, its properties and its values lie in three places in memory, far from the last POI's:
+// making markers in page order, each is asked for a few POIs ahead, the item furthest, then
+// its properties, then its bytes in the page.
+void PrefetchAhead(const TSimpleXMLElems* pois, int index)
+{
+    constexpr int kItemAhead = 12;
+    constexpr int kPropertiesAhead = 8;
+    constexpr int kBytesAhead = 4;
+    constexpr int kLine = 64;
+    constexpr int kLines = 5;  // a POI's properties, and its values in the page, take about as many
+    if (pois == nullptr)
+        return;
+    if (const TSimpleXMLElem* item = pois->Item(index + kItemAhead))
+        PrefetchBytes(item);
+    if (const TSimpleXMLElem* item = pois->Item(index + kPropertiesAhead))
+        if (const TSimpleXMLProps* props = item->PropertiesIfAny())
+            for (int line = 0; line < kLines; ++line)
+                PrefetchBytes(reinterpret_cast<const char*>(props) + line * kLine);
+    if (const TSimpleXMLElem* item = pois->Item(index + kBytesAhead))
+        if (const TSimpleXMLProps* props = item->PropertiesIfAny(); props && props->Count() > 0)
+            for (int line = 0; line < kLines; ++line)
+                PrefetchBytes(props->Item(0)->Value().data() + line * kLine);
+}
+
+}  // namespace
+
 std::string IconPageEditor::BuildPoiTree()
 {
     UpdatingGuard updating(m_state.Updating);
@@ -320,7 +350,11 @@ std::string IconPageEditor::BuildPoiTree()
     std::future<std::vector<int>> order =
         std::async(std::launch::async, [&root]() { return PoiTreeModel::sortedPois(&root); });
     // Marker i belongs to child i, so a child without a marker still takes its place.
-    m_controls.Panel1->appendMarkers(root.ItemCount(), [this](int i) { return PoiMarker(i); });
+    const TSimpleXMLElems* const pois = root.ItemsIfAny();
+    m_controls.Panel1->appendMarkers(root.ItemCount(), [this, pois](int i) {
+        PrefetchAhead(pois, i);
+        return PoiMarker(i);
+    });
     m_tree->reset(&root, order.get());
 
     m_controls.Panel1->setPositionButtonGeometry(
