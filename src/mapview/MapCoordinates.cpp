@@ -83,28 +83,34 @@ std::optional<int> zonePart(std::string_view text)
 
 }  // namespace
 
+bool ReadShortInteger(std::string_view text, std::size_t& at, std::size_t end, int& value)
+{
+    constexpr std::size_t kSureDigits = 9;  // always fit an int
+    const bool negative = at < end && text[at] == '-';
+    std::size_t i = negative ? at + 1 : at;
+    const std::size_t first = i;
+    int read = 0;
+    for (; i < end && i - first < kSureDigits; ++i) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - static_cast<unsigned>('0');
+        if (digit > 9)
+            break;
+        read = read * 10 + static_cast<int>(digit);
+    }
+    if (i == first || (i < end && i - first == kSureDigits))
+        return false;
+    value = negative ? -read : read;
+    at = i;
+    return true;
+}
+
 std::optional<int> ParseInteger(std::string_view text)
 {
     // Nearly every text is a few plain digits, read directly: a page's markers ask for four
-    // numbers each. Nine digits always fit an int.
-    constexpr std::size_t kSureDigits = 9;
-    if (!text.empty() && text.size() <= kSureDigits + 1) {
-        const bool negative = text.front() == '-';
-        const std::size_t first = negative ? 1 : 0;
-        const std::size_t count = text.size() - first;
-        if (count > 0 && count <= kSureDigits) {
-            int value = 0;
-            std::size_t i = first;
-            for (; i < text.size(); ++i) {
-                const unsigned digit = static_cast<unsigned char>(text[i]) - static_cast<unsigned>('0');
-                if (digit > 9)
-                    break;
-                value = value * 10 + static_cast<int>(digit);
-            }
-            if (i == text.size())
-                return negative ? -value : value;
-        }
-    }
+    // numbers each.
+    std::size_t past = 0;
+    int plain = 0;
+    if (ReadShortInteger(text, past, text.size(), plain) && past == text.size())
+        return plain;
     std::size_t at = 0;
     while (at < text.size() && IsBlank(text[at]))
         ++at;

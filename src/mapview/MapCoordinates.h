@@ -6,6 +6,7 @@
 
 #include "mapview/EditorState.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ using ZoneRectangle = decltype(EditorState::ZoneRect);  // x1, y1, x2, y2
 // A signed decimal integer: leading blanks, an optional sign, digits and nothing else, within the
 // 32-bit range.
 std::optional<int> ParseInteger(std::string_view text);
+// The quick reading of the plainest numbers, "-?digits" of 1 to 9 digits, from `at` up to `end`:
+// the number, with `at` moved past it. False for anything else (a blank, a plus, ten digits),
+// which ParseInteger's general reading decides.
+bool ReadShortInteger(std::string_view text, std::size_t& at, std::size_t end, int& value);
 
 // A decimal number with a point as separator and an optional exponent ("-12.5", "3", ".5",
 // "1e3"); no blanks, no "inf" or "nan", nothing after it. Out of range gives no number.

@@ -154,9 +154,8 @@ int MapPanel::markerAt(const QPoint& point) const
 QSet<QString> MapPanel::markerStyles() const
 {
     // A page has thousands of markers in a handful of styles: compare with the few seen so far
-    // rather than hash every marker's style.
-    // Markers share the string of their style, so a style seen before is nearly always the very
-    // same string, which takes no comparing of letters.
+    // rather than hash every marker's style. Markers share the string of their style, so one
+    // seen before is nearly always the very same string, which takes no comparing of letters.
     QStringList seen;
     for (int index = 0; index < m_layer.count(); ++index) {
         const QString& style = m_layer.marker(index).style;

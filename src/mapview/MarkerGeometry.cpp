@@ -54,32 +54,6 @@ QRect rectAt(std::int64_t left, std::int64_t top, std::int64_t width, std::int64
 
 }  // namespace
 
-namespace {
-
-// Reads "-?digits" of 1 to 9 digits from at, up to end: the number, and at moved past it. False
-// where the text is anything else, which the general reading then decides.
-bool readShortNumber(std::string_view text, std::size_t& at, std::size_t end, int& value)
-{
-    constexpr std::size_t kSureDigits = 9;  // always fit an int
-    const bool negative = at < end && text[at] == '-';
-    std::size_t i = negative ? at + 1 : at;
-    const std::size_t first = i;
-    int read = 0;
-    for (; i < end && i - first < kSureDigits; ++i) {
-        const unsigned digit = static_cast<unsigned char>(text[i]) - static_cast<unsigned>('0');
-        if (digit > 9)
-            break;
-        read = read * 10 + static_cast<int>(digit);
-    }
-    if (i == first || (i < end && i - first == kSureDigits))
-        return false;
-    value = negative ? -read : read;
-    at = i;
-    return true;
-}
-
-}  // namespace
-
 std::optional<IntPair> ParseCommaPair(std::string_view text, int tailChars)
 {
     // A page's markers read two of these each, nearly all "digits,digits": read in one pass.
@@ -87,11 +61,11 @@ std::optional<IntPair> ParseCommaPair(std::string_view text, int tailChars)
         std::size_t at = 0;
         int first = 0;
         int second = 0;
-        if (readShortNumber(text, at, text.size(), first) && at < text.size() && text[at] == ',') {
+        if (ReadShortInteger(text, at, text.size(), first) && at < text.size() && text[at] == ',') {
             const std::size_t start = at + 1;
             const std::size_t end = start + std::min(text.size() - start, static_cast<std::size_t>(tailChars));
             std::size_t stop = start;
-            if (readShortNumber(text, stop, end, second) && stop == end)
+            if (ReadShortInteger(text, stop, end, second) && stop == end)
                 return IntPair{first, second};
         }
     }
@@ -135,23 +109,9 @@ QRect CentredRect(IntPair centre, IntPair size)
                   size.first, size.second);
 }
 
-namespace {
-
-// The style's row of the table, or its size for any other style.
-std::size_t styleRow(std::string_view iconStyle)
-{
-    std::size_t row = 0;
-    while (row < kStyleColours.size() && kStyleColours[row].style != iconStyle)
-        ++row;
-    return row;
-}
-
-}  // namespace
-
 QColor MarkerFillColour(std::string_view iconStyle)
 {
-    const std::size_t row = styleRow(iconStyle);
-    return QColor(row < kStyleColours.size() ? kStyleColours[row].colour : kOtherStyleColour);
+    return LookOfStyle(iconStyle).fill;
 }
 
 namespace {
@@ -167,9 +127,9 @@ MarkerStyleLook LookOfStyle(std::string_view iconStyle)
 {
     // Made once and shared by every marker of the style, instead of a new string per marker.
     static const QStringList groups = MarkerStyleGroups();
-    const std::size_t row = styleRow(iconStyle);
-    if (row < kStyleColours.size())
-        return {QColor(kStyleColours[row].colour), groups[qsizetype(row)]};
+    for (std::size_t row = 0; row < kStyleColours.size(); ++row)
+        if (kStyleColours[row].style == iconStyle)
+            return {QColor(kStyleColours[row].colour), groups[qsizetype(row)]};
     return {QColor(kOtherStyleColour), groups.back()};
 }
 
