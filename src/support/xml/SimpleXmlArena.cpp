@@ -1,5 +1,6 @@
 #include "support/xml/SimpleXmlArena.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <deque>
 #include <new>
@@ -7,8 +8,10 @@
 
 // Each object is preceded by a link to its block, null for an object with memory of its own.
 struct TSimpleXMLArena::Block {
-    // Objects still alive in the block, plus one while the arena is filling it.
-    std::size_t live;
+    // Objects still alive in the block; while the arena fills it, kFillingBias more, less the
+    // objects allocated since (counted in the arena and settled once when it lets go). Atomic:
+    // a page left may be taken apart on another thread while this one frees its own objects.
+    std::atomic<std::size_t> live;
     // The bytes the block's objects may point into, if any.
     std::shared_ptr<Kept> kept;
 };
@@ -58,9 +61,12 @@ void* AllocateOwn(std::size_t size)
     return Attach(memory, nullptr);
 }
 
-void Unreference(Link block)
+// Far more than a block can hold: frees during filling never bring the count to zero.
+constexpr std::size_t kFillingBias = std::size_t(1) << 40;
+
+void Unreference(Link block, std::size_t count = 1)
 {
-    if (--block->live == 0) {
+    if (block->live.fetch_sub(count, std::memory_order_acq_rel) == count) {
         block->~Block();
         std::free(block);
     }
@@ -76,18 +82,19 @@ TSimpleXMLArena::~TSimpleXMLArena()
 void TSimpleXMLArena::ReleaseCurrentBlock()
 {
     if (FBlock != nullptr)
-        Unreference(FBlock);
+        Unreference(FBlock, kFillingBias - FAllocated);
     FBlock = nullptr;
+    FAllocated = 0;
 }
 
-TSimpleXMLArena::Block* TSimpleXMLArena::StartBlock(std::size_t size)
+TSimpleXMLArena::Block* TSimpleXMLArena::StartBlock(std::size_t size, std::size_t live)
 {
     void* memory = std::malloc(size);
     if (memory == nullptr)
         throw std::bad_alloc();
     if (!FKept)
         FKept = std::make_shared<Kept>();
-    return ::new (memory) Block{1, FKept};
+    return ::new (memory) Block{{live}, FKept};
 }
 
 void TSimpleXMLArena::SetSource(std::shared_ptr<std::string> source)
@@ -134,18 +141,18 @@ void* TSimpleXMLArena::Allocate(std::size_t size)
     // An object too large for a block gets a block of its own, which keeps the source alive
     // like any other.
     if (kBlockHeaderSize + needed > kBlockSize) {
-        Block* const own = StartBlock(kBlockHeaderSize + needed);
+        Block* const own = StartBlock(kBlockHeaderSize + needed, 1);
         return Attach(reinterpret_cast<char*>(own) + kBlockHeaderSize, own);
     }
     if (FBlock == nullptr || FUsed + needed > kBlockSize) {
-        Block* const block = StartBlock(kBlockSize);
+        Block* const block = StartBlock(kBlockSize, kFillingBias);
         ReleaseCurrentBlock();
         FBlock = block;
         FUsed = kBlockHeaderSize;
     }
     void* object = Attach(reinterpret_cast<char*>(FBlock) + FUsed, FBlock);
     FUsed += needed;
-    ++FBlock->live;
+    ++FAllocated;
     return object;
 }
 

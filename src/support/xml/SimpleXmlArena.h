@@ -43,8 +43,9 @@ public:
 private:
     // Lets go of the block being filled; it is freed when none of its objects is left.
     void ReleaseCurrentBlock();
-    // A block of size bytes (header included) holding a reference to the source.
-    Block* StartBlock(std::size_t size);
+    // A block of size bytes (header included) holding a reference to the source, its count of
+    // live objects starting at `live`.
+    Block* StartBlock(std::size_t size, std::size_t live);
 
     // What the blocks keep alive besides themselves: the source and the kept bytes.
     struct Kept;
@@ -52,6 +53,8 @@ private:
     Block* FBlock = nullptr;
     std::shared_ptr<Kept> FKept;
     std::size_t FUsed = 0;
+    // Objects allocated from FBlock, added to its count when the arena lets go of it.
+    std::size_t FAllocated = 0;
 };
 
 // Base of the classes whose objects a parse makes in large numbers: plain new takes memory of

@@ -279,7 +279,10 @@ TSimpleXMLElemClassic* TSimpleXMLElems::Add(const std::string& name)
 
 TSimpleXMLElem* TSimpleXMLElems::Append(std::unique_ptr<TSimpleXMLElem> item)
 {
+    // An item moved here from another list (a zone page stashed and shown again) must not keep
+    // pointing at its old parent, which may be gone.
     item->FContainer = this;
+    item->FParent = FOwner;
     FItems.push_back(std::move(item));
     return FItems.back().get();
 }
@@ -301,6 +304,7 @@ std::unique_ptr<TSimpleXMLElem> TSimpleXMLElems::Take(int index)
     std::unique_ptr<TSimpleXMLElem> item = std::move(FItems[static_cast<std::size_t>(index)]);
     FItems.erase(FItems.begin() + index);
     item->FContainer = nullptr;
+    item->FParent = nullptr;
     return item;
 }
 
@@ -308,6 +312,7 @@ TSimpleXMLElem* TSimpleXMLElems::Insert(int index, std::unique_ptr<TSimpleXMLEle
 {
     const int at = std::clamp(index, 0, Count());
     item->FContainer = this;
+    item->FParent = FOwner;
     return FItems.insert(FItems.begin() + at, std::move(item))->get();
 }
 
