@@ -144,10 +144,28 @@ void ZonePageFile::tagIcons(int page, TSimpleXMLElem& root)
             continue;
         }
         const std::uintptr_t serial = m_nextSerial++;
+        rememberRawForms(m_file->spans.elements[static_cast<std::size_t>(icons[next])]);
         m_origins[serial] = Origin{icons[next++], snapshotOf(*item)};
         item->SetData(serialPointer(serial));
     }
     m_pageSnapshots[page] = snapshotOf(root);
+}
+
+void ZonePageFile::rememberRawForms(const XmlSpanElement& icon)
+{
+    for (const XmlSpanProperty& property : icon.properties) {
+        if (property.rawValue.find_first_of("&'\"<>") == std::string_view::npos)
+            continue;
+        std::string value = decoded(property.rawValue);
+        if (encoded(value) != property.rawValue)
+            m_rawForms.emplace(std::move(value), std::string(property.rawValue));
+    }
+}
+
+std::string ZonePageFile::valueText(const std::string& value) const
+{
+    const auto known = m_rawForms.find(value);
+    return known != m_rawForms.end() ? known->second : encoded(value);
 }
 
 ZonePageFile::Snapshot ZonePageFile::snapshotOf(const TSimpleXMLElem& element)
@@ -232,12 +250,12 @@ bool ZonePageFile::addPropertyEdits(const XmlSpanElement& original, const Snapsh
         while (match < shown.size() && (kept[match] || shown[match].first != name))
             ++match;
         if (match == shown.size()) {
-            added += " " + name + "=\"" + encoded(value) + "\"";
+            added += " " + name + "=\"" + valueText(value) + "\"";
             continue;
         }
         kept[match] = true;
         if (shown[match].second != value)
-            edits.push_back({before[match].valueBegin, before[match].valueEnd, encoded(value)});
+            edits.push_back({before[match].valueBegin, before[match].valueEnd, valueText(value)});
     }
     for (std::size_t j = 0; j < before.size(); ++j) {
         if (kept[j])
@@ -251,13 +269,13 @@ bool ZonePageFile::addPropertyEdits(const XmlSpanElement& original, const Snapsh
     return true;
 }
 
-std::string ZonePageFile::propertyText(const TSimpleXMLElem& element)
+std::string ZonePageFile::propertyText(const TSimpleXMLElem& element) const
 {
     std::string text;
     const TSimpleXMLProps* props = element.PropertiesIfAny();
     for (int i = 0; props && i < props->Count(); ++i) {
         const TSimpleXMLProp* prop = props->Item(i);
-        text += " " + prop->FullName() + "=\"" + encoded(prop->Value()) + "\"";
+        text += " " + prop->FullName() + "=\"" + valueText(prop->Value()) + "\"";
     }
     return text;
 }

@@ -156,9 +156,13 @@ private:
     bool addPropertyEdits(const XmlSpanElement& original, const Snapshot& shown, const TSimpleXMLElem& current,
                           std::vector<Edit>& edits) const;
     // " name=\"value\"" for each property, values encoded as on icon pages.
-    static std::string propertyText(const TSimpleXMLElem& element);
+    std::string propertyText(const TSimpleXMLElem& element) const;
     std::string newIconText(const TSimpleXMLElem& icon, const XmlSpanElement* sibling) const;
     int originOf(const TSimpleXMLElem& icon) const;
+    // A value as the file wrote it where its form is not ours (a raw apostrophe, a character
+    // reference): an unchanged value, undone after a save, is written with its bytes as read.
+    void rememberRawForms(const XmlSpanElement& icon);
+    std::string valueText(const std::string& value) const;
 
     std::unique_ptr<ZonePageLayout> m_file;
     // Each Icon shown in an editing root carries a serial in its data pointer; the serial names
@@ -171,5 +175,6 @@ private:
     std::unordered_map<std::uintptr_t, Origin> m_origins;
     std::map<int, Snapshot> m_pageSnapshots;  // each shown zone page's own properties
     std::uintptr_t m_nextSerial = 1;
+    std::unordered_map<std::string, std::string> m_rawForms;  // decoded value -> bytes as read
     std::map<int, std::unique_ptr<TSimpleXMLElem>> m_stashed;
 };

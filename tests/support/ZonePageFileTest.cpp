@@ -271,6 +271,25 @@ TEST(ZonePageFile, AFailedReReadAfterASaveKeepsTheFileAsItWas)
     EXPECT_EQ(file.pages().size(), pages);
 }
 
+// A value the file holds in its own form (a raw apostrophe, a character reference) is edited,
+// saved, and the edit undone: the value is written again with its bytes as read.
+TEST(ZonePageFile, AValueUndoneAfterASaveGetsItsBytesAsRead)
+{
+    const std::string original = replaced(kPoiFile, "Tooltip=\"Old Tom &#xA;\"", "Tooltip=\"Hunter's &#xA;\"");
+    ZonePageFile file(original);
+    TSimpleXML doc;
+    ConfigureIconPageXml(doc);
+    const int page = file.findPage("forest");
+    file.show(page, doc);
+    TSimpleXMLProp* tooltip = icon(doc, 0).Properties().Find("Tooltip");
+    const std::string asRead = tooltip->Value();
+    tooltip->SetValue("Hunter's moved");
+    std::string saved = file.editedBytes(page, doc.Root());
+    file.saved(saved, page, doc.Root());
+    icon(doc, 0).Properties().Find("Tooltip")->SetValue(asRead);
+    EXPECT_EQ(file.editedBytes(page, doc.Root()), original);
+}
+
 TEST(ZonePageFile, PagesAreFoundAgainByTheirPathOfNames)
 {
     ZonePageFile file(kMapWindow);

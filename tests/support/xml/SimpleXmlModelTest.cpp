@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <thread>
+
 namespace {
 
 constexpr int kVeryDeep = 100000;
@@ -239,6 +242,59 @@ TEST(SimpleXmlModel, ParsedItemsFreedInAnyOrderKeepTheOthersIntact)
     EXPECT_EQ(last->Properties().Value("n"), std::to_string(kElements - 1));
     EXPECT_EQ(last->Properties().Value("long"), "value long enough to need memory of its own");
     doc.reset();
+}
+
+// A zone page left is kept by moving its items to another element while the document that read
+// them goes; shown again, they move once more. Each move must make the new owner the parent:
+// copying an item walks its parents, and a parent left behind was freed with its document.
+TEST(SimpleXmlModel, ItemsMovedBetweenListsTakeTheirNewParent)
+{
+    auto kept = std::make_unique<TSimpleXMLElemClassic>(nullptr);
+    {
+        TSimpleXML read;
+        read.LoadFromBuffer("<page><Icon Name='a' Tooltip='Hunter&apos;s'/><Icon Name='b'/></page>");
+        while (read.Root().ItemCount() > 0)
+            kept->Items().Append(read.Root().Items().Take(0));
+    }
+    TSimpleXML shown;
+    while (kept->ItemCount() > 0)
+        shown.Root().Items().Insert(shown.Root().ItemCount(), kept->Items().Take(0));
+    kept.reset();
+    ASSERT_EQ(shown.Root().ItemCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(shown.Root().Items().Item(i)->Parent(), &shown.Root());
+        EXPECT_EQ(shown.Root().Items().Item(i)->Document(), &shown);
+    }
+    TSimpleXMLElemClassic copy;
+    copy.Assign(*shown.Root().Items().Item(0));
+    EXPECT_EQ(copy.Properties().Value("Tooltip"), "Hunter's");
+    std::unique_ptr<TSimpleXMLElem> taken = shown.Root().Items().Take(1);
+    EXPECT_EQ(taken->Parent(), nullptr);
+}
+
+// A big page left is freed on another thread while this one frees and makes items of its own
+// page; blocks are shared by the items of one parse, so their counts must bear both.
+TEST(SimpleXmlModel, ItemsOfOneParseFreedOnTwoThreads)
+{
+    constexpr int kElements = 20000;
+    std::string page = "<r>";
+    for (int i = 0; i < kElements; ++i)
+        page += "<e n='" + std::to_string(i) + "'/>";
+    page += "</r>";
+    for (int round = 0; round < 4; ++round) {
+        auto doc = std::make_unique<TSimpleXML>();
+        doc->LoadFromBuffer(page);
+        // Every other item goes to this thread's list; the rest go with the document.
+        TSimpleXMLElemClassic mine;
+        TSimpleXMLElems& items = doc->Root().Items();
+        for (int i = items.Count() - 1; i >= 0; i -= 2)
+            mine.Items().Append(items.Take(i));
+        std::thread other([left = std::move(doc)]() mutable { left.reset(); });
+        while (mine.ItemCount() > 0)
+            mine.Items().Delete(mine.ItemCount() - 1);
+        other.join();
+    }
+    SUCCEED();
 }
 
 } // namespace
