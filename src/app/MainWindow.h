@@ -218,6 +218,8 @@ private:
     void createGroupActions();
     void connectGroupHandlers();
     void showSelectedCount(int count);
+    // What the status bar says of the one POI selected: that its world location looks mistyped.
+    QString mistypedLocationNote() const;
     // Deletes the selected POIs as one step (after the question, with `ask`).
     void deleteSelected(bool ask);
     // Pastes `clip` into the page shown, as one step; the pasted POIs are selected.

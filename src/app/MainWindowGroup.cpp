@@ -4,6 +4,9 @@
 // command behaves as before.
 #include "app/MainWindow.h"
 
+#include "document/IconPageFile.h"
+#include "document/PageCheck.h"
+
 #include "document/EditorSupport.h"
 #include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
@@ -95,7 +98,7 @@ void TForm1::createGroupActions()
 void TForm1::connectGroupHandlers()
 {
     m_selection = new PoiSelection(*m_editor, this);
-    connect(m_selection, &PoiSelection::countChanged, this, &TForm1::showSelectedCount);
+    connect(m_selection, &PoiSelection::shown, this, &TForm1::showSelectedCount);
     MapPanel* panel = m_ui.Panel1;
     connect(panel, &MapPanel::markerToggled, m_selection, &PoiSelection::toggle);
     connect(panel, &MapPanel::groupPressed, m_selection, &PoiSelection::makeCurrent);
@@ -115,6 +118,19 @@ void TForm1::connectGroupHandlers()
     connect(action(QStringLiteral("EditDuplicate")), &QAction::triggered, this, &TForm1::EditDuplicateExecute);
 }
 
+QString TForm1::mistypedLocationNote() const
+{
+    // A location whose height is no number still opens and is drawn by its x and z: the user
+    // is told, since the x may be only part of what was meant.
+    const std::vector<int> selected = m_selection->selectedPois();
+    const TSimpleXMLElems* items = m_editor->xmlscan().Root().ItemsIfAny();
+    const TSimpleXMLElem* poi = selected.size() == 1 && items ? items->Item(selected.front()) : nullptr;
+    if (!poi)
+        return QString();
+    const std::optional<std::string> slip = MistypedWorldLocation(ValueOrEmpty(*poi, "pathfindlocation"));
+    return slip ? caption(m_language, "LocationMistyped").arg(QString::fromStdString(*slip)) : QString();
+}
+
 void TForm1::showSelectedCount(int count)
 {
     // One POI selected is the described window: the panel stays empty, at its own width. The
@@ -122,7 +138,9 @@ void TForm1::showSelectedCount(int count)
     QLabel* panel = statusPanel(kSelectedCountPanel);
     if (m_selectedPanelWidth < 0)
         m_selectedPanelWidth = panel->width();
-    const QString text = count > 1 ? caption(m_language, "SelectedCount").arg(count) : QString();
+    QString text = count > 1 ? caption(m_language, "SelectedCount").arg(count) : QString();
+    if (count == 1)
+        text = mistypedLocationNote();
     panel->setText(text);
     const int needed = panel->fontMetrics().horizontalAdvance(text) + 2 * panel->frameWidth() + kPanelPadding;
     panel->setFixedWidth(std::max(m_selectedPanelWidth, needed));

@@ -1,6 +1,7 @@
 // The icon page of its own: its root is the page, its save rewrites the whole page in the
 // editor's layout, and its anchor rule is the user's choice.
 #include "document/PageSource.h"
+#include "support/TextUtil.h"
 
 #include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
@@ -144,6 +145,24 @@ void PageSource::readPage(int, TSimpleXML&)
 }
 
 void PageSource::switchTo(int, TSimpleXML&) {}
+
+std::optional<int> PageSource::lineOf(const TSimpleXMLElem& root, int poiIndex) const
+{
+    // A page read from a buffer keeps its values where they stand in it: the first value's
+    // place tells the POI's line. Values decoded in place (a line break written as a character
+    // reference) may add lines before it; a page whose values were not read in place has none.
+    const TSimpleXML* document = root.Document();
+    const TSimpleXMLElems* items = root.ItemsIfAny();
+    const TSimpleXMLElem* poi = items ? items->Item(poiIndex) : nullptr;
+    const TSimpleXMLProps* props = poi ? poi->PropertiesIfAny() : nullptr;
+    if (!document || !props || props->Count() == 0)
+        return std::nullopt;
+    const std::string_view buffer = document->Buffer();
+    const char* value = props->Item(0)->Value().data();
+    if (buffer.empty() || value < buffer.data() || value >= buffer.data() + buffer.size())
+        return std::nullopt;
+    return static_cast<int>(PlaceOfByte(buffer, static_cast<std::size_t>(value - buffer.data())).line);
+}
 
 std::string PageSource::poiText(const TSimpleXMLElem& poi) const
 {

@@ -182,8 +182,15 @@ private:
         if (!value)
             addPoi(at, ProblemKind::Property, "no " + name, kGroupedMissingFrom);
         else if (!reads)
-            addPoi(at, ProblemKind::Property, name + " " + quoted(*value) + " does not read as " + form);
+            addPoi(at, ProblemKind::Property, name + " " + quoted(*value) + " does not read as " + form + lineOf(at));
         return value && reads;
+    }
+
+    // " (line N)" where the POI's place in the file is known: an author finds the text there.
+    std::string lineOf(size_t at) const
+    {
+        const std::optional<int> line = m_page.lineOf ? m_page.lineOf(m_page.pois[at].index) : std::nullopt;
+        return line ? " (line " + std::to_string(*line) + ")" : std::string();
     }
 
     void read(size_t at)
@@ -202,6 +209,10 @@ private:
         if (poi.world)
             reading.world = WorldLocation::Parse(*poi.world);
         needs(at, poi.world, kWorldProperty, reading.world.has_value(), "x, y, z");
+        if (reading.world) {
+            if (const std::optional<std::string> slip = MistypedWorldLocation(*poi.world))
+                addPoi(at, ProblemKind::Property, kWorldProperty + " " + quoted(*poi.world) + " " + *slip + lineOf(at));
+        }
         if (reading.world && m_hasZone)
             reading.worldPoint = WorldToImagePoint(m_state, reading.world->x, reading.world->z);
         if (!m_pixels)
@@ -454,6 +465,14 @@ private:
 };
 
 }  // namespace
+
+std::optional<std::string> MistypedWorldLocation(std::string_view text)
+{
+    const std::optional<WorldLocation> world = WorldLocation::Parse(text);
+    if (!world || ParseDecimal(world->middle))
+        return std::nullopt;
+    return "looks mistyped: its height " + quoted(world->middle) + " is not a number";
+}
 
 CheckedPage DescribePage(const TSimpleXMLElem& root, const EditorState& state, PoiVocabulary vocabulary,
                          std::optional<std::string> mapImageProblem)

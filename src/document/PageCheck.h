@@ -8,6 +8,7 @@
 #include "mapview/PoiAnchorRule.h"
 #include "support/xml/SimpleXml.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,9 @@ struct CheckedPage {
     PoiVocabulary vocabulary;
     std::optional<std::string> mapImageProblem;  // why the map image does not show
     std::vector<CheckedPoi> pois;
+    // The line of the file as read where a POI (by index) stands, where that is known; asked
+    // only for the POIs a line names.
+    std::function<std::optional<int>(int)> lineOf;
 };
 
 enum class ProblemKind {
@@ -85,6 +89,11 @@ constexpr double kSamePlacePixels = 3.0;
 // rectangle and map name.
 CheckedPage DescribePage(const TSimpleXMLElem& root, const EditorState& state, PoiVocabulary vocabulary,
                          std::optional<std::string> mapImageProblem);
+
+// A world location that reads, but whose height is not a number: most likely a slip of the
+// keyboard (a thousands separator, a doubled sign) that moved a number into the height. Nothing
+// for a location that looks sound.
+std::optional<std::string> MistypedWorldLocation(std::string_view text);
 
 // When POIs share a problem, one line says it with their count: an unknown type value from this
 // many POIs on, a missing property from this many.

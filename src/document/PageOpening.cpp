@@ -90,8 +90,9 @@ std::vector<PageProblem> CheckOpenPage(const TSimpleXMLElem& root, const EditorS
 {
     if (!state.DocLoaded)
         return {};
-    std::vector<PageProblem> problems =
-        CheckPage(DescribePage(root, state, source.vocabulary(), PageMapImageProblem(state)));
+    CheckedPage page = DescribePage(root, state, source.vocabulary(), PageMapImageProblem(state));
+    page.lineOf = [&root, &source](int poiIndex) { return source.lineOf(root, poiIndex); };
+    std::vector<PageProblem> problems = CheckPage(page);
     if (!source.offers(PageFeature::AnchorOption)) {
         for (PageProblem& problem : problems)
             problem.dataAnchor.reset();

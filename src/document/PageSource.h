@@ -78,6 +78,9 @@ public:
     // The properties whose values the tree lists under each POI.
     virtual std::array<const char*, PoiTreeModel::kValueCount> valueProperties() const = 0;
 
+    // The line of the file as read where POI `poiIndex` of `root` (the page shown) begins, where
+    // that is known.
+    virtual std::optional<int> lineOf(const TSimpleXMLElem& root, int poiIndex) const;
     // A POI's element as text in the file's own form (for the clipboard), without a line end.
     virtual std::string poiText(const TSimpleXMLElem& poi) const;
 

@@ -111,4 +111,5 @@ void PoiSelection::showOnMarkers()
         m_count = count;
         emit countChanged(count);
     }
+    emit shown(count);
 }

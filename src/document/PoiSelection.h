@@ -29,6 +29,8 @@ public:
 signals:
     // The number of selected POIs changed.
     void countChanged(int count);
+    // The markers shown selected were set again (the same count may be other POIs).
+    void shown(int count);
 
 private:
     void showOnMarkers();

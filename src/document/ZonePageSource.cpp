@@ -79,6 +79,13 @@ public:
     bool holdsEdits(const TSimpleXMLElem& shown) const override { return m_file->hasEdits(m_page, shown); }
     bool rebase(std::string bytes) override { return m_file->rebase(std::move(bytes), m_page); }
 
+    std::optional<int> lineOf(const TSimpleXMLElem& root, int poiIndex) const override
+    {
+        const TSimpleXMLElems* items = root.ItemsIfAny();
+        const TSimpleXMLElem* poi = items ? items->Item(poiIndex) : nullptr;
+        return poi ? m_file->lineOf(*poi) : std::nullopt;
+    }
+
     ZonePageFile* pageFile() override { return m_file.get(); }
     int shownPage() const override { return m_page; }
     void readPage(int page, TSimpleXML& read) override { m_file->show(page, read); }

@@ -193,6 +193,27 @@ void ZonePageFile::stash(int page, TSimpleXML& document)
     m_stashed[page] = std::move(kept);
 }
 
+std::optional<int> ZonePageFile::lineOf(const TSimpleXMLElem& icon) const
+{
+    const int element = originOf(icon);
+    if (element < 0)
+        return std::nullopt;
+    const std::string& bytes = m_file->bytes;
+    if (m_lineStarts.empty()) {
+        // Lines end at LF, CR LF or a lone CR, as every place the editor names counts them.
+        m_lineStarts.push_back(0);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+            if (bytes[i] == '\n' || bytes[i] == '\r')
+                m_lineStarts.push_back(i + 1);
+        }
+    }
+    const std::size_t begin = m_file->spans.elements[static_cast<std::size_t>(element)].begin;
+    const auto after = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), begin);
+    return static_cast<int>(after - m_lineStarts.begin());
+}
+
 int ZonePageFile::originOf(const TSimpleXMLElem& icon) const
 {
     const auto found = m_origins.find(reinterpret_cast<std::uintptr_t>(icon.Data()));

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -118,6 +119,10 @@ public:
     // Whether any page holds an edit: the stashed ones, and `shownPage` as `shown` holds it.
     bool hasEdits(int shownPage, const TSimpleXMLElem& shown) const;
 
+    // The line of the file as read where the icon's element begins; nothing for an icon the
+    // file does not hold (added since it was read or saved).
+    std::optional<int> lineOf(const TSimpleXMLElem& icon) const;
+
     // The largest n of an Icon named "ID<n>" in the file as read and among the children of
     // `shown` (the page shown, as edited), or 0: new world-only icons continue the numbering.
     long long largestIconId(const TSimpleXMLElem& shown) const;
@@ -175,6 +180,8 @@ private:
     std::unordered_map<std::uintptr_t, Origin> m_origins;
     std::map<int, Snapshot> m_pageSnapshots;  // each shown zone page's own properties
     std::uintptr_t m_nextSerial = 1;
-    std::unordered_map<std::string, std::string> m_rawForms;  // decoded value -> bytes as read
+    std::unordered_map<std::string, std::string> m_rawForms;
+    // Where each line of the file as read begins, made when a line is first asked.
+    mutable std::vector<std::size_t> m_lineStarts;  // decoded value -> bytes as read
     std::map<int, std::unique_ptr<TSimpleXMLElem>> m_stashed;
 };

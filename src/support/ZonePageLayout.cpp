@@ -166,6 +166,7 @@ void ZonePageFile::adopt(std::unique_ptr<ZonePageLayout> next, const std::vector
     m_stashed = std::move(stashed);
     m_pageSnapshots = std::move(snapshots);
     m_file = std::move(next);
+    m_lineStarts.clear();
     // A stashed page counts its icons as edited.
     for (const auto& [page, root] : m_stashed)
         m_file->pages[static_cast<std::size_t>(page)].poiCount = IconCount(*root);

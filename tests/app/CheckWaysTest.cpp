@@ -105,6 +105,27 @@ private slots:
             QVERIFY(!inWindow.isEmpty());
         }
     }
+    // A map pack POI file with hand-typed locations: each mistyped one is named with the line
+    // of the file it stands on, so that an author finds it there.
+    void mistypedLocationsAreNamedWithTheirLine()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("typed.xml"));
+        writeTestFile(file, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Page Name=\"POI\">\r\n"
+                            "<Page Name=\"harbor_town\">\r\n"
+                            "<Icon Name=\"ID1\" PathFindLocation=\"1.00,2.00,3.00\" PoiType=\"NPC\" Tooltip=\"A&#xA;b\"/>\r\n"
+                            "<Icon Name=\"ID2\" PathFindLocation=\"-2,038.16-322.84,-1848.97\" PoiType=\"NPC\"/>\r\n"
+                            "<Icon Name=\"ID3\" PathFindLocation=\"36.24-,39.94,-150.40\" PoiType=\"NPC\"/>\r\n"
+                            "</Page>\r\n</Page>");
+        QString out;
+        QTextStream stream(&out);
+        QCOMPARE(checkPages(m_config, {file + QStringLiteral("#harbor_town")}, stream, true, QString(), CheckWay::Headless), 1);
+        QVERIFY2(out.contains(QStringLiteral("POI \"ID2\" (#1): pathfindlocation \"-2,038.16-322.84,-1848.97\" looks "
+                                             "mistyped: its height \"038.16-322.84\" is not a number (line 5)")),
+                 qPrintable(out));
+        QVERIFY2(out.contains(QStringLiteral("POI \"ID3\" (#2): pathfindlocation \"36.24-,39.94,-150.40\" does not read "
+                                             "as x, y, z (line 6)")),
+                 qPrintable(out));
+    }
 };
 
 QTEST_MAIN(CheckWaysTest)

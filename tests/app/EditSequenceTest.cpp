@@ -16,6 +16,7 @@
 #include "support/xml/SimpleXml.h"
 #include "tools/AddpointF.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -369,6 +370,20 @@ private slots:
             settle();
         }
         QVERIFY(editor().IsModified());
+    }
+
+    // A POI whose height is no number is drawn by its x and z; selected, the status bar says
+    // that its location looks mistyped, and another POI clears the word.
+    void aMistypedLocationIsSaidWhenSelected()
+    {
+        open(kPoiFile);
+        editor().SelectPoi(2);
+        settle();
+        QVERIFY(m_window->statusPanel(5)->text().contains(QLatin1String("looks mistyped")));
+        QVERIFY(m_window->statusPanel(5)->text().contains(QLatin1String("\"038.16-322.84\"")));
+        editor().SelectPoi(1);
+        settle();
+        QCOMPARE(m_window->statusPanel(5)->text(), QString());
     }
 
     void randomSequences_data()

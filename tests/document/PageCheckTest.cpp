@@ -176,6 +176,45 @@ private slots:
     }
 
     // The lines of blame and grouping as they read.
+    // Hand-typed world locations: one whose height is no number opens and is placed by x and z,
+    // but is named as likely mistyped; one whose x or z does not read is named too; both say
+    // the line of the file, where it is known.
+    void mistypedWorldLocations_data()
+    {
+        QTest::addColumn<QString>("world");
+        QTest::addColumn<QString>("expected");  // the POI's problem line; empty: none
+        QTest::newRow("thousands separator")
+            << "-2,038.16-322.84,-1848.97"
+            << "warning: POI \"P\" (#0): pathfindlocation \"-2,038.16-322.84,-1848.97\" looks mistyped: its "
+               "height \"038.16-322.84\" is not a number (line 7)";
+        QTest::newRow("doubled sign in the height")
+            << "-150.68,-56-62,182.52"
+            << "warning: POI \"P\" (#0): pathfindlocation \"-150.68,-56-62,182.52\" looks mistyped: its height "
+               "\"-56-62\" is not a number (line 7)";
+        QTest::newRow("dot before a sign") << "20.68,-46.-2,46.19"
+                                           << "warning: POI \"P\" (#0): pathfindlocation \"20.68,-46.-2,46.19\" looks "
+                                              "mistyped: its height \"-46.-2\" is not a number (line 7)";
+        QTest::newRow("stray minus after x")
+            << "36.24-,39.94,-150.40"
+            << "warning: POI \"P\" (#0): pathfindlocation \"36.24-,39.94,-150.40\" does not read as x, y, z (line 7)";
+        QTest::newRow("sound, comma and blank") << "-120.50, 4.00, 88.25" << "";
+        QTest::newRow("sound, blanks only") << " 12 3  -40.5" << "";
+    }
+
+    void mistypedWorldLocations()
+    {
+        QFETCH(QString, world);
+        QFETCH(QString, expected);
+        CheckedPage page = build({poi("P", "-", world, "NPC", "-")}, kZone, int(PoiAnchor::World));
+        page.vocabulary = PoiVocabulary{};
+        page.lineOf = [](int index) { return std::optional<int>(7 + index); };
+        QStringList lines;
+        for (const PageProblem& problem : CheckPage(page))
+            if (problem.poi == 0 && problem.kind == ProblemKind::Property)
+                lines << QString::fromStdString(ProblemLine(problem));
+        QCOMPARE(lines, expected.isEmpty() ? QStringList() : QStringList{expected});
+    }
+
     void lineTexts()
     {
         QStringList minority = QStringList{placed("Smith", 100, 100), placed("Inn", 200, 150), placed("Gate", 300, 400)}
