@@ -12,11 +12,13 @@
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
+#include "support/Console.h"
 #include "support/FileSystem.h"
 #include "support/ZonePageFile.h"
 #include "tools/ZoneScan.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QStandardPaths>
@@ -58,7 +60,7 @@ int exportPagePicture(const QString& configPath, const QString& page, const QStr
     if (read && !mapFound) {
         QStringList looked;
         for (const std::string& path : pageMapCandidates(window.state()))
-            looked << QLatin1Char('"') + QString::fromStdString(path) + QLatin1Char('"');
+            looked << QLatin1Char('"') + QDir::toNativeSeparators(QString::fromStdString(path)) + QLatin1Char('"');
         err << page << ": map image not found at " << looked.join(QStringLiteral(" or ")) << "\n";
     }
     if (!mapFound || window.mapPanel()->mapImage().isNull()) {
@@ -219,6 +221,9 @@ int runEditor(int argc, char** argv)
     for (const std::string& argument : FileSystem::programArguments(argc, argv))
         arguments << QString::fromStdString(argument);
     const CommandLine cmd = parseCommandLine(arguments);
+    // Every mode but the window prints names, Korean ones too.
+    if (cmd.mode != CommandLine::Mode::Editor)
+        Console::useUtf8Output();
 
     QTextStream out(stdout);
     QTextStream err(stderr);
