@@ -8,7 +8,12 @@
 
 #include <QImage>
 
+class QFont;
 class QPainter;
+
+// `font` followed by the families that hold emoji and other signs (those installed are tried for
+// the characters `font` lacks), so that a name with them does not show empty boxes.
+QFont WithSignFonts(const QFont& font);
 
 // The position button, when shown, as `view` places it.
 void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapView& view);
