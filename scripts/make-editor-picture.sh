@@ -1,7 +1,7 @@
 #!/bin/bash
 # Draws docs/editor.png, the picture at the top of the README: the editor on the sample folder with
-# three POIs of the harbour selected by a rubber band (markers, tree, property panel, status bar),
-# on a private virtual display. Run it again when the window changes.
+# three POIs of the harbour (Old Lighthouse, Fish Market and Dock Rats) selected by a rubber band
+# (markers, tree, property panel, status bar), on a private virtual display. Run it again when the window changes.
 # Usage: bash scripts/make-editor-picture.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -45,7 +45,8 @@ sleep 1
 eval "$(xdotool getwindowgeometry --shell "$win")"
 menu=$(( HEIGHT > 537 ? HEIGHT - 537 : 0 ))
 map() { echo "$(( X + $1 )) $(( Y + menu + $2 ))"; }
-# A band from empty map over Harbor Master, Old Lighthouse and Fish Market (image pixels).
+# A band from empty map over Old Lighthouse (363,54), Dock Rats (328,59) and Fish Market (304,78),
+# in image pixels.
 xdotool mousemove $(map 285 30) mousedown 1
 xdotool mousemove $(map 330 60)
 xdotool mousemove $(map 380 95) mouseup 1

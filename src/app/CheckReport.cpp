@@ -103,7 +103,7 @@ QImage DrawReportPicture(const QImage& map, const MarkerLayer& markers, const Ed
     QFont font;
     font.setFamilies({QStringLiteral("Noto Sans CJK KR"), QStringLiteral("굴림")});
     font.setPixelSize(kNameSize);
-    painter.setFont(font);
+    painter.setFont(WithSignFonts(font));
     for (const PageProblem& problem : problems) {
         if (problem.fittedZone && HasZoneRect(state.ZoneRect)) {
             drawFrame(painter, pageCorners(state, state.ZoneRect), kReportMapZoneColour);

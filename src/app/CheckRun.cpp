@@ -6,6 +6,7 @@
 #include "app/Headless.h"
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
+#include "support/Console.h"
 #include "support/ZonePageFile.h"
 
 #include <QDir>
@@ -265,5 +266,6 @@ void checkPagesAndExit(PlannedCheck& plan, const QString& configPath, QTextStrea
     const int status = runCheck(*run, plan);
     out.flush();
     std::fflush(nullptr);
+    Console::restoreOutput();
     std::_Exit(status);
 }

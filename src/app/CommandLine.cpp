@@ -12,11 +12,13 @@
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"
+#include "support/Console.h"
 #include "support/FileSystem.h"
 #include "support/ZonePageFile.h"
 #include "tools/ZoneScan.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QStandardPaths>
@@ -58,7 +60,7 @@ int exportPagePicture(const QString& configPath, const QString& page, const QStr
     if (read && !mapFound) {
         QStringList looked;
         for (const std::string& path : pageMapCandidates(window.state()))
-            looked << QLatin1Char('"') + QString::fromStdString(path) + QLatin1Char('"');
+            looked << QLatin1Char('"') + QDir::toNativeSeparators(QString::fromStdString(path)) + QLatin1Char('"');
         err << page << ": map image not found at " << looked.join(QStringLiteral(" or ")) << "\n";
     }
     if (!mapFound || window.mapPanel()->mapImage().isNull()) {
@@ -107,7 +109,8 @@ QString usageText()
         "  PAGE               an icon page to open at start; FILE#PAGE names one zone page\n"
         "                     of a file that holds many (every PAGE argument takes this form)\n"
         "  --check PAGE...    load each page as the editor does and report what was found;\n"
-        "                     a folder stands for its pages (those of its vynmap folder)\n"
+        "                     a folder stands for the pages of its vynmap folder (else its\n"
+        "                     own) and the files of zone pages beside that vynmap folder\n"
         "  --strict           with --check, also list each page's problems (POIs whose\n"
         "                     two locations disagree, a zone rectangle off the POIs, ...)\n"
         "  --report DIR       with --check, also write DIR/index.html: each page with\n"
@@ -218,6 +221,9 @@ int runEditor(int argc, char** argv)
     for (const std::string& argument : FileSystem::programArguments(argc, argv))
         arguments << QString::fromStdString(argument);
     const CommandLine cmd = parseCommandLine(arguments);
+    // Every mode but the window prints names, Korean ones too.
+    if (cmd.mode != CommandLine::Mode::Editor)
+        Console::useUtf8Output();
 
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -40,11 +40,12 @@ QString droppedFile(const QMimeData* data)
     return {};
 }
 
-std::vector<std::string> toStd(const QStringList& pages)
+// The list as the configuration keeps it: paths as the user writes them.
+std::vector<std::string> toStored(const QStringList& pages)
 {
     std::vector<std::string> list;
     for (const QString& page : pages)
-        list.push_back(page.toStdString());
+        list.push_back(NativePageTarget(page).toStdString());
     return list;
 }
 
@@ -70,7 +71,7 @@ QStringList TForm1::recentPages() const
 {
     QStringList pages;
     for (const std::string& page : RecentPages::read(ConfigurationProfile(m_configPath.toStdString())))
-        pages << QString::fromStdString(page);
+        pages << PageTargetFromNative(QString::fromStdString(page));
     return pages;
 }
 
@@ -80,7 +81,7 @@ void TForm1::fillRecentMenu()
     const QStringList pages = recentPages();
     for (const QString& page : pages) {
         QAction* item = m_recentMenu->addAction(QFileInfo(page).fileName());
-        item->setToolTip(page);
+        item->setToolTip(NativePageTarget(page));
         connect(item, &QAction::triggered, this, [this, page]() { openRecentPage(page); });
     }
     m_recentMenu->menuAction()->setEnabled(!pages.isEmpty());
@@ -90,12 +91,12 @@ void TForm1::openRecentPage(const QString& path)
 {
     if (!QFileInfo(SplitPageTarget(path).file).isFile()) {
         try {
-            RecentPages::write(m_configPath.toStdString(),
-                               RecentPages::withoutPage(toStd(recentPages()), path.toStdString()));
+            RecentPages::write(m_configPath.toStdString(), RecentPages::withoutPage(toStored(recentPages()),
+                                                                                  NativePageTarget(path).toStdString()));
         } catch (const std::exception&) {
             // The list is a convenience: a configuration file that cannot be written keeps it.
         }
-        m_prompts->showMessage(caption(m_language, "RecentMissing").arg(path));
+        m_prompts->showMessage(caption(m_language, "RecentMissing").arg(NativePageTarget(path)));
         fillRecentMenu();
         return;
     }
@@ -114,7 +115,7 @@ void TForm1::rememberRecentPage(const QString& path)
             others << page;
     try {
         RecentPages::write(m_configPath.toStdString(),
-                           RecentPages::withPage(toStd(others), absolute.toStdString()));
+                           RecentPages::withPage(toStored(others), NativePageTarget(absolute).toStdString()));
     } catch (const std::exception&) {
         // As above: failing to remember a page never stands in the way of opening it.
     }

@@ -12,6 +12,7 @@
 #include "tools/ZonePagePicker.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QLabel>
@@ -89,7 +90,7 @@ void TForm1::noteMissingMap()
     const bool found = !m_state.DocLoaded || pageMapFile(m_state).has_value();
     QStringList looked;
     for (const std::string& path : found ? std::vector<std::string>() : pageMapCandidates(m_state))
-        looked << QString::fromStdString(path);
+        looked << QDir::toNativeSeparators(QString::fromStdString(path));
     m_mapNotice = found ? QString() : caption(m_language, "MapNotFound").arg(looked.join(QLatin1String("; ")));
     updatePlacementNotice();
 }

@@ -4,6 +4,7 @@
 #include "mapview/Prompts.h"
 #include "support/ZonePageFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -21,6 +22,18 @@ PageTarget SplitPageTarget(const QString& path)
 QString JoinPageTarget(const PageTarget& target)
 {
     return target.page.isEmpty() ? target.file : target.file + kPageMark + target.page;
+}
+
+QString NativePageTarget(const QString& path)
+{
+    const PageTarget target = SplitPageTarget(path);
+    return JoinPageTarget({QDir::toNativeSeparators(target.file), target.page});
+}
+
+QString PageTargetFromNative(const QString& path)
+{
+    const PageTarget target = SplitPageTarget(path);
+    return JoinPageTarget({QDir::fromNativeSeparators(target.file), target.page});
 }
 
 bool OpenPageTarget(const QString& path, Language language, Prompts& prompts, const ZonePagePick& pick,

@@ -25,6 +25,14 @@ PageTarget SplitPageTarget(const QString& path);
 // "FILE#PAGE", or the file alone for an empty page name.
 QString JoinPageTarget(const PageTarget& target);
 
+// A page target as the user reads and writes it (tooltips, File > Recent, the configuration's
+// RECENT section): the file's path with the system's separators, backslashes on Windows; the zone
+// page's name as it stands.
+QString NativePageTarget(const QString& path);
+// The page target the user's text names, with '/' separators as the editor keeps paths; a text
+// with either separator is read on Windows.
+QString PageTargetFromNative(const QString& path);
+
 // Opens what `path` names as every way of opening does: a file that is not there by `openMissing`
 // (which says so); else the file is read once and `open` opens it, at the zone page named, or
 // the one `pick` chooses (-1: none) for a file of zone pages named as a whole. Without anyone to

@@ -1,5 +1,6 @@
 #include "mapview/MapPainting.h"
 
+#include <QFontInfo>
 #include <QPainter>
 
 #include <algorithm>
@@ -24,6 +25,11 @@ const QPoint kHaloOffsets[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
 constexpr qreal kButtonCornerFraction = 0.125;
 // Room between a marker and its label, in pixels.
 constexpr int kLabelGap = 2;
+
+// Fonts of emoji and signs on Debian and on Windows, best first. Named before the system's own
+// fallbacks, since some systems list none of them for the label's font.
+const char* const kSignFamilies[] = {"Noto Color Emoji", "Noto Emoji", "Segoe UI Emoji", "Segoe UI Symbol",
+                                     "Symbola"};
 
 // Qt pens draw a rectangle one pixel wider than given; this keeps a shape inside `rect`.
 QRect outlineRect(const QRect& rect)
@@ -274,6 +280,18 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
     }
 }
 
+QFont WithSignFonts(const QFont& font)
+{
+    // The family the font really gets first: a generic name ("Sans Serif") or a missing family
+    // would leave the first sign font to draw every letter.
+    QStringList families{QFontInfo(font).family()};
+    for (const char* family : kSignFamilies)
+        families << QLatin1String(family);
+    QFont withSigns = font;
+    withSigns.setFamilies(families);
+    return withSigns;
+}
+
 QImage RenderMapPicture(const QImage& map, const MarkerLayer& layer, bool labels)
 {
     const QRect area = MarkerLayer::kImageArea & map.rect();
@@ -283,6 +301,8 @@ QImage RenderMapPicture(const QImage& map, const MarkerLayer& layer, bool labels
     QPainter painter(&picture);
     if (!area.isEmpty())
         painter.drawImage(QPoint(0, 0), map, area);
+    if (labels)
+        painter.setFont(WithSignFonts(painter.font()));
     PaintMarkers(painter, layer, picture.rect(), MapView{}, labels);
     painter.end();
     return picture.convertToFormat(QImage::Format_ARGB32);

@@ -8,7 +8,12 @@
 
 #include <QImage>
 
+class QFont;
 class QPainter;
+
+// `font` followed by the families that hold emoji and other signs (those installed are tried for
+// the characters `font` lacks), so that a name with them does not show empty boxes.
+QFont WithSignFonts(const QFont& font);
 
 // The position button, when shown, as `view` places it.
 void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapView& view);
@@ -18,6 +23,6 @@ void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapV
 void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area, const MapView& view,
                   bool labels = false, bool selection = false);
 
-// The map image at 100 % (cut to the image area; transparent where the map is) with every visible
-// marker as the panel draws it, without the position button; ARGB32.
+// The map image at 100 % as the panel holds it (cut to the image area, its key colour already
+// transparent) with every visible marker as the panel draws it, without the position button; ARGB32.
 QImage RenderMapPicture(const QImage& map, const MarkerLayer& layer, bool labels);

@@ -7,6 +7,7 @@
 #include "document/IconPageFixture.h"
 #include "helpers/DdsTestFile.h"
 
+#include <QDir>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
@@ -144,9 +145,56 @@ private slots:
 
         w().window.openRecentPage(gone);
         QCOMPARE(w().prompts.messages,
-                 QStringList(caption(w().window.language(), "RecentMissing").arg(gone)));
+                 QStringList(caption(w().window.language(), "RecentMissing").arg(QDir::toNativeSeparators(gone))));
         QCOMPARE(w().window.recentPages(), QStringList(one));
         QCOMPARE(w().state().CurrentFile, one.toStdString());
+    }
+
+    // Users read and write paths with their system's separators (backslashes on Windows): the
+    // configuration and the menu's tooltips show them so; the zone page's name stays as it is.
+    void recentPathsUseTheSystemsSeparators()
+    {
+        const QString one = m_folder->writePage(QStringLiteral("icons_one.xml"), onePoiPage("A"));
+        const QString zones = m_folder->writePage(QStringLiteral("map_window.xml"),
+                                                  QByteArray::fromStdString(zonefixture::kMapWindow));
+        QVERIFY(w().window.openPageAsked(one));
+        QVERIFY(w().window.openPageAsked(zones + QStringLiteral("#zone_harbor")));
+        const QStringList shown{QDir::toNativeSeparators(zones) + QStringLiteral("#zone_harbor"),
+                                QDir::toNativeSeparators(one)};
+        const ProfileFile profile(m_folder->configPath().toStdString());
+        QCOMPARE(QString::fromStdString(profile.readString(RecentPages::kSection, "1")), shown[0]);
+        QCOMPARE(QString::fromStdString(profile.readString(RecentPages::kSection, "2")), shown[1]);
+        auto* menu = w().window.findChild<QMenu*>(QStringLiteral("FileRecent"));
+        QVERIFY(menu);
+        QStringList tips;
+        for (const QAction* item : menu->actions())
+            tips << item->toolTip();
+        QCOMPARE(tips, shown);
+        QCOMPARE(w().window.recentPages(), QStringList({zones + QStringLiteral("#zone_harbor"), one}));
+    }
+
+    // A list written by hand, or by an older editor, may use either separator.
+    void recentReadsEitherSeparator_data()
+    {
+        QTest::addColumn<bool>("native");
+        QTest::newRow("the system's separators") << true;
+        QTest::newRow("slashes") << false;
+    }
+
+    void recentReadsEitherSeparator()
+    {
+        QFETCH(bool, native);
+        const QString one = m_folder->writePage(QStringLiteral("icons_one.xml"), onePoiPage("A"));
+        RecentPages::write(m_folder->configPath().toStdString(),
+                           {(native ? QDir::toNativeSeparators(one) : one).toStdString()});
+        QCOMPARE(w().window.recentPages(), QStringList(one));
+        auto* menu = w().window.findChild<QMenu*>(QStringLiteral("FileRecent"));
+        QVERIFY(menu);
+        emit menu->aboutToShow();
+        QCOMPARE(menu->actions().size(), 1);
+        menu->actions().first()->trigger();
+        QCOMPARE(w().state().CurrentFile, one.toStdString());
+        QCOMPARE(w().window.recentPages(), QStringList(one));
     }
 
     void commandLineOpenIsNotListed()
