@@ -92,6 +92,11 @@ void IconPageEditor::clearTree()
     m_tree->reset(nullptr);
 }
 
+namespace {
+// The coordinate label's text before any zone text was found.
+constexpr const char* kNoZoneLabel = "0, 0, 0";
+}  // namespace
+
 bool IconPageEditor::OpenIconPage(const QString& path, std::string preread)
 {
     if (!PageFileFound(path, m_prompts))
@@ -251,6 +256,9 @@ void IconPageEditor::takePage(TSimpleXML& read)
     // Read once per page shown, not at every rebuild of the tree.
     m_zoneLocations = MapDisplayNames(m_state);
     BuildPoiTree();
+    // A zone page without a zone text of its own must not show the rectangle of the page left.
+    if (!style.label)
+        m_controls.Label5->setText(QLatin1String(kNoZoneLabel));
     showLookupResult(style);
 }
 

@@ -314,6 +314,18 @@ private slots:
         QCOMPARE(label->text(), first);
     }
 
+    // A zone page with no zone text of its own does not show the rectangle of the page left.
+    void labelForgetsTheZoneOfThePageLeft()
+    {
+        QVERIFY(m_window->openPage(mapWindowPath() + QStringLiteral("#zone_harbor")));
+        auto* label = child<QLabel>("Label5");
+        QCOMPARE(label->text(), QStringLiteral("-585,-1135,1635,1445"));
+        QVERIFY(m_window->showZonePage(2));
+        QCOMPARE(label->text(), QStringLiteral("0, 0, 0"));
+        QVERIFY(m_window->showZonePage(0));
+        QCOMPARE(label->text(), QStringLiteral("-585,-1135,1635,1445"));
+    }
+
     // A zone page that cannot be read leaves the page shown as it was, with its edits.
     void failedSwitchKeepsThePageShown()
     {
