@@ -24,6 +24,7 @@ namespace {
 
 constexpr int kExitFailure = 1;
 const char* const kPageFolder = "vynmap";
+const char* const kPoiFolder = "POI";
 const char* const kMapStyleFile = "core_mapstyles.xml";
 const char* const kPageSuffix = ".xml";
 
@@ -84,11 +85,19 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
     }
     if (pageFolder == folder)
         return;
-    // Other UI files sit here too: only those holding zone pages are pages.
-    for (const QString& name : xmlFiles(top)) {
-        OpenedPageFile file = OpenPageSource(QFileInfo(top.filePath(name)).absoluteFilePath().toStdString());
-        if (file.source && file.source->pageFile())
-            units.push_back({top.filePath(name), std::move(file), false, {}});
+    // Other UI files sit here too: only those holding zone pages are pages. A map pack keeps its
+    // POI files in a POI folder beside them, named in any letter case.
+    std::vector<QDir> zoneFolders{top};
+    for (const QFileInfo& entry : top.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (entry.fileName().compare(QLatin1String(kPoiFolder), Qt::CaseInsensitive) == 0)
+            zoneFolders.emplace_back(top.filePath(entry.fileName()));
+    }
+    for (const QDir& zoneFolder : zoneFolders) {
+        for (const QString& name : xmlFiles(zoneFolder)) {
+            OpenedPageFile file = OpenPageSource(QFileInfo(zoneFolder.filePath(name)).absoluteFilePath().toStdString());
+            if (file.source && file.source->pageFile())
+                units.push_back({zoneFolder.filePath(name), std::move(file), false, {}});
+        }
     }
 }
 

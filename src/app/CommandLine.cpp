@@ -111,6 +111,7 @@ QString usageText()
         "  --check PAGE...    load each page as the editor does and report what was found;\n"
         "                     a folder stands for the pages of its vynmap folder (else its\n"
         "                     own) and the files of zone pages beside that vynmap folder\n"
+        "                     and in its POI folder\n"
         "  --strict           with --check, also list each page's problems (POIs whose\n"
         "                     two locations disagree, a zone rectangle off the POIs, ...)\n"
         "  --report DIR       with --check, also write DIR/index.html: each page with\n"

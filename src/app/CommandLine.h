@@ -36,7 +36,7 @@ class QTextStream;
 
 // Loads each page through the editor's own opening code and prints what it found; 1 when any
 // page could not be read. A folder stands for the pages of its vynmap/ folder (or its own) and
-// the files of zone pages beside them; a file of zone pages for each of its zone pages. With
+// the files of zone pages beside them and in its POI/ folder; a file of zone pages for each of its zone pages. With
 // `strict`, each page's line is followed by one line per problem of the page check, and a last
 // line counts them; 1 also when there is any. With `reportFolder`, the pages with problems are
 // also written there as index.html and a PNG each.

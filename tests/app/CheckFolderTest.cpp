@@ -48,6 +48,12 @@ private slots:
         QVERIFY(replaceIn(pages + "icons_harbor_town.xml", "Location=\"328,59\"", "Location=\"368,59\""));
         QVERIFY(replaceIn(pages + "icons_harbor_town.xml", "IconStyle=\"QST\"", "IconStyle=\"quest\""));
         QVERIFY(replaceIn(pages + "core_mapstyles.xml", "400,-2500,2600,-300", "430,-2500,2630,-300"));
+        // A map pack's POI files in their own folder (its name in another letter case), beside a
+        // file there that holds no zone page.
+        const QByteArray pois = readTestFile(m_folder + QStringLiteral("/poi_sample.xml"));
+        QVERIFY(!pois.isEmpty());
+        writeTestFile(m_folder + QStringLiteral("/poi/pack region.xml"), pois);
+        writeTestFile(m_folder + QStringLiteral("/poi/notes.xml"), "<Notes><Note>not a page</Note></Notes>");
         m_config = m_dir.filePath(QStringLiteral("editor.INI"));
         QFile ini(m_config);
         QVERIFY(ini.open(QIODevice::WriteOnly));
@@ -68,14 +74,16 @@ private slots:
         QCOMPARE(pages, (QStringList{"vynmap/icons_greenwood.xml", "vynmap/icons_hanok_village.xml",
                                      "vynmap/icons_harbor_town.xml", "map_window_sample.xml#harbor_town",
                                      "map_window_sample.xml#greenwood", "map_window_sample.xml#hanok_village",
-                                     "map_window_sample.xml#empty_zone",                                     "poi_sample.xml#harbor_town", "poi_sample.xml#greenwood",
-                                     "poi_sample.xml#hanok_village"}));
+                                     "map_window_sample.xml#empty_zone", "poi_sample.xml#harbor_town",
+                                     "poi_sample.xml#greenwood", "poi_sample.xml#hanok_village",
+                                     "poi/pack region.xml#harbor_town", "poi/pack region.xml#greenwood",
+                                     "poi/pack region.xml#hanok_village"}));
         const QString harbour = m_folder + QStringLiteral("/vynmap/icons_harbor_town.xml: warning: ");
         QVERIFY2(lines.contains(harbour + QStringLiteral("POI \"Dock Rats\" (#3): misplaced: 40 pixels from where the zone "
                                                          "rectangle puts its pathfindlocation, 328,59 (the rectangle fits "
                                                          "9 of 10 POIs)")),
                  qPrintable(text));
-        QVERIFY(lines.last().endsWith(QLatin1String(" in 10 pages")));
+        QVERIFY(lines.last().endsWith(QLatin1String(" in 13 pages")));
 
         const QString empty = m_dir.filePath(QStringLiteral("empty"));
         QVERIFY(QDir().mkpath(empty));
