@@ -214,8 +214,8 @@ private:
     {
         m_document.SwapContent(read);
         m_state.Anchor = m_source->anchor();
-        TakePageSize(m_state, m_document.Root());
         const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
+        TakePageSize(m_state, m_document.Root());
         m_zoneLocations = MapDisplayNames(m_state);
         fillPageFields();
         SayLookupRefusal(style, m_prompts);

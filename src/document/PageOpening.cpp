@@ -64,7 +64,7 @@ PageFieldTexts PageFields(const TSimpleXMLElem& root, const PageSource& source,
 
 void TakePageSize(EditorState& state, TSimpleXMLElem& root)
 {
-    const auto [width, height] = ReadPageSize(root);
+    const auto [width, height] = ReadPageSize(root).value_or(MapPageSize(state));
     state.PageWidth = width;
     state.PageHeight = height;
 }

@@ -37,7 +37,8 @@ struct PageFieldTexts {
 PageFieldTexts PageFields(const TSimpleXMLElem& root, const PageSource& source,
                           const std::map<std::string, std::string>& zoneLocations);
 
-// The page size that places the markers: state.PageWidth and PageHeight from the root's Size.
+// The page size that places the markers: state.PageWidth and PageHeight from the root's Size,
+// else the size of the page's map (MapPageSize): the map style lookup comes first.
 void TakePageSize(EditorState& state, TSimpleXMLElem& root);
 
 // Shows why the map style file was not read, if it was refused.

@@ -1,5 +1,6 @@
 #include "mapview/MapImage.h"
 
+#include "mapview/MapCoordinates.h"
 #include "support/GamePath.h"
 
 #include <QFile>
@@ -98,19 +99,22 @@ QImage LoadMapImage(const std::string& path, double gamma)
     }
 }
 
-QImage mapDisplayImage(const QImage& bitmap)
+QImage mapDisplayImage(const QImage& bitmap, const QRect& area)
 {
-    if (bitmap.isNull())
+    const QRect part = area & bitmap.rect();
+    if (part.isEmpty())
         return QImage();
     const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
     // Colour and alpha both: on a map with alpha, the key is usually a cut-out pixel whose colour
     // opaque outline pixels share. Where every alpha is 255, that is the colour alone.
     const QRgb key = source.pixel(0, source.height() - 1);
-    const int width = std::min(source.width(), kMapControlSize);
-    const int height = std::min(source.height(), kMapControlSize);
+    const int width = part.width();
+    const int height = part.height();
     QImage shown(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (shown.isNull())
+        return QImage();
     for (int y = 0; y < height; ++y) {
-        const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(part.top() + y)) + part.left();
         QRgb* out = reinterpret_cast<QRgb*>(shown.scanLine(y));
         for (int x = 0; x < width; ++x) {
             // The image's own alpha blends it over the panel (maps with soft or cut-out edges);
@@ -120,6 +124,14 @@ QImage mapDisplayImage(const QImage& bitmap)
         }
     }
     return shown;
+}
+
+QRect pageMapArea(const EditorState& state)
+{
+    const auto& rect = state.MapSourceRect;
+    if (!HasSourceRect(rect))
+        return kMapControlArea;
+    return QRect(rect[0], rect[1], rect[2], rect[3]);
 }
 
 std::vector<std::string> pageMapCandidates(const EditorState& state)

@@ -1,6 +1,6 @@
 #pragma once
 // Map images for the map panel: DDS decoding with the gamma table, the blank map, what Image1
-// shows of a bitmap (transparent rule, 512 x 512 cut), and the two ways a map reaches the panel:
+// shows of a bitmap (transparent rule, 512 x 512 cut or the map's own part), and the two ways a map reaches the panel:
 // the FileMAP command and the automatic load after an icon page was opened.
 
 #include "mapview/EditorState.h"
@@ -8,6 +8,7 @@
 #include "support/DdsImage.h"
 
 #include <QImage>
+#include <QRect>
 
 #include <array>
 #include <cstdint>
@@ -34,12 +35,20 @@ QImage imageFromArgbRecord(ImageRecord&& argb);
 // image when the bitmap cannot be made after decoding. Decoder errors (EImageError) propagate.
 QImage LoadMapImage(const std::string& path, double gamma);
 
-// What Image1 shows of `bitmap`: its top-left 512 x 512 pixels with their own alpha, so the panel
-// colour shows through where the map is (partly) transparent; pixels of the bottom-left pixel's
-// colour and alpha are fully transparent (on an image opaque everywhere: its colour). An opaque
-// pixel of the key's colour on a map whose key pixel is see-through therefore stays. Premultiplied
-// ARGB32, ready to draw at the panel's top-left corner; null for a null bitmap.
-QImage mapDisplayImage(const QImage& bitmap);
+// The part of a map image that Image1 shows: the top-left 512 x 512 pixels.
+constexpr QRect kMapControlArea{0, 0, kMapControlSize, kMapControlSize};
+
+// What Image1 shows of `bitmap`: its pixels inside `area` (those it has), with their own alpha,
+// so the panel colour shows through where the map is (partly) transparent; pixels of the
+// bitmap's bottom-left pixel's colour and alpha are fully transparent (on an image opaque
+// everywhere: its colour). An opaque pixel of the key's colour on a map whose key pixel is
+// see-through therefore stays. Premultiplied ARGB32, the area's corner at 0,0, ready to draw at
+// the panel's top-left corner; null for a null bitmap or one with no pixel in `area`.
+QImage mapDisplayImage(const QImage& bitmap, const QRect& area = kMapControlArea);
+
+// The part of the open page's map image that is shown: its source rectangle when the map style
+// gives one (the rest of a padded image is no map), else kMapControlArea.
+QRect pageMapArea(const EditorState& state);
 
 // The automatic load after an icon page was opened: BaseFolder + MapImagePath, else
 // DefaultFolder + MapImagePath, else the page's own path with ".DDS"; the blank map when none

@@ -276,13 +276,11 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
 
 QImage RenderMapPicture(const QImage& map, const MarkerLayer& layer, bool labels)
 {
-    const QRect area = MarkerLayer::kImageArea & map.rect();
-    QImage picture(area.isEmpty() ? MarkerLayer::kImageArea.size() : area.size(),
-                   QImage::Format_ARGB32_Premultiplied);
+    QImage picture(map.isNull() ? MarkerLayer::kImageArea.size() : map.size(), QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
-    if (!area.isEmpty())
-        painter.drawImage(QPoint(0, 0), map, area);
+    if (!map.isNull())
+        painter.drawImage(QPoint(0, 0), map);
     PaintMarkers(painter, layer, picture.rect(), MapView{}, labels);
     painter.end();
     return picture.convertToFormat(QImage::Format_ARGB32);

@@ -18,6 +18,6 @@ void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapV
 void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area, const MapView& view,
                   bool labels = false, bool selection = false);
 
-// The map image at 100 % (cut to the image area; transparent where the map is) with every visible
+// The map image at 100 % (whole, as the panel shows it; transparent where the map is) with every visible
 // marker as the panel draws it, without the position button; ARGB32.
 QImage RenderMapPicture(const QImage& map, const MarkerLayer& layer, bool labels);
