@@ -64,7 +64,7 @@ QStringList xmlFiles(const QDir& folder)
 // A file named on the command line or found in a folder: it is read when its turn comes.
 void addFile(const QString& path, std::vector<CheckUnit>& units)
 {
-    units.push_back({path, std::nullopt, false, {}});
+    units.push_back({path, std::nullopt, false, {}, QString()});
 }
 
 bool isPageFolderName(const QString& name)
@@ -232,7 +232,7 @@ std::shared_ptr<PlannedCheck> planCheck(const QStringList& pages)
             const size_t before = units.size();
             addFolder(page, units);
             if (units.size() == before)
-                units.push_back({page, std::nullopt, true, {}});
+                units.push_back({page, std::nullopt, true, {}, QString()});
         } else {
             addFile(page, units);
         }
