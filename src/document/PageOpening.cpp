@@ -79,6 +79,10 @@ std::optional<QImage> ReadPageMapOrSay(const EditorState& state, Prompts& prompt
 {
     try {
         return loadPageMapImage(state);
+    } catch (const MapCutShortError& error) {
+        // The page opens with the blank map, as without one; why is no reason to stop.
+        prompts.showNotice(QString::fromStdString(error.what()));
+        return blankMap();
     } catch (const std::exception& error) {
         prompts.showError(QString::fromStdString(error.what()));
     }

@@ -49,6 +49,7 @@ void SayLookupRefusal(const MapStyleLookup& style, Prompts& prompts);
 std::vector<PageProblem> CheckOpenPage(const TSimpleXMLElem& root, const EditorState& state,
                                        const PageSource& source);
 
-// The open page's map image as opening reads it (a blank map when there is none); nothing after
-// showing why it did not decode: the page stays open without it.
+// The open page's map image as opening reads it (a blank map when there is none, or after a
+// notice when its file is cut short); nothing after showing why it did not decode: the page
+// stays open without it.
 std::optional<QImage> ReadPageMapOrSay(const EditorState& state, Prompts& prompts);

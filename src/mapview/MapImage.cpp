@@ -77,6 +77,10 @@ QImage imageFromArgbRecord(ImageRecord&& argb)
 
 QImage LoadMapImage(const std::string& path, double gamma)
 {
+    if (hasDdsExtension(path)) {
+        if (std::optional<std::string> cut = DdsCutShortProblem(path))
+            throw MapCutShortError(*cut);
+    }
     std::optional<ImageRecord> decoded = DecodeDds(path);
     if (!decoded)
         return blankMap();
@@ -183,9 +187,19 @@ std::optional<std::string> PageMapImageProblem(const EditorState& state)
     }
     if (!hasDdsExtension(*file))
         return "map image \"" + *file + "\" is not a DDS file";
-    if (const std::optional<std::string> refusal = DdsFileProblem(*file))
+    if (const std::optional<std::string> refusal = PageMapDecodeProblem(state))
         return "map image cannot be decoded: " + *refusal;
     return std::nullopt;
+}
+
+std::optional<std::string> PageMapDecodeProblem(const EditorState& state)
+{
+    const std::optional<std::string> file = pageMapFile(state);
+    if (!file || !hasDdsExtension(*file))
+        return std::nullopt;
+    if (std::optional<std::string> refusal = DdsFileProblem(*file))
+        return refusal;
+    return DdsCutShortProblem(*file);
 }
 
 FileDialogOptions openMapDialogOptions(const EditorState& state)
