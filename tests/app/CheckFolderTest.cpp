@@ -124,6 +124,18 @@ private slots:
         QCOMPARE(text.count(QStringLiteral("icons_hanok_village.xml: warning: map image")), mapProblems);
     }
 
+    // The bundled sample passes its own strict check, configured or not.
+    void sampleFolderHasNoProblem()
+    {
+        QString text;
+        QTextStream out(&text);
+        QCOMPARE(checkPages(m_dir.filePath(QStringLiteral("none.INI")), {kSample}, out, true), 0);
+        QVERIFY2(text.endsWith(QLatin1String("\n0 problems in 10 pages\n")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("map_window_sample.xml#empty_zone: 0 POIs, page \"empty_zone\", location \"\", "
+                                             "zone 2600,-2500,4800,-300\n")),
+                 qPrintable(text));
+    }
+
     void reportDrawsTheArrowToTheWorldLocation()
     {
         const QString report = m_dir.filePath(QStringLiteral("report"));

@@ -392,6 +392,7 @@ private slots:
         QTest::newRow("map_harbor_town.dds") << QStringLiteral("map_harbor_town.dds") << 0;
         QTest::newRow("map_greenwood.dds") << QStringLiteral("map_greenwood.dds") << 0;
         QTest::newRow("map_hanok_village.dds") << QStringLiteral("map_hanok_village.dds") << 24;
+        QTest::newRow("map_empty_zone.dds") << QStringLiteral("map_empty_zone.dds") << 0;
     }
     void sampleMapsShowTerrainInsideAPanelColouredFrame()
     {
