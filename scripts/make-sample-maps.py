@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Writes the map images of the bundled sample UI folder.
 
-Three 512 x 512 maps, drawn from fractal noise with hill shading and a few man-made features,
+Four 512 x 512 maps, drawn from fractal noise with hill shading and a few man-made features,
 block-compressed the way game maps are shipped:
 
   examples/UI/Sample/images/maps/map_harbor_town.dds   (DXT1)
   examples/UI/Sample/images/maps/map_greenwood.dds     (DXT1)
   examples/UI/Sample/images/maps/map_hanok_village.dds (DXT5, alpha fading at the border)
+  examples/UI/Sample/images/maps/map_empty_zone.dds    (DXT1, the map of the zone page without POIs)
 
 Every map has a thin frame of one colour that appears nowhere inside, so the editor's
 transparent drawing rule (pixels of the bottom-left pixel's colour show the panel colour) turns
@@ -162,7 +163,7 @@ def buildings(image, rng, area, count, sizes, colours, avoid=None):
         fill_rect(image, x, y, x + w, y + h, colour)
 
 
-# ---- The three maps ------------------------------------------------------------------------
+# ---- The four maps -------------------------------------------------------------------------
 
 COAST = [(0.00, (18, 52, 96)), (0.30, (34, 88, 140)), (0.40, (64, 132, 170)),
          (0.43, (214, 198, 150)), (0.47, (120, 160, 80)), (0.65, (86, 128, 60)),
@@ -173,6 +174,10 @@ FOREST = [(0.00, (30, 70, 110)), (0.28, (52, 104, 130)), (0.31, (150, 140, 100))
 HILLS = [(0.00, (40, 80, 110)), (0.22, (70, 120, 140)), (0.25, (170, 160, 120)),
          (0.30, (130, 160, 90)), (0.55, (100, 130, 70)), (0.75, (120, 110, 85)),
          (0.90, (150, 145, 135)), (1.00, (235, 235, 235))]
+
+MOOR = [(0.00, (36, 70, 100)), (0.30, (60, 100, 120)), (0.33, (160, 150, 110)),
+        (0.37, (130, 140, 80)), (0.60, (110, 112, 72)), (0.80, (125, 105, 85)),
+        (1.00, (175, 165, 150))]
 
 
 def harbor_town():
@@ -231,6 +236,22 @@ def hanok_village():
             fill_rect(image, px + 2, py + 2, px + 34, py + 28, (150, 190, 110))
     buildings(image, rng, (210, 120, 330, 290), 45, (7, 12),
               [(70, 80, 95), (60, 66, 80), (90, 95, 105)])  # dark tiled roofs
+    return image
+
+
+def empty_zone():
+    """A moor where nobody has put a POI yet: tarns, a track and a ring of standing stones."""
+    rng = random.Random(4404)
+    height = fractal(rng)
+    heather = fractal(rng, octaves=(64, 128))
+    image = paint_terrain(height, MOOR, 0.30, detail=heather, detail_strength=0.2)
+    draw_line(image, wavy_path(rng, (0, 300), (SIZE, 190), 50, 1.5), 3, (150, 130, 95))
+    cx, cy, r = 330, 330, 30
+    for i in range(9):
+        angle = i * math.tau / 9
+        x, y = int(cx + r * math.cos(angle)), int(cy + r * math.sin(angle))
+        fill_rect(image, x + 1, y + 1, x + 6, y + 6, (40, 36, 30))  # shadow
+        fill_rect(image, x, y, x + 5, y + 5, (160, 160, 155))
     return image
 
 
@@ -324,7 +345,8 @@ def main():
     os.makedirs(OUT_DIR, exist_ok=True)
     maps = [("map_harbor_town.dds", harbor_town, b"DXT1"),
             ("map_greenwood.dds", greenwood, b"DXT1"),
-            ("map_hanok_village.dds", hanok_village, b"DXT5")]
+            ("map_hanok_village.dds", hanok_village, b"DXT5"),
+            ("map_empty_zone.dds", empty_zone, b"DXT1")]
     for name, draw, four_cc in maps:
         image = draw()
         frame(image)

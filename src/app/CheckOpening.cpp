@@ -18,9 +18,11 @@
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapPanel.h"
 #include "mapview/MapStyle.h"
+#include "support/ConfigRules.h"
 #include "support/ZonePageFile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -45,6 +47,27 @@ QString fieldsLine(int listed, const EditorState& state, const TSimpleXMLElem& r
         .arg(listed)
         .arg(oneLine(state.PageName), oneLine(locationText), zone);
 }
+
+}  // namespace
+
+void CheckOpening::useFolder(const QString& uiFolder)
+{
+    EditorState& folders = state();
+    if (!m_keptConfigured) {
+        m_configuredBase = folders.BaseFolder;
+        m_configuredDefault = folders.DefaultFolder;
+        m_keptConfigured = true;
+    }
+    if (uiFolder.isEmpty()) {
+        folders.BaseFolder = m_configuredBase;
+        folders.DefaultFolder = m_configuredDefault;
+        return;
+    }
+    folders.BaseFolder = QDir(uiFolder).absolutePath().toStdString() + '/';
+    folders.DefaultFolder = Config::DefaultFolderOf(folders.BaseFolder);
+}
+
+namespace {
 
 class WindowOpening : public CheckOpening {
 public:
@@ -76,6 +99,9 @@ public:
         return DrawReportPicture(mapShown ? panel.mapImage() : QImage(), panel.markerLayer(), m_window.state(),
                                  problems);
     }
+
+protected:
+    EditorState& state() override { return m_window.state(); }
 
 private:
     TForm1 m_window;
@@ -143,6 +169,9 @@ public:
     }
 
     QImage picture(const std::vector<PageProblem>&) override { return {}; }
+
+protected:
+    EditorState& state() override { return m_state; }
 
 private:
     bool anchorIsChosen() const { return m_state.DocLoaded && m_source->offers(PageFeature::AnchorOption); }
@@ -214,8 +243,8 @@ private:
     {
         m_document.SwapContent(read);
         m_state.Anchor = m_source->anchor();
-        TakePageSize(m_state, m_document.Root());
         const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
+        TakePageSize(m_state, m_document.Root());
         m_zoneLocations = MapDisplayNames(m_state);
         fillPageFields();
         SayLookupRefusal(style, m_prompts);

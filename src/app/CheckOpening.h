@@ -5,6 +5,7 @@
 
 #include "document/PageCheck.h"
 #include "document/PageSource.h"
+#include "mapview/EditorState.h"
 
 #include <QImage>
 #include <QString>
@@ -31,6 +32,20 @@ public:
     virtual std::vector<PageProblem> problems() = 0;
     // The map with the page's markers and the problems drawn on it; null without a window.
     virtual QImage picture(const std::vector<PageProblem>& problems) = 0;
+
+    // Pages opened from now on take their map styles and maps from the UI folder `uiFolder` (its
+    // vynmap/ and images/, then the default folder derived from it), or from the configured
+    // folders when it is empty.
+    void useFolder(const QString& uiFolder);
+
+protected:
+    // The editor state the pages are opened with.
+    virtual EditorState& state() = 0;
+
+private:
+    bool m_keptConfigured = false;
+    std::string m_configuredBase;
+    std::string m_configuredDefault;
 };
 
 std::unique_ptr<CheckOpening> WindowCheckOpening(const QString& configPath, Prompts& prompts);

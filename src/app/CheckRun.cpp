@@ -34,6 +34,7 @@ struct CheckUnit {
     std::optional<OpenedPageFile> file;  // read once, when its turn comes or to find its pages
     bool emptyFolder = false;  // a folder named that holds no page
     std::future<OpenedPageFile> ahead;  // the file being read while the unit before it is checked
+    QString uiFolder;  // a page of a folder named: the UI folder whose map styles and maps serve it
 };
 
 // Whether the unit is a whole file still to be read: a named zone page is opened by name.
@@ -65,23 +66,31 @@ QStringList xmlFiles(const QDir& folder)
 // A file named on the command line or found in a folder: it is read when its turn comes.
 void addFile(const QString& path, std::vector<CheckUnit>& units)
 {
-    units.push_back({path, std::nullopt, false, {}});
+    units.push_back({path, std::nullopt, false, {}, QString()});
+}
+
+bool isPageFolderName(const QString& name)
+{
+    return name.compare(QLatin1String(kPageFolder), Qt::CaseInsensitive) == 0;
 }
 
 // A folder: every page of its vynmap/ folder (or of itself when it has none) but the map style
-// file, then every file of zone pages beside that folder.
+// file, then every file of zone pages beside that folder. The folder is a UI folder (a vynmap/
+// folder named stands for the one around it): its own map styles and maps serve its pages.
 void addFolder(const QString& folder, std::vector<CheckUnit>& units)
 {
     const QDir top(folder);
     QString pageFolder = folder;
     for (const QFileInfo& entry : top.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (entry.fileName().compare(QLatin1String(kPageFolder), Qt::CaseInsensitive) == 0)
+        if (isPageFolderName(entry.fileName()))
             pageFolder = top.filePath(entry.fileName());
     }
+    const QString uiFolder = pageFolder == folder && isPageFolderName(top.dirName())
+        ? QFileInfo(top.absolutePath()).absolutePath() : top.absolutePath();
     const QDir pages(pageFolder);
     for (const QString& name : xmlFiles(pages)) {
         if (name.compare(QLatin1String(kMapStyleFile), Qt::CaseInsensitive) != 0)
-            addFile(pages.filePath(name), units);
+            units.push_back({pages.filePath(name), std::nullopt, false, {}, uiFolder});
     }
     if (pageFolder == folder)
         return;
@@ -96,7 +105,7 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
         for (const QString& name : xmlFiles(zoneFolder)) {
             OpenedPageFile file = OpenPageSource(QFileInfo(zoneFolder.filePath(name)).absoluteFilePath().toStdString());
             if (file.source && file.source->pageFile())
-                units.push_back({zoneFolder.filePath(name), std::move(file), false, {}});
+                units.push_back({zoneFolder.filePath(name), std::move(file), false, {}, uiFolder});
         }
     }
 }
@@ -122,6 +131,7 @@ public:
             m_out << oneLine(unit.shown) << ": no pages found\n";
             return;
         }
+        m_pages->useFolder(unit.uiFolder);
         const QString absolute = QFileInfo(unit.shown).absoluteFilePath();
         // Each file is read once: a file of zone pages is indexed once for all its pages, and
         // an icon page opens from the bytes read to tell its kind.
@@ -232,7 +242,7 @@ std::shared_ptr<PlannedCheck> planCheck(const QStringList& pages)
             const size_t before = units.size();
             addFolder(page, units);
             if (units.size() == before)
-                units.push_back({page, std::nullopt, true, {}});
+                units.push_back({page, std::nullopt, true, {}, QString()});
         } else {
             addFile(page, units);
         }

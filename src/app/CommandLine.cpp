@@ -55,7 +55,8 @@ int exportPagePicture(const QString& configPath, const QString& page, const QStr
     const bool read = window.openPage(QFileInfo(page).absoluteFilePath());
     for (const QString& text : prompts.shown)
         err << page << ": " << text << "\n";
-    // Without its map the picture would be markers on nothing: no success to report.
+    // Without its map the picture would be markers on nothing (or on the blank map of one that
+    // does not decode): no success to report.
     const bool mapFound = read && pageMapFile(window.state());
     if (read && !mapFound) {
         QStringList looked;
@@ -63,7 +64,10 @@ int exportPagePicture(const QString& configPath, const QString& page, const QStr
             looked << QLatin1Char('"') + QDir::toNativeSeparators(QString::fromStdString(path)) + QLatin1Char('"');
         err << page << ": map image not found at " << looked.join(QStringLiteral(" or ")) << "\n";
     }
-    if (!mapFound || window.mapPanel()->mapImage().isNull()) {
+    const std::optional<std::string> mapProblem = mapFound ? PageMapImageProblem(window.state()) : std::nullopt;
+    if (mapProblem && prompts.shown.isEmpty())
+        err << page << ": " << QString::fromStdString(*mapProblem) << "\n";
+    if (!mapFound || mapProblem || window.mapPanel()->mapImage().isNull()) {
         err << page << ": no picture written\n";
         err.flush();
         return kExitFailure;

@@ -15,6 +15,7 @@ public:
     // A message of several lines (a reason under "Error : Loading File") keeps the page on one line.
     void showMessage(const QString& text) override { shown << text.split(QLatin1Char('\n')); }
     void showError(const QString& text) override { shown << text; }
+    void showNotice(const QString& text) override { shown << text; }
     bool confirm(const QString&, const QString&) override { return false; }
     SaveAnswer askSave(const SaveQuestion&) override { return SaveAnswer::Discard; }
     QString openFileName(const FileDialogOptions&) override { return {}; }

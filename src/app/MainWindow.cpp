@@ -504,7 +504,7 @@ void TForm1::FileSaveExecute(const QString& actionName)
 void TForm1::FileMAPExecute()
 {
     if (const std::optional<QImage> image = runFileMapCommand(m_state, *m_prompts)) {
-        m_ui.Panel1->setMapImage(mapDisplayImage(*image));
+        m_ui.Panel1->setMapImage(mapDisplayImage(*image, pageMapArea(m_state)));
         mapChosen();
     }
 }

@@ -159,7 +159,7 @@ private:
     void FileZonePageUpdate();
     void createZonePageAction();
     // Says in the status bar when the open page's POIs cannot be placed on its map, and when
-    // its map image is not found (m_mapNotice, with the paths looked for).
+    // its map image is not found (m_mapNotice, with the paths looked for) or does not decode.
     void updatePlacementNotice();
     void noteMissingMap();
     // A map image the user chose is shown: the missing map is no longer worth a word.

@@ -141,7 +141,7 @@ bool TForm1::openDroppedFile(const QString& path)
     const std::optional<QImage> image = openChosenMapImage(path, m_state, *m_prompts);
     if (!image)
         return false;
-    mapPanel()->setMapImage(mapDisplayImage(*image));
+    mapPanel()->setMapImage(mapDisplayImage(*image, pageMapArea(m_state)));
     mapChosen();
     return true;
 }

@@ -86,12 +86,17 @@ void TForm1::finishOpening()
 
 void TForm1::noteMissingMap()
 {
-    // A map that is not found leaves the map area blank: the user is told where it was looked for.
+    // A map that is not found, or does not decode, leaves the map area blank: the user is told
+    // where it was looked for, or why.
     const bool found = !m_state.DocLoaded || pageMapFile(m_state).has_value();
     QStringList looked;
     for (const std::string& path : found ? std::vector<std::string>() : pageMapCandidates(m_state))
         looked << QDir::toNativeSeparators(QString::fromStdString(path));
     m_mapNotice = found ? QString() : caption(m_language, "MapNotFound").arg(looked.join(QLatin1String("; ")));
+    if (found && m_state.DocLoaded) {
+        if (const std::optional<std::string> problem = PageMapDecodeProblem(m_state))
+            m_mapNotice = caption(m_language, "MapNotDecoded").arg(QString::fromStdString(*problem));
+    }
     updatePlacementNotice();
 }
 

@@ -185,7 +185,7 @@ bool IconPageEditor::openWith(const QString& path, const QString& title, const s
     // The page stays open without its map; only the rest of the opening is skipped.
     if (!map)
         return true;
-    m_controls.Panel1->setMapImage(mapDisplayImage(map->isNull() ? blankMap() : *map));
+    m_controls.Panel1->setMapImage(mapDisplayImage(map->isNull() ? blankMap() : *map, pageMapArea(m_state)));
 
     ResetEditor();
     m_controls.MAPADD->setEnabled(true);
@@ -250,9 +250,10 @@ void IconPageEditor::takePage(TSimpleXML& read)
     m_state.Anchor = m_source->anchor();
     m_tree->setValueProperties(m_source->valueProperties());
     showDescriptionField(m_source->offers(PageFeature::Description));
-    // The page size and zone rectangle place the markers: known before the tree is built.
-    TakePageSize(m_state, m_xmlscan.Root());
+    // The zone rectangle and the page size (the map's, for a page without Size) place the
+    // markers: known before the tree is built.
     const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
+    TakePageSize(m_state, m_xmlscan.Root());
     // Read once per page shown, not at every rebuild of the tree.
     m_zoneLocations = MapDisplayNames(m_state);
     BuildPoiTree();

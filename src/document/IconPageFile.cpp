@@ -13,8 +13,6 @@
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-constexpr int kDefaultPageWidth = 436;
-constexpr int kDefaultPageHeight = 506;
 const char* const kZoneNameProperty = "1location";
 
 // The order in which a rearranged Icon element keeps its properties.
@@ -142,13 +140,13 @@ std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, 
     return trailer;
 }
 
-std::pair<int, int> ReadPageSize(TSimpleXMLElem& root)
+std::optional<std::pair<int, int>> ReadPageSize(TSimpleXMLElem& root)
 {
     if (const TSimpleXMLProp* size = root.Properties().Find("Size")) {
         if (const auto pair = ParseCommaPair(size->Value(), kPageSizeTailChars))
-            return {pair->first, pair->second};
+            return std::make_pair(pair->first, pair->second);
     }
-    return {kDefaultPageWidth, kDefaultPageHeight};
+    return std::nullopt;
 }
 
 std::string RequiredValue(TSimpleXMLElem& element, const std::string& name)

@@ -6,6 +6,7 @@
 #include "support/FileStamp.h"
 #include "support/xml/SimpleXml.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -54,8 +55,9 @@ void ConfigureIconPageDocument(TSimpleXML& document);
 std::string LoadIconPageDocument(TSimpleXML& document, const std::string& path, std::string* preread = nullptr,
                                  FileStamp* stamp = nullptr);
 
-// The page size from the root's Size ("w,h", at most 3 characters of h); 436 x 506 otherwise.
-std::pair<int, int> ReadPageSize(TSimpleXMLElem& root);
+// The page size from the root's Size ("w,h", at most 3 characters of h); nothing when the root
+// has no Size that reads.
+std::optional<std::pair<int, int>> ReadPageSize(TSimpleXMLElem& root);
 
 // The value of a property (first of that name, letter case ignored); throws MissingPropertyError.
 std::string RequiredValue(TSimpleXMLElem& element, const std::string& name);

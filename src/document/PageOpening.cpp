@@ -64,7 +64,7 @@ PageFieldTexts PageFields(const TSimpleXMLElem& root, const PageSource& source,
 
 void TakePageSize(EditorState& state, TSimpleXMLElem& root)
 {
-    const auto [width, height] = ReadPageSize(root);
+    const auto [width, height] = ReadPageSize(root).value_or(MapPageSize(state));
     state.PageWidth = width;
     state.PageHeight = height;
 }
@@ -79,6 +79,10 @@ std::optional<QImage> ReadPageMapOrSay(const EditorState& state, Prompts& prompt
 {
     try {
         return loadPageMapImage(state);
+    } catch (const MapCutShortError& error) {
+        // The page opens with the blank map, as without one; why is no reason to stop.
+        prompts.showNotice(QString::fromStdString(error.what()));
+        return blankMap();
     } catch (const std::exception& error) {
         prompts.showError(QString::fromStdString(error.what()));
     }

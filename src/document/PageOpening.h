@@ -37,7 +37,8 @@ struct PageFieldTexts {
 PageFieldTexts PageFields(const TSimpleXMLElem& root, const PageSource& source,
                           const std::map<std::string, std::string>& zoneLocations);
 
-// The page size that places the markers: state.PageWidth and PageHeight from the root's Size.
+// The page size that places the markers: state.PageWidth and PageHeight from the root's Size,
+// else the size of the page's map (MapPageSize): the map style lookup comes first.
 void TakePageSize(EditorState& state, TSimpleXMLElem& root);
 
 // Shows why the map style file was not read, if it was refused.
@@ -48,6 +49,7 @@ void SayLookupRefusal(const MapStyleLookup& style, Prompts& prompts);
 std::vector<PageProblem> CheckOpenPage(const TSimpleXMLElem& root, const EditorState& state,
                                        const PageSource& source);
 
-// The open page's map image as opening reads it (a blank map when there is none); nothing after
-// showing why it did not decode: the page stays open without it.
+// The open page's map image as opening reads it (a blank map when there is none, or after a
+// notice when its file is cut short); nothing after showing why it did not decode: the page
+// stays open without it.
 std::optional<QImage> ReadPageMapOrSay(const EditorState& state, Prompts& prompts);

@@ -28,6 +28,9 @@ struct EditorState {
     int PageHeight = 506;
     std::string MapImagePath;       // as read from the map style file (backslashes kept)
     std::array<int, 4> ZoneRect{};  // x1,y1,x2,y2; all zero means none
+    // The part of the map image that is the map (its style's SourceRect): x, y, width, height;
+    // no width means none. A page without Size takes its size.
+    std::array<int, 4> MapSourceRect{};
     // Where the open page's POIs sit on the map (see PoiAnchor.h).
     PoiAnchor Anchor = PoiAnchor::Location;
 

@@ -172,6 +172,17 @@ ZoneRectangle ParseZoneText(std::string_view text)
     return zone;
 }
 
+ZoneRectangle ParseSourceRect(std::string_view text)
+{
+    const ZoneRectangle rect = ParseZoneText(text);
+    return HasSourceRect(rect) ? rect : ZoneRectangle{};
+}
+
+bool HasSourceRect(const ZoneRectangle& rect)
+{
+    return rect[0] >= 0 && rect[1] >= 0 && rect[2] > 0 && rect[3] > 0;
+}
+
 std::string ZoneText(const ZoneRectangle& zone)
 {
     std::string text;

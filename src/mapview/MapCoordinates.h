@@ -45,6 +45,12 @@ std::string ZoneText(const ZoneRectangle& zone);
 // four numbers is not 0.
 bool HasZoneRect(const ZoneRectangle& zone);
 
+// The part of a map image that is the map, "x,y,width,height" as a style's SourceRect gives it
+// (read as a zone text is); (0, 0, 0, 0), none, unless x and y are at least 0 and the width and
+// height above 0.
+ZoneRectangle ParseSourceRect(std::string_view text);
+bool HasSourceRect(const ZoneRectangle& rect);
+
 // ---- Conversions ----------------------------------------------------------------------------
 
 // The middle (height) part of a world location text: the part between the first and the second

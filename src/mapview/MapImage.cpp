@@ -1,5 +1,6 @@
 #include "mapview/MapImage.h"
 
+#include "mapview/MapCoordinates.h"
 #include "support/GamePath.h"
 
 #include <QFile>
@@ -76,6 +77,10 @@ QImage imageFromArgbRecord(ImageRecord&& argb)
 
 QImage LoadMapImage(const std::string& path, double gamma)
 {
+    if (hasDdsExtension(path)) {
+        if (std::optional<std::string> cut = DdsCutShortProblem(path))
+            throw MapCutShortError(*cut);
+    }
     std::optional<ImageRecord> decoded = DecodeDds(path);
     if (!decoded)
         return blankMap();
@@ -98,19 +103,22 @@ QImage LoadMapImage(const std::string& path, double gamma)
     }
 }
 
-QImage mapDisplayImage(const QImage& bitmap)
+QImage mapDisplayImage(const QImage& bitmap, const QRect& area)
 {
-    if (bitmap.isNull())
+    const QRect part = area & bitmap.rect();
+    if (part.isEmpty())
         return QImage();
     const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
     // Colour and alpha both: on a map with alpha, the key is usually a cut-out pixel whose colour
     // opaque outline pixels share. Where every alpha is 255, that is the colour alone.
     const QRgb key = source.pixel(0, source.height() - 1);
-    const int width = std::min(source.width(), kMapControlSize);
-    const int height = std::min(source.height(), kMapControlSize);
+    const int width = part.width();
+    const int height = part.height();
     QImage shown(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (shown.isNull())
+        return QImage();
     for (int y = 0; y < height; ++y) {
-        const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(part.top() + y)) + part.left();
         QRgb* out = reinterpret_cast<QRgb*>(shown.scanLine(y));
         for (int x = 0; x < width; ++x) {
             // The image's own alpha blends it over the panel (maps with soft or cut-out edges);
@@ -120,6 +128,14 @@ QImage mapDisplayImage(const QImage& bitmap)
         }
     }
     return shown;
+}
+
+QRect pageMapArea(const EditorState& state)
+{
+    const auto& rect = state.MapSourceRect;
+    if (!HasSourceRect(rect))
+        return kMapControlArea;
+    return QRect(rect[0], rect[1], rect[2], rect[3]);
 }
 
 std::vector<std::string> pageMapCandidates(const EditorState& state)
@@ -171,9 +187,19 @@ std::optional<std::string> PageMapImageProblem(const EditorState& state)
     }
     if (!hasDdsExtension(*file))
         return "map image \"" + *file + "\" is not a DDS file";
-    if (const std::optional<std::string> refusal = DdsFileProblem(*file))
+    if (const std::optional<std::string> refusal = PageMapDecodeProblem(state))
         return "map image cannot be decoded: " + *refusal;
     return std::nullopt;
+}
+
+std::optional<std::string> PageMapDecodeProblem(const EditorState& state)
+{
+    const std::optional<std::string> file = pageMapFile(state);
+    if (!file || !hasDdsExtension(*file))
+        return std::nullopt;
+    if (std::optional<std::string> refusal = DdsFileProblem(*file))
+        return refusal;
+    return DdsCutShortProblem(*file);
 }
 
 FileDialogOptions openMapDialogOptions(const EditorState& state)

@@ -1,6 +1,6 @@
 #pragma once
 // Map images for the map panel: DDS decoding with the gamma table, the blank map, what Image1
-// shows of a bitmap (transparent rule, 512 x 512 cut), and the two ways a map reaches the panel:
+// shows of a bitmap (transparent rule, 512 x 512 cut or the map's own part), and the two ways a map reaches the panel:
 // the FileMAP command and the automatic load after an icon page was opened.
 
 #include "mapview/EditorState.h"
@@ -8,6 +8,7 @@
 #include "support/DdsImage.h"
 
 #include <QImage>
+#include <QRect>
 
 #include <array>
 #include <cstdint>
@@ -29,22 +30,39 @@ QImage blankMap();
 // Wraps a decoded A8R8G8B8 record as an ARGB32 image without copying its pixels.
 QImage imageFromArgbRecord(ImageRecord&& argb);
 
+// A map image file that ends before its picture does: decoded, it would be blank in part or
+// whole, which looks like a map and is none.
+class MapCutShortError : public EImageError {
+public:
+    using EImageError::EImageError;
+};
+
 // Decodes `path` (a file system path), converts it to 32 bits and puts every byte through the
 // gamma table. The blank map when the decoder declines the file (extension not "dds"); a null
-// image when the bitmap cannot be made after decoding. Decoder errors (EImageError) propagate.
+// image when the bitmap cannot be made after decoding. Decoder errors (EImageError) propagate;
+// a DDS file cut short throws MapCutShortError.
 QImage LoadMapImage(const std::string& path, double gamma);
 
-// What Image1 shows of `bitmap`: its top-left 512 x 512 pixels with their own alpha, so the panel
-// colour shows through where the map is (partly) transparent; pixels of the bottom-left pixel's
-// colour and alpha are fully transparent (on an image opaque everywhere: its colour). An opaque
-// pixel of the key's colour on a map whose key pixel is see-through therefore stays. Premultiplied
-// ARGB32, ready to draw at the panel's top-left corner; null for a null bitmap.
-QImage mapDisplayImage(const QImage& bitmap);
+// The part of a map image that Image1 shows: the top-left 512 x 512 pixels.
+constexpr QRect kMapControlArea{0, 0, kMapControlSize, kMapControlSize};
+
+// What Image1 shows of `bitmap`: its pixels inside `area` (those it has), with their own alpha,
+// so the panel colour shows through where the map is (partly) transparent; pixels of the
+// bitmap's bottom-left pixel's colour and alpha are fully transparent (on an image opaque
+// everywhere: its colour). An opaque pixel of the key's colour on a map whose key pixel is
+// see-through therefore stays. Premultiplied ARGB32, the area's corner at 0,0, ready to draw at
+// the panel's top-left corner; null for a null bitmap or one with no pixel in `area`.
+QImage mapDisplayImage(const QImage& bitmap, const QRect& area = kMapControlArea);
+
+// The part of the open page's map image that is shown: its source rectangle when the map style
+// gives one (the rest of a padded image is no map), else kMapControlArea.
+QRect pageMapArea(const EditorState& state);
 
 // The automatic load after an icon page was opened: BaseFolder + MapImagePath, else
 // DefaultFolder + MapImagePath, else the page's own path with ".DDS"; the blank map when none
 // exists or loading gives nothing. Every lookup ignores letter case. EImageError propagates: the
-// caller shows it in an error box and stops the rest of the opening steps.
+// caller shows it in an error box and stops the rest of the opening steps (a MapCutShortError:
+// the caller shows the blank map and says why without a box).
 QImage loadPageMapImage(const EditorState& state);
 // The file the automatic load uses (resolved on disk), if any.
 std::optional<std::string> pageMapFile(const EditorState& state);
@@ -52,8 +70,12 @@ std::optional<std::string> pageMapFile(const EditorState& state);
 std::vector<std::string> pageMapCandidates(const EditorState& state);
 
 // Why the automatic load would show no map, in words of the page check: no file found, a file
-// that is no DDS file, or one the decoder refuses (told from its header). Nothing when it decodes.
+// that is no DDS file, or one that does not decode (PageMapDecodeProblem). Nothing when it
+// decodes.
 std::optional<std::string> PageMapImageProblem(const EditorState& state);
+// The decoder's message for the DDS file the automatic load uses when it is refused (told from
+// its header) or cut short (from its length); nothing when there is none or it decodes.
+std::optional<std::string> PageMapDecodeProblem(const EditorState& state);
 
 // The `openmap` dialog of FileMAP: initial folder BaseFolder + "images\maps\" when it exists.
 FileDialogOptions openMapDialogOptions(const EditorState& state);

@@ -294,13 +294,11 @@ QFont WithSignFonts(const QFont& font)
 
 QImage RenderMapPicture(const QImage& map, const MarkerLayer& layer, bool labels)
 {
-    const QRect area = MarkerLayer::kImageArea & map.rect();
-    QImage picture(area.isEmpty() ? MarkerLayer::kImageArea.size() : area.size(),
-                   QImage::Format_ARGB32_Premultiplied);
+    QImage picture(map.isNull() ? MarkerLayer::kImageArea.size() : map.size(), QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
-    if (!area.isEmpty())
-        painter.drawImage(QPoint(0, 0), map, area);
+    if (!map.isNull())
+        painter.drawImage(QPoint(0, 0), map);
     if (labels)
         painter.setFont(WithSignFonts(painter.font()));
     PaintMarkers(painter, layer, picture.rect(), MapView{}, labels);

@@ -23,6 +23,6 @@ void PaintPositionButton(QPainter& painter, const MarkerLayer& layer, const MapV
 void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area, const MapView& view,
                   bool labels = false, bool selection = false);
 
-// The map image at 100 % as the panel holds it (cut to the image area, its key colour already
-// transparent) with every visible marker as the panel draws it, without the position button; ARGB32.
+// The map image at 100 % as the panel holds it (whole, its key colour already transparent) with
+// every visible marker as the panel draws it, without the position button; ARGB32.
 QImage RenderMapPicture(const QImage& map, const MarkerLayer& layer, bool labels);

@@ -68,7 +68,9 @@ MapPanel::MapPanel(QWidget* parent) : QWidget(parent)
 void MapPanel::setMapImage(const QImage& image)
 {
     m_image = image;
-    update(MarkerLayer::kImageArea);
+    m_layer.setImageSize(image.size());
+    // A smaller map leaves less to scroll.
+    setView(m_view);
 }
 
 int MapPanel::appendMarker(const QRect& rect, const QColor& fill, const QString& tooltip)
@@ -219,8 +221,9 @@ QPoint MapPanel::clampedScroll(const QPoint& scroll) const
 {
     // Zoomed in, the image fills the view; zoomed out, it stays wholly inside it.
     const QSize view = MarkerLayer::kImageArea.size();
-    const int width = int(std::ceil(view.width() * m_view.zoom)) - view.width();
-    const int height = int(std::ceil(view.height() * m_view.zoom)) - view.height();
+    const QSize image = m_layer.imageArea().size();
+    const int width = int(std::ceil(image.width() * m_view.zoom)) - view.width();
+    const int height = int(std::ceil(image.height() * m_view.zoom)) - view.height();
     return {std::clamp(scroll.x(), std::min(0, width), std::max(0, width)),
             std::clamp(scroll.y(), std::min(0, height), std::max(0, height))};
 }
@@ -304,7 +307,7 @@ void MapPanel::paintEvent(QPaintEvent* event)
         painter.setClipRect(area & MarkerLayer::kImageArea);
         painter.translate(-m_view.scroll);
         painter.scale(m_view.zoom, m_view.zoom);
-        painter.drawImage(QPoint(0, 0), m_image, MarkerLayer::kImageArea & m_image.rect());
+        painter.drawImage(QPoint(0, 0), m_image);
         painter.restore();
     }
     if (m_view.toScreen(m_layer.positionButtonRect()).intersects(area))

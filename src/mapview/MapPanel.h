@@ -29,7 +29,8 @@ public:
     // the status bar; without one that text stays empty.
     void setEditorState(const EditorState* state) { m_state = state; }
 
-    // Image1: drawn unscaled at 0,0 and cut to the image area; its alpha shows the panel colour.
+    // Image1: drawn unscaled at 0,0, whole (mapDisplayImage cuts it); its alpha shows the panel
+    // colour. An image larger than the image area is scrolled to, as a zoomed one is.
     void setMapImage(const QImage& image);
     const QImage& mapImage() const { return m_image; }
 

@@ -16,6 +16,7 @@ const std::string kMapStyleTag = "ImageStyle";
 const std::string kNameProperty = "Name";
 const std::string kZoneProperty = "zonerect";
 const std::string kSourceProperty = "Source";
+const std::string kSourceRectProperty = "SourceRect";
 const std::string kDisplayNameProperty = "displayname";
 const std::string kDefaultImagePrefix = "images\\maps\\map_";
 const std::string kDefaultImageSuffix = ".dds";
@@ -34,6 +35,11 @@ void applyMapStyle(const MapStyleElement& style, EditorState& state, std::string
     }
     if (const MapStyleProperty* source = style.findInFirstChild(kSourceProperty))
         state.MapImagePath = source->value;
+    // The rectangle belongs to the image its child names: a later style's child decides both.
+    if (style.hasChild) {
+        const MapStyleProperty* rect = style.findInFirstChild(kSourceRectProperty);
+        state.MapSourceRect = rect ? ParseSourceRect(rect->value) : ZoneRectangle{};
+    }
 }
 
 }  // namespace
@@ -43,6 +49,7 @@ MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName)
     MapStyleLookup lookup;
     state.MapImagePath.clear();
     state.ZoneRect = {};
+    state.MapSourceRect = {};
     const std::string path = GamePath::resolve(state.BaseFolder, kMapStyleFile);
     if (GamePath::fileExists(path)) {
         std::string bytes;
@@ -100,4 +107,12 @@ std::map<std::string, std::string> MapDisplayNames(const EditorState& state)
         names.clear();
     }
     return names;
+}
+
+std::pair<int, int> MapPageSize(const EditorState& state)
+{
+    const auto& rect = state.MapSourceRect;
+    if (HasSourceRect(rect))
+        return {rect[2], rect[3]};
+    return {kDefaultPageWidth, kDefaultPageHeight};
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 // What a map style lookup found besides its effect on the editor state.
 struct MapStyleLookup {
@@ -18,11 +19,16 @@ struct MapStyleLookup {
     std::optional<std::string> refusal;
 };
 
-// Sets state.MapImagePath and state.ZoneRect for map `mapName` from
+// The size of a page without Size of its own.
+constexpr int kDefaultPageWidth = 436;
+constexpr int kDefaultPageHeight = 506;
+
+// Sets state.MapImagePath, state.ZoneRect and state.MapSourceRect for map `mapName` from
 // BaseFolder + "vynmap\core_mapstyles.xml" (the last ImageStyle element of that exact Name
 // decides; the file may have one root or be a fragment of top-level styles) and, when the file gave no zone text but has
 // elements, from state.ZoneRectTable (the latest row for the name, letter case ignored).
-// Without an image source the path becomes "images\maps\map_" + mapName + ".dds"; a file that
+// The source rectangle is the SourceRect ("x,y,width,height") beside the image source, none
+// without one. Without an image source the path becomes "images\maps\map_" + mapName + ".dds"; a file that
 // cannot be read or parsed leaves the path empty and the zone rectangle (0, 0, 0, 0). Never
 // throws.
 MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName);
@@ -31,3 +37,7 @@ MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName);
 // displayname (the last style of a name decides, as in the lookup). Empty when the file is
 // missing or does not read. Never throws.
 std::map<std::string, std::string> MapDisplayNames(const EditorState& state);
+
+// The size of a page without Size of its own: its map's source rectangle (state.MapSourceRect,
+// set by the lookup), else kDefaultPageWidth x kDefaultPageHeight.
+std::pair<int, int> MapPageSize(const EditorState& state);

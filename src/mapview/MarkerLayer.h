@@ -46,6 +46,10 @@ class MarkerLayer {
 public:
     // The map image control covers this area of the panel, whatever the image's size.
     static constexpr QRect kImageArea{0, 0, 512, 512};
+    // The image pixels that are map, which a pointer may reach by scrolling: the shown image's,
+    // and at least kImageArea (the area a page of today's maps takes).
+    const QRect& imageArea() const { return m_imageArea; }
+    void setImageSize(const QSize& size) { m_imageArea = kImageArea | QRect(QPoint(0, 0), size); }
     // Where the position button sits before any POI was selected.
     static constexpr QRect kPositionButtonStart{6, 5, 12, 12};
     // The selection ring lies this many pixels outside a marker.
@@ -113,6 +117,7 @@ private:
     std::vector<int> m_zOrder;
     std::vector<char> m_selectedFlags;  // one per marker
     std::vector<int> m_selected;
+    QRect m_imageArea = kImageArea;
     QRect m_buttonRect = kPositionButtonStart;
     bool m_buttonVisible = false;
     unsigned m_generation = 0;

@@ -46,6 +46,9 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // The error box for failures that reach the top of a command.
     virtual void showError(const QString& text) = 0;
+    // What the user should know without a box (a map that did not decode): the window says it in
+    // its status bar, the headless commands print it.
+    virtual void showNotice(const QString&) {}
     // A Yes/No question with No as the default and no icon, titled `caption` (the application's
     // name when empty); true for Yes.
     virtual bool confirm(const QString& text, const QString& caption = QString()) = 0;

@@ -246,6 +246,12 @@ public:
             throw EImageError(std::string("Read error. ") + std::strerror(errno));
         return n;
     }
+    // The file's length in bytes; none when the system does not tell.
+    std::optional<uint64_t> size()
+    {
+        uint64_t bytes = 0;
+        return FileSystem::fileSize(m_file.get(), bytes) ? std::optional<uint64_t>(bytes) : std::nullopt;
+    }
 
 private:
     std::unique_ptr<std::FILE, FileCloser> m_file;
@@ -341,6 +347,46 @@ CheckedHeader checkHeader(ByteSource& source, const std::string& fileName, const
     return {h, choice};
 }
 
+// Where the first surface's pixels are read: `bytesToRead` announced bytes from `start`, in one
+// piece when they are as many as the record takes, else (uncompressed only) rows `pitch` apart.
+struct SurfaceSpan {
+    uint64_t start = 0;
+    uint64_t bytesToRead = 0;
+    uint64_t pitch = 0;
+    uint64_t rowBytes = 0;
+    uint64_t recordBytes = 0;
+    uint64_t rows = 0;
+    bool block = false;
+
+    bool inOnePiece() const { return bytesToRead == recordBytes; }
+    bool byRows() const { return !inOnePiece() && !block && pitch > 0; }
+    // One past the last byte of the file that is read.
+    uint64_t end() const
+    {
+        if (inOnePiece())
+            return start + recordBytes;
+        if (!byRows())
+            return start;  // nothing is read
+        const uint64_t last = (std::min(rows, (bytesToRead + pitch - 1) / pitch) - 1) * pitch;
+        return start + last + std::min(rowBytes, bytesToRead - last);
+    }
+};
+
+SurfaceSpan surfaceSpan(const DdsHeader& h, PixelFormat format, const RecordShape& shape)
+{
+    SurfaceSpan span;
+    span.block = isBlockCompressed(format);
+    span.recordBytes = shape.bytes;
+    span.rowBytes = uint64_t(shape.width) * bytesPerPixel(format);
+    span.rows = shape.height;
+    span.pitch = (h.flags & (kFlagPitch | kFlagLinearSize)) ? h.pitchOrLinearSize
+                 : span.block                               ? span.recordBytes
+                                                            : span.rowBytes;
+    span.bytesToRead = span.block ? span.pitch : span.pitch * shape.height;
+    span.start = kMagicBytes + h.headerSize;
+    return span;
+}
+
 // Reads the first surface; errors carry their own message and are wrapped by the caller.
 ImageRecord decodeSource(ByteSource& source, const std::string& fileName, const DdsLimits& limits)
 {
@@ -349,25 +395,17 @@ ImageRecord decodeSource(ByteSource& source, const std::string& fileName, const 
         return createRecord(PixelFormat::A8R8G8B8, h.width, h.height, limits);
 
     ImageRecord image = createRecord(choice->format, h.width, h.height, limits);
-    const bool block = isBlockCompressed(image.format);
-    const uint64_t recordBytes = image.bits.size();
-    const uint64_t rowBytes = uint64_t(image.width) * bytesPerPixel(image.format);
-    const uint64_t pitch = (h.flags & (kFlagPitch | kFlagLinearSize)) ? h.pitchOrLinearSize
-                           : block                                    ? recordBytes
-                                                                      : rowBytes;
-    const uint64_t bytesToRead = block ? pitch : pitch * uint64_t(image.height);
-    const uint64_t dataStart = kMagicBytes + h.headerSize;
-
-    if (bytesToRead == recordBytes) {
-        source.readAt(dataStart, image.bits.data(), image.bits.size());
-    } else if (!block) {
+    const SurfaceSpan span = surfaceSpan(h, image.format, recordShape(image.format, h.width, h.height, limits));
+    if (span.inOnePiece()) {
+        source.readAt(span.start, image.bits.data(), image.bits.size());
+    } else if (span.byRows()) {
         // Rows lie `pitch` apart; bytes beyond the announced data stay zero.
         for (int32_t row = 0; row < image.height; ++row) {
-            const uint64_t start = uint64_t(row) * pitch;
-            if (start >= bytesToRead)
+            const uint64_t start = uint64_t(row) * span.pitch;
+            if (start >= span.bytesToRead)
                 break;
-            const size_t count = size_t(std::min(rowBytes, bytesToRead - start));
-            source.readAt(dataStart + start, image.bits.data() + row * rowBytes, count);
+            const size_t count = size_t(std::min(span.rowBytes, span.bytesToRead - start));
+            source.readAt(span.start + start, image.bits.data() + row * span.rowBytes, count);
         }
     }
     if (choice->exchangeRedBlue)
@@ -489,4 +527,25 @@ std::optional<std::string> DdsFileProblem(const std::string& fileName, const Dds
         return std::string(error.what());
     }
     return std::nullopt;
+}
+
+std::optional<std::string> DdsCutShortProblem(const std::string& fileName, const DdsLimits& limits)
+{
+    try {
+        FileSource source(fileName);
+        const auto [h, choice] = checkHeader(source, fileName, limits);
+        const std::optional<uint64_t> size = source.size();
+        if (!choice || !size)
+            return std::nullopt;
+        const RecordShape shape = recordShape(choice->format, h.width, h.height, limits);
+        const SurfaceSpan span = surfaceSpan(h, choice->format, shape);
+        if (*size >= span.end())
+            return std::nullopt;
+        const uint64_t held = *size > span.start ? *size - span.start : 0;
+        return loadingMessage(fileName) + " Exception Message: The file is cut short: it holds "
+               + std::to_string(held) + " of the " + std::to_string(span.end() - span.start)
+               + " bytes of its picture.";
+    } catch (const std::exception&) {
+        return std::nullopt;  // refused: DdsFileProblem says why
+    }
 }

@@ -77,6 +77,12 @@ ImageRecord DecodeDdsMemory(
 // (no pixel is read); nothing when DecodeDds gives an image. The extension is not looked at.
 std::optional<std::string> DdsFileProblem(const std::string& fileName, const DdsLimits& limits = {});
 
+// The message for a DDS file that ends before the last byte of its first surface that DecodeDds
+// reads (which DecodeDds leaves zero: a picture blank in part or whole), found from the header
+// and the file's length; nothing when the file holds them all, or when it is refused
+// (DdsFileProblem) or cannot be opened.
+std::optional<std::string> DdsCutShortProblem(const std::string& fileName, const DdsLimits& limits = {});
+
 // True when the name's last extension is "dds", letter case ignored.
 bool hasDdsExtension(const std::string& fileName);
 

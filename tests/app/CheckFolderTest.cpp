@@ -93,6 +93,57 @@ private slots:
         QCOMPARE(none, empty + QStringLiteral(": no pages found\n"));
     }
 
+    // A folder named is a UI folder: its own map styles and maps serve its pages, whatever
+    // folder the configuration names; a page named one by one takes the configured folder.
+    void folderServesItsOwnPages_data()
+    {
+        QTest::addColumn<QString>("configured");  // the configuration's PATH; empty: no configuration file
+        QTest::addColumn<QString>("target");      // below the copy
+        QTest::addColumn<QString>("zone");        // of the village's page
+        QTest::addColumn<int>("mapProblems");  // of the village's page
+        QTest::newRow("folder, no configuration") << QString() << QString() << "430,-2500,2630,-300" << 0;
+        QTest::newRow("folder, the sample configured") << kSample << QString() << "430,-2500,2630,-300" << 0;
+        QTest::newRow("its vynmap folder") << kSample << "/vynmap/" << "430,-2500,2630,-300" << 0;
+        QTest::newRow("page named, the sample configured")
+            << kSample << "/vynmap/icons_hanok_village.xml" << "400,-2500,2600,-300" << 0;
+        QTest::newRow("page named, no configuration")
+            << QString() << "/vynmap/icons_hanok_village.xml" << "none" << 1;
+    }
+
+    void folderServesItsOwnPages()
+    {
+        QFETCH(QString, configured);
+        QFETCH(QString, target);
+        QFETCH(QString, zone);
+        QFETCH(int, mapProblems);
+        const QString config = m_dir.filePath(QStringLiteral("other.INI"));
+        QFile::remove(config);
+        if (!configured.isEmpty()) {
+            QFile ini(config);
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[CONFIG]\r\nPATH=" + configured.toUtf8() + "/\r\n");
+        }
+        QString text;
+        QTextStream out(&text);
+        checkPages(config, {m_folder + target}, out, true);
+        const QString village = QStringLiteral("icons_hanok_village.xml: 8 POIs, page \"hanok_village\", location "
+                                               "\"한옥 마을\", zone ") + zone + QLatin1Char('\n');
+        QVERIFY2(text.contains(village), qPrintable(text));
+        QCOMPARE(text.count(QStringLiteral("icons_hanok_village.xml: warning: map image")), mapProblems);
+    }
+
+    // The bundled sample passes its own strict check, configured or not.
+    void sampleFolderHasNoProblem()
+    {
+        QString text;
+        QTextStream out(&text);
+        QCOMPARE(checkPages(m_dir.filePath(QStringLiteral("none.INI")), {kSample}, out, true), 0);
+        QVERIFY2(text.endsWith(QLatin1String("\n0 problems in 10 pages\n")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("map_window_sample.xml#empty_zone: 0 POIs, page \"empty_zone\", location \"\", "
+                                             "zone 2600,-2500,4800,-300\n")),
+                 qPrintable(text));
+    }
+
     void reportDrawsTheArrowToTheWorldLocation()
     {
         const QString report = m_dir.filePath(QStringLiteral("report"));

@@ -241,6 +241,21 @@ private slots:
         QTextStream cleanOut(&clean);
         QCOMPARE(checkPages(dir.filePath(QStringLiteral("editor.INI")), {good}, cleanOut, true), 0);
         QVERIFY2(clean.endsWith(QLatin1String("\n0 problems in 1 page\n")), qPrintable(clean));
+
+        // A map cut short is no map: its message on the page's line, and a problem under --strict.
+        write(QStringLiteral("images/maps/m.dds"),
+              QByteArray(reinterpret_cast<const char*>(map.data()), int(map.size()) - 2));
+        const QString cutShort =
+            QStringLiteral("Exception Message: The file is cut short: it holds 2 of the 4 bytes of its picture.");
+        for (const bool strict : {false, true}) {
+            QString text;
+            QTextStream cutOut(&text);
+            QCOMPARE(checkPages(dir.filePath(QStringLiteral("editor.INI")), {good}, cutOut, strict), strict ? 1 : 0);
+            const QString line = good + ": 3 POIs, page \"m\", location \"M\", zone 0,0,872,1012; Error while loading ";
+            QVERIFY2(text.startsWith(line), qPrintable(text));
+            QVERIFY2(text.contains(cutShort + "\n"), qPrintable(text));
+            QCOMPARE(text.contains(good + ": warning: map image cannot be decoded: "), strict);
+        }
     }
 };
 

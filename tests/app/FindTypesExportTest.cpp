@@ -1,10 +1,12 @@
 // Additions to the window: finding a POI, hiding style groups, nudging with the arrow keys and
 // exporting the map as a picture (from the window and from the command line).
+#include "app/Captions.h"
 #include "app/CommandLine.h"
 #include "app/FindBar.h"
 #include "app/PoiFind.h"
 #include "document/IconPageFixture.h"
 #include "helpers/DdsTestFile.h"
+#include "mapview/MapImage.h"
 #include "mapview/MarkerGeometry.h"
 
 #include <QImage>
@@ -257,6 +259,22 @@ private slots:
         QCOMPARE(exportPagePicture(m_folder->configPath(), m_folder->pagePath("missing.xml"), out, false, err), 1);
         QVERIFY(errors.contains(QLatin1String("no picture written")));
         QVERIFY(!QFile::exists(out));
+        // A map cut short (200 bytes) is no map: nothing written, and the reason. The window opens
+        // the page on the blank map and says why in its status bar, with no box.
+        QVERIFY(QFile::resize(m_folder->root() + kMapFile, 200));
+        errors.clear();
+        QCOMPARE(exportPagePicture(m_folder->configPath(), m_page, out, false, err), 1);
+        QVERIFY2(errors.contains(QLatin1String("The file is cut short: it holds 72 of the 131072 bytes")),
+                 qPrintable(errors));
+        QVERIFY(!QFile::exists(out));
+        QVERIFY(m_editor->window.openPage(m_page));
+        QCOMPARE(m_editor->prompts.errors, QStringList());
+        QCOMPARE(m_editor->panel()->mapImage(), mapDisplayImage(blankMap()));
+        const QString notice = m_editor->window.statusPanel(0)->toolTip();
+        QVERIFY2(notice.startsWith(caption(m_editor->window.language(), "MapNotDecoded").arg(QString())),
+                 qPrintable(notice));
+        QVERIFY2(notice.endsWith(QLatin1String("cut short: it holds 72 of the 131072 bytes of its picture.")),
+                 qPrintable(notice));
         // A readable page without its map image: the message names where the image was looked for.
         QVERIFY(QFile::remove(m_folder->root() + kMapFile));
         QCOMPARE(exportPagePicture(m_folder->configPath(), m_page, out, false, err), 1);

@@ -2,6 +2,7 @@
 // icons, a drag that moves the icon's centre, switching pages, adding an icon, and saves that
 // change only the edited bytes of the file.
 #include "../support/ZonePageFixture.h"
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "document/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,6 +27,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -356,6 +359,67 @@ private slots:
         switchToZonePage(QStringLiteral("bare"));
         QCOMPARE(m_window->recentPages(), QStringList({mapWindowPath() + QStringLiteral("#zone_bare"),
                                                        poiPath() + QStringLiteral("#forest")}));
+    }
+
+    // A page without Size is as large as its map's SourceRect; the panel and --export-png show
+    // that part of the image, whole. A page with Size keeps it.
+    void pageTakesItsMapsSize_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QByteArray>("frame");  // the style's first child, after its Source
+        QTest::addColumn<QSize>("image");
+        QTest::addColumn<QSize>("pageSize");
+        QTest::addColumn<QSize>("shown");
+        QTest::addColumn<QRect>("marker");
+        const QByteArray wide = " SourceRect=\"0,0,1600,1200\"";
+        QTest::newRow("page with Size") << "map_window.xml#zone_harbor" << wide << QSize(1600, 1200) << QSize(436, 506)
+                                        << QSize(1600, 1200) << QRect(101, 201, 19, 19);
+        // -120.50, 88.25 falls on pixel 508.47, 568.95 of the 1600 x 1200 page.
+        QTest::newRow("POI page, 1600 x 1200") << "poi.xml#forest" << wide << QSize(1600, 1200) << QSize(1600, 1200)
+                                               << QSize(1600, 1200) << QRect(503, 564, 10, 10);
+        QTest::newRow("padded to 512 x 512") << "poi.xml#forest" << QByteArray(" SourceRect=\"0,0,436,506\"")
+                                             << QSize(512, 512) << QSize(436, 506) << QSize(436, 506)
+                                             << QRect(134, 235, 10, 10);
+        QTest::newRow("no SourceRect") << "poi.xml#forest" << QByteArray() << QSize(1024, 1024) << QSize(436, 506)
+                                       << QSize(512, 512) << QRect(134, 235, 10, 10);
+    }
+
+    void pageTakesItsMapsSize()
+    {
+        QFETCH(QString, page);
+        QFETCH(QByteArray, frame);
+        QFETCH(QSize, image);
+        QFETCH(QSize, pageSize);
+        QFETCH(QSize, shown);
+        QFETCH(QRect, marker);
+        const QByteArray source = "<ImageFrame Source=\"images\\maps\\big.dds\"" + frame + "/>";
+        writeFile(m_dir.filePath(QStringLiteral("UI/Test/vynmap/core_mapstyles.xml")),
+                  "<Styles><ImageStyle Name=\"zone_harbor\" zonerect=\"-585,-1135,1635,1445\">" + source
+                      + "</ImageStyle><ImageStyle Name=\"forest\" zonerect=\"-585,-1135,1635,1445\">" + source
+                      + "</ImageStyle></Styles>");
+        ddstest::Header header;  // DXT1 blocks of zeros: all black
+        header.width = static_cast<uint32_t>(image.width());
+        header.height = static_cast<uint32_t>(image.height());
+        const QString maps = m_dir.filePath(QStringLiteral("UI/Test/images/maps"));
+        QVERIFY(QDir().mkpath(maps));
+        const std::vector<uint8_t> blocks(static_cast<size_t>(image.width() * image.height() / 2), 0);
+        QVERIFY(ddstest::writeFile(QFile::encodeName(maps + QStringLiteral("/big.dds")).toStdString(),
+                                   ddstest::ddsFile(header, blocks)));
+
+        const QString target = m_dir.filePath(QStringLiteral("UI/Test/") + page);
+        QVERIFY(m_window->openPage(target));
+        QCOMPARE(QSize(m_window->state().PageWidth, m_window->state().PageHeight), pageSize);
+        QCOMPARE(m_panel->mapImage().size(), shown);
+        QCOMPARE(m_panel->markerRect(0), marker);
+        // The whole map is reached by scrolling, as a zoomed one is.
+        m_panel->centreOn(QPoint(shown.width(), shown.height()));
+        QCOMPARE(m_panel->scrollOffset(), QPoint(std::max(0, shown.width() - 512), std::max(0, shown.height() - 512)));
+
+        const QString out = m_dir.filePath(QStringLiteral("picture.png"));
+        QString errors;
+        QTextStream err(&errors);
+        QCOMPARE(exportPagePicture(m_dir.filePath(QStringLiteral("editor.INI")), target, out, false, err), 0);
+        QCOMPARE(QImage(out).size(), shown);
     }
 
     // A map image that is not found is named in the status bar until one is chosen.

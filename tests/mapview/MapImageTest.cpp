@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -365,6 +366,12 @@ private slots:
         QCOMPARE(qBlue(runFileMapCommand(state, prompts)->pixel(0, 0)), 7);
         QVERIFY(isBlank(*runFileMapCommand(state, prompts)));
         QCOMPARE(prompts.messages.size(), 1);
+
+        // A map cut short would show blank: it is no map.
+        QVERIFY(QFile::resize(m_dir.filePath("good.dds"), QFileInfo(m_dir.filePath("good.dds")).size() - 1));
+        prompts.fileAnswers << m_dir.filePath("good.dds");
+        QVERIFY(!runFileMapCommand(state, prompts).has_value());
+        QCOMPARE(prompts.messages, (QStringList{"Map Loading Fail.", "Map Loading Fail."}));
     }
 
     // "Map Loading Fail." and the editor's other plain messages: a box without icon.
@@ -385,6 +392,7 @@ private slots:
         QTest::newRow("map_harbor_town.dds") << QStringLiteral("map_harbor_town.dds") << 0;
         QTest::newRow("map_greenwood.dds") << QStringLiteral("map_greenwood.dds") << 0;
         QTest::newRow("map_hanok_village.dds") << QStringLiteral("map_hanok_village.dds") << 24;
+        QTest::newRow("map_empty_zone.dds") << QStringLiteral("map_empty_zone.dds") << 0;
     }
     void sampleMapsShowTerrainInsideAPanelColouredFrame()
     {

@@ -44,6 +44,8 @@ private slots:
     void zeroZoneIsFoundButEmpty();
     void fragmentFileFindsEveryStyle();
     void fileAbove256MegabytesIsRefusedWithAMessage();
+    void sourceRectGivesThePageSize_data();
+    void sourceRectGivesThePageSize();
 
 private:
     void writeStyles(const QByteArray& body, const QString& folder = "vynmap",
@@ -206,6 +208,37 @@ void MapStyleTest::fragmentFileFindsEveryStyle()
     lookup = LookupMapStyle(m_state, "last");
     QCOMPARE(m_state.MapImagePath, std::string("z.dds"));
     QCOMPARE(m_state.ZoneRect, (std::array<int, 4>{5, 6, 7, 8}));
+}
+
+void MapStyleTest::sourceRectGivesThePageSize_data()
+{
+    QTest::addColumn<QByteArray>("styles");
+    QTest::addColumn<QSize>("pageSize");
+    const auto frame = [](const QByteArray& rect) {
+        return "  <ImageStyle Name=\"mymap\"><ImageFrame Source=\"m.dds\" SourceRect=\"" + rect
+            + "\"/></ImageStyle>\r\n";
+    };
+    QTest::newRow("1600 x 1200") << frame("0,0,1600,1200") << QSize(1600, 1200);
+    QTest::newRow("padded") << frame(" 0, 0, 436, 506") << QSize(436, 506);
+    QTest::newRow("no SourceRect") << imageStyle("mymap", "1,2,3,4", "m.dds") << QSize(436, 506);
+    QTest::newRow("no width") << frame("0,0,0,800") << QSize(436, 506);
+    QTest::newRow("three numbers") << frame("0,0,304") << QSize(436, 506);
+    // The rectangle goes with the image its child names: the last style's child decides.
+    QTest::newRow("later style without one") << frame("0,0,304,800") + imageStyle("mymap", "1,2,3,4", "n.dds")
+                                             << QSize(436, 506);
+    QTest::newRow("later style without a child") << frame("0,0,304,800") + imageStyle("mymap", "1,2,3,4", QByteArray())
+                                                 << QSize(304, 800);
+}
+
+void MapStyleTest::sourceRectGivesThePageSize()
+{
+    QFETCH(QByteArray, styles);
+    QFETCH(QSize, pageSize);
+    m_state.MapSourceRect = {0, 0, 800, 600};  // a page before
+    writeStyles(kHeader + styles + kFooter);
+    LookupMapStyle(m_state, "mymap");
+    const auto [width, height] = MapPageSize(m_state);
+    QCOMPARE(QSize(width, height), pageSize);
 }
 
 QTEST_APPLESS_MAIN(MapStyleTest)

@@ -334,6 +334,53 @@ TEST(DdsReading, ShortFileLeavesTheRestZero)
     EXPECT_EQ(image.bits, expected);
 }
 
+// A file cut short is told from its header and length: it lacks a byte that decoding reads.
+TEST(DdsReading, CutShortIsToldByTheLastByteRead)
+{
+    struct Row {
+        const char* name;
+        Header header;
+        size_t needed;  // data bytes decoding reads; 0: it reads none, nothing is ever missing
+    };
+    Header pitched = rgbHeader(8, 0xE0, 0x1C, 0x03, 0);
+    pitched.flags |= kFlagPitch;
+    pitched.pitch = 5;
+    pitched.headerSize = kHeaderSize + 4;  // the data start 4 bytes later
+    Header overlapping = pitched;
+    overlapping.headerSize = kHeaderSize;
+    overlapping.pitch = 1;
+    Header mismatch;
+    mismatch.flags |= kFlagLinearSize;
+    mismatch.pitch = 16;
+    Header unknown;
+    unknown.fourCC = code("ATI2");
+    const Row rows[] = {
+        {"in one piece", rgbHeader(32, 0xFF0000, 0xFF00, 0xFF, 0), 16},
+        {"rows apart", pitched, 4 + 5 + 2},
+        {"overlapping rows", overlapping, 2},
+        {"blocks", Header{}, 8},
+        {"linear size that differs", mismatch, 0},
+        {"unknown format", unknown, 0},
+    };
+    const std::string name = ::testing::TempDir() + "dds_cut_test.dds";
+    for (const Row& row : rows) {
+        std::vector<uint8_t> file = ddsFile(row.header, std::vector<uint8_t>(row.needed, 1));
+        ASSERT_TRUE(writeFile(name, file));
+        EXPECT_EQ(DdsCutShortProblem(name), std::nullopt) << row.name;
+        file.pop_back();
+        ASSERT_TRUE(writeFile(name, file));
+        EXPECT_EQ(DdsCutShortProblem(name).has_value(), row.needed > 0) << row.name;
+    }
+    const size_t blockBytes = 8;
+    ASSERT_TRUE(writeFile(name, ddsFile(Header{}, std::vector<uint8_t>(3, 0))));
+    EXPECT_EQ(DdsCutShortProblem(name), "Error while loading images from file \"" + name
+                                            + "\". Exception Message: The file is cut short: it holds 3 of the "
+                                            + std::to_string(blockBytes) + " bytes of its picture.");
+    ASSERT_TRUE(writeFile(name, std::vector<uint8_t>(40, 0)));
+    EXPECT_EQ(DdsCutShortProblem(name), std::nullopt);  // no DDS file: DdsFileProblem says so
+    std::remove(name.c_str());
+}
+
 // ---- Block-compressed formats ---------------------------------------------------------------
 
 TEST(DdsDxt1, FourColourModeWhenC0IsGreater)
