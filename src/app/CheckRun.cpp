@@ -6,6 +6,7 @@
 #include "app/Headless.h"
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
+#include "document/PackFolder.h"
 #include "support/Console.h"
 #include "support/ZonePageFile.h"
 
@@ -23,10 +24,6 @@
 namespace {
 
 constexpr int kExitFailure = 1;
-const char* const kPageFolder = "vynmap";
-const char* const kPoiFolder = "POI";
-const char* const kMapStyleFile = "core_mapstyles.xml";
-const char* const kPageSuffix = ".xml";
 
 // One file to check: an icon page or one named zone page, or a file of zone pages read once.
 struct CheckUnit {
@@ -53,25 +50,10 @@ void readAhead(CheckUnit& unit)
     unit.ahead = std::async(std::launch::async, [path]() { return OpenPageSource(path); });
 }
 
-QStringList xmlFiles(const QDir& folder)
-{
-    QStringList files;
-    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files, QDir::Name)) {
-        if (entry.fileName().endsWith(QLatin1String(kPageSuffix), Qt::CaseInsensitive))
-            files << entry.fileName();
-    }
-    return files;
-}
-
 // A file named on the command line or found in a folder: it is read when its turn comes.
 void addFile(const QString& path, std::vector<CheckUnit>& units)
 {
     units.push_back({path, std::nullopt, false, {}, QString()});
-}
-
-bool isPageFolderName(const QString& name)
-{
-    return name.compare(QLatin1String(kPageFolder), Qt::CaseInsensitive) == 0;
 }
 
 // A folder: every page of its vynmap/ folder (or of itself when it has none) but the map style
@@ -79,34 +61,13 @@ bool isPageFolderName(const QString& name)
 // folder named stands for the one around it): its own map styles and maps serve its pages.
 void addFolder(const QString& folder, std::vector<CheckUnit>& units)
 {
-    const QDir top(folder);
-    QString pageFolder = folder;
-    for (const QFileInfo& entry : top.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (isPageFolderName(entry.fileName()))
-            pageFolder = top.filePath(entry.fileName());
-    }
-    const QString uiFolder = pageFolder == folder && isPageFolderName(top.dirName())
-        ? QFileInfo(top.absolutePath()).absolutePath() : top.absolutePath();
-    const QDir pages(pageFolder);
-    for (const QString& name : xmlFiles(pages)) {
-        if (name.compare(QLatin1String(kMapStyleFile), Qt::CaseInsensitive) != 0)
-            units.push_back({pages.filePath(name), std::nullopt, false, {}, uiFolder});
-    }
-    if (pageFolder == folder)
-        return;
-    // Other UI files sit here too: only those holding zone pages are pages. A map pack keeps its
-    // POI files in a POI folder beside them, named in any letter case.
-    std::vector<QDir> zoneFolders{top};
-    for (const QFileInfo& entry : top.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (entry.fileName().compare(QLatin1String(kPoiFolder), Qt::CaseInsensitive) == 0)
-            zoneFolders.emplace_back(top.filePath(entry.fileName()));
-    }
-    for (const QDir& zoneFolder : zoneFolders) {
-        for (const QString& name : xmlFiles(zoneFolder)) {
-            OpenedPageFile file = OpenPageSource(QFileInfo(zoneFolder.filePath(name)).absoluteFilePath().toStdString());
-            if (file.source && file.source->pageFile())
-                units.push_back({zoneFolder.filePath(name), std::move(file), false, {}, uiFolder});
-        }
+    const PackFolderFiles files = ListPackFolder(folder);
+    for (const QString& page : files.iconPages)
+        units.push_back({page, std::nullopt, false, {}, files.uiFolder});
+    for (const QString& path : files.zonePageFiles) {
+        OpenedPageFile file = OpenPageSource(QFileInfo(path).absoluteFilePath().toStdString());
+        if (file.source && file.source->pageFile())
+            units.push_back({path, std::move(file), false, {}, files.uiFolder});
     }
 }
 

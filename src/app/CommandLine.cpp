@@ -45,6 +45,36 @@ bool hasDisplay()
 #endif
 }
 
+// The rest of a --find command line, checked.
+CommandLine findCommand(CommandLine result, const QStringList& positional, const QString& near,
+                        const QString& radius, bool otherMode)
+{
+    auto fail = [&result](const QString& why) {
+        result.mode = CommandLine::Mode::Error;
+        result.error = why;
+        return result;
+    };
+    if (result.find.text.isEmpty())
+        return fail(QStringLiteral("--find needs a text"));
+    if (otherMode || !result.exportPage.isEmpty() || !result.ddsFile.isEmpty() || !result.outputFile.isEmpty()
+        || result.labels || result.strict || !result.reportFolder.isEmpty() || positional.size() != 1)
+        return fail(QStringLiteral("--find needs exactly TEXT and one DIR or FILE"));
+    if (near.isEmpty() != radius.isEmpty())
+        return fail(QStringLiteral("--near and --radius go together"));
+    if (!near.isEmpty()) {
+        result.find.near = ParseNearLocation(near);
+        if (!result.find.near)
+            return fail(QStringLiteral("--near needs a world location \"x,y,z\", not \"%1\"").arg(near));
+        bool number = false;
+        result.find.radius = radius.toDouble(&number);
+        if (!number || result.find.radius < 0)
+            return fail(QStringLiteral("--radius needs a distance, not \"%1\"").arg(radius));
+    }
+    result.mode = CommandLine::Mode::Find;
+    result.pages = positional;
+    return result;
+}
+
 } // namespace
 
 int exportPagePicture(const QString& configPath, const QString& page, const QString& out, bool labels,
@@ -104,6 +134,7 @@ QString usageText()
     return QStringLiteral(
         "Usage: vynmap-editor [--config FILE] [PAGE]\n"
         "       vynmap-editor [--config FILE] --check [--strict] [--report DIR] PAGE...\n"
+        "       vynmap-editor [--config FILE] --find TEXT [--type T] [--near \"x,y,z\" --radius R] DIR|FILE\n"
         "       vynmap-editor [--config FILE] --list-maps\n"
         "       vynmap-editor --decode-dds FILE --output OUT.png\n"
         "       vynmap-editor [--config FILE] --export-png PAGE --output OUT.png [--labels]\n"
@@ -120,6 +151,13 @@ QString usageText()
         "                     two locations disagree, a zone rectangle off the POIs, ...)\n"
         "  --report DIR       with --check, also write DIR/index.html: each page with\n"
         "                     problems, its lines and a picture of its map\n"
+        "  --find TEXT        list the POIs whose name, tooltip or description holds TEXT\n"
+        "                     (letter case ignored), one line each: FILE#PAGE, name, index,\n"
+        "                     type, world location, tooltip; DIR covers the files --check\n"
+        "                     does, FILE all its pages, FILE#PAGE one; exit 1 when none\n"
+        "  --type T           with --find, only POIs of type T\n"
+        "  --near \"x,y,z\"     with --find and --radius R, only POIs within R world\n"
+        "                     units (x and z) of that world location\n"
         "  --list-maps        list the pages of the configured folder by location name, as\n"
         "                     File > Open Zone does: location, a tab, file name; then the count\n"
         "  --decode-dds FILE  decode a DDS texture and write it as a PNG (with --output)\n"
@@ -144,6 +182,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
     QStringList positional;
     bool check = false;
     bool listMapsWanted = false;
+    bool find = false;
+    QString near;
+    QString radius;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         auto value = [&](QString& into) {
@@ -173,6 +214,19 @@ CommandLine parseCommandLine(const QStringList& arguments)
                 return fail(QStringLiteral("--report needs a folder"));
         } else if (arg == QLatin1String("--strict")) {
             result.strict = true;
+        } else if (arg == QLatin1String("--find")) {
+            find = true;
+            if (!value(result.find.text))
+                return fail(QStringLiteral("--find needs a text"));
+        } else if (arg == QLatin1String("--type")) {
+            if (!value(result.find.type))
+                return fail(QStringLiteral("--type needs a type"));
+        } else if (arg == QLatin1String("--near")) {
+            if (!value(near))
+                return fail(QStringLiteral("--near needs a world location"));
+        } else if (arg == QLatin1String("--radius")) {
+            if (!value(radius))
+                return fail(QStringLiteral("--radius needs a distance"));
         } else if (arg == QLatin1String("--list-maps")) {
             listMapsWanted = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -191,6 +245,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return fail(QStringLiteral("--strict goes with --check"));
     if (!result.reportFolder.isEmpty() && !check)
         return fail(QStringLiteral("--report goes with --check"));
+    if (!find && (!result.find.type.isEmpty() || !near.isEmpty() || !radius.isEmpty()))
+        return fail(QStringLiteral("--type, --near and --radius go with --find"));
+    if (find)
+        return findCommand(result, positional, near, radius, check || listMapsWanted);
     if (!result.exportPage.isEmpty()) {
         if (result.outputFile.isEmpty() || !result.ddsFile.isEmpty() || check || listMapsWanted
             || !positional.isEmpty())
@@ -239,6 +297,9 @@ int runEditor(int argc, char** argv)
     case CommandLine::Mode::Error:
         err << "vynmap-editor: " << cmd.error << "\n" << usageText();
         return kExitUsage;
+    case CommandLine::Mode::Find:
+        // Reads pages only: no application object, no configuration.
+        return findInPack(cmd.find, cmd.pages.front(), out, err);
     case CommandLine::Mode::Check:
     case CommandLine::Mode::ListMaps:
     case CommandLine::Mode::DecodeDds:

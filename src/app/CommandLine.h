@@ -1,7 +1,9 @@
 #pragma once
 // The command line of the editor: `vynmap-editor [--config FILE] [PAGE]` starts the window;
-// `--check [--strict] PAGE...`, `--list-maps`, `--decode-dds FILE --output OUT.png` and
+// `--check [--strict] PAGE...`, `--find TEXT ... DIR|FILE`, `--list-maps`, `--decode-dds FILE --output OUT.png` and
 // `--export-png PAGE --output OUT.png [--labels]` run headless.
+
+#include "document/PackFind.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +13,7 @@
 class TForm1;
 
 struct CommandLine {
-    enum class Mode { Editor, Check, ListMaps, DecodeDds, ExportPng, Help, Error };
+    enum class Mode { Editor, Check, Find, ListMaps, DecodeDds, ExportPng, Help, Error };
     Mode mode = Mode::Editor;
     QString configPath;   // empty: the executable's path + ".INI"
     QString page;         // a page to open at start
@@ -22,6 +24,7 @@ struct CommandLine {
     bool labels = false;  // --labels: the exported picture names the POIs
     bool strict = false;  // --strict: --check also lists each page's problems
     QString reportFolder; // --report: --check also writes a report there
+    PackFindQuery find;   // --find, --type, --near, --radius
     QString error;        // why parsing failed
 };
 
@@ -54,6 +57,11 @@ std::shared_ptr<PlannedCheck> planCheck(const QStringList& pages);
 // process with its status.
 [[noreturn]] void checkPagesAndExit(PlannedCheck& plan, const QString& configPath, QTextStream& out,
                                     bool strict, const QString& reportFolder);
+
+// Prints one line per POI of `where` (a UI folder as --check covers it, a file of pages, FILE#PAGE)
+// that `query` finds, naming the file relative to a folder; a file that does not read is said on
+// `err`. 0 with hits, 1 without.
+int findInPack(const PackFindQuery& query, const QString& where, QTextStream& out, QTextStream& err);
 
 // Opens `page` as the editor does and writes its map at 100 % with every visible marker (and,
 // with `labels`, the POI names) as a PNG to `out`; 1 after telling `err` why it could not.
