@@ -45,15 +45,18 @@ bool hasDisplay()
 #endif
 }
 
+CommandLine usageError(CommandLine result, const QString& why)
+{
+    result.mode = CommandLine::Mode::Error;
+    result.error = why;
+    return result;
+}
+
 // The rest of a --find command line, checked.
 CommandLine findCommand(CommandLine result, const QStringList& positional, const QString& near,
                         const QString& radius, bool otherMode)
 {
-    auto fail = [&result](const QString& why) {
-        result.mode = CommandLine::Mode::Error;
-        result.error = why;
-        return result;
-    };
+    auto fail = [&result](const QString& why) { return usageError(result, why); };
     if (result.find.text.isEmpty())
         return fail(QStringLiteral("--find needs a text"));
     if (otherMode || !result.exportPage.isEmpty() || !result.ddsFile.isEmpty() || !result.outputFile.isEmpty()
@@ -174,11 +177,7 @@ QString defaultConfigPath(const QString& executablePath)
 CommandLine parseCommandLine(const QStringList& arguments)
 {
     CommandLine result;
-    auto fail = [&result](const QString& why) {
-        result.mode = CommandLine::Mode::Error;
-        result.error = why;
-        return result;
-    };
+    auto fail = [&result](const QString& why) { return usageError(result, why); };
     QStringList positional;
     bool check = false;
     bool listMapsWanted = false;
