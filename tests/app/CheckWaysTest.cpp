@@ -105,6 +105,36 @@ private slots:
             QVERIFY(!inWindow.isEmpty());
         }
     }
+
+    // Files that hold no page fail the check with the reason, whichever way it runs.
+    void filesThatAreNoPageFail_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");  // written first; null: the sample's own file
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("the map style file") << m_pages + "core_mapstyles.xml" << QByteArray()
+                                            << "Error : Loading File; a map style file, not a page of POIs";
+        QTest::newRow("a window of decoration pages")
+            << m_dir.filePath(QStringLiteral("travel_map.xml"))
+            << QByteArray("<Page Name=\"TravelMap\" Size=\"300,200\"><Page Name=\"Bkg\" Style=\"bkg\"/>"
+                          "<Page Name=\"Frame\" Style=\"frame\"/></Page>")
+            << "Error : Loading File; the file holds pages inside pages, but none of them is a page of icons";
+    }
+
+    void filesThatAreNoPageFail()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        if (!bytes.isNull())
+            writeTestFile(file, bytes);
+        for (const CheckWay way : {CheckWay::Headless, CheckWay::Window}) {
+            QString printed;
+            QTextStream out(&printed);
+            QCOMPARE(checkPages(m_config, {file}, out, false, QString(), way), 1);
+            QCOMPARE(printed, file + QStringLiteral(": ") + reason + QLatin1Char('\n'));
+        }
+    }
 };
 
 QTEST_MAIN(CheckWaysTest)
