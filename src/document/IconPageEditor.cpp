@@ -244,6 +244,7 @@ void IconPageEditor::takePage(TSimpleXML& read)
     leaveDocument(read);
     m_state.Anchor = m_source->anchor();
     m_tree->setValueProperties(m_source->valueProperties());
+    m_tree->setNameNote(m_source->nameNoteProperty());
     showDescriptionField(m_source->offers(PageFeature::Description));
     // The page size and zone rectangle place the markers: known before the tree is built.
     TakePageSize(m_state, m_xmlscan.Root());
@@ -288,6 +289,7 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
     m_source = std::move(source);
     m_state.Anchor = m_source->anchor();
     m_tree->setValueProperties(m_source->valueProperties());
+    m_tree->setNameNote(m_source->nameNoteProperty());
     showDescriptionField(m_source->offers(PageFeature::Description));
     leaveDocument(read);
     m_unrecordedChange = false;
