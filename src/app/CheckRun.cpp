@@ -76,10 +76,11 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
         if (entry.fileName().compare(QLatin1String(kPageFolder), Qt::CaseInsensitive) == 0)
             pageFolder = top.filePath(entry.fileName());
     }
+    // The names made here are printed: in the platform's form, as the folder named may be.
     const QDir pages(pageFolder);
     for (const QString& name : xmlFiles(pages)) {
         if (name.compare(QLatin1String(kMapStyleFile), Qt::CaseInsensitive) != 0)
-            addFile(pages.filePath(name), units);
+            addFile(QDir::toNativeSeparators(pages.filePath(name)), units);
     }
     if (pageFolder == folder)
         return;
@@ -87,7 +88,7 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
     for (const QString& name : xmlFiles(top)) {
         OpenedPageFile file = OpenPageSource(QFileInfo(top.filePath(name)).absoluteFilePath().toStdString());
         if (file.source && file.source->pageFile())
-            units.push_back({top.filePath(name), std::move(file), false, {}});
+            units.push_back({QDir::toNativeSeparators(top.filePath(name)), std::move(file), false, {}});
     }
 }
 

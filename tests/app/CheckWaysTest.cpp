@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "helpers/TestFiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -104,6 +105,29 @@ private slots:
             QCOMPARE(headlessStatus, windowStatus);
             QVERIFY(!inWindow.isEmpty());
         }
+    }
+
+    // Paths in the printed lines are written as the platform writes them, game paths included.
+    void printedPathsUseThePlatformsSeparator_data()
+    {
+        QTest::addColumn<QStringList>("pages");
+        QTest::addColumn<QString>("printed");  // a part of the lines
+        const QString sep = QDir::separator();
+        QTest::newRow("a guessed map path")
+            << QStringList{m_pages + "icons_unknown.xml"}
+            << ": warning: map image \"images" + sep + "maps" + sep + "map_nowhere.dds\" is not found";
+        QTest::newRow("a page of a folder")
+            << QStringList{m_folder} << QDir::toNativeSeparators(m_pages + "icons_crlf.xml") + ": 3 POIs";
+    }
+
+    void printedPathsUseThePlatformsSeparator()
+    {
+        QFETCH(QStringList, pages);
+        QFETCH(QString, printed);
+        QString lines;
+        QTextStream out(&lines);
+        checkPages(m_config, pages, out, true, QString(), CheckWay::Headless);
+        QVERIFY2(lines.contains(printed), qPrintable(lines));
     }
 
     // Files that hold no page fail the check with the reason, whichever way it runs.
