@@ -61,6 +61,10 @@ private slots:
                           "<Page 1location=\"Line\nbreak\"><Icon Location=\"1,1\"/></Page>");
         writeTestFile(m_pages + "icons_cut.xml", "<?xml version=\"1.0\"?>\r\n<Page Name=\"x\"><Icon");
         writeTestFile(m_pages + "icons_empty.xml", "");
+        // A UI window whose pages are its decoration, outside the folder.
+        writeTestFile(m_dir.filePath(QStringLiteral("travel_map.xml")),
+                      "<Page Name=\"TravelMap\" Size=\"300,200\"><Page Name=\"Bkg\" Style=\"bkg\"/>"
+                      "<Page Name=\"Frame\" Style=\"frame\"/></Page>");
 
         // The configuration: the folder, a zone rectangle of its own, and the harbour page laid
         // out by its icons' top-left corner.
@@ -107,57 +111,37 @@ private slots:
         }
     }
 
-    // Paths in the printed lines are written as the platform writes them, game paths included.
-    void printedPathsUseThePlatformsSeparator_data()
+    // Files that hold no page fail with the reason; paths are printed in the platform's form.
+    void printedLines_data()
     {
         QTest::addColumn<QStringList>("pages");
+        QTest::addColumn<bool>("strict");
         QTest::addColumn<QString>("printed");  // a part of the lines
+        const QString styles = m_pages + "core_mapstyles.xml";
+        QTest::newRow("the map style file")
+            << QStringList{styles} << false
+            << styles + ": Error : Loading File; a map style file, not a page of POIs\n";
+        const QString window = m_dir.filePath(QStringLiteral("travel_map.xml"));
+        QTest::newRow("a window of decoration pages")
+            << QStringList{window} << false
+            << window + ": Error : Loading File; the file holds pages inside pages, but none of them is a page of icons\n";
         const QString sep = QDir::separator();
         QTest::newRow("a guessed map path")
-            << QStringList{m_pages + "icons_unknown.xml"}
-            << ": warning: map image \"images" + sep + "maps" + sep + "map_nowhere.dds\" is not found";
+            << QStringList{m_pages + "icons_unknown.xml"} << true
+            << ": warning: map image \"images" + sep + "maps" + sep + "map_nowhere.dds\" is not found\n";
         QTest::newRow("a page of a folder")
-            << QStringList{m_folder} << QDir::toNativeSeparators(m_pages + "icons_crlf.xml") + ": 3 POIs";
+            << QStringList{m_folder} << false << QDir::toNativeSeparators(m_pages + "icons_crlf.xml") + ": 3 POIs";
     }
 
-    void printedPathsUseThePlatformsSeparator()
+    void printedLines()
     {
         QFETCH(QStringList, pages);
+        QFETCH(bool, strict);
         QFETCH(QString, printed);
         QString lines;
         QTextStream out(&lines);
-        checkPages(m_config, pages, out, true, QString(), CheckWay::Headless);
+        QCOMPARE(checkPages(m_config, pages, out, strict, QString(), CheckWay::Headless), 1);
         QVERIFY2(lines.contains(printed), qPrintable(lines));
-    }
-
-    // Files that hold no page fail the check with the reason, whichever way it runs.
-    void filesThatAreNoPageFail_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("bytes");  // written first; null: the sample's own file
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("the map style file") << m_pages + "core_mapstyles.xml" << QByteArray()
-                                            << "Error : Loading File; a map style file, not a page of POIs";
-        QTest::newRow("a window of decoration pages")
-            << m_dir.filePath(QStringLiteral("travel_map.xml"))
-            << QByteArray("<Page Name=\"TravelMap\" Size=\"300,200\"><Page Name=\"Bkg\" Style=\"bkg\"/>"
-                          "<Page Name=\"Frame\" Style=\"frame\"/></Page>")
-            << "Error : Loading File; the file holds pages inside pages, but none of them is a page of icons";
-    }
-
-    void filesThatAreNoPageFail()
-    {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, reason);
-        if (!bytes.isNull())
-            writeTestFile(file, bytes);
-        for (const CheckWay way : {CheckWay::Headless, CheckWay::Window}) {
-            QString printed;
-            QTextStream out(&printed);
-            QCOMPARE(checkPages(m_config, {file}, out, false, QString(), way), 1);
-            QCOMPARE(printed, file + QStringLiteral(": ") + reason + QLatin1Char('\n'));
-        }
     }
 };
 
