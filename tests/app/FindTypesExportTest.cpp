@@ -166,10 +166,7 @@ private slots:
     {
         QFETCH(QString, text);
         const QString file = m_folder->root() + QStringLiteral("poi.xml");
-        QFile poi(file);
-        QVERIFY(poi.open(QIODevice::WriteOnly));
-        poi.write(QByteArray::fromStdString(zonefixture::kPoiFile));
-        poi.close();
+        writeFile(file, QByteArray::fromStdString(zonefixture::kPoiFile));
         QVERIFY(m_editor->window.openPage(file + QStringLiteral("#forest")));
         QCOMPARE(m_editor->topLevelTexts(), (QStringList{"ID31047  Old Tom", "ID31048  Well"}));
         m_editor->trigger("EditFind");
