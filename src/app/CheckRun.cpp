@@ -87,10 +87,11 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
     }
     const QString uiFolder = pageFolder == folder && isPageFolderName(top.dirName())
         ? QFileInfo(top.absolutePath()).absolutePath() : top.absolutePath();
+    // The names made here are printed: in the platform's form, as the folder named may be.
     const QDir pages(pageFolder);
     for (const QString& name : xmlFiles(pages)) {
         if (name.compare(QLatin1String(kMapStyleFile), Qt::CaseInsensitive) != 0)
-            units.push_back({pages.filePath(name), std::nullopt, false, {}, uiFolder});
+            units.push_back({QDir::toNativeSeparators(pages.filePath(name)), std::nullopt, false, {}, uiFolder});
     }
     if (pageFolder == folder)
         return;
@@ -105,7 +106,7 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
         for (const QString& name : xmlFiles(zoneFolder)) {
             OpenedPageFile file = OpenPageSource(QFileInfo(zoneFolder.filePath(name)).absoluteFilePath().toStdString());
             if (file.source && file.source->pageFile())
-                units.push_back({zoneFolder.filePath(name), std::move(file), false, {}, uiFolder});
+                units.push_back({QDir::toNativeSeparators(zoneFolder.filePath(name)), std::move(file), false, {}, uiFolder});
         }
     }
 }

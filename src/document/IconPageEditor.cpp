@@ -249,6 +249,7 @@ void IconPageEditor::takePage(TSimpleXML& read)
     leaveDocument(read);
     m_state.Anchor = m_source->anchor();
     m_tree->setValueProperties(m_source->valueProperties());
+    m_tree->setNameNote(m_source->nameNoteProperty());
     showDescriptionField(m_source->offers(PageFeature::Description));
     // The zone rectangle and the page size (the map's, for a page without Size) place the
     // markers: known before the tree is built.
@@ -297,6 +298,7 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
     m_source = std::move(source);
     m_state.Anchor = m_source->anchor();
     m_tree->setValueProperties(m_source->valueProperties());
+    m_tree->setNameNote(m_source->nameNoteProperty());
     showDescriptionField(m_source->offers(PageFeature::Description));
     leaveDocument(read);
     m_unrecordedChange = false;

@@ -5,8 +5,11 @@
 #include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTextOrder.h"
+#include "support/IconPageXml.h"
+#include "support/TextUtil.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 
 namespace {
@@ -15,7 +18,52 @@ namespace {
 // its parent moves.
 constexpr quintptr kPoiNodeId = 0;
 
+// Between a name and its note.
+const char* const kNoteSeparator = "  ";
+// A localisation token at the start of a game text: ":" letters, digits and "_" ":".
+constexpr char kTokenMark = ':';
+constexpr int kHexBase = 16;
+constexpr int kDecimalBase = 10;
+
+bool isTokenCharacter(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+std::size_t afterToken(std::string_view text)
+{
+    if (text.empty() || text[0] != kTokenMark)
+        return 0;
+    std::size_t end = 1;
+    while (end < text.size() && isTokenCharacter(text[end]))
+        ++end;
+    return end > 1 && end < text.size() && text[end] == kTokenMark ? end + 1 : 0;
+}
+
+// Whether a well-formed numeric reference ("&#xA;", "&#13;") names a line break.
+bool isLineBreakReference(std::string_view reference)
+{
+    const bool hex = reference[2] == 'x' || reference[2] == 'X';
+    const std::size_t digits = hex ? 3 : 2;
+    unsigned long code = 0;
+    std::from_chars(reference.data() + digits, reference.data() + reference.size() - 1, code,
+                    hex ? kHexBase : kDecimalBase);
+    return code == '\n' || code == '\r';
+}
+
 } // namespace
+
+std::string NameNoteText(std::string_view text)
+{
+    const std::size_t begin = afterToken(text);
+    std::size_t end = begin;
+    for (; end < text.size() && text[end] != '\n' && text[end] != '\r'; ++end) {
+        const std::size_t reference = text[end] == '&' ? NumericReferenceLength(text, end) : 0;
+        if (reference != 0 && isLineBreakReference(text.substr(end, reference)))
+            break;
+    }
+    return TrimBlanks(text.substr(begin, end - begin));
+}
 
 PoiTreeModel::PoiTreeModel(QObject* parent) : QAbstractItemModel(parent)
 {
@@ -32,6 +80,15 @@ std::string_view PoiTreeModel::nameOf(int poiIndex) const
 {
     const TSimpleXMLElem* element = poi(poiIndex);
     return element ? std::string_view(ValueOrEmpty(*element, "Name")) : std::string_view();
+}
+
+QString PoiTreeModel::poiText(int poiIndex) const
+{
+    const TSimpleXMLElem* element = m_nameNote ? poi(poiIndex) : nullptr;
+    const std::string note = element ? NameNoteText(ValueOrEmpty(*element, m_nameNote)) : std::string();
+    if (note.empty())
+        return fromDoc(nameOf(poiIndex));
+    return fromDoc(std::string(nameOf(poiIndex)) + kNoteSeparator + note);
 }
 
 void PoiTreeModel::reset(const TSimpleXMLElem* root)
@@ -177,9 +234,8 @@ QVariant PoiTreeModel::data(const QModelIndex& node, int role) const
         return valueNode ? kValueNodeDatum : poiOf(node);
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
-    if (!valueNode) {
-        return fromDoc(nameOf(poiOf(node)));
-    }
+    if (!valueNode)
+        return poiText(poiOf(node));
     const QStringList texts = valueTexts(poiOf(node));
     return node.row() < texts.size() ? texts[node.row()] : QString();
 }

@@ -9,8 +9,14 @@
 
 #include <array>
 
+#include <string>
 #include <string_view>
 #include <vector>
+
+// What a POI node shows of a text beside the name: its first line (up to a line break, or up to
+// a numeric reference to one as the editor shows them), without a leading localisation token
+// such as ":0df33755464a2ea6_1:" and without the blanks around it.
+std::string NameNoteText(std::string_view text);
 
 class PoiTreeModel : public QAbstractItemModel {
     Q_OBJECT
@@ -34,6 +40,10 @@ public:
     // The properties whose values a POI node lists (kValueCount of them): an icon page's
     // Location, world location, type and tooltip by default. Takes effect at the next reset.
     void setValueProperties(const std::array<const char*, kValueCount>& properties) { m_valueProperties = properties; }
+    // The property whose NameNoteText a POI node shows after its name and two blanks, so that
+    // POIs named by a number are told apart by eye; null (the default) shows the name alone.
+    // Nodes stay sorted by name. Takes effect at the next reset.
+    void setNameNote(const char* property) { m_nameNote = property; }
     // A POI's values changed: its value nodes are made anew (which moves a selection on one of
     // them to the POI's node) and its node moves to its sorted place.
     void refreshPoi(int poiIndex);
@@ -55,6 +65,8 @@ public:
 private:
     const TSimpleXMLElem* poi(int poiIndex) const;
     std::string_view nameOf(int poiIndex) const;
+    // A POI node's text: the name, and the note where the page has one.
+    QString poiText(int poiIndex) const;
     // The texts of a POI's value nodes in their sorted order.
     QStringList valueTexts(int poiIndex) const;
     // The row a POI whose name changed belongs at, as the item tree placed it.
@@ -67,5 +79,6 @@ private:
     // The POI whose value nodes are being replaced, so that it has none meanwhile.
     int m_replacingValues = -1;
     std::array<const char*, kValueCount> m_valueProperties{};
+    const char* m_nameNote = nullptr;
 };
 

@@ -24,9 +24,11 @@ inline constexpr std::string_view kDescriptionLineBreak = "&#xA;";
 
 // World-only POIs (the map pack's POI files) carry their kind in this property.
 inline constexpr const char* kWorldTypeProperty = "PoiType";
+// Their tooltip: its first line is what an author knows a POI named by number by.
+inline constexpr const char* kWorldTooltipProperty = "Tooltip";
 // What the tree lists under a world-only POI.
-inline constexpr std::array<const char*, 4> kWorldValueProperties{"pathfindlocation", kWorldTypeProperty, "Tooltip",
-                                                                  kWorldDescriptionProperty};
+inline constexpr std::array<const char*, 4> kWorldValueProperties{"pathfindlocation", kWorldTypeProperty,
+                                                                  kWorldTooltipProperty, kWorldDescriptionProperty};
 
 // The marker style of a world-only POI's kind: NPCs, the monster kinds, locations, quest kinds
 // and shops take the colour of the matching icon page type; any other kind is "other".

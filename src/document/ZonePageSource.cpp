@@ -174,6 +174,9 @@ public:
         return kWorldValueProperties;
     }
 
+    // Their names are numbers ("ID33483"): the tooltip's first line is the name an author knows.
+    const char* nameNoteProperty() const override { return kWorldTooltipProperty; }
+
     TSimpleXMLElem& addPoi(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& like) override
     {
         return AppendWorldIcon(root, fields, like, m_file->largestIconId(root) + 1);
