@@ -117,6 +117,9 @@ bool isRedoKey(QKeyEvent* key)
 
 bool isFieldEditingKey(QKeyEvent* key)
 {
+    const QKeyCombination pressed = key->keyCombination();
+    if (pressed == QKeyCombination(Qt::Key_Delete) || pressed == QKeyCombination(Qt::Key_Escape))
+        return true;
     return key->matches(QKeySequence::Cut) || key->matches(QKeySequence::SelectAll)
         || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)
         || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
@@ -396,6 +399,8 @@ void TForm1::connectHandlers()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Show && watched->isWidgetType())
+        shareUndoKeys(static_cast<QWidget*>(watched));
     if (event->type() == QEvent::ShortcutOverride && isTextField(watched)
         && isFieldEditingKey(static_cast<QKeyEvent*>(event))) {
         event->accept();

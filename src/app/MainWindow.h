@@ -182,6 +182,9 @@ private:
     void createEditMenu();
     void connectUndoHandlers();
     void updateUndoActions();
+    // Undo and redo keys work in the editor's own tool windows that are not modal (Problems,
+    // Find) as in the main window; `shown` is any widget just shown.
+    void shareUndoKeys(QWidget* shown);
     // Recent pages and dropped files (MainWindowRecent.cpp).
     void createRecentMenu();
     void fillRecentMenu();

@@ -67,6 +67,9 @@ ShowPois showSelecting(IconPageEditor& editor, PoiSelection& selection, int curr
     return [&editor, &selection, current](const std::vector<int>& shown) {
         editor.BuildPoiTree();
         selection.select(shown, current);
+        // The POIs the fields showed may be gone (delete, cut, an undone paste).
+        if (shown.empty())
+            editor.ShowNoPoi();
     };
 }
 
@@ -90,6 +93,15 @@ void TForm1::createGroupActions()
         addAction(act);
         menu->addAction(act);
     }
+    // Keys without a menu item, so that the described POI menu keeps its look: Delete asks as
+    // POI > Delete POI does, Escape drops the selection. Text fields keep both keys.
+    const std::pair<const char*, Qt::Key> keys[] = {{"KeyDelete", Qt::Key_Delete}, {"KeyEscape", Qt::Key_Escape}};
+    for (const auto& [name, key] : keys) {
+        auto* act = new QAction(this);
+        act->setObjectName(QLatin1String(name));
+        act->setShortcut(QKeySequence(key));
+        addAction(act);
+    }
 }
 
 void TForm1::connectGroupHandlers()
@@ -101,6 +113,10 @@ void TForm1::connectGroupHandlers()
     connect(panel, &MapPanel::groupPressed, m_selection, &PoiSelection::makeCurrent);
     connect(panel, &MapPanel::groupMoved, this, &TForm1::moveSelected);
     connect(panel, &MapPanel::markersBanded, m_selection, &PoiSelection::band);
+    connect(panel, &MapPanel::emptyMapClicked, m_selection, &PoiSelection::clear);
+    connect(findChild<QAction*>(QStringLiteral("KeyDelete")), &QAction::triggered, this, &TForm1::MAPDELExecute);
+    connect(findChild<QAction*>(QStringLiteral("KeyEscape")), &QAction::triggered, m_selection,
+            &PoiSelection::clear);
     connect(panel, &MapPanel::contextMenuAt, this,
             [this](QPoint at, QPoint global) { mapContextMenu(at)->popup(global); });
     QTreeView* tree = m_ui.TreeView1;

@@ -122,6 +122,7 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     m_shownFields = 0;
     m_editedFields = 0;
     m_state.PathEdited = false;
+    setPropertyFieldsEnabled(true);
     // The label speaks of the POI shown: the page's own text until its position is known.
     m_controls.Label5->setText(m_pageLabel);
     std::pair<int, int> at;
@@ -203,6 +204,27 @@ void IconPageEditor::setPositionFieldsEnabled(bool enabled)
 {
     m_controls.ed_locX->setEnabled(enabled);
     m_controls.ed_locY->setEnabled(enabled);
+}
+
+void IconPageEditor::setPropertyFieldsEnabled(bool enabled)
+{
+    setPositionFieldsEnabled(enabled);
+    const QList<QWidget*> fields = {m_controls.cb_icontype, m_controls.FlatEdit3, m_controls.FlatEdit1,
+                                    m_controls.FlatMemo1, m_controls.FlatEdit5};
+    for (QWidget* field : fields)
+        field->setEnabled(enabled);
+}
+
+void IconPageEditor::ShowNoPoi()
+{
+    UpdatingGuard updating(m_state.Updating);
+    m_filledPoi = -1;
+    m_shownFields = 0;
+    m_editedFields = 0;
+    ResetEditor();
+    setPropertyFieldsEnabled(false);
+    m_controls.Label5->setText(m_pageLabel);
+    m_controls.Panel1->setPositionButtonVisible(false);
 }
 
 void IconPageEditor::placePositionButton(int centreX, int centreY, const std::string& sizeText,

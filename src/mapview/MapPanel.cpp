@@ -395,9 +395,12 @@ void MapPanel::endBand(const QPoint& point)
     const QPoint from = *m_bandFrom;
     m_bandFrom.reset();
     update();
-    // A click without a drag is no band: it leaves the selection as it was.
-    if ((point - from).manhattanLength() < QApplication::startDragDistance())
+    // A click without a drag is no band: it selects nothing, and a plain one drops the selection.
+    if ((point - from).manhattanLength() < QApplication::startDragDistance()) {
+        if (!m_bandAdds)
+            emit emptyMapClicked();
         return;
+    }
     // Both corners belong to the band, whichever way it was drawn (normalized() would drop them).
     const QPoint first = m_view.toImage(QPoint(std::min(from.x(), point.x()), std::min(from.y(), point.y())));
     const QPoint last = m_view.toImage(QPoint(std::max(from.x(), point.x()), std::max(from.y(), point.y())));
