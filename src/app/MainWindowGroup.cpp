@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QUndoStack>
@@ -35,6 +36,8 @@ constexpr int kSelectedCountPanel = 5;
 // Room around a status text, in pixels.
 constexpr int kPanelPadding = 6;
 const char* const kDeleteCaption = "VynMAP Editor - Warning";
+// How long a passing word stays in the status bar.
+constexpr int kStatusMessageMs = 8000;
 
 PoiPageKind pageKindOf(const EditorState& state, IconPageEditor& editor)
 {
@@ -236,9 +239,11 @@ void TForm1::EditDuplicateExecute()
     if (pois.empty())
         return;
     // Through the clipboard's own form, without touching the clipboard.
-    if (const std::optional<ClipboardPois> clip =
-            ReadPoisPrivateData(PoisPrivateData(pois, pageKindOf(m_state, *m_editor))))
-        pastePois(*clip, std::nullopt);
+    std::optional<ClipboardPois> clip = ReadPoisPrivateData(PoisPrivateData(pois, pageKindOf(m_state, *m_editor)));
+    if (!clip)
+        return;
+    clip->inPlace = true;
+    pastePois(*clip, std::nullopt);
 }
 
 PasteTarget TForm1::pasteTarget() const
@@ -254,8 +259,9 @@ void TForm1::pastePois(const ClipboardPois& clip, const std::optional<QPoint>& a
         target.at = ImagePoint{double(at->x()), double(at->y())};
     TSimpleXMLElem& root = m_editor->xmlscan().Root();
     const int before = root.ItemCount();
+    bool shifted = false;
     try {
-        PastePois(clip, root, target);
+        PastePois(clip, root, target, &shifted);
     } catch (const std::exception&) {
         // Half a paste is no paste: what was appended goes again.
     }
@@ -267,6 +273,8 @@ void TForm1::pastePois(const ClipboardPois& clip, const std::optional<QPoint>& a
         return;
     m_editor->undoStack().push(
         new PoiGroupInsertCommand(*m_editor, std::move(entries), true, showSelecting(*m_editor, *m_selection)));
+    if (shifted)
+        statusBar()->showMessage(caption(m_language, "PasteShifted"), kStatusMessageMs);
 }
 
 void TForm1::copyText(const QString& text)

@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -89,7 +90,20 @@ void placePoi(TSimpleXMLElem& poi, const PoiPageKind& page, std::optional<ImageP
     }
 }
 
-// A free name: the file's numbering in POI files, a suffix elsewhere.
+// A name's own count: "Harbor Master (2)" is "Harbor Master" counted at 2; other names count at 1.
+std::pair<std::string, long long> countedName(const std::string& name)
+{
+    constexpr std::size_t kMaxDigits = 9;
+    const std::size_t open = name.rfind(" (");
+    if (open == std::string::npos || name.empty() || name.back() != ')')
+        return {name, 1};
+    const std::string digits = name.substr(open + 2, name.size() - open - 3);
+    const bool counted = !digits.empty() && digits.size() <= kMaxDigits && digits.front() != '0'
+        && digits.find_first_not_of("0123456789") == std::string::npos;
+    return counted ? std::make_pair(name.substr(0, open), std::stoll(digits)) : std::make_pair(name, 1LL);
+}
+
+// A free name: the file's numbering in POI files, the next count elsewhere.
 std::string freeName(const std::string& name, const PoiPageKind& page, std::set<std::string>& taken,
                      long long& largestId)
 {
@@ -98,11 +112,24 @@ std::string freeName(const std::string& name, const PoiPageKind& page, std::set<
         while (taken.count(chosen))
             chosen = "ID" + std::to_string(++largestId);
     } else {
-        for (int n = 2; taken.count(chosen); ++n)
-            chosen = name + " (" + std::to_string(n) + ")";
+        const auto [base, count] = countedName(name);
+        for (long long n = count + 1; taken.count(chosen); ++n)
+            chosen = base + " (" + std::to_string(n) + ")";
     }
     taken.insert(chosen);
     return chosen;
+}
+
+// The shift along one axis that brings points from `low` to `high` into 0 .. `size` - 1; a group
+// wider than the page keeps its first edge on the page.
+double shiftInside(double low, double high, int size)
+{
+    const double last = size - 1;
+    if (size <= 0 || (low >= 0 && high <= last))
+        return 0;
+    if (low < 0 || high - low > last)
+        return -low;
+    return last - high;
 }
 
 }  // namespace
@@ -248,6 +275,8 @@ std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPag
     clip.kind = page.kind;
     clip.typeProperty = page.typeProperty;
     clip.zoneRect = HasZoneRect(page);
+    // Placed by their own Location or world location, as on the page they were copied from.
+    clip.inPlace = true;
     const TSimpleXMLElem& root = document.Root();
     for (int i = 0; i < root.ItemCount(); ++i) {
         const TSimpleXMLElem& element = *root.ItemsIfAny()->Item(i);
@@ -278,7 +307,7 @@ std::string ConvertedType(const std::string& type, std::string_view from, std::s
     return type;
 }
 
-int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target)
+int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target, bool* shiftedInside)
 {
     const PoiPageKind& page = target.page;
     const bool keepWorld = clip.zoneRect && HasZoneRect(page);
@@ -286,28 +315,58 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
     for (int i = 0; i < root.ItemCount(); ++i)
         taken.insert(text(*root.ItemsIfAny()->Item(i), "Name"));
     long long largestId = target.largestId;
-    // "Paste here" moves the group so that its first POI's point lands where asked.
-    std::optional<ImagePoint> shift;
-    int pasted = 0;
+
+    // Where each POI's point goes before any shift: through the world location where both pages
+    // have a zone rectangle, unless the elements already stand where they are to go.
+    std::vector<std::optional<ImagePoint>> points;
+    points.reserve(clip.pois.size());
     for (const ClipboardPoi& entry : clip.pois) {
-        const TSimpleXMLElem& source = *entry.element;
-        std::string world = text(source, kWorldProperty);
         std::optional<ImagePoint> point = entry.point;
-        if (keepWorld) {
-            if (const std::optional<ImagePoint> through = WorldToImagePoint(page.geometry, world))
+        if (keepWorld && !clip.inPlace)
+            if (const std::optional<ImagePoint> through = WorldToImagePoint(page.geometry, text(*entry.element, kWorldProperty)))
                 point = through;
-        }
-        if (target.at && point && !shift)
-            shift = ImagePoint{target.at->x - point->x, target.at->y - point->y};
-        if (shift && point)
-            point = ImagePoint{point->x + shift->x, point->y + shift->y};
-        if ((!keepWorld || shift) && point && HasZoneRect(page))
+        points.push_back(point);
+    }
+    // "Paste here" moves the group so that its first POI's point lands where asked; the whole
+    // group then moves back onto the page where any of it would fall off.
+    ImagePoint shift{0, 0};
+    const auto first = std::find_if(points.begin(), points.end(), [](const auto& point) { return point.has_value(); });
+    if (target.at && first != points.end())
+        shift = ImagePoint{target.at->x - (*first)->x, target.at->y - (*first)->y};
+    bool moved = target.at.has_value();
+    if (first != points.end()) {
+        ImagePoint low{(*first)->x + shift.x, (*first)->y + shift.y};
+        ImagePoint high = low;
+        for (const std::optional<ImagePoint>& point : points)
+            if (point) {
+                low = ImagePoint{std::min(low.x, point->x + shift.x), std::min(low.y, point->y + shift.y)};
+                high = ImagePoint{std::max(high.x, point->x + shift.x), std::max(high.y, point->y + shift.y)};
+            }
+        const ImagePoint inside{shiftInside(low.x, high.x, page.geometry.PageWidth),
+                                shiftInside(low.y, high.y, page.geometry.PageHeight)};
+        if (shiftedInside)
+            *shiftedInside = inside.x != 0 || inside.y != 0;
+        shift = ImagePoint{shift.x + inside.x, shift.y + inside.y};
+        moved = moved || inside.x != 0 || inside.y != 0;
+    }
+
+    int pasted = 0;
+    for (std::size_t i = 0; i < clip.pois.size(); ++i) {
+        const TSimpleXMLElem& source = *clip.pois[i].element;
+        std::string world = text(source, kWorldProperty);
+        std::optional<ImagePoint> point = points[i];
+        if (moved && point)
+            point = ImagePoint{point->x + shift.x, point->y + shift.y};
+        if ((!keepWorld || moved) && point && HasZoneRect(page))
             world = worldAt(page, *point, world).value_or(world);
 
         TSimpleXMLElem* made = nullptr;
         if (clip.kind == page.kind) {
             made = root.Items().Insert(root.ItemCount(), CopyElement(source));
-            placePoi(*made, page, point, world);
+            // A copy in place keeps its very bytes: its Location made again from its point could
+            // round to another pixel.
+            if (!clip.inPlace || moved)
+                placePoi(*made, page, point, world);
         } else {
             NewPoiFields fields;
             fields.iconType = ConvertedType(text(source, clip.typeProperty.c_str()), clip.typeProperty, page.typeProperty);

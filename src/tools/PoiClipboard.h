@@ -53,6 +53,9 @@ struct ClipboardPois {
     std::string kind = "IconPage";  // of the page they were copied from
     std::string typeProperty = "IconStyle";
     bool zoneRect = false;  // the page they came from had a zone rectangle
+    // The elements are in the target's own form where they are to stand (a duplicate, icons
+    // pasted as text): copied as they are unless the paste moves them.
+    bool inPlace = false;
     std::vector<ClipboardPoi> pois;
 };
 
@@ -85,8 +88,10 @@ PasteTarget PasteTargetFor(PageSource& source, const EditorState& state, TSimple
 // Appends the clipboard's POIs to `root` in the target's kind: the world location is kept when
 // both pages have zone rectangles (the point follows from it), else the point; a name that
 // clashes gets the file's numbering ("ID" and the next number in POI files, " (2)", " (3)" ...
-// elsewhere). Returns how many were appended.
-int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target);
+// elsewhere, counting on from a name's own " (n)"). A group any of whose points would fall off the
+// page is shifted back onto it whole (`shiftedInside` then says so). Returns how many were appended.
+int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target,
+              bool* shiftedInside = nullptr);
 
 // A type held in property `from` as a page typed by property `to` names it.
 std::string ConvertedType(const std::string& type, std::string_view from, std::string_view to);
