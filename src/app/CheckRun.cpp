@@ -6,6 +6,7 @@
 #include "app/Headless.h"
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
+#include "support/TextUtil.h"
 #include "support/ZonePageFile.h"
 
 #include <QDir>
@@ -144,11 +145,8 @@ public:
 
     int finish(QTextStream& err)
     {
-        const QString summary = QStringLiteral("%1 %2 in %3 %4")
-                                    .arg(m_problems)
-                                    .arg(QLatin1String(m_problems == 1 ? "problem" : "problems"))
-                                    .arg(m_pageCount)
-                                    .arg(QLatin1String(m_pageCount == 1 ? "page" : "pages"));
+        const QString summary = QString::fromStdString(CountText(m_problems, "problem", "problems") + " in "
+                                                       + CountText(m_pageCount, "page", "pages"));
         if (m_strict)
             m_out << summary << "\n";
         m_out.flush();

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/Configuration.h"
+#include "app/ElidedLabel.h"
 #include "document/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
 #include "document/PoiTypes.h"
@@ -298,7 +299,8 @@ void TForm1::createStatusBar()
     bar->setFixedHeight(kStatusBarHeight);
     int index = 0;
     for (const StatusPanelRow& row : kStatusPanels) {
-        auto* panel = new QLabel(bar);
+        // The first panel carries long notices (a missing map's paths): it elides them.
+        QLabel* panel = index == 0 ? new ElidedLabel(bar) : new QLabel(bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(index++));
         panel->setFixedWidth(row.width);
         panel->setAlignment(row.alignment);
@@ -475,7 +477,10 @@ void TForm1::FileOpenExecute(const QString& actionName)
     const QString folder = QString::fromStdString(GamePath::resolve(m_state.BaseFolder, kPageFolder));
     FileDialogOptions options;
     options.title = QStringLiteral("Open File");
-    options.filter = QStringLiteral("Map icon Files (icons_*.xml)");
+    // The icon pages first, as described; then the other files of POIs the editor opens.
+    options.filter = QStringLiteral("Map icon Files (icons_*.xml);;"
+                                    "Map window and POI files (*.xml);;"
+                                    "All files (*)");
     options.defaultSuffix = QStringLiteral("xml");
     if (GamePath::folderExists(folder.toStdString()))
         options.initialFolder = folder;

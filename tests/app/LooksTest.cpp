@@ -1,0 +1,130 @@
+// How the main window looks, checked on texts, widget sizes and pixels: counts read as English,
+// File > Open offers every kind of file, the status bar's map message gives way in the middle.
+#include "document/IconPageFixture.h"
+#include "helpers/DdsTestFile.h"
+#include "tools/PageProblems.h"
+
+#include <QListWidget>
+#include <QStatusBar>
+
+namespace {
+
+using PageText::Poi;
+
+// A POI at pixel (x, y) of the map of zone 0,0,872,1012 (two world units per pixel).
+Poi placed(const QByteArray& name, int x, int y)
+{
+    Poi poi{name, QByteArray::number(x) + "," + QByteArray::number(y)};
+    poi.path = QByteArray::number(-2 * x) + ", 10, " + QByteArray::number(2 * y);
+    return poi;
+}
+
+QList<Poi> goodPois()
+{
+    return {placed("Smith", 100, 100), placed("Inn", 200, 150), placed("Gate", 300, 400),
+            placed("Well", 50, 450),   placed("Mill", 400, 30),  placed("Dock", 420, 500)};
+}
+
+}  // namespace
+
+class LooksTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<UiFolder> m_folder;
+    std::unique_ptr<EditorWindow> m_editor;
+    EditorWindow& w() { return *m_editor; }
+
+    QString open(const QList<Poi>& pois, const QByteArray& zone = "0,0,872,1012")
+    {
+        m_folder->writeMapStyles(mapStylesFor("test_map", zone));
+        const QString path = m_folder->writePage(QStringLiteral("icons_test.xml"), PageText::page(PageText::iconLines(pois)));
+        if (!w().openShown(path))
+            qFatal("page not opened");
+        return path;
+    }
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<UiFolder>();
+        m_editor = std::make_unique<EditorWindow>(*m_folder);
+    }
+
+    void cleanup() { m_editor.reset(); }
+
+    void problemCountsReadAsEnglish_data()
+    {
+        QTest::addColumn<QList<int>>("questPois");  // the POIs of an unknown type, said on one line per type
+        QTest::addColumn<QList<int>>("levelPois");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("none") << QList<int>{} << QList<int>{} << "0 problems";
+        QTest::newRow("one") << QList<int>{1} << QList<int>{} << "1 problem";
+        QTest::newRow("one line of two POIs") << QList<int>{1, 3} << QList<int>{} << "1 problem";
+        QTest::newRow("two") << QList<int>{1} << QList<int>{4} << "2 problems";
+    }
+
+    void problemCountsReadAsEnglish()
+    {
+        QFETCH(QList<int>, questPois);
+        QFETCH(QList<int>, levelPois);
+        QFETCH(QString, count);
+        QList<Poi> pois = goodPois();
+        for (int i : questPois)
+            pois[i].style = "quest";
+        for (int i : levelPois)
+            pois[i].style = "level";
+        open(pois);
+        const QString map = m_folder->root() + QStringLiteral("images/maps/map_test_map.dds");
+        QDir().mkpath(QFileInfo(map).path());
+        QVERIFY(ddstest::writeFile(map.toStdString(), ddstest::argbFile(1, 1, {0, 0, 0, 255})));
+        w().trigger("ViewProblems");
+        runEventLoopFor(20);
+        PageProblemsWindow* problems = w().window.problemsWindow();
+        QCOMPARE(problems->findChild<QLabel*>(QStringLiteral("ProblemCount"))->text(), count);
+        if (questPois.size() > 1) {
+            const QString line = problems->findChild<QListWidget*>(QStringLiteral("ProblemList"))->item(0)->text();
+            QVERIFY2(line.startsWith(QStringLiteral("warning: %1 POIs: ").arg(questPois.size())), qPrintable(line));
+        }
+    }
+
+    void fileOpenOffersEveryKindOfFile()
+    {
+        w().trigger("FileOpen");
+        QCOMPARE(w().prompts.dialogs.size(), 1);
+        // The icon pages stay the first filter, the one the dialog starts with.
+        QCOMPARE(w().prompts.dialogs[0].filter.split(QStringLiteral(";;")),
+                 (QStringList{"Map icon Files (icons_*.xml)", "Map window and POI files (*.xml)", "All files (*)"}));
+    }
+
+    // A map not found is named with every path looked at: the panel shows both ends of the text,
+    // the tooltip all of it, at every width the panel gets.
+    void mapMessageGivesWayInTheMiddle_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::newRow("as described") << 0;
+        QTest::newRow("wider") << 400;
+    }
+
+    void mapMessageGivesWayInTheMiddle()
+    {
+        QFETCH(int, width);
+        open(goodPois());
+        QLabel* notice = w().window.statusPanel(0);
+        const QString whole = notice->toolTip();
+        QVERIFY2(whole.startsWith(QStringLiteral("Map image not found: ")), qPrintable(whole));
+        QVERIFY(whole.endsWith(QStringLiteral(".DDS")) || whole.endsWith(QStringLiteral(".dds")));
+        if (width > 0) {
+            notice->setFixedWidth(width);
+            QCoreApplication::processEvents();
+        }
+        const QString shown = notice->text();
+        QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+        QVERIFY(shown.startsWith(QStringLiteral("Map")));
+        QCOMPARE(shown.right(4), whole.right(4));
+        QVERIFY(notice->fontMetrics().horizontalAdvance(shown) <= notice->contentsRect().width());
+        QVERIFY(notice->fontMetrics().horizontalAdvance(shown) > notice->contentsRect().width() * 2 / 3);
+    }
+};
+
+QTEST_MAIN(LooksTest)
+#include "LooksTest.moc"
