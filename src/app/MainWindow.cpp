@@ -151,9 +151,10 @@ TForm1::TForm1(const QString& configPath, Prompts* prompts, QWidget* parent)
     FormCreate();
     connectHandlers();
 
-    // A fixed single border: the client area cannot be resized or maximised.
-    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // The described size is the smallest; a larger window gives the map and the tree more room.
+    const QSize described(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    setMinimumSize(described);
+    resize(described);
     setAcceptDrops(true);
 }
 
@@ -166,7 +167,8 @@ void TForm1::createControls()
 {
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("ClientArea"));
-    central->setFixedSize(kClientWidth, kPanelHeight);
+    central->setMinimumSize(kClientWidth, kPanelHeight);
+    m_laidOut = QSize(kClientWidth, kPanelHeight);
     setCentralWidget(central);
 
     m_ui.Panel1 = place(new MapPanel(central), "Panel1", 0, 0, kMapPanelWidth, kPanelHeight);
@@ -403,6 +405,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Show && watched->isWidgetType())
         shareUndoKeys(static_cast<QWidget*>(watched));
+    if (event->type() == QEvent::Resize && watched == centralWidget())
+        layOutGrown(centralWidget()->size());
     if (event->type() == QEvent::ShortcutOverride && isTextField(watched)
         && isFieldEditingKey(static_cast<QKeyEvent*>(event))) {
         event->accept();

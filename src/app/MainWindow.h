@@ -214,6 +214,11 @@ private:
     PageProblemsWindow* m_problemsWindow = nullptr;
     QTimer* m_problemsRefresh = nullptr;
 
+    // A window grown past its described size: the map panel takes the extra room, the POI tree
+    // the extra height; the fields under the tree move down with it (MainWindowView.cpp).
+    void layOutGrown(const QSize& client);
+    QSize m_laidOut;  // the client area the controls are laid out for
+
     void createViewMenu();
     void connectViewHandlers();
     void setTypeShown(const QString& style, bool shown);

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QTextDocument>
 #include <QToolTip>
@@ -58,7 +59,8 @@ Qt::CursorShape dragCursor(bool accepted, PanelHit::Kind target)
 MapPanel::MapPanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Panel1"));
-    setFixedSize(kPanelSize);
+    setMinimumSize(kPanelSize);
+    resize(kPanelSize);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // A click gives the panel the arrow keys; Tab still passes it by.
@@ -218,9 +220,10 @@ void MapPanel::centreOn(const QPoint& image)
 QPoint MapPanel::clampedScroll(const QPoint& scroll) const
 {
     // Zoomed in, the image fills the view; zoomed out, it stays wholly inside it.
-    const QSize view = MarkerLayer::kImageArea.size();
-    const int width = int(std::ceil(view.width() * m_view.zoom)) - view.width();
-    const int height = int(std::ceil(view.height() * m_view.zoom)) - view.height();
+    const QSize image = MarkerLayer::kImageArea.size();
+    const QSize view = m_view.area;
+    const int width = int(std::ceil(image.width() * m_view.zoom)) - view.width();
+    const int height = int(std::ceil(image.height() * m_view.zoom)) - view.height();
     return {std::clamp(scroll.x(), std::min(0, width), std::max(0, width)),
             std::clamp(scroll.y(), std::min(0, height), std::max(0, height))};
 }
@@ -228,6 +231,7 @@ QPoint MapPanel::clampedScroll(const QPoint& scroll) const
 void MapPanel::setView(const MapView& view)
 {
     m_view.zoom = view.zoom;
+    m_view.area = view.area;
     m_view.scroll = clampedScroll(view.scroll);
     m_drag.setView(m_view);
     update();
@@ -301,7 +305,7 @@ void MapPanel::paintEvent(QPaintEvent* event)
             painter.drawImage(imagePart.topLeft(), m_image, imagePart);
     } else if (!m_image.isNull()) {
         painter.save();
-        painter.setClipRect(area & MarkerLayer::kImageArea);
+        painter.setClipRect(area & m_view.screenArea());
         painter.translate(-m_view.scroll);
         painter.scale(m_view.zoom, m_view.zoom);
         painter.drawImage(QPoint(0, 0), m_image, MarkerLayer::kImageArea & m_image.rect());
@@ -501,6 +505,16 @@ void MapPanel::keyPressEvent(QKeyEvent* event)
     default:
         QWidget::keyPressEvent(event);
     }
+}
+
+void MapPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The bevel and the room beside the image control stay as described; the rest shows map.
+    const QSize margin = kPanelSize - MapView::kDescribedArea;
+    MapView view = m_view;
+    view.area = (size() - margin).expandedTo(MapView::kDescribedArea);
+    setView(view);
 }
 
 void MapPanel::endDrag(const QPoint& point)

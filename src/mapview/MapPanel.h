@@ -21,6 +21,7 @@ class MapPanel : public QWidget {
     Q_OBJECT
 
 public:
+    // The described size; a grown window gives the panel more, all of it to the map.
     static constexpr QSize kPanelSize{519, 518};
 
     explicit MapPanel(QWidget* parent = nullptr);
@@ -79,8 +80,8 @@ public:
     const MapView& view() const { return m_view; }
     // Scrolls so that the image pixel `image` is at the centre of the view, where it can be.
     void centreOn(const QPoint& image);
-    // The centre of the image area: the anchor of zooming by key.
-    static QPoint viewCentre() { return MarkerLayer::kImageArea.center(); }
+    // The centre of the map's part of the panel: the anchor of zooming by key.
+    QPoint viewCentre() const { return m_view.screenArea().center(); }
 
     // Moves marker `index` by `delta` image pixels through the same signals as a drag.
     void nudgeMarker(int index, const QPoint& delta);
@@ -138,6 +139,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void reportPointer(const QPoint& point);

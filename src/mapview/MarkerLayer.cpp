@@ -158,7 +158,7 @@ PanelHit MarkerLayer::hitTest(const QPoint& point, const MapView& view) const
             return {PanelHit::Kind::Marker, *it};
     if (m_buttonVisible && view.toScreen(m_buttonRect).contains(point))
         return {PanelHit::Kind::PositionButton, -1};
-    if (kImageArea.contains(point) && kImageArea.contains(view.toImage(point)))
+    if (view.screenArea().contains(point) && kImageArea.contains(view.toImage(point)))
         return {PanelHit::Kind::Image, -1};
     return {};
 }
