@@ -220,6 +220,10 @@ private:
     QSize m_laidOut;  // the client area the controls are laid out for
 
     void createViewMenu();
+    // View > Marker Style and Marker Size (MainWindowMarkers.cpp).
+    void createMarkerLookMenus();
+    void connectMarkerLook();
+    void markerLookChosen();
     void connectViewHandlers();
     void setTypeShown(const QString& style, bool shown);
     void nudgeSelected(QPoint delta);

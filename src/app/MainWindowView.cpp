@@ -111,6 +111,8 @@ void TForm1::createViewMenu()
     for (const char* name : {"ViewZoomIn", "ViewZoomOut", "ViewZoomReset"})
         m_viewMenu->addAction(action(QLatin1String(name)));
     m_viewMenu->addSeparator();
+    createMarkerLookMenus();
+    m_viewMenu->addSeparator();
     m_menus << m_viewMenu;
 }
 
@@ -130,6 +132,7 @@ void TForm1::connectViewHandlers()
     connect(action(QStringLiteral("EditFind")), &QAction::triggered, this, &TForm1::EditFindExecute);
     connect(action(QStringLiteral("FileExportPicture")), &QAction::triggered, this,
             &TForm1::FileExportPictureExecute);
+    connectMarkerLook();
     refreshTypeMenu();
 }
 

@@ -176,6 +176,12 @@ void MapPanel::setHiddenStyles(const QSet<QString>& styles)
     repaintChanged();
 }
 
+void MapPanel::setMarkerLook(const MarkerLook& look)
+{
+    m_layer.setLook(look);
+    repaintChanged();
+}
+
 void MapPanel::setZoom(double zoom, const QPoint& anchor)
 {
     MapView view = m_view;

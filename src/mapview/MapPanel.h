@@ -64,6 +64,8 @@ public:
     // Markers of these style groups are neither drawn nor hit.
     void setHiddenStyles(const QSet<QString>& styles);
     const QSet<QString>& hiddenStyles() const { return m_layer.hiddenStyles(); }
+    // How the markers are drawn and hit (View > Marker Style and Marker Size).
+    void setMarkerLook(const MarkerLook& look);
 
     // Zoom, kept between kMinZoom and kMaxZoom; the image pixel under `anchor` (panel
     // position) stays under it.

@@ -43,6 +43,18 @@ class LooksTest : public QObject {
         return path;
     }
 
+    // The page's map: 512 x 512 of a blue no panel grey or marker matches.
+    void writeBlueMap()
+    {
+        const QString map = m_folder->root() + QStringLiteral("images/maps/map_test_map.dds");
+        QDir().mkpath(QFileInfo(map).path());
+        std::vector<uint8_t> pixels;
+        for (int i = 0; i < 512 * 512; ++i)
+            pixels.insert(pixels.end(), {0xC0, 0x20, 0x20, 0xFF});
+        std::fill_n(pixels.end() - 512 * 4, 4, 0);  // the bottom-left pixel is the transparent key
+        QVERIFY(ddstest::writeFile(map.toStdString(), ddstest::argbFile(512, 512, pixels)));
+    }
+
 private slots:
     void init()
     {
@@ -65,13 +77,7 @@ private slots:
     void windowGrows()
     {
         QFETCH(QSize, grown);
-        const QString map = m_folder->root() + QStringLiteral("images/maps/map_test_map.dds");
-        QDir().mkpath(QFileInfo(map).path());
-        std::vector<uint8_t> pixels;
-        for (int i = 0; i < 512 * 512; ++i)
-            pixels.insert(pixels.end(), {0xC0, 0x20, 0x20, 0xFF});  // a blue no panel grey matches
-        std::fill_n(pixels.end() - 512 * 4, 4, 0);  // the bottom-left pixel is the transparent key
-        QVERIFY(ddstest::writeFile(map.toStdString(), ddstest::argbFile(512, 512, pixels)));
+        writeBlueMap();
         open(goodPois());
         TForm1& window = w().window;
         const QSize described = window.size();
@@ -106,6 +112,68 @@ private slots:
         w().clickPoi(QStringLiteral("Gate"));
         QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, lastMapPixel);
         QVERIFY(!w().current().isValid());
+    }
+
+    // Big icons as the game's own pages have them: every style and size lets the map show around
+    // or inside the marker, selected markers keep their ring, and the choice is remembered.
+    void markerLooks_data()
+    {
+        QTest::addColumn<QString>("style");   // the View > Marker Style item
+        QTest::addColumn<QString>("size");    // the View > Marker Size item
+        QTest::addColumn<int>("side");        // of the marker as drawn and hit; 0: its own
+        QTest::addColumn<bool>("filled");
+        QTest::newRow("defaults") << "" << "" << 0 << true;
+        QTest::newRow("outline") << "ViewMarkerOutline" << "" << 0 << false;
+        QTest::newRow("small") << "" << "ViewMarkerSizeSmall" << 10 << true;
+        QTest::newRow("tiny outline") << "ViewMarkerOutline" << "ViewMarkerSizeTiny" << 6 << false;
+        QTest::newRow("back to the defaults") << "ViewMarkerFilled" << "ViewMarkerSizeDescribed" << 0 << true;
+    }
+
+    void markerLooks()
+    {
+        QFETCH(QString, style);
+        QFETCH(QString, size);
+        QFETCH(int, side);
+        QFETCH(bool, filled);
+        writeBlueMap();
+        Poi big{"Harbor", "200,200"};
+        big.size = "42,42";
+        open({big, Poi{"Small", "40,40"}});
+        MapPanel* panel = w().panel();
+        for (const QString& item : {style, size})
+            if (!item.isEmpty())
+                w().trigger(item.toLatin1().constData());
+        const QRect own = panel->markerRect(0);
+        QVERIFY(own.width() > 30);  // the page's own size is untouched
+        const QPoint centre = own.topLeft() + QPoint(own.width() / 2, own.height() / 2);
+        const bool described = side == 0;
+        if (described)
+            side = own.width();
+        const QColor fill = panel->markerColour(0);
+        QImage shown = panel->grab().toImage();
+        const QRgb mapColour = shown.pixel(300, 30);
+        QCOMPARE(QColor(shown.pixel(centre)), filled ? fill : QColor(mapColour));
+        // The drawn disc (with its black outline) or ring reaches its edge and no further; the map
+        // shows beyond it.
+        QCOMPARE(QColor(shown.pixel(centre - QPoint(side / 2, 0))), filled ? QColor(Qt::black) : fill);
+        QCOMPARE(shown.pixel(centre - QPoint(side / 2 + 1, 0)), mapColour);
+        QCOMPARE(panel->markerAt(centre - QPoint(side / 2, 0)), 0);
+        QCOMPARE(panel->markerAt(centre - QPoint(side / 2 + 1, 0)), -1);
+
+        // Selected, the marker wears its ring just outside what is drawn.
+        QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, centre);
+        shown = panel->grab().toImage();
+        QCOMPARE(QColor(shown.pixel(centre - QPoint(side / 2 + 3, 0))), QColor(0, 230, 255));
+
+        // A new window draws as the last one was left.
+        m_editor.reset();
+        m_editor = std::make_unique<EditorWindow>(*m_folder);
+        for (const QString& item : {style, size})
+            if (!item.isEmpty())
+                QVERIFY(w().window.action(item)->isChecked());
+        QCOMPARE(w().window.action(QStringLiteral("ViewMarkerFilled"))->isChecked(), filled);
+        QCOMPARE(w().window.action(QStringLiteral("ViewMarkerSizeDescribed"))->isChecked(), described);
+        QCOMPARE(w().panel()->markerLayer().look().fill, filled ? MarkerFill::Filled : MarkerFill::Outline);
     }
 
     void problemCountsReadAsEnglish_data()
