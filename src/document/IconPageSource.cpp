@@ -37,6 +37,7 @@ public:
         case PageFeature::OwnTypeValues:
         case PageFeature::Description:
         case PageFeature::NumberedNames:
+        case PageFeature::LineBreakReferences:
             break;
         }
         return false;

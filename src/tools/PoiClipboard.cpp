@@ -90,6 +90,29 @@ void placePoi(TSimpleXMLElem& poi, const PoiPageKind& page, std::optional<ImageP
     }
 }
 
+// A line break inside a value (CR LF, LF or CR) as the reference such files write.
+void referLineBreaks(TSimpleXMLElem& poi)
+{
+    constexpr std::string_view kReference = "&#xA;";
+    TSimpleXMLProps& props = poi.Properties();
+    for (int i = 0; i < props.Count(); ++i) {
+        const std::string& value = props.Item(i)->Value();
+        if (value.find_first_of("\r\n") == std::string::npos)
+            continue;
+        std::string written;
+        for (std::size_t at = 0; at < value.size(); ++at) {
+            if (value[at] == '\r' || value[at] == '\n') {
+                written += kReference;
+                if (value[at] == '\r' && at + 1 < value.size() && value[at + 1] == '\n')
+                    ++at;
+            } else {
+                written += value[at];
+            }
+        }
+        props.Item(i)->SetValue(std::move(written));
+    }
+}
+
 // A name's own count: "Harbor Master (2)" is "Harbor Master" counted at 2; other names count at 1.
 std::pair<std::string, long long> countedName(const std::string& name)
 {
@@ -140,6 +163,7 @@ PoiPageKind PageKindOf(const PageSource& source, const EditorState& state)
     page.kind = source.kindName();
     page.typeProperty = source.typeProperty();
     page.numberedNames = source.offers(PageFeature::NumberedNames);
+    page.lineBreakReferences = source.offers(PageFeature::LineBreakReferences);
     page.geometry = state;
     return page;
 }
@@ -382,6 +406,8 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
             if (point && !worldOnly(page))
                 placePoi(*made, page, point, text(*made, kWorldProperty));
         }
+        if (page.lineBreakReferences)
+            referLineBreaks(*made);
         const std::string name = text(*made, "Name");
         if (taken.count(name))
             setValue(*made, "Name", freeName(name, page, taken, largestId));

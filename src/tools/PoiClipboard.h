@@ -21,6 +21,7 @@ struct PoiPageKind {
     std::string kind = "IconPage";      // the source's kind name: same kind, elements copied as they stand
     std::string typeProperty = "IconStyle";
     bool numberedNames = false;         // clashing names take the file's next "ID" number
+    bool lineBreakReferences = false;   // a line break inside a value is written "&#xA;"
     // The anchor rule, zone rectangle and page size that place the page's POIs.
     EditorState geometry;
 };

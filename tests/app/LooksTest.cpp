@@ -1,5 +1,6 @@
 // How the main window looks, checked on texts, widget sizes and pixels: counts read as English,
 // File > Open offers every kind of file, the status bar's map message gives way in the middle.
+#include "../support/ZonePageFixture.h"
 #include "document/IconPageFixture.h"
 #include "helpers/DdsTestFile.h"
 #include "tools/PageProblems.h"
@@ -174,6 +175,49 @@ private slots:
         QCOMPARE(w().window.action(QStringLiteral("ViewMarkerFilled"))->isChecked(), filled);
         QCOMPARE(w().window.action(QStringLiteral("ViewMarkerSizeDescribed"))->isChecked(), described);
         QCOMPARE(w().panel()->markerLayer().look().fill, filled ? MarkerFill::Filled : MarkerFill::Outline);
+    }
+
+    // A POI file writes line breaks inside values as "&#xA;": the fields show line breaks, an edit
+    // writes them back as the file does, and a value not edited keeps its bytes.
+    void lineBreakReferencesOfPoiFiles_data()
+    {
+        QTest::addColumn<QString>("field");   // the field edited, or none
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("nothing edited") << "" << "" << QByteArray("Tooltip") << QByteArray("Old Tom &#xA;");
+        QTest::newRow("tooltip") << "FlatMemo1" << "Old Tom\nInn keeper" << QByteArray("Tooltip")
+                                 << QByteArray("Old Tom&#xA;Inn keeper");
+        QTest::newRow("description") << "FlatEdit5" << "ID:31047\n-120.50,4.00,88.25\nBaker"
+                                     << QByteArray("PoiDescription") << QByteArray("ID:31047&#xA;-120.50,4.00,88.25&#xA;Baker");
+    }
+
+    void lineBreakReferencesOfPoiFiles()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, property);
+        QFETCH(QByteArray, written);
+        const QString path = m_folder->root() + QStringLiteral("poi.xml");
+        const QByteArray bytes = QByteArray::fromStdString(zonefixture::kPoiFile);
+        writeFile(path, bytes);
+        w().window.show();
+        QVERIFY(w().window.openPage(path + QStringLiteral("#forest")));
+        w().clickPoi(QStringLiteral("ID31047"));
+        QCOMPARE(w().memo()->toPlainText(), QStringLiteral("Old Tom \n"));
+        auto* description = w().control<QLineEdit>("FlatEdit5");
+        QCOMPARE(description->text(), QStringLiteral("ID:31047\n-120.50,4.00,88.25\nBanker"));
+        if (field == QLatin1String("FlatMemo1"))
+            w().memo()->setPlainText(typed);
+        else if (!field.isEmpty())
+            description->setText(typed);
+        w().editor().FlushPendingEdits();
+        QCOMPARE(QByteArray::fromStdString(w().value(0, property.constData())), written);
+        w().trigger("FileSave");
+        const QByteArray saved = readFile(path);
+        QVERIFY2(saved.contains(property + "=\"" + written + "\""), saved.constData());
+        if (field.isEmpty())
+            QCOMPARE(saved, bytes);
     }
 
     void problemCountsReadAsEnglish_data()

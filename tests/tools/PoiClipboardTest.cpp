@@ -165,6 +165,29 @@ private slots:
         QCOMPARE(QString::fromStdString(target.value(pasted, PoiTypeProperty(paste.page))), type);
     }
 
+    // Line breaks pasted into a POI file take its own form; other files keep them as they were.
+    void lineBreaksTakeTheTargetsForm_data()
+    {
+        QTest::addColumn<int>("toForm");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("into a POI file") << int(Form::PoiFile) << "first&#xA;second&#xA;third&#xA;";
+        QTest::newRow("into an icon page") << int(Form::IconPage) << "first\r\nsecond\nthird\r";
+    }
+
+    void lineBreaksTakeTheTargetsForm()
+    {
+        QFETCH(int, toForm);
+        QFETCH(QString, tooltip);
+        Page copied(kIconPoi);
+        copied.root().Items().Item(0)->Properties().Find("Tooltip")->SetValue("first\r\nsecond\nthird\r");
+        const std::optional<ClipboardPois> clip =
+            ReadPoisPrivateData(PoisPrivateData({copied.root().Items().Item(0)}, kindOf(Form::IconPage, kRect)));
+        QVERIFY(clip);
+        Page target(toForm == int(Form::PoiFile) ? kWorldPoi : "");
+        QCOMPARE(PastePois(*clip, target.root(), targetOf(Form(toForm), kRect, target.root())), 1);
+        QCOMPARE(QString::fromStdString(target.value(target.root().ItemCount() - 1, "Tooltip")), tooltip);
+    }
+
     void pasteHereMovesTheGroupTogether()
     {
         Page copied(std::string(kIconPoi) + "<Icon Location=\"228,243\" Name=\"Beta\" pathfindlocation=\"0, 0, 0\"/>\r\n");
