@@ -177,7 +177,7 @@ private:
             m_out << lines.front() << "\n";
         }
         if (m_report && (!read || !problems.empty()))
-            m_report->addPage(shown, lines, read ? m_pages->picture(problems) : QImage());
+            m_report->addPage(shown, lines, read ? m_pages->picture(problems) : QImage(), problems);
     }
 
     QString pageLine()

@@ -7,6 +7,7 @@
 #include "mapview/MapCoordinates.h"
 #include "mapview/PoiAnchorRule.h"
 #include "mapview/WorldLocation.h"
+#include "support/TextUtil.h"
 #include "support/ZonePageFile.h"
 
 #include <QString>
@@ -164,6 +165,7 @@ PoiPageKind PageKindOf(const PageSource& source, const EditorState& state)
     page.typeProperty = source.typeProperty();
     page.numberedNames = source.offers(PageFeature::NumberedNames);
     page.lineBreakReferences = source.offers(PageFeature::LineBreakReferences);
+    page.knownTypes = source.vocabulary().knownTypes;
     page.geometry = state;
     return page;
 }
@@ -331,6 +333,17 @@ std::string ConvertedType(const std::string& type, std::string_view from, std::s
     return type;
 }
 
+std::string KnownType(const std::string& type, const std::vector<std::string>& knownTypes)
+{
+    if (knownTypes.empty() || std::find(knownTypes.begin(), knownTypes.end(), type) != knownTypes.end())
+        return type;
+    if (EqualsNoCase(type, "ZONE") || EqualsNoCase(type, "CLST"))
+        for (const std::string& known : knownTypes)
+            if (FindNoCase(known, "zon") != std::string::npos)
+                return known;
+    return knownTypes.front();
+}
+
 int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target, bool* shiftedInside)
 {
     const PoiPageKind& page = target.page;
@@ -394,6 +407,11 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
         } else {
             NewPoiFields fields;
             fields.iconType = ConvertedType(text(source, clip.typeProperty.c_str()), clip.typeProperty, page.typeProperty);
+            // A type carried over under the same property may be one the target file never
+            // defines (an icon page's NPC in the map window file): it takes one the file has.
+            // An icon page's type list takes any type, and kinds of another property are mapped.
+            if (clip.typeProperty == page.typeProperty && page.kind != PoiPageKind().kind)
+                fields.iconType = KnownType(fields.iconType, page.knownTypes);
             fields.name = text(source, "Name");
             fields.path = world;
             fields.tooltip = text(source, "Tooltip");

@@ -22,6 +22,7 @@ struct PoiPageKind {
     std::string typeProperty = "IconStyle";
     bool numberedNames = false;         // clashing names take the file's next "ID" number
     bool lineBreakReferences = false;   // a line break inside a value is written "&#xA;"
+    std::vector<std::string> knownTypes;  // the types the page's file defines; empty: any
     // The anchor rule, zone rectangle and page size that place the page's POIs.
     EditorState geometry;
 };
@@ -96,3 +97,6 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
 
 // A type held in property `from` as a page typed by property `to` names it.
 std::string ConvertedType(const std::string& type, std::string_view from, std::string_view to);
+// `type` where the page knows it; else the page's own type for zones (ZONE, CLST) or, for any
+// other, the first the page defines.
+std::string KnownType(const std::string& type, const std::vector<std::string>& knownTypes);
