@@ -7,6 +7,7 @@
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
 #include "support/Console.h"
+#include "support/TextUtil.h"
 #include "support/ZonePageFile.h"
 
 #include <QDir>
@@ -165,11 +166,8 @@ public:
 
     int finish(QTextStream& err)
     {
-        const QString summary = QStringLiteral("%1 %2 in %3 %4")
-                                    .arg(m_problems)
-                                    .arg(QLatin1String(m_problems == 1 ? "problem" : "problems"))
-                                    .arg(m_pageCount)
-                                    .arg(QLatin1String(m_pageCount == 1 ? "page" : "pages"));
+        const QString summary = QString::fromStdString(CountText(m_problems, "problem", "problems") + " in "
+                                                       + CountText(m_pageCount, "page", "pages"));
         if (m_strict)
             m_out << summary << "\n";
         m_out.flush();
@@ -200,7 +198,7 @@ private:
             m_out << lines.front() << "\n";
         }
         if (m_report && (!read || !problems.empty()))
-            m_report->addPage(shown, lines, read ? m_pages->picture(problems) : QImage());
+            m_report->addPage(shown, lines, read ? m_pages->picture(problems) : QImage(), problems);
     }
 
     QString pageLine()

@@ -275,7 +275,7 @@ void IconPageEditor::showLookupResult(const MapStyleLookup& style)
 
 void IconPageEditor::ResetEditor()
 {
-    setPositionFieldsEnabled(true);
+    setPropertyFieldsEnabled(true);
     m_controls.ed_locX->setValue(0);
     m_controls.ed_locY->setValue(0);
     m_controls.cb_icontype->setCurrentIndex(-1);
@@ -610,6 +610,9 @@ std::unique_ptr<TSimpleXMLElem> IconPageEditor::takePoi(int poiIndex, int select
 {
     std::unique_ptr<TSimpleXMLElem> taken = m_xmlscan.Root().Items().Take(poiIndex);
     rebuildSelecting(selectPoi);
+    // The fields must not go on showing the POI just taken away.
+    if (!PoiNode(selectPoi).isValid())
+        ShowNoPoi();
     return taken;
 }
 

@@ -53,6 +53,7 @@ enum class PageFeature {
     OwnTypeValues,   // the page's own type values join the type list, matched exactly
     Description,     // the description field under the tooltip
     NumberedNames,   // icons are named by a running "ID" number, which a clashing paste takes
+    LineBreakReferences,  // a line break inside a value is the reference "&#xA;", never a raw one
 };
 
 class PageSource {
