@@ -19,6 +19,7 @@
 #include "mapview/MapPanel.h"
 #include "mapview/MapStyle.h"
 #include "support/ConfigRules.h"
+#include "support/TextUtil.h"
 #include "support/ZonePageFile.h"
 
 #include <QCoreApplication>
@@ -43,8 +44,8 @@ QString fieldsLine(int listed, const EditorState& state, const TSimpleXMLElem& r
         : locationField.toStdString();
     const QString zone = HasZoneRect(state.ZoneRect) ? QString::fromStdString(ZoneText(state.ZoneRect))
                                                      : QStringLiteral("none");
-    return QStringLiteral("%1 POIs, page \"%2\", location \"%3\", zone %4")
-        .arg(listed)
+    return QStringLiteral("%1, page \"%2\", location \"%3\", zone %4")
+        .arg(QString::fromStdString(CountText(listed, "POI", "POIs")))
         .arg(oneLine(state.PageName), oneLine(locationText), zone);
 }
 

@@ -1,8 +1,10 @@
 #include "app/CheckReport.h"
 
+#include "app/PageTarget.h"
 #include "mapview/MapPainting.h"
 #include "mapview/MarkerLayer.h"
 #include "mapview/PoiAnchor.h"
+#include "support/TextUtil.h"
 
 #include <QDir>
 #include <QMutexLocker>
@@ -11,6 +13,9 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <QFileInfo>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -80,6 +85,45 @@ void drawFrame(QPainter& painter, const QPolygonF& corners, QRgb colour)
     painter.drawPolygon(corners);
 }
 
+const QPointF kHaloOffsets[] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+
+// The kinds of problem as the report's summary names them.
+const char* kindName(ProblemKind kind)
+{
+    switch (kind) {
+    case ProblemKind::MapImage: return "map image";
+    case ProblemKind::NoZone: return "no zone rectangle";
+    case ProblemKind::Anchor: return "anchor rule";
+    case ProblemKind::ZoneRect: return "zone rectangle";
+    case ProblemKind::Property: return "property";
+    case ProblemKind::Outside: return "outside the page";
+    case ProblemKind::Disagree: return "locations disagree";
+    case ProblemKind::Misplaced: return "misplaced";
+    case ProblemKind::Duplicate: return "duplicate";
+    }
+    return "other";
+}
+
+// The pages' names relative to the folder they all lie in (the folder checked).
+QStringList relativeNames(const QStringList& names)
+{
+    QStringList absolute;
+    for (const QString& name : names) {
+        const PageTarget target = SplitPageTarget(name);
+        absolute << JoinPageTarget({QFileInfo(target.file).absoluteFilePath(), target.page});
+    }
+    QString common = absolute.isEmpty() ? QString() : QFileInfo(SplitPageTarget(absolute[0]).file).absolutePath();
+    for (const QString& name : absolute)
+        while (!common.isEmpty() && !name.startsWith(common + QLatin1Char('/')))
+            common = common.contains(QLatin1Char('/')) ? common.left(common.lastIndexOf(QLatin1Char('/'))) : QString();
+    if (common.isEmpty())
+        return names;
+    QStringList relative;
+    for (const QString& name : absolute)
+        relative << name.mid(common.size() + 1);
+    return relative;
+}
+
 QString pictureName(int page)
 {
     return QStringLiteral("page-%1.png").arg(page);
@@ -112,8 +156,14 @@ QImage DrawReportPicture(const QImage& map, const MarkerLayer& markers, const Ed
         if (problem.kind != ProblemKind::Misplaced || !problem.point || !problem.worldPoint)
             continue;
         drawArrow(painter, toQt(*problem.point), toQt(*problem.worldPoint));
+        // A light halo under the label reads on any map and on the grey canvas.
+        const QPointF at = toQt(*problem.point) + QPointF(kNameGap, -kNameGap);
+        const QString name = QString::fromStdString(problem.poiName);
+        painter.setPen(QColor::fromRgba(kReportHaloColour));
+        for (const QPointF& offset : kHaloOffsets)
+            painter.drawText(at + offset, name);
         painter.setPen(QColor::fromRgba(kReportArrowColour));
-        painter.drawText(toQt(*problem.point) + QPointF(kNameGap, -kNameGap), QString::fromStdString(problem.poiName));
+        painter.drawText(at, name);
     }
     painter.end();
     return picture.convertToFormat(QImage::Format_RGB32);
@@ -127,12 +177,15 @@ CheckReport::CheckReport(QString folder) : m_folder(std::move(folder))
         m_failures << m_folder;
 }
 
-void CheckReport::addPage(const QString& name, const QStringList& lines, const QImage& picture)
+void CheckReport::addPage(const QString& name, const QStringList& lines, const QImage& picture,
+                          const std::vector<PageProblem>& problems)
 {
     ++m_pages;
-    m_sections += QStringLiteral("<section id=\"page-%1\">\n<h2>%2</h2>\n<pre>%3</pre>\n")
-                      .arg(m_pages)
-                      .arg(name.toHtmlEscaped(), lines.join(QLatin1Char('\n')).toHtmlEscaped());
+    for (const PageProblem& problem : problems)
+        ++m_kinds[problem.kind];
+    Section section{name, m_pages, static_cast<int>(problems.size()), QString()};
+    QString& body = section.body;
+    body += QStringLiteral("<pre>%1</pre>\n").arg(lines.join(QLatin1Char('\n')).toHtmlEscaped());
     // A page that could not be read has no picture: its line says why.
     if (!picture.isNull()) {
         const QString file = pictureName(m_pages);
@@ -144,13 +197,14 @@ void CheckReport::addPage(const QString& name, const QStringList& lines, const Q
                 m_failures << path;
             }
         });
-        m_sections += QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"%4\">\n")
+        body += QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"%4\">\n")
                           .arg(file)
                           .arg(picture.width())
                           .arg(picture.height())
                           .arg(name.toHtmlEscaped());
     }
-    m_sections += QStringLiteral("</section>\n");
+    body += QStringLiteral("</section>\n");
+    m_sections.push_back(std::move(section));
 }
 
 CheckReport::~CheckReport()
@@ -161,11 +215,35 @@ CheckReport::~CheckReport()
 bool CheckReport::finish(const QString& summary, QTextStream& err)
 {
     m_writers.waitForDone();
+    // The kinds of problem first, then the pages with most problems, each linked to its section.
+    QString top;
+    if (!m_kinds.empty()) {
+        top += QStringLiteral("<table>\n");
+        for (const auto& [kind, count] : m_kinds)
+            top += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n").arg(QLatin1String(kindName(kind))).arg(count);
+        top += QStringLiteral("</table>\n");
+    }
+    std::vector<Section> pages = m_sections;
+    std::stable_sort(pages.begin(), pages.end(),
+                     [](const Section& a, const Section& b) { return a.problems > b.problems; });
+    QStringList names;
+    for (const Section& page : pages)
+        names << page.name;
+    const QStringList shown = relativeNames(names);
+    QString contents = QStringLiteral("<ul>\n");
+    QString sections;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const QString name = shown[int(i)].toHtmlEscaped();
+        const QString count = QString::fromStdString(CountText(pages[i].problems, "problem", "problems"));
+        contents += QStringLiteral("<li><a href=\"#page-%1\">%2</a>: %3</li>\n").arg(pages[i].id).arg(name, count);
+        sections += QStringLiteral("<section id=\"page-%1\">\n<h2>%2</h2>\n").arg(pages[i].id).arg(name) + pages[i].body;
+    }
+    contents += QStringLiteral("</ul>\n");
     const QString html = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
                                         "<title>Page check</title>\n<style>body { font-family: sans-serif; } "
                                         "pre { white-space: pre-wrap; }</style>\n</head>\n<body>\n"
                                         "<h1>Page check</h1>\n<p>%1</p>\n%2</body>\n</html>\n")
-                             .arg(summary.toHtmlEscaped(), m_sections);
+                             .arg(summary.toHtmlEscaped(), top + contents + sections);
     QSaveFile out(QDir(m_folder).filePath(QLatin1String(kIndexName)));
     const QByteArray bytes = html.toUtf8();
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QThreadPool>
 
+#include <map>
 #include <vector>
 
 class MarkerLayer;
@@ -22,6 +23,7 @@ constexpr QRgb kReportArrowColour = 0xFFFF00FF;
 constexpr QRgb kReportMapZoneColour = 0xFF00C0FF;
 constexpr QRgb kReportFittedZoneColour = 0xFFFF8000;
 constexpr QRgb kReportCanvasColour = 0xFF808080;
+constexpr QRgb kReportHaloColour = 0xC0FFFFFF;  // under the labels, so they read on any map
 
 // The picture of one page: `map` (null: a grey canvas of the page's size) with the markers of
 // `markers`; for each misplaced POI an arrow from its point to where its world location falls;
@@ -36,15 +38,25 @@ public:
     // Waits for the pictures still being written.
     ~CheckReport();
 
-    // One page's section: its lines (the page line first) and its picture, written at once.
-    void addPage(const QString& name, const QStringList& lines, const QImage& picture);
+    // One page's section: its lines (the page line first), its picture (written at once) and its
+    // problems, counted in the contents and the summary of kinds.
+    void addPage(const QString& name, const QStringList& lines, const QImage& picture,
+                 const std::vector<PageProblem>& problems = {});
     // Writes index.html after the pages, with the check's last line; false after telling `err`
     // what could not be written.
     bool finish(const QString& summary, QTextStream& err);
 
 private:
+    // A page's part of index.html, kept until the contents can be sorted.
+    struct Section {
+        QString name;  // as the check named it
+        int id = 0;
+        int problems = 0;
+        QString body;
+    };
     QString m_folder;
-    QString m_sections;
+    std::vector<Section> m_sections;
+    std::map<ProblemKind, int> m_kinds;
     QMutex m_failuresLock;
     QStringList m_failures;  // files not written; the writer adds to it
     QThreadPool m_writers;   // last: waited for before the rest goes

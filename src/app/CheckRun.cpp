@@ -8,6 +8,7 @@
 #include "document/EditorSupport.h"
 #include "document/PackFolder.h"
 #include "support/Console.h"
+#include "support/TextUtil.h"
 #include "support/ZonePageFile.h"
 
 #include <QDir>
@@ -62,12 +63,13 @@ void addFile(const QString& path, std::vector<CheckUnit>& units)
 void addFolder(const QString& folder, std::vector<CheckUnit>& units)
 {
     const PackFolderFiles files = ListPackFolder(folder);
+    // The names made here are printed: in the platform's form, as the folder named may be.
     for (const QString& page : files.iconPages)
-        units.push_back({page, std::nullopt, false, {}, files.uiFolder});
+        units.push_back({QDir::toNativeSeparators(page), std::nullopt, false, {}, files.uiFolder});
     for (const QString& path : files.zonePageFiles) {
         OpenedPageFile file = OpenPageSource(QFileInfo(path).absoluteFilePath().toStdString());
         if (file.source && file.source->pageFile())
-            units.push_back({path, std::move(file), false, {}, files.uiFolder});
+            units.push_back({QDir::toNativeSeparators(path), std::move(file), false, {}, files.uiFolder});
     }
 }
 
@@ -125,11 +127,8 @@ public:
 
     int finish(QTextStream& err)
     {
-        const QString summary = QStringLiteral("%1 %2 in %3 %4")
-                                    .arg(m_problems)
-                                    .arg(QLatin1String(m_problems == 1 ? "problem" : "problems"))
-                                    .arg(m_pageCount)
-                                    .arg(QLatin1String(m_pageCount == 1 ? "page" : "pages"));
+        const QString summary = QString::fromStdString(CountText(m_problems, "problem", "problems") + " in "
+                                                       + CountText(m_pageCount, "page", "pages"));
         if (m_strict)
             m_out << summary << "\n";
         m_out.flush();
@@ -160,7 +159,7 @@ private:
             m_out << lines.front() << "\n";
         }
         if (m_report && (!read || !problems.empty()))
-            m_report->addPage(shown, lines, read ? m_pages->picture(problems) : QImage());
+            m_report->addPage(shown, lines, read ? m_pages->picture(problems) : QImage(), problems);
     }
 
     QString pageLine()

@@ -105,16 +105,18 @@ int findInPack(const PackFindQuery& query, const QString& where, QTextStream& ou
 {
     FindRun run(query, out, err);
     if (QFileInfo(where).isDir()) {
+        // Files are named as --check names them: relative to the folder, in the platform's form.
         const QDir folder(QFileInfo(where).absoluteFilePath());
         const PackFolderFiles files = ListPackFolder(where);
         for (const QString& path : files.iconPages)
-            run.findIn(path, folder.relativeFilePath(QFileInfo(path).absoluteFilePath()));
+            run.findIn(path, QDir::toNativeSeparators(folder.relativeFilePath(QFileInfo(path).absoluteFilePath())));
         for (const QString& path : files.zonePageFiles) {
             const QString absolute = QFileInfo(path).absoluteFilePath();
             OpenedPageFile opened = OpenPageSource(absolute.toStdString());
             // Files there that hold no zone pages are other UI files, not pages.
             if (opened.source && opened.source->pageFile())
-                run.findIn(absolute, std::move(opened), QString(), folder.relativeFilePath(absolute));
+                run.findIn(absolute, std::move(opened), QString(),
+                           QDir::toNativeSeparators(folder.relativeFilePath(absolute)));
         }
     } else {
         run.findIn(where, SplitPageTarget(where).file);

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/Configuration.h"
+#include "app/ElidedLabel.h"
 #include "document/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
 #include "document/PoiTypes.h"
@@ -117,6 +118,9 @@ bool isRedoKey(QKeyEvent* key)
 
 bool isFieldEditingKey(QKeyEvent* key)
 {
+    const QKeyCombination pressed = key->keyCombination();
+    if (pressed == QKeyCombination(Qt::Key_Delete) || pressed == QKeyCombination(Qt::Key_Escape))
+        return true;
     return key->matches(QKeySequence::Cut) || key->matches(QKeySequence::SelectAll)
         || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)
         || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
@@ -147,9 +151,10 @@ TForm1::TForm1(const QString& configPath, Prompts* prompts, QWidget* parent)
     FormCreate();
     connectHandlers();
 
-    // A fixed single border: the client area cannot be resized or maximised.
-    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // The described size is the smallest; a larger window gives the map and the tree more room.
+    const QSize described(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    setMinimumSize(described);
+    resize(described);
     setAcceptDrops(true);
 }
 
@@ -162,7 +167,8 @@ void TForm1::createControls()
 {
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("ClientArea"));
-    central->setFixedSize(kClientWidth, kPanelHeight);
+    central->setMinimumSize(kClientWidth, kPanelHeight);
+    m_laidOut = QSize(kClientWidth, kPanelHeight);
     setCentralWidget(central);
 
     m_ui.Panel1 = place(new MapPanel(central), "Panel1", 0, 0, kMapPanelWidth, kPanelHeight);
@@ -295,7 +301,8 @@ void TForm1::createStatusBar()
     bar->setFixedHeight(kStatusBarHeight);
     int index = 0;
     for (const StatusPanelRow& row : kStatusPanels) {
-        auto* panel = new QLabel(bar);
+        // The first panel carries long notices (a missing map's paths): it elides them.
+        QLabel* panel = index == 0 ? new ElidedLabel(bar) : new QLabel(bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(index++));
         panel->setFixedWidth(row.width);
         panel->setAlignment(row.alignment);
@@ -396,6 +403,10 @@ void TForm1::connectHandlers()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Show && watched->isWidgetType())
+        shareUndoKeys(static_cast<QWidget*>(watched));
+    if (event->type() == QEvent::Resize && watched == centralWidget())
+        layOutGrown(centralWidget()->size());
     if (event->type() == QEvent::ShortcutOverride && isTextField(watched)
         && isFieldEditingKey(static_cast<QKeyEvent*>(event))) {
         event->accept();
@@ -470,7 +481,10 @@ void TForm1::FileOpenExecute(const QString& actionName)
     const QString folder = QString::fromStdString(GamePath::resolve(m_state.BaseFolder, kPageFolder));
     FileDialogOptions options;
     options.title = QStringLiteral("Open File");
-    options.filter = QStringLiteral("Map icon Files (icons_*.xml)");
+    // The icon pages first, as described; then the other files of POIs the editor opens.
+    options.filter = QStringLiteral("Map icon Files (icons_*.xml);;"
+                                    "Map window and POI files (*.xml);;"
+                                    "All files (*)");
     options.defaultSuffix = QStringLiteral("xml");
     if (GamePath::folderExists(folder.toStdString()))
         options.initialFolder = folder;

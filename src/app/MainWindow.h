@@ -182,6 +182,9 @@ private:
     void createEditMenu();
     void connectUndoHandlers();
     void updateUndoActions();
+    // Undo and redo keys work in the editor's own tool windows that are not modal (Problems,
+    // Find) as in the main window; `shown` is any widget just shown.
+    void shareUndoKeys(QWidget* shown);
     // Recent pages and dropped files (MainWindowRecent.cpp).
     void createRecentMenu();
     void fillRecentMenu();
@@ -211,7 +214,16 @@ private:
     PageProblemsWindow* m_problemsWindow = nullptr;
     QTimer* m_problemsRefresh = nullptr;
 
+    // A window grown past its described size: the map panel takes the extra room, the POI tree
+    // the extra height; the fields under the tree move down with it (MainWindowView.cpp).
+    void layOutGrown(const QSize& client);
+    QSize m_laidOut;  // the client area the controls are laid out for
+
     void createViewMenu();
+    // View > Marker Style and Marker Size (MainWindowMarkers.cpp).
+    void createMarkerLookMenus();
+    void connectMarkerLook();
+    void markerLookChosen();
     void connectViewHandlers();
     void setTypeShown(const QString& style, bool shown);
     void nudgeSelected(QPoint delta);

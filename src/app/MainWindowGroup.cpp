@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QUndoStack>
@@ -38,6 +39,8 @@ constexpr int kSelectedCountPanel = 5;
 // Room around a status text, in pixels.
 constexpr int kPanelPadding = 6;
 const char* const kDeleteCaption = "VynMAP Editor - Warning";
+// How long a passing word stays in the status bar.
+constexpr int kStatusMessageMs = 8000;
 
 PoiPageKind pageKindOf(const EditorState& state, IconPageEditor& editor)
 {
@@ -70,6 +73,9 @@ ShowPois showSelecting(IconPageEditor& editor, PoiSelection& selection, int curr
     return [&editor, &selection, current](const std::vector<int>& shown) {
         editor.BuildPoiTree();
         selection.select(shown, current);
+        // The POIs the fields showed may be gone (delete, cut, an undone paste).
+        if (shown.empty())
+            editor.ShowNoPoi();
     };
 }
 
@@ -93,6 +99,15 @@ void TForm1::createGroupActions()
         addAction(act);
         menu->addAction(act);
     }
+    // Keys without a menu item, so that the described POI menu keeps its look: Delete asks as
+    // POI > Delete POI does, Escape drops the selection. Text fields keep both keys.
+    const std::pair<const char*, Qt::Key> keys[] = {{"KeyDelete", Qt::Key_Delete}, {"KeyEscape", Qt::Key_Escape}};
+    for (const auto& [name, key] : keys) {
+        auto* act = new QAction(this);
+        act->setObjectName(QLatin1String(name));
+        act->setShortcut(QKeySequence(key));
+        addAction(act);
+    }
 }
 
 void TForm1::connectGroupHandlers()
@@ -104,6 +119,10 @@ void TForm1::connectGroupHandlers()
     connect(panel, &MapPanel::groupPressed, m_selection, &PoiSelection::makeCurrent);
     connect(panel, &MapPanel::groupMoved, this, &TForm1::moveSelected);
     connect(panel, &MapPanel::markersBanded, m_selection, &PoiSelection::band);
+    connect(panel, &MapPanel::emptyMapClicked, m_selection, &PoiSelection::clear);
+    connect(findChild<QAction*>(QStringLiteral("KeyDelete")), &QAction::triggered, this, &TForm1::MAPDELExecute);
+    connect(findChild<QAction*>(QStringLiteral("KeyEscape")), &QAction::triggered, m_selection,
+            &PoiSelection::clear);
     connect(panel, &MapPanel::contextMenuAt, this,
             [this](QPoint at, QPoint global) { mapContextMenu(at)->popup(global); });
     QTreeView* tree = m_ui.TreeView1;
@@ -238,9 +257,11 @@ void TForm1::EditDuplicateExecute()
     if (pois.empty())
         return;
     // Through the clipboard's own form, without touching the clipboard.
-    if (const std::optional<ClipboardPois> clip =
-            ReadPoisPrivateData(PoisPrivateData(pois, pageKindOf(m_state, *m_editor))))
-        pastePois(*clip, std::nullopt);
+    std::optional<ClipboardPois> clip = ReadPoisPrivateData(PoisPrivateData(pois, pageKindOf(m_state, *m_editor)));
+    if (!clip)
+        return;
+    clip->inPlace = true;
+    pastePois(*clip, std::nullopt);
 }
 
 PasteTarget TForm1::pasteTarget() const
@@ -256,8 +277,9 @@ void TForm1::pastePois(const ClipboardPois& clip, const std::optional<QPoint>& a
         target.at = ImagePoint{double(at->x()), double(at->y())};
     TSimpleXMLElem& root = m_editor->xmlscan().Root();
     const int before = root.ItemCount();
+    bool shifted = false;
     try {
-        PastePois(clip, root, target);
+        PastePois(clip, root, target, &shifted);
     } catch (const std::exception&) {
         // Half a paste is no paste: what was appended goes again.
     }
@@ -269,6 +291,8 @@ void TForm1::pastePois(const ClipboardPois& clip, const std::optional<QPoint>& a
         return;
     m_editor->undoStack().push(
         new PoiGroupInsertCommand(*m_editor, std::move(entries), true, showSelecting(*m_editor, *m_selection)));
+    if (shifted)
+        statusBar()->showMessage(caption(m_language, "PasteShifted"), kStatusMessageMs);
 }
 
 void TForm1::copyText(const QString& text)

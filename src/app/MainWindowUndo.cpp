@@ -51,6 +51,21 @@ void TForm1::updateUndoActions()
     m_editor->UpdateTitleMark();
 }
 
+void TForm1::shareUndoKeys(QWidget* shown)
+{
+    const Qt::WindowType type = shown->windowType();
+    const bool toolWindow = type == Qt::Window || type == Qt::Dialog || type == Qt::Tool;
+    if (shown == this || !shown->isWindow() || !toolWindow || shown->isModal())
+        return;
+    QWidget* owner = shown->parentWidget();
+    while (owner && owner != this)
+        owner = owner->parentWidget();
+    if (!owner)
+        return;
+    // A window shortcut of an action is live in every window the action is added to.
+    shown->addActions({action(QStringLiteral("EditUndo")), action(QStringLiteral("EditRedo"))});
+}
+
 void TForm1::EditUndoExecute()
 {
     if (m_state.DocLoaded)

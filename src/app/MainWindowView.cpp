@@ -17,6 +17,7 @@
 #include "mapview/MarkerGeometry.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -110,6 +111,8 @@ void TForm1::createViewMenu()
     for (const char* name : {"ViewZoomIn", "ViewZoomOut", "ViewZoomReset"})
         m_viewMenu->addAction(action(QLatin1String(name)));
     m_viewMenu->addSeparator();
+    createMarkerLookMenus();
+    m_viewMenu->addSeparator();
     m_menus << m_viewMenu;
 }
 
@@ -120,16 +123,38 @@ void TForm1::connectViewHandlers()
     panel->setHiddenStyles(m_hiddenStyles);
     connect(m_viewMenu, &QMenu::aboutToShow, this, &TForm1::refreshTypeMenu);
     connect(action(QStringLiteral("ViewZoomIn")), &QAction::triggered, panel,
-            [panel]() { panel->zoomIn(MapPanel::viewCentre()); });
+            [panel]() { panel->zoomIn(panel->viewCentre()); });
     connect(action(QStringLiteral("ViewZoomOut")), &QAction::triggered, panel,
-            [panel]() { panel->zoomOut(MapPanel::viewCentre()); });
+            [panel]() { panel->zoomOut(panel->viewCentre()); });
     connect(action(QStringLiteral("ViewZoomReset")), &QAction::triggered, panel,
-            [panel]() { panel->setZoom(1.0, MapPanel::viewCentre()); });
+            [panel]() { panel->setZoom(1.0, panel->viewCentre()); });
     connect(panel, &MapPanel::nudgeRequested, this, &TForm1::nudgeSelected);
     connect(action(QStringLiteral("EditFind")), &QAction::triggered, this, &TForm1::EditFindExecute);
     connect(action(QStringLiteral("FileExportPicture")), &QAction::triggered, this,
             &TForm1::FileExportPictureExecute);
+    connectMarkerLook();
     refreshTypeMenu();
+}
+
+void TForm1::layOutGrown(const QSize& client)
+{
+    const QSize grown = client - m_laidOut;
+    if (grown.isNull())
+        return;
+    m_laidOut += grown;
+    const int wider = grown.width();
+    const int taller = grown.height();
+    QWidget* map = m_ui.Panel1;
+    map->resize(map->width() + wider, map->height() + taller);
+    Panel2->setGeometry(Panel2->x() + wider, Panel2->y(), Panel2->width(), Panel2->height() + taller);
+    QTreeView* tree = m_ui.TreeView1;
+    tree->resize(tree->width(), tree->height() + taller);
+    for (QWidget* field : Panel2->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (field->y() > tree->y())
+            field->move(field->x(), field->y() + taller);
+    // The notice panel's long texts (a missing map's paths) get the extra width.
+    QLabel* notice = statusPanel(0);
+    notice->setFixedWidth(notice->width() + wider);
 }
 
 void TForm1::refreshTypeMenu()

@@ -2,6 +2,7 @@
 // through every way of opening a page, picking a zone page, switching between them.
 #include "app/MainWindow.h"
 
+#include "app/ElidedLabel.h"
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
 #include "mapview/MapCoordinates.h"
@@ -117,10 +118,8 @@ void TForm1::updatePlacementNotice()
     if (!m_mapNotice.isEmpty())
         notices << m_mapNotice;
     const QString text = notices.join(QLatin1String(" | "));
-    QLabel* panel = statusPanel(kNoticePanel);
     // The panel is narrow: the middle of a long text gives way, so the file name stays in sight.
-    panel->setText(panel->fontMetrics().elidedText(text, Qt::ElideMiddle, panel->width() - 2 * panel->frameWidth()));
-    panel->setToolTip(text);
+    static_cast<ElidedLabel*>(statusPanel(kNoticePanel))->setFullText(text);
 }
 
 bool TForm1::openPageOrZone(const QString& path)

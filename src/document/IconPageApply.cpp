@@ -31,10 +31,36 @@
 
 namespace {
 
-// The memo holds lines; the document holds them joined by CR LF.
-QString memoFromDoc(const std::string& text)
+// Where a file writes a line break inside a value as a reference, the fields show a line break.
+const QLatin1String kLineBreakReference("&#xA;");
+
+QString shownValue(const std::string& value, bool references)
 {
-    QString lines = fromDoc(text);
+    QString text = fromDoc(value);
+    if (references)
+        text.replace(kLineBreakReference, QLatin1String("\n"));
+    return text;
+}
+
+// A field's text as the value to store: the stored value itself while the field still shows it,
+// so a value is written back byte for byte until it is edited.
+std::string storedValue(const QString& shown, const std::string& stored, bool references)
+{
+    if (shownValue(stored, references) == shown)
+        return stored;
+    QString text = shown;
+    if (references) {
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        text.replace(QLatin1String("\n"), kLineBreakReference);
+    }
+    return toDoc(text);
+}
+
+// The memo holds lines; the document holds them joined by CR LF (or by the reference).
+QString memoFromDoc(const std::string& text, bool references)
+{
+    QString lines = shownValue(text, references);
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     return lines;
 }
@@ -122,6 +148,7 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     m_shownFields = 0;
     m_editedFields = 0;
     m_state.PathEdited = false;
+    setPropertyFieldsEnabled(true);
     // The label speaks of the POI shown: the page's own text until its position is known.
     m_controls.Label5->setText(m_pageLabel);
     std::pair<int, int> at;
@@ -156,10 +183,11 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     m_controls.cb_icontype->setCurrentIndex(findType(style));
     m_controls.FlatEdit3->setText(fromDoc(ValueOrEmpty(*poi, "Name")));
     m_controls.FlatEdit1->setText(fromDoc(ValueOrEmpty(*poi, "pathfindlocation")));
-    m_controls.FlatMemo1->setPlainText(memoFromDoc(ValueOrEmpty(*poi, "Tooltip")));
+    const bool references = m_source->offers(PageFeature::LineBreakReferences);
+    m_controls.FlatMemo1->setPlainText(memoFromDoc(ValueOrEmpty(*poi, "Tooltip"), references));
     m_shownFields |= FieldType | FieldName | FieldPath | FieldTooltip;
     if (m_source->offers(PageFeature::Description)) {
-        m_controls.FlatEdit5->setText(fromDoc(ValueOrEmpty(*poi, kWorldDescriptionProperty)));
+        m_controls.FlatEdit5->setText(shownValue(ValueOrEmpty(*poi, kWorldDescriptionProperty), references));
         m_shownFields |= FieldDescription;
         if (!(m_shownFields & kLocationFields)) {
             // Nothing on the map to frame.
@@ -203,6 +231,27 @@ void IconPageEditor::setPositionFieldsEnabled(bool enabled)
 {
     m_controls.ed_locX->setEnabled(enabled);
     m_controls.ed_locY->setEnabled(enabled);
+}
+
+void IconPageEditor::setPropertyFieldsEnabled(bool enabled)
+{
+    setPositionFieldsEnabled(enabled);
+    const QList<QWidget*> fields = {m_controls.cb_icontype, m_controls.FlatEdit3, m_controls.FlatEdit1,
+                                    m_controls.FlatMemo1, m_controls.FlatEdit5};
+    for (QWidget* field : fields)
+        field->setEnabled(enabled);
+}
+
+void IconPageEditor::ShowNoPoi()
+{
+    UpdatingGuard updating(m_state.Updating);
+    m_filledPoi = -1;
+    m_shownFields = 0;
+    m_editedFields = 0;
+    ResetEditor();
+    setPropertyFieldsEnabled(false);
+    m_controls.Label5->setText(m_pageLabel);
+    m_controls.Panel1->setPositionButtonVisible(false);
 }
 
 void IconPageEditor::placePositionButton(int centreX, int centreY, const std::string& sizeText,
@@ -278,11 +327,12 @@ std::string IconPageEditor::memoValue(const std::string& stored) const
     const QStringList lines = memoLines(*m_controls.FlatMemo1->document());
     // A memo that still shows the stored text gives it back as it was: the memo cannot hold
     // every text exactly (a lone line end or a paragraph separator becomes a line break).
+    const bool references = m_source->offers(PageFeature::LineBreakReferences);
     QTextDocument shown;
-    shown.setPlainText(memoFromDoc(stored));
+    shown.setPlainText(memoFromDoc(stored, references));
     if (memoLines(shown) == lines)
         return stored;
-    return toDoc(lines.join(QLatin1String("\r\n")));
+    return toDoc(lines.join(references ? kLineBreakReference : QLatin1String("\r\n")));
 }
 
 bool IconPageEditor::mayWrite(const TSimpleXMLElem& poi, const char* property, unsigned fields) const
@@ -402,7 +452,9 @@ void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
 {
     // There is no Location to write: a move of the point rewrites the world location's x and z,
     // keeping its height and its separators, and the description line that repeated it.
-    writeField(poi, kWorldDescriptionProperty, FieldDescription, toDoc(m_controls.FlatEdit5->text()));
+    const bool references = m_source->offers(PageFeature::LineBreakReferences);
+    writeField(poi, kWorldDescriptionProperty, FieldDescription,
+               storedValue(m_controls.FlatEdit5->text(), ValueOrEmpty(poi, kWorldDescriptionProperty), references));
     const std::string oldPath = ValueOrEmpty(poi, "pathfindlocation");
     const std::optional<WorldLocation> parts = WorldLocation::Parse(oldPath);
     // Only a POI with a point on the map moves: without one (no zone rectangle, or out of the
@@ -421,7 +473,7 @@ void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
     const std::string newPath = ValueOrEmpty(poi, "pathfindlocation");
     if (newPath != oldPath) {
         ReplaceDescriptionLine(poi, oldPath, newPath);
-        m_controls.FlatEdit5->setText(fromDoc(ValueOrEmpty(poi, kWorldDescriptionProperty)));
+        m_controls.FlatEdit5->setText(shownValue(ValueOrEmpty(poi, kWorldDescriptionProperty), references));
     }
     const std::optional<std::pair<int, int>> at = worldPixel(poi);
     showWorldPosition(at);

@@ -249,6 +249,7 @@ void IconPageEditor::takePage(TSimpleXML& read)
     leaveDocument(read);
     m_state.Anchor = m_source->anchor();
     m_tree->setValueProperties(m_source->valueProperties());
+    m_tree->setNameNote(m_source->nameNoteProperty());
     showDescriptionField(m_source->offers(PageFeature::Description));
     // The zone rectangle and the page size (the map's, for a page without Size) place the
     // markers: known before the tree is built.
@@ -274,7 +275,7 @@ void IconPageEditor::showLookupResult(const MapStyleLookup& style)
 
 void IconPageEditor::ResetEditor()
 {
-    setPositionFieldsEnabled(true);
+    setPropertyFieldsEnabled(true);
     m_controls.ed_locX->setValue(0);
     m_controls.ed_locY->setValue(0);
     m_controls.cb_icontype->setCurrentIndex(-1);
@@ -297,6 +298,7 @@ bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
     m_source = std::move(source);
     m_state.Anchor = m_source->anchor();
     m_tree->setValueProperties(m_source->valueProperties());
+    m_tree->setNameNote(m_source->nameNoteProperty());
     showDescriptionField(m_source->offers(PageFeature::Description));
     leaveDocument(read);
     m_unrecordedChange = false;
@@ -608,6 +610,9 @@ std::unique_ptr<TSimpleXMLElem> IconPageEditor::takePoi(int poiIndex, int select
 {
     std::unique_ptr<TSimpleXMLElem> taken = m_xmlscan.Root().Items().Take(poiIndex);
     rebuildSelecting(selectPoi);
+    // The fields must not go on showing the POI just taken away.
+    if (!PoiNode(selectPoi).isValid())
+        ShowNoPoi();
     return taken;
 }
 

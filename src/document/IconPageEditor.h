@@ -155,6 +155,9 @@ public:
 
     // Clears the editor fields as an opening does (each real change counts as an edit).
     void ResetEditor();
+    // The property panel shows no POI (its POI is gone, or nothing is selected): cleared and
+    // closed to input until a POI is selected again.
+    void ShowNoPoi();
 
 private:
     void connectControls();
@@ -223,6 +226,8 @@ private:
     // The position fields for such a POI: its pixel, else empty and closed to input.
     void showWorldPosition(const std::optional<std::pair<int, int>>& at);
     void setPositionFieldsEnabled(bool enabled);
+    // Every field of the property panel, the position fields included.
+    void setPropertyFieldsEnabled(bool enabled);
     unsigned fieldOf(const QObject* control) const;
     // Whether the apply may write `property` from `fields`: the user edited them (a missing
     // property is then added), or they show the POI's own value of a property it has.

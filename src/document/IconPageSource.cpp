@@ -38,6 +38,7 @@ public:
         case PageFeature::OwnTypeValues:
         case PageFeature::Description:
         case PageFeature::NumberedNames:
+        case PageFeature::LineBreakReferences:
             break;
         }
         return false;

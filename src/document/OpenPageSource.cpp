@@ -2,11 +2,25 @@
 #include "document/IconPageFile.h"
 #include "document/PageSource.h"
 #include "support/AtomicFile.h"
+#include "support/MapStyleFile.h"
 #include "support/ZonePageFile.h"
 
 namespace {
 
 const char* const kNoZonePage = "the file holds pages inside pages, but none of them is a page of icons";
+const char* const kMapStyles = "a map style file, not a page of POIs";
+
+// Bytes that hold no zone page: an icon page for its reader, unless they are the map style file,
+// whose styles the icon page reader would take for POIs and whose save would rewrite them.
+void iconPageOrRefusal(OpenedPageFile& opened, std::string bytes)
+{
+    if (IsMapStyleFile(bytes)) {
+        opened.refusal = LoadingErrorText(kMapStyles);
+        return;
+    }
+    opened.source = IconPageSource();
+    opened.unread = std::move(bytes);
+}
 
 }  // namespace
 
@@ -19,8 +33,7 @@ OpenedPageFile OpenPageSource(const std::string& path)
         return opened;
     }
     if (!ZonePageFile::MayHoldZonePages(bytes)) {
-        opened.source = IconPageSource();
-        opened.unread = std::move(bytes);
+        iconPageOrRefusal(opened, std::move(bytes));
         return opened;
     }
     try {
@@ -32,8 +45,7 @@ OpenedPageFile OpenPageSource(const std::string& path)
             // rewrite every widget of it in the icon page layout.
             opened.refusal = LoadingErrorText(kNoZonePage);
         } else {
-            opened.source = IconPageSource();
-            opened.unread = file->bytes();
+            iconPageOrRefusal(opened, file->bytes());
         }
     } catch (const XmlSpansError& error) {
         opened.refusal = LoadingErrorText(error.what());

@@ -5,6 +5,7 @@
 #include "mapview/MarkerGeometry.h"
 #include "mapview/PoiAnchor.h"
 #include "mapview/ZoneFit.h"
+#include "support/TextUtil.h"
 
 #include <algorithm>
 #include <charconv>
@@ -154,7 +155,7 @@ private:
                 continue;
             PageProblem line;
             line.kind = m_problems[members.front()].kind;
-            line.text = std::to_string(members.size()) + " POIs: " + text;
+            line.text = CountText(static_cast<long long>(members.size()), "POI", "POIs") + ": " + text;
             for (const size_t i : members) {
                 grouped[i] = true;
                 line.pois.push_back(m_problems[i].poi);
@@ -269,8 +270,8 @@ private:
                                                            : "the POIs' Location is their point, not their icon's "
                                                              "top-left corner";
         PageProblem& line = addPage(ProblemKind::Anchor,
-                                    rule + ": " + std::to_string(otherOnly) + " of " + std::to_string(telling)
-                                        + " POIs match their " + kWorldProperty + " at " + ruleText(data) + ", "
+                                    rule + ": " + std::to_string(otherOnly) + " of " + CountText(telling, "POI", "POIs")
+                                        + " match their " + kWorldProperty + " at " + ruleText(data) + ", "
                                         + std::to_string(pageOnly) + " at " + ruleText(m_page.anchor));
         line.dataAnchor = data;
         return data;
@@ -293,8 +294,9 @@ private:
         const std::optional<ZoneFitResult> fit = FitZoneRect(points, m_page.width, m_page.height, &why);
         if (!fit) {
             if (why != ZoneFitFailure::TooFew)
-                addPage(ProblemKind::ZoneRect, "no zone rectangle can be fitted: the " + std::to_string(points.size())
-                                                   + " POIs with both locations "
+                addPage(ProblemKind::ZoneRect, "no zone rectangle can be fitted: the "
+                                                   + CountText(static_cast<long long>(points.size()), "POI", "POIs")
+                                                   + " with both locations "
                                                    + (why == ZoneFitFailure::OneLine
                                                           ? "lie on one line across the map"
                                                           : "do not move on the page with their " + kWorldProperty));
@@ -303,7 +305,7 @@ private:
         const std::optional<double> shift = CornerShift(m_page.zone, fit->zone, m_page.width, m_page.height);
         const bool off = !m_hasZone || !shift || *shift > kSamePlacePixels;
         if (off) {
-            std::string fitted = "the rectangle fitted to " + std::to_string(fit->kept) + " POIs";
+            std::string fitted = "the rectangle fitted to " + CountText(fit->kept, "POI", "POIs");
             const int left = static_cast<int>(points.size()) - fit->kept;
             if (left > 0)
                 fitted += " (" + std::to_string(left) + " left out)";
@@ -364,7 +366,7 @@ private:
                                        "misplaced: " + number(apart) + " pixels from where the zone rectangle puts its "
                                            + kWorldProperty + ", " + pointText(*reading.worldPoint)
                                            + " (the rectangle fits " + std::to_string(agreeing) + " of "
-                                           + std::to_string(telling) + " POIs)");
+                                           + CountText(telling, "POI", "POIs") + ")");
             line.point = points[k].point;
             line.worldPoint = reading.worldPoint;
             line.fixable = rule == m_page.anchor;

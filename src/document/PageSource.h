@@ -53,6 +53,7 @@ enum class PageFeature {
     OwnTypeValues,   // the page's own type values join the type list, matched exactly
     Description,     // the description field under the tooltip
     NumberedNames,   // icons are named by a running "ID" number, which a clashing paste takes
+    LineBreakReferences,  // a line break inside a value is the reference "&#xA;", never a raw one
 };
 
 class PageSource {
@@ -77,6 +78,8 @@ public:
     virtual std::string_view markerStyle(const TSimpleXMLElem& poi) const = 0;
     // The properties whose values the tree lists under each POI.
     virtual std::array<const char*, PoiTreeModel::kValueCount> valueProperties() const = 0;
+    // The property the tree shows beside each POI's name (PoiTreeModel::setNameNote), or null.
+    virtual const char* nameNoteProperty() const { return nullptr; }
 
     // The line of the file as read where POI `poiIndex` of `root` (the page shown) begins, where
     // that is known.

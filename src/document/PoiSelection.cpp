@@ -102,6 +102,16 @@ void PoiSelection::makeCurrent(int poi)
         tree->selectionModel()->setCurrentIndex(node, QItemSelectionModel::NoUpdate);
 }
 
+void PoiSelection::clear()
+{
+    QItemSelectionModel* model = m_editor.controls().TreeView1->selectionModel();
+    if (!model->currentIndex().isValid() && !model->hasSelection())
+        return;
+    m_editor.FlushPendingEdits();
+    model->clear();
+    m_editor.ShowNoPoi();
+}
+
 void PoiSelection::showOnMarkers()
 {
     const std::vector<int> pois = selectedPois();

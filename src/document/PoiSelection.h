@@ -25,6 +25,9 @@ public:
     void band(const std::vector<int>& pois, bool add);
     // The POI becomes the current one; the selection stays as it is.
     void makeCurrent(int poi);
+    // Nothing is selected any more, not even the POI the property panel showed (its pending
+    // edits are applied first).
+    void clear();
 
 signals:
     // The number of selected POIs changed.

@@ -28,6 +28,7 @@ public:
             return true;
         case PageFeature::Description:
         case PageFeature::NumberedNames:
+        case PageFeature::LineBreakReferences:
         case PageFeature::SaveOptions:
         case PageFeature::AnchorOption:
         case PageFeature::OwnZoneName:
@@ -149,8 +150,8 @@ public:
 
     bool offers(PageFeature feature) const override
     {
-        return feature == PageFeature::Description || feature == PageFeature::NumberedNames ||
-               ZonePage::offers(feature);
+        return feature == PageFeature::Description || feature == PageFeature::NumberedNames
+            || feature == PageFeature::LineBreakReferences || ZonePage::offers(feature);
     }
 
     const char* typeProperty() const override { return kWorldTypeProperty; }
@@ -173,6 +174,9 @@ public:
     {
         return kWorldValueProperties;
     }
+
+    // Their names are numbers ("ID33483"): the tooltip's first line is the name an author knows.
+    const char* nameNoteProperty() const override { return kWorldTooltipProperty; }
 
     TSimpleXMLElem& addPoi(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& like) override
     {

@@ -24,7 +24,10 @@ int decodeDdsToPng(const QString& file, const QString& out, QTextStream& err)
             return kExitFailure;
         }
         ConvertToArgb32(*decoded);
-        return writePngFile(imageFromArgbRecord(std::move(*decoded)), out, err);
+        const QSize picture(decoded->pictureWidth, decoded->pictureHeight);
+        const QImage image = imageFromArgbRecord(std::move(*decoded));
+        // Blocks of four pixels pad the decoded image; the file holds the header's size.
+        return writePngFile(image.size() == picture ? image : image.copy(QRect(QPoint(0, 0), picture)), out, err);
     } catch (const std::exception& e) {
         err << QString::fromUtf8(e.what()) << "\n";
         err.flush();

@@ -1,6 +1,7 @@
 #pragma once
 // The headless `--decode-dds FILE --output OUT.png` command: a game texture decoded as the editor
-// decodes maps (first surface, 32 bits, no gamma) and written as a PNG with alpha.
+// decodes maps (first surface, 32 bits, no gamma) and written as a PNG with alpha, of the size
+// the file's header gives.
 
 #include <QImage>
 #include <QString>

@@ -173,20 +173,22 @@ std::optional<std::string> pageMapFile(const EditorState& state)
 QImage loadPageMapImage(const EditorState& state)
 {
     QImage image;
+    // Named in the platform's form: a failure's message shows the name.
     if (const std::optional<std::string> file = pageMapFile(state))
-        image = LoadMapImage(*file, state.MapGamma);
+        image = LoadMapImage(GamePath::shown(*file), state.MapGamma);
     return image.isNull() ? blankMap() : image;
 }
 
 std::optional<std::string> PageMapImageProblem(const EditorState& state)
 {
-    const std::optional<std::string> file = pageMapFile(state);
-    if (!file) {
+    const std::optional<std::string> found = pageMapFile(state);
+    if (!found) {
         return state.MapImagePath.empty() ? std::string("no map image found")
-                                          : "map image \"" + state.MapImagePath + "\" is not found";
+                                          : "map image \"" + GamePath::shown(state.MapImagePath) + "\" is not found";
     }
-    if (!hasDdsExtension(*file))
-        return "map image \"" + *file + "\" is not a DDS file";
+    const std::string file = GamePath::shown(*found);
+    if (!hasDdsExtension(file))
+        return "map image \"" + file + "\" is not a DDS file";
     if (const std::optional<std::string> refusal = PageMapDecodeProblem(state))
         return "map image cannot be decoded: " + *refusal;
     return std::nullopt;

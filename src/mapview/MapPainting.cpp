@@ -55,10 +55,20 @@ void paintLabel(QPainter& painter, const QRect& marker, const QString& name)
 // Markers larger than this are drawn directly: a copy for them would cost more than it saves.
 constexpr int kMaxSpriteSide = 64;
 
-void paintMarkerShape(QPainter& painter, const QRect& rect, const QColor& fill)
+void paintMarkerShape(QPainter& painter, const QRect& rect, const QColor& fill, MarkerFill look)
 {
-    painter.setBrush(fill);
-    painter.drawEllipse(outlineRect(rect));
+    if (look == MarkerFill::Filled) {
+        painter.setBrush(fill);
+        painter.drawEllipse(outlineRect(rect));
+        return;
+    }
+    // A ring in the type's colour inside the marker's rectangle: the map shows within it.
+    const QPen outline = painter.pen();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(fill);
+    for (int inset = 0; inset < MarkerLook::kOutlineWidth; ++inset)
+        painter.drawEllipse(outlineRect(rect.adjusted(inset, inset, -inset, -inset)));
+    painter.setPen(outline);
 }
 
 // The smallest rectangle holding every pixel of `image` that is not fully transparent.
@@ -84,6 +94,8 @@ QRect paintedPart(const QImage& image)
 // at a whole-pixel position gives the very pixels of drawing the shape there.
 class MarkerSprites {
 public:
+    explicit MarkerSprites(MarkerFill look) : m_look(look) {}
+
     // A run of pixels on one line of a copy, from `left` up to `right` (excluded).
     struct Run {
         int y;
@@ -117,7 +129,7 @@ public:
         canvas.fill(Qt::transparent);
         QPainter painter(&canvas);
         painter.setPen(kMarkerOutline);
-        paintMarkerShape(painter, QRect(QPoint(margin, margin), size), fill);
+        paintMarkerShape(painter, QRect(QPoint(margin, margin), size), fill, m_look);
         painter.end();
         const QRect part = paintedPart(canvas);
         Sprite sprite{key, size, part.topLeft() - QPoint(margin, margin), canvas.copy(part), {}, {}};
@@ -150,6 +162,7 @@ private:
         return found;
     }
 
+    MarkerFill m_look;
     std::vector<Sprite> m_sprites;
 };
 
@@ -231,7 +244,7 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
         && transform.dx() == std::floor(transform.dx()) && transform.dy() == std::floor(transform.dy())
         && !painter.testRenderHint(QPainter::Antialiasing)
         && painter.compositionMode() == QPainter::CompositionMode_SourceOver;
-    MarkerSprites sprites;
+    MarkerSprites sprites(layer.look().fill);
     const std::vector<int>& order = layer.zOrder();
     // Where each visible marker lies and which copy it takes, bottom to top.
     std::vector<QRect> rects(order.size());
@@ -244,7 +257,7 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
             continue;
         shown[z] = 1;
         const Marker& marker = layer.marker(index);
-        rects[z] = view.toScreen(marker.rect);
+        rects[z] = layer.screenRect(index, view);
         if (copies && rects[z].intersects(area))
             copyOf[z] = sprites.find(marker.fill, rects[z].size());
         // A selected marker's ring is drawn right after it: it is drawn as ever.
@@ -266,7 +279,7 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
             const MarkerSprites::Sprite& sprite = sprites.at(copyOf[z]);
             painter.drawImage(rect.topLeft() + sprite.offset, sprite.image);
         } else {
-            paintMarkerShape(painter, rect, marker.fill);
+            paintMarkerShape(painter, rect, marker.fill, layer.look().fill);
         }
         if (keep[z]) {
             const int ring = MarkerLayer::kSelectionRing;

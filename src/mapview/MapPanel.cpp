@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QTextDocument>
 #include <QToolTip>
@@ -58,7 +59,8 @@ Qt::CursorShape dragCursor(bool accepted, PanelHit::Kind target)
 MapPanel::MapPanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Panel1"));
-    setFixedSize(kPanelSize);
+    setMinimumSize(kPanelSize);
+    resize(kPanelSize);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // A click gives the panel the arrow keys; Tab still passes it by.
@@ -176,6 +178,12 @@ void MapPanel::setHiddenStyles(const QSet<QString>& styles)
     repaintChanged();
 }
 
+void MapPanel::setMarkerLook(const MarkerLook& look)
+{
+    m_layer.setLook(look);
+    repaintChanged();
+}
+
 void MapPanel::setZoom(double zoom, const QPoint& anchor)
 {
     MapView view = m_view;
@@ -220,8 +228,8 @@ void MapPanel::centreOn(const QPoint& image)
 QPoint MapPanel::clampedScroll(const QPoint& scroll) const
 {
     // Zoomed in, the image fills the view; zoomed out, it stays wholly inside it.
-    const QSize view = MarkerLayer::kImageArea.size();
     const QSize image = m_layer.imageArea().size();
+    const QSize view = m_view.area;
     const int width = int(std::ceil(image.width() * m_view.zoom)) - view.width();
     const int height = int(std::ceil(image.height() * m_view.zoom)) - view.height();
     return {std::clamp(scroll.x(), std::min(0, width), std::max(0, width)),
@@ -231,6 +239,7 @@ QPoint MapPanel::clampedScroll(const QPoint& scroll) const
 void MapPanel::setView(const MapView& view)
 {
     m_view.zoom = view.zoom;
+    m_view.area = view.area;
     m_view.scroll = clampedScroll(view.scroll);
     m_drag.setView(m_view);
     update();
@@ -299,12 +308,12 @@ void MapPanel::paintEvent(QPaintEvent* event)
     painter.fillRect(area, palette().color(QPalette::Button));
     qDrawShadePanel(&painter, rect(), palette(), true, kBevelWidth);
     if (m_view.isIdentity()) {
-        const QRect imagePart = area & MarkerLayer::kImageArea & m_image.rect();
+        const QRect imagePart = area & m_view.screenArea() & m_image.rect();
         if (!imagePart.isEmpty())
             painter.drawImage(imagePart.topLeft(), m_image, imagePart);
     } else if (!m_image.isNull()) {
         painter.save();
-        painter.setClipRect(area & MarkerLayer::kImageArea);
+        painter.setClipRect(area & m_view.screenArea());
         painter.translate(-m_view.scroll);
         painter.scale(m_view.zoom, m_view.zoom);
         painter.drawImage(QPoint(0, 0), m_image);
@@ -398,9 +407,12 @@ void MapPanel::endBand(const QPoint& point)
     const QPoint from = *m_bandFrom;
     m_bandFrom.reset();
     update();
-    // A click without a drag is no band: it leaves the selection as it was.
-    if ((point - from).manhattanLength() < QApplication::startDragDistance())
+    // A click without a drag is no band: it selects nothing, and a plain one drops the selection.
+    if ((point - from).manhattanLength() < QApplication::startDragDistance()) {
+        if (!m_bandAdds)
+            emit emptyMapClicked();
         return;
+    }
     // Both corners belong to the band, whichever way it was drawn (normalized() would drop them).
     const QPoint first = m_view.toImage(QPoint(std::min(from.x(), point.x()), std::min(from.y(), point.y())));
     const QPoint last = m_view.toImage(QPoint(std::max(from.x(), point.x()), std::max(from.y(), point.y())));
@@ -501,6 +513,16 @@ void MapPanel::keyPressEvent(QKeyEvent* event)
     default:
         QWidget::keyPressEvent(event);
     }
+}
+
+void MapPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The bevel and the room beside the image control stay as described; the rest shows map.
+    const QSize margin = kPanelSize - MapView::kDescribedArea;
+    MapView view = m_view;
+    view.area = (size() - margin).expandedTo(MapView::kDescribedArea);
+    setView(view);
 }
 
 void MapPanel::endDrag(const QPoint& point)

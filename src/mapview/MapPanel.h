@@ -21,6 +21,7 @@ class MapPanel : public QWidget {
     Q_OBJECT
 
 public:
+    // The described size; a grown window gives the panel more, all of it to the map.
     static constexpr QSize kPanelSize{519, 518};
 
     explicit MapPanel(QWidget* parent = nullptr);
@@ -64,6 +65,8 @@ public:
     // Markers of these style groups are neither drawn nor hit.
     void setHiddenStyles(const QSet<QString>& styles);
     const QSet<QString>& hiddenStyles() const { return m_layer.hiddenStyles(); }
+    // How the markers are drawn and hit (View > Marker Style and Marker Size).
+    void setMarkerLook(const MarkerLook& look);
 
     // Zoom, kept between kMinZoom and kMaxZoom; the image pixel under `anchor` (panel
     // position) stays under it.
@@ -80,8 +83,8 @@ public:
     const MapView& view() const { return m_view; }
     // Scrolls so that the image pixel `image` is at the centre of the view, where it can be.
     void centreOn(const QPoint& image);
-    // The centre of the image area: the anchor of zooming by key.
-    static QPoint viewCentre() { return MarkerLayer::kImageArea.center(); }
+    // The centre of the map's part of the panel: the anchor of zooming by key.
+    QPoint viewCentre() const { return m_view.screenArea().center(); }
 
     // Moves marker `index` by `delta` image pixels through the same signals as a drag.
     void nudgeMarker(int index, const QPoint& delta);
@@ -115,6 +118,8 @@ signals:
     // A rubber band drawn with the left button from empty map closed over these markers;
     // `add`: Ctrl was held, so they join the selection.
     void markersBanded(const std::vector<int>& indices, bool add);
+    // A plain click (no drag, no Ctrl) on empty map: nothing is selected any more.
+    void emptyMapClicked();
     // The right button on empty map at `imagePos`; `globalPos` is where a menu belongs.
     void contextMenuAt(QPoint imagePos, QPoint globalPos);
     // A drag moved marker `poiIndex`; `location` is the new value of the location fields.
@@ -137,6 +142,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void reportPointer(const QPoint& point);

@@ -4,13 +4,22 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 #include <cmath>
 
 // The zoom and scroll of the map panel; the default shows the image unscaled at the top left.
 struct MapView {
+    // The image control's size at the panel's described size.
+    static constexpr QSize kDescribedArea{512, 512};
+
     double zoom = 1.0;
     QPoint scroll;  // screen position of image pixel (0, 0) is -scroll
+    // The part of the panel that shows the map, from its top-left corner: the image control's
+    // 512 x 512 at the described size, more in a grown window.
+    QSize area = kDescribedArea;
+
+    QRect screenArea() const { return QRect(QPoint(0, 0), area); }
 
     bool isIdentity() const { return zoom == 1.0 && scroll.isNull(); }
 

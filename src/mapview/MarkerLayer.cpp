@@ -151,14 +151,31 @@ bool MarkerLayer::isVisible(int index) const
     return !entry.rect.isEmpty() && !m_hidden.contains(entry.style);
 }
 
+QRect MarkerLook::drawnRect(const QRect& screen) const
+{
+    const int side = scale == MarkerScale::Small ? kSmallSide : scale == MarkerScale::Tiny ? kTinySide : 0;
+    if (side == 0 || (screen.width() <= side && screen.height() <= side))
+        return screen;
+    const QSize size(std::min(screen.width(), side), std::min(screen.height(), side));
+    // The same centre as the marker's own, halves rounded down as everywhere.
+    const QPoint centre = screen.topLeft() + QPoint(screen.width() / 2, screen.height() / 2);
+    return QRect(centre - QPoint(size.width() / 2, size.height() / 2), size);
+}
+
+void MarkerLayer::setLook(const MarkerLook& look)
+{
+    m_look = look;
+    markAllDirty();
+}
+
 PanelHit MarkerLayer::hitTest(const QPoint& point, const MapView& view) const
 {
     for (auto it = m_zOrder.rbegin(); it != m_zOrder.rend(); ++it)
-        if (isVisible(*it) && view.toScreen(m_markers[size_t(*it)].rect).contains(point))
+        if (isVisible(*it) && screenRect(*it, view).contains(point))
             return {PanelHit::Kind::Marker, *it};
     if (m_buttonVisible && view.toScreen(m_buttonRect).contains(point))
         return {PanelHit::Kind::PositionButton, -1};
-    if (kImageArea.contains(point) && m_imageArea.contains(view.toImage(point)))
+    if (view.screenArea().contains(point) && m_imageArea.contains(view.toImage(point)))
         return {PanelHit::Kind::Image, -1};
     return {};
 }

@@ -22,6 +22,23 @@ struct Marker {
     QString name;   // the label of an exported picture
 };
 
+// How markers are drawn: filled discs (as described) or rings that let the map show inside.
+enum class MarkerFill { Filled, Outline };
+// How large markers are drawn and hit: their own size (as described), or at most a few pixels.
+enum class MarkerScale { Described, Small, Tiny };
+struct MarkerLook {
+    static constexpr int kSmallSide = 10;
+    static constexpr int kTinySide = 6;
+    static constexpr int kOutlineWidth = 2;
+
+    MarkerFill fill = MarkerFill::Filled;
+    MarkerScale scale = MarkerScale::Described;
+
+    // Where a marker lying at `screen` (its own size) is drawn: centred on the same point, no
+    // larger than the scale allows.
+    QRect drawnRect(const QRect& screen) const;
+};
+
 // The texts of a marker that are shown only now and then.
 enum class MarkerText { Tooltip, Name };
 // Gives a marker's text when it is shown, so that thousands of markers need not hold theirs.
@@ -91,6 +108,12 @@ public:
     // The visible markers whose centre lies inside `imageRect` (image pixels), ascending.
     std::vector<int> markersInside(const QRect& imageRect) const;
 
+    // How every marker is drawn and hit.
+    void setLook(const MarkerLook& look);
+    const MarkerLook& look() const { return m_look; }
+    // Where marker `index` is drawn and hit on screen as `view` shows the layer.
+    QRect screenRect(int index, const MapView& view) const { return m_look.drawnRect(view.toScreen(marker(index).rect)); }
+
     // Style groups whose markers are neither drawn nor hit; they stay in the list.
     void setHiddenStyles(const QSet<QString>& styles);
     const QSet<QString>& hiddenStyles() const { return m_hidden; }
@@ -122,6 +145,7 @@ private:
     bool m_buttonVisible = false;
     unsigned m_generation = 0;
     QSet<QString> m_hidden;
+    MarkerLook m_look;
     Dirty m_dirty;
     MarkerTextSource m_textSource;
 };

@@ -8,7 +8,7 @@ class QWidget;
 
 struct FileDialogOptions {
     QString title;
-    QString filter;         // Qt filter syntax, e.g. "Map icon Files (icons_*.xml)"
+    QString filter;         // Qt filter syntax, e.g. "Map icon Files (icons_*.xml)"; ";;" between several
     QString initialFolder;  // empty: the platform's choice
     QString initialFile;
     QString defaultSuffix;

@@ -308,6 +308,8 @@ ImageRecord createRecord(
     ImageRecord image;
     image.width = int32_t(shape.width);
     image.height = int32_t(shape.height);
+    image.pictureWidth = int32_t(width);
+    image.pictureHeight = int32_t(height);
     image.format = format;
     image.bits.assign(size_t(shape.bytes), 0);
     return image;

@@ -42,6 +42,10 @@ bool isBlockCompressed(PixelFormat format);
 struct ImageRecord {
     int32_t width = 0;  // rounded up to a multiple of 4 for block-compressed formats
     int32_t height = 0;
+    // The size the header gives: the picture, without the rows and columns that fill the last
+    // blocks (at most width x height).
+    int32_t pictureWidth = 0;
+    int32_t pictureHeight = 0;
     PixelFormat format = PixelFormat::A8R8G8B8;
     std::vector<uint8_t> bits;  // zero-filled when the record is created
 

@@ -84,6 +84,16 @@ std::string toSlashes(std::string path)
     return path;
 }
 
+std::string shown(std::string path)
+{
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+#else
+    return toSlashes(std::move(path));
+#endif
+}
+
 std::string fileName(const std::string& path)
 {
     const std::size_t separator = path.find_last_of("/\\");

@@ -18,6 +18,10 @@ bool folderExists(const std::string& path);  // a directory (symbolic links foll
 // Every "\" turned into "/".
 std::string toSlashes(std::string path);
 
+// A path as this platform writes it for a user: parts joined by "\" on Windows, by "/" elsewhere
+// (the "\" of a game path included).
+std::string shown(std::string path);
+
 // The part after the last "/" or "\" (the whole text when there is none).
 std::string fileName(const std::string& path);
 

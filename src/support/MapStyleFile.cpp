@@ -8,6 +8,8 @@
 namespace {
 
 constexpr std::string_view kMapStyleTag = "ImageStyle";
+constexpr std::string_view kMapStyleStart = "<ImageStyle";
+constexpr std::string_view kIconTag = "Icon";
 constexpr std::string_view kNameProperty = "Name";
 constexpr std::string_view kZoneProperty = "zonerect";
 const char* const kNamelessStyle = "Map style file: an ImageStyle element has no Name property";
@@ -77,6 +79,28 @@ std::vector<MapStyleElement> ReadMapStyleElements(std::string_view bytes)
     for (const int index : kept)
         styles.push_back(styleOf(spans, spans.elements[static_cast<std::size_t>(index)]));
     return styles;
+}
+
+bool IsMapStyleFile(std::string_view bytes)
+{
+    // Pages never hold a style: most files are told apart without a parse.
+    if (bytes.find(kMapStyleStart) == std::string_view::npos)
+        return false;
+    XmlSpans spans;
+    try {
+        spans = XmlSpans::Parse(bytes);
+    } catch (const XmlSpansError&) {
+        return false;
+    }
+    bool style = false;
+    for (const XmlSpanElement& element : spans.elements) {
+        if (element.tag == kIconTag)
+            return false;
+        const bool topOrUnderRoot = element.parent < 0
+            || (spans.roots.size() == 1 && element.parent == spans.roots.front());
+        style = style || (topOrUnderRoot && element.tag == kMapStyleTag);
+    }
+    return style;
 }
 
 ZoneRectEdit SetZoneRectInPlace(std::string& bytes, const std::string& mapName, const std::string& zoneText)

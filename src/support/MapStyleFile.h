@@ -45,6 +45,11 @@ struct MapStyleElement {
 // instructions and text between elements are allowed. Throws MapStyleError.
 std::vector<MapStyleElement> ReadMapStyleElements(std::string_view bytes);
 
+// Whether `bytes` are a map style file rather than a page of POIs: top-level ImageStyle elements
+// (a fragment, or a single style), or a single root with ImageStyle children, and no Icon
+// anywhere. False for bytes without elements that nest: their own reader says what is wrong.
+bool IsMapStyleFile(std::string_view bytes);
+
 // What SetZoneRectInPlace did.
 enum class ZoneRectEdit { Replaced, Added, NoMatch };
 

@@ -81,6 +81,11 @@ TextPlace PlaceOfByte(std::string_view bytes, std::size_t offset)
     return place;
 }
 
+std::string CountText(long long count, std::string_view one, std::string_view many)
+{
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 std::string PlaceText(const TextPlace& place)
 {
     return "line " + std::to_string(place.line) + ", column " + std::to_string(place.column);

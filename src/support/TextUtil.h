@@ -26,6 +26,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // Position of the first occurrence of `needle` in `text` without regard to ASCII case, or npos.
 std::size_t FindNoCase(std::string_view text, std::string_view needle);
 
+// A count with its noun as English reads it: "1 POI", "2 POIs", "0 problems".
+std::string CountText(long long count, std::string_view one, std::string_view many);
+
 // Where a byte of a file lies as a reader counts it: line and column from 1, the column in
 // characters (UTF-8), a byte order mark not counted. Lines end at LF, CR LF or a lone CR.
 struct TextPlace {

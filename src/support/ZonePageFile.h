@@ -80,8 +80,9 @@ public:
 
     // Every Page below the root that holds Icon children, every Page child of a Page named
     // "Icons", and every Page without child elements whose parent holds nothing but Pages and
-    // Icons (so that a zone without icons can get its first), in document order; never the page
-    // "Icons" itself (the game's templates, not a map).
+    // Icons (so that a zone without icons can get its first; in a file with no Icon and no page
+    // "Icons", only such a page with no property but its Name), in document order; never the
+    // page "Icons" itself (the game's templates, not a map).
     const std::vector<ZonePageInfo>& pages() const { return m_file->pages; }
     // The first zone page of that name (compared exactly), or -1.
     int findPage(std::string_view name) const;

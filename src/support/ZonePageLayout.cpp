@@ -2,6 +2,7 @@
 // version of the file to the next (after a save, or after another program changed the file).
 #include "support/IconPageXml.h"
 #include "support/ZonePageFile.h"
+#include "support/xml/SimpleXmlText.h"
 
 #include <map>
 #include <unordered_map>
@@ -47,6 +48,17 @@ bool isEmptyAmongPages(const XmlSpans& spans, const XmlSpanElement& page)
     return true;
 }
 
+// In a file without any sign of POIs (no icon, no page "Icons"), an empty page is a zone only in
+// the form a POI file gives it, its name alone: a window's own pages (a background, a frame)
+// carry their layout.
+bool bareZoneForm(const XmlSpanElement& page)
+{
+    for (const XmlSpanProperty& property : page.properties)
+        if (!simplexml::SameText(property.name, kNameProperty))
+            return false;
+    return true;
+}
+
 constexpr std::size_t kHashFactor = 1000003;
 
 std::size_t hashOf(const ZonePageLayout::Key& key)
@@ -66,17 +78,18 @@ std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const Zon
     bool anyLocation = false;
     bool anyIcon = false;
     bool iconsPage = false;
-    std::unordered_map<std::vector<std::string>, int, PathHash> occurrences;
-    for (int i = 0; i < static_cast<int>(spans.elements.size()); ++i) {
-        const XmlSpanElement& element = spans.elements[static_cast<std::size_t>(i)];
+    for (const XmlSpanElement& element : spans.elements) {
         if (element.tag == kIconTag) {
             anyIcon = true;
             anyLocation = anyLocation || element.find(kLocationProperty);
         }
-        if (element.tag != kPageTag)
-            continue;
-        iconsPage = iconsPage || nameOf(element) == kIconsPageName;
-        if (element.parent < 0)
+        iconsPage = iconsPage || (element.tag == kPageTag && nameOf(element) == kIconsPageName);
+    }
+    const bool holdsPois = anyIcon || iconsPage;
+    std::unordered_map<std::vector<std::string>, int, PathHash> occurrences;
+    for (int i = 0; i < static_cast<int>(spans.elements.size()); ++i) {
+        const XmlSpanElement& element = spans.elements[static_cast<std::size_t>(i)];
+        if (element.tag != kPageTag || element.parent < 0)
             continue;
         layout->nestsPages = true;
         Key key{pathOf(spans, i), 0};
@@ -88,7 +101,8 @@ std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const Zon
         if (nameOf(element) == kIconsPageName)
             continue;
         const int icons = static_cast<int>(layout->iconsOf(i).size());
-        if (icons == 0 && !underIcons && !isEmptyAmongPages(spans, element) && !(previous && previous->find(key) >= 0))
+        const bool emptyZone = isEmptyAmongPages(spans, element) && (holdsPois || bareZoneForm(element));
+        if (icons == 0 && !underIcons && !emptyZone && !(previous && previous->find(key) >= 0))
             continue;
         layout->pages.push_back({nameOf(element), icons});
         layout->pageElements.push_back(i);

@@ -20,6 +20,7 @@ const DialogCaption kTexts[] = {
     {"Title", "문제 목록", "Problems"},
     {"TitleOfPage", "문제 목록 - %1", "Problems - %1"},
     {"Count", "문제 %1개", "%1 problems"},
+    {"CountOne", "문제 %1개", "%1 problem"},
     {"ZoneQuestion", "POI에 맞춘 경계 %1(으)로 Zone 경계 추가 창을 열까요?",
      "Open Add ZoneRect with the fitted rectangle %1?"},
     {"TopLeftQuestion", "이 페이지의 위치를 아이콘의 왼쪽 위 모서리로 볼까요?",
@@ -95,7 +96,7 @@ void PageProblemsWindow::setProblems(std::vector<PageProblem> problems, const QS
     const QString chosen = ProblemList->currentItem() ? ProblemList->currentItem()->text() : QString();
     m_problems = std::move(problems);
     setWindowTitle(pageName.isEmpty() ? text("Title") : text("TitleOfPage").arg(pageName));
-    ProblemCount->setText(text("Count").arg(m_problems.size()));
+    ProblemCount->setText(text(m_problems.size() == 1 ? "CountOne" : "Count").arg(m_problems.size()));
     QStringList lines;
     for (const PageProblem& problem : m_problems)
         lines << QString::fromStdString(ProblemLine(problem));

@@ -7,10 +7,12 @@
 #include "mapview/MapCoordinates.h"
 #include "mapview/PoiAnchorRule.h"
 #include "mapview/WorldLocation.h"
+#include "support/TextUtil.h"
 #include "support/ZonePageFile.h"
 
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -89,7 +91,43 @@ void placePoi(TSimpleXMLElem& poi, const PoiPageKind& page, std::optional<ImageP
     }
 }
 
-// A free name: the file's numbering in POI files, a suffix elsewhere.
+// A line break inside a value (CR LF, LF or CR) as the reference such files write.
+void referLineBreaks(TSimpleXMLElem& poi)
+{
+    constexpr std::string_view kReference = "&#xA;";
+    TSimpleXMLProps& props = poi.Properties();
+    for (int i = 0; i < props.Count(); ++i) {
+        const std::string& value = props.Item(i)->Value();
+        if (value.find_first_of("\r\n") == std::string::npos)
+            continue;
+        std::string written;
+        for (std::size_t at = 0; at < value.size(); ++at) {
+            if (value[at] == '\r' || value[at] == '\n') {
+                written += kReference;
+                if (value[at] == '\r' && at + 1 < value.size() && value[at + 1] == '\n')
+                    ++at;
+            } else {
+                written += value[at];
+            }
+        }
+        props.Item(i)->SetValue(std::move(written));
+    }
+}
+
+// A name's own count: "Harbor Master (2)" is "Harbor Master" counted at 2; other names count at 1.
+std::pair<std::string, long long> countedName(const std::string& name)
+{
+    constexpr std::size_t kMaxDigits = 9;
+    const std::size_t open = name.rfind(" (");
+    if (open == std::string::npos || name.empty() || name.back() != ')')
+        return {name, 1};
+    const std::string digits = name.substr(open + 2, name.size() - open - 3);
+    const bool counted = !digits.empty() && digits.size() <= kMaxDigits && digits.front() != '0'
+        && digits.find_first_not_of("0123456789") == std::string::npos;
+    return counted ? std::make_pair(name.substr(0, open), std::stoll(digits)) : std::make_pair(name, 1LL);
+}
+
+// A free name: the file's numbering in POI files, the next count elsewhere.
 std::string freeName(const std::string& name, const PoiPageKind& page, std::set<std::string>& taken,
                      long long& largestId)
 {
@@ -98,11 +136,24 @@ std::string freeName(const std::string& name, const PoiPageKind& page, std::set<
         while (taken.count(chosen))
             chosen = "ID" + std::to_string(++largestId);
     } else {
-        for (int n = 2; taken.count(chosen); ++n)
-            chosen = name + " (" + std::to_string(n) + ")";
+        const auto [base, count] = countedName(name);
+        for (long long n = count + 1; taken.count(chosen); ++n)
+            chosen = base + " (" + std::to_string(n) + ")";
     }
     taken.insert(chosen);
     return chosen;
+}
+
+// The shift along one axis that brings points from `low` to `high` into 0 .. `size` - 1; a group
+// wider than the page keeps its first edge on the page.
+double shiftInside(double low, double high, int size)
+{
+    const double last = size - 1;
+    if (size <= 0 || (low >= 0 && high <= last))
+        return 0;
+    if (low < 0 || high - low > last)
+        return -low;
+    return last - high;
 }
 
 }  // namespace
@@ -113,6 +164,8 @@ PoiPageKind PageKindOf(const PageSource& source, const EditorState& state)
     page.kind = source.kindName();
     page.typeProperty = source.typeProperty();
     page.numberedNames = source.offers(PageFeature::NumberedNames);
+    page.lineBreakReferences = source.offers(PageFeature::LineBreakReferences);
+    page.knownTypes = source.vocabulary().knownTypes;
     page.geometry = state;
     return page;
 }
@@ -248,6 +301,8 @@ std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPag
     clip.kind = page.kind;
     clip.typeProperty = page.typeProperty;
     clip.zoneRect = HasZoneRect(page);
+    // Placed by their own Location or world location, as on the page they were copied from.
+    clip.inPlace = true;
     const TSimpleXMLElem& root = document.Root();
     for (int i = 0; i < root.ItemCount(); ++i) {
         const TSimpleXMLElem& element = *root.ItemsIfAny()->Item(i);
@@ -278,7 +333,18 @@ std::string ConvertedType(const std::string& type, std::string_view from, std::s
     return type;
 }
 
-int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target)
+std::string KnownType(const std::string& type, const std::vector<std::string>& knownTypes)
+{
+    if (knownTypes.empty() || std::find(knownTypes.begin(), knownTypes.end(), type) != knownTypes.end())
+        return type;
+    if (EqualsNoCase(type, "ZONE") || EqualsNoCase(type, "CLST"))
+        for (const std::string& known : knownTypes)
+            if (FindNoCase(known, "zon") != std::string::npos)
+                return known;
+    return knownTypes.front();
+}
+
+int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target, bool* shiftedInside)
 {
     const PoiPageKind& page = target.page;
     const bool keepWorld = clip.zoneRect && HasZoneRect(page);
@@ -286,31 +352,66 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
     for (int i = 0; i < root.ItemCount(); ++i)
         taken.insert(text(*root.ItemsIfAny()->Item(i), "Name"));
     long long largestId = target.largestId;
-    // "Paste here" moves the group so that its first POI's point lands where asked.
-    std::optional<ImagePoint> shift;
-    int pasted = 0;
+
+    // Where each POI's point goes before any shift: through the world location where both pages
+    // have a zone rectangle, unless the elements already stand where they are to go.
+    std::vector<std::optional<ImagePoint>> points;
+    points.reserve(clip.pois.size());
     for (const ClipboardPoi& entry : clip.pois) {
-        const TSimpleXMLElem& source = *entry.element;
-        std::string world = text(source, kWorldProperty);
         std::optional<ImagePoint> point = entry.point;
-        if (keepWorld) {
-            if (const std::optional<ImagePoint> through = WorldToImagePoint(page.geometry, world))
+        if (keepWorld && !clip.inPlace)
+            if (const std::optional<ImagePoint> through = WorldToImagePoint(page.geometry, text(*entry.element, kWorldProperty)))
                 point = through;
-        }
-        if (target.at && point && !shift)
-            shift = ImagePoint{target.at->x - point->x, target.at->y - point->y};
-        if (shift && point)
-            point = ImagePoint{point->x + shift->x, point->y + shift->y};
-        if ((!keepWorld || shift) && point && HasZoneRect(page))
+        points.push_back(point);
+    }
+    // "Paste here" moves the group so that its first POI's point lands where asked; the whole
+    // group then moves back onto the page where any of it would fall off.
+    ImagePoint shift{0, 0};
+    const auto first = std::find_if(points.begin(), points.end(), [](const auto& point) { return point.has_value(); });
+    if (target.at && first != points.end())
+        shift = ImagePoint{target.at->x - (*first)->x, target.at->y - (*first)->y};
+    bool moved = target.at.has_value();
+    if (first != points.end()) {
+        ImagePoint low{(*first)->x + shift.x, (*first)->y + shift.y};
+        ImagePoint high = low;
+        for (const std::optional<ImagePoint>& point : points)
+            if (point) {
+                low = ImagePoint{std::min(low.x, point->x + shift.x), std::min(low.y, point->y + shift.y)};
+                high = ImagePoint{std::max(high.x, point->x + shift.x), std::max(high.y, point->y + shift.y)};
+            }
+        const ImagePoint inside{shiftInside(low.x, high.x, page.geometry.PageWidth),
+                                shiftInside(low.y, high.y, page.geometry.PageHeight)};
+        if (shiftedInside)
+            *shiftedInside = inside.x != 0 || inside.y != 0;
+        shift = ImagePoint{shift.x + inside.x, shift.y + inside.y};
+        moved = moved || inside.x != 0 || inside.y != 0;
+    }
+
+    int pasted = 0;
+    for (std::size_t i = 0; i < clip.pois.size(); ++i) {
+        const TSimpleXMLElem& source = *clip.pois[i].element;
+        std::string world = text(source, kWorldProperty);
+        std::optional<ImagePoint> point = points[i];
+        if (moved && point)
+            point = ImagePoint{point->x + shift.x, point->y + shift.y};
+        if ((!keepWorld || moved) && point && HasZoneRect(page))
             world = worldAt(page, *point, world).value_or(world);
 
         TSimpleXMLElem* made = nullptr;
         if (clip.kind == page.kind) {
             made = root.Items().Insert(root.ItemCount(), CopyElement(source));
-            placePoi(*made, page, point, world);
+            // A copy in place keeps its very bytes: its Location made again from its point could
+            // round to another pixel.
+            if (!clip.inPlace || moved)
+                placePoi(*made, page, point, world);
         } else {
             NewPoiFields fields;
             fields.iconType = ConvertedType(text(source, clip.typeProperty.c_str()), clip.typeProperty, page.typeProperty);
+            // A type carried over under the same property may be one the target file never
+            // defines (an icon page's NPC in the map window file): it takes one the file has.
+            // An icon page's type list takes any type, and kinds of another property are mapped.
+            if (clip.typeProperty == page.typeProperty && page.kind != PoiPageKind().kind)
+                fields.iconType = KnownType(fields.iconType, page.knownTypes);
             fields.name = text(source, "Name");
             fields.path = world;
             fields.tooltip = text(source, "Tooltip");
@@ -323,6 +424,8 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
             if (point && !worldOnly(page))
                 placePoi(*made, page, point, text(*made, kWorldProperty));
         }
+        if (page.lineBreakReferences)
+            referLineBreaks(*made);
         const std::string name = text(*made, "Name");
         if (taken.count(name))
             setValue(*made, "Name", freeName(name, page, taken, largestId));

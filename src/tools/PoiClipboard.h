@@ -21,6 +21,8 @@ struct PoiPageKind {
     std::string kind = "IconPage";      // the source's kind name: same kind, elements copied as they stand
     std::string typeProperty = "IconStyle";
     bool numberedNames = false;         // clashing names take the file's next "ID" number
+    bool lineBreakReferences = false;   // a line break inside a value is written "&#xA;"
+    std::vector<std::string> knownTypes;  // the types the page's file defines; empty: any
     // The anchor rule, zone rectangle and page size that place the page's POIs.
     EditorState geometry;
 };
@@ -53,6 +55,9 @@ struct ClipboardPois {
     std::string kind = "IconPage";  // of the page they were copied from
     std::string typeProperty = "IconStyle";
     bool zoneRect = false;  // the page they came from had a zone rectangle
+    // The elements are in the target's own form where they are to stand (a duplicate, icons
+    // pasted as text): copied as they are unless the paste moves them.
+    bool inPlace = false;
     std::vector<ClipboardPoi> pois;
 };
 
@@ -85,8 +90,13 @@ PasteTarget PasteTargetFor(PageSource& source, const EditorState& state, TSimple
 // Appends the clipboard's POIs to `root` in the target's kind: the world location is kept when
 // both pages have zone rectangles (the point follows from it), else the point; a name that
 // clashes gets the file's numbering ("ID" and the next number in POI files, " (2)", " (3)" ...
-// elsewhere). Returns how many were appended.
-int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target);
+// elsewhere, counting on from a name's own " (n)"). A group any of whose points would fall off the
+// page is shifted back onto it whole (`shiftedInside` then says so). Returns how many were appended.
+int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget& target,
+              bool* shiftedInside = nullptr);
 
 // A type held in property `from` as a page typed by property `to` names it.
 std::string ConvertedType(const std::string& type, std::string_view from, std::string_view to);
+// `type` where the page knows it; else the page's own type for zones (ZONE, CLST) or, for any
+// other, the first the page defines.
+std::string KnownType(const std::string& type, const std::vector<std::string>& knownTypes);

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "helpers/TestFiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -60,6 +61,10 @@ private slots:
                           "<Page 1location=\"Line\nbreak\"><Icon Location=\"1,1\"/></Page>");
         writeTestFile(m_pages + "icons_cut.xml", "<?xml version=\"1.0\"?>\r\n<Page Name=\"x\"><Icon");
         writeTestFile(m_pages + "icons_empty.xml", "");
+        // A UI window whose pages are its decoration, outside the folder.
+        writeTestFile(m_dir.filePath(QStringLiteral("travel_map.xml")),
+                      "<Page Name=\"TravelMap\" Size=\"300,200\"><Page Name=\"Bkg\" Style=\"bkg\"/>"
+                      "<Page Name=\"Frame\" Style=\"frame\"/></Page>");
 
         // The configuration: the folder, a zone rectangle of its own, and the harbour page laid
         // out by its icons' top-left corner.
@@ -105,6 +110,7 @@ private slots:
             QVERIFY(!inWindow.isEmpty());
         }
     }
+
     // A map pack POI file with hand-typed locations: each mistyped one is named with the line
     // of the file it stands on, so that an author finds it there.
     void mistypedLocationsAreNamedWithTheirLine()
@@ -125,6 +131,39 @@ private slots:
         QVERIFY2(out.contains(QStringLiteral("POI \"ID3\" (#2): pathfindlocation \"36.24-,39.94,-150.40\" does not read "
                                              "as x, y, z (line 6)")),
                  qPrintable(out));
+    }
+
+    // Files that hold no page fail with the reason; paths are printed in the platform's form.
+    void printedLines_data()
+    {
+        QTest::addColumn<QStringList>("pages");
+        QTest::addColumn<bool>("strict");
+        QTest::addColumn<QString>("printed");  // a part of the lines
+        const QString styles = m_pages + "core_mapstyles.xml";
+        QTest::newRow("the map style file")
+            << QStringList{styles} << false
+            << styles + ": Error : Loading File; a map style file, not a page of POIs\n";
+        const QString window = m_dir.filePath(QStringLiteral("travel_map.xml"));
+        QTest::newRow("a window of decoration pages")
+            << QStringList{window} << false
+            << window + ": Error : Loading File; the file holds pages inside pages, but none of them is a page of icons\n";
+        const QString sep = QDir::separator();
+        QTest::newRow("a guessed map path")
+            << QStringList{m_pages + "icons_unknown.xml"} << true
+            << ": warning: map image \"images" + sep + "maps" + sep + "map_nowhere.dds\" is not found\n";
+        QTest::newRow("a page of a folder")
+            << QStringList{m_folder} << false << QDir::toNativeSeparators(m_pages + "icons_crlf.xml") + ": 3 POIs";
+    }
+
+    void printedLines()
+    {
+        QFETCH(QStringList, pages);
+        QFETCH(bool, strict);
+        QFETCH(QString, printed);
+        QString lines;
+        QTextStream out(&lines);
+        QCOMPARE(checkPages(m_config, pages, out, strict, QString(), CheckWay::Headless), 1);
+        QVERIFY2(lines.contains(printed), qPrintable(lines));
     }
 };
 

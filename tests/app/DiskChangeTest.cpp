@@ -185,6 +185,10 @@ private slots:
                           "  </Page>\r\n</Page>\r\n")
             << QStringLiteral("Error : Loading File\nthe file holds pages inside pages, but none of them is a "
                               "page of icons");
+        QTest::newRow("a map style file")
+            << QByteArray("\xEF\xBB\xBF<MapStyles>\r\n  <ImageStyle Name=\"a\" zonerect=\"0,0,1,1\">\r\n"
+                          "    <Image Source=\"images\\maps\\a.dds\"/>\r\n  </ImageStyle>\r\n</MapStyles>\r\n")
+            << QStringLiteral("Error : Loading File\na map style file, not a page of POIs");
     }
 
     void nestedPagesThatCannotBeMappedAreRefused()

@@ -1,5 +1,6 @@
 // Additions to the window: finding a POI, hiding style groups, nudging with the arrow keys and
 // exporting the map as a picture (from the window and from the command line).
+#include "../support/ZonePageFixture.h"
 #include "app/Captions.h"
 #include "app/CommandLine.h"
 #include "app/FindBar.h"
@@ -150,6 +151,29 @@ private slots:
             QCOMPARE(currentName(), QLatin1String(step.expected));
         }
         QCOMPARE(m_editor->name()->text(), QStringLiteral("Alpha"));
+    }
+
+    // On a POI file the tree shows each number with its tooltip's first line: find takes
+    // either, or the text as the tree shows it.
+    void findOnAPoiFile_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("the name an author knows") << "old tom" << "ID31047  Old Tom";
+        QTest::newRow("as the tree shows it") << "ID31047  Old" << "ID31047  Old Tom";
+    }
+
+    void findOnAPoiFile()
+    {
+        QFETCH(QString, text);
+        const QString file = m_folder->root() + QStringLiteral("poi.xml");
+        writeFile(file, QByteArray::fromStdString(zonefixture::kPoiFile));
+        QVERIFY(m_editor->window.openPage(file + QStringLiteral("#forest")));
+        QCOMPARE(m_editor->topLevelTexts(), (QStringList{"ID31047  Old Tom", "ID31048  Well"}));
+        m_editor->trigger("EditFind");
+        QTest::keyClicks(findField(), text);
+        runEventLoopFor(IconPageEditor::kSelectionDelayMs * 3);
+        QTEST(currentName(), "found");
     }
 
     void viewMenuListsTheStylesOfThePage()

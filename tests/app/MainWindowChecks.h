@@ -199,7 +199,7 @@ private slots:
         }
         QCOMPARE(window.statusPanel(1)->alignment(), Qt::AlignCenter);
         QVERIFY(window.findChild<QLineEdit*>(QStringLiteral("FlatEdit2"))->isReadOnly());
-        QVERIFY(window.minimumSize() == window.maximumSize());
+        QCOMPARE(window.minimumSize(), window.size());  // the described size is the smallest
         if (qEnvironmentVariableIsSet("VYNMAP_SCREENSHOT"))
             window.grab().save(qEnvironmentVariable("VYNMAP_SCREENSHOT"));
     }

@@ -278,6 +278,17 @@ private slots:
                                         << true;
         QTest::newRow("stray <") << QByteArray(whole).replace("\r\n<Icon", "\r\n< <Icon")
                                  << loading("a \"<\" is not followed by a tag name (line 3, column 2)") << true;
+        // Lines and columns count the bytes as read, whatever the reading made of the values before.
+        Poi brokenTip{"x"};
+        brokenTip.tooltip = "A &amp; B\r\nC";
+        QTest::newRow("after a value with an entity and a line break")
+            << page(iconLines({brokenTip, {"y"}})).replace("Name=\"y\"", "Name=\"y\" <")
+            << loading("a tag holds \"<\" where a property should be (line 5, column 51)") << true;
+        Poi koreanTip{"x"};
+        koreanTip.tooltip = "&amp;\xED\x95\x9C\xEA\xB8\x80";
+        QTest::newRow("after an entity and Korean text on the line")
+            << page(iconLine(koreanTip)).replace("\"/>", "\" </>")
+            << loading("a tag holds \"<\" where a property should be (line 3, column 136)") << true;
         // The XML layer ends quietly inside a start tag; the page is still damaged.
         const QByteArray empty = page(QByteArray());
         QTest::newRow("no root") << empty.left(empty.indexOf("<Page"))

@@ -126,6 +126,21 @@ private slots:
         QTest::newRow("pages without icons")
             << QByteArray("<Page Name=\"Map\"><Page Name=\"a\"><Button/></Page><Page Name=\"b\"><Button/></Page></Page>")
             << -1 << false << "Error : Loading File";
+        // Files beside the pages that hold none: refused, never opened as a page a save would rewrite.
+        const QString mapStyles = QStringLiteral("Error : Loading File\na map style file, not a page of POIs");
+        QTest::newRow("map style file")
+            << QByteArray(fileBytes(QLatin1String(kSample) + "vynmap/core_mapstyles.xml").c_str()) << -1 << false
+            << mapStyles;
+        QTest::newRow("map style fragment with a byte order mark")
+            << QByteArray("\xEF\xBB\xBF<ImageStyle Name=\"a\"><Image Source=\"a.dds\"/></ImageStyle>\r\n"
+                          "<ImageStyle Name=\"b\"/>\r\n")
+            << -1 << false << mapStyles;
+        QTest::newRow("window of decoration pages")
+            << QByteArray("<Page Name=\"TravelMap\" Location=\"0,0\" Size=\"300,200\">\r\n"
+                          "  <Page Name=\"Bkg\" Style=\"travel_bkg\" Location=\"0,0\" Size=\"300,200\"/>\r\n"
+                          "  <Page Name=\"Frame\" Style=\"travel_frame\" Location=\"0,0\" Size=\"300,200\"/>\r\n"
+                          "</Page>\r\n")
+            << -1 << false << "Error : Loading File\nthe file holds pages inside pages, but none of them is a page of icons";
         QTest::newRow("unclosed page") << QByteArray("<Page Name=\"POI\"><Page Name=\"a\"><Icon/>") << -1 << false
                                        << "Error : Loading File";
         QTest::newRow("no file") << QByteArray() << int(PoiAnchor::Location) << false << QString();

@@ -6,6 +6,7 @@
 #include "document/IconPageFile.h"
 #include "document/PoiTextOrder.h"
 #include "document/PoiTreeModel.h"
+#include "document/PoiTypes.h"
 
 #include <QAbstractItemModelTester>
 #include <QTreeView>
@@ -186,6 +187,52 @@ private slots:
         QVERIFY(!model.poiNode(3).isValid());
         model.reset(nullptr);
         QCOMPARE(model.rowCount(), 0);
+    }
+
+    // A POI named by a number shows its tooltip's first line beside the name, where the page
+    // asks for it; the values listed under it and the page stay as they are.
+    void nameNoteFollowsTheName_data()
+    {
+        QTest::addColumn<QString>("tooltip");
+        QTest::addColumn<bool>("noted");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("token and line break reference")
+            << ":0df33755464a2ea6_1:Old Tom &#xA;Banker" << true << "ID33483  Old Tom";
+        QTest::newRow("decimal reference") << " Cave &#10;deep" << true << "ID33483  Cave";
+        QTest::newRow("line break as read") << QStringLiteral("\uB300\uC7A5\r\nsmith") << true
+                                            << QStringLiteral("ID33483  \uB300\uC7A5");
+        QTest::newRow("a colon that is no token") << "Note: :bring: rope&amp;" << true << "ID33483  Note: :bring: rope&amp;";
+        QTest::newRow("empty first line") << "&#xA;Old Tom" << true << "ID33483";
+        QTest::newRow("icon page") << "Old Tom" << false << "ID33483";
+    }
+
+    void nameNoteFollowsTheName()
+    {
+        QFETCH(QString, tooltip);
+        QFETCH(bool, noted);
+        QFETCH(QString, text);
+        auto root = std::make_unique<TSimpleXMLElemClassic>();
+        TSimpleXMLElemClassic* poi = root->Items().Add("Icon");
+        poi->Properties().Add("Name", "ID33483");
+        poi->Properties().Add("Tooltip", tooltip.toStdString());
+        root->Items().Add("Icon")->Properties().Add("Name", "ID33482");
+        PoiTreeModel model;
+        model.setValueProperties(kWorldValueProperties);
+        model.setNameNote(noted ? kWorldTooltipProperty : nullptr);
+        model.reset(root.get());
+        const QModelIndex node = model.poiNode(0);
+        QCOMPARE(node.data().toString(), text);
+        QCOMPARE(model.poiNode(1).data().toString(), QStringLiteral("ID33482"));
+        QCOMPARE(node.row(), 1);  // sorted by name
+        QStringList values;
+        for (int v = 0; v < model.rowCount(node); ++v)
+            values << model.index(v, 0, node).data().toString();
+        QVERIFY(values.contains(tooltip));
+        QCOMPARE(std::string(poi->Properties().Find("Tooltip")->Value()), tooltip.toStdString());
+
+        poi->Properties().Find("Tooltip")->SetValue("Young Tom");
+        model.refreshPoi(0);
+        QCOMPARE(model.poiNode(0).data().toString(), noted ? QStringLiteral("ID33483  Young Tom") : QStringLiteral("ID33483"));
     }
 };
 

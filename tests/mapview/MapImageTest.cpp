@@ -449,6 +449,35 @@ private slots:
         QVERIFY(errors.startsWith("Cannot write"));
     }
 
+    // Block-compressed pictures are decoded in whole blocks of four; the PNG has the header's size.
+    void decodeCommandWritesTheHeadersSize_data()
+    {
+        QTest::addColumn<uint>("fourCC");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("blockBytes");
+        QTest::newRow("a map's DXT5") << uint(ddstest::code("DXT5")) << QSize(436, 506) << 16;
+        QTest::newRow("DXT1, both sides padded") << uint(ddstest::code("DXT1")) << QSize(5, 3) << 8;
+    }
+
+    void decodeCommandWritesTheHeadersSize()
+    {
+        QFETCH(uint, fourCC);
+        QFETCH(QSize, size);
+        QFETCH(int, blockBytes);
+        ddstest::Header header;
+        header.width = uint32_t(size.width());
+        header.height = uint32_t(size.height());
+        header.fourCC = fourCC;
+        const size_t blocks = size_t((size.width() + 3) / 4) * size_t((size.height() + 3) / 4);
+        header.pitch = uint32_t(blocks * size_t(blockBytes));
+        write("padded.dds", ddstest::ddsFile(header, std::vector<uint8_t>(header.pitch, 0)));
+        QString errors;
+        QTextStream err(&errors);
+        const QString png = m_dir.filePath("padded.png");
+        QCOMPARE(decodeDdsToPng(m_dir.filePath("padded.dds"), png, err), 0);
+        QCOMPARE(QImage(png).size(), size);
+    }
+
     // The PNG goes through the atomic writer: a write that fails part way keeps an earlier output.
     void decodeCommandKeepsTheEarlierOutputWhenTheWriteFails()
     {

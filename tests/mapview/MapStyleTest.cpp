@@ -218,11 +218,8 @@ void MapStyleTest::sourceRectGivesThePageSize_data()
         return "  <ImageStyle Name=\"mymap\"><ImageFrame Source=\"m.dds\" SourceRect=\"" + rect
             + "\"/></ImageStyle>\r\n";
     };
-    QTest::newRow("1600 x 1200") << frame("0,0,1600,1200") << QSize(1600, 1200);
     QTest::newRow("padded") << frame(" 0, 0, 436, 506") << QSize(436, 506);
-    QTest::newRow("no SourceRect") << imageStyle("mymap", "1,2,3,4", "m.dds") << QSize(436, 506);
     QTest::newRow("no width") << frame("0,0,0,800") << QSize(436, 506);
-    QTest::newRow("three numbers") << frame("0,0,304") << QSize(436, 506);
     // The rectangle goes with the image its child names: the last style's child decides.
     QTest::newRow("later style without one") << frame("0,0,304,800") + imageStyle("mymap", "1,2,3,4", "n.dds")
                                              << QSize(436, 506);

@@ -94,4 +94,14 @@ TEST(TextUtil, CaseAndBlankRules)
     EXPECT_EQ(ToUpperAscii("a1z\xC3\xA4"), "A1Z\xC3\xA4");
 }
 
+TEST(TextUtil, CountsReadAsEnglish)
+{
+    const struct {
+        long long count;
+        const char* text;
+    } rows[] = {{0, "0 POIs"}, {1, "1 POI"}, {2, "2 POIs"}, {-1, "-1 POIs"}, {11, "11 POIs"}};
+    for (const auto& row : rows)
+        EXPECT_EQ(CountText(row.count, "POI", "POIs"), row.text);
+}
+
 }  // namespace

@@ -116,7 +116,7 @@ private slots:
         // Laid out by the corner: the centre lands on the point.
         QTest::newRow("icon page to map window: the sibling's form, centred")
             << iconPage << icon << true << mapWindow << window << false << "Alpha (2)" << "212,247"
-            << "-525.00, 7, 155.00" << "NPC";
+            << "-525.00, 7, 155.00" << "style";
         QTest::newRow("map window to icon page: its own form")
             << mapWindow << window << true << iconPage << QString() << false << "Alpha" << "218,253"
             << "-525.00, 7, 155.00" << "style";
@@ -163,6 +163,55 @@ private slots:
         QCOMPARE(QString::fromStdString(target.value(pasted, "Location")), location);
         QCOMPARE(QString::fromStdString(target.value(pasted, "pathfindlocation")), world);
         QCOMPARE(QString::fromStdString(target.value(pasted, PoiTypeProperty(paste.page))), type);
+    }
+
+    // Line breaks pasted into a POI file take its own form; other files keep them as they were.
+    void lineBreaksTakeTheTargetsForm_data()
+    {
+        QTest::addColumn<int>("toForm");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("into a POI file") << int(Form::PoiFile) << "first&#xA;second&#xA;third&#xA;";
+        QTest::newRow("into an icon page") << int(Form::IconPage) << "first\r\nsecond\nthird\r";
+    }
+
+    void lineBreaksTakeTheTargetsForm()
+    {
+        QFETCH(int, toForm);
+        QFETCH(QString, tooltip);
+        Page copied(kIconPoi);
+        copied.root().Items().Item(0)->Properties().Find("Tooltip")->SetValue("first\r\nsecond\nthird\r");
+        const std::optional<ClipboardPois> clip =
+            ReadPoisPrivateData(PoisPrivateData({copied.root().Items().Item(0)}, kindOf(Form::IconPage, kRect)));
+        QVERIFY(clip);
+        Page target(toForm == int(Form::PoiFile) ? kWorldPoi : "");
+        QCOMPARE(PastePois(*clip, target.root(), targetOf(Form(toForm), kRect, target.root())), 1);
+        QCOMPARE(QString::fromStdString(target.value(target.root().ItemCount() - 1, "Tooltip")), tooltip);
+    }
+
+    void typesTakeTheFilesVocabulary_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("known");
+        QTest::addColumn<QString>("expected");
+        const QString window = QStringLiteral("style,zoningstyle");
+        QTest::newRow("known stays") << "zoningstyle" << window << "zoningstyle";
+        QTest::newRow("NPC") << "NPC" << window << "style";
+        QTest::newRow("LOC") << "LOC" << window << "style";
+        QTest::newRow("ZONE") << "ZONE" << window << "zoningstyle";
+        QTest::newRow("CLST") << "CLST" << window << "zoningstyle";
+        QTest::newRow("no vocabulary") << "NPC" << "" << "NPC";
+        QTest::newRow("no zone type") << "ZONE" << "style" << "style";
+    }
+
+    void typesTakeTheFilesVocabulary()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, known);
+        QFETCH(QString, expected);
+        std::vector<std::string> types;
+        for (const QString& name : known.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            types.push_back(name.toStdString());
+        QCOMPARE(QString::fromStdString(KnownType(type.toStdString(), types)), expected);
     }
 
     void pasteHereMovesTheGroupTogether()

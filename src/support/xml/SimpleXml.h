@@ -76,7 +76,9 @@ public:
     std::size_t LoadFromBuffer(std::string bytes, std::size_t start = 0);
     // The bytes the last LoadFromBuffer took, empty after any other load. The parse overwrote
     // bytes inside property values; every byte outside them, such as the '>' that ends the root
-    // and all that follows it, is as read.
+    // and all that follows it, is as read. Where the page hooks decode (five entities, no
+    // numeric references), the bytes up to any offset hold the lines and characters they held
+    // as read: the place of a load error is counted in them.
     std::string_view Buffer() const { return FBuffer ? std::string_view(*FBuffer) : std::string_view(); }
     // False when the last load read only properties with names: a check for nameless ones
     // need not visit them all.

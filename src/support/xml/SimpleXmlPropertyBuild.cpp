@@ -43,6 +43,14 @@ inline bool SameName(std::string_view a, std::string_view b)
     return true;
 }
 
+// A value decoded where it was read ends there, and the rest of its raw bytes become NULs: one
+// character each, like the reference characters they stand for, so that the buffer keeps the
+// lines and characters of the bytes as read and a load error is placed by counting them.
+inline void EndDecodedInPlace(char* value, std::size_t size, std::size_t rawSize)
+{
+    std::memset(value + size, '\0', rawSize - size);
+}
+
 } // namespace
 
 TSimpleXMLParser::TSimpleXMLParser(std::shared_ptr<std::string> source, std::size_t start, const TSimpleXML* doc)
@@ -58,9 +66,12 @@ TSimpleXMLParser::TSimpleXMLParser(std::shared_ptr<std::string> source, std::siz
 std::string_view TSimpleXMLParser::ReadValue(std::string_view raw, const TSimpleXML* doc)
 {
     if (FWritable != nullptr && doc != nullptr && doc->DecodeValueSpan != nullptr && doc->OnDecodeValue) {
-        const std::size_t size = doc->DecodeValueSpan(FWritable + (raw.data() - FBytes.data()), raw.size());
-        if (size != std::string_view::npos)
+        char* const value = FWritable + (raw.data() - FBytes.data());
+        const std::size_t size = doc->DecodeValueSpan(value, raw.size());
+        if (size != std::string_view::npos) {
+            EndDecodedInPlace(value, size, raw.size());
             return raw.substr(0, size);
+        }
     }
     return DecodedValue(raw, doc);
 }
@@ -107,11 +118,14 @@ void TSimpleXMLParser::BuildProperties(TSimpleXMLElem& item)
             pending.decoded ? std::string_view(FDecoded).substr(pending.decodedAt, pending.value.size()) : pending.value;
         char* valueAt;
         if (writable != nullptr && value.size() <= pending.raw.size()) {
-            // The closing quote (or a byte of the longer raw form) ends the value.
+            // The closing quote ends a value as long as its raw form; NULs end a shorter one.
             valueAt = writable + (pending.raw.data() - bytes);
             if (pending.decoded)
                 value.copy(valueAt, value.size());
-            valueAt[value.size()] = '\0';
+            if (value.size() < pending.raw.size())
+                EndDecodedInPlace(valueAt, value.size(), pending.raw.size());
+            else
+                valueAt[value.size()] = '\0';
         } else if (!pending.decoded && StaysInPlace(pending.value, pending.raw)) {
             // A second reader's: ended when the first reader takes it over.
             valueAt = const_cast<char*>(pending.raw.data());
