@@ -203,7 +203,7 @@ private slots:
         writeFile(path, bytes);
         w().window.show();
         QVERIFY(w().window.openPage(path + QStringLiteral("#forest")));
-        w().clickPoi(QStringLiteral("ID31047"));
+        w().clickPoi(QStringLiteral("ID31047  Old Tom"));  // a POI file names its POIs with their tooltip
         QCOMPARE(w().memo()->toPlainText(), QStringLiteral("Old Tom \n"));
         auto* description = w().control<QLineEdit>("FlatEdit5");
         QCOMPARE(description->text(), QStringLiteral("ID:31047\n-120.50,4.00,88.25\nBanker"));
