@@ -386,6 +386,35 @@ private slots:
         QCOMPARE(m_window->statusPanel(5)->text(), QString());
     }
 
+    // A world location typed on a POI file page moves the line of the description that repeats
+    // it, and the field shows the new description; a blank-separated location of the game's map
+    // window file keeps its height in the coordinate label.
+    void typedWorldLocationsReachTheOtherFields()
+    {
+        open(kPoiFile);
+        editor().SelectPoi(0);
+        settle();
+        auto* path = m_window->findChild<QLineEdit*>(QStringLiteral("FlatEdit1"));
+        auto* description = m_window->findChild<QLineEdit*>(QStringLiteral("FlatEdit5"));
+        path->setFocus();
+        path->selectAll();
+        QTest::keyClicks(path, QStringLiteral("10.00,4.00,20.00"));
+        settle();
+        QCOMPARE(QString::fromStdString(std::string(root().Items().Item(0)->Properties().Find("PoiDescription")->Value())),
+                 QStringLiteral("ID:31047&#xA;10.00,4.00,20.00&#xA;Hunter's Lodge"));
+        QVERIFY2(description->text().contains(QLatin1String("10.00,4.00,20.00")), qPrintable(description->text()));
+
+        QByteArray window(kMapWindowFile);
+        window.replace("pathfindlocation=\"1,2,3\"", "pathfindlocation=\"0.00 20000.00 0.00\"");
+        m_prompts.saveAnswers.clear();
+        open(window.constData());
+        QVERIFY(m_window->showZonePage(1));
+        editor().SelectPoi(1);
+        settle();
+        const QString label = m_window->findChild<QLabel*>(QStringLiteral("Label5"))->text();
+        QVERIFY2(label.contains(QLatin1String("20000.00")), qPrintable(label));
+    }
+
     void randomSequences_data()
     {
         QTest::addColumn<QByteArray>("file");
