@@ -10,6 +10,7 @@
 #include "helpers/ModalDialog.h"
 #include "helpers/ScriptedPrompts.h"
 #include "helpers/TestFiles.h"
+#include "helpers/TestWindow.h"
 #include "mapview/MapPanel.h"
 #include "support/IconPageXml.h"
 #include "support/ZonePageFile.h"
@@ -347,12 +348,8 @@ private slots:
     void init()
     {
         writeTestFile(m_dir.filePath(QStringLiteral("UI/Test/vynmap/core_mapstyles.xml")), kStyles);
-        const QString config = m_dir.filePath(QStringLiteral("editor.INI"));
-        writeTestFile(config, "[CONFIG]\r\nPATH=" + m_dir.filePath(QStringLiteral("UI/Test/")).toUtf8() + "\r\n");
-        m_prompts = ScriptedPrompts();
-        m_window = std::make_unique<TForm1>(config, &m_prompts);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        startTestWindow(m_window, m_prompts, m_dir.filePath(QStringLiteral("editor.INI")),
+                        m_dir.filePath(QStringLiteral("UI/Test/")));
     }
 
     void cleanup() { m_window.reset(); }
