@@ -7,6 +7,7 @@
 #include "helpers/TestFiles.h"
 #include "mapview/PoiAnchor.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -69,7 +70,7 @@ private slots:
         QStringList pages;
         for (const QString& line : lines) {
             if (!line.contains(QLatin1String(": warning: ")) && line.contains(QLatin1String(": ")))
-                pages << line.section(QLatin1String(": "), 0, 0).mid(m_folder.size() + 1);
+                pages << QDir::fromNativeSeparators(line.section(QLatin1String(": "), 0, 0)).mid(m_folder.size() + 1);
         }
         QCOMPARE(pages, (QStringList{"vynmap/icons_greenwood.xml", "vynmap/icons_hanok_village.xml",
                                      "vynmap/icons_harbor_town.xml", "map_window_sample.xml#harbor_town",
