@@ -283,6 +283,8 @@ private slots:
         QVERIFY(whole.endsWith(QStringLiteral(".DDS")) || whole.endsWith(QStringLiteral(".dds")));
         w().window.resize(w().window.size() + QSize(width, 0));
         QTRY_COMPARE(notice->width(), 150 + width);
+        // The text follows the panel's last size once its resize has been handled.
+        QTRY_VERIFY(notice->fontMetrics().horizontalAdvance(notice->text()) <= notice->contentsRect().width());
         const QString shown = notice->text();
         QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
         QVERIFY(shown.startsWith(QStringLiteral("Map")));
