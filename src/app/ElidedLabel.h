@@ -15,8 +15,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Elides again when the room changed without a resize seen here (a width fixed while the
+    // layout was still to apply it): what is drawn always fits.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    int room() const;
     void elide();
     QString m_fullText;
+    int m_elidedFor = -1;  // the room the text was elided for
 };
