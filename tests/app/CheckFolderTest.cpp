@@ -79,7 +79,8 @@ private slots:
                                      "poi_sample.xml#greenwood", "poi_sample.xml#hanok_village",
                                      "poi/pack region.xml#harbor_town", "poi/pack region.xml#greenwood",
                                      "poi/pack region.xml#hanok_village"}));
-        const QString harbour = m_folder + QStringLiteral("/vynmap/icons_harbor_town.xml: warning: ");
+        const QString harbour = QDir::toNativeSeparators(m_folder + QStringLiteral("/vynmap/icons_harbor_town.xml"))
+            + QStringLiteral(": warning: ");
         QVERIFY2(lines.contains(harbour + QStringLiteral("POI \"Dock Rats\" (#3): misplaced: 40 pixels from where the zone "
                                                          "rectangle puts its pathfindlocation, 328,59 (the rectangle fits "
                                                          "9 of 10 POIs)")),
