@@ -33,6 +33,8 @@ const QString kMoonGate = QStringLiteral("poi/region.xml#north: POI \"ID1\" (#0)
 const QString kSmith = QStringLiteral("poi/region.xml#north: POI \"ID2\" (#1): NPC at 400.00,5.00,200.00: Smith Anna");
 const QString kKeeper = QStringLiteral("poi/region.xml#south: POI \"Gate Keeper\" (#0): NPC at no world location: Keeper");
 
+#ifndef Q_OS_WIN
+// The whole program on these arguments (on Windows it reads the process's own command line).
 int runWith(QStringList arguments)
 {
     arguments.prepend(QStringLiteral("vynmap-editor"));
@@ -45,6 +47,7 @@ int runWith(QStringList arguments)
     argv.push_back(nullptr);
     return runEditor(static_cast<int>(bytes.size()), argv.data());
 }
+#endif
 
 }  // namespace
 
@@ -105,12 +108,13 @@ private slots:
         QTextStream out(&printed);
         QTextStream err(&told);
         const int status = findInPack(command.find, command.pages.front(), out, err);
-        QCOMPARE(printed.split(QLatin1Char('\n'), Qt::SkipEmptyParts), lines);
+        // File names are printed in the platform's form.
+        QCOMPARE(QDir::fromNativeSeparators(printed).split(QLatin1Char('\n'), Qt::SkipEmptyParts), lines);
         QCOMPARE(status, lines.isEmpty() ? 1 : 0);
         // Only what cannot be read is told, each on a line naming it.
         const bool unread = arguments.last().endsWith(QLatin1String("west"))
             || arguments.last().endsWith(QLatin1String("gone.xml"));
-        QCOMPARE(told.startsWith(arguments.last() + QLatin1String(": ")), unread);
+        QCOMPARE(QDir::fromNativeSeparators(told).startsWith(arguments.last() + QLatin1String(": ")), unread);
         QCOMPARE(told.isEmpty(), !unread);
     }
 
@@ -134,7 +138,9 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QCOMPARE(parseCommandLine(arguments).mode, CommandLine::Mode::Error);
+#ifndef Q_OS_WIN
         QCOMPARE(runWith(arguments), 2);
+#endif
     }
 };
 
