@@ -156,6 +156,10 @@ void ZonePageFile::rememberRawForms(const XmlSpanElement& icon)
     for (const XmlSpanProperty& property : icon.properties) {
         if (property.rawValue.find_first_of("&'\"<>") == std::string_view::npos)
             continue;
+        // Written between double quotes: a form that holds one (read between single quotes) or
+        // a '<' would end or break the value there.
+        if (property.rawValue.find_first_of("\"<") != std::string_view::npos)
+            continue;
         std::string value = decoded(property.rawValue);
         if (encoded(value) != property.rawValue)
             m_rawForms.emplace(std::move(value), std::string(property.rawValue));
