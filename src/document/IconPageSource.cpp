@@ -147,6 +147,8 @@ void PageSource::readPage(int, TSimpleXML&)
 
 void PageSource::switchTo(int, TSimpleXML&) {}
 
+void PageSource::describeCheck(CheckedPage&, const TSimpleXMLElem&, const EditorState&) const {}
+
 std::optional<int> PageSource::lineOf(const TSimpleXMLElem& root, int poiIndex) const
 {
     // A page read from a buffer keeps its values where they stand in it: the first value's

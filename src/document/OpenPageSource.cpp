@@ -38,7 +38,9 @@ OpenedPageFile OpenPageSource(const std::string& path)
     }
     try {
         auto file = std::make_unique<ZonePageFile>(std::move(bytes));
-        if (!file->pages().empty()) {
+        if (file->mapLinks()) {
+            opened.source = MapLinksSource(std::move(file), path);
+        } else if (!file->pages().empty()) {
             opened.source = ZonePageSource(std::move(file));
         } else if (file->nestsPages()) {
             // Pages inside pages are a UI file, not an icon page: read as one, its save would

@@ -98,7 +98,7 @@ public:
     {
         if (m_page.mapImageProblem)
             addPage(ProblemKind::MapImage, *m_page.mapImageProblem);
-        if (!m_hasZone)
+        if (!m_hasZone && m_page.asksWorld)
             addPage(ProblemKind::NoZone, "map " + quoted(m_page.mapName) + " has no zone rectangle");
         for (size_t i = 0; i < m_page.pois.size(); ++i)
             read(i);
@@ -205,11 +205,14 @@ private:
             if (reading.point)
                 reading.otherPoint = PointFromLocation(otherRule(m_page.anchor), *poi.location, size);
             needs(at, poi.location, kLocationProperty, reading.point.has_value(), "x,y");
-            needs(at, poi.size, kSizeProperty, ParseCommaPair(size, kMarkerPairTailChars).has_value(), "width,height");
+            if (m_page.asksSize)
+                needs(at, poi.size, kSizeProperty, ParseCommaPair(size, kMarkerPairTailChars).has_value(),
+                      "width,height");
         }
         if (poi.world)
             reading.world = WorldLocation::Parse(*poi.world);
-        needs(at, poi.world, kWorldProperty, reading.world.has_value(), "x, y, z");
+        if (m_page.asksWorld)
+            needs(at, poi.world, kWorldProperty, reading.world.has_value(), "x, y, z");
         if (reading.world) {
             if (const std::optional<std::string> slip = MistypedWorldLocation(*poi.world))
                 addPoi(at, ProblemKind::Property, kWorldProperty + " " + quoted(*poi.world) + " " + *slip + lineOf(at));
@@ -219,6 +222,10 @@ private:
         if (!m_pixels)
             reading.point = reading.worldPoint;
         checkType(at);
+        if (m_page.poiRule) {
+            if (std::optional<std::string> problem = m_page.poiRule(poi.index))
+                addPoi(at, ProblemKind::Property, std::move(*problem) + lineOf(at));
+        }
     }
 
     void checkType(size_t at)

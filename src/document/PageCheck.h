@@ -49,6 +49,12 @@ struct CheckedPage {
     // The line of the file as read where a POI (by index) stands, where that is known; asked
     // only for the POIs a line names.
     std::function<std::optional<int>(int)> lineOf;
+    // Rules of icon pages that a kind of page leaves out where its POIs have no such property:
+    // Size, and the world location (with the zone rectangle that places it).
+    bool asksSize = true;
+    bool asksWorld = true;
+    // A rule of the kind, asked of each POI (by index): what is wrong with it, or nothing.
+    std::function<std::optional<std::string>(int)> poiRule;
 };
 
 enum class ProblemKind {

@@ -96,6 +96,7 @@ std::vector<PageProblem> CheckOpenPage(const TSimpleXMLElem& root, const EditorS
         return {};
     CheckedPage page = DescribePage(root, state, source.vocabulary(), PageMapImageProblem(state));
     page.lineOf = [&root, &source](int poiIndex) { return source.lineOf(root, poiIndex); };
+    source.describeCheck(page, root, state);
     std::vector<PageProblem> problems = CheckPage(page);
     if (!source.offers(PageFeature::AnchorOption)) {
         for (PageProblem& problem : problems)

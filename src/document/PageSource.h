@@ -1,9 +1,10 @@
 #pragma once
 // Where the open page comes from and where its save goes: one implementation per kind of file
 // that holds POIs (an icon page of its own, a zone page inside the game's map window file, a zone
-// page of a map pack POI file). Everything that differs between the kinds is asked of the source
-// the icon page editor owns; nothing else asks which kind is open. A new kind of file is one new
-// implementation of this interface, a factory beside the others and its test in OpenPageSource.
+// page of a map pack POI file, a map's page of a map links file). Everything that differs
+// between the kinds is asked of the source the icon page editor owns; nothing else asks which
+// kind is open. A new kind of file is one new implementation of this interface, a factory beside
+// the others and its test in OpenPageSource.
 
 #include "document/PageCheck.h"
 #include "document/PoiTreeModel.h"
@@ -22,6 +23,7 @@
 
 class ZonePageFile;
 struct EditorState;
+struct MapPagePlace;
 
 // What the user typed for a new POI, as text of the document.
 struct NewPoiFields {
@@ -105,6 +107,15 @@ public:
     // The file changed on disk to `bytes`: true when the edits were taken over to them.
     virtual bool rebase(std::string bytes) = 0;
 
+    // The page check as the kind asks it: `page`, described for the icon page rules, leaves out
+    // what does not apply to the kind's POIs and takes its own rules.
+    virtual void describeCheck(CheckedPage& page, const TSimpleXMLElem& root, const EditorState& state) const;
+
+    // Links to other maps: the map a POI leads to (nothing where it is no link), and where that
+    // map's page is in the pack (null: nowhere known).
+    virtual std::optional<std::string> linkedMap(const TSimpleXMLElem&) const { return std::nullopt; }
+    virtual const MapPagePlace* linkedPage(const std::string&) const { return nullptr; }
+
     // Other pages of the same file: the file (null where there is none), the page shown (-1:
     // none), reading another page into `read` (throws when it does not read), and keeping the
     // edits of `shown` while page `page` is shown instead.
@@ -123,6 +134,10 @@ std::unique_ptr<PageSource> ReadIconPageSource(TSimpleXML& read, const std::stri
 // laid out by the icons' top-left corner (the game's map window file) or placed by world
 // location alone (a map pack POI file), as the file tells.
 std::unique_ptr<PageSource> ZonePageSource(std::unique_ptr<ZonePageFile> file);
+
+// A map links file read as zone pages: one page per map, holding its links to other maps as
+// labels (Text) and icons placed by Location. `path` is where it was read, for the pack around it.
+std::unique_ptr<PageSource> MapLinksSource(std::unique_ptr<ZonePageFile> file, std::string path);
 
 // A file named to open, read once and its kind told.
 struct OpenedPageFile {

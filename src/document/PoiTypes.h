@@ -47,3 +47,10 @@ inline std::string_view WorldPoiStyle(std::string_view poiType)
         return "CLST";
     return poiType.empty() ? std::string_view() : std::string_view("other");
 }
+
+// Map links: the map a link leads to, and the sign the game draws it with.
+inline constexpr const char* kMapLinkProperty = "PoiMapLink";
+inline constexpr const char* kMapLinkTypeProperty = "poiresource";
+// What the tree lists under a link.
+inline constexpr std::array<const char*, 4> kMapLinkValueProperties{"Location", kMapLinkProperty,
+                                                                    kMapLinkTypeProperty, kWorldTooltipProperty};

@@ -57,6 +57,14 @@ std::string pairedValue(const TSimpleXMLElem& root, const std::string& type, con
     return QString::fromStdString(type).toLower().toStdString();
 }
 
+std::string propertyOr(const IconProperties& properties, const char* name)
+{
+    for (const auto& [existing, text] : properties)
+        if (simplexml::SameText(existing, name))
+            return text;
+    return {};
+}
+
 TSimpleXMLElem& appendIcon(TSimpleXMLElem& root, const IconProperties& properties)
 {
     TSimpleXMLElem& icon = *root.Items().Add(kIconTag);
@@ -100,6 +108,18 @@ TSimpleXMLElem& AppendWorldIcon(TSimpleXMLElem& root, const NewPoiFields& fields
     setProperty(properties, kKeywordProperty, pairedValue(root, fields.iconType, kKeywordProperty));
     setProperty(properties, kResourceProperty, pairedValue(root, fields.iconType, kResourceProperty));
     setProperty(properties, kWorldTypeProperty, fields.iconType);
+    setProperty(properties, "Tooltip", fields.tooltip);
+    return appendIcon(root, properties);
+}
+
+TSimpleXMLElem& AppendMapLinkIcon(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& sibling)
+{
+    IconProperties properties = sibling;
+    setProperty(properties, "Name", fields.name);
+    // A link leads somewhere: one made without a sibling names no map yet, which the check says.
+    setProperty(properties, kMapLinkProperty, propertyOr(sibling, kMapLinkProperty));
+    setProperty(properties, kMapLinkTypeProperty, fields.iconType);
+    setProperty(properties, "Location", fields.location);
     setProperty(properties, "Tooltip", fields.tooltip);
     return appendIcon(root, properties);
 }

@@ -16,3 +16,7 @@ TSimpleXMLElem& AppendLaidOutIcon(TSimpleXMLElem& root, const NewPoiFields& fiel
 // the type in lower case) and the description "ID:<nextId>", the world location.
 TSimpleXMLElem& AppendWorldIcon(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& sibling,
                                 long long nextId);
+
+// The same for a map link: an Icon with the sibling's properties (the map it leads to among them)
+// and Name, Location, poiresource and Tooltip from the dialog.
+TSimpleXMLElem& AppendMapLinkIcon(TSimpleXMLElem& root, const NewPoiFields& fields, const IconProperties& sibling);

@@ -308,6 +308,9 @@ std::string ZonePageFile::propertyText(const TSimpleXMLElem& element) const
 std::string ZonePageFile::newIconText(const TSimpleXMLElem& icon, const XmlSpanElement* sibling) const
 {
     std::string text = "<" + icon.Name() + propertyText(icon);
+    // A map link's label is its content: it goes with the element.
+    if (!icon.Value().empty())
+        return text + ">" + valueText(icon.Value()) + "</" + icon.Name() + ">";
     const bool blankBeforeClose = sibling && sibling->selfClosing && sibling->startEnd >= 3
         && simplexml::IsBlank(static_cast<unsigned char>(m_file->bytes[sibling->startEnd - 3]));
     return text + (blankBeforeClose ? " />" : "/>");
@@ -334,7 +337,7 @@ const XmlSpanElement* ZonePageFile::siblingIcon(const std::vector<int>& icons) c
     if (!icons.empty())
         return &m_file->spans.elements[static_cast<std::size_t>(icons.front())];
     for (const XmlSpanElement& element : m_file->spans.elements)
-        if (element.tag == kIconTag)
+        if (m_file->isPoiTag(element.tag) && element.parent >= 0)
             return &element;
     return nullptr;
 }

@@ -21,6 +21,10 @@
 namespace ZonePageNames {
 inline constexpr std::string_view kPageTag = "Page";
 inline constexpr std::string_view kIconTag = "Icon";
+// A map links file's labels: POIs beside its icons there, with their text as content.
+inline constexpr std::string_view kTextTag = "Text";
+// The map a link leads to; an icon or label carrying it makes the file a map links file.
+inline constexpr std::string_view kMapLinkProperty = "PoiMapLink";
 inline constexpr std::string_view kIconsPageName = "Icons";
 inline constexpr std::string_view kNameProperty = "Name";
 inline constexpr std::string_view kLocationProperty = "Location";
@@ -57,13 +61,19 @@ struct ZonePageLayout {
     bool worldOnly = false;
     // Whether a Page stands inside another element: a UI file, never an icon page.
     bool nestsPages = false;
+    // Whether an Icon or Text child of a page carries a PoiMapLink: a map links file, whose Text
+    // children are POIs as its icons are. Kept from the file first read, so that deleting every
+    // link does not turn its labels into bytes the editor no longer shows.
+    bool mapLinks = false;
 
     // Reads `text`; throws XmlSpansError. The zone pages are those the rules find, and also the
     // pages of `previous` still found by their key (a page whose last icon was deleted stays).
     static std::unique_ptr<ZonePageLayout> Read(std::string text, const ZonePageLayout* previous = nullptr);
     // The zone page of that key, or -1.
     int find(const Key& key) const;
-    // The Icon children of an element.
+    // Whether elements of that tag are the POIs of a page: Icon, and Text in a map links file.
+    bool isPoiTag(std::string_view tag) const;
+    // The POI children of an element (its icons, and its labels in a map links file).
     std::vector<int> iconsOf(int element) const;
     // The bytes of a span element.
     std::string_view textOf(int element) const;
@@ -94,6 +104,8 @@ public:
     std::string iconText(int page, const TSimpleXMLElem& icon) const;
     // Whether a Page stands inside another element (not only after the root).
     bool nestsPages() const { return m_file->nestsPages; }
+    // A map links file: its pages hold links to other maps, as labels (Text) and icons.
+    bool mapLinks() const { return m_file->mapLinks; }
     const std::string& bytes() const { return m_file->bytes; }
 
     // Fills `document` (its root cleared) with zone page `page`: as edited when it was shown

@@ -33,8 +33,9 @@ std::vector<std::string> pathOf(const XmlSpans& spans, int index)
 
 // A Page without child elements among pages and icons only: a zone that has no icon yet. Icons
 // beside it do not count, so adding or deleting icons never changes which pages are zones.
-bool isEmptyAmongPages(const XmlSpans& spans, const XmlSpanElement& page)
+bool isEmptyAmongPages(const ZonePageLayout& layout, const XmlSpanElement& page)
 {
+    const XmlSpans& spans = layout.spans;
     if (!page.children.empty())
         return false;
     const XmlSpanElement& parent = spans.elements[static_cast<std::size_t>(page.parent)];
@@ -42,7 +43,7 @@ bool isEmptyAmongPages(const XmlSpans& spans, const XmlSpanElement& page)
         return false;
     for (int child : parent.children) {
         const std::string_view tag = spans.elements[static_cast<std::size_t>(child)].tag;
-        if (tag != kPageTag && tag != kIconTag)
+        if (tag != kPageTag && !layout.isPoiTag(tag))
             return false;
     }
     return true;
@@ -57,6 +58,18 @@ bool bareZoneForm(const XmlSpanElement& page)
         if (!simplexml::SameText(property.name, kNameProperty))
             return false;
     return true;
+}
+
+// An icon or label of a page that leads to another map.
+bool holdsMapLinks(const XmlSpans& spans)
+{
+    for (const XmlSpanElement& element : spans.elements) {
+        if ((element.tag == kIconTag || element.tag == kTextTag) && element.parent >= 0
+            && spans.elements[static_cast<std::size_t>(element.parent)].tag == kPageTag
+            && element.find(kMapLinkProperty))
+            return true;
+    }
+    return false;
 }
 
 constexpr std::size_t kHashFactor = 1000003;
@@ -75,11 +88,12 @@ std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const Zon
     layout->bytes = std::move(text);
     layout->spans = XmlSpans::Parse(layout->bytes);
     const XmlSpans& spans = layout->spans;
+    layout->mapLinks = previous ? previous->mapLinks : holdsMapLinks(spans);
     bool anyLocation = false;
     bool anyIcon = false;
     bool iconsPage = false;
     for (const XmlSpanElement& element : spans.elements) {
-        if (element.tag == kIconTag) {
+        if (layout->isPoiTag(element.tag)) {
             anyIcon = true;
             anyLocation = anyLocation || element.find(kLocationProperty);
         }
@@ -101,7 +115,7 @@ std::unique_ptr<ZonePageLayout> ZonePageLayout::Read(std::string text, const Zon
         if (nameOf(element) == kIconsPageName)
             continue;
         const int icons = static_cast<int>(layout->iconsOf(i).size());
-        const bool emptyZone = isEmptyAmongPages(spans, element) && (holdsPois || bareZoneForm(element));
+        const bool emptyZone = isEmptyAmongPages(*layout, element) && (holdsPois || bareZoneForm(element));
         if (icons == 0 && !underIcons && !emptyZone && !(previous && previous->find(key) >= 0))
             continue;
         layout->pages.push_back({nameOf(element), icons});
@@ -122,6 +136,11 @@ std::size_t ZonePageLayout::PathHash::operator()(const std::vector<std::string>&
     return hash;
 }
 
+bool ZonePageLayout::isPoiTag(std::string_view tag) const
+{
+    return tag == kIconTag || (mapLinks && tag == kTextTag);
+}
+
 int ZonePageLayout::find(const Key& key) const
 {
     const auto [first, last] = pagesByKeyHash.equal_range(hashOf(key));
@@ -135,7 +154,7 @@ std::vector<int> ZonePageLayout::iconsOf(int element) const
 {
     std::vector<int> icons;
     for (int child : spans.elements[static_cast<std::size_t>(element)].children)
-        if (spans.elements[static_cast<std::size_t>(child)].tag == kIconTag)
+        if (isPoiTag(spans.elements[static_cast<std::size_t>(child)].tag))
             icons.push_back(child);
     return icons;
 }

@@ -6,6 +6,7 @@
 #include "document/PageSource.h"
 #include "mapview/EditorState.h"
 #include "support/ZonePageFile.h"
+#include "support/ZonePageFixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -23,14 +24,14 @@ std::string fileBytes(const QString& path)
     return file.readAll().toStdString();
 }
 
-// The source of the sample file and its first page, read into `document`.
+// The source of the file as the editor tells its kind, and its first page, read into `document`.
 std::unique_ptr<PageSource> openSample(const QString& path, TSimpleXML& document)
 {
     ConfigureIconPageDocument(document);
-    const std::string bytes = fileBytes(path);
-    if (!ZonePageFile::MayHoldZonePages(bytes))
-        return ReadIconPageSource(document, path.toStdString(), nullptr, nullptr);
-    std::unique_ptr<PageSource> source = ZonePageSource(std::make_unique<ZonePageFile>(bytes));
+    OpenedPageFile opened = OpenPageSource(path.toStdString());
+    if (!opened.source || !opened.source->pageFile())
+        return ReadIconPageSource(document, path.toStdString(), &opened.unread, nullptr);
+    std::unique_ptr<PageSource> source = std::move(opened.source);
     source->readPage(0, document);
     source->switchTo(0, document);
     return source;
@@ -52,21 +53,33 @@ private slots:
         QTest::addColumn<QString>("firstValue");   // what the tree lists first under a POI
         QTest::addColumn<bool>("wholePage");       // a save rewrites the page: its options apply
         QTest::addColumn<QString>("newName");      // the added icon's Name
+        QTest::addColumn<QByteArray>("made");      // a file made here instead of the sample
         QTest::newRow("icon page") << "vynmap/icons_harbor_town.xml" << int(PoiAnchor::Location)
                                    << "icons_harbor_town.xml" << "IconStyle" << "NPC" << "Location" << true
-                                   << "Anywhere";
+                                   << "Anywhere" << QByteArray();
         QTest::newRow("map window file") << "map_window_sample.xml" << int(PoiAnchor::Centre)
                                          << "map_window_sample.xml#harbor_town" << "IconStyle" << "style"
-                                         << "Location" << false << "Anywhere";
+                                         << "Location" << false << "Anywhere" << QByteArray();
         QTest::newRow("POI file") << "poi_sample.xml" << int(PoiAnchor::World) << "poi_sample.xml#harbor_town"
-                                  << "PoiType" << "NPC" << "pathfindlocation" << false << "ID50026";
+                                  << "PoiType" << "NPC" << "pathfindlocation" << false << "ID50026" << QByteArray();
+        QTest::newRow("map links file") << "POI/map_links.xml" << int(PoiAnchor::Location) << "map_links.xml#world"
+                                        << "poiresource" << "link" << "Location" << false << "Anywhere"
+                                        << QByteArray::fromStdString(zonefixture::kMapLinks);
     }
 
     void eachKind()
     {
         QFETCH(QString, file);
         QFETCH(int, anchor);
-        const QString path = QLatin1String(kSample) + file;
+        QFETCH(QByteArray, made);
+        QTemporaryDir folder;
+        const QString path = made.isNull() ? QLatin1String(kSample) + file : folder.filePath(file);
+        if (!made.isNull()) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+            QFile written(path);
+            QVERIFY(written.open(QIODevice::WriteOnly));
+            written.write(made);
+        }
         TSimpleXML document;
         std::unique_ptr<PageSource> source = openSample(path, document);
         QVERIFY(source);
@@ -123,6 +136,8 @@ private slots:
             << true << QString();
         QTest::newRow("POI file") << QByteArray(fileBytes(QLatin1String(kSample) + "poi_sample.xml").c_str())
                                   << int(PoiAnchor::World) << true << QString();
+        QTest::newRow("map links file") << QByteArray::fromStdString(zonefixture::kMapLinks)
+                                        << int(PoiAnchor::Location) << true << QString();
         QTest::newRow("pages without icons")
             << QByteArray("<Page Name=\"Map\"><Page Name=\"a\"><Button/></Page><Page Name=\"b\"><Button/></Page></Page>")
             << -1 << false << "Error : Loading File";

@@ -11,6 +11,7 @@
 
 namespace {
 
+using zonefixture::kMapLinks;
 using zonefixture::kMapWindow;
 using zonefixture::kPoiFile;
 
@@ -60,8 +61,20 @@ TEST(ZonePageFile, ListsZonePagesAndTheirIcons)
     EXPECT_EQ(pois.pages()[0].name, "forest");
     EXPECT_TRUE(pois.worldOnly());
 
+    // Labels are a map links file's POIs too: its page of labels only is a zone page.
+    ZonePageFile links(kMapLinks);
+    EXPECT_TRUE(links.mapLinks());
+    EXPECT_FALSE(file.mapLinks() || pois.mapLinks());
+    ASSERT_EQ(links.pages().size(), 2u);
+    EXPECT_EQ(links.pages()[0].name, "world");
+    EXPECT_EQ(links.pages()[0].poiCount, 2);
+    EXPECT_EQ(links.findPage("old cave"), 1);
+
     TSimpleXML doc;
     ConfigureIconPageXml(doc);
+    links.show(0, doc);
+    ASSERT_EQ(doc.Root().ItemCount(), 2);
+    EXPECT_EQ(icon(doc, 1).Value(), "Old & Cave");
     file.show(file.findPage("zone_harbor"), doc);
     ASSERT_EQ(doc.Root().ItemCount(), 3);
     EXPECT_EQ(std::string(doc.Root().Properties().Find("Name")->Value()), "zone_harbor");
@@ -106,10 +119,12 @@ void setValue(TSimpleXML& doc, int i, const char* name, const char* value)
     icon(doc, i).Properties().Find(name)->SetValue(value);
 }
 
-void addIcon(TSimpleXML& doc, int at, std::initializer_list<std::pair<const char*, const char*>> props)
+void addIcon(TSimpleXML& doc, int at, std::initializer_list<std::pair<const char*, const char*>> props,
+             const char* tag = "Icon", const char* text = "")
 {
     auto added = std::make_unique<TSimpleXMLElemClassic>(&doc.Root());
-    added->SetName("Icon");
+    added->SetName(tag);
+    added->SetValue(text);
     for (const auto& [name, value] : props)
         added->Properties().Add(name, value);
     doc.Root().Items().Insert(at, std::move(added));
@@ -152,6 +167,16 @@ const EditRow kEdits[] = {
      "PathFindLocation=\"7.00,2.00,3.00\" PoiDescription=\"ID:40001&#xA;1.00,2.00,3.00\" "
      "PoiKeyword=\"mob\" PoiResource=\"mob\" PoiType=\"MOBNAMED\" Tooltip=\"Bat &#xA;\"/>\r\n"
      "<Icon Name=\"ID40002\"/>\r\n"},
+    // A map links file: a moved label keeps its text; the missing final line break stays missing.
+    {"a moved label", &kMapLinks, "world", [](TSimpleXML& d) { setValue(d, 1, "Location", "81,41"); },
+     "Location=\"80,40\" >Old &amp; Cave</Text>", "Location=\"81,41\" >Old &amp; Cave</Text>"},
+    {"a pasted label", &kMapLinks, "old cave",
+     [](TSimpleXML& d) { addIcon(d, 1, {{"Name", "down"}, {"Location", "5,6"}}, "Text", "Down & out"); },
+     "Tooltip=\"Back up\"/>\r\n", "Tooltip=\"Back up\"/>\r\n\t\t<Text Name=\"down\" Location=\"5,6\">Down &amp; out</Text>\r\n"},
+    {"a deleted label", &kMapLinks, "world", [](TSimpleXML& d) { d.Root().Items().Delete(0); },
+     "\t\t<Text Name=\"to_forest\" PoiMapLink=\"forest\" poiresource=\"linkdownlarge\" Location=\"502,912\" >Deep "
+     "Forest</Text>\r\n",
+     ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Edits, ZonePageSave, testing::ValuesIn(kEdits),

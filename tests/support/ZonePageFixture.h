@@ -1,7 +1,8 @@
 #pragma once
 // Small files in the two forms that hold zone pages: the game's map window file (byte order mark,
 // CR LF, indented, other widgets around the zone pages, icons laid out by their top-left corner)
-// and a map pack POI file (no indentation, world-only icons).
+// and a map pack POI file (no indentation, world-only icons), and a map links file as packs have
+// it (byte order mark, CR LF, blanks in page names, a page of labels only, no final line break).
 
 #include <string>
 
@@ -46,5 +47,17 @@ inline const std::string kPoiFile =
     "PoiKeyword=\"mob\" PoiResource=\"mob\" PoiType=\"MOBNAMED\" Tooltip=\"Bat &#xA;\"/>\r\n"
     "</Page>\r\n"
     "</Page>\r\n";
+
+inline const std::string kMapLinks =
+    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+    "<Page Name=\"POI\">\r\n"
+    "\t<Page Name=\"world\">\r\n"
+    "\t\t<Text Name=\"to_forest\" PoiMapLink=\"forest\" poiresource=\"linkdownlarge\" Location=\"502,912\" >Deep Forest</Text>\r\n"
+    "\t\t<Text Name=\"to_cave\" PoiMapLink=\"old cave\" poiresource=\"linkdownlarge\" Location=\"80,40\" >Old &amp; Cave</Text>\r\n"
+    "\t</Page>\r\n"
+    "\t<Page Name=\"old cave\">\r\n"
+    "\t\t<Icon Name=\"up\" PoiMapLink=\"world\" poiresource=\"linkup\" Location=\"100,110\" Tooltip=\"Back up\"/>\r\n"
+    "\t</Page>\r\n"
+    "</Page>";
 
 }  // namespace zonefixture
