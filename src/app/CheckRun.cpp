@@ -112,6 +112,9 @@ public:
         QStringList names;
         for (const ZonePageInfo& zone : zones->pages())
             names << fromDoc(zone.name);
+        if (const char* kind = unit.file->source->listedKind())
+            m_out << oneLine(unit.shown) << ": " << kind << ", "
+                  << QString::fromStdString(CountText(names.size(), "page", "pages")) << "\n";
         for (int i = 0; i < names.size(); ++i) {
             m_prompts.shown.clear();
             bool read = false;

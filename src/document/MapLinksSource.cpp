@@ -34,6 +34,7 @@ public:
 
     PoiAnchor anchor() const override { return PoiAnchor::Location; }
     const char* kindName() const override { return "MapLinks"; }
+    const char* listedKind() const override { return "map links"; }
 
     const char* typeProperty() const override { return kMapLinkTypeProperty; }
 

@@ -68,6 +68,8 @@ public:
     virtual const char* kindName() const = 0;
     // The rule that places the POIs as the page is read (an icon page's option may change it).
     virtual PoiAnchor anchor() const = 0;
+    // What a folder's listing calls the file (--check), where it names its kind; null otherwise.
+    virtual const char* listedKind() const { return nullptr; }
     // The window title's name of the page: the file name, with "#PAGE" for a page inside a file.
     virtual QString title(const QString& path) const = 0;
     // The name of the page shown among the file's pages, or nothing where the file is the page.

@@ -55,6 +55,11 @@ private slots:
         QVERIFY(!pois.isEmpty());
         writeTestFile(m_folder + QStringLiteral("/poi/pack region.xml"), pois);
         writeTestFile(m_folder + QStringLiteral("/poi/notes.xml"), "<Notes><Note>not a page</Note></Notes>");
+        // The pack's map links: a file of its own kind, listed as such before its pages.
+        writeTestFile(m_folder + QStringLiteral("/poi/map_links.xml"),
+                      "<Page Name=\"POI\">\r\n<Page Name=\"world\">\r\n<Text Name=\"a\" PoiMapLink=\"greenwood\" "
+                      "Location=\"5,5\" >Greenwood</Text>\r\n</Page>\r\n<Page Name=\"greenwood\">\r\n<Icon Name=\"b\" "
+                      "PoiMapLink=\"nowhere\" Location=\"9,9\" Tooltip=\"Up\"/>\r\n</Page>\r\n</Page>");
         m_config = m_dir.filePath(QStringLiteral("editor.INI"));
         QFile ini(m_config);
         QVERIFY(ini.open(QIODevice::WriteOnly));
@@ -77,6 +82,7 @@ private slots:
                                      "map_window_sample.xml#greenwood", "map_window_sample.xml#hanok_village",
                                      "map_window_sample.xml#empty_zone", "poi_sample.xml#harbor_town",
                                      "poi_sample.xml#greenwood", "poi_sample.xml#hanok_village",
+                                     "poi/map_links.xml", "poi/map_links.xml#world", "poi/map_links.xml#greenwood",
                                      "poi/pack region.xml#harbor_town", "poi/pack region.xml#greenwood",
                                      "poi/pack region.xml#hanok_village"}));
         const QString harbour = QDir::toNativeSeparators(m_folder + QStringLiteral("/vynmap/icons_harbor_town.xml"))
@@ -85,7 +91,12 @@ private slots:
                                                          "rectangle puts its pathfindlocation, 328,59 (the rectangle fits "
                                                          "9 of 10 POIs)")),
                  qPrintable(text));
-        QVERIFY(lines.last().endsWith(QLatin1String(" in 13 pages")));
+        QVERIFY(lines.contains(QDir::toNativeSeparators(m_folder + QStringLiteral("/poi/map_links.xml"))
+                               + QStringLiteral(": map links, 2 pages")));
+        QVERIFY2(lines.contains(QDir::toNativeSeparators(m_folder + QStringLiteral("/poi/map_links.xml#greenwood"))
+                                + QStringLiteral(": warning: POI \"b\" (#0): PoiMapLink \"nowhere\" names no known map (line 6)")),
+                 qPrintable(text));
+        QVERIFY(lines.last().endsWith(QLatin1String(" in 15 pages")));
 
         const QString empty = m_dir.filePath(QStringLiteral("empty"));
         QVERIFY(QDir().mkpath(empty));

@@ -1,8 +1,10 @@
 // The page check over small pages built here: one in each anchor rule, pages whose data follow
 // the other rule, a misplaced POI among good ones, a wrong or missing zone rectangle, properties
-// that are missing or do not read, and duplicates.
+// that are missing or do not read, and duplicates; the links of a map links file in a pack.
 
 #include "document/PageCheck.h"
+#include "document/IconPageFile.h"
+#include "document/PageOpening.h"
 
 #include <QtTest>
 
@@ -242,6 +244,61 @@ private slots:
         QCOMPARE(QString::fromStdString(ProblemLine(found.back())),
                  QStringLiteral("warning: no zone rectangle can be fitted: the 3 POIs with both locations lie on one "
                                 "line across the map"));
+    }
+
+    // A map's link leads to a map the pack knows (a map style, a page of the links file, a zone
+    // page of a POI file, an icon page) and lies on its map; nothing of an icon page is asked.
+    void mapLinks_data()
+    {
+        QTest::addColumn<QString>("link");      // the link's element on the page "up top"
+        QTest::addColumn<QString>("expected");  // its one line; empty: none
+        const QString icon = QStringLiteral("<Icon Name=\"L\" PoiMapLink=\"%1\" poiresource=\"linkup\" Location=\"%2\"/>");
+        QTest::newRow("a map style") << icon.arg("harbor", "10,10") << "";
+        QTest::newRow("a page of the file") << icon.arg("up top", "10,10") << "";
+        QTest::newRow("a zone page of a POI file") << icon.arg("deep cave", "10,10") << "";
+        QTest::newRow("an icon page") << icon.arg("mill", "10,10") << "";
+        QTest::newRow("an unknown map, a label")
+            << "<Text Name=\"L\" PoiMapLink=\"atlantis\" poiresource=\"linkdownlarge\" Location=\"1,2\" >Sunken</Text>"
+            << "warning: POI \"L\" (#0): PoiMapLink \"atlantis\" names no known map (line 4)";
+        QTest::newRow("no map named") << icon.arg("harbor", "10,10") + "\r\n<Icon Name=\"M\" Location=\"1,2\"/>"
+                                      << "warning: POI \"M\" (#1): no PoiMapLink (line 5)";
+        QTest::newRow("outside its map") << icon.arg("harbor", "500,10")
+                                         << "warning: POI \"L\" (#0): its point 500,10 lies outside the page (436 x 506)";
+    }
+
+    void mapLinks()
+    {
+        QFETCH(QString, link);
+        QTemporaryDir pack;
+        const auto write = [&pack](const QString& name, const QByteArray& bytes) {
+            QVERIFY(QDir().mkpath(QFileInfo(pack.filePath(name)).absolutePath()));
+            QFile file(pack.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write("vynmap/core_mapstyles.xml", "<MapStyles>\r\n<ImageStyle Name=\"harbor\"/>\r\n</MapStyles>\r\n");
+        write("vynmap/icons_mill.xml", "<Page Name=\"mill\"><Icon Name=\"a\" Location=\"1,1\"/></Page>");
+        write("POI/poi_caves.xml", "<Page Name=\"POI\">\n<Page Name=\"deep cave\">\n<Icon Name=\"ID1\" "
+                                   "PathFindLocation=\"1,2,3\"/>\n</Page>\n</Page>");
+        write("POI/map_links.xml", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<Page Name=\"POI\">\r\n<Page Name=\"up top\">\r\n"
+                                   + link.toUtf8() + "\r\n</Page>\r\n</Page>");
+        OpenedPageFile opened = OpenPageSource(pack.filePath("POI/map_links.xml").toStdString());
+        QVERIFY(opened.source && opened.source->pageFile());
+        TSimpleXML document;
+        ConfigureIconPageDocument(document);
+        opened.source->readPage(0, document);
+        opened.source->switchTo(0, document);
+        EditorState state;
+        state.DocLoaded = true;
+        state.BaseFolder = pack.path().toStdString() + "/";
+        state.PageName = "up top";
+        QStringList lines;
+        for (const PageProblem& problem : CheckOpenPage(document.Root(), state, *opened.source)) {
+            if (problem.kind != ProblemKind::MapImage)
+                lines << QString::fromStdString(ProblemLine(problem));
+        }
+        QFETCH(QString, expected);
+        QCOMPARE(lines, expected.isEmpty() ? QStringList() : QStringList{expected});
     }
 };
 
