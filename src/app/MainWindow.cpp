@@ -381,6 +381,7 @@ void TForm1::connectHandlers()
     connectEditingTools();
     connectViewHandlers();
     connectGroupHandlers();
+    connectLinkHandlers();
     connectUndoHandlers();
     connectCheckHandlers();
     connectDiskHandlers();

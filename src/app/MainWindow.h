@@ -266,6 +266,15 @@ private:
     QList<QMenu*> m_menus;
     QAction* Help1 = nullptr;
 
+    // Following links to other maps (MainWindowLinks.cpp): double click, the tree's "Open
+    // linked map", and Alt+Left back to the page a link was followed from.
+    void connectLinkHandlers();
+    void addLinkItems(QMenu& menu, int poi);
+    void followLink(int poi);
+    void followLinkBack();
+    bool showLinkedPage(const QString& target);
+    QStringList m_linkHistory;  // the pages links were followed from, latest last
+
     QMenu* m_viewMenu = nullptr;
     QList<QAction*> m_typeActions;
     QSet<QString> m_hiddenStyles;  // style groups whose markers are hidden, as configured

@@ -348,5 +348,6 @@ QMenu* TForm1::treeContextMenu(const QModelIndex& node)
         if (point)
             m_ui.Panel1->centreOn(QPoint(int(std::lround(point->x)), int(std::lround(point->y))));
     });
+    addLinkItems(*menu, poi);
     return menu;
 }

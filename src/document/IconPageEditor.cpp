@@ -63,6 +63,8 @@ IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const Edito
         const TSimpleXMLElem* poi = Poi(index);
         if (!poi || !IsPoiElement(*poi))
             return QString();
+        if (which == MarkerText::Label)
+            return fromDoc(m_source->markerLabel(*poi));
         return fromDoc(ValueOrEmpty(*poi, which == MarkerText::Tooltip ? "Tooltip" : "Name"));
     });
     m_undo = new QUndoStack(this);

@@ -9,6 +9,7 @@
 #include "document/PoiTypes.h"
 #include "document/ZonePoiAdd.h"
 #include "mapview/MapStyle.h"
+#include "mapview/MarkerGeometry.h"
 
 #include <iterator>
 #include <map>
@@ -17,8 +18,6 @@ namespace {
 
 // The link signs of the game's own file; a page's other signs join them (OwnTypeValues).
 const char* const kLinkSigns[] = {"linkup", "linkdownlarge"};
-// The marker style of every link: links are drawn as links, whatever their sign.
-constexpr std::string_view kLinkStyle = "link";
 
 std::string quoted(const std::string& text)
 {
@@ -46,7 +45,13 @@ public:
         return vocabulary;
     }
 
+    // Links are drawn as links, whatever their sign, with their label beside them: a label's
+    // text, an icon's tooltip.
     std::string_view markerStyle(const TSimpleXMLElem&) const override { return kLinkStyle; }
+    std::string markerLabel(const TSimpleXMLElem& poi) const override
+    {
+        return poi.Value().empty() ? std::string(ValueOrEmpty(poi, kWorldTooltipProperty)) : poi.Value();
+    }
 
     std::array<const char*, PoiTreeModel::kValueCount> valueProperties() const override
     {

@@ -80,6 +80,8 @@ public:
     virtual PoiVocabulary vocabulary() const = 0;
     // The marker style of a POI (its colour and View menu group).
     virtual std::string_view markerStyle(const TSimpleXMLElem& poi) const = 0;
+    // The text drawn beside a POI's marker whatever the View menu says (a link's label); empty: none.
+    virtual std::string markerLabel(const TSimpleXMLElem&) const { return {}; }
     // The properties whose values the tree lists under each POI.
     virtual std::array<const char*, PoiTreeModel::kValueCount> valueProperties() const = 0;
     // The property the tree shows beside each POI's name (PoiTreeModel::setNameNote), or null.

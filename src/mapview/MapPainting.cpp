@@ -1,5 +1,7 @@
 #include "mapview/MapPainting.h"
 
+#include "mapview/MarkerGeometry.h"
+
 #include <QFontInfo>
 #include <QPainter>
 
@@ -7,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -25,6 +28,8 @@ const QPoint kHaloOffsets[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
 constexpr qreal kButtonCornerFraction = 0.125;
 // Room between a marker and its label, in pixels.
 constexpr int kLabelGap = 2;
+// A link's arrow shaft is this part of its width on each side of the middle.
+constexpr int kLinkShaftPart = 6;
 
 // Fonts of emoji and signs on Debian and on Windows, best first. Named before the system's own
 // fallbacks, since some systems list none of them for the label's font.
@@ -54,6 +59,27 @@ void paintLabel(QPainter& painter, const QRect& marker, const QString& name)
 
 // Markers larger than this are drawn directly: a copy for them would cost more than it saves.
 constexpr int kMaxSpriteSide = 64;
+
+// A link's sign: an arrow pointing up across its rectangle, in its colour.
+void paintLinkSign(QPainter& painter, const QRect& rect, const QColor& fill, MarkerFill look)
+{
+    const QRect box = outlineRect(rect);
+    const int middle = box.center().x();
+    const int shaft = std::max(1, box.width() / kLinkShaftPart);
+    const int barb = box.top() + box.height() / 2;
+    const QPoint arrow[] = {{middle, box.top()},        {box.right(), barb},       {middle + shaft, barb},
+                            {middle + shaft, box.bottom()}, {middle - shaft, box.bottom()}, {middle - shaft, barb},
+                            {box.left(), barb}};
+    const QPen outline = painter.pen();
+    if (look == MarkerFill::Filled) {
+        painter.setBrush(fill);
+    } else {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(fill, MarkerLook::kOutlineWidth));
+    }
+    painter.drawPolygon(arrow, static_cast<int>(std::size(arrow)));
+    painter.setPen(outline);
+}
 
 void paintMarkerShape(QPainter& painter, const QRect& rect, const QColor& fill, MarkerFill look)
 {
@@ -251,6 +277,7 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
     std::vector<int> copyOf(order.size(), -1);
     std::vector<bool> keep(order.size(), false);
     std::vector<unsigned char> shown(order.size(), 0);  // asked once: hidden styles take a lookup
+    std::vector<unsigned char> links(order.size(), 0);  // drawn as a sign with their label
     for (std::size_t z = 0; z < order.size(); ++z) {
         const int index = order[z];
         if (!layer.isVisible(index))
@@ -258,7 +285,8 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
         shown[z] = 1;
         const Marker& marker = layer.marker(index);
         rects[z] = layer.screenRect(index, view);
-        if (copies && rects[z].intersects(area))
+        links[z] = IsLinkStyleGroup(marker.style) ? 1 : 0;
+        if (copies && !links[z] && rects[z].intersects(area))
             copyOf[z] = sprites.find(marker.fill, rects[z].size());
         // A selected marker's ring is drawn right after it: it is drawn as ever.
         keep[z] = selection && layer.isSelected(index);
@@ -271,13 +299,17 @@ void PaintMarkers(QPainter& painter, const MarkerLayer& layer, const QRect& area
         const int index = order[z];
         const Marker& marker = layer.marker(index);
         const QRect& rect = rects[z];
-        if (labels)
+        if (links[z])
+            paintLabel(painter, rect, layer.text(index, MarkerText::Label));
+        else if (labels)
             paintLabel(painter, rect, layer.text(index, MarkerText::Name));
         if (!rect.intersects(area) || covered[z])
             continue;
         if (copyOf[z] >= 0) {
             const MarkerSprites::Sprite& sprite = sprites.at(copyOf[z]);
             painter.drawImage(rect.topLeft() + sprite.offset, sprite.image);
+        } else if (links[z]) {
+            paintLinkSign(painter, rect, marker.fill, layer.look().fill);
         } else {
             paintMarkerShape(painter, rect, marker.fill, layer.look().fill);
         }

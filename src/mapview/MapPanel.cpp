@@ -423,6 +423,18 @@ void MapPanel::endBand(const QPoint& point)
 void MapPanel::mouseDoubleClickEvent(QMouseEvent* event)
 {
     mousePressEvent(event);
+    const PanelHit hit = m_layer.hitTest(event->position().toPoint(), m_view);
+    if (event->button() != Qt::LeftButton || event->modifiers() != Qt::NoModifier || hit.kind != PanelHit::Kind::Marker)
+        return;
+    // Told once the gesture is over: what it opens may replace every marker.
+    const unsigned generation = m_layer.generation();
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, marker = hit.marker]() {
+            if (generation == m_layer.generation() && m_layer.contains(marker))
+                emit markerDoubleClicked(marker);
+        },
+        Qt::QueuedConnection);
 }
 
 void MapPanel::mouseMoveEvent(QMouseEvent* event)

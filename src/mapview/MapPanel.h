@@ -118,6 +118,8 @@ signals:
     // A rubber band drawn with the left button from empty map closed over these markers;
     // `add`: Ctrl was held, so they join the selection.
     void markersBanded(const std::vector<int>& indices, bool add);
+    // The left button went down twice on marker `poiIndex` (after its press): a link is followed.
+    void markerDoubleClicked(int poiIndex);
     // A plain click (no drag, no Ctrl) on empty map: nothing is selected any more.
     void emptyMapClicked();
     // The right button on empty map at `imagePos`; `globalPos` is where a menu belongs.

@@ -15,13 +15,15 @@ struct StyleColour {
     QRgb colour;
 };
 
-constexpr std::array<StyleColour, 6> kStyleColours{{
+constexpr std::array<StyleColour, 7> kStyleColours{{
     {"CLST", qRgb(0xFF, 0x00, 0xFF)},
     {"LOC", qRgb(0xD5, 0x08, 0x08)},
     {"MOB", qRgb(0x00, 0x83, 0xFF)},
     {"NAME", qRgb(0x00, 0x00, 0xFF)},
     {"NPC", qRgb(0x3B, 0xFF, 0x00)},
     {"QST", qRgb(0xF6, 0xFF, 0x00)},
+    // Links to other maps: a colour of their own, drawn as a sign rather than a disc.
+    {kLinkStyle, qRgb(0xFF, 0x8C, 0x00)},
 }};
 constexpr QRgb kOtherStyleColour = qRgb(0xBB, 0xBB, 0xBB);
 

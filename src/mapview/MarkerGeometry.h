@@ -62,6 +62,13 @@ QString MarkerStyleGroup(std::string_view iconStyle);
 // Every style group in menu order: the table's styles, then "other".
 QStringList MarkerStyleGroups();
 
+// The marker style (and style group) of links to other maps: drawn as a sign, their label beside.
+inline constexpr std::string_view kLinkStyle = "link";
+inline bool IsLinkStyleGroup(const QString& group)
+{
+    return group == QLatin1String(kLinkStyle.data(), static_cast<int>(kLinkStyle.size()));
+}
+
 // MarkerFillColour and MarkerStyleGroup of a style, from one look at the table.
 struct MarkerStyleLook {
     QColor fill;

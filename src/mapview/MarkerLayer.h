@@ -39,8 +39,8 @@ struct MarkerLook {
     QRect drawnRect(const QRect& screen) const;
 };
 
-// The texts of a marker that are shown only now and then.
-enum class MarkerText { Tooltip, Name };
+// The texts of a marker that are shown only now and then. A link's label is drawn beside it always.
+enum class MarkerText { Tooltip, Name, Label };
 // Gives a marker's text when it is shown, so that thousands of markers need not hold theirs.
 using MarkerTextSource = std::function<QString(int index, MarkerText which)>;
 

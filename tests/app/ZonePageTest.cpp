@@ -141,6 +141,41 @@ private slots:
 
     void cleanup() { m_window.reset(); }
 
+    // A link is followed to the page of the map it names, in another file or in its own, and
+    // Alt+Left goes back; an edit of the page left stays with it.
+    void linksAreFollowedAndBack()
+    {
+        const QString links = m_dir.filePath(QStringLiteral("UI/Test/POI/map_links.xml"));
+        // Within the panel's sight: this map has no style, its page is of the default size.
+        writeFile(links, fixture(zonefixture::kMapLinks).replace("502,912", "202,112"));
+        QVERIFY(m_window->openPage(links + QStringLiteral("#world")));
+        QCOMPARE(m_window->editor().treeModel().rowCount(), 2);
+        const auto follow = [this](int marker) {
+            QTest::mouseDClick(m_panel, Qt::LeftButton, {}, m_panel->markerRect(marker).center());
+            runEventLoopFor(30);
+        };
+        const auto back = [this]() {
+            QTest::keyClick(m_window.get(), Qt::Key_Left, Qt::AltModifier);
+            runEventLoopFor(30);
+        };
+        // "forest" is a zone page of the POI file.
+        follow(0);
+        QCOMPARE(m_window->openPageName(), poiPath() + QStringLiteral("#forest"));
+        back();
+        QCOMPARE(m_window->openPageName(), links + QStringLiteral("#world"));
+
+        // "old cave" is a page of the links file itself: shown as File > Zone Page shows it.
+        dragMarker(0, m_panel->markerRect(0).center() + QPoint(5, 5));
+        follow(1);
+        QCOMPARE(m_window->openPageName(), links + QStringLiteral("#old cave"));
+        QVERIFY(m_prompts.messages.isEmpty() && m_prompts.questions.isEmpty());
+        back();
+        QCOMPARE(m_window->openPageName(), links + QStringLiteral("#world"));
+        QCOMPARE(value(0, "Location"), std::string("206,116"));
+        back();  // nothing before: the page stays
+        QCOMPARE(m_window->openPageName(), links + QStringLiteral("#world"));
+    }
+
     void iconsSitAndMoveByTheirCentre()
     {
         QVERIFY(m_window->openPage(mapWindowPath() + QStringLiteral("#zone_harbor")));
