@@ -7,6 +7,7 @@
 #include "document/IconPageFile.h"
 #include "document/PoiTypes.h"
 #include "mapview/EditorState.h"
+#include "support/ZonePageFile.h"
 
 #include <QFileInfo>
 
@@ -33,6 +34,8 @@ public:
         case PageFeature::AnchorOption:
         case PageFeature::OwnZoneName:
         case PageFeature::TypeSetsSize:
+        case PageFeature::LocationField:
+        case PageFeature::AnyType:
             return true;
         case PageFeature::PageList:
         case PageFeature::OwnTypeValues:
@@ -146,6 +149,28 @@ void PageSource::readPage(int, TSimpleXML&)
 }
 
 void PageSource::switchTo(int, TSimpleXML&) {}
+
+long long PageSource::largestIconId(const TSimpleXMLElem&) const
+{
+    return 0;
+}
+
+const std::vector<ZonePageInfo>& PageSource::pages() const
+{
+    static const std::vector<ZonePageInfo> none;
+    return none;
+}
+
+int PageSource::findPage(std::string_view) const
+{
+    return -1;
+}
+
+const std::string& PageSource::fileBytes() const
+{
+    static const std::string none;
+    return none;
+}
 
 std::optional<int> PageSource::lineOf(const TSimpleXMLElem& root, int poiIndex) const
 {

@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+struct ZonePageInfo;
 class ZonePageFile;
 struct EditorState;
 
@@ -54,6 +55,9 @@ enum class PageFeature {
     Description,     // the description field under the tooltip
     NumberedNames,   // icons are named by a running "ID" number, which a clashing paste takes
     LineBreakReferences,  // a line break inside a value is the reference "&#xA;", never a raw one
+    LocationField,   // the position fields edit the POI's Location; else a POI is placed by its
+                     // world location alone, through the zone rectangle
+    AnyType,         // the type list takes any type; else types are mapped to those the file knows
 };
 
 class PageSource {
@@ -105,10 +109,16 @@ public:
     // The file changed on disk to `bytes`: true when the edits were taken over to them.
     virtual bool rebase(std::string bytes) = 0;
 
-    // Other pages of the same file: the file (null where there is none), the page shown (-1:
-    // none), reading another page into `read` (throws when it does not read), and keeping the
-    // edits of `shown` while page `page` is shown instead.
-    virtual ZonePageFile* pageFile() { return nullptr; }
+    // The next number of the running "ID" names of new icons, where the kind numbers them.
+    virtual long long largestIconId(const TSimpleXMLElem& shown) const;
+
+    // Other pages of the same file: their list (empty where the file is the page), the first of
+    // a name (-1: none), the file's bytes as read (empty where the file is the page: its reader
+    // keeps them), the page shown (-1: none), reading another page into `read` (throws when it
+    // does not read), and keeping the edits of `shown` while page `page` is shown instead.
+    virtual const std::vector<ZonePageInfo>& pages() const;
+    virtual int findPage(std::string_view name) const;
+    virtual const std::string& fileBytes() const;
     virtual int shownPage() const { return -1; }
     virtual void readPage(int page, TSimpleXML& read);
     virtual void switchTo(int page, TSimpleXML& shown);
@@ -119,9 +129,11 @@ std::unique_ptr<PageSource> IconPageSource(std::string trailer = {});
 // Reads an icon page into `read` (see LoadIconPageDocument) and gives its source.
 std::unique_ptr<PageSource> ReadIconPageSource(TSimpleXML& read, const std::string& path, std::string* preread,
                                                FileStamp* stamp);
-// Zone page `page` of a file of zone pages, already read into `read` by the source's readPage:
-// laid out by the icons' top-left corner (the game's map window file) or placed by world
-// location alone (a map pack POI file), as the file tells.
+// The zone pages of a file: laid out by the icons' top-left corner (the game's map window file),
+// or placed by world location alone (a map pack POI file). OpenPageSource tells which.
+std::unique_ptr<PageSource> LaidOutZonePageSource(std::unique_ptr<ZonePageFile> file);
+std::unique_ptr<PageSource> WorldZonePageSource(std::unique_ptr<ZonePageFile> file);
+// The source of a file of zone pages already read, of the kind the file tells (OpenPageSource.cpp).
 std::unique_ptr<PageSource> ZonePageSource(std::unique_ptr<ZonePageFile> file);
 
 // A file named to open, read once and its kind told.

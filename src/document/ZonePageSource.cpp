@@ -25,7 +25,9 @@ public:
         switch (feature) {
         case PageFeature::PageList:
         case PageFeature::OwnTypeValues:
+        case PageFeature::LocationField:
             return true;
+        case PageFeature::AnyType:
         case PageFeature::Description:
         case PageFeature::NumberedNames:
         case PageFeature::LineBreakReferences:
@@ -87,7 +89,10 @@ public:
         return poi ? m_file->lineOf(*poi) : std::nullopt;
     }
 
-    ZonePageFile* pageFile() override { return m_file.get(); }
+    const std::vector<ZonePageInfo>& pages() const override { return m_file->pages(); }
+    int findPage(std::string_view name) const override { return m_file->findPage(name); }
+    const std::string& fileBytes() const override { return m_file->bytes(); }
+    long long largestIconId(const TSimpleXMLElem& shown) const override { return m_file->largestIconId(shown); }
     int shownPage() const override { return m_page; }
     void readPage(int page, TSimpleXML& read) override { m_file->show(page, read); }
 
@@ -150,6 +155,8 @@ public:
 
     bool offers(PageFeature feature) const override
     {
+        if (feature == PageFeature::LocationField)
+            return false;
         return feature == PageFeature::Description || feature == PageFeature::NumberedNames
             || feature == PageFeature::LineBreakReferences || ZonePage::offers(feature);
     }
@@ -186,9 +193,12 @@ public:
 
 }  // namespace
 
-std::unique_ptr<PageSource> ZonePageSource(std::unique_ptr<ZonePageFile> file)
+std::unique_ptr<PageSource> LaidOutZonePageSource(std::unique_ptr<ZonePageFile> file)
 {
-    if (file->worldOnly())
-        return std::make_unique<WorldZonePage>(std::move(file));
     return std::make_unique<LaidOutZonePage>(std::move(file));
+}
+
+std::unique_ptr<PageSource> WorldZonePageSource(std::unique_ptr<ZonePageFile> file)
+{
+    return std::make_unique<WorldZonePage>(std::move(file));
 }
