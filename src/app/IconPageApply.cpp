@@ -207,9 +207,7 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
 
 std::optional<std::pair<int, int>> IconPageEditor::worldPixel(const TSimpleXMLElem& poi) const
 {
-    // No point without a zone rectangle, and none out of the range of a pixel: never one made up.
-    const std::optional<ImagePoint> point = WorldToImagePoint(m_state, ValueOrEmpty(poi, "pathfindlocation"));
-    return point ? PixelForPoint(m_state.Anchor, *point, {}) : std::nullopt;
+    return m_document->worldPixel(poi);
 }
 
 void IconPageEditor::showWorldPosition(const std::optional<std::pair<int, int>>& at)
@@ -331,24 +329,6 @@ std::string IconPageEditor::memoValue(const std::string& stored) const
     return toDoc(lines.join(references ? kLineBreakReference : QLatin1String("\r\n")));
 }
 
-bool IconPageEditor::mayWrite(const TSimpleXMLElem& poi, const char* property, unsigned fields) const
-{
-    if ((m_pending.edited & fields) != 0)
-        return ((m_pending.shown | m_pending.edited) & fields) == fields;
-    return (m_pending.shown & fields) == fields && poi.PropertiesIfAny()
-        && poi.PropertiesIfAny()->Find(property);
-}
-
-void IconPageEditor::writeField(TSimpleXMLElem& poi, const char* property, unsigned fields, std::string value)
-{
-    if (!mayWrite(poi, property, fields))
-        return;
-    if (TSimpleXMLProp* prop = poi.Properties().Find(property))
-        prop->SetValue(std::move(value));
-    else
-        poi.Properties().Add(property, std::move(value));
-}
-
 void IconPageEditor::applyTo(const QModelIndex& node)
 {
     // Refreshing the node below can move the selection, which applies again: not inside an apply.
@@ -361,73 +341,49 @@ void IconPageEditor::applyTo(const QModelIndex& node)
         return;
     UpdatingGuard applying(m_applying);
     UpdatingGuard updating(m_state.Updating);
-    std::unique_ptr<TSimpleXMLElem> before = CopyElement(*poi);
-    applyFields(poiIndex, *poi);
-    m_state.PathEdited = false;
-    // One apply is one step, whatever it wrote (a recomputed location included).
-    if (!SameProperties(*before, *poi))
-        m_document->recordPoiEdit(poiIndex, std::move(before));
+    // The fields as the document takes them: what the memo and description show stand for the
+    // stored values while unchanged.
+    const bool references = source().offers(PageFeature::LineBreakReferences);
+    PoiFieldValues fields;
+    fields.x = m_controls.ed_locX->value();
+    fields.y = m_controls.ed_locY->value();
+    fields.type = toDoc(m_controls.cb_icontype->currentText());
+    fields.storedTypeListed = findType(fromDoc(ValueOrEmpty(*poi, typeProperty()))) >= 0;
+    fields.name = toDoc(m_controls.FlatEdit3->text());
+    fields.path = toDoc(m_controls.FlatEdit1->text());
+    fields.tooltip = memoValue(ValueOrEmpty(*poi, "Tooltip"));
+    fields.description =
+        storedValue(m_controls.FlatEdit5->text(), ValueOrEmpty(*poi, kWorldDescriptionProperty), references);
+    m_document->applyFields(poiIndex, fields);
+    showApplied(poiIndex, fields);
 }
 
-void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
+void IconPageEditor::showApplied(int poiIndex, const PoiFieldValues& fields)
 {
-    // Only fields that show this POI's values or the user's own edits are written, and a
-    // property is added only for a field the user edited: moving a POI that lacks some
-    // properties changes its location and nothing else.
-    writeField(poi, "Tooltip", PendingEdit::Tooltip, memoValue(ValueOrEmpty(poi, "Tooltip")));
-    writeField(poi, "Name", PendingEdit::Name, toDoc(m_controls.FlatEdit3->text()));
-    // A stored type the list does not know (another skin's style) stays, with its sizes,
-    // until the user picks one.
-    const QString storedType = fromDoc(ValueOrEmpty(poi, typeProperty()));
-    const bool keepType = !(m_pending.edited & PendingEdit::Type)
-        && (!(m_pending.shown & PendingEdit::Type) || findType(storedType) < 0);
-    const QString type = m_controls.cb_icontype->currentText();
-    if (!keepType)
-        writeField(poi, typeProperty(), PendingEdit::Type, toDoc(type));
+    const TSimpleXMLElem* poi = Poi(poiIndex);
+    if (toDoc(m_controls.FlatEdit1->text()) != fields.path)
+        m_controls.FlatEdit1->setText(fromDoc(fields.path));
     if (!source().offers(PageFeature::LocationField)) {
-        applyWorldOnly(poiIndex, poi);
-        return;
-    }
-    const auto placeBefore = ParseCommaPair(ValueOrEmpty(poi, "Location"), kMarkerPairTailChars);
-    writeField(poi, "Location", kLocationFields, toDoc(locationText()));
-    // Positions, not texts: "10, 20" rewritten as "10,20" has not moved.
-    const bool moved = !(placeBefore == ParseCommaPair(ValueOrEmpty(poi, "Location"), kMarkerPairTailChars))
-        || (m_pending.edited & PendingEdit::Path) != 0;
-
-    const LocationSync sync = SynchroniseLocation(m_state, m_controls.ed_locX->value(),
-                                                  m_controls.ed_locY->value(),
-                                                  toDoc(m_controls.FlatEdit1->text()), moved, anchorOffset(poi));
-    const bool pathWritable = mayWrite(poi, "pathfindlocation", PendingEdit::Path);
-    if (!m_state.PathEdited && sync.pathField && pathWritable
-        && mayWrite(poi, "Location", kLocationFields))
-        m_controls.FlatEdit1->setText(fromDoc(*sync.pathField));
-    writeField(poi, "pathfindlocation", PendingEdit::Path, toDoc(m_controls.FlatEdit1->text()));
-    if (m_state.PathEdited && sync.pathField)
-        m_controls.FlatEdit1->setText(fromDoc(*sync.pathField));
-    if (sync.location) {
-        m_controls.ed_locX->setValue(sync.location->first);
-        m_controls.ed_locY->setValue(sync.location->second);
-        // The typed world location moved the POI: the numbers are now the user's.
-        m_pending.edited |= kLocationFields;
-        writeField(poi, "Location", kLocationFields, toDoc(locationText()));
-    }
-    m_controls.Label5->setText(fromDoc(sync.label));
-
-    const bool typeSetsSize = source().offers(PageFeature::TypeSetsSize);
-    const std::string size = typeSetsSize ? PoiIconSize(toDoc(type)) : ValueOrEmpty(poi, "Size");
-    if (!keepType && typeSetsSize) {
-        // Derived from the type, never typed: written where the POI has them.
-        for (const char* property : {"Size", "ScrollExtent"})
-            if (TSimpleXMLProp* prop = poi.Properties().Find(property))
-                prop->SetValue(size);
+        if (fields.descriptionChanged)
+            m_controls.FlatEdit5->setText(shownValue(ValueOrEmpty(*poi, kWorldDescriptionProperty),
+                                                     source().offers(PageFeature::LineBreakReferences)));
+        showWorldPosition(fields.worldAt);
+        m_controls.Label5->setText(fields.worldAt ? fromDoc(fields.label) : m_pageLabel);
+    } else {
+        m_controls.ed_locX->setValue(fields.x);
+        m_controls.ed_locY->setValue(fields.y);
+        m_controls.Label5->setText(fromDoc(fields.label));
     }
     m_tree->refreshPoi(poiIndex);
     PlacePoiMarker(poiIndex, false);
-
-    const IntPairShift shift = anchorShift(&poi);
-    if (((m_pending.shown | m_pending.edited) & kLocationFields) == kLocationFields)
-        placePositionButton(m_controls.ed_locX->value() + shift.x, m_controls.ed_locY->value() + shift.y,
-                            keepType ? ValueOrEmpty(poi, "Size") : size, kMarkerPairTailChars);
+    if (fields.buttonSize) {
+        const IntPairShift shift = anchorShift(poi);
+        const int x = fields.worldAt ? fields.worldAt->first : fields.x;
+        const int y = fields.worldAt ? fields.worldAt->second : fields.y;
+        placePositionButton(x + shift.x, y + shift.y, *fields.buttonSize, kMarkerPairTailChars);
+    } else if (fields.worldAt || !source().offers(PageFeature::LocationField)) {
+        m_controls.Panel1->setPositionButtonVisible(false);
+    }
     finishApply();
 }
 
@@ -442,45 +398,6 @@ int IconPageEditor::findType(const QString& type) const
     const Qt::MatchFlags exact = source().offers(PageFeature::OwnTypeValues)
         ? Qt::MatchFixedString | Qt::MatchCaseSensitive : Qt::MatchFixedString;
     return m_controls.cb_icontype->findText(type, exact);
-}
-
-void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
-{
-    // There is no Location to write: a move of the point rewrites the world location's x and z,
-    // keeping its height and its separators, and the description line that repeated it.
-    const bool references = source().offers(PageFeature::LineBreakReferences);
-    writeField(poi, kWorldDescriptionProperty, PendingEdit::Description,
-               storedValue(m_controls.FlatEdit5->text(), ValueOrEmpty(poi, kWorldDescriptionProperty), references));
-    const std::string oldPath = ValueOrEmpty(poi, "pathfindlocation");
-    const std::optional<WorldLocation> parts = WorldLocation::Parse(oldPath);
-    // Only a POI with a point on the map moves: without one (no zone rectangle, or out of the
-    // range of a pixel) the numbers are no position of it, and no world location is made up.
-    if ((m_pending.edited & kLocationFields) && !m_state.PathEdited && parts && worldPixel(poi)) {
-        const ImagePoint point{double(m_controls.ed_locX->value()), double(m_controls.ed_locY->value())};
-        const auto world = ImagePointToWorld(m_state, point);
-        const std::optional<std::string> moved =
-            world ? parts->movedTo(world->first, world->second).text(WorldLocation::Form::Own) : std::nullopt;
-        if (moved) {
-            m_controls.FlatEdit1->setText(fromDoc(*moved));
-            m_pending.edited |= PendingEdit::Path;
-        }
-    }
-    writeField(poi, "pathfindlocation", PendingEdit::Path, toDoc(m_controls.FlatEdit1->text()));
-    const std::string newPath = ValueOrEmpty(poi, "pathfindlocation");
-    if (newPath != oldPath) {
-        ReplaceDescriptionLine(poi, oldPath, newPath);
-        m_controls.FlatEdit5->setText(shownValue(ValueOrEmpty(poi, kWorldDescriptionProperty), references));
-    }
-    const std::optional<std::pair<int, int>> at = worldPixel(poi);
-    showWorldPosition(at);
-    m_controls.Label5->setText(at ? fromDoc(StatusPositionText(at->first, at->second)) : m_pageLabel);
-    m_tree->refreshPoi(poiIndex);
-    PlacePoiMarker(poiIndex, false);
-    if (at)
-        placePositionButton(at->first, at->second, kWorldIconSize, kMarkerPairTailChars);
-    else
-        m_controls.Panel1->setPositionButtonVisible(false);
-    finishApply();
 }
 
 void IconPageEditor::finishApply()

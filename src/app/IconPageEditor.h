@@ -168,10 +168,9 @@ private:
     IntPairShift anchorShift(const TSimpleXMLElem* poi) const;
     static constexpr unsigned kLocationFields = PendingEdit::kLocation;
 
+    // Hands the fields to the document for the POI of `node`, and shows what it gives back.
     void applyTo(const QModelIndex& node);
-    void applyFields(int poiIndex, TSimpleXMLElem& poi);
-    // The apply of a world-only POI, which has no Location.
-    void applyWorldOnly(int poiIndex, TSimpleXMLElem& poi);
+    void showApplied(int poiIndex, const PoiFieldValues& fields);
     void finishApply();
     // Shows the description field (world-only POIs) or gives its room back to the tooltip.
     void showDescriptionField(bool shown);
@@ -187,10 +186,6 @@ private:
     // Every field of the property panel, the position fields included.
     void setPropertyFieldsEnabled(bool enabled);
     unsigned fieldOf(const QObject* control) const;
-    // Whether the apply may write `property` from `fields`: the user edited them (a missing
-    // property is then added), or they show the POI's own value of a property it has.
-    bool mayWrite(const TSimpleXMLElem& poi, const char* property, unsigned fields) const;
-    void writeField(TSimpleXMLElem& poi, const char* property, unsigned fields, std::string value);
     void writePageField(QLineEdit* field, const char* property);
     void placePositionButton(int centreX, int centreY, const std::string& sizeText, int tailChars);
     TSimpleXMLElem* Poi(int poiIndex);

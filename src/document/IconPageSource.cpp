@@ -7,6 +7,7 @@
 #include "document/IconPageFile.h"
 #include "document/PoiTypes.h"
 #include "mapview/EditorState.h"
+#include "mapview/PoiAnchor.h"
 #include "support/ZonePageFile.h"
 
 #include <QFileInfo>
@@ -149,6 +150,34 @@ void PageSource::readPage(int, TSimpleXML&)
 }
 
 void PageSource::switchTo(int, TSimpleXML&) {}
+
+namespace {
+
+void setOrAdd(TSimpleXMLElem& element, const char* property, const std::string& value)
+{
+    if (TSimpleXMLProp* prop = element.Properties().Find(property))
+        prop->SetValue(value);
+    else
+        element.Properties().Add(property, value);
+}
+
+}  // namespace
+
+std::optional<ImagePoint> PageSource::pointOf(const TSimpleXMLElem& poi, const EditorState& state) const
+{
+    return PointFromLocation(state.Anchor, ValueOrEmpty(poi, "Location"), ValueOrEmpty(poi, "Size"));
+}
+
+void PageSource::placeAt(TSimpleXMLElem& poi, std::optional<ImagePoint> point, const std::string& world,
+                         const EditorState& state) const
+{
+    if (point) {
+        const auto [x, y] = LocationForPoint(state.Anchor, *point, ValueOrEmpty(poi, "Size"));
+        setOrAdd(poi, "Location", std::to_string(x) + "," + std::to_string(y));
+    }
+    if (world != ValueOrEmpty(poi, kWorldLocationProperty))
+        setOrAdd(poi, kWorldLocationProperty, world);
+}
 
 long long PageSource::largestIconId(const TSimpleXMLElem&) const
 {

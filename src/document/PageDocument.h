@@ -17,6 +17,8 @@
 #include <QString>
 
 #include <future>
+#include <optional>
+#include <utility>
 #include <map>
 #include <memory>
 #include <string>
@@ -52,6 +54,32 @@ struct PendingEdit {
         shown = 0;
         edited = 0;
     }
+};
+
+// What the property panel's fields hold, handed to the document at an apply, and what the apply
+// gives back for the fields to show.
+struct PoiFieldValues {
+    // What the fields show: the position, the type list's text (and whether the POI's own stored
+    // type is one of its lines), the name, the world location, and the values the tooltip and
+    // description fields stand for (the stored bytes while they still show them).
+    int x = 0;
+    int y = 0;
+    std::string type;
+    bool storedTypeListed = true;
+    std::string name;
+    std::string path;
+    std::string tooltip;
+    std::string description;
+
+    // Given back: the position and world location the fields show now; the coordinate label
+    // (empty: the page's own); the size of the position button where it is shown; a world-only
+    // POI's pixel; whether the description changed with its world location; whether the stored
+    // type stayed.
+    std::string label;
+    std::optional<std::string> buttonSize;
+    std::optional<std::pair<int, int>> worldAt;
+    bool descriptionChanged = false;
+    bool keepType = false;
 };
 
 class PageDocument : public QObject {
@@ -106,6 +134,13 @@ public:
     const std::vector<int>& selection() const { return m_selection; }
     int currentPoi() const { return m_current; }
     void setSelection(std::vector<int> pois, int current);
+
+    // The property panel's fields applied to POI `poiIndex`, the one its pending edit was filled
+    // from (PageDocumentApply.cpp): true when the POI changed, as one step.
+    bool applyFields(int poiIndex, PoiFieldValues& fields);
+    // A POI's pixel on the map as the position fields show it, or nothing (no point, or out of
+    // the range of a pixel).
+    std::optional<std::pair<int, int>> worldPixel(const TSimpleXMLElem& poi) const;
 
     // Edits, each one step of the history.
     // POI `poiIndex` was changed in place from `before` (an apply of the fields, a quick fix).
@@ -173,6 +208,13 @@ private:
     void writeChecked(const std::string& bytes, bool saveAs);
     void markSaved();
     TSimpleXMLElem* poi(int poiIndex) { return m_xml.Root().Items().Item(poiIndex); }
+    // Whether the apply may write `property` from `fields`: the user edited them (a missing
+    // property is then added), or they show the POI's own value of a property it has.
+    bool mayWrite(const TSimpleXMLElem& poi, const char* property, unsigned fields) const;
+    void writeField(TSimpleXMLElem& poi, const char* property, unsigned fields, std::string value) const;
+    void applyLocation(TSimpleXMLElem& poi, PoiFieldValues& fields);
+    // A world-only POI has no Location: its move rewrites its world location.
+    void applyWorldOnly(TSimpleXMLElem& poi, PoiFieldValues& fields);
 
     EditorState& m_state;
     Prompts& m_prompts;

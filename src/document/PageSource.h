@@ -7,6 +7,7 @@
 
 #include "document/PageCheck.h"
 #include "document/PoiTreeModel.h"
+#include "mapview/MapCoordinates.h"
 #include "mapview/PoiAnchorRule.h"
 #include "support/FileStamp.h"
 #include "support/xml/SimpleXml.h"
@@ -84,6 +85,17 @@ public:
     virtual std::array<const char*, PoiTreeModel::kValueCount> valueProperties() const = 0;
     // The property the tree shows beside each POI's name (PoiTreeModel::setNameNote), or null.
     virtual const char* nameNoteProperty() const { return nullptr; }
+
+    // Where a POI's point is on the map as `state` places the page (anchor rule, zone
+    // rectangle), halves kept; nothing where it has none.
+    virtual std::optional<ImagePoint> pointOf(const TSimpleXMLElem& poi, const EditorState& state) const;
+    // Places a POI's point at `point` (none: the point stays), its world location becoming
+    // `world`; what repeats the old world location follows it.
+    virtual void placeAt(TSimpleXMLElem& poi, std::optional<ImagePoint> point, const std::string& world,
+                         const EditorState& state) const;
+    // Whether POIs copied from a page of kind `kind` (a kindName) are pasted here as they stand;
+    // else they are made anew in this page's form.
+    virtual bool pastesAsIs(const std::string& kind) const { return kind == kindName(); }
 
     // The line of the file as read where POI `poiIndex` of `root` (the page shown) begins, where
     // that is known.

@@ -8,6 +8,7 @@
 #include "document/IconPageFile.h"
 #include "document/PoiTypes.h"
 #include "document/ZonePoiAdd.h"
+#include "mapview/PoiAnchor.h"
 #include "support/ZonePageFile.h"
 
 #include <QFileInfo>
@@ -162,6 +163,26 @@ public:
     }
 
     const char* typeProperty() const override { return kWorldTypeProperty; }
+
+    // Placed by the world location alone, where the zone rectangle puts it.
+    std::optional<ImagePoint> pointOf(const TSimpleXMLElem& poi, const EditorState& state) const override
+    {
+        return WorldToImagePoint(state, ValueOrEmpty(poi, kWorldLocationProperty));
+    }
+
+    void placeAt(TSimpleXMLElem& poi, std::optional<ImagePoint>, const std::string& world,
+                 const EditorState&) const override
+    {
+        const std::string old = ValueOrEmpty(poi, kWorldLocationProperty);
+        if (world == old)
+            return;
+        if (TSimpleXMLProp* prop = poi.Properties().Find(kWorldLocationProperty))
+            prop->SetValue(world);
+        else
+            poi.Properties().Add(kWorldLocationProperty, world);
+        // The description line that repeated the old world location follows it.
+        ReplaceDescriptionLine(poi, old, world);
+    }
 
     PoiVocabulary vocabulary() const override
     {

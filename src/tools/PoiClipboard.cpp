@@ -69,20 +69,10 @@ std::optional<std::string> worldAt(const PoiPageKind& page, ImagePoint point, co
     return location.movedTo(world->first, world->second).text(WorldLocation::Form::Own);
 }
 
-// Sets a POI's point on its page, the world location being `world` (a world-only POI's is its
-// point; the description line repeating the old one follows).
+// Sets a POI's point on its page, the world location being `world`, as the page places POIs.
 void placePoi(TSimpleXMLElem& poi, const PoiPageKind& page, std::optional<ImagePoint> point, const std::string& world)
 {
-    const std::string oldWorld = text(poi, kWorldProperty);
-    if (!!page.locationField && point) {
-        const auto [x, y] = LocationForPoint(page.geometry.Anchor, *point, text(poi, "Size"));
-        setValue(poi, "Location", std::to_string(x) + "," + std::to_string(y));
-    }
-    if (world != oldWorld) {
-        setValue(poi, kWorldProperty, world);
-        if (!page.locationField)
-            ReplaceDescriptionLine(poi, oldWorld, world);
-    }
+    page.source->placeAt(poi, point, world, page.geometry);
 }
 
 // A line break inside a value (CR LF, LF or CR) as the reference such files write.
@@ -155,7 +145,7 @@ double shiftInside(double low, double high, int size)
 PoiPageKind PageKindOf(const PageSource& source, const EditorState& state)
 {
     PoiPageKind page;
-    page.kindName = source.kindName();
+    page.source = &source;
     page.locationField = source.offers(PageFeature::LocationField);
     page.anyType = source.offers(PageFeature::AnyType);
     page.typeProperty = source.typeProperty();
@@ -191,9 +181,7 @@ bool HasZoneRect(const PoiPageKind& page)
 
 std::optional<ImagePoint> PoiPoint(const TSimpleXMLElem& poi, const PoiPageKind& page)
 {
-    if (!page.locationField)
-        return WorldToImagePoint(page.geometry, ValueOrEmpty(poi, kWorldProperty));
-    return PointFromLocation(page.geometry.Anchor, ValueOrEmpty(poi, "Location"), ValueOrEmpty(poi, "Size"));
+    return page.source->pointOf(poi, page.geometry);
 }
 
 bool MovePoiBy(TSimpleXMLElem& poi, int dx, int dy, const PoiPageKind& page, bool autoCalc)
@@ -238,7 +226,7 @@ std::string PoisPrivateData(const std::vector<const TSimpleXMLElem*>& pois, cons
     ConfigureIconPageDocument(document);
     TSimpleXMLElem& root = document.Root();
     root.SetName(kClipRoot);
-    root.Properties().Add(kKindProperty, page.kindName);
+    root.Properties().Add(kKindProperty, page.source->kindName());
     root.Properties().Add(kTypePropertyProperty, page.typeProperty);
     root.Properties().Add(kZoneRectProperty, HasZoneRect(page) ? "1" : "0");
     for (const TSimpleXMLElem* poi : pois) {
@@ -265,7 +253,7 @@ std::optional<ClipboardPois> ReadPoisPrivateData(std::string_view data)
     if (root.Name() != kClipRoot)
         return std::nullopt;
     ClipboardPois clip;
-    clip.kindName = text(root, kKindProperty);
+    clip.sourceKind = text(root, kKindProperty);
     clip.typeProperty = text(root, kTypePropertyProperty);
     clip.zoneRect = text(root, kZoneRectProperty) == "1";
     for (int i = 0; i < root.ItemCount(); ++i) {
@@ -293,7 +281,7 @@ std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPag
         return std::nullopt;
     }
     ClipboardPois clip;
-    clip.kindName = page.kindName;
+    clip.sourceKind = page.source->kindName();
     clip.typeProperty = page.typeProperty;
     clip.zoneRect = HasZoneRect(page);
     // Placed by their own Location or world location, as on the page they were copied from.
@@ -393,7 +381,7 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
             world = worldAt(page, *point, world).value_or(world);
 
         TSimpleXMLElem* made = nullptr;
-        if (clip.kindName == page.kindName) {
+        if (page.source->pastesAsIs(clip.sourceKind)) {
             made = root.Items().Insert(root.ItemCount(), CopyElement(source));
             // A copy in place keeps its very bytes: its Location made again from its point could
             // round to another pixel.
