@@ -5,7 +5,7 @@
 #include "PanelEvents.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/MainWindow.h"
-#include "document/PoiSelection.h"
+#include "app/PoiSelection.h"
 #include "mapview/MapPanel.h"
 
 #include <benchmark/benchmark.h>

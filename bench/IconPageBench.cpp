@@ -9,7 +9,7 @@
 #include "WidgetBenchmarkMain.h"
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/IconPageFile.h"
 #include "mapview/MapPanel.h"
 #include "support/AtomicFile.h"
@@ -108,13 +108,13 @@ void setPageCounters(benchmark::State& state)
     state.counters["POIs"] = static_cast<double>(state.range(0));
 }
 
-// LoadIconPage with BuildPoiTree: read, parse, tree, markers, map style lookup.
+// Reading an icon page with BuildPoiTree: read, parse, tree, markers, map style lookup.
 void BM_LoadIconPage(benchmark::State& state)
 {
     Window window;
     const std::string path = folder().pagePath(static_cast<int>(state.range(0))).toStdString();
     for (auto _ : state) {
-        const bool loaded = window.form.editor().LoadIconPage(path);
+        const bool loaded = window.form.editor().document().readIconPage(QString::fromStdString(path));
         benchmark::DoNotOptimize(loaded);
     }
     if (window.form.mapPanel()->markerCount() != state.range(0))

@@ -5,7 +5,7 @@
 #include "WidgetBenchmarkMain.h"
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "support/IconPageXml.h"
 #include "support/ZonePageFile.h"
 

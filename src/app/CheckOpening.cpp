@@ -1,8 +1,6 @@
-// The two ways --check opens its pages. The one without a window takes the editor's own steps of
-// opening (PageOpening.h, OpenPageTarget) in the order the icon page editor and the window take
-// them, on one editor state kept from page to page as the window keeps it; what only shows a page
-// (widgets, markers, the tree's order, the map's pixels) is left out. A test checks many pages
-// both ways and compares every line.
+// The two ways --check opens its pages: in the window, or through the window's own page document
+// without any view, on one editor state kept from page to page as the window keeps it. A test
+// checks many pages both ways and compares every line.
 #include "app/CheckOpening.h"
 
 #include "app/CheckReport.h"
@@ -11,7 +9,8 @@
 #include "app/MainWindow.h"
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
+#include "document/PageDocument.h"
 #include "document/IconPageFile.h"
 #include "document/PageOpening.h"
 #include "mapview/Language.h"
@@ -80,7 +79,7 @@ public:
         return m_window.openReadFile(path, std::move(opened), page);
     }
     bool showZonePage(int page) override { return m_window.showZonePage(page); }
-    bool zoneFileOpen() override { return m_window.editor().source().pageFile() != nullptr; }
+    bool zoneFileOpen() override { return m_window.editor().source().offers(PageFeature::PageList); }
 
     QString pageFields() override
     {
@@ -108,65 +107,55 @@ private:
     TForm1 m_window;
 };
 
+// The same page document as the window's, without its views: what only shows a page (widgets,
+// markers, the tree's order, the map's pixels) is left out.
 class HeadlessOpening : public CheckOpening {
 public:
     HeadlessOpening(const QString& configPath, Prompts& prompts)
-        : m_configPath(configPath.toStdString()), m_prompts(prompts), m_language(systemLanguage())
+        : m_configPath(configPath.toStdString()), m_prompts(prompts), m_language(systemLanguage()),
+          m_document(m_state, prompts)
     {
         ConfigureFolders(m_state, QCoreApplication::applicationFilePath().toStdString(), m_configPath);
     }
 
     bool openPage(const QString& target) override
     {
-        if (!openPageOrZone(target))
-            return false;
-        finishOpening();
-        return true;
+        return OpenPageTarget(
+            target, m_language, m_prompts, [](const PageSource&, const QString&) { return -1; },
+            [this](const QString& name, OpenedPageFile opened, int page) {
+                return opening(m_document.open(name, std::move(opened), page));
+            },
+            [this](const QString& name) { return opening(m_document.openIconPage(name)); });
     }
 
     bool openReadFile(const QString& path, OpenedPageFile opened, int page) override
     {
-        const bool open = openPageFile(path, std::move(opened), page);
-        if (open)
-            finishOpening();
-        return open;
+        return opening(m_document.open(path, std::move(opened), page));
     }
 
     bool showZonePage(int page) override
     {
-        const ZonePageFile* file = m_source->pageFile();
-        if (!file || page < 0 || page >= static_cast<int>(file->pages().size()))
-            return false;
-        if (page != m_source->shownPage()) {
-            TSimpleXML read;
-            if (!ReadZonePageOrSay(*m_source, page, read, m_prompts))
-                return false;
-            m_source->switchTo(page, m_document);
-            openWith(QString::fromStdString(m_state.CurrentFile), [this, &read]() {
-                takePage(read);
-                return true;
-            });
-        }
-        finishOpening();
-        return true;
+        if (page == m_document.source().shownPage())
+            return finishOpening();
+        return opening(m_document.showPage(page));
     }
 
-    bool zoneFileOpen() override { return m_source->pageFile() != nullptr; }
+    bool zoneFileOpen() override { return m_document.source().offers(PageFeature::PageList); }
 
     QString pageFields() override
     {
-        TSimpleXMLElem& root = m_document.Root();
+        TSimpleXMLElem& root = m_document.root();
         const TSimpleXMLElems* children = root.ItemsIfAny();
         const int count = children ? children->Count() : 0;
         int listed = 0;
         for (int i = 0; i < count; ++i)
             listed += IsPoiElement(*children->Item(i)) ? 1 : 0;
-        return fieldsLine(listed, m_state, root, *m_source, m_locationField);
+        return fieldsLine(listed, m_state, root, m_document.source(), m_document.pageFields().location);
     }
 
     std::vector<PageProblem> problems() override
     {
-        return CheckOpenPage(m_document.Root(), m_state, *m_source);
+        return CheckOpenPage(m_document.root(), m_state, m_document.source());
     }
 
     QImage picture(const std::vector<PageProblem>&) override { return {}; }
@@ -175,100 +164,23 @@ protected:
     EditorState& state() override { return m_state; }
 
 private:
-    bool anchorIsChosen() const { return m_state.DocLoaded && m_source->offers(PageFeature::AnchorOption); }
-
-    void finishOpening()
+    // The steps of the window's opening after the page was read: what the map style lookup
+    // said, and the map read as the window reads it, for what that tells (the pixels are not kept).
+    bool opening(bool read)
     {
-        if (anchorIsChosen())
-            m_state.Anchor = ChosenPageAnchor(m_configPath, m_state.CurrentFile);
-    }
-
-    bool openPageOrZone(const QString& path)
-    {
-        return OpenPageTarget(
-            path, m_language, m_prompts, [](const ZonePageFile&, const QString&) { return -1; },
-            [this](const QString& name, OpenedPageFile opened, int page) {
-                return openPageFile(name, std::move(opened), page);
-            },
-            [this](const QString& name) { return openIconPage(name, {}); });
-    }
-
-    bool openPageFile(const QString& path, OpenedPageFile opened, int page)
-    {
-        if (!opened.source) {
-            m_prompts.showMessage(QString::fromStdString(opened.refusal));
+        if (!read)
             return false;
-        }
-        if (opened.source->pageFile())
-            return openFilePage(path, std::move(opened.source), page);
-        return openIconPage(path, std::move(opened.unread));
-    }
-
-    bool openIconPage(const QString& path, std::string preread)
-    {
-        if (!PageFileFound(path, m_prompts))
-            return false;
-        return openWith(path, [this, &path, &preread]() {
-            TSimpleXML read;
-            std::unique_ptr<PageSource> source = ReadIconPageOrSay(
-                read, path.toStdString(), preread.empty() ? nullptr : &preread, nullptr, m_prompts);
-            if (!source)
-                return false;
-            m_source = std::move(source);
-            m_state.Anchor = m_source->anchor();
-            m_document.SwapContent(read);
-            const std::string pageName = fillPageFields();
-            SayLookupRefusal(LookupMapStyle(m_state, pageName), m_prompts);
-            TakePageSize(m_state, m_document.Root());
-            return true;
-        });
-    }
-
-    bool openFilePage(const QString& path, std::unique_ptr<PageSource> source, int page)
-    {
-        const ZonePageFile* file = source->pageFile();
-        if (page < 0 || page >= static_cast<int>(file->pages().size()))
-            return false;
-        TSimpleXML read;
-        if (!ReadZonePageOrSay(*source, page, read, m_prompts))
-            return false;
-        source->switchTo(page, m_document);
-        return openWith(path, [this, &source, &read]() {
-            m_source = std::move(source);
-            takePage(read);
-            return true;
-        });
-    }
-
-    void takePage(TSimpleXML& read)
-    {
-        m_document.SwapContent(read);
-        m_state.Anchor = m_source->anchor();
-        const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
-        TakePageSize(m_state, m_document.Root());
-        m_zoneLocations = MapDisplayNames(m_state);
-        fillPageFields();
-        SayLookupRefusal(style, m_prompts);
-    }
-
-    // What the window's page fields take from a page as its tree is built.
-    std::string fillPageFields()
-    {
-        const PageFieldTexts fields = PageFields(m_document.Root(), *m_source, m_zoneLocations);
-        m_state.PageName = fields.pageName;
-        m_locationField = fields.location;
-        return m_state.PageName;
-    }
-
-    // The steps of opening after `load` read the page: its map is read as the window reads it,
-    // for what that tells; the pixels are not kept.
-    bool openWith(const QString& path, const std::function<bool()>& load)
-    {
-        if (!load())
-            return false;
-        m_state.CurrentFile = path.toStdString();
+        SayLookupRefusal(m_document.styleLookup(), m_prompts);
+        m_state.CurrentFile = m_document.path();
         m_state.DocLoaded = true;
         ReadPageMapOrSay(m_state, m_prompts);
+        return finishOpening();
+    }
+
+    bool finishOpening()
+    {
+        if (m_state.DocLoaded && m_document.source().offers(PageFeature::AnchorOption))
+            m_state.Anchor = ChosenPageAnchor(m_configPath, m_state.CurrentFile);
         return true;
     }
 
@@ -276,10 +188,7 @@ private:
     Prompts& m_prompts;
     Language m_language;
     EditorState m_state;
-    TSimpleXML m_document;
-    std::unique_ptr<PageSource> m_source = IconPageSource();
-    std::map<std::string, std::string> m_zoneLocations;
-    QString m_locationField;  // what the window's location field shows
+    PageDocument m_document;
 };
 
 }  // namespace

@@ -68,7 +68,7 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units)
         units.push_back({QDir::toNativeSeparators(page), std::nullopt, false, {}, files.uiFolder});
     for (const QString& path : files.zonePageFiles) {
         OpenedPageFile file = OpenPageSource(QFileInfo(path).absoluteFilePath().toStdString());
-        if (file.source && file.source->pageFile())
+        if (file.source && file.source->offers(PageFeature::PageList))
             units.push_back({QDir::toNativeSeparators(path), std::move(file), false, {}, files.uiFolder});
     }
 }
@@ -102,8 +102,8 @@ public:
             unit.file = unit.ahead.get();
         else if (readsWholeFile(unit))
             unit.file = OpenPageSource(absolute.toStdString());
-        const ZonePageFile* zones = unit.file && unit.file->source ? unit.file->source->pageFile() : nullptr;
-        if (!zones) {
+        const PageSource* zones = unit.file && unit.file->source ? unit.file->source.get() : nullptr;
+        if (!zones || !zones->offers(PageFeature::PageList)) {
             m_prompts.shown.clear();
             page(unit.shown, unit.file ? m_pages->openReadFile(absolute, std::move(*unit.file), -1)
                                        : m_pages->openPage(absolute));

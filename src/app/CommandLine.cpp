@@ -4,7 +4,7 @@
 #include "app/Headless.h"
 #include "app/MainWindow.h"
 #include "app/PageTarget.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeModel.h"

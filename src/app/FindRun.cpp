@@ -38,7 +38,7 @@ public:
             m_prompts.showMessage(QString::fromStdString(opened.refusal));
             return sayFailure(shown);
         }
-        if (!opened.source->pageFile()) {
+        if (!opened.source->offers(PageFeature::PageList)) {
             TSimpleXML read;
             std::unique_ptr<PageSource> source =
                 ReadIconPageOrSay(read, absolute.toStdString(), opened.unread.empty() ? nullptr : &opened.unread,
@@ -56,7 +56,7 @@ public:
 private:
     void findInZonePages(PageSource& source, const QString& named, const QString& shown)
     {
-        const std::vector<ZonePageInfo>& pages = source.pageFile()->pages();
+        const std::vector<ZonePageInfo>& pages = source.pages();
         bool found = named.isEmpty();
         for (int i = 0; i < static_cast<int>(pages.size()); ++i) {
             const QString name = fromDoc(pages[i].name);
@@ -114,7 +114,7 @@ int findInPack(const PackFindQuery& query, const QString& where, QTextStream& ou
             const QString absolute = QFileInfo(path).absoluteFilePath();
             OpenedPageFile opened = OpenPageSource(absolute.toStdString());
             // Files there that hold no zone pages are other UI files, not pages.
-            if (opened.source && opened.source->pageFile())
+            if (opened.source && opened.source->offers(PageFeature::PageList))
                 run.findIn(absolute, std::move(opened), QString(),
                            QDir::toNativeSeparators(folder.relativeFilePath(absolute)));
         }

@@ -2,7 +2,7 @@
 
 #include "app/Configuration.h"
 #include "app/ElidedLabel.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
 #include "document/PoiTypes.h"
 #include "mapview/MapImage.h"

@@ -3,7 +3,7 @@
 // status bar. It owns the editor state and composes the layers; nothing below calls up into it.
 
 #include "app/Captions.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/PageCheck.h"
 #include "mapview/EditorState.h"
 #include "mapview/Prompts.h"
@@ -170,8 +170,8 @@ private:
     // An icon page, or a zone page of a file ("FILE#PAGE", or picked from the file's list).
     bool openPageOrZone(const QString& path);
     // The user's pick among the file's zone pages (`current` preselected), or -1.
-    int pickZonePage(const ZonePageFile& file, const QString& path, int current);
-    std::vector<ZonePageLine> zonePageLines(const ZonePageFile& file) const;
+    int pickZonePage(const PageSource& file, const QString& path, int current);
+    std::vector<ZonePageLine> zonePageLines(const PageSource& file) const;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -234,6 +234,8 @@ private:
     QString mistypedLocationNote() const;
     // Deletes the selected POIs as one step (after the question, with `ask`).
     void deleteSelected(bool ask);
+    // A group step of the document changed its POIs: rebuild the view once, select them.
+    void showGroupChange(const std::vector<int>& shown, int current);
     // Pastes `clip` into the page shown, as one step; the pasted POIs are selected.
     void pastePois(const ClipboardPois& clip, const std::optional<QPoint>& at);
     PasteTarget pasteTarget() const;

@@ -4,7 +4,7 @@
 
 #include "app/Configuration.h"
 #include "document/IconPageCommands.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/PageOpening.h"
 #include "document/PoiTreeModel.h"
 #include "mapview/MapImage.h"
@@ -186,12 +186,7 @@ void TForm1::fixMisplacedPoi(int poiIndex, bool moveMarker)
     } else {
         after->Properties().Find(kWorldName)->SetValue(ImagePointToWorldText(m_state, *point, parts->middle));
     }
-    if (SameProperties(*poi, *after))
-        return;
-    // Made as the undo command's redo makes it, then recorded: one step, undone as any other.
-    std::unique_ptr<TSimpleXMLElem> before = CopyElement(*poi);
-    m_editor->restorePoi(poiIndex, *after);
-    m_editor->undoStack().push(new PoiEditCommand(*m_editor, poiIndex, std::move(before), std::move(after)));
+    m_editor->document().editPoi(poiIndex, std::move(after));
 }
 
 void TForm1::scheduleProblemsRefresh()

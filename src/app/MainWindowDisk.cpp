@@ -2,7 +2,7 @@
 // offer to read the file again when the user comes back to the window and it changed meanwhile.
 #include "app/MainWindow.h"
 
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 
 #include <QEvent>
 #include <QFileInfo>

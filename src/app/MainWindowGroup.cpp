@@ -11,7 +11,7 @@
 #include "document/IconPageCommands.h"
 #include "document/IconPageFile.h"
 #include "document/PoiGroupCommands.h"
-#include "document/PoiSelection.h"
+#include "app/PoiSelection.h"
 #include "document/PoiTreeModel.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapPanel.h"
@@ -67,19 +67,17 @@ std::vector<const TSimpleXMLElem*> selectedElements(const EditorState& state, Ic
     return elementsOf(editor, selection.selectedPois());
 }
 
-// What a group step does after changing the page: rebuild the view once, select its POIs.
-ShowPois showSelecting(IconPageEditor& editor, PoiSelection& selection, int current = -1)
-{
-    return [&editor, &selection, current](const std::vector<int>& shown) {
-        editor.BuildPoiTree();
-        selection.select(shown, current);
-        // The POIs the fields showed may be gone (delete, cut, an undone paste).
-        if (shown.empty())
-            editor.ShowNoPoi();
-    };
-}
-
 }  // namespace
+
+void TForm1::showGroupChange(const std::vector<int>& shown, int current)
+{
+    // A group step changed the page: rebuild the view once, select its POIs.
+    m_editor->BuildPoiTree();
+    m_selection->select(shown, current);
+    // The POIs the fields showed may be gone (delete, cut, an undone paste).
+    if (shown.empty())
+        m_editor->ShowNoPoi();
+}
 
 void TForm1::createGroupActions()
 {
@@ -113,6 +111,7 @@ void TForm1::createGroupActions()
 void TForm1::connectGroupHandlers()
 {
     m_selection = new PoiSelection(*m_editor, this);
+    connect(&m_editor->document(), &PageDocument::groupChanged, this, &TForm1::showGroupChange);
     connect(m_selection, &PoiSelection::shown, this, &TForm1::showSelectedCount);
     MapPanel* panel = m_ui.Panel1;
     connect(panel, &MapPanel::markerToggled, m_selection, &PoiSelection::toggle);
@@ -184,12 +183,11 @@ void TForm1::moveSelected(QPoint delta)
         if (!SameProperties(*element, *after))
             changes.push_back({poi, CopyElement(*element), std::move(after)});
     }
-    const ShowPois show = showSelecting(*m_editor, *m_selection, current);
     if (changes.empty()) {
-        show(pois);  // the markers a drag moved go back
+        showGroupChange(pois, current);  // the markers a drag moved go back
         return;
     }
-    m_editor->undoStack().push(new PoiGroupEditCommand(*m_editor, std::move(changes), show));
+    m_editor->undoStack().push(new PoiGroupEditCommand(m_editor->document(), std::move(changes), current));
 }
 
 void TForm1::deleteSelected(bool ask)
@@ -205,7 +203,7 @@ void TForm1::deleteSelected(bool ask)
     for (int poi : pois)
         entries.push_back({poi, nullptr});
     m_editor->undoStack().push(
-        new PoiGroupInsertCommand(*m_editor, std::move(entries), false, showSelecting(*m_editor, *m_selection)));
+        new PoiGroupInsertCommand(m_editor->document(), std::move(entries), false));
 }
 
 void TForm1::EditCopyExecute()
@@ -290,7 +288,7 @@ void TForm1::pastePois(const ClipboardPois& clip, const std::optional<QPoint>& a
     if (entries.empty() || entries.size() != clip.pois.size())
         return;
     m_editor->undoStack().push(
-        new PoiGroupInsertCommand(*m_editor, std::move(entries), true, showSelecting(*m_editor, *m_selection)));
+        new PoiGroupInsertCommand(m_editor->document(), std::move(entries), true));
     if (shifted)
         statusBar()->showMessage(caption(m_language, "PasteShifted"), kStatusMessageMs);
 }

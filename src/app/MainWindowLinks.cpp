@@ -100,9 +100,9 @@ bool TForm1::showLinkedPage(const QString& target)
 {
     // Another page of the open file is switched to as File > Zone Page does: its edits stay.
     const PageTarget place = SplitPageTarget(target);
-    ZonePageFile* file = m_editor->source().pageFile();
-    if (file && !place.page.isEmpty() && sameFile(place.file, m_state.CurrentFile)) {
-        const int page = file->findPage(toDoc(place.page));
+    const PageSource& source = m_editor->source();
+    if (source.offers(PageFeature::PageList) && !place.page.isEmpty() && sameFile(place.file, m_state.CurrentFile)) {
+        const int page = source.findPage(toDoc(place.page));
         return page >= 0 && showZonePage(page);
     }
     return openPageAsked(target);

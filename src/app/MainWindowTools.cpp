@@ -3,8 +3,8 @@
 #include "app/MainWindow.h"
 
 #include "document/EditorSupport.h"
-#include "document/IconPageEditor.h"
-#include "document/PoiSelection.h"
+#include "app/IconPageEditor.h"
+#include "app/PoiSelection.h"
 #include "document/PoiTypes.h"
 #include "mapview/MapCoordinates.h"
 #include "mapview/MapStyle.h"

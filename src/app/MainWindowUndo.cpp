@@ -2,7 +2,7 @@
 // Kept apart from the window's set-up so the described commands stay as they are.
 #include "app/MainWindow.h"
 
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -3,14 +3,14 @@
 // and File > Export Map Picture. Each hooks into the window through one call.
 #include "app/MainWindow.h"
 
-#include "document/PoiSelection.h"
+#include "app/PoiSelection.h"
 
 #include "app/Configuration.h"
 #include "app/FindBar.h"
 #include "app/PoiFind.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/IconPageFile.h"
-#include "document/PoiSelection.h"
+#include "app/PoiSelection.h"
 #include "document/PoiTreeModel.h"
 #include "mapview/DdsExport.h"
 #include "mapview/MapPanel.h"

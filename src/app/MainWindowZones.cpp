@@ -25,7 +25,7 @@ constexpr int kNoticePanel = 0;
 }  // namespace
 
 
-std::vector<ZonePageLine> TForm1::zonePageLines(const ZonePageFile& file) const
+std::vector<ZonePageLine> TForm1::zonePageLines(const PageSource& file) const
 {
     const std::map<std::string, std::string> names = MapDisplayNames(m_state);
     std::vector<ZonePageLine> lines;
@@ -33,14 +33,14 @@ std::vector<ZonePageLine> TForm1::zonePageLines(const ZonePageFile& file) const
         const ZonePageInfo& page = file.pages()[i];
         const auto location = names.find(page.name);
         int count = page.poiCount;
-        if (&file == m_editor->source().pageFile() && static_cast<int>(i) == m_editor->source().shownPage())
+        if (&file == &m_editor->source() && static_cast<int>(i) == file.shownPage())
             count = ZonePageFile::IconCount(m_editor->xmlscan().Root());
         lines.push_back({fromDoc(page.name), location == names.end() ? QString() : fromDoc(location->second), count});
     }
     return lines;
 }
 
-int TForm1::pickZonePage(const ZonePageFile& file, const QString& path, int current)
+int TForm1::pickZonePage(const PageSource& file, const QString& path, int current)
 {
     if (!m_prompts->interactive()) {
         m_prompts->showMessage(caption(m_language, "ZonePageNeeded").arg(QFileInfo(path).fileName()));
@@ -111,7 +111,7 @@ void TForm1::updatePlacementNotice()
 {
     // World-only POIs are placed through the zone rectangle alone: without one they are listed
     // but have no marker, which the user should not have to guess.
-    const bool unplaced = m_state.DocLoaded && !PlacedByLocation(m_state.Anchor) && !HasZoneRect(m_state.ZoneRect);
+    const bool unplaced = m_state.DocLoaded && !m_editor->source().offers(PageFeature::LocationField) && !HasZoneRect(m_state.ZoneRect);
     QStringList notices;
     if (unplaced)
         notices << caption(m_language, "CannotPlace");
@@ -126,7 +126,7 @@ bool TForm1::openPageOrZone(const QString& path)
 {
     return OpenPageTarget(
         path, m_language, *m_prompts,
-        [this](const ZonePageFile& file, const QString& name) { return pickZonePage(file, name, -1); },
+        [this](const PageSource& file, const QString& name) { return pickZonePage(file, name, -1); },
         [this](const QString& name, OpenedPageFile opened, int page) {
             return m_editor->OpenPageFile(name, std::move(opened), page);
         },
@@ -143,10 +143,9 @@ QString TForm1::openPageName() const
 void TForm1::FileZonePageExecute()
 {
     PageSource& source = m_editor->source();
-    ZonePageFile* file = source.pageFile();
-    if (!file || !m_state.DocLoaded)
+    if (!source.offers(PageFeature::PageList) || !m_state.DocLoaded)
         return;
-    const int page = pickZonePage(*file, QString::fromStdString(m_state.CurrentFile), source.shownPage());
+    const int page = pickZonePage(source, QString::fromStdString(m_state.CurrentFile), source.shownPage());
     if (page < 0 || page == source.shownPage())
         return;
     // A page that could not be read changed nothing: the page shown stays, with its edits.

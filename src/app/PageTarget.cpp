@@ -44,7 +44,7 @@ bool OpenPageTarget(const QString& path, Language language, Prompts& prompts, co
     if (!QFileInfo(target.file).isFile())
         return openMissing(target.file);
     OpenedPageFile opened = OpenPageSource(target.file.toStdString());
-    const ZonePageFile* file = opened.source ? opened.source->pageFile() : nullptr;
+    const PageSource* file = opened.source && opened.source->offers(PageFeature::PageList) ? opened.source.get() : nullptr;
     int page = -1;
     if (file && target.page.isEmpty()) {
         if (!prompts.interactive()) {

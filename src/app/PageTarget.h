@@ -37,7 +37,7 @@ QString PageTargetFromNative(const QString& path);
 // (which says so); else the file is read once and `open` opens it, at the zone page named, or
 // the one `pick` chooses (-1: none) for a file of zone pages named as a whole. Without anyone to
 // ask, and for a page the file does not hold, it says why and opens nothing.
-using ZonePagePick = std::function<int(const ZonePageFile& file, const QString& path)>;
+using ZonePagePick = std::function<int(const PageSource& file, const QString& path)>;
 using PageFileOpen = std::function<bool(const QString& path, OpenedPageFile opened, int page)>;
 bool OpenPageTarget(const QString& path, Language language, Prompts& prompts, const ZonePagePick& pick,
                     const PageFileOpen& open, const std::function<bool(const QString& path)>& openMissing);

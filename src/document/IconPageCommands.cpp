@@ -1,6 +1,6 @@
 #include "document/IconPageCommands.h"
 
-#include "document/IconPageEditor.h"
+#include "document/PageDocument.h"
 
 #include <utility>
 
@@ -28,15 +28,15 @@ bool SameProperties(const TSimpleXMLElem& a, const TSimpleXMLElem& b)
     return true;
 }
 
-PoiEditCommand::PoiEditCommand(IconPageEditor& editor, int poiIndex, std::unique_ptr<TSimpleXMLElem> before,
+PoiEditCommand::PoiEditCommand(PageDocument& document, int poiIndex, std::unique_ptr<TSimpleXMLElem> before,
                                std::unique_ptr<TSimpleXMLElem> after)
-    : m_editor(editor), m_poiIndex(poiIndex), m_before(std::move(before)), m_after(std::move(after))
+    : m_document(document), m_poiIndex(poiIndex), m_before(std::move(before)), m_after(std::move(after))
 {
 }
 
 void PoiEditCommand::undo()
 {
-    m_editor.restorePoi(m_poiIndex, *m_before);
+    m_document.restorePoi(m_poiIndex, *m_before);
 }
 
 void PoiEditCommand::redo()
@@ -44,55 +44,55 @@ void PoiEditCommand::redo()
     // Pushing runs redo once: the apply has already made the change and refreshed the view.
     if (!std::exchange(m_pushed, true))
         return;
-    m_editor.restorePoi(m_poiIndex, *m_after);
+    m_document.restorePoi(m_poiIndex, *m_after);
 }
 
-AddPoiCommand::AddPoiCommand(IconPageEditor& editor, int poiIndex) : m_editor(editor), m_poiIndex(poiIndex)
+AddPoiCommand::AddPoiCommand(PageDocument& document, int poiIndex) : m_document(document), m_poiIndex(poiIndex)
 {
 }
 
 void AddPoiCommand::undo()
 {
-    m_removed = m_editor.takePoi(m_poiIndex, -1);
+    m_removed = m_document.takePoi(m_poiIndex, -1);
 }
 
 void AddPoiCommand::redo()
 {
     if (!std::exchange(m_pushed, true))
         return;
-    m_editor.insertPoi(m_poiIndex, std::move(m_removed), m_poiIndex);
+    m_document.insertPoi(m_poiIndex, std::move(m_removed), m_poiIndex);
 }
 
-DeletePoiCommand::DeletePoiCommand(IconPageEditor& editor, int poiIndex) : m_editor(editor), m_poiIndex(poiIndex)
+DeletePoiCommand::DeletePoiCommand(PageDocument& document, int poiIndex) : m_document(document), m_poiIndex(poiIndex)
 {
 }
 
 void DeletePoiCommand::undo()
 {
-    m_editor.insertPoi(m_poiIndex, std::move(m_removed), m_poiIndex);
+    m_document.insertPoi(m_poiIndex, std::move(m_removed), m_poiIndex);
 }
 
 void DeletePoiCommand::redo()
 {
-    m_removed = m_editor.takePoi(m_poiIndex, -1);
+    m_removed = m_document.takePoi(m_poiIndex, -1);
 }
 
-PageFieldCommand::PageFieldCommand(IconPageEditor& editor, std::string property, std::string before,
+PageFieldCommand::PageFieldCommand(PageDocument& document, std::string property, std::string before,
                                    std::string after)
-    : m_editor(editor), m_property(std::move(property)), m_before(std::move(before)), m_after(std::move(after))
+    : m_document(document), m_property(std::move(property)), m_before(std::move(before)), m_after(std::move(after))
 {
 }
 
 void PageFieldCommand::undo()
 {
-    m_editor.restorePageField(m_property, m_before);
+    m_document.restorePageField(m_property, m_before);
 }
 
 void PageFieldCommand::redo()
 {
     if (!std::exchange(m_pushed, true))
         return;
-    m_editor.restorePageField(m_property, m_after);
+    m_document.restorePageField(m_property, m_after);
 }
 
 bool PageFieldCommand::mergeWith(const QUndoCommand* other)

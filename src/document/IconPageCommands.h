@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-class IconPageEditor;
+class PageDocument;
 
 // A detached copy of a POI element, properties and children alike.
 std::unique_ptr<TSimpleXMLElem> CopyElement(const TSimpleXMLElem& element);
@@ -19,13 +19,13 @@ bool SameProperties(const TSimpleXMLElem& a, const TSimpleXMLElem& b);
 // One apply of the property fields to a POI (a drag, an edit, a recomputed location).
 class PoiEditCommand : public QUndoCommand {
 public:
-    PoiEditCommand(IconPageEditor& editor, int poiIndex, std::unique_ptr<TSimpleXMLElem> before,
+    PoiEditCommand(PageDocument& document, int poiIndex, std::unique_ptr<TSimpleXMLElem> before,
                    std::unique_ptr<TSimpleXMLElem> after);
     void undo() override;
     void redo() override;
 
 private:
-    IconPageEditor& m_editor;
+    PageDocument& m_document;
     int m_poiIndex = -1;
     std::unique_ptr<TSimpleXMLElem> m_before;
     std::unique_ptr<TSimpleXMLElem> m_after;
@@ -35,12 +35,12 @@ private:
 // A POI appended by the Add POI command.
 class AddPoiCommand : public QUndoCommand {
 public:
-    AddPoiCommand(IconPageEditor& editor, int poiIndex);
+    AddPoiCommand(PageDocument& document, int poiIndex);
     void undo() override;
     void redo() override;
 
 private:
-    IconPageEditor& m_editor;
+    PageDocument& m_document;
     int m_poiIndex = -1;
     std::unique_ptr<TSimpleXMLElem> m_removed;  // held while undone
     bool m_pushed = false;
@@ -49,12 +49,12 @@ private:
 // A POI deleted; undo puts the very element back at its old index.
 class DeletePoiCommand : public QUndoCommand {
 public:
-    DeletePoiCommand(IconPageEditor& editor, int poiIndex);
+    DeletePoiCommand(PageDocument& document, int poiIndex);
     void undo() override;
     void redo() override;
 
 private:
-    IconPageEditor& m_editor;
+    PageDocument& m_document;
     int m_poiIndex = -1;
     std::unique_ptr<TSimpleXMLElem> m_removed;  // held while done
 };
@@ -64,14 +64,14 @@ class PageFieldCommand : public QUndoCommand {
 public:
     static constexpr int kMergeId = 1;
 
-    PageFieldCommand(IconPageEditor& editor, std::string property, std::string before, std::string after);
+    PageFieldCommand(PageDocument& document, std::string property, std::string before, std::string after);
     void undo() override;
     void redo() override;
     int id() const override { return kMergeId; }
     bool mergeWith(const QUndoCommand* other) override;
 
 private:
-    IconPageEditor& m_editor;
+    PageDocument& m_document;
     std::string m_property;
     std::string m_before;
     std::string m_after;

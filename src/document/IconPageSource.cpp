@@ -7,6 +7,8 @@
 #include "document/IconPageFile.h"
 #include "document/PoiTypes.h"
 #include "mapview/EditorState.h"
+#include "mapview/PoiAnchor.h"
+#include "support/ZonePageFile.h"
 
 #include <QFileInfo>
 
@@ -33,6 +35,8 @@ public:
         case PageFeature::AnchorOption:
         case PageFeature::OwnZoneName:
         case PageFeature::TypeSetsSize:
+        case PageFeature::LocationField:
+        case PageFeature::AnyType:
             return true;
         case PageFeature::PageList:
         case PageFeature::OwnTypeValues:
@@ -148,6 +152,55 @@ void PageSource::readPage(int, TSimpleXML&)
 void PageSource::switchTo(int, TSimpleXML&) {}
 
 void PageSource::describeCheck(CheckedPage&, const TSimpleXMLElem&, const EditorState&) const {}
+namespace {
+
+void setOrAdd(TSimpleXMLElem& element, const char* property, const std::string& value)
+{
+    if (TSimpleXMLProp* prop = element.Properties().Find(property))
+        prop->SetValue(value);
+    else
+        element.Properties().Add(property, value);
+}
+
+}  // namespace
+
+std::optional<ImagePoint> PageSource::pointOf(const TSimpleXMLElem& poi, const EditorState& state) const
+{
+    return PointFromLocation(state.Anchor, ValueOrEmpty(poi, "Location"), ValueOrEmpty(poi, "Size"));
+}
+
+void PageSource::placeAt(TSimpleXMLElem& poi, std::optional<ImagePoint> point, const std::string& world,
+                         const EditorState& state) const
+{
+    if (point) {
+        const auto [x, y] = LocationForPoint(state.Anchor, *point, ValueOrEmpty(poi, "Size"));
+        setOrAdd(poi, "Location", std::to_string(x) + "," + std::to_string(y));
+    }
+    if (world != ValueOrEmpty(poi, kWorldLocationProperty))
+        setOrAdd(poi, kWorldLocationProperty, world);
+}
+
+long long PageSource::largestIconId(const TSimpleXMLElem&) const
+{
+    return 0;
+}
+
+const std::vector<ZonePageInfo>& PageSource::pages() const
+{
+    static const std::vector<ZonePageInfo> none;
+    return none;
+}
+
+int PageSource::findPage(std::string_view) const
+{
+    return -1;
+}
+
+const std::string& PageSource::fileBytes() const
+{
+    static const std::string none;
+    return none;
+}
 
 std::optional<int> PageSource::lineOf(const TSimpleXMLElem& root, int poiIndex) const
 {

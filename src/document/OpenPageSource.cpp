@@ -24,6 +24,14 @@ void iconPageOrRefusal(OpenedPageFile& opened, std::string bytes)
 
 }  // namespace
 
+std::unique_ptr<PageSource> ZonePageSource(std::unique_ptr<ZonePageFile> file)
+{
+    // No icon of the file has a Location: its POIs are placed by world location alone.
+    if (file->worldOnly())
+        return WorldZonePageSource(std::move(file));
+    return LaidOutZonePageSource(std::move(file));
+}
+
 OpenedPageFile OpenPageSource(const std::string& path)
 {
     OpenedPageFile opened;

@@ -11,7 +11,6 @@
 namespace {
 
 // Every kind of page keeps a POI's world location and tooltip under these names.
-const char* const kWorldLocationProperty = kWorldValueProperties[0];
 const char* const kNameProperty = "Name";
 
 bool holds(std::string_view value, const QString& text)

@@ -8,6 +8,7 @@
 
 #include "document/PageCheck.h"
 #include "document/PoiTreeModel.h"
+#include "mapview/MapCoordinates.h"
 #include "mapview/PoiAnchorRule.h"
 #include "support/FileStamp.h"
 #include "support/xml/SimpleXml.h"
@@ -21,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+struct ZonePageInfo;
 class ZonePageFile;
 struct EditorState;
 struct MapPagePlace;
@@ -56,6 +58,9 @@ enum class PageFeature {
     Description,     // the description field under the tooltip
     NumberedNames,   // icons are named by a running "ID" number, which a clashing paste takes
     LineBreakReferences,  // a line break inside a value is the reference "&#xA;", never a raw one
+    LocationField,   // the position fields edit the POI's Location; else a POI is placed by its
+                     // world location alone, through the zone rectangle
+    AnyType,         // the type list takes any type; else types are mapped to those the file knows
 };
 
 class PageSource {
@@ -86,6 +91,17 @@ public:
     virtual std::array<const char*, PoiTreeModel::kValueCount> valueProperties() const = 0;
     // The property the tree shows beside each POI's name (PoiTreeModel::setNameNote), or null.
     virtual const char* nameNoteProperty() const { return nullptr; }
+
+    // Where a POI's point is on the map as `state` places the page (anchor rule, zone
+    // rectangle), halves kept; nothing where it has none.
+    virtual std::optional<ImagePoint> pointOf(const TSimpleXMLElem& poi, const EditorState& state) const;
+    // Places a POI's point at `point` (none: the point stays), its world location becoming
+    // `world`; what repeats the old world location follows it.
+    virtual void placeAt(TSimpleXMLElem& poi, std::optional<ImagePoint> point, const std::string& world,
+                         const EditorState& state) const;
+    // Whether POIs copied from a page of kind `kind` (a kindName) are pasted here as they stand;
+    // else they are made anew in this page's form.
+    virtual bool pastesAsIs(const std::string& kind) const { return kind == kindName(); }
 
     // The line of the file as read where POI `poiIndex` of `root` (the page shown) begins, where
     // that is known.
@@ -120,10 +136,16 @@ public:
     virtual std::optional<std::string> linkedMap(const TSimpleXMLElem&) const { return std::nullopt; }
     virtual const MapPagePlace* linkedPage(const std::string&) const { return nullptr; }
 
-    // Other pages of the same file: the file (null where there is none), the page shown (-1:
-    // none), reading another page into `read` (throws when it does not read), and keeping the
-    // edits of `shown` while page `page` is shown instead.
-    virtual ZonePageFile* pageFile() { return nullptr; }
+    // The next number of the running "ID" names of new icons, where the kind numbers them.
+    virtual long long largestIconId(const TSimpleXMLElem& shown) const;
+
+    // Other pages of the same file: their list (empty where the file is the page), the first of
+    // a name (-1: none), the file's bytes as read (empty where the file is the page: its reader
+    // keeps them), the page shown (-1: none), reading another page into `read` (throws when it
+    // does not read), and keeping the edits of `shown` while page `page` is shown instead.
+    virtual const std::vector<ZonePageInfo>& pages() const;
+    virtual int findPage(std::string_view name) const;
+    virtual const std::string& fileBytes() const;
     virtual int shownPage() const { return -1; }
     virtual void readPage(int page, TSimpleXML& read);
     virtual void switchTo(int page, TSimpleXML& shown);
@@ -134,9 +156,11 @@ std::unique_ptr<PageSource> IconPageSource(std::string trailer = {});
 // Reads an icon page into `read` (see LoadIconPageDocument) and gives its source.
 std::unique_ptr<PageSource> ReadIconPageSource(TSimpleXML& read, const std::string& path, std::string* preread,
                                                FileStamp* stamp);
-// Zone page `page` of a file of zone pages, already read into `read` by the source's readPage:
-// laid out by the icons' top-left corner (the game's map window file) or placed by world
-// location alone (a map pack POI file), as the file tells.
+// The zone pages of a file: laid out by the icons' top-left corner (the game's map window file),
+// or placed by world location alone (a map pack POI file). OpenPageSource tells which.
+std::unique_ptr<PageSource> LaidOutZonePageSource(std::unique_ptr<ZonePageFile> file);
+std::unique_ptr<PageSource> WorldZonePageSource(std::unique_ptr<ZonePageFile> file);
+// The source of a file of zone pages already read, of the kind the file tells (OpenPageSource.cpp).
 std::unique_ptr<PageSource> ZonePageSource(std::unique_ptr<ZonePageFile> file);
 
 // A map links file read as zone pages: one page per map, holding its links to other maps as

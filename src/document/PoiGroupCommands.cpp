@@ -1,11 +1,11 @@
 #include "document/PoiGroupCommands.h"
 
-#include "document/IconPageEditor.h"
+#include "document/PageDocument.h"
 
 #include <utility>
 
-PoiGroupEditCommand::PoiGroupEditCommand(IconPageEditor& editor, std::vector<Change> changes, ShowPois show)
-    : m_editor(editor), m_changes(std::move(changes)), m_show(std::move(show))
+PoiGroupEditCommand::PoiGroupEditCommand(PageDocument& document, std::vector<Change> changes, int current)
+    : m_document(document), m_changes(std::move(changes)), m_current(current)
 {
 }
 
@@ -21,7 +21,7 @@ void PoiGroupEditCommand::redo()
 
 void PoiGroupEditCommand::assign(bool after)
 {
-    TSimpleXMLElems& pois = m_editor.xmlscan().Root().Items();
+    TSimpleXMLElems& pois = m_document.root().Items();
     std::vector<int> shown;
     shown.reserve(m_changes.size());
     for (const Change& change : m_changes) {
@@ -29,12 +29,11 @@ void PoiGroupEditCommand::assign(bool after)
             poi->Assign(after ? *change.after : *change.before);
         shown.push_back(change.poiIndex);
     }
-    m_show(shown);
+    m_document.showPois(shown, m_current);
 }
 
-PoiGroupInsertCommand::PoiGroupInsertCommand(IconPageEditor& editor, std::vector<Entry> entries, bool inserting,
-                                             ShowPois show)
-    : m_editor(editor), m_entries(std::move(entries)), m_inserting(inserting), m_show(std::move(show))
+PoiGroupInsertCommand::PoiGroupInsertCommand(PageDocument& document, std::vector<Entry> entries, bool inserting)
+    : m_document(document), m_entries(std::move(entries)), m_inserting(inserting)
 {
 }
 
@@ -56,21 +55,21 @@ void PoiGroupInsertCommand::redo()
 
 void PoiGroupInsertCommand::insert()
 {
-    TSimpleXMLElems& pois = m_editor.xmlscan().Root().Items();
+    TSimpleXMLElems& pois = m_document.root().Items();
     std::vector<int> shown;
     for (Entry& entry : m_entries) {
         if (entry.element)
             pois.Insert(entry.poiIndex, std::move(entry.element));
         shown.push_back(entry.poiIndex);
     }
-    m_show(shown);
+    m_document.showPois(shown, -1);
 }
 
 void PoiGroupInsertCommand::remove()
 {
-    TSimpleXMLElems& pois = m_editor.xmlscan().Root().Items();
+    TSimpleXMLElems& pois = m_document.root().Items();
     // From the last, so the indices before stay as they were.
     for (auto it = m_entries.rbegin(); it != m_entries.rend(); ++it)
         it->element = pois.Take(it->poiIndex);
-    m_show({});
+    m_document.showPois({}, -1);
 }

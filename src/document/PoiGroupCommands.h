@@ -1,20 +1,16 @@
 #pragma once
 // The undoable changes to several POIs at once, each one step: a group moved (or otherwise
-// edited) and POIs added or removed together. Each rebuilds the view once and selects the POIs
-// it concerns.
+// edited) and POIs added or removed together. Each says once which POIs it concerns, for the
+// views to rebuild and select them.
 
 #include "support/xml/SimpleXml.h"
 
 #include <QUndoCommand>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
-class IconPageEditor;
-
-// Rebuilds the view and selects these POIs (none: nothing selected).
-using ShowPois = std::function<void(const std::vector<int>& pois)>;
+class PageDocument;
 
 // Several POIs changed together; each holds its state before and after.
 class PoiGroupEditCommand : public QUndoCommand {
@@ -24,17 +20,18 @@ public:
         std::unique_ptr<TSimpleXMLElem> before;
         std::unique_ptr<TSimpleXMLElem> after;
     };
-    // Pushing makes the change.
-    PoiGroupEditCommand(IconPageEditor& editor, std::vector<Change> changes, ShowPois show);
+    // Pushing makes the change; the views show the POIs changed selected, `current` (if among
+    // them) the one the property panel shows.
+    PoiGroupEditCommand(PageDocument& document, std::vector<Change> changes, int current = -1);
     void undo() override;
     void redo() override;
 
 private:
     void assign(bool after);
 
-    IconPageEditor& m_editor;
+    PageDocument& m_document;
     std::vector<Change> m_changes;
-    ShowPois m_show;
+    int m_current = -1;
 };
 
 // POIs inserted or removed together, at ascending indices of the page.
@@ -46,7 +43,7 @@ public:
     };
     // `inserting`: pushing inserts the entries (a paste); else pushing removes the POIs at
     // their indices (a delete), whose elements the entries need not hold.
-    PoiGroupInsertCommand(IconPageEditor& editor, std::vector<Entry> entries, bool inserting, ShowPois show);
+    PoiGroupInsertCommand(PageDocument& document, std::vector<Entry> entries, bool inserting);
     void undo() override;
     void redo() override;
 
@@ -54,8 +51,7 @@ private:
     void insert();
     void remove();
 
-    IconPageEditor& m_editor;
+    PageDocument& m_document;
     std::vector<Entry> m_entries;
     bool m_inserting = true;
-    ShowPois m_show;
 };

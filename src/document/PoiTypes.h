@@ -15,6 +15,8 @@ inline std::string PoiIconSize(std::string_view type)
     return type == "ZONE" ? "14,14" : "12,12";
 }
 
+// The property holding a POI's world location.
+inline constexpr const char* kWorldLocationProperty = "pathfindlocation";
 // World-only POIs have no Size: their markers and position button take the default icon size.
 inline constexpr const char* kWorldIconSize = "12,12";
 // Their description repeats the world location on a line of its own.

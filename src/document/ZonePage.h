@@ -18,7 +18,9 @@ public:
         switch (feature) {
         case PageFeature::PageList:
         case PageFeature::OwnTypeValues:
+        case PageFeature::LocationField:
             return true;
+        case PageFeature::AnyType:
         case PageFeature::Description:
         case PageFeature::NumberedNames:
         case PageFeature::LineBreakReferences:
@@ -80,7 +82,10 @@ public:
         return poi ? m_file->lineOf(*poi) : std::nullopt;
     }
 
-    ZonePageFile* pageFile() override { return m_file.get(); }
+    const std::vector<ZonePageInfo>& pages() const override { return m_file->pages(); }
+    int findPage(std::string_view name) const override { return m_file->findPage(name); }
+    const std::string& fileBytes() const override { return m_file->bytes(); }
+    long long largestIconId(const TSimpleXMLElem& shown) const override { return m_file->largestIconId(shown); }
     int shownPage() const override { return m_page; }
     void readPage(int page, TSimpleXML& read) override { m_file->show(page, read); }
 

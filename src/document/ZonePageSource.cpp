@@ -8,6 +8,7 @@
 #include "document/IconPageFile.h"
 #include "document/PoiTypes.h"
 #include "document/ZonePoiAdd.h"
+#include "mapview/PoiAnchor.h"
 #include "support/ZonePageFile.h"
 
 namespace {
@@ -59,11 +60,33 @@ public:
 
     bool offers(PageFeature feature) const override
     {
+        if (feature == PageFeature::LocationField)
+            return false;
         return feature == PageFeature::Description || feature == PageFeature::NumberedNames
             || feature == PageFeature::LineBreakReferences || ZonePage::offers(feature);
     }
 
     const char* typeProperty() const override { return kWorldTypeProperty; }
+
+    // Placed by the world location alone, where the zone rectangle puts it.
+    std::optional<ImagePoint> pointOf(const TSimpleXMLElem& poi, const EditorState& state) const override
+    {
+        return WorldToImagePoint(state, ValueOrEmpty(poi, kWorldLocationProperty));
+    }
+
+    void placeAt(TSimpleXMLElem& poi, std::optional<ImagePoint>, const std::string& world,
+                 const EditorState&) const override
+    {
+        const std::string old = ValueOrEmpty(poi, kWorldLocationProperty);
+        if (world == old)
+            return;
+        if (TSimpleXMLProp* prop = poi.Properties().Find(kWorldLocationProperty))
+            prop->SetValue(world);
+        else
+            poi.Properties().Add(kWorldLocationProperty, world);
+        // The description line that repeated the old world location follows it.
+        ReplaceDescriptionLine(poi, old, world);
+    }
 
     PoiVocabulary vocabulary() const override
     {
@@ -95,9 +118,12 @@ public:
 
 }  // namespace
 
-std::unique_ptr<PageSource> ZonePageSource(std::unique_ptr<ZonePageFile> file)
+std::unique_ptr<PageSource> LaidOutZonePageSource(std::unique_ptr<ZonePageFile> file)
 {
-    if (file->worldOnly())
-        return std::make_unique<WorldZonePage>(std::move(file));
     return std::make_unique<LaidOutZonePage>(std::move(file));
+}
+
+std::unique_ptr<PageSource> WorldZonePageSource(std::unique_ptr<ZonePageFile> file)
+{
+    return std::make_unique<WorldZonePage>(std::move(file));
 }

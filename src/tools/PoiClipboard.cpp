@@ -69,26 +69,10 @@ std::optional<std::string> worldAt(const PoiPageKind& page, ImagePoint point, co
     return location.movedTo(world->first, world->second).text(WorldLocation::Form::Own);
 }
 
-// Whether the page places its POIs by their world location alone.
-bool worldOnly(const PoiPageKind& page)
-{
-    return !PlacedByLocation(page.geometry.Anchor);
-}
-
-// Sets a POI's point on its page, the world location being `world` (a world-only POI's is its
-// point; the description line repeating the old one follows).
+// Sets a POI's point on its page, the world location being `world`, as the page places POIs.
 void placePoi(TSimpleXMLElem& poi, const PoiPageKind& page, std::optional<ImagePoint> point, const std::string& world)
 {
-    const std::string oldWorld = text(poi, kWorldProperty);
-    if (!worldOnly(page) && point) {
-        const auto [x, y] = LocationForPoint(page.geometry.Anchor, *point, text(poi, "Size"));
-        setValue(poi, "Location", std::to_string(x) + "," + std::to_string(y));
-    }
-    if (world != oldWorld) {
-        setValue(poi, kWorldProperty, world);
-        if (worldOnly(page))
-            ReplaceDescriptionLine(poi, oldWorld, world);
-    }
+    page.source->placeAt(poi, point, world, page.geometry);
 }
 
 // A line break inside a value (CR LF, LF or CR) as the reference such files write.
@@ -161,7 +145,9 @@ double shiftInside(double low, double high, int size)
 PoiPageKind PageKindOf(const PageSource& source, const EditorState& state)
 {
     PoiPageKind page;
-    page.kind = source.kindName();
+    page.source = &source;
+    page.locationField = source.offers(PageFeature::LocationField);
+    page.anyType = source.offers(PageFeature::AnyType);
     page.typeProperty = source.typeProperty();
     page.numberedNames = source.offers(PageFeature::NumberedNames);
     page.lineBreakReferences = source.offers(PageFeature::LineBreakReferences);
@@ -174,8 +160,7 @@ PasteTarget PasteTargetFor(PageSource& source, const EditorState& state, TSimple
 {
     PasteTarget target;
     target.page = PageKindOf(source, state);
-    if (ZonePageFile* file = source.pageFile())
-        target.largestId = file->largestIconId(root);
+    target.largestId = source.largestIconId(root);
     // Icons made as Add POI makes them: like the selected one, else the page's first.
     target.addIcon = [&source, like = source.newIconTemplate(root, selected)](
                          TSimpleXMLElem& into, const NewPoiFields& fields) -> TSimpleXMLElem& {
@@ -196,9 +181,7 @@ bool HasZoneRect(const PoiPageKind& page)
 
 std::optional<ImagePoint> PoiPoint(const TSimpleXMLElem& poi, const PoiPageKind& page)
 {
-    if (worldOnly(page))
-        return WorldToImagePoint(page.geometry, ValueOrEmpty(poi, kWorldProperty));
-    return PointFromLocation(page.geometry.Anchor, ValueOrEmpty(poi, "Location"), ValueOrEmpty(poi, "Size"));
+    return page.source->pointOf(poi, page.geometry);
 }
 
 bool MovePoiBy(TSimpleXMLElem& poi, int dx, int dy, const PoiPageKind& page, bool autoCalc)
@@ -208,7 +191,7 @@ bool MovePoiBy(TSimpleXMLElem& poi, int dx, int dy, const PoiPageKind& page, boo
         return false;
     const ImagePoint moved{point->x + dx, point->y + dy};
     const std::string world = text(poi, kWorldProperty);
-    if (worldOnly(page)) {
+    if (!page.locationField) {
         const std::optional<std::string> placed = worldAt(page, moved, world);
         if (placed)
             placePoi(poi, page, moved, *placed);
@@ -243,7 +226,7 @@ std::string PoisPrivateData(const std::vector<const TSimpleXMLElem*>& pois, cons
     ConfigureIconPageDocument(document);
     TSimpleXMLElem& root = document.Root();
     root.SetName(kClipRoot);
-    root.Properties().Add(kKindProperty, page.kind);
+    root.Properties().Add(kKindProperty, page.source->kindName());
     root.Properties().Add(kTypePropertyProperty, page.typeProperty);
     root.Properties().Add(kZoneRectProperty, HasZoneRect(page) ? "1" : "0");
     for (const TSimpleXMLElem* poi : pois) {
@@ -270,7 +253,7 @@ std::optional<ClipboardPois> ReadPoisPrivateData(std::string_view data)
     if (root.Name() != kClipRoot)
         return std::nullopt;
     ClipboardPois clip;
-    clip.kind = text(root, kKindProperty);
+    clip.sourceKind = text(root, kKindProperty);
     clip.typeProperty = text(root, kTypePropertyProperty);
     clip.zoneRect = text(root, kZoneRectProperty) == "1";
     for (int i = 0; i < root.ItemCount(); ++i) {
@@ -298,7 +281,7 @@ std::optional<ClipboardPois> ReadPoisXmlText(std::string_view text, const PoiPag
         return std::nullopt;
     }
     ClipboardPois clip;
-    clip.kind = page.kind;
+    clip.sourceKind = page.source->kindName();
     clip.typeProperty = page.typeProperty;
     clip.zoneRect = HasZoneRect(page);
     // Placed by their own Location or world location, as on the page they were copied from.
@@ -398,7 +381,7 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
             world = worldAt(page, *point, world).value_or(world);
 
         TSimpleXMLElem* made = nullptr;
-        if (clip.kind == page.kind) {
+        if (page.source->pastesAsIs(clip.sourceKind)) {
             made = root.Items().Insert(root.ItemCount(), CopyElement(source));
             // A copy in place keeps its very bytes: its Location made again from its point could
             // round to another pixel.
@@ -410,7 +393,7 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
             // A type carried over under the same property may be one the target file never
             // defines (an icon page's NPC in the map window file): it takes one the file has.
             // An icon page's type list takes any type, and kinds of another property are mapped.
-            if (clip.typeProperty == page.typeProperty && page.kind != PoiPageKind().kind)
+            if (clip.typeProperty == page.typeProperty && !page.anyType)
                 fields.iconType = KnownType(fields.iconType, page.knownTypes);
             fields.name = text(source, "Name");
             fields.path = world;
@@ -421,7 +404,7 @@ int PastePois(const ClipboardPois& clip, TSimpleXMLElem& root, const PasteTarget
             }
             made = &target.addIcon(root, fields);
             // The new icon's own Size places its point where the page lays icons out by a corner.
-            if (point && !worldOnly(page))
+            if (point && !!page.locationField)
                 placePoi(*made, page, point, text(*made, kWorldProperty));
         }
         if (page.lineBreakReferences)

@@ -18,7 +18,9 @@
 
 // What moving and pasting POIs need of a page, as its source tells it.
 struct PoiPageKind {
-    std::string kind = "IconPage";      // the source's kind name: same kind, elements copied as they stand
+    const PageSource* source = nullptr;  // where the page's POIs are placed and what it pastes as is
+    bool locationField = true;  // a POI is placed by its Location, else by its world location alone
+    bool anyType = true;        // its type list takes any type; else types are mapped to known ones
     std::string typeProperty = "IconStyle";
     bool numberedNames = false;         // clashing names take the file's next "ID" number
     bool lineBreakReferences = false;   // a line break inside a value is written "&#xA;"
@@ -52,7 +54,7 @@ struct ClipboardPoi {
     std::optional<ImagePoint> point;  // on the page they were copied from
 };
 struct ClipboardPois {
-    std::string kind = "IconPage";  // of the page they were copied from
+    std::string sourceKind = "IconPage";  // the kind name of the page they were copied from
     std::string typeProperty = "IconStyle";
     bool zoneRect = false;  // the page they came from had a zone rectangle
     // The elements are in the target's own form where they are to stand (a duplicate, icons

@@ -2,7 +2,7 @@
 // one is shown. Each opening shows its own page whole, going back to a page left reads it anew,
 // and a window closed right after an opening ends cleanly.
 #include "app/MainWindow.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
 #include "helpers/TestWindow.h"
 #include "mapview/MapPanel.h"

@@ -3,7 +3,7 @@
 // offers to read a changed file again, and files the editor cannot map are refused, not rewritten.
 #include "../support/ZonePageFixture.h"
 #include "app/MainWindow.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
 #include "helpers/EventLoop.h"
 #include "helpers/ModalDialog.h"

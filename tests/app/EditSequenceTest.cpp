@@ -4,7 +4,7 @@
 // since the file was read must give back the bytes as read. Faults hid in sequences (leave a
 // zone page, come back, nudge) that no test of one gesture ran.
 #include "app/MainWindow.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/PageSource.h"
 #include "helpers/EventLoop.h"
 #include "helpers/ModalDialog.h"
@@ -183,9 +183,8 @@ class EditSequenceTest : public QObject {
         const int poi = pick(count);
         switch (step) {
         case Step::Switch: {
-            const ZonePageFile* file = editor().source().pageFile();
-            QVERIFY(file);
-            const int page = pick(static_cast<int>(file->pages().size()));
+            QVERIFY(editor().source().offers(PageFeature::PageList));
+            const int page = pick(static_cast<int>(editor().source().pages().size()));
             if (page != editor().source().shownPage())
                 m_historyWhole = false;  // the history of a page left means nothing on another
             QVERIFY(m_window->showZonePage(page));

@@ -2,8 +2,8 @@
 // Ctrl and a rubber band, moving a group with one undo step, pasting into another kind of file,
 // and the map's context menu.
 #include "app/MainWindow.h"
-#include "document/IconPageEditor.h"
-#include "document/PoiSelection.h"
+#include "app/IconPageEditor.h"
+#include "app/PoiSelection.h"
 #include "helpers/EventLoop.h"
 #include "helpers/MouseMoves.h"
 #include "helpers/ModalDialog.h"

@@ -1,7 +1,7 @@
 // Clicking, dragging and hovering markers in the main window, the status bar texts and the
 // automatic location calculation, driven with real mouse and key events.
 #include "app/MainWindow.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "helpers/EventLoop.h"
 #include "helpers/MouseMoves.h"
 #include "helpers/ScriptedPrompts.h"

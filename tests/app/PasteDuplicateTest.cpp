@@ -2,7 +2,7 @@
 // pasted group stays on the page (said in the status bar), and icons pasted as text keep their own
 // Location.
 #include "document/IconPageFixture.h"
-#include "document/PoiSelection.h"
+#include "app/PoiSelection.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,7 +2,7 @@
 // deletes (never inside a text field), Escape and a plain click on empty map drop the selection, the
 // property panel never shows a POI that is gone, and undo keys work in the Problems window.
 #include "document/IconPageFixture.h"
-#include "document/PoiSelection.h"
+#include "app/PoiSelection.h"
 #include "tools/PageProblems.h"
 
 #include <QApplication>

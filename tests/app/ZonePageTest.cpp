@@ -4,7 +4,7 @@
 #include "../support/ZonePageFixture.h"
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
 #include "app/Captions.h"
 #include "helpers/DdsTestFile.h"

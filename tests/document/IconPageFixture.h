@@ -4,7 +4,7 @@
 // save must give the same bytes), and the window's controls by object name.
 
 #include "app/MainWindow.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/IconPageFile.h"
 #include "document/PoiTreeModel.h"
 #include "helpers/EventLoop.h"

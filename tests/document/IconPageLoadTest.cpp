@@ -348,7 +348,7 @@ private slots:
         const QString path = folder.pagePath(QStringLiteral("icons_dir.xml"));
         QVERIFY(QDir().mkpath(path));
         EditorWindow editor(folder);
-        QVERIFY(!editor.editor().LoadIconPage(path.toStdString()));
+        QVERIFY(!editor.editor().document().readIconPage(path));
         QCOMPARE(editor.prompts.errors, QStringList{"Cannot open file " + path});
         QCOMPARE(editor.prompts.messages, QStringList());
     }

@@ -1,4 +1,4 @@
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 
 #include "support/Prefetch.h"
 
@@ -46,9 +46,13 @@ constexpr int kDescriptionGap = 2;
 
 IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const EditorControls& controls,
                                QObject* parent)
-    : QObject(parent), m_state(state), m_prompts(prompts), m_controls(controls)
+    : QObject(parent),
+      m_state(state),
+      m_prompts(prompts),
+      m_controls(controls),
+      m_document(new PageDocument(state, prompts, this)),
+      m_pending(m_document->pendingEdit())
 {
-    ConfigureIconPageDocument(m_xmlscan);
     // A line edit cuts its text at 32767 characters by default; a longer value shown there
     // would be written back cut at the next apply.
     for (QLineEdit* field : {m_controls.FlatEdit2, m_controls.FlatEdit4, m_controls.FlatEdit3,
@@ -64,23 +68,30 @@ IconPageEditor::IconPageEditor(EditorState& state, Prompts& prompts, const Edito
         if (!poi || !IsPoiElement(*poi))
             return QString();
         if (which == MarkerText::Label)
-            return fromDoc(m_source->markerLabel(*poi));
+            return fromDoc(source().markerLabel(*poi));
         return fromDoc(ValueOrEmpty(*poi, which == MarkerText::Tooltip ? "Tooltip" : "Name"));
     });
-    m_undo = new QUndoStack(this);
-    connect(m_undo, &QUndoStack::cleanChanged, this, &IconPageEditor::UpdateTitleMark);
+    connectDocument();
     connectControls();
 }
 
 IconPageEditor::~IconPageEditor()
 {
-    // The history goes with the editor, and the window it reports to may be going already.
-    m_undo->blockSignals(true);
+    // The window the document reports to may be going already.
+    m_document->blockSignals(true);
+}
+
+void IconPageEditor::connectDocument()
+{
+    connect(m_document, &PageDocument::modifiedChanged, this, &IconPageEditor::UpdateTitleMark);
+    connect(m_document, &PageDocument::pageLeaving, this, &IconPageEditor::leavePage);
+    connect(m_document, &PageDocument::pageTaken, this, &IconPageEditor::takePage);
+    connect(m_document, &PageDocument::poisChanged, this, &IconPageEditor::showChange);
 }
 
 TSimpleXMLElem* IconPageEditor::Poi(int poiIndex)
 {
-    return m_xmlscan.Root().Items().Item(poiIndex);
+    return m_document->root().Items().Item(poiIndex);
 }
 
 QModelIndex IconPageEditor::PoiNode(int poiIndex) const
@@ -101,86 +112,30 @@ constexpr const char* kNoZoneLabel = "0, 0, 0";
 
 bool IconPageEditor::OpenIconPage(const QString& path, std::string preread)
 {
-    if (!PageFileFound(path, m_prompts))
-        return false;
-    return openWith(path, QFileInfo(path).fileName(), [this, &path, &preread]() {
-        return LoadIconPage(path.toStdString(), preread.empty() ? nullptr : &preread);
-    });
+    return openWith([this, &path, &preread]() { return m_document->openIconPage(path, std::move(preread)); });
 }
 
 bool IconPageEditor::OpenPageFile(const QString& path, OpenedPageFile opened, int page)
 {
-    if (!opened.source) {
-        m_prompts.showMessage(QString::fromStdString(opened.refusal));
-        return false;
-    }
-    // A file of pages is opened at one of them; a page of its own reads itself.
-    if (opened.source->pageFile())
-        return openFilePage(path, std::move(opened.source), page);
-    return OpenIconPage(path, std::move(opened.unread));
-}
-
-bool IconPageEditor::openFilePage(const QString& path, std::unique_ptr<PageSource> source, int page)
-{
-    const ZonePageFile* file = source->pageFile();
-    if (page < 0 || page >= static_cast<int>(file->pages().size()))
-        return false;
-    const FileStamp stamp = FileStamps::of(path.toStdString(), file->bytes());
-    // Read before anything of the open document is given up.
-    TSimpleXML read;
-    if (!readPage(*source, page, read))
-        return false;
-    source->switchTo(page, m_xmlscan);
-    const QString title = source->title(path);
-    return openWith(path, title, [this, &source, &read, &stamp]() {
-        m_diskStamp = stamp;
-        m_source = std::move(source);
-        m_unrecordedChange = false;
-        takePage(read);
-        return true;
-    });
+    return openWith([this, &path, &opened, page]() { return m_document->open(path, std::move(opened), page); });
 }
 
 bool IconPageEditor::ShowZonePage(int page)
 {
-    const ZonePageFile* file = m_source->pageFile();
-    if (!file || page < 0 || page >= static_cast<int>(file->pages().size()))
-        return false;
-    if (page == m_source->shownPage())
-        return true;
+    if (page == source().shownPage())
+        return page >= 0;
     FlushPendingEdits();
-    // Read first: a page that does not read leaves the one shown as it was, with its edits.
-    TSimpleXML read;
-    if (!readPage(*m_source, page, read))
-        return false;
-    // The history of one zone page means nothing on another; its changes stay unsaved.
-    const bool modified = IsModified();
-    {
-        UpdatingGuard updating(m_state.Updating);
-        clearTree();
-    }
-    m_source->switchTo(page, m_xmlscan);
-    const QString path = QString::fromStdString(m_state.CurrentFile);
-    openWith(path, m_source->title(path), [this, &read]() {
-        takePage(read);
-        return true;
-    });
-    m_unrecordedChange = modified;
-    UpdateTitleMark();
-    return true;
+    return openWith([this, page]() { return m_document->showPage(page); });
 }
 
-bool IconPageEditor::openWith(const QString& path, const QString& title, const std::function<bool()>& load)
+bool IconPageEditor::openWith(const std::function<bool()>& load)
 {
     // `load` reads the whole page before it gives up the one shown: after a failure the window
     // still shows that page, under its own name, with its unsaved edits.
-    const bool loaded = load();
-    disposeLeftPage();
-    if (!loaded)
+    if (!load())
         return false;
-    m_state.CurrentFile = path.toStdString();
-    m_titleBase = QLatin1String(kWindowTitlePrefix) + title + QLatin1Char(']');
-    m_controls.window->setWindowTitle(m_titleBase);
+    m_state.CurrentFile = m_document->path();
+    setTitle();
     m_state.DocLoaded = true;
 
     const std::optional<QImage> map = ReadPageMapOrSay(m_state, m_prompts);
@@ -201,67 +156,36 @@ bool IconPageEditor::openWith(const QString& path, const QString& title, const s
     return true;
 }
 
-bool IconPageEditor::readPage(PageSource& source, int page, TSimpleXML& read)
+void IconPageEditor::setTitle()
 {
-    return ReadZonePageOrSay(source, page, read, m_prompts);
+    m_titleBase = QLatin1String(kWindowTitlePrefix) + source().title(QString::fromStdString(m_document->path()))
+        + QLatin1Char(']');
+    m_controls.window->setWindowTitle(m_titleBase);
+    UpdateTitleMark();
 }
 
-void IconPageEditor::leaveDocument(TSimpleXML& read)
+void IconPageEditor::leavePage()
 {
     // Edits still waiting belong to the page being left, which the user was asked about.
     m_controls.Timer1->stop();
     m_state.EditsPending = false;
     m_controls.MAPLOCAUTO->setChecked(false);
-    m_state.AutoCalc = false;
-    // Another page: the history of this one means nothing there.
-    m_undo->clear();
-    {
-        UpdatingGuard updating(m_state.Updating);
-        clearTree();
-        // Markers of the previous page must not outlive its tree.
-        m_controls.Panel1->clearMarkers();
-    }
-    m_xmlscan.SwapContent(read);
-    disposeLater(read);
+    UpdatingGuard updating(m_state.Updating);
+    clearTree();
+    // Markers of the previous page must not outlive its tree.
+    m_controls.Panel1->clearMarkers();
 }
 
-void IconPageEditor::disposeLater(TSimpleXML& left)
+void IconPageEditor::takePage()
 {
-    // Taking a big page apart took as long as making its markers; nothing refers to it any more,
-    // so a thread of its own does it once the next page is built (while it is shown), when the
-    // parse and the tree no longer want the second processor. One at a time.
-    constexpr int kBigPage = 2000;
-    if (left.Root().ItemCount() < kBigPage)
-        return;
-    if (m_disposal.valid())
-        m_disposal.wait();
-    m_leftPage = std::make_unique<TSimpleXML>();
-    m_leftPage->SwapContent(left);
-}
-
-void IconPageEditor::disposeLeftPage()
-{
-    if (!m_leftPage)
-        return;
-    m_disposal = std::async(std::launch::async, [page = std::move(m_leftPage)]() mutable { page.reset(); });
-}
-
-void IconPageEditor::takePage(TSimpleXML& read)
-{
-    leaveDocument(read);
-    m_state.Anchor = m_source->anchor();
-    m_tree->setValueProperties(m_source->valueProperties());
-    m_tree->setNameNote(m_source->nameNoteProperty());
-    showDescriptionField(m_source->offers(PageFeature::Description));
-    // The zone rectangle and the page size (the map's, for a page without Size) place the
-    // markers: known before the tree is built.
-    const MapStyleLookup style = LookupMapStyle(m_state, m_source->shownPageName().value_or(std::string()));
-    TakePageSize(m_state, m_xmlscan.Root());
-    // Read once per page shown, not at every rebuild of the tree.
-    m_zoneLocations = MapDisplayNames(m_state);
+    m_tree->setValueProperties(source().valueProperties());
+    m_tree->setNameNote(source().nameNoteProperty());
+    showDescriptionField(source().offers(PageFeature::Description));
     BuildPoiTree();
-    // A zone page without a zone text of its own must not show the rectangle of the page left.
-    if (!style.label)
+    const MapStyleLookup& style = m_document->styleLookup();
+    // A page inside a file without a zone text of its own must not show the rectangle of the
+    // page left.
+    if (!style.label && source().shownPageName())
         m_controls.Label5->setText(QLatin1String(kNoZoneLabel));
     showLookupResult(style);
 }
@@ -286,31 +210,6 @@ void IconPageEditor::ResetEditor()
     m_controls.FlatEdit5->setText(QString());
     if (!m_controls.FlatMemo1->toPlainText().isEmpty())
         m_controls.FlatMemo1->setPlainText(QString());
-}
-
-bool IconPageEditor::LoadIconPage(const std::string& path, std::string* preread)
-{
-    // The whole page is read into a document of its own before the one shown is given up.
-    TSimpleXML read;
-    FileStamp stamp;
-    std::unique_ptr<PageSource> source = ReadIconPageOrSay(read, path, preread, &stamp, m_prompts);
-    if (!source)
-        return false;
-    // An icon page of its own: whatever file of zone pages was open is left.
-    m_source = std::move(source);
-    m_state.Anchor = m_source->anchor();
-    m_tree->setValueProperties(m_source->valueProperties());
-    m_tree->setNameNote(m_source->nameNoteProperty());
-    showDescriptionField(m_source->offers(PageFeature::Description));
-    leaveDocument(read);
-    m_unrecordedChange = false;
-    m_diskStamp = stamp;
-
-    const std::string pageName = BuildPoiTree();
-    const MapStyleLookup style = LookupMapStyle(m_state, pageName);
-    showLookupResult(style);
-    TakePageSize(m_state, m_xmlscan.Root());
-    return true;
 }
 
 namespace {
@@ -345,11 +244,11 @@ std::string IconPageEditor::BuildPoiTree()
 {
     UpdatingGuard updating(m_state.Updating);
     clearTree();
-    m_filledPoi = -1;
+    m_pending.poi = -1;
     m_controls.Panel1->clearMarkers();
 
-    TSimpleXMLElem& root = m_xmlscan.Root();
-    const PageFieldTexts fields = PageFields(root, *m_source, m_zoneLocations);
+    TSimpleXMLElem& root = m_document->root();
+    const PageFieldTexts fields = PageFields(root, source(), m_document->zoneLocations());
     m_controls.FlatEdit2->setText(fromDoc(fields.pageName));
     m_controls.FlatEdit4->setText(fields.location);
     m_controls.FlatEdit2->setModified(false);
@@ -396,7 +295,7 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
     // A missing Size gives the default icon size, as one that does not read.
     const TSimpleXMLProps* properties = poi->PropertiesIfAny();
     QRect rect;
-    if (!PlacedByLocation(m_state.Anchor)) {
+    if (!source().offers(PageFeature::LocationField)) {
         // Placed by the world location alone, where the zone rectangle puts it.
         const std::optional<std::pair<int, int>> at = IsPoiElement(*poi) ? worldPixel(*poi) : std::nullopt;
         if (at)
@@ -407,7 +306,7 @@ Marker IconPageEditor::PoiMarker(int poiIndex)
         const IntPairShift shift = anchorShift(poi);
         rect = MarkerRect({at.first + shift.x, at.second + shift.y}, MarkerSize(ValueOrEmpty(*poi, "Size")));
     }
-    MarkerStyleLook look = LookOfStyle(m_source->markerStyle(*poi));
+    MarkerStyleLook look = LookOfStyle(source().markerStyle(*poi));
     // The texts are left to the panel's text source.
     return Marker{rect, look.fill, QString(), std::move(look.group), QString()};
 }
@@ -440,14 +339,14 @@ void IconPageEditor::showDescriptionField(bool shown)
 
 void IconPageEditor::showOwnTypeValues()
 {
-    if (!m_source->offers(PageFeature::OwnTypeValues))
+    if (!source().offers(PageFeature::OwnTypeValues))
         return;
     // The page's own type values join the list while it is shown, so each icon shows its own.
     QComboBox* types = m_controls.cb_icontype;
     while (types->count() > static_cast<int>(std::size(kPoiTypes)))
         types->removeItem(types->count() - 1);
-    const char* property = m_source->typeProperty();
-    TSimpleXMLElem& root = m_xmlscan.Root();
+    const char* property = source().typeProperty();
+    TSimpleXMLElem& root = m_document->root();
     for (int i = 0; i < root.ItemCount(); ++i) {
         const QString value = fromDoc(ValueOrEmpty(*root.Items().Item(i), property));
         if (!value.isEmpty() && types->findText(value, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
@@ -457,94 +356,14 @@ void IconPageEditor::showOwnTypeValues()
 
 bool IconPageEditor::FileSaveExecute(bool saveAs)
 {
-    const std::string before = m_state.CurrentFile;
-    const bool saved = saveDocument(saveAs);
-    if (m_state.CurrentFile != before) {
-        if (saved) {
-            // Saved under another name: that file is the one open from now on.
-            m_titleBase = QLatin1String(kWindowTitlePrefix) + m_source->title(QString::fromStdString(m_state.CurrentFile))
-                + QLatin1Char(']');
-            UpdateTitleMark();
-        } else {
-            // Nothing was written there: the page still belongs to the file it came from.
-            m_state.CurrentFile = before;
-        }
+    FlushPendingEdits();
+    const bool saved = m_document->save(saveAs);
+    if (m_state.CurrentFile != m_document->path()) {
+        // Saved under another name: that file is the one open from now on.
+        m_state.CurrentFile = m_document->path();
+        setTitle();
     }
     return saved;
-}
-
-bool IconPageEditor::saveDocument(bool saveAs)
-{
-    if (!m_state.DocLoaded) {
-        m_prompts.showMessage(QLatin1String(IconPageText::kNoFileLoaded));
-        return false;
-    }
-    FlushPendingEdits();
-    switch (beforeSave(saveAs)) {
-    case SaveStep::Stop:
-        return false;
-    case SaveStep::Done:
-        return true;
-    case SaveStep::Write:
-        break;
-    }
-    try {
-        if (m_source->prepareSave(m_xmlscan, m_state)) {
-            // The steps hold POIs in their old property order: stepping back over this save would
-            // make a page that was never saved look saved.
-            m_undo->clear();
-            m_unrecordedChange = true;
-        }
-    } catch (const std::exception&) {
-        m_prompts.showMessage(QLatin1String(IconPageText::kArrangeError));
-        return false;
-    }
-    if (saveAs && !askSaveAsName())
-        return false;
-    return writeDocument([this, saveAs]() {
-        std::string bytes = m_source->bytes(m_xmlscan, m_state);
-        writeChecked(bytes, saveAs);
-        m_source->written(std::move(bytes), m_xmlscan.Root());
-    });
-}
-
-bool IconPageEditor::writeDocument(const std::function<void()>& write)
-{
-    try {
-        write();
-    } catch (const std::exception& error) {
-        // The old file stays as it was: the page is written beside it, then replaces it.
-        m_prompts.showMessage(QLatin1String(IconPageText::kSavingError) + QLatin1Char('\n') + SaveFailureReason(error));
-        return false;
-    }
-    m_unrecordedChange = false;
-    m_undo->setClean();
-    UpdateTitleMark();
-    return true;
-}
-
-bool IconPageEditor::askSaveAsName()
-{
-    {
-        const QFileInfo current(QString::fromStdString(m_state.CurrentFile));
-        FileDialogOptions options;
-        options.title = QLatin1String(kSaveAsTitle);
-        options.filter = QLatin1String(kPageFilter);
-        options.defaultSuffix = QLatin1String(kPageSuffix);
-        options.initialFolder = current.absolutePath();
-        options.initialFile = current.fileName();
-        options.mustExist = false;
-        const QString chosen = m_prompts.saveFileName(options);
-        if (chosen.isEmpty())
-            return false;
-        m_state.CurrentFile = chosen.toStdString();
-    }
-    return true;
-}
-
-bool IconPageEditor::IsModified() const
-{
-    return m_state.DocLoaded && (!m_undo->isClean() || m_unrecordedChange || m_state.EditsPending);
 }
 
 void IconPageEditor::UpdateTitleMark()
@@ -568,26 +387,14 @@ void IconPageEditor::Undo()
 {
     // Edits still waiting are the latest step: they are undone first.
     FlushPendingEdits();
-    m_undo->undo();
+    undoStack().undo();
 }
 
 void IconPageEditor::Redo()
 {
     // An edit still waiting is a new step, which ends what could be redone.
     FlushPendingEdits();
-    m_undo->redo();
-}
-
-void IconPageEditor::RecordAddedPoi(int poiIndex)
-{
-    m_undo->push(new AddPoiCommand(*this, poiIndex));
-}
-
-void IconPageEditor::DeletePoi(int poiIndex)
-{
-    if (!Poi(poiIndex))
-        return;
-    m_undo->push(new DeletePoiCommand(*this, poiIndex));
+    undoStack().redo();
 }
 
 int IconPageEditor::currentPoi() const
@@ -601,33 +408,12 @@ void IconPageEditor::rebuildSelecting(int selectPoi)
     SelectPoi(selectPoi);
 }
 
-void IconPageEditor::restorePoi(int poiIndex, const TSimpleXMLElem& state)
+void IconPageEditor::showChange(int selectPoi, bool dropGone)
 {
-    if (TSimpleXMLElem* poi = Poi(poiIndex))
-        poi->Assign(state);
-    rebuildSelecting(poiIndex);
-}
-
-std::unique_ptr<TSimpleXMLElem> IconPageEditor::takePoi(int poiIndex, int selectPoi)
-{
-    std::unique_ptr<TSimpleXMLElem> taken = m_xmlscan.Root().Items().Take(poiIndex);
+    if (selectPoi == PageDocument::kCurrentPoi)
+        selectPoi = currentPoi();
     rebuildSelecting(selectPoi);
-    // The fields must not go on showing the POI just taken away.
-    if (!PoiNode(selectPoi).isValid())
+    // The fields must not go on showing a POI taken away.
+    if (dropGone && !PoiNode(selectPoi).isValid())
         ShowNoPoi();
-    return taken;
-}
-
-void IconPageEditor::insertPoi(int poiIndex, std::unique_ptr<TSimpleXMLElem> poi, int selectPoi)
-{
-    if (poi)
-        m_xmlscan.Root().Items().Insert(poiIndex, std::move(poi));
-    rebuildSelecting(selectPoi);
-}
-
-void IconPageEditor::restorePageField(const std::string& property, const std::string& value)
-{
-    if (TSimpleXMLProp* prop = m_xmlscan.Root().Properties().Find(property))
-        prop->SetValue(value);
-    rebuildSelecting(currentPoi());
 }

@@ -1,6 +1,6 @@
-#include "document/PoiSelection.h"
+#include "app/PoiSelection.h"
 
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/PoiTreeModel.h"
 #include "mapview/MapPanel.h"
 
@@ -116,6 +116,7 @@ void PoiSelection::showOnMarkers()
 {
     const std::vector<int> pois = selectedPois();
     m_editor.controls().Panel1->setSelectedMarkers(pois);
+    m_editor.document().setSelection(pois, m_editor.currentPoi());
     const int count = static_cast<int>(pois.size());
     if (count != m_count) {
         m_count = count;

@@ -1,6 +1,6 @@
 // The open file and the file on disk: a save checks that nobody changed the file since it was
 // read, and the window asks whether the file changed while the user was away.
-#include "document/IconPageEditor.h"
+#include "document/PageDocument.h"
 
 #include "support/AtomicFile.h"
 
@@ -22,34 +22,32 @@ QString SaveFailureReason(const std::exception& error)
     return QLatin1String(kEditsNotPlaced);
 }
 
-bool IconPageEditor::ChangedOnDisk() const
+bool PageDocument::changedOnDisk() const
 {
     // Asked at every return to the window: the bytes are read only when size or time moved.
-    if (!m_state.DocLoaded || !m_diskStamp.present || !FileStamps::mayDiffer(m_state.CurrentFile, m_diskStamp))
+    if (!m_open || !m_diskStamp.present || !FileStamps::mayDiffer(m_path, m_diskStamp))
         return false;
-    const FileStamp now = FileStamps::read(m_state.CurrentFile);
+    const FileStamp now = FileStamps::read(m_path);
     return now.present && !now.sameBytes(m_diskStamp);
 }
 
-void IconPageEditor::AcceptDiskState()
+void PageDocument::acceptDiskState()
 {
-    if (const FileStamp now = FileStamps::read(m_state.CurrentFile); now.present)
+    if (const FileStamp now = FileStamps::read(m_path); now.present)
         m_diskStamp = now;
 }
 
-IconPageEditor::SaveStep IconPageEditor::beforeSave(bool& saveAs)
+PageDocument::SaveStep PageDocument::beforeSave(bool& saveAs)
 {
     m_replaceStamp = m_diskStamp;
     if (saveAs)
         return SaveStep::Write;
     std::string bytes;
-    const FileStamp now = FileStamps::read(m_state.CurrentFile, &bytes);
-    if (now.present && !m_source->holdsEdits(m_xmlscan.Root())) {
+    const FileStamp now = FileStamps::read(m_path, &bytes);
+    if (now.present && !m_source->holdsEdits(m_xml.Root())) {
         // Nothing the file does not hold already: it is not touched (a file that is gone is
         // written again below).
-        m_unrecordedChange = false;
-        m_undo->setClean();
-        UpdateTitleMark();
+        markSaved();
         return SaveStep::Done;
     }
     // A file that is gone holds nothing of anyone's: the save puts it back.
@@ -65,7 +63,7 @@ IconPageEditor::SaveStep IconPageEditor::beforeSave(bool& saveAs)
         return SaveStep::Write;
     }
     ChangedQuestion question = m_changedQuestion;
-    question.text = question.text.arg(QFileInfo(QString::fromStdString(m_state.CurrentFile)).fileName());
+    question.text = question.text.arg(QFileInfo(QString::fromStdString(m_path)).fileName());
     switch (m_prompts.askChanged(question)) {
     case ChangedAnswer::Overwrite:
         m_replaceStamp = now;
@@ -79,9 +77,9 @@ IconPageEditor::SaveStep IconPageEditor::beforeSave(bool& saveAs)
     return SaveStep::Stop;
 }
 
-void IconPageEditor::writeChecked(const std::string& bytes, bool saveAs)
+void PageDocument::writeChecked(const std::string& bytes, bool saveAs)
 {
-    const FileStamp written = FileStamps::of(m_state.CurrentFile, bytes);
+    const FileStamp written = FileStamps::of(m_path, bytes);
     // A file that holds these bytes already is not touched: a save of an unedited page, say.
     if (!saveAs && m_replaceStamp.present && written.sameBytes(m_replaceStamp)) {
         m_diskStamp = m_replaceStamp;
@@ -89,8 +87,8 @@ void IconPageEditor::writeChecked(const std::string& bytes, bool saveAs)
     }
     // A Save As names a file the user chose to replace; a Save replaces only the file checked.
     if (saveAs)
-        AtomicFile::write(m_state.CurrentFile, bytes);
+        AtomicFile::write(m_path, bytes);
     else
-        FileStamps::writeIfUnchanged(m_state.CurrentFile, bytes, m_replaceStamp);
-    m_diskStamp = FileStamps::of(m_state.CurrentFile, bytes);
+        FileStamps::writeIfUnchanged(m_path, bytes, m_replaceStamp);
+    m_diskStamp = FileStamps::of(m_path, bytes);
 }

@@ -1,6 +1,6 @@
 // The property editor half of IconPageEditor: selecting a POI fills the editor, edits are
 // collected and applied together after a pause, before the selection moves and before saving.
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 
 #include "document/EditorSupport.h"
 #include "document/IconPageCommands.h"
@@ -144,21 +144,19 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
         return;
     // From here the fields belong to this POI; a typed world location of the previous one must
     // not steer its next apply.
-    m_filledPoi = poiIndex;
-    m_shownFields = 0;
-    m_editedFields = 0;
+    m_pending.fill(poiIndex);
     m_state.PathEdited = false;
     setPropertyFieldsEnabled(true);
     // The label speaks of the POI shown: the page's own text until its position is known.
     m_controls.Label5->setText(m_pageLabel);
     std::pair<int, int> at;
-    if (!PlacedByLocation(m_state.Anchor)) {
+    if (!source().offers(PageFeature::LocationField)) {
         // No Location: the fields show the pixel the world location falls on, if any.
         const std::optional<std::pair<int, int>> pixel = worldPixel(*poi);
         showWorldPosition(pixel);
         if (pixel) {
             at = *pixel;
-            m_shownFields |= kLocationFields;
+            m_pending.shown |= kLocationFields;
         }
     } else {
         setPositionFieldsEnabled(true);
@@ -171,25 +169,25 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
         if (!x)
             return;
         m_controls.ed_locX->setValue(*x);
-        m_shownFields |= FieldX;
+        m_pending.shown |= PendingEdit::X;
         const auto pair = ParseCommaPair(location, kMarkerPairTailChars);
         if (!pair)
             return;
         m_controls.ed_locY->setValue(pair->second);
-        m_shownFields |= FieldY;
+        m_pending.shown |= PendingEdit::Y;
         at = {pair->first, pair->second};
     }
     const QString style = fromDoc(ValueOrEmpty(*poi, typeProperty()));
     m_controls.cb_icontype->setCurrentIndex(findType(style));
     m_controls.FlatEdit3->setText(fromDoc(ValueOrEmpty(*poi, "Name")));
     m_controls.FlatEdit1->setText(fromDoc(ValueOrEmpty(*poi, "pathfindlocation")));
-    const bool references = m_source->offers(PageFeature::LineBreakReferences);
+    const bool references = source().offers(PageFeature::LineBreakReferences);
     m_controls.FlatMemo1->setPlainText(memoFromDoc(ValueOrEmpty(*poi, "Tooltip"), references));
-    m_shownFields |= FieldType | FieldName | FieldPath | FieldTooltip;
-    if (m_source->offers(PageFeature::Description)) {
+    m_pending.shown |= PendingEdit::Type | PendingEdit::Name | PendingEdit::Path | PendingEdit::Tooltip;
+    if (source().offers(PageFeature::Description)) {
         m_controls.FlatEdit5->setText(shownValue(ValueOrEmpty(*poi, kWorldDescriptionProperty), references));
-        m_shownFields |= FieldDescription;
-        if (!(m_shownFields & kLocationFields)) {
+        m_pending.shown |= PendingEdit::Description;
+        if (!(m_pending.shown & kLocationFields)) {
             // Nothing on the map to frame.
             m_controls.Panel1->setPositionButtonVisible(false);
             return;
@@ -203,15 +201,13 @@ void IconPageEditor::fillEditorFrom(int poiIndex)
     }
     const IntPairShift shift = anchorShift(poi);
     placePositionButton(at.first + shift.x, at.second + shift.y,
-                        PlacedByLocation(m_state.Anchor) ? ValueOrEmpty(*poi, "Size") : std::string(kWorldIconSize),
+                        source().offers(PageFeature::LocationField) ? ValueOrEmpty(*poi, "Size") : std::string(kWorldIconSize),
                         kSelectionSizeTailChars);
 }
 
 std::optional<std::pair<int, int>> IconPageEditor::worldPixel(const TSimpleXMLElem& poi) const
 {
-    // No point without a zone rectangle, and none out of the range of a pixel: never one made up.
-    const std::optional<ImagePoint> point = WorldToImagePoint(m_state, ValueOrEmpty(poi, "pathfindlocation"));
-    return point ? PixelForPoint(m_state.Anchor, *point, {}) : std::nullopt;
+    return m_document->worldPixel(poi);
 }
 
 void IconPageEditor::showWorldPosition(const std::optional<std::pair<int, int>>& at)
@@ -245,9 +241,7 @@ void IconPageEditor::setPropertyFieldsEnabled(bool enabled)
 void IconPageEditor::ShowNoPoi()
 {
     UpdatingGuard updating(m_state.Updating);
-    m_filledPoi = -1;
-    m_shownFields = 0;
-    m_editedFields = 0;
+    m_pending.fill(-1);
     ResetEditor();
     setPropertyFieldsEnabled(false);
     m_controls.Label5->setText(m_pageLabel);
@@ -267,10 +261,10 @@ void IconPageEditor::placePositionButton(int centreX, int centreY, const std::st
 unsigned IconPageEditor::fieldOf(const QObject* control) const
 {
     const std::pair<const QObject*, unsigned> fields[] = {
-        {m_controls.ed_locX, FieldX},    {m_controls.ed_locY, FieldY},
-        {m_controls.cb_icontype, FieldType}, {m_controls.FlatEdit3, FieldName},
-        {m_controls.FlatEdit1, FieldPath}, {m_controls.FlatMemo1, FieldTooltip},
-        {m_controls.FlatEdit5, FieldDescription},
+        {m_controls.ed_locX, PendingEdit::X},    {m_controls.ed_locY, PendingEdit::Y},
+        {m_controls.cb_icontype, PendingEdit::Type}, {m_controls.FlatEdit3, PendingEdit::Name},
+        {m_controls.FlatEdit1, PendingEdit::Path}, {m_controls.FlatMemo1, PendingEdit::Tooltip},
+        {m_controls.FlatEdit5, PendingEdit::Description},
     };
     for (const auto& [widget, field] : fields)
         if (widget == control)
@@ -281,12 +275,12 @@ unsigned IconPageEditor::fieldOf(const QObject* control) const
 void IconPageEditor::FlatEdit3Change(QObject* control)
 {
     // Fields that belong to no POI (after a delete they still show the deleted one) edit nothing.
-    if (!m_state.DocLoaded || m_state.Updating || m_filledPoi < 0)
+    if (!m_state.DocLoaded || m_state.Updating || m_pending.poi < 0)
         return;
     m_state.EditsPending = true;
     m_controls.Timer1->stop();
     m_controls.Timer1->start();
-    m_editedFields |= fieldOf(control);
+    m_pending.edited |= fieldOf(control);
     if (control == m_controls.FlatEdit3)
         m_state.PathEdited = false;
     else if (control == m_controls.FlatEdit1)
@@ -296,13 +290,13 @@ void IconPageEditor::FlatEdit3Change(QObject* control)
 void IconPageEditor::LocationDragged(int x, int y)
 {
     // The drag moves the POI's point; the fields hold its Location.
-    const IntPairShift shift = anchorShift(m_filledPoi >= 0 ? Poi(m_filledPoi) : nullptr);
+    const IntPairShift shift = anchorShift(m_pending.poi >= 0 ? Poi(m_pending.poi) : nullptr);
     m_controls.ed_locX->setValue(x - shift.x);
     m_controls.ed_locY->setValue(y - shift.y);
-    if (!m_state.DocLoaded || m_state.Updating || (m_editedFields & kLocationFields) == kLocationFields)
+    if (!m_state.DocLoaded || m_state.Updating || (m_pending.edited & kLocationFields) == kLocationFields)
         return;
     // A number that kept its value sent no change; the drag still set it.
-    m_editedFields |= kLocationFields;
+    m_pending.edited |= kLocationFields;
     FlatEdit3Change(m_controls.ed_locX);
 }
 
@@ -327,30 +321,12 @@ std::string IconPageEditor::memoValue(const std::string& stored) const
     const QStringList lines = memoLines(*m_controls.FlatMemo1->document());
     // A memo that still shows the stored text gives it back as it was: the memo cannot hold
     // every text exactly (a lone line end or a paragraph separator becomes a line break).
-    const bool references = m_source->offers(PageFeature::LineBreakReferences);
+    const bool references = source().offers(PageFeature::LineBreakReferences);
     QTextDocument shown;
     shown.setPlainText(memoFromDoc(stored, references));
     if (memoLines(shown) == lines)
         return stored;
     return toDoc(lines.join(references ? kLineBreakReference : QLatin1String("\r\n")));
-}
-
-bool IconPageEditor::mayWrite(const TSimpleXMLElem& poi, const char* property, unsigned fields) const
-{
-    if ((m_editedFields & fields) != 0)
-        return ((m_shownFields | m_editedFields) & fields) == fields;
-    return (m_shownFields & fields) == fields && poi.PropertiesIfAny()
-        && poi.PropertiesIfAny()->Find(property);
-}
-
-void IconPageEditor::writeField(TSimpleXMLElem& poi, const char* property, unsigned fields, std::string value)
-{
-    if (!mayWrite(poi, property, fields))
-        return;
-    if (TSimpleXMLProp* prop = poi.Properties().Find(property))
-        prop->SetValue(std::move(value));
-    else
-        poi.Properties().Add(property, std::move(value));
 }
 
 void IconPageEditor::applyTo(const QModelIndex& node)
@@ -361,130 +337,67 @@ void IconPageEditor::applyTo(const QModelIndex& node)
     const int poiIndex = PoiTreeModel::poiOf(node);
     TSimpleXMLElem* poi = Poi(poiIndex);
     // After a rebuild the fields may show no POI at all; they are not written into this one.
-    if (poiIndex < 0 || !poi || poiIndex != m_filledPoi || !IsPoiElement(*poi))
+    if (poiIndex < 0 || !poi || poiIndex != m_pending.poi || !IsPoiElement(*poi))
         return;
     UpdatingGuard applying(m_applying);
     UpdatingGuard updating(m_state.Updating);
-    std::unique_ptr<TSimpleXMLElem> before = CopyElement(*poi);
-    applyFields(poiIndex, *poi);
-    m_state.PathEdited = false;
-    // One apply is one step, whatever it wrote (a recomputed location included).
-    if (!SameProperties(*before, *poi))
-        m_undo->push(new PoiEditCommand(*this, poiIndex, std::move(before), CopyElement(*poi)));
+    // The fields as the document takes them: what the memo and description show stand for the
+    // stored values while unchanged.
+    const bool references = source().offers(PageFeature::LineBreakReferences);
+    PoiFieldValues fields;
+    fields.x = m_controls.ed_locX->value();
+    fields.y = m_controls.ed_locY->value();
+    fields.type = toDoc(m_controls.cb_icontype->currentText());
+    fields.storedTypeListed = findType(fromDoc(ValueOrEmpty(*poi, typeProperty()))) >= 0;
+    fields.name = toDoc(m_controls.FlatEdit3->text());
+    fields.path = toDoc(m_controls.FlatEdit1->text());
+    fields.tooltip = memoValue(ValueOrEmpty(*poi, "Tooltip"));
+    fields.description =
+        storedValue(m_controls.FlatEdit5->text(), ValueOrEmpty(*poi, kWorldDescriptionProperty), references);
+    m_document->applyFields(poiIndex, fields);
+    showApplied(poiIndex, fields);
 }
 
-void IconPageEditor::applyFields(int poiIndex, TSimpleXMLElem& poi)
+void IconPageEditor::showApplied(int poiIndex, const PoiFieldValues& fields)
 {
-    // Only fields that show this POI's values or the user's own edits are written, and a
-    // property is added only for a field the user edited: moving a POI that lacks some
-    // properties changes its location and nothing else.
-    writeField(poi, "Tooltip", FieldTooltip, memoValue(ValueOrEmpty(poi, "Tooltip")));
-    writeField(poi, "Name", FieldName, toDoc(m_controls.FlatEdit3->text()));
-    // A stored type the list does not know (another skin's style) stays, with its sizes,
-    // until the user picks one.
-    const QString storedType = fromDoc(ValueOrEmpty(poi, typeProperty()));
-    const bool keepType = !(m_editedFields & FieldType)
-        && (!(m_shownFields & FieldType) || findType(storedType) < 0);
-    const QString type = m_controls.cb_icontype->currentText();
-    if (!keepType)
-        writeField(poi, typeProperty(), FieldType, toDoc(type));
-    if (!PlacedByLocation(m_state.Anchor)) {
-        applyWorldOnly(poiIndex, poi);
-        return;
-    }
-    const auto placeBefore = ParseCommaPair(ValueOrEmpty(poi, "Location"), kMarkerPairTailChars);
-    writeField(poi, "Location", kLocationFields, toDoc(locationText()));
-    // Positions, not texts: "10, 20" rewritten as "10,20" has not moved.
-    const bool moved = !(placeBefore == ParseCommaPair(ValueOrEmpty(poi, "Location"), kMarkerPairTailChars))
-        || (m_editedFields & FieldPath) != 0;
-
-    const LocationSync sync = SynchroniseLocation(m_state, m_controls.ed_locX->value(),
-                                                  m_controls.ed_locY->value(),
-                                                  toDoc(m_controls.FlatEdit1->text()), moved, anchorOffset(poi));
-    const bool pathWritable = mayWrite(poi, "pathfindlocation", FieldPath);
-    if (!m_state.PathEdited && sync.pathField && pathWritable
-        && mayWrite(poi, "Location", kLocationFields))
-        m_controls.FlatEdit1->setText(fromDoc(*sync.pathField));
-    writeField(poi, "pathfindlocation", FieldPath, toDoc(m_controls.FlatEdit1->text()));
-    if (m_state.PathEdited && sync.pathField)
-        m_controls.FlatEdit1->setText(fromDoc(*sync.pathField));
-    if (sync.location) {
-        m_controls.ed_locX->setValue(sync.location->first);
-        m_controls.ed_locY->setValue(sync.location->second);
-        // The typed world location moved the POI: the numbers are now the user's.
-        m_editedFields |= kLocationFields;
-        writeField(poi, "Location", kLocationFields, toDoc(locationText()));
-    }
-    m_controls.Label5->setText(fromDoc(sync.label));
-
-    const bool typeSetsSize = m_source->offers(PageFeature::TypeSetsSize);
-    const std::string size = typeSetsSize ? PoiIconSize(toDoc(type)) : ValueOrEmpty(poi, "Size");
-    if (!keepType && typeSetsSize) {
-        // Derived from the type, never typed: written where the POI has them.
-        for (const char* property : {"Size", "ScrollExtent"})
-            if (TSimpleXMLProp* prop = poi.Properties().Find(property))
-                prop->SetValue(size);
+    const TSimpleXMLElem* poi = Poi(poiIndex);
+    if (toDoc(m_controls.FlatEdit1->text()) != fields.path)
+        m_controls.FlatEdit1->setText(fromDoc(fields.path));
+    if (!source().offers(PageFeature::LocationField)) {
+        if (fields.descriptionChanged)
+            m_controls.FlatEdit5->setText(shownValue(ValueOrEmpty(*poi, kWorldDescriptionProperty),
+                                                     source().offers(PageFeature::LineBreakReferences)));
+        showWorldPosition(fields.worldAt);
+        m_controls.Label5->setText(fields.worldAt ? fromDoc(fields.label) : m_pageLabel);
+    } else {
+        m_controls.ed_locX->setValue(fields.x);
+        m_controls.ed_locY->setValue(fields.y);
+        m_controls.Label5->setText(fromDoc(fields.label));
     }
     m_tree->refreshPoi(poiIndex);
     PlacePoiMarker(poiIndex, false);
-
-    const IntPairShift shift = anchorShift(&poi);
-    if (((m_shownFields | m_editedFields) & kLocationFields) == kLocationFields)
-        placePositionButton(m_controls.ed_locX->value() + shift.x, m_controls.ed_locY->value() + shift.y,
-                            keepType ? ValueOrEmpty(poi, "Size") : size, kMarkerPairTailChars);
+    if (fields.buttonSize) {
+        const IntPairShift shift = anchorShift(poi);
+        const int x = fields.worldAt ? fields.worldAt->first : fields.x;
+        const int y = fields.worldAt ? fields.worldAt->second : fields.y;
+        placePositionButton(x + shift.x, y + shift.y, *fields.buttonSize, kMarkerPairTailChars);
+    } else if (fields.worldAt || !source().offers(PageFeature::LocationField)) {
+        m_controls.Panel1->setPositionButtonVisible(false);
+    }
     finishApply();
 }
 
 const char* IconPageEditor::typeProperty() const
 {
-    return m_source->typeProperty();
+    return source().typeProperty();
 }
 
 int IconPageEditor::findType(const QString& type) const
 {
     // A zone page's own values are listed as they stand: one differing in case is another value.
-    const Qt::MatchFlags exact = m_source->offers(PageFeature::OwnTypeValues)
+    const Qt::MatchFlags exact = source().offers(PageFeature::OwnTypeValues)
         ? Qt::MatchFixedString | Qt::MatchCaseSensitive : Qt::MatchFixedString;
     return m_controls.cb_icontype->findText(type, exact);
-}
-
-void IconPageEditor::applyWorldOnly(int poiIndex, TSimpleXMLElem& poi)
-{
-    // There is no Location to write: a move of the point rewrites the world location's x and z,
-    // keeping its height and its separators, and the description line that repeated it.
-    const bool references = m_source->offers(PageFeature::LineBreakReferences);
-    writeField(poi, kWorldDescriptionProperty, FieldDescription,
-               storedValue(m_controls.FlatEdit5->text(), ValueOrEmpty(poi, kWorldDescriptionProperty), references));
-    const std::string oldPath = ValueOrEmpty(poi, "pathfindlocation");
-    const std::optional<WorldLocation> parts = WorldLocation::Parse(oldPath);
-    // Only a POI with a point on the map moves: without one (no zone rectangle, or out of the
-    // range of a pixel) the numbers are no position of it, and no world location is made up.
-    if ((m_editedFields & kLocationFields) && !m_state.PathEdited && parts && worldPixel(poi)) {
-        const ImagePoint point{double(m_controls.ed_locX->value()), double(m_controls.ed_locY->value())};
-        const auto world = ImagePointToWorld(m_state, point);
-        const std::optional<std::string> moved =
-            world ? parts->movedTo(world->first, world->second).text(WorldLocation::Form::Own) : std::nullopt;
-        if (moved) {
-            m_controls.FlatEdit1->setText(fromDoc(*moved));
-            m_editedFields |= FieldPath;
-        }
-    }
-    writeField(poi, "pathfindlocation", FieldPath, toDoc(m_controls.FlatEdit1->text()));
-    const std::string newPath = ValueOrEmpty(poi, "pathfindlocation");
-    if (newPath != oldPath) {
-        ReplaceDescriptionLine(poi, oldPath, newPath);
-        m_controls.FlatEdit5->setText(shownValue(ValueOrEmpty(poi, kWorldDescriptionProperty), references));
-    }
-    const std::optional<std::pair<int, int>> at = worldPixel(poi);
-    showWorldPosition(at);
-    m_controls.Label5->setText(at ? fromDoc(StatusPositionText(at->first, at->second)) : m_pageLabel);
-    m_tree->refreshPoi(poiIndex);
-    PlacePoiMarker(poiIndex, false);
-    if (at)
-        placePositionButton(at->first, at->second, kWorldIconSize, kMarkerPairTailChars);
-    else
-        m_controls.Panel1->setPositionButtonVisible(false);
-    finishApply();
 }
 
 void IconPageEditor::finishApply()
@@ -502,7 +415,7 @@ void IconPageEditor::FlatEdit2Change()
 void IconPageEditor::FlatEdit4Change()
 {
     // A zone page's location name belongs to the map style file: never written into the page.
-    if (!m_source->offers(PageFeature::OwnZoneName))
+    if (!source().offers(PageFeature::OwnZoneName))
         return;
     writePageField(m_controls.FlatEdit4, "1location");
 }
@@ -512,11 +425,6 @@ void IconPageEditor::writePageField(QLineEdit* field, const char* property)
     // Only the user's own keystrokes reach the root, at once.
     if (!m_state.DocLoaded || m_state.Updating || !field->isModified())
         return;
-    if (TSimpleXMLProp* prop = m_xmlscan.Root().Properties().Find(property)) {
-        std::string before = prop->Value();
-        prop->SetValue(toDoc(field->text()));
-        if (prop->Value() != before)
-            m_undo->push(new PageFieldCommand(*this, property, std::move(before), prop->Value()));
-    }
+    m_document->editPageField(property, toDoc(field->text()));
     field->setModified(false);
 }

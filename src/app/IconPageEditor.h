@@ -1,15 +1,14 @@
 #pragma once
-// The open icon page and everything that edits it: opening and reading a page, the POI tree and
-// the markers built from it, the property editor with its delayed apply, and saving. The main
-// window hands it its controls and the editor state; it never reaches the window itself.
+// The window's view of the page document shown: the POI tree and the markers built from it, the
+// property panel with its delayed apply, the page fields and the title. It hands what the user
+// does to the document and shows what the document says changed.
 
+#include "document/PageDocument.h"
 #include "document/PageSource.h"
 #include "mapview/EditorState.h"
 #include "mapview/MarkerLayer.h"
 #include "mapview/Prompts.h"
 #include "mapview/PoiAnchor.h"
-#include "support/FileStamp.h"
-#include "support/ZonePageFile.h"
 #include "support/xml/SimpleXml.h"
 
 #include <QModelIndex>
@@ -17,15 +16,14 @@
 #include <QString>
 
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 class MapPanel;
-struct MapStyleLookup;
 class PoiTreeModel;
 class QAction;
 class QComboBox;
@@ -36,10 +34,6 @@ class QSpinBox;
 class QTimer;
 class QTreeView;
 class QUndoStack;
-
-// Why a save failed, in words for the user: the reason of a file error as the system gives it;
-// a failure inside the editor says that the file was left as it was.
-QString SaveFailureReason(const std::exception& error);
 
 // A shift in whole pixels from a Location to the POI's point.
 struct IntPairShift {
@@ -79,14 +73,15 @@ public:
                    QObject* parent = nullptr);
     ~IconPageEditor() override;
 
-    TSimpleXML& xmlscan() { return m_xmlscan; }
+    // The document shown.
+    PageDocument& document() const { return *m_document; }
+    TSimpleXML& xmlscan() { return m_document->xml(); }
     const EditorControls& controls() const { return m_controls; }
 
     // Opening: steps after a file was chosen (existence check, title, reading, map image,
     // resetting the editor). True when this page is now open; a missing file changes nothing.
     // `preread`: the file's bytes when the caller has read them already (not read again).
     bool OpenIconPage(const QString& path, std::string preread = {});
-    bool LoadIconPage(const std::string& path, std::string* preread = nullptr);
     // Opens a file read and told by OpenPageSource: page `page` of a file of pages, else the
     // page the file is; a refused file is refused with its reason and changes nothing.
     bool OpenPageFile(const QString& path, OpenedPageFile opened, int page);
@@ -94,7 +89,7 @@ public:
     // it is saved. False when no such page.
     bool ShowZonePage(int page);
     // Where the open page comes from: what differs between the kinds of file is asked of it.
-    PageSource& source() const { return *m_source; }
+    PageSource& source() const { return m_document->source(); }
     std::string BuildPoiTree();
     void PlacePoiMarker(int poiIndex, bool newMarker);
     // The marker of child poiIndex of the root (an empty one for a child that is no POI).
@@ -124,17 +119,16 @@ public:
     bool FileSaveExecute(bool saveAs);
 
     // The question asked when a save finds the file changed on disk ("%1": the file's name).
-    void setChangedQuestion(const ChangedQuestion& question) { m_changedQuestion = question; }
-    // Whether the open file on disk is there with other bytes than last read or saved
-    // (IconPageDisk.cpp); `AcceptDiskState` takes those bytes as known, so that nobody is asked
-    // about them twice.
-    bool ChangedOnDisk() const;
-    void AcceptDiskState();
+    void setChangedQuestion(const ChangedQuestion& question) { m_document->setChangedQuestion(question); }
+    // Whether the open file on disk is there with other bytes than last read or saved;
+    // `AcceptDiskState` takes those bytes as known, so that nobody is asked about them twice.
+    bool ChangedOnDisk() const { return m_document->changedOnDisk(); }
+    void AcceptDiskState() { m_document->acceptDiskState(); }
 
     // The page's change history; its clean state is the page as last read or saved.
-    QUndoStack& undoStack() { return *m_undo; }
+    QUndoStack& undoStack() { return m_document->undoStack(); }
     // The open page differs from what was last read or saved (edits waiting to apply count).
-    bool IsModified() const;
+    bool IsModified() const { return m_document->isModified(); }
     // Shows or clears the unsaved-changes mark after the file name in the window title.
     void UpdateTitleMark();
     // Edits waiting for the apply timer go into their POI now.
@@ -142,16 +136,9 @@ public:
     void Undo();
     void Redo();
     // Records a POI just appended at poiIndex as one undoable step.
-    void RecordAddedPoi(int poiIndex);
+    void RecordAddedPoi(int poiIndex) { m_document->recordAddedPoi(poiIndex); }
     // Deletes a POI as one undoable step.
-    void DeletePoi(int poiIndex);
-
-    // For the undo commands: change the page and rebuild the view, selecting `selectPoi`
-    // (-1: none) as a click would.
-    void restorePoi(int poiIndex, const TSimpleXMLElem& state);
-    std::unique_ptr<TSimpleXMLElem> takePoi(int poiIndex, int selectPoi);
-    void insertPoi(int poiIndex, std::unique_ptr<TSimpleXMLElem> poi, int selectPoi);
-    void restorePageField(const std::string& property, const std::string& value);
+    void DeletePoi(int poiIndex) { m_document->deletePoi(poiIndex); }
 
     // Clears the editor fields as an opening does (each real change counts as an edit).
     void ResetEditor();
@@ -161,59 +148,29 @@ public:
 
 private:
     void connectControls();
+    void connectDocument();
     // The common steps of opening: reading (by `load`, which changes nothing when it fails),
     // title, map image, editor reset.
-    bool openWith(const QString& path, const QString& title, const std::function<bool()>& load);
-    // Opens page `page` of `source`'s file as OpenIconPage opens an icon page; the file becomes
-    // the open document.
-    bool openFilePage(const QString& path, std::unique_ptr<PageSource> source, int page);
-    // Reads page `page` of `source`'s file into `read`; shows why not and returns false when it fails.
-    bool readPage(PageSource& source, int page, TSimpleXML& read);
-    // Gives up the document shown (its history, tree and markers) for `read`'s content.
-    void leaveDocument(TSimpleXML& read);
-    // Keeps a big page left, to be taken apart on another thread by disposeLeftPage once the
-    // next page is built; `left` is empty afterwards. A small one goes with `left`.
-    void disposeLater(TSimpleXML& left);
-    void disposeLeftPage();
-    // Shows the page of the open file that `read` holds.
-    void takePage(TSimpleXML& read);
+    bool openWith(const std::function<bool()>& load);
+    // The document lets go of the page shown / took a new one.
+    void leavePage();
+    void takePage();
+    // The document's POIs changed under the history: rebuild, select `selectPoi`.
+    void showChange(int selectPoi, bool dropGone);
+    void setTitle();
     // The map style lookup's label and refusal, after a page was read.
     void showLookupResult(const MapStyleLookup& style);
-    // The steps of FileSaveExecute before the title follows a new name.
-    bool saveDocument(bool saveAs);
-    // Runs a write of the file; a failure is shown and leaves the page unsaved.
-    bool writeDocument(const std::function<void()>& write);
-    // Before a save (IconPageDisk.cpp): nothing to write, or the file on disk changed since it
-    // was read (a file of zone pages takes the edits over to the new bytes where it can; else
-    // the user chooses, and Save As sets `saveAs`), or a write.
-    enum class SaveStep { Write, Done, Stop };
-    SaveStep beforeSave(bool& saveAs);
-    // Writes `bytes` to CurrentFile: over the file as checked by beforeSave unless `saveAs`.
-    void writeChecked(const std::string& bytes, bool saveAs);
-    // Asks for the name of a Save As; false when cancelled.
-    bool askSaveAsName();
     // The page's own type values in the type list, where the source offers them.
     void showOwnTypeValues();
     // From a POI's Location to its point, halves kept (the icon's centre where the page lays
     // icons out by their top-left corner), and the same in whole pixels as markers use it.
     ImagePoint anchorOffset(const TSimpleXMLElem& poi) const;
     IntPairShift anchorShift(const TSimpleXMLElem* poi) const;
-    // The editor fields, as bits of m_shownFields and m_editedFields.
-    enum EditorField : unsigned {
-        FieldX = 1u << 0,
-        FieldY = 1u << 1,
-        FieldType = 1u << 2,
-        FieldName = 1u << 3,
-        FieldPath = 1u << 4,
-        FieldTooltip = 1u << 5,
-        FieldDescription = 1u << 6,
-    };
-    static constexpr unsigned kLocationFields = FieldX | FieldY;
+    static constexpr unsigned kLocationFields = PendingEdit::kLocation;
 
+    // Hands the fields to the document for the POI of `node`, and shows what it gives back.
     void applyTo(const QModelIndex& node);
-    void applyFields(int poiIndex, TSimpleXMLElem& poi);
-    // The apply of a world-only POI, which has no Location.
-    void applyWorldOnly(int poiIndex, TSimpleXMLElem& poi);
+    void showApplied(int poiIndex, const PoiFieldValues& fields);
     void finishApply();
     // Shows the description field (world-only POIs) or gives its room back to the tooltip.
     void showDescriptionField(bool shown);
@@ -229,47 +186,26 @@ private:
     // Every field of the property panel, the position fields included.
     void setPropertyFieldsEnabled(bool enabled);
     unsigned fieldOf(const QObject* control) const;
-    // Whether the apply may write `property` from `fields`: the user edited them (a missing
-    // property is then added), or they show the POI's own value of a property it has.
-    bool mayWrite(const TSimpleXMLElem& poi, const char* property, unsigned fields) const;
-    void writeField(TSimpleXMLElem& poi, const char* property, unsigned fields, std::string value);
     void writePageField(QLineEdit* field, const char* property);
     void placePositionButton(int centreX, int centreY, const std::string& sizeText, int tailChars);
     TSimpleXMLElem* Poi(int poiIndex);
     QString locationText() const;
     // The Tooltip value for the memo's content; `stored` is the POI's current value.
     std::string memoValue(const std::string& stored) const;
-
-    EditorState& m_state;
-    Prompts& m_prompts;
-    EditorControls m_controls;
-    TSimpleXML m_xmlscan;
-    std::unique_ptr<TSimpleXML> m_leftPage;  // a big page left, to be taken apart
-    std::future<void> m_disposal;            // a page left, being taken apart
-    PoiTreeModel* m_tree = nullptr;  // the POI tree, reading the document
-    QTimer* m_selectionDelay = nullptr;  // the tree's delayed selection notice
-    // The POI the editor fields were last filled from, or -1; only it receives an apply.
-    int m_filledPoi = -1;
-    // Fields that show m_filledPoi's own values (a fill stops at a value that does not read,
-    // leaving the rest showing another POI's), and fields the user changed since the fill.
-    unsigned m_shownFields = 0;
-    unsigned m_editedFields = 0;
-    // An apply is running: refreshing the tree under it must not start another.
-    bool m_applying = false;
-    QUndoStack* m_undo = nullptr;
-    // A change the history cannot step back over (rearranging on save) is not yet saved.
-    bool m_unrecordedChange = false;
-    QString m_titleBase;  // the window title without the unsaved-changes mark
-    // The file on disk as last read or saved, and the one a save may replace (the same, or
-    // what the user chose to overwrite).
-    FileStamp m_diskStamp;
-    FileStamp m_replaceStamp;
-    ChangedQuestion m_changedQuestion;
-    std::unique_ptr<PageSource> m_source = IconPageSource();
-    std::map<std::string, std::string> m_zoneLocations;  // the map style file's location names
-    QString m_pageLabel;  // the coordinate label as the page's opening left it
     void rebuildSelecting(int selectPoi);
     // Empties the tree as a clear of the old item tree did: edits pending for the current node are
     // applied to it first.
     void clearTree();
+
+    EditorState& m_state;
+    Prompts& m_prompts;
+    EditorControls m_controls;
+    PageDocument* m_document = nullptr;
+    PendingEdit& m_pending;  // the document's
+    PoiTreeModel* m_tree = nullptr;  // the POI tree, reading the document
+    QTimer* m_selectionDelay = nullptr;  // the tree's delayed selection notice
+    // An apply is running: refreshing the tree under it must not start another.
+    bool m_applying = false;
+    QString m_titleBase;  // the window title without the unsaved-changes mark
+    QString m_pageLabel;  // the coordinate label as the page's opening left it
 };
