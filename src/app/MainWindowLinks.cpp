@@ -6,7 +6,7 @@
 #include "app/Captions.h"
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/MapLinkTargets.h"
 #include "mapview/MapImage.h"
 #include "mapview/MapPanel.h"

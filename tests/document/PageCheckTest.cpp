@@ -283,7 +283,7 @@ private slots:
         write("POI/map_links.xml", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<Page Name=\"POI\">\r\n<Page Name=\"up top\">\r\n"
                                    + link.toUtf8() + "\r\n</Page>\r\n</Page>");
         OpenedPageFile opened = OpenPageSource(pack.filePath("POI/map_links.xml").toStdString());
-        QVERIFY(opened.source && opened.source->pageFile());
+        QVERIFY(opened.source && opened.source->offers(PageFeature::PageList));
         TSimpleXML document;
         ConfigureIconPageDocument(document);
         opened.source->readPage(0, document);

@@ -29,7 +29,7 @@ std::unique_ptr<PageSource> openSample(const QString& path, TSimpleXML& document
 {
     ConfigureIconPageDocument(document);
     OpenedPageFile opened = OpenPageSource(path.toStdString());
-    if (!opened.source || !opened.source->pageFile())
+    if (!opened.source || !opened.source->offers(PageFeature::PageList))
         return ReadIconPageSource(document, path.toStdString(), &opened.unread, nullptr);
     std::unique_ptr<PageSource> source = std::move(opened.source);
     source->readPage(0, document);
