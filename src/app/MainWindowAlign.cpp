@@ -88,6 +88,9 @@ void TForm1::connectAlignHandlers()
 
 void TForm1::MapAlignUpdate()
 {
+    // The window belongs to the map it was opened on: another page's POIs are not its points.
+    if (m_alignWindow && (!m_state.DocLoaded || m_alignWindow->mapName().toStdString() != m_state.PageName))
+        m_alignWindow->close();
     action(QLatin1String(kAlignAction))->setEnabled(m_state.DocLoaded);
     const bool offered = m_state.DocLoaded && !HasZoneRect(m_state.ZoneRect);
     if (offered && m_alignOffer->text().isEmpty())

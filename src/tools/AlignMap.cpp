@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTableWidget>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -323,10 +322,6 @@ void AlignMapWindow::createControls(Language language)
     connect(m_undo, &QUndoStack::canRedoChanged, m_redoButton, &QPushButton::setEnabled);
     m_undoButton->setEnabled(false);
     m_redoButton->setEnabled(false);
-    auto* undoKey = new QShortcut(QKeySequence::Undo, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(undoKey, &QShortcut::activated, m_undo, &QUndoStack::undo);
-    auto* redoKey = new QShortcut(QKeySequence::Redo, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(redoKey, &QShortcut::activated, m_undo, &QUndoStack::redo);
     connect(m_apply, &QPushButton::clicked, this, &AlignMapWindow::applyFit);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
 }

@@ -98,6 +98,7 @@ public:
     void placeAt(ImagePoint pixel);
     void deletePoint(int row);
 
+    const QString& mapName() const { return m_setup.mapName; }
     const std::vector<AlignPoi>& pois() const { return m_setup.pois; }
     const std::vector<AlignPoint>& points() const { return m_points; }
     const std::optional<ControlPointFit>& fit() const { return m_fit; }

@@ -11,6 +11,7 @@
 #include "mapview/MapPanel.h"
 #include "support/ZoneRectTable.h"
 #include "tools/AlignMap.h"
+#include "tools/PageProblems.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -49,6 +50,7 @@ private:
 
     AlignMapWindow* openAlignWindow()
     {
+        m_window->updateActions();
         m_window->action(QStringLiteral("MapAlign"))->trigger();
         AlignMapWindow* align = m_window->alignWindow();
         if (align) {
@@ -175,6 +177,26 @@ private slots:
         QVERIFY(align);
         QCOMPARE(align->points().size(), size_t(2));
         QCOMPARE(align->points()[1].poi, 1);
+    }
+
+    // An icon page holds each POI's pixel: a rectangle that leaves them off is said, and after
+    // Apply the Problems window offers its quick fixes.
+    void pixelsCheckedOnAnIconPage()
+    {
+        startTestWindow(m_window, m_prompts, m_config, m_ui);
+        QVERIFY(m_window->openPage(m_ui + QStringLiteral("vynmap/icons_harbor_town.xml")));
+        AlignMapWindow* align = openAlignWindow();
+        QVERIFY(align);
+        placeOnMap(*align, 0);
+        placeOnMap(*align, 5, QPoint(20, 0));  // stretches the map across: most markers fall off
+        QVERIFY(!align->pixelsOffFit().empty());
+        QVERIFY(!align->findChild<QLabel*>(QStringLiteral("AlignCheck"))->text().isEmpty());
+        QTest::mouseClick(align->findChild<QPushButton*>(QStringLiteral("AlignApply")), Qt::LeftButton);
+        QVERIFY(m_window->problemsWindow() && m_window->problemsWindow()->isVisible());
+        // Another page closes the window: its points belong to the harbour.
+        QVERIFY(m_window->openPage(m_ui + QStringLiteral("vynmap/icons_greenwood.xml")));
+        m_window->updateActions();
+        QTRY_VERIFY(!m_window->alignWindow());
     }
 
     void missingPictureFoundUnderImages()
