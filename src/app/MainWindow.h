@@ -176,6 +176,7 @@ private:
     void offerPixelFixes();
     QPointer<AlignMapWindow> m_alignWindow;
     QLabel* m_alignOffer = nullptr;
+    std::string m_pictureLookedUpFor;  // the page and picture Choose Map Image was last judged for
     // Says in the status bar when the open page's POIs cannot be placed on its map, and when
     // its map image is not found (m_mapNotice, with the paths looked for) or does not decode.
     void updatePlacementNotice();

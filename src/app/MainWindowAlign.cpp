@@ -67,6 +67,7 @@ void TForm1::createAlignActions()
         auto* act = new QAction(this);
         act->setObjectName(QLatin1String(name));
         act->setEnabled(false);
+        act->setVisible(false);
         m_actions << act;
         addAction(act);
     }
@@ -91,15 +92,30 @@ void TForm1::MapAlignUpdate()
     // The window belongs to the map it was opened on: another page's POIs are not its points.
     if (m_alignWindow && (!m_state.DocLoaded || m_alignWindow->mapName().toStdString() != m_state.PageName))
         m_alignWindow->close();
-    action(QLatin1String(kAlignAction))->setEnabled(m_state.DocLoaded);
+    // Listed while a page is open: with none, the described POI menu stays as it is.
+    QAction* align = action(QLatin1String(kAlignAction));
+    if (align->isVisible() != m_state.DocLoaded) {
+        align->setVisible(m_state.DocLoaded);
+        align->setEnabled(m_state.DocLoaded);
+    }
     const bool offered = m_state.DocLoaded && !HasZoneRect(m_state.ZoneRect);
     if (offered && m_alignOffer->text().isEmpty())
         m_alignOffer->setText(caption(m_language, "AlignOffer"));
     if (m_alignOffer->isVisible() != offered)
         m_alignOffer->setVisible(offered);
     // Offered while the map's own picture is missing, and while a chosen one stands in for it.
-    const bool missing = m_state.DocLoaded && (!pageMapFile(m_state) || *pageMapFile(m_state) == m_state.ChosenMapImage);
-    action(QLatin1String(kChooseImageAction))->setEnabled(missing);
+    // Looking on disk lists folders: done once per page and picture, not at every idle moment.
+    const std::string shown = m_state.DocLoaded ? m_state.CurrentFile + '#' + m_state.PageName + '#'
+            + m_state.MapImagePath + '#' + m_state.ChosenMapImage : std::string();
+    if (shown != m_pictureLookedUpFor) {
+        m_pictureLookedUpFor = shown;
+        const std::optional<std::string> found = m_state.DocLoaded ? pageMapFile(m_state) : std::nullopt;
+        // Listed only then, as File > Zone Page is: the described File menu stays as it is.
+        QAction* choose = action(QLatin1String(kChooseImageAction));
+        const bool missing = m_state.DocLoaded && (!found || *found == m_state.ChosenMapImage);
+        choose->setVisible(missing);
+        choose->setEnabled(missing);
+    }
 }
 
 AlignMapSetup TForm1::alignSetup()
