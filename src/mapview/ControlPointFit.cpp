@@ -16,15 +16,6 @@ constexpr int kNumbersPerPoint = 4;
 // Enough for the shortest exact form of any double.
 constexpr std::size_t kNumberBuffer = 32;
 
-EditorState pageWith(const ZoneRectangle& zone, int pageWidth, int pageHeight)
-{
-    EditorState state;
-    state.ZoneRect = zone;
-    state.PageWidth = pageWidth;
-    state.PageHeight = pageHeight;
-    return state;
-}
-
 std::optional<int> zoneNumber(double value)
 {
     const double rounded = std::nearbyint(value);
@@ -100,7 +91,7 @@ std::optional<ControlPointFit> FitControlPoints(const std::vector<ControlPoint>&
         fit.zone = result->zone;
         fit.farOff = result->misplaced;
     }
-    const EditorState page = pageWith(fit.zone, pageWidth, pageHeight);
+    const EditorState page = PageWithZone(fit.zone, pageWidth, pageHeight);
     double squared = 0;
     int kept = 0;
     for (size_t i = 0; i < points.size(); ++i) {
@@ -118,6 +109,15 @@ std::optional<ControlPointFit> FitControlPoints(const std::vector<ControlPoint>&
     }
     fit.rms = kept > 0 ? std::sqrt(squared / kept) : 0;
     return fit;
+}
+
+EditorState PageWithZone(const ZoneRectangle& zone, int pageWidth, int pageHeight)
+{
+    EditorState state;
+    state.ZoneRect = zone;
+    state.PageWidth = pageWidth;
+    state.PageHeight = pageHeight;
+    return state;
 }
 
 std::string ControlPointsText(const std::vector<ControlPoint>& points)
@@ -159,7 +159,7 @@ std::vector<ControlPoint> ParseControlPoints(std::string_view text)
 std::vector<PixelCheck> PixelsOffFit(const std::vector<std::pair<int, ControlPoint>>& pixels, const ZoneRectangle& zone,
                                      int pageWidth, int pageHeight, double tolerance)
 {
-    const EditorState page = pageWith(zone, pageWidth, pageHeight);
+    const EditorState page = PageWithZone(zone, pageWidth, pageHeight);
     std::vector<PixelCheck> off;
     for (const auto& [poi, point] : pixels) {
         const std::optional<ImagePoint> at = WorldToImagePoint(page, point.worldX, point.worldZ);

@@ -42,6 +42,9 @@ struct ControlPointFit {
 std::optional<ControlPointFit> FitControlPoints(const std::vector<ControlPoint>& points, int pageWidth,
                                                 int pageHeight, ZoneFitFailure* why = nullptr);
 
+// A page of pageWidth x pageHeight pixels under `zone`, as the conversions take it.
+EditorState PageWithZone(const ZoneRectangle& zone, int pageWidth, int pageHeight);
+
 // The points as one configuration value: "x,z,px,py" per point, joined by ";". World numbers are
 // written in their shortest exact form, so they read back unchanged.
 std::string ControlPointsText(const std::vector<ControlPoint>& points);

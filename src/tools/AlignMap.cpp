@@ -52,6 +52,7 @@ constexpr int kTableHeight = 170;
 constexpr int kViewMinimum = 360;
 constexpr int kPoiDot = 3;
 constexpr int kCrossArm = 6;
+constexpr int kCrossPen = 2;
 constexpr int kResidualDecimals = 2;
 const QColor kPoiColour(40, 110, 230);
 const QColor kPointColour(20, 160, 60);
@@ -71,15 +72,6 @@ QString textOf(Language language, const char* name)
 QString number(double value)
 {
     return QString::number(value, 'f', kResidualDecimals);
-}
-
-EditorState pageWith(const ZoneRectangle& zone, int width, int height)
-{
-    EditorState state;
-    state.ZoneRect = zone;
-    state.PageWidth = width;
-    state.PageHeight = height;
-    return state;
 }
 
 }  // namespace
@@ -194,9 +186,9 @@ void AlignMapView::paintEvent(QPaintEvent*)
                       QRectF(0, 0, m_pageWidth, m_pageHeight));
     painter.setRenderHint(QPainter::Antialiasing);
     const ControlPointFit* fit = m_fit && *m_fit ? &**m_fit : nullptr;
+    const EditorState page = PageWithZone(fit ? fit->zone : ZoneRectangle{}, m_pageWidth, m_pageHeight);
     if (fit && m_pois) {
         // The whole page as the rectangle would place it.
-        const EditorState page = pageWith(fit->zone, m_pageWidth, m_pageHeight);
         painter.setPen(Qt::NoPen);
         painter.setBrush(kPoiColour);
         for (const AlignPoi& poi : *m_pois) {
@@ -210,13 +202,12 @@ void AlignMapView::paintEvent(QPaintEvent*)
         const ControlPoint& point = (*m_points)[i].point;
         const bool farOff = fit && i < fit->farOff.size() && fit->farOff[i];
         const QPointF at = widgetPoint(point.pixel);
-        painter.setPen(QPen(farOff ? kFarOffColour : kPointColour, 2));
+        painter.setPen(QPen(farOff ? kFarOffColour : kPointColour, kCrossPen));
         painter.drawLine(at - QPointF(kCrossArm, 0), at + QPointF(kCrossArm, 0));
         painter.drawLine(at - QPointF(0, kCrossArm), at + QPointF(0, kCrossArm));
         painter.drawText(at + QPointF(kCrossArm, -kCrossArm), QString::number(i + 1));
         if (fit) {
             // Where the rectangle puts the point's world location: the residual as a line.
-            const EditorState page = pageWith(fit->zone, m_pageWidth, m_pageHeight);
             if (const std::optional<ImagePoint> placed = WorldToImagePoint(page, point.worldX, point.worldZ))
                 painter.drawLine(at, widgetPoint(*placed));
         }
