@@ -94,6 +94,14 @@ const CaptionRow kKorean[] = {
     {"ZonePageNeeded", "%1에는 존 페이지가 여럿 있습니다. FILE#PAGE 형식으로 하나를 지정하세요."},
     {"ViewProblems", "문제 목록(&P)"},
     {"OptionTopLeft", "위치는 아이콘의 왼쪽 위 모서리(&L)"},
+    {"MapAlign", "맵 맞추기(&G)..."},
+    {"FileChooseMapImage", "맵 그림 고르기(&I)..."},
+    {"AlignOffer", "Zone 경계 없음: <a href=\"align\">맵 맞추기...</a>"},
+    {"AlignNotWritten", "설정 파일 \"%1\"에 쓸 수 없습니다"},
+    {"AlignStyleDecides", "맵 스타일 파일의 경계가 우선합니다: \"맵 스타일 파일에도 쓰기\"를 선택하세요"},
+    {"MapImageFound", "\"%1\" 파일을 찾았습니다: %2\n이 그림을 쓸까요?"},
+    {"ChooseMapImageTitle", "맵 그림 고르기"},
+    {"ChooseMapImageFilter", "맵 그림 (*.dds *.png)"},
 };
 
 // The fixed English replacements.
@@ -179,6 +187,14 @@ const CaptionRow kEnglish[] = {
     {"ZonePageNeeded", "%1 holds zone pages: name one as FILE#PAGE."},
     {"ViewProblems", "&Problems"},
     {"OptionTopLeft", "&Location is the icon's top-left corner"},
+    {"MapAlign", "Ali&gn Map..."},
+    {"FileChooseMapImage", "Choose Map &Image..."},
+    {"AlignOffer", "No zone rectangle: <a href=\"align\">Align Map...</a>"},
+    {"AlignNotWritten", "Cannot write the configuration file \"%1\""},
+    {"AlignStyleDecides", "The map style file's rectangle decides: tick \"Also write the map style file\""},
+    {"MapImageFound", "Found \"%1\" at %2\nUse this picture?"},
+    {"ChooseMapImageTitle", "Choose Map Image"},
+    {"ChooseMapImageFilter", "Map pictures (*.dds *.png)"},
 };
 
 template <size_t N>

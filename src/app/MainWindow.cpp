@@ -288,6 +288,7 @@ void TForm1::createMenus()
     createRecentMenu();
     createZonePageAction();
     createCheckActions();
+    createAlignActions();
     // A menu without items: choosing it runs the command at once.
     Help1 = menuBar()->addAction(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -385,6 +386,7 @@ void TForm1::connectHandlers()
     connectUndoHandlers();
     connectCheckHandlers();
     connectDiskHandlers();
+    connectAlignHandlers();
 
     connect(m_ui.Panel1, &MapPanel::markerPressed, m_editor, &IconPageEditor::SelectPoi);
     connect(m_ui.Panel1, &MapPanel::markerDragged, this,
@@ -426,6 +428,7 @@ void TForm1::updateActions()
     FileZonePageUpdate();
     updateUndoActions();
     OptionTopLeftUpdate();
+    MapAlignUpdate();
 }
 
 void TForm1::MAPDELUpdate()

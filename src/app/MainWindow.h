@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 #include <QModelIndex>
+#include <QPointer>
 #include <QPoint>
 #include <QSet>
 
@@ -18,6 +19,8 @@
 #include <string>
 #include <vector>
 
+class AlignMapWindow;
+struct AlignMapSetup;
 class FindBar;
 class PoiSelection;
 struct ClipboardPois;
@@ -137,6 +140,11 @@ public:
     // Option > Location is the icon's top-left corner: the open icon page's anchor rule.
     void OptionTopLeftExecute();
 
+    // Aligning a map by control points, choosing a missing map picture (MainWindowAlign.cpp).
+    void MapAlignExecute();
+    void FileChooseMapImageExecute();
+    AlignMapWindow* alignWindow() const;
+
 private:
     // Open by map name: the page the dialog returns opens as if chosen in the open dialog.
     void FileOpenZoneExecute();
@@ -158,6 +166,17 @@ private:
     void FileSaveARRUpdate();
     void FileZonePageUpdate();
     void createZonePageAction();
+    void createAlignActions();
+    void connectAlignHandlers();
+    void MapAlignUpdate();
+    AlignMapSetup alignSetup();
+    // Writes `zone` as map `mapName`'s rectangle as Add ZoneRect does; false when nothing was written.
+    bool applyAlignedZone(const std::string& mapName, const std::array<int, 4>& zone, bool styleFile);
+    // After an apply on a page that holds its POIs' pixels: the page check's quick fixes.
+    void offerPixelFixes();
+    QPointer<AlignMapWindow> m_alignWindow;
+    QLabel* m_alignOffer = nullptr;
+    std::string m_pictureLookedUpFor;  // the page and picture Choose Map Image was last judged for
     // Says in the status bar when the open page's POIs cannot be placed on its map, and when
     // its map image is not found (m_mapNotice, with the paths looked for) or does not decode.
     void updatePlacementNotice();

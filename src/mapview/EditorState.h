@@ -37,4 +37,9 @@ struct EditorState {
     // A flat list of texts taken in pairs: a map name at an even index, its zone text right after
     // it (["mymap", "1,2,3,4", ...]). Appended only, searched from the end.
     std::vector<std::string> ZoneRectTable;
+    // The map pictures the user chose where a map's own is missing, as the configuration keeps
+    // them: a map name at an even index, its picture's path right after it.
+    std::vector<std::string> ChosenMapImages;
+    // The open map's chosen picture (set by the map style lookup); empty when none.
+    std::string ChosenMapImage;
 };

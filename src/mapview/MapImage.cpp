@@ -4,6 +4,7 @@
 #include "support/GamePath.h"
 
 #include <QFile>
+#include <QImageReader>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +14,20 @@
 const char* const kMapLoadingFail = "Map Loading Fail.";
 
 namespace {
+
+// A picture the user chose for a map whose own is missing may be a PNG (a screenshot, a scan).
+bool hasPngExtension(const std::string& path)
+{
+    return QString::fromStdString(path).endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
+}
+
+// A PNG is shown as it is: it was made to be seen (an exported map has had its gamma already).
+QImage loadPngMap(const std::string& path)
+{
+    QImageReader reader(QString::fromStdString(path));
+    const QImage image = reader.read();
+    return image.isNull() ? blankMap() : image.convertToFormat(QImage::Format_ARGB32);
+}
 
 constexpr int kGammaEntries = 256;
 constexpr long double kFullByte = 255.0L;
@@ -77,6 +92,8 @@ QImage imageFromArgbRecord(ImageRecord&& argb)
 
 QImage LoadMapImage(const std::string& path, double gamma)
 {
+    if (hasPngExtension(path))
+        return loadPngMap(path);
     if (hasDdsExtension(path)) {
         if (std::optional<std::string> cut = DdsCutShortProblem(path))
             throw MapCutShortError(*cut);
@@ -147,6 +164,8 @@ std::vector<std::string> pageMapCandidates(const EditorState& state)
     };
     for (const std::string* folder : {&state.BaseFolder, &state.DefaultFolder})
         add(GamePath::resolve(*folder, state.MapImagePath));
+    if (!state.ChosenMapImage.empty())
+        add(state.ChosenMapImage);
     if (!state.CurrentFile.empty())
         add(GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS")));
     return candidates;
@@ -162,6 +181,8 @@ std::optional<std::string> pageMapFile(const EditorState& state)
         if (GamePath::fileExists(candidate))
             return candidate;
     }
+    if (GamePath::fileExists(state.ChosenMapImage))
+        return state.ChosenMapImage;
     if (!state.CurrentFile.empty()) {
         std::string candidate = GamePath::resolve("", GamePath::changeExtension(state.CurrentFile, ".DDS"));
         if (GamePath::fileExists(candidate))
@@ -187,6 +208,10 @@ std::optional<std::string> PageMapImageProblem(const EditorState& state)
                                           : "map image \"" + GamePath::shown(state.MapImagePath) + "\" is not found";
     }
     const std::string file = GamePath::shown(*found);
+    if (hasPngExtension(file) && *found == state.ChosenMapImage)
+        return QImageReader(QString::fromStdString(file)).canRead()
+            ? std::nullopt
+            : std::optional<std::string>("map image \"" + file + "\" cannot be decoded");
     if (!hasDdsExtension(file))
         return "map image \"" + file + "\" is not a DDS file";
     if (const std::optional<std::string> refusal = PageMapDecodeProblem(state))

@@ -38,7 +38,8 @@ public:
 };
 
 // Decodes `path` (a file system path), converts it to 32 bits and puts every byte through the
-// gamma table. The blank map when the decoder declines the file (extension not "dds"); a null
+// gamma table; a PNG file is read as it is, without the gamma. The blank map when the decoder
+// declines the file (extension neither "dds" nor "png"); a null
 // image when the bitmap cannot be made after decoding. Decoder errors (EImageError) propagate;
 // a DDS file cut short throws MapCutShortError.
 QImage LoadMapImage(const std::string& path, double gamma);
@@ -59,7 +60,8 @@ QImage mapDisplayImage(const QImage& bitmap, const QRect& area = kMapControlArea
 QRect pageMapArea(const EditorState& state);
 
 // The automatic load after an icon page was opened: BaseFolder + MapImagePath, else
-// DefaultFolder + MapImagePath, else the page's own path with ".DDS"; the blank map when none
+// DefaultFolder + MapImagePath, else the picture chosen for the map (ChosenMapImage, a DDS or
+// PNG file), else the page's own path with ".DDS"; the blank map when none
 // exists or loading gives nothing. Every lookup ignores letter case. EImageError propagates: the
 // caller shows it in an error box and stops the rest of the opening steps (a MapCutShortError:
 // the caller shows the blank map and says why without a box).

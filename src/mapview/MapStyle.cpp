@@ -50,6 +50,7 @@ MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName)
     state.MapImagePath.clear();
     state.ZoneRect = {};
     state.MapSourceRect = {};
+    state.ChosenMapImage = FindZoneRect(state.ChosenMapImages, mapName).value_or(std::string());
     const std::string path = GamePath::resolve(state.BaseFolder, kMapStyleFile);
     if (GamePath::fileExists(path)) {
         std::string bytes;

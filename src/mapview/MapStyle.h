@@ -29,8 +29,9 @@ constexpr int kDefaultPageHeight = 506;
 // elements, from state.ZoneRectTable (the latest row for the name, letter case ignored).
 // The source rectangle is the SourceRect ("x,y,width,height") beside the image source, none
 // without one. Without an image source the path becomes "images\maps\map_" + mapName + ".dds"; a file that
-// cannot be read or parsed leaves the path empty and the zone rectangle (0, 0, 0, 0). Never
-// throws.
+// cannot be read or parsed leaves the path empty and the zone rectangle (0, 0, 0, 0).
+// state.ChosenMapImage becomes the picture the user chose for the map (state.ChosenMapImages),
+// else empty. Never throws.
 MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName);
 
 // The location names the map style file gives its maps: each ImageStyle's Name with its

@@ -289,7 +289,8 @@ std::string ProfileFile::withValue(const std::string& text, std::string_view sec
     return result;
 }
 
-void ProfileFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+template <typename Change>
+void ProfileFile::rewrite(Change change, bool writeUnchanged)
 {
     if (path_.empty())
         throw ProfileError("The profile has no file to write");
@@ -299,9 +300,30 @@ void ProfileFile::writeString(std::string_view section, std::string_view key, st
         throw FileAccessError(AtomicFile::tooLargeMessage(path_, maxBytes_));
     if (read == AtomicFile::ReadResult::Failed)
         throw FileAccessError("Cannot read \"" + path_ + "\" before writing it");
-    std::string updated = withValue(current, section, key, value);
+    std::string updated = change(current);
+    if (updated == current && !writeUnchanged)
+        return;  // nothing to change: the file is not touched, nor made
     AtomicFile::write(path_, updated);
     text_ = std::move(updated);
     loaded_ = true;
     parse();
+}
+
+void ProfileFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+{
+    rewrite([&](const std::string& current) { return withValue(current, section, key, value); }, true);
+}
+
+std::string ProfileFile::withoutKey(const std::string& text, std::string_view section, std::string_view key)
+{
+    const ProfileFile profile = fromText(text);
+    const Line* entry = profile.findEntry(section, TrimBlanks(key));
+    if (!entry)
+        return text;
+    return text.substr(0, entry->begin) + text.substr(entry->begin + entry->length + entry->endLength);
+}
+
+void ProfileFile::deleteKey(std::string_view section, std::string_view key)
+{
+    rewrite([&](const std::string& current) { return withoutKey(current, section, key); }, false);
 }

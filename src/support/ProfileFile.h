@@ -53,9 +53,15 @@ public:
     // Throws ProfileError or FileAccessError; the old file then stays as it was.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
 
+    // Removes the line of the first `key` in `section` from the file on disk, as writeString()
+    // writes; nothing changes when there is none.
+    void deleteKey(std::string_view section, std::string_view key);
+
     // `text` with key=value set as writeString() would write it.
     static std::string withValue(const std::string& text, std::string_view section, std::string_view key,
                                  std::string_view value);
+    // `text` without the line of the first `key` in `section` (with its line end).
+    static std::string withoutKey(const std::string& text, std::string_view section, std::string_view key);
 
 private:
     enum class LineKind { Blank, Comment, Section, Entry, Other };
@@ -86,6 +92,10 @@ private:
     std::string lineEnd() const;
     std::string endOf(const Line& line) const;
     std::string_view contentOf(const Line& line) const;
+    // Reads the file on disk again, changes its text by `change` and writes it (an unchanged
+    // text only with `writeUnchanged`).
+    template <typename Change>
+    void rewrite(Change change, bool writeUnchanged);
 
     std::string path_;
     std::uint64_t maxBytes_ = AtomicFile::kMaxFileBytes;

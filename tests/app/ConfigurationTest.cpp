@@ -128,6 +128,36 @@ private slots:
         QCOMPARE(state.BaseFolder, std::string("/opt/vynmap/"));
         QVERIFY(state.ZoneRectTable.empty());
     }
+
+    // Align Map's points and the chosen map picture are kept per map beside what the user's
+    // file holds, read back at the next start, and cleared without a trace.
+    void alignEntriesAreWrittenAndReadBack()
+    {
+        const std::string head = "; mine\r\n[CONFIG]\r\nPATH=/games/UI/\r\n";
+        const std::string ini = iniWith("align.INI", head);
+        const std::vector<ControlPoint> points{{-407.89, -589.43, {195, 107}}, {111.47, -400.77, {93, 144}}};
+        KeepControlPoints(ini, "harbor=town", points);
+        KeepControlPoints(ini, "greenwood", {points[1]});
+        EditorState kept;
+        KeepChosenMapImage(kept, ini, "harbor=town", "/pictures/harbour map.png");
+        QCOMPARE(KeptControlPoints(ini, "harbor=town"), points);
+        QCOMPARE(KeptControlPoints(ini, "GREENWOOD"), std::vector<ControlPoint>{points[1]});
+        QVERIFY(KeptControlPoints(ini, "hanok_village").empty());
+
+        EditorState state;
+        ReadConfiguration(state, ini);
+        QCOMPARE(state.BaseFolder, std::string("/games/UI/"));
+        QCOMPARE(FindZoneRect(state.ChosenMapImages, "harbor=town").value_or(""), std::string("/pictures/harbour map.png"));
+        QCOMPARE(state.ChosenMapImages, kept.ChosenMapImages);
+
+        KeepControlPoints(ini, "harbor=town", {});
+        KeepControlPoints(ini, "greenwood", {});
+        KeepChosenMapImage(kept, ini, "harbor=town", "");
+        QVERIFY(KeptControlPoints(ini, "harbor=town").empty());
+        QCOMPARE(FindZoneRect(kept.ChosenMapImages, "harbor=town").value_or("none"), std::string());
+        // Only the empty sections are left of what was added.
+        QCOMPARE(ConfigurationProfile(ini).text(), head + "\r\n[ALIGNMAP]\r\n\r\n[MAPIMAGE]\r\n");
+    }
 };
 
 QTEST_GUILESS_MAIN(ConfigurationTest)

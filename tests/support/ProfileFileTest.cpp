@@ -108,6 +108,15 @@ TEST(ProfileEdit, ReplacingAValueKeepsEveryOtherByte)
     EXPECT_EQ(ProfileFile::withValue("[s]\nk=\n", "s", "k", "v"), "[s]\nk=v\n");
 }
 
+TEST(ProfileEdit, DeletingAKeyTakesOnlyItsLine)
+{
+    const std::string text = "[a]\r\nk=1\r\n[s]\r\n; note\r\n K = 2 \r\nk=3\r\nz=4";
+    EXPECT_EQ(ProfileFile::withoutKey(text, "S", "k"), "[a]\r\nk=1\r\n[s]\r\n; note\r\nk=3\r\nz=4");
+    EXPECT_EQ(ProfileFile::withoutKey(text, "s", "z"), "[a]\r\nk=1\r\n[s]\r\n; note\r\n K = 2 \r\nk=3\r\n");
+    EXPECT_EQ(ProfileFile::withoutKey(text, "s", "absent"), text);
+    EXPECT_EQ(ProfileFile::withoutKey(text, "absent", "k"), text);
+}
+
 TEST(ProfileEdit, MissingKeyGoesAfterTheSectionsLastLine)
 {
     EXPECT_EQ(ProfileFile::withValue("[MAPZONEDEF]\r\na=1\r\n\r\n[Next]\r\n", "mapzonedef", "b", "2"),
