@@ -89,7 +89,7 @@ public:
                           m_window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text());
     }
 
-    std::vector<PageProblem> problems() override { return m_window.checkOpenPage(); }
+    std::vector<PageProblem> problems() override { return m_window.checkOpenPage(pack()); }
 
     QImage picture(const std::vector<PageProblem>& problems) override
     {
@@ -166,7 +166,7 @@ public:
 
     std::vector<PageProblem> problems() override
     {
-        return CheckOpenPage(m_document.Root(), m_state, *m_source);
+        return CheckOpenPage(m_document.Root(), m_state, *m_source, pack());
     }
 
     QImage picture(const std::vector<PageProblem>&) override { return {}; }

@@ -26,6 +26,7 @@ class ZonePageFile;
 struct ZonePageLine;
 class IconPageEditor;
 class MapPanel;
+class PackRules;
 class PageProblemsWindow;
 class QAction;
 class QCloseEvent;
@@ -131,7 +132,7 @@ public:
 
     // The page check (MainWindowCheck.cpp).
     // The problems of the open page, as --check --strict prints them; none without a page.
-    std::vector<PageProblem> checkOpenPage();
+    std::vector<PageProblem> checkOpenPage(const PackRules* pack = nullptr);
     void ViewProblemsExecute();
     PageProblemsWindow* problemsWindow() const { return m_problemsWindow; }
     // Option > Location is the icon's top-left corner: the open icon page's anchor rule.

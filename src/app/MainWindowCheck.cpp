@@ -127,9 +127,9 @@ void TForm1::keepPageAnchor()
     }
 }
 
-std::vector<PageProblem> TForm1::checkOpenPage()
+std::vector<PageProblem> TForm1::checkOpenPage(const PackRules* pack)
 {
-    return CheckOpenPage(m_editor->xmlscan().Root(), m_state, m_editor->source());
+    return CheckOpenPage(m_editor->xmlscan().Root(), m_state, m_editor->source(), pack);
 }
 
 void TForm1::ViewProblemsExecute()
