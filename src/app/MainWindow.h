@@ -212,6 +212,14 @@ private:
     void fixMisplacedPoi(int poiIndex, bool moveMarker);
     void scheduleProblemsRefresh();
     void refreshProblems();
+    // The pack's rules for the open page's folder, its proposed repairs and its ignore file
+    // (MainWindowPack.cpp).
+    const PackRules* openPack();
+    void applyProblemFix(const PageProblem& problem);
+    void ignoreProblem(const PageProblem& problem);
+    bool mistypedSaveAllowed();
+    std::shared_ptr<const PackRules> m_pack;
+    QString m_packFolder;
     PageProblemsWindow* m_problemsWindow = nullptr;
     QTimer* m_problemsRefresh = nullptr;
 
