@@ -175,7 +175,30 @@ bool IsPlainNumber(std::string_view text)
 
 bool IsPlainWorldLocation(std::string_view text)
 {
-    return allPlain(splitParts(text).items);
+    // Asked of every POI of every page checked: read in place, without splitting into strings.
+    const bool commas = text.find(',') != std::string_view::npos;
+    std::size_t parts = 0;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        std::size_t end = commas ? text.find(',', at) : at;
+        if (!commas) {
+            while (at < text.size() && isBlank(text[at]))
+                ++at;
+            if (at == text.size())
+                break;
+            end = at;
+            while (end < text.size() && !isBlank(text[end]))
+                ++end;
+        } else if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        if (++parts > kWorldParts || !IsPlainNumber(trimmed(text.substr(at, end - at))))
+            return false;
+        at = end + (commas ? 1 : 0);
+        if (!commas && at == text.size())
+            break;
+    }
+    return parts == kWorldParts;
 }
 
 std::optional<std::string> ProposeLocationRepair(std::string_view text)

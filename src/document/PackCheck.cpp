@@ -46,9 +46,9 @@ int editDistance(std::string_view a, std::string_view b)
 }
 
 // Where a world location falls on a page, as shares of its width and height (0 to 1 inside).
-std::optional<ImagePoint> shareOnPage(const ZoneRectangle& zone, const WorldLocation& world)
+// `state` is only the page's size and rectangle, made once for many POIs.
+std::optional<ImagePoint> shareOnPage(EditorState& state, const ZoneRectangle& zone, const WorldLocation& world)
 {
-    EditorState state;
     state.ZoneRect = zone;
     const std::optional<ImagePoint> point = WorldToImagePoint(state, world.x, world.z);
     if (!point || state.PageWidth <= 0 || state.PageHeight <= 0)
@@ -119,15 +119,13 @@ PoiVocabulary PackVocabulary(const PoiVocabulary& own, const PackTypeUses& uses)
     return vocabulary;
 }
 
-std::vector<PageProblem> RepeatedPoiProblems(const CheckedPage& page)
+std::vector<PageProblem> RepeatedPoiProblems(const CheckedPage& page,
+                                             const std::vector<std::optional<WorldLocation>>& worlds)
 {
     std::vector<PageProblem> problems;
-    std::vector<std::optional<WorldLocation>> worlds(page.pois.size());
     std::vector<size_t> order;
     for (size_t i = 0; i < page.pois.size(); ++i) {
         const CheckedPoi& poi = page.pois[i];
-        if (poi.world)
-            worlds[i] = WorldLocation::Parse(*poi.world);
         if (worlds[i] && poi.tooltip && !poi.tooltip->empty())
             order.push_back(i);
     }
@@ -180,14 +178,17 @@ std::vector<PageProblem> RepeatedPoiProblems(const CheckedPage& page)
     return problems;
 }
 
-std::vector<PageProblem> OffZoneProblems(const CheckedPage& page, const std::vector<PackZonePage>& others)
+std::vector<PageProblem> OffZoneProblems(const CheckedPage& page, const std::vector<std::optional<WorldLocation>>& worlds,
+                                         const std::vector<PackZonePage>& others)
 {
     std::vector<PageProblem> problems;
     if (!HasZoneRect(page.zone))
         return problems;
-    for (const CheckedPoi& poi : page.pois) {
-        const std::optional<WorldLocation> world = poi.world ? WorldLocation::Parse(*poi.world) : std::nullopt;
-        const std::optional<ImagePoint> share = world ? shareOnPage(page.zone, *world) : std::nullopt;
+    EditorState state;
+    for (size_t i = 0; i < page.pois.size(); ++i) {
+        const CheckedPoi& poi = page.pois[i];
+        const std::optional<WorldLocation>& world = worlds[i];
+        const std::optional<ImagePoint> share = world ? shareOnPage(state, page.zone, *world) : std::nullopt;
         if (!share)
             continue;
         const double off = std::max(beyond(share->x), beyond(share->y));
@@ -196,7 +197,7 @@ std::vector<PageProblem> OffZoneProblems(const CheckedPage& page, const std::vec
         std::string text = "its " + std::string(kWorldValueProperties[0]) + " lies " + percent(off)
             + " of the zone rectangle's size outside it: probably on the wrong zone page";
         for (const PackZonePage& other : others) {
-            const std::optional<ImagePoint> there = HasZoneRect(other.zone) ? shareOnPage(other.zone, *world)
+            const std::optional<ImagePoint> there = HasZoneRect(other.zone) ? shareOnPage(state, other.zone, *world)
                                                                             : std::nullopt;
             if (other.zone != page.zone && there && beyond(there->x) == 0 && beyond(there->y) == 0) {
                 text += "; the rectangle of " + quoted(other.page) + " holds it";
@@ -274,8 +275,13 @@ std::vector<PageProblem> PackRules::check(CheckedPage page, const std::string& n
             return m_ignored.holds(ProblemKey(problem), name, problem.poiName);
         };
     std::vector<PageProblem> problems = CheckPage(page);
-    std::vector<PageProblem> added = RepeatedPoiProblems(page);
-    std::vector<PageProblem> offZone = OffZoneProblems(page, m_zonePages);
+    std::vector<std::optional<WorldLocation>> worlds(page.pois.size());
+    for (size_t i = 0; i < page.pois.size(); ++i) {
+        if (page.pois[i].world)
+            worlds[i] = WorldLocation::Parse(*page.pois[i].world);
+    }
+    std::vector<PageProblem> added = RepeatedPoiProblems(page, worlds);
+    std::vector<PageProblem> offZone = OffZoneProblems(page, worlds, m_zonePages);
     added.insert(added.end(), offZone.begin(), offZone.end());
     // A repeat says more than "same world location", and a page far off more than "outside the
     // page": the plainer line of that POI goes.

@@ -4,6 +4,7 @@
 // problems its authors chose to ignore (a plain text file in the pack's folder). No widgets.
 
 #include "document/PageCheck.h"
+#include "mapview/WorldLocation.h"
 
 #include <functional>
 #include <map>
@@ -38,7 +39,9 @@ constexpr double kOffZoneShare = 0.1;
 // Each POI that repeats an earlier one of the page (same tooltip and type within
 // kRepeatWorldUnits), naming it, with the fix deleting the later; on a page of numbered names,
 // each POI whose Name an earlier one has.
-std::vector<PageProblem> RepeatedPoiProblems(const CheckedPage& page);
+// `worlds`: each POI's world location as read, in POI order.
+std::vector<PageProblem> RepeatedPoiProblems(const CheckedPage& page,
+                                             const std::vector<std::optional<WorldLocation>>& worlds);
 
 // A page of the pack whose rectangle may hold a POI that its own page cannot.
 struct PackZonePage {
@@ -48,7 +51,8 @@ struct PackZonePage {
 
 // Each POI whose world location lies outside the page's zone rectangle by more than kOffZoneShare
 // of its size, with the first of `others` whose rectangle holds it.
-std::vector<PageProblem> OffZoneProblems(const CheckedPage& page, const std::vector<PackZonePage>& others);
+std::vector<PageProblem> OffZoneProblems(const CheckedPage& page, const std::vector<std::optional<WorldLocation>>& worlds,
+                                         const std::vector<PackZonePage>& others);
 
 // The name an ignore line gives a problem's rule ("mistyped", "repeated", "rare-type", ...).
 std::string ProblemKey(const PageProblem& problem);

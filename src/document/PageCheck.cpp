@@ -75,6 +75,14 @@ std::optional<std::string_view> valueOf(const TSimpleXMLProps* props, const std:
     return prop ? std::optional<std::string_view>(prop->Value()) : std::nullopt;
 }
 
+// A location read whose height is no number (see MistypedWorldLocation).
+std::optional<std::string> mistypedHeight(const WorldLocation& world)
+{
+    if (ParseDecimal(world.middle))
+        return std::nullopt;
+    return "looks mistyped: its height " + quoted(world.middle) + " is not a number";
+}
+
 // What the check learnt of one POI.
 struct Reading {
     std::optional<ImagePoint> point;       // by the page's rule
@@ -232,7 +240,7 @@ private:
         if (!needs(at, poi.world, kWorldProperty, reading.world.has_value(), "x, y, z")) {
             if (poi.world)
                 proposeRepair(m_problems.back(), *poi.world);
-        } else if (const std::optional<std::string> slip = MistypedWorldLocation(*poi.world)) {
+        } else if (const std::optional<std::string> slip = mistypedHeight(*reading.world)) {
             proposeRepair(addPoi(at, ProblemKind::Property,
                                  kWorldProperty + " " + quoted(*poi.world) + " " + *slip + lineOf(at)),
                           *poi.world);
@@ -514,9 +522,7 @@ private:
 std::optional<std::string> MistypedWorldLocation(std::string_view text)
 {
     const std::optional<WorldLocation> world = WorldLocation::Parse(text);
-    if (!world || ParseDecimal(world->middle))
-        return std::nullopt;
-    return "looks mistyped: its height " + quoted(world->middle) + " is not a number";
+    return world ? mistypedHeight(*world) : std::nullopt;
 }
 
 CheckedPage DescribePage(const TSimpleXMLElem& root, const EditorState& state, PoiVocabulary vocabulary,
