@@ -3,12 +3,12 @@
 #include "app/CheckOpening.h"
 #include "app/CheckReport.h"
 #include "app/CommandLine.h"
+#include "app/Configuration.h"
 #include "app/Headless.h"
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
 #include "document/PackFolder.h"
 #include "document/PackIndex.h"
-#include "app/Configuration.h"
 #include "support/Console.h"
 #include "support/TextUtil.h"
 #include "support/ZonePageFile.h"
@@ -68,7 +68,9 @@ void addFile(const QString& path, std::vector<CheckUnit>& units)
 void addFolder(const QString& folder, std::vector<CheckUnit>& units, std::map<QString, PackIndex>& packs)
 {
     const PackFolderFiles files = ListPackFolder(folder);
-    // The pack's index is taken from the files as they are read here, not read again.
+    // The pack's index is taken from the files as they are read here, not read again (once, where
+    // a folder is named twice).
+    const bool indexed = packs.count(files.uiFolder) > 0;
     PackIndex& pack = packs[files.uiFolder];
     pack.folder = files.uiFolder;
     // The names made here are printed: in the platform's form, as the folder named may be.
@@ -78,9 +80,13 @@ void addFolder(const QString& folder, std::vector<CheckUnit>& units, std::map<QS
         OpenedPageFile file = OpenPageSource(QFileInfo(path).absoluteFilePath().toStdString());
         if (!file.source || !file.source->pageFile())
             continue;
-        AddToPackIndex(pack, path, *file.source->pageFile());
+        if (!indexed)
+            AddToPackIndex(pack, path, *file.source->pageFile());
         units.push_back({QDir::toNativeSeparators(path), std::move(file), false, {}, files.uiFolder, files.uiFolder});
     }
+    // A folder without vynmap/ lists its POI files among its pages: the pack indexes them itself.
+    if (!indexed && pack.zonePages.empty())
+        packs.erase(files.uiFolder);
 }
 
 }  // namespace

@@ -52,7 +52,8 @@ PackIndex IndexPack(const QString& folder)
     PackIndex index;
     const PackFolderFiles files = ListPackFolder(folder);
     index.folder = files.uiFolder;
-    for (const QString& path : files.zonePageFiles) {
+    // A folder without vynmap/ lists its files as pages of their own: POI files may be among them.
+    for (const QString& path : files.zonePageFiles.isEmpty() ? files.iconPages : files.zonePageFiles) {
         const OpenedPageFile opened = OpenPageSource(QFileInfo(path).absoluteFilePath().toStdString());
         if (opened.source && opened.source->pageFile())
             AddToPackIndex(index, path, *opened.source->pageFile());

@@ -29,7 +29,8 @@ void AddToPackIndex(PackIndex& index, const QString& path, const ZonePageFile& f
 // its own.
 QString PackFolderOfFile(const QString& file);
 
-// Opens every POI file of the pack in UI folder `folder` (see ListPackFolder) for its index.
+// Opens every POI file of the pack in UI folder `folder` (see ListPackFolder; in a folder without
+// vynmap/, its own files) for its index.
 PackIndex IndexPack(const QString& folder);
 
 // The rules of the indexed pack: its ignore file read, its zone pages' rectangles looked up in

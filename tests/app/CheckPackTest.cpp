@@ -98,6 +98,21 @@ private slots:
         QVERIFY(lines.join('\n').contains(QLatin1String("ID60003")));
     }
 
+    // A POI file checked alone takes its folder as the pack, here one without vynmap/: a type the
+    // file beside it uses twice more is the pack's own.
+    void fileAloneTakesItsFolder()
+    {
+        const QString loose = m_dir.filePath(QStringLiteral("loose"));
+        writeTestFile(loose + QStringLiteral("/region.xml"), kRegion);
+        writeTestFile(loose + QStringLiteral("/other.xml"),
+                      QByteArray(kRegion).replace("PoiType=\"NPC\"", "PoiType=\"MOBNAMD\""));
+        QString text;
+        QTextStream out(&text);
+        checkPages(m_config, {loose + QStringLiteral("/region.xml")}, out, true, QString(), CheckWay::Headless);
+        QVERIFY2(!text.contains(QLatin1String("MOBNAMD")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("repeats ID60001 (#0)")), qPrintable(text));
+    }
+
     void reportCountsTheKinds()
     {
         const QString report = m_dir.filePath(QStringLiteral("report"));
