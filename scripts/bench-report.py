@@ -147,6 +147,7 @@ def print_table(results, page):
     ratio("write 5,000 POIs with hooks / parse with hooks", "BM_WriteWithHooks", "BM_ParseWithHooksAsEditor",
           "<= 1.0", 1.0)
     ratio("--check --strict / --check, 500 pages", "BM_CheckFolderStrict", "BM_CheckFolder", "<= 1.5", 1.5)
+    ratio("map pack check with its rules / opening it, 42,000 POIs", "BM_PackCheck", "BM_PackOpen", "<= 2.0", 2.0)
 
     ratio("open 350 KB map window file + list zone pages / its parse", "BM_ZoneFileOpen", "BM_ZoneFileParse",
           "<= 1.0", 1.0)

@@ -88,7 +88,7 @@ public:
                           m_window.findChild<QLineEdit*>(QStringLiteral("FlatEdit4"))->text());
     }
 
-    std::vector<PageProblem> problems() override { return m_window.checkOpenPage(); }
+    std::vector<PageProblem> problems() override { return m_window.checkOpenPage(pack()); }
 
     QImage picture(const std::vector<PageProblem>& problems) override
     {
@@ -155,7 +155,7 @@ public:
 
     std::vector<PageProblem> problems() override
     {
-        return CheckOpenPage(m_document.root(), m_state, m_document.source());
+        return CheckOpenPage(m_document.root(), m_state, m_document.source(), pack());
     }
 
     QImage picture(const std::vector<PageProblem>&) override { return {}; }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class PackRules;
 class Prompts;
 
 class CheckOpening {
@@ -37,15 +38,19 @@ public:
     // vynmap/ and images/, then the default folder derived from it), or from the configured
     // folders when it is empty.
     void useFolder(const QString& uiFolder);
+    // The pack whose rules join the check of the pages opened from now on; null: none.
+    void usePack(std::shared_ptr<const PackRules> pack) { m_pack = std::move(pack); }
 
 protected:
     // The editor state the pages are opened with.
     virtual EditorState& state() = 0;
+    const PackRules* pack() const { return m_pack.get(); }
 
 private:
     bool m_keptConfigured = false;
     std::string m_configuredBase;
     std::string m_configuredDefault;
+    std::shared_ptr<const PackRules> m_pack;
 };
 
 std::unique_ptr<CheckOpening> WindowCheckOpening(const QString& configPath, Prompts& prompts);

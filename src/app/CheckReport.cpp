@@ -88,9 +88,11 @@ void drawFrame(QPainter& painter, const QPolygonF& corners, QRgb colour)
 const QPointF kHaloOffsets[] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
 
 // The kinds of problem as the report's summary names them.
-const char* kindName(ProblemKind kind)
+const char* kindName(const PageProblem& problem)
 {
-    switch (kind) {
+    if (problem.mistyped)
+        return "mistyped location";
+    switch (problem.kind) {
     case ProblemKind::MapImage: return "map image";
     case ProblemKind::NoZone: return "no zone rectangle";
     case ProblemKind::Anchor: return "anchor rule";
@@ -100,6 +102,9 @@ const char* kindName(ProblemKind kind)
     case ProblemKind::Disagree: return "locations disagree";
     case ProblemKind::Misplaced: return "misplaced";
     case ProblemKind::Duplicate: return "duplicate";
+    case ProblemKind::Repeated: return "repeated POI";
+    case ProblemKind::RareType: return "rare type";
+    case ProblemKind::OffZone: return "off its zone page";
     }
     return "other";
 }
@@ -182,7 +187,7 @@ void CheckReport::addPage(const QString& name, const QStringList& lines, const Q
 {
     ++m_pages;
     for (const PageProblem& problem : problems)
-        ++m_kinds[problem.kind];
+        ++m_kinds[kindName(problem)];
     Section section{name, m_pages, static_cast<int>(problems.size()), QString()};
     QString& body = section.body;
     body += QStringLiteral("<pre>%1</pre>\n").arg(lines.join(QLatin1Char('\n')).toHtmlEscaped());
@@ -220,7 +225,7 @@ bool CheckReport::finish(const QString& summary, QTextStream& err)
     if (!m_kinds.empty()) {
         top += QStringLiteral("<table>\n");
         for (const auto& [kind, count] : m_kinds)
-            top += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n").arg(QLatin1String(kindName(kind))).arg(count);
+            top += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n").arg(QString::fromStdString(kind)).arg(count);
         top += QStringLiteral("</table>\n");
     }
     std::vector<Section> pages = m_sections;

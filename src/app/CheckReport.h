@@ -12,6 +12,7 @@
 #include <QThreadPool>
 
 #include <map>
+#include <string>
 #include <vector>
 
 class MarkerLayer;
@@ -56,7 +57,7 @@ private:
     };
     QString m_folder;
     std::vector<Section> m_sections;
-    std::map<ProblemKind, int> m_kinds;
+    std::map<std::string, int> m_kinds;  // by the name the summary gives the kind
     QMutex m_failuresLock;
     QStringList m_failures;  // files not written; the writer adds to it
     QThreadPool m_writers;   // last: waited for before the rest goes

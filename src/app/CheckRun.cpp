@@ -3,14 +3,17 @@
 #include "app/CheckOpening.h"
 #include "app/CheckReport.h"
 #include "app/CommandLine.h"
+#include "app/Configuration.h"
 #include "app/Headless.h"
 #include "app/PageTarget.h"
 #include "document/EditorSupport.h"
 #include "document/PackFolder.h"
+#include "document/PackSurvey.h"
 #include "support/Console.h"
 #include "support/TextUtil.h"
 #include "support/ZonePageFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
@@ -19,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <future>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -33,6 +37,7 @@ struct CheckUnit {
     bool emptyFolder = false;  // a folder named that holds no page
     std::future<OpenedPageFile> ahead;  // the file being read while the unit before it is checked
     QString uiFolder;  // a page of a folder named: the UI folder whose map styles and maps serve it
+    QString packFolder;  // the pack it belongs to: the folder named, else the file's
 };
 
 // Whether the unit is a whole file still to be read: a named zone page is opened by name.
@@ -60,29 +65,54 @@ void addFile(const QString& path, std::vector<CheckUnit>& units)
 // A folder: every page of its vynmap/ folder (or of itself when it has none) but the map style
 // file, then every file of zone pages beside that folder. The folder is a UI folder (a vynmap/
 // folder named stands for the one around it): its own map styles and maps serve its pages.
-void addFolder(const QString& folder, std::vector<CheckUnit>& units)
+void addFolder(const QString& folder, std::vector<CheckUnit>& units, std::map<QString, PackSurvey>& packs)
 {
     const PackFolderFiles files = ListPackFolder(folder);
+    // The pack's index is taken from the files as they are read here, not read again (once, where
+    // a folder is named twice).
+    const bool indexed = packs.count(files.uiFolder) > 0;
+    PackSurvey& pack = packs[files.uiFolder];
+    pack.folder = files.uiFolder;
     // The names made here are printed: in the platform's form, as the folder named may be.
     for (const QString& page : files.iconPages)
-        units.push_back({QDir::toNativeSeparators(page), std::nullopt, false, {}, files.uiFolder});
+        units.push_back({QDir::toNativeSeparators(page), std::nullopt, false, {}, files.uiFolder, files.uiFolder});
     for (const QString& path : files.zonePageFiles) {
         OpenedPageFile file = OpenPageSource(QFileInfo(path).absoluteFilePath().toStdString());
-        if (file.source && file.source->offers(PageFeature::PageList))
-            units.push_back({QDir::toNativeSeparators(path), std::move(file), false, {}, files.uiFolder});
+        if (!file.source || !file.source->offers(PageFeature::PageList))
+            continue;
+        if (!indexed)
+            AddToPackSurvey(pack, path, *file.source);
+        units.push_back({QDir::toNativeSeparators(path), std::move(file), false, {}, files.uiFolder, files.uiFolder});
     }
+    // A folder without vynmap/ lists its POI files among its pages: the pack indexes them itself.
+    if (!indexed && pack.zonePages.empty())
+        packs.erase(files.uiFolder);
 }
+
+}  // namespace
+
+// The units of a check: its pages, listed before anything is checked, and the packs of the
+// folders named as their files were listed.
+struct PlannedCheck {
+    std::vector<CheckUnit> units;
+    std::map<QString, PackSurvey> packs;
+};
+
+namespace {
 
 class CheckRun {
 public:
     // A report draws its pages' maps with their markers: it needs the window.
-    CheckRun(const QString& configPath, QTextStream& out, bool strict, const QString& reportFolder, bool window)
+    CheckRun(const QString& configPath, QTextStream& out, bool strict, const QString& reportFolder, bool window,
+             std::map<QString, PackSurvey>& packs)
         : m_pages(window || !reportFolder.isEmpty() ? WindowCheckOpening(configPath, m_prompts)
                                                    : HeadlessCheckOpening(configPath, m_prompts)),
-          m_out(out), m_strict(strict)
+          m_out(out), m_strict(strict), m_packs(packs)
     {
         if (!reportFolder.isEmpty())
             m_report = std::make_unique<CheckReport>(reportFolder);
+        ConfigureFolders(m_configured, QCoreApplication::applicationFilePath().toStdString(),
+                         configPath.toStdString());
     }
 
     void check(CheckUnit& unit)
@@ -95,6 +125,8 @@ public:
             return;
         }
         m_pages->useFolder(unit.uiFolder);
+        if (m_strict || m_report)
+            m_pages->usePack(packOf(unit));
         const QString absolute = QFileInfo(unit.shown).absoluteFilePath();
         // Each file is read once: a file of zone pages is indexed once for all its pages, and
         // an icon page opens from the bytes read to tell its kind.
@@ -152,8 +184,11 @@ private:
             ++m_problems;  // the page's line tells why
         } else if (m_strict || m_report) {
             problems = m_pages->problems();
-            for (const PageProblem& problem : problems)
+            for (const PageProblem& problem : problems) {
                 lines << oneLine(shown) + QStringLiteral(": ") + QString::fromStdString(ProblemLine(problem));
+                if (problem.fix)
+                    lines << oneLine(shown) + QStringLiteral(": ") + QString::fromStdString(FixLine(problem));
+            }
         }
         m_problems += static_cast<int>(problems.size());
         if (m_strict) {
@@ -163,6 +198,21 @@ private:
         }
         if (m_report && (!read || !problems.empty()))
             m_report->addPage(shown, lines, read ? m_pages->picture(problems) : QImage(), problems);
+    }
+
+    // The rules of the unit's pack, made once per pack; a file named alone takes its folder's.
+    std::shared_ptr<const PackRules> packOf(const CheckUnit& unit)
+    {
+        const QString folder = unit.packFolder.isEmpty() ? PackFolderOfFile(SplitPageTarget(unit.shown).file)
+                                                         : unit.packFolder;
+        std::shared_ptr<const PackRules>& rules = m_packRules[folder];
+        if (!rules) {
+            auto indexed = m_packs.find(folder);
+            if (indexed == m_packs.end())
+                indexed = m_packs.emplace(folder, SurveyPack(folder)).first;
+            rules = MakePackRules(indexed->second, m_configured);
+        }
+        return rules;
     }
 
     QString pageLine()
@@ -184,6 +234,9 @@ private:
     QTextStream& m_out;
     bool m_strict = false;
     std::unique_ptr<CheckReport> m_report;
+    std::map<QString, PackSurvey>& m_packs;
+    std::map<QString, std::shared_ptr<const PackRules>> m_packRules;
+    EditorState m_configured;  // the configuration's folders and rectangle table
     bool m_allRead = true;
     int m_problems = 0;
     int m_pageCount = 0;
@@ -191,10 +244,6 @@ private:
 
 }  // namespace
 
-// The units of a check: its pages, listed before anything is checked.
-struct PlannedCheck {
-    std::vector<CheckUnit> units;
-};
 
 std::shared_ptr<PlannedCheck> planCheck(const QStringList& pages)
 {
@@ -203,7 +252,7 @@ std::shared_ptr<PlannedCheck> planCheck(const QStringList& pages)
     for (const QString& page : pages) {
         if (QFileInfo(page).isDir()) {
             const size_t before = units.size();
-            addFolder(page, units);
+            addFolder(page, units, plan->packs);
             if (units.size() == before)
                 units.push_back({page, std::nullopt, true, {}, QString()});
         } else {
@@ -235,7 +284,7 @@ int checkPages(const QString& configPath, const QStringList& pages, QTextStream&
                const QString& reportFolder, CheckWay way)
 {
     const std::shared_ptr<PlannedCheck> plan = planCheck(pages);
-    CheckRun run(configPath, out, strict, reportFolder, way == CheckWay::Window);
+    CheckRun run(configPath, out, strict, reportFolder, way == CheckWay::Window, plan->packs);
     return runCheck(run, *plan);
 }
 
@@ -244,7 +293,7 @@ void checkPagesAndExit(PlannedCheck& plan, const QString& configPath, QTextStrea
 {
     // Never freed: once the lines are out, the process ends without taking apart the window and
     // every page object one by one, which took as long as reading a big page.
-    auto* run = new CheckRun(configPath, out, strict, reportFolder, false);
+    auto* run = new CheckRun(configPath, out, strict, reportFolder, false, plan.packs);
     const int status = runCheck(*run, plan);
     out.flush();
     std::fflush(nullptr);

@@ -508,8 +508,12 @@ void TForm1::FileOpenZoneExecute()
 
 void TForm1::FileSaveExecute(const QString& actionName)
 {
+    if (!mistypedSaveAllowed())
+        return;
     const std::string before = m_state.CurrentFile;
     const bool saved = m_editor->FileSaveExecute(actionName == QLatin1String("FileSaveAs"));
+    if (saved)
+        m_pack.reset();  // the pack's types may have changed
     // Saved under another name: that file is the open one, File > Recent lists it, and it keeps
     // the page's anchor rule.
     if (saved && m_state.CurrentFile != before) {

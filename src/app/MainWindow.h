@@ -29,6 +29,7 @@ class ZonePageFile;
 struct ZonePageLine;
 class IconPageEditor;
 class MapPanel;
+class PackRules;
 class PageProblemsWindow;
 class QAction;
 class QCloseEvent;
@@ -134,7 +135,7 @@ public:
 
     // The page check (MainWindowCheck.cpp).
     // The problems of the open page, as --check --strict prints them; none without a page.
-    std::vector<PageProblem> checkOpenPage();
+    std::vector<PageProblem> checkOpenPage(const PackRules* pack = nullptr);
     void ViewProblemsExecute();
     PageProblemsWindow* problemsWindow() const { return m_problemsWindow; }
     // Option > Location is the icon's top-left corner: the open icon page's anchor rule.
@@ -230,6 +231,14 @@ private:
     void fixMisplacedPoi(int poiIndex, bool moveMarker);
     void scheduleProblemsRefresh();
     void refreshProblems();
+    // The pack's rules for the open page's folder, its proposed repairs and its ignore file
+    // (MainWindowFixes.cpp).
+    const PackRules* openPack();
+    void applyProblemFix(const PageProblem& problem);
+    void ignoreProblem(const PageProblem& problem);
+    bool mistypedSaveAllowed();
+    std::shared_ptr<const PackRules> m_pack;
+    QString m_packFolder;
     PageProblemsWindow* m_problemsWindow = nullptr;
     QTimer* m_problemsRefresh = nullptr;
 

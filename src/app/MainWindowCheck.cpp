@@ -127,9 +127,9 @@ void TForm1::keepPageAnchor()
     }
 }
 
-std::vector<PageProblem> TForm1::checkOpenPage()
+std::vector<PageProblem> TForm1::checkOpenPage(const PackRules* pack)
 {
-    return CheckOpenPage(m_editor->xmlscan().Root(), m_state, m_editor->source());
+    return CheckOpenPage(m_editor->xmlscan().Root(), m_state, m_editor->source(), pack ? pack : openPack());
 }
 
 void TForm1::ViewProblemsExecute()
@@ -148,6 +148,16 @@ void TForm1::ViewProblemsExecute()
                 [this](int poiIndex) { fixMisplacedPoi(poiIndex, true); });
         connect(m_problemsWindow, &PageProblemsWindow::setWorldChosen, this,
                 [this](int poiIndex) { fixMisplacedPoi(poiIndex, false); });
+        connect(m_problemsWindow, &PageProblemsWindow::proposedFixChosen, this,
+                [this](int row) {
+                    const PageProblem problem = m_problemsWindow->problems()[static_cast<size_t>(row)];
+                    applyProblemFix(problem);
+                });
+        connect(m_problemsWindow, &PageProblemsWindow::ignoreChosen, this,
+                [this](int row) {
+                    const PageProblem problem = m_problemsWindow->problems()[static_cast<size_t>(row)];
+                    ignoreProblem(problem);
+                });
     }
     m_problemsWindow->show();
     m_problemsWindow->raise();

@@ -1,6 +1,8 @@
 #include "document/PageCheck.h"
 
 #include "document/IconPageFile.h"
+#include "document/LocationRepair.h"
+#include "document/PoiTypes.h"
 #include "mapview/EditorState.h"
 #include "mapview/MarkerGeometry.h"
 #include "mapview/PoiAnchor.h"
@@ -73,6 +75,14 @@ std::optional<std::string_view> valueOf(const TSimpleXMLProps* props, const std:
     return prop ? std::optional<std::string_view>(prop->Value()) : std::nullopt;
 }
 
+// A location read whose height is no number (see MistypedWorldLocation).
+std::optional<std::string> mistypedHeight(const WorldLocation& world)
+{
+    if (ParseDecimal(world.middle))
+        return std::nullopt;
+    return "looks mistyped: its height " + quoted(world.middle) + " is not a number";
+}
+
 // What the check learnt of one POI.
 struct Reading {
     std::optional<ImagePoint> point;       // by the page's rule
@@ -113,6 +123,7 @@ public:
         }
         checkSameName();
         checkSameWorld();
+        leaveOutIgnored();
         groupLines();
         // The page's lines first, then each POI's in the order the checks ran.
         std::stable_sort(m_problems.begin(), m_problems.end(),
@@ -140,6 +151,22 @@ private:
         return problem;
     }
 
+    void leaveOutIgnored()
+    {
+        if (!m_page.ignored)
+            return;
+        std::vector<PageProblem> kept;
+        std::vector<int> groupedFrom;
+        for (size_t i = 0; i < m_problems.size(); ++i) {
+            if (m_page.ignored(m_problems[i]))
+                continue;
+            kept.push_back(std::move(m_problems[i]));
+            groupedFrom.push_back(m_groupedFrom[i]);
+        }
+        m_problems = std::move(kept);
+        m_groupedFrom = std::move(groupedFrom);
+    }
+
     // POIs that share a line's text from `groupedFrom` on are said once, with their count.
     void groupLines()
     {
@@ -155,6 +182,7 @@ private:
                 continue;
             PageProblem line;
             line.kind = m_problems[members.front()].kind;
+            line.fix = m_problems[members.front()].fix;  // one text, one repair
             line.text = CountText(static_cast<long long>(members.size()), "POI", "POIs") + ": " + text;
             for (const size_t i : members) {
                 grouped[i] = true;
@@ -211,11 +239,20 @@ private:
         }
         if (poi.world)
             reading.world = WorldLocation::Parse(*poi.world);
-        if (m_page.asksWorld)
-            needs(at, poi.world, kWorldProperty, reading.world.has_value(), "x, y, z");
-        if (reading.world) {
-            if (const std::optional<std::string> slip = MistypedWorldLocation(*poi.world))
-                addPoi(at, ProblemKind::Property, kWorldProperty + " " + quoted(*poi.world) + " " + *slip + lineOf(at));
+        if (m_page.asksWorld) {
+            if (!needs(at, poi.world, kWorldProperty, reading.world.has_value(), "x, y, z")) {
+                if (poi.world)
+                    proposeRepair(m_problems.back(), *poi.world);
+            } else if (const std::optional<std::string> slip = mistypedHeight(*reading.world)) {
+                proposeRepair(addPoi(at, ProblemKind::Property,
+                                     kWorldProperty + " " + quoted(*poi.world) + " " + *slip + lineOf(at)),
+                              *poi.world);
+            } else if (!IsPlainWorldLocation(*poi.world)) {
+                proposeRepair(addPoi(at, ProblemKind::Property,
+                                     kWorldProperty + " " + quoted(*poi.world)
+                                         + " looks mistyped: it is not three plain numbers" + lineOf(at)),
+                              *poi.world);
+            }
         }
         if (reading.world && m_hasZone)
             reading.worldPoint = WorldToImagePoint(m_state, reading.world->x, reading.world->z);
@@ -228,6 +265,13 @@ private:
         }
     }
 
+    static void proposeRepair(PageProblem& problem, std::string_view world)
+    {
+        problem.mistyped = true;
+        if (const std::optional<std::string> repaired = ProposeLocationRepair(world))
+            problem.fix = ProblemFix{ProblemFix::Action::SetValue, kWorldProperty, *repaired};
+    }
+
     void checkType(size_t at)
     {
         const PoiVocabulary& vocabulary = m_page.vocabulary;
@@ -237,6 +281,14 @@ private:
         const std::vector<std::string>& known = vocabulary.knownTypes;
         if (!poi.type) {
             addPoi(at, ProblemKind::Property, "no " + vocabulary.typeProperty, kGroupedMissingFrom);
+        } else if (const auto rare = vocabulary.rareTypes.find(*poi.type); rare != vocabulary.rareTypes.end()) {
+            std::string text = vocabulary.typeProperty + " " + quoted(*poi.type) + " is used by only "
+                + CountText(rare->second.uses, "POI", "POIs") + " of the pack: likely a typo";
+            if (!rare->second.nearest.empty())
+                text += " of " + quoted(rare->second.nearest);
+            PageProblem& line = addPoi(at, ProblemKind::RareType, std::move(text), kGroupedUnknownFrom);
+            if (!rare->second.nearest.empty())
+                line.fix = ProblemFix{ProblemFix::Action::SetValue, vocabulary.typeProperty, rare->second.nearest};
         } else if (!known.empty() && std::find(known.begin(), known.end(), *poi.type) == known.end()) {
             std::string list;
             for (const std::string& type : known)
@@ -478,9 +530,7 @@ private:
 std::optional<std::string> MistypedWorldLocation(std::string_view text)
 {
     const std::optional<WorldLocation> world = WorldLocation::Parse(text);
-    if (!world || ParseDecimal(world->middle))
-        return std::nullopt;
-    return "looks mistyped: its height " + quoted(world->middle) + " is not a number";
+    return world ? mistypedHeight(*world) : std::nullopt;
 }
 
 CheckedPage DescribePage(const TSimpleXMLElem& root, const EditorState& state, PoiVocabulary vocabulary,
@@ -508,6 +558,7 @@ CheckedPage DescribePage(const TSimpleXMLElem& root, const EditorState& state, P
         poi.location = valueOf(props, kLocationProperty);
         poi.size = valueOf(props, kSizeProperty);
         poi.world = valueOf(props, kWorldProperty);
+        poi.tooltip = valueOf(props, kWorldTooltipProperty);
         if (!page.vocabulary.typeProperty.empty())
             poi.type = valueOf(props, page.vocabulary.typeProperty);
         page.pois.push_back(poi);
@@ -525,4 +576,13 @@ std::string ProblemLine(const PageProblem& problem)
     if (problem.poi < 0)
         return "warning: " + problem.text;
     return "warning: POI " + quoted(problem.poiName) + " (#" + std::to_string(problem.poi) + "): " + problem.text;
+}
+
+std::string FixLine(const PageProblem& problem)
+{
+    if (!problem.fix)
+        return {};
+    if (problem.fix->action == ProblemFix::Action::DeletePoi)
+        return "fix: delete POI " + quoted(problem.poiName) + " (#" + std::to_string(problem.poi) + ")";
+    return "fix: set " + problem.fix->property + " to " + quoted(problem.fix->value);
 }

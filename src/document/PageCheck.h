@@ -9,6 +9,7 @@
 #include "support/xml/SimpleXml.h"
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,12 +26,20 @@ struct CheckedPoi {
     std::optional<std::string_view> size;
     std::optional<std::string_view> world;
     std::optional<std::string_view> type;
+    std::optional<std::string_view> tooltip;
 };
 
 // What a kind of page calls its POIs' type and which values it knows.
 struct PoiVocabulary {
     std::string typeProperty;  // empty: the kind has no type the check knows
     std::vector<std::string> knownTypes;
+    // Types a pack uses too rarely to know them: likely typos, each with how many POIs of the
+    // pack use it and the known type nearest to it (empty: none is near).
+    struct RareType {
+        int uses = 0;
+        std::string nearest;
+    };
+    std::map<std::string, RareType, std::less<>> rareTypes;
 };
 
 // Icon pages: IconStyle, one of the editor's type list, compared exactly as the markers do. Each
@@ -55,6 +64,10 @@ struct CheckedPage {
     bool asksWorld = true;
     // A rule of the kind, asked of each POI (by index): what is wrong with it, or nothing.
     std::function<std::optional<std::string>(int)> poiRule;
+    // Its POIs are named by a running number ("ID43904"): two of one name are a fault anywhere.
+    bool numberedNames = false;
+    // Problems the authors chose to ignore: left out before POIs that share a line are grouped.
+    std::function<bool(const struct PageProblem&)> ignored;
 };
 
 enum class ProblemKind {
@@ -67,6 +80,20 @@ enum class ProblemKind {
     Disagree,   // the world location falls away from the POI's point
     Misplaced,  // the POI lies off the rectangle that the other POIs agree with
     Duplicate,  // same name close by, or the same world location
+    Repeated,   // the same tooltip and type as another POI of the page, about where it is
+    RareType,   // a type the pack uses once or twice: likely a typo
+    OffZone,    // the world location lies well outside the page's zone rectangle
+};
+
+// A repair the check proposes; only the user applies it.
+struct ProblemFix {
+    enum class Action {
+        SetValue,   // set `property` of the POI to `value`
+        DeletePoi,  // delete the POI
+    };
+    Action action = Action::SetValue;
+    std::string property;
+    std::string value;
 };
 
 struct PageProblem {
@@ -84,6 +111,9 @@ struct PageProblem {
     // marker or the world location can be set from the other.
     bool fixable = false;
     std::vector<int> pois;  // a line standing for several POIs: their indices
+    // The world location text is not three plain numbers (kind Property).
+    bool mistyped = false;
+    std::optional<ProblemFix> fix;
 };
 
 // Two places closer than this count as one: the locations of a POI agree, a rectangle leaves the
@@ -114,3 +144,6 @@ std::vector<PageProblem> CheckPage(const CheckedPage& page);
 
 // "warning: POI "NAME" (#N): TEXT", or "warning: TEXT" for the page.
 std::string ProblemLine(const PageProblem& problem);
+// The proposed repair as its line says it ("fix: set pathfindlocation to "1.00,2.00,3.00""); empty
+// without one.
+std::string FixLine(const PageProblem& problem);

@@ -2,9 +2,11 @@
 
 #include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
+#include "document/PackCheck.h"
 #include "mapview/MapImage.h"
 #include "mapview/Prompts.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 bool PageFileFound(const QString& path, Prompts& prompts)
@@ -90,14 +92,19 @@ std::optional<QImage> ReadPageMapOrSay(const EditorState& state, Prompts& prompt
 }
 
 std::vector<PageProblem> CheckOpenPage(const TSimpleXMLElem& root, const EditorState& state,
-                                       const PageSource& source)
+                                       const PageSource& source, const PackRules* pack)
 {
     if (!state.DocLoaded)
         return {};
     CheckedPage page = DescribePage(root, state, source.vocabulary(), PageMapImageProblem(state));
     page.lineOf = [&root, &source](int poiIndex) { return source.lineOf(root, poiIndex); };
     source.describeCheck(page, root, state);
-    std::vector<PageProblem> problems = CheckPage(page);
+    page.numberedNames = source.offers(PageFeature::NumberedNames);
+    const std::string file =
+        QDir::cleanPath(QFileInfo(QString::fromStdString(state.CurrentFile)).absoluteFilePath()).toStdString();
+    std::vector<PageProblem> problems = pack ? pack->check(page, pack->pageName(file, source.shownPageName()),
+                                                           source.anchor() == PoiAnchor::World)
+                                             : CheckPage(page);
     if (!source.offers(PageFeature::AnchorOption)) {
         for (PageProblem& problem : problems)
             problem.dataAnchor.reset();

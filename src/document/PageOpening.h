@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+class PackRules;
 class Prompts;
 
 // Whether `path` is a file to open; else says that it is not found.
@@ -44,10 +45,11 @@ void TakePageSize(EditorState& state, TSimpleXMLElem& root);
 // Shows why the map style file was not read, if it was refused.
 void SayLookupRefusal(const MapStyleLookup& style, Prompts& prompts);
 
-// The page check of an open page, as View > Problems lists it. A page whose file keeps its anchor
-// rule offers no other: its problems name none.
+// The page check of an open page, as View > Problems lists it, with the rules of `pack` when the
+// page is one of a pack. A page whose file keeps its anchor rule offers no other: its problems
+// name none.
 std::vector<PageProblem> CheckOpenPage(const TSimpleXMLElem& root, const EditorState& state,
-                                       const PageSource& source);
+                                       const PageSource& source, const PackRules* pack = nullptr);
 
 // The open page's map image as opening reads it (a blank map when there is none, or after a
 // notice when its file is cut short); nothing after showing why it did not decode: the page

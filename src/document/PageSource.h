@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -138,6 +139,9 @@ public:
 
     // The next number of the running "ID" names of new icons, where the kind numbers them.
     virtual long long largestIconId(const TSimpleXMLElem& shown) const;
+    // How many POIs of the file as read hold each raw value of property `name` (a pack's
+    // vocabulary without reading its pages); empty where the file is the page.
+    virtual std::map<std::string, int, std::less<>> valueUses(std::string_view name) const { return {}; }
 
     // Other pages of the same file: their list (empty where the file is the page), the first of
     // a name (-1: none), the file's bytes as read (empty where the file is the page: its reader

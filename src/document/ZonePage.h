@@ -86,6 +86,10 @@ public:
     int findPage(std::string_view name) const override { return m_file->findPage(name); }
     const std::string& fileBytes() const override { return m_file->bytes(); }
     long long largestIconId(const TSimpleXMLElem& shown) const override { return m_file->largestIconId(shown); }
+    std::map<std::string, int, std::less<>> valueUses(std::string_view name) const override
+    {
+        return m_file->iconValueUses(name);
+    }
     int shownPage() const override { return m_page; }
     void readPage(int page, TSimpleXML& read) override { m_file->show(page, read); }
 

@@ -35,6 +35,19 @@ bool WidgetPrompts::confirm(const QString& text, const QString& caption)
     return box.exec() == QMessageBox::Yes;
 }
 
+bool WidgetPrompts::confirmNamed(const QString& text, const QString& proceed, const QString& cancel,
+                                 const QString& caption)
+{
+    QMessageBox box(QMessageBox::Warning, caption.isEmpty() ? QLatin1String(kMessageCaption) : caption, text,
+                    QMessageBox::NoButton, m_parent);
+    QPushButton* yes = box.addButton(proceed, QMessageBox::AcceptRole);
+    QPushButton* no = box.addButton(cancel, QMessageBox::RejectRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 namespace {
 
 // A warning box with three buttons, the last one also answering Escape; the index of the one

@@ -52,6 +52,15 @@ public:
     // A Yes/No question with No as the default and no icon, titled `caption` (the application's
     // name when empty); true for Yes.
     virtual bool confirm(const QString& text, const QString& caption = QString()) = 0;
+    // `proceed` / Cancel, with Cancel as the default and answering Escape or closing; true for
+    // `proceed`. Where no box with named buttons is shown, the Yes/No question asks it.
+    virtual bool confirmNamed(const QString& text, const QString& proceed, const QString& cancel,
+                              const QString& caption = QString())
+    {
+        (void)proceed;
+        (void)cancel;
+        return confirm(text, caption);
+    }
     // Save / Discard / Cancel, with Save as the default; closing the box answers Cancel.
     virtual SaveAnswer askSave(const SaveQuestion& question) = 0;
     // Overwrite / Save As / Cancel, with Cancel as the default; closing the box answers Cancel.
@@ -68,6 +77,8 @@ public:
 class WidgetPrompts : public Prompts {
 public:
     explicit WidgetPrompts(QWidget* parent) : m_parent(parent) {}
+    bool confirmNamed(const QString& text, const QString& proceed, const QString& cancel,
+                      const QString& caption = QString()) override;
     void showMessage(const QString& text) override;
     void showError(const QString& text) override;
     bool confirm(const QString& text, const QString& caption) override;

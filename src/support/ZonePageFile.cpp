@@ -433,6 +433,22 @@ std::vector<std::pair<std::string, std::string>> ZonePageFile::iconTemplate(int 
     return properties;
 }
 
+std::map<std::string, int, std::less<>> ZonePageFile::iconValueUses(std::string_view name) const
+{
+    std::map<std::string, int, std::less<>> uses;
+    for (const XmlSpanElement& element : m_file->spans.elements) {
+        const XmlSpanProperty* value = element.tag == kIconTag ? element.find(name) : nullptr;
+        if (!value)
+            continue;
+        const auto found = uses.find(value->rawValue);
+        if (found != uses.end())
+            ++found->second;
+        else
+            uses.emplace(std::string(value->rawValue), 1);
+    }
+    return uses;
+}
+
 long long ZonePageFile::largestIconId(const TSimpleXMLElem& shown) const
 {
     long long largest = 0;

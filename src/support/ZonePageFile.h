@@ -139,6 +139,9 @@ public:
     // The largest n of an Icon named "ID<n>" in the file as read and among the children of
     // `shown` (the page shown, as edited), or 0: new world-only icons continue the numbering.
     long long largestIconId(const TSimpleXMLElem& shown) const;
+    // How many Icons of the file as read hold each raw value of property `name` (letter case of
+    // the name ignored): a pack's vocabulary without reading its pages.
+    std::map<std::string, int, std::less<>> iconValueUses(std::string_view name) const;
     // The icons (elements) among the children of an editing root.
     static int IconCount(const TSimpleXMLElem& root);
     // The properties of the page's first Icon, in file order: the form of a new icon.

@@ -27,6 +27,8 @@ const DialogCaption kTexts[] = {
      "Treat this page's Location as the icon's top-left corner?"},
     {"MoveMarker", "마커를 월드 위치로 옮기기", "Move the marker to its world location"},
     {"SetWorld", "마커에서 월드 위치 정하기", "Set the world location from the marker"},
+    {"ProposedFix", "고치기", "Fix"},
+    {"Ignore", "무시", "Ignore"},
     {"PointQuestion", "이 페이지의 위치를 다시 POI의 지점으로 볼까요?",
      "Treat this page's Location as the POI's point again?"},
 };
@@ -50,10 +52,16 @@ PageProblemsWindow::PageProblemsWindow(Prompts& prompts, Language language, QWid
     MoveMarkerFix->setObjectName(QStringLiteral("MoveMarkerFix"));
     SetWorldFix = new QPushButton(text("SetWorld"), this);
     SetWorldFix->setObjectName(QStringLiteral("SetWorldFix"));
+    ProposedFix = new QPushButton(text("ProposedFix"), this);
+    ProposedFix->setObjectName(QStringLiteral("ProposedFix"));
+    IgnoreProblem = new QPushButton(text("Ignore"), this);
+    IgnoreProblem->setObjectName(QStringLiteral("IgnoreProblem"));
     auto* fixes = new QHBoxLayout;
     fixes->addWidget(ProblemCount, 1);
     fixes->addWidget(MoveMarkerFix);
     fixes->addWidget(SetWorldFix);
+    fixes->addWidget(ProposedFix);
+    fixes->addWidget(IgnoreProblem);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ProblemList);
     layout->addLayout(fixes);
@@ -66,6 +74,16 @@ PageProblemsWindow::PageProblemsWindow(Prompts& prompts, Language language, QWid
     connect(SetWorldFix, &QPushButton::clicked, this, [this]() {
         if (const PageProblem* problem = fixableChoice())
             emit setWorldChosen(problem->poi);
+    });
+    connect(ProposedFix, &QPushButton::clicked, this, [this]() {
+        const int row = ProblemList->currentRow();
+        if (row >= 0 && static_cast<size_t>(row) < m_problems.size() && m_problems[static_cast<size_t>(row)].fix)
+            emit proposedFixChosen(row);
+    });
+    connect(IgnoreProblem, &QPushButton::clicked, this, [this]() {
+        const int row = ProblemList->currentRow();
+        if (row >= 0 && static_cast<size_t>(row) < m_problems.size())
+            emit ignoreChosen(row);
     });
 
     // A click on a POI's line selects it; the offers of the page's lines wait for the line to be
@@ -103,6 +121,10 @@ void PageProblemsWindow::setProblems(std::vector<PageProblem> problems, const QS
     const QSignalBlocker quiet(ProblemList);
     ProblemList->clear();
     ProblemList->addItems(lines);
+    for (size_t i = 0; i < m_problems.size(); ++i) {
+        if (m_problems[i].fix)
+            ProblemList->item(static_cast<int>(i))->setToolTip(QString::fromStdString(FixLine(m_problems[i])));
+    }
     const qsizetype again = lines.indexOf(chosen);
     if (again >= 0)
         ProblemList->setCurrentRow(static_cast<int>(again));
@@ -123,6 +145,11 @@ void PageProblemsWindow::updateFixButtons()
     const bool fixable = fixableChoice() != nullptr;
     MoveMarkerFix->setEnabled(fixable);
     SetWorldFix->setEnabled(fixable);
+    const int row = ProblemList->currentRow();
+    const bool chosen = row >= 0 && static_cast<size_t>(row) < m_problems.size();
+    ProposedFix->setEnabled(chosen && m_problems[static_cast<size_t>(row)].fix.has_value());
+    ProposedFix->setToolTip(chosen ? QString::fromStdString(FixLine(m_problems[static_cast<size_t>(row)])) : QString());
+    IgnoreProblem->setEnabled(chosen);
 }
 
 void PageProblemsWindow::choose(int row)

@@ -1,8 +1,9 @@
 #pragma once
 // The Problems window: the page check's lines for the open page in a window of its own. Choosing
 // a POI's line selects that POI; choosing the zone rectangle line or the anchor line offers the
-// fix it names; a misplaced POI's line offers its quick fixes as two buttons. The main window
-// fills it and acts on its choices.
+// fix it names; a misplaced POI's line offers its quick fixes as two buttons. Fix applies the
+// repair the check proposes for a line (shown as its tooltip); Ignore keeps a line's problem out
+// of later checks. The main window fills it and acts on its choices.
 
 #include "document/PageCheck.h"
 #include "mapview/Language.h"
@@ -37,6 +38,9 @@ signals:
     // is to be set from its marker.
     void moveMarkerChosen(int poiIndex);
     void setWorldChosen(int poiIndex);
+    // The proposed repair of problems()[row] is to be applied, or the problem ignored.
+    void proposedFixChosen(int row);
+    void ignoreChosen(int row);
 
 private:
     QString text(const char* name) const;
@@ -51,4 +55,6 @@ private:
     QLabel* ProblemCount = nullptr;
     QPushButton* MoveMarkerFix = nullptr;
     QPushButton* SetWorldFix = nullptr;
+    QPushButton* ProposedFix = nullptr;
+    QPushButton* IgnoreProblem = nullptr;
 };
