@@ -4,7 +4,7 @@
 #include "app/MainWindow.h"
 
 #include "document/IconPageCommands.h"
-#include "document/IconPageEditor.h"
+#include "app/IconPageEditor.h"
 #include "document/PackSurvey.h"
 #include "document/PageOpening.h"
 

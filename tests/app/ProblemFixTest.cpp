@@ -113,9 +113,7 @@ private slots:
         TSimpleXMLElem& poi = *w().editor().xmlscan().Root().ItemsIfAny()->Item(0);
         std::unique_ptr<TSimpleXMLElem> after = CopyElement(poi);
         after->Properties().Find("pathfindlocation")->SetValue("-100.00,.5.00,200.00");
-        std::unique_ptr<TSimpleXMLElem> before = CopyElement(poi);
-        w().editor().restorePoi(0, *after);
-        w().editor().undoStack().push(new PoiEditCommand(w().editor(), 0, std::move(before), std::move(after)));
+        w().editor().document().editPoi(0, std::move(after));
         w().trigger("FileSave");  // answered Cancel
         QCOMPARE(w().prompts.questions.size(), 1);
         QVERIFY(w().prompts.questions.last().contains(QLatin1String("ID1 \"-100.00,.5.00,200.00\"")));
