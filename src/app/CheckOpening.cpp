@@ -261,14 +261,14 @@ private:
     }
 
     // The steps of opening after `load` read the page: its map is read as the window reads it,
-    // for what that tells; the pixels are not kept.
+    // for what that tells; its pixels are not decoded.
     bool openWith(const QString& path, const std::function<bool()>& load)
     {
         if (!load())
             return false;
         m_state.CurrentFile = path.toStdString();
         m_state.DocLoaded = true;
-        ReadPageMapOrSay(m_state, m_prompts);
+        ProbePageMapOrSay(m_state, m_prompts);
         return true;
     }
 

@@ -7,6 +7,8 @@
 #include "support/MapStyleFile.h"
 
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -42,6 +44,39 @@ void applyMapStyle(const MapStyleElement& style, EditorState& state, std::string
     }
 }
 
+// The styles of the map style file last read. Every page opened looks its map up, and a map
+// pack's zone pages are opened by the thousand: the file is read each time, but parsed again only
+// when its bytes differ from those parsed last. Shared by the threads that index a pack.
+struct ParsedStyles {
+    std::string bytes;
+    std::vector<MapStyleElement> styles;
+    std::map<std::string, std::string> displayNames;  // see MapDisplayNames
+};
+
+std::shared_ptr<const ParsedStyles> parsedStyles(std::string bytes)
+{
+    static std::mutex guard;
+    static std::shared_ptr<const ParsedStyles> last;
+    {
+        const std::lock_guard<std::mutex> lock(guard);
+        if (last && last->bytes == bytes)
+            return last;
+    }
+    auto parsed = std::make_shared<ParsedStyles>();
+    parsed->styles = ReadMapStyleElements(bytes);  // throws before anything is kept
+    for (const MapStyleElement& style : parsed->styles) {
+        const MapStyleProperty* name = style.find(kNameProperty);
+        if (style.tag != kMapStyleTag || !name)
+            continue;
+        const MapStyleProperty* display = style.find(kDisplayNameProperty);
+        parsed->displayNames[name->value] = display ? display->value : std::string();
+    }
+    parsed->bytes = std::move(bytes);
+    const std::lock_guard<std::mutex> lock(guard);
+    last = parsed;
+    return parsed;
+}
+
 }  // namespace
 
 MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName)
@@ -53,20 +88,20 @@ MapStyleLookup LookupMapStyle(EditorState& state, const std::string& mapName)
     const std::string path = GamePath::resolve(state.BaseFolder, kMapStyleFile);
     if (GamePath::fileExists(path)) {
         std::string bytes;
-        std::vector<MapStyleElement> styles;
+        std::shared_ptr<const ParsedStyles> parsed;
         try {
             const AtomicFile::ReadResult read = AtomicFile::readWhole(path, bytes);
             if (read == AtomicFile::ReadResult::TooLarge)
                 lookup.refusal = AtomicFile::tooLargeMessage(path);
             if (read != AtomicFile::ReadResult::Ok)
                 return lookup;
-            styles = ReadMapStyleElements(bytes);
+            parsed = parsedStyles(std::move(bytes));
         } catch (const std::exception&) {
             return lookup;  // an unreadable file leaves even the image path empty
         }
-        if (!styles.empty()) {
+        if (!parsed->styles.empty()) {
             std::string zoneText;
-            for (const MapStyleElement& style : styles) {
+            for (const MapStyleElement& style : parsed->styles) {
                 if (style.tag != kMapStyleTag)
                     continue;
                 const MapStyleProperty* name = style.find(kNameProperty);
@@ -96,13 +131,7 @@ std::map<std::string, std::string> MapDisplayNames(const EditorState& state)
     try {
         if (!GamePath::fileExists(path) || AtomicFile::readWhole(path, bytes) != AtomicFile::ReadResult::Ok)
             return names;
-        for (const MapStyleElement& style : ReadMapStyleElements(bytes)) {
-            const MapStyleProperty* name = style.find(kNameProperty);
-            if (style.tag != kMapStyleTag || !name)
-                continue;
-            const MapStyleProperty* display = style.find(kDisplayNameProperty);
-            names[name->value] = display ? display->value : std::string();
-        }
+        names = parsedStyles(std::move(bytes))->displayNames;
     } catch (const std::exception&) {
         names.clear();
     }

@@ -1,0 +1,120 @@
+// A whole map pack of the real size (PackMaker.h): opening its folder until the index is filled,
+// against a pugixml parse of the same bytes; the index's memory against the bytes; find as you
+// type over all its POIs; and --check of the folder. Set VYNMAP_BENCH_KEEP=DIR to keep the pack.
+#include "PackMaker.h"
+#include "WidgetBenchmarkMain.h"
+#include "app/CommandLine.h"
+#include "document/PackIndex.h"
+
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include <malloc.h>
+
+namespace {
+
+packbench::Pack& pack()
+{
+    static QTemporaryDir temporary;
+    static packbench::Pack made = [] {
+        const QByteArray keep = qgetenv("VYNMAP_BENCH_KEEP");
+        return packbench::MakePack(keep.isEmpty() ? temporary.path() : QString::fromLocal8Bit(keep));
+    }();
+    return made;
+}
+
+void fill(PackIndex& index)
+{
+    QEventLoop loop;
+    QObject::connect(&index, &PackIndex::filled, &loop, &QEventLoop::quit);
+    index.open(pack().root, PackIndexSettings{});
+    if (!index.isFilled())
+        loop.exec();
+}
+
+void BM_PackPugixmlParse(benchmark::State& state)
+{
+    for (auto _ : state) {
+        for (const std::string& bytes : pack().contents) {
+            pugi::xml_document doc;
+            if (!doc.load_buffer(bytes.data(), bytes.size()))
+                state.SkipWithError("pugixml refused the pack");
+            benchmark::DoNotOptimize(doc.first_child());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * pack().bytes);
+}
+
+void BM_PackIndexOpen(benchmark::State& state)
+{
+    for (auto _ : state) {
+        PackIndex index;
+        fill(index);
+        benchmark::DoNotOptimize(index.files().size());
+    }
+    state.SetBytesProcessed(state.iterations() * pack().bytes);
+}
+
+// What the index holds, counted and as the allocator saw it grow, against the pack's bytes.
+void BM_PackIndexMemory(benchmark::State& state)
+{
+    for (auto _ : state) {
+        malloc_trim(0);
+        const std::size_t before = mallinfo2().uordblks;
+        auto index = std::make_unique<PackIndex>();
+        fill(*index);
+        malloc_trim(0);
+        const std::size_t after = mallinfo2().uordblks;
+        int pois = 0;
+        for (const PackIndexFile& file : index->files())
+            pois += static_cast<int>(file.pois.size());
+        state.counters["FileBytes"] = static_cast<double>(index->fileBytes());
+        state.counters["IndexBytes"] = static_cast<double>(index->memoryBytes());
+        state.counters["HeapBytes"] = static_cast<double>(after - before);
+        state.counters["Pois"] = pois;
+    }
+}
+
+// Each keystroke of a word typed into the find field: the whole index searched for the text so far.
+void BM_PackFindKeystroke(benchmark::State& state)
+{
+    static PackIndex index;
+    if (index.files().empty())
+        fill(index);
+    const QString word = QStringLiteral("lighthouse");
+    std::size_t hits = 0;
+    int keystroke = 0;
+    for (auto _ : state) {
+        PackFindQuery query;
+        query.text = word.left(1 + keystroke++ % word.size());
+        hits += index.find(query, 1000).size();
+    }
+    benchmark::DoNotOptimize(hits);
+}
+
+void BM_PackCheckFolder(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QString report;
+        QTextStream out(&report);
+        checkPages(pack().config, {pack().root}, out, false, QString(), CheckWay::Headless);
+        benchmark::DoNotOptimize(report);
+    }
+}
+
+BENCHMARK(BM_PackPugixmlParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PackIndexOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PackIndexMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PackFindKeystroke)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PackCheckFolder)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return runWidgetBenchmarks(argc, argv);
+}
