@@ -108,53 +108,72 @@ std::size_t PackIndexFile::memoryBytes() const
     return bytes;
 }
 
-void IndexPackFile(PackIndexFile& file, const QString& uiFolder, const PackIndexSettings& settings)
+OpenedPageFile ListPackFile(PackIndexFile& file, const QString& uiFolder, const PackIndexSettings& settings)
 {
     file.pages.clear();
     file.pois.clear();
     file.texts.clear();
     file.failure.clear();
+    file.checked = false;
     // Stamped before the read: a change while it is read is seen next time.
     const QFileInfo info(file.path);
     file.size = info.exists() ? info.size() : -1;
     file.modified = info.lastModified();
-
-    EditorState state = settings.state;
-    state.BaseFolder = QDir(uiFolder).absolutePath().toStdString() + '/';
-    state.DefaultFolder = Config::DefaultFolderOf(state.BaseFolder);
-    KeptPrompts prompts;
-    const std::string path = file.path.toStdString();
-    OpenedPageFile opened = OpenPageSource(path);
+    OpenedPageFile opened = OpenPageSource(file.path.toStdString());
     PageSource* source = opened.source.get();
     if (file.zonePageFolder && (!source || !source->pageFile())) {
         // Files beside the pages that hold none are other UI files.
         file.kind = PackFileKind::NotPage;
-        return;
-    }
-    if (!source) {
+    } else if (!source) {
         file.kind = PackFileKind::Unread;
         file.failure = QString::fromStdString(opened.refusal);
-        return;
-    }
-    if (const ZonePageFile* zones = source->pageFile()) {
+    } else if (const ZonePageFile* zones = source->pageFile()) {
         file.kind = PackFileKind::ZonePages;
-        std::size_t icons = 0;
         for (const ZonePageInfo& page : zones->pages())
-            icons += static_cast<std::size_t>(page.poiCount);
+            file.pages.push_back({page.name, page.poiCount, -1});
+        return opened;
+    } else {
+        // A page of its own is read whole to be counted: the check follows on the same read.
+        file.kind = PackFileKind::IconPage;
+        CheckPackFile(file, uiFolder, settings, std::move(opened));
+    }
+    file.checked = true;
+    return {};
+}
+
+void CheckPackFile(PackIndexFile& file, const QString& uiFolder, const PackIndexSettings& settings,
+                   OpenedPageFile opened, const std::atomic<bool>* cancelled)
+{
+    if (file.checked || !opened.source)
+        return;
+    file.checked = true;
+    EditorState state = settings.state;
+    state.BaseFolder = QDir(uiFolder).absolutePath().toStdString() + '/';
+    state.DefaultFolder = Config::DefaultFolderOf(state.BaseFolder);
+    KeptPrompts prompts;
+    PageSource& source = *opened.source;
+    if (const ZonePageFile* zones = source.pageFile()) {
+        const std::vector<PackIndexPage> listed = std::move(file.pages);
+        file.pages.clear();
+        std::size_t icons = 0;
+        for (const PackIndexPage& page : listed)
+            icons += static_cast<std::size_t>(page.pois);
         file.pois.reserve(icons);
         file.texts.reserve(zones->bytes().size() / 2);
-        const std::vector<ZonePageInfo> pages = zones->pages();
-        for (int i = 0; i < static_cast<int>(pages.size()); ++i) {
+        for (int i = 0; i < static_cast<int>(listed.size()); ++i) {
+            if (cancelled && *cancelled)
+                return;  // dropped unfinished: nobody will see it
             TSimpleXML read;
-            if (ReadZonePageOrSay(*source, i, read, prompts)) {
-                indexPage(file, pages[static_cast<std::size_t>(i)].name, read, *source, state, settings);
+            if (ReadZonePageOrSay(source, i, read, prompts)) {
+                indexPage(file, listed[static_cast<std::size_t>(i)].name, read, source, state, settings);
             } else {
                 // Listed all the same, so that opening it tells why.
-                file.pages.push_back({pages[static_cast<std::size_t>(i)].name, 0, 0});
+                file.pages.push_back(listed[static_cast<std::size_t>(i)]);
             }
         }
     } else {
         TSimpleXML read;
+        const std::string path = file.path.toStdString();
         std::unique_ptr<PageSource> page =
             ReadIconPageOrSay(read, path, opened.unread.empty() ? nullptr : &opened.unread, nullptr, prompts);
         if (!page) {
@@ -162,7 +181,6 @@ void IndexPackFile(PackIndexFile& file, const QString& uiFolder, const PackIndex
             file.failure = reasonOf(prompts);
             return;
         }
-        file.kind = PackFileKind::IconPage;
         file.texts.reserve(opened.unread.size() / 2);
         indexPage(file, PageFields(read.Root(), *page, {}).pageName, read, *page, state, settings);
     }
@@ -170,9 +188,17 @@ void IndexPackFile(PackIndexFile& file, const QString& uiFolder, const PackIndex
     file.pois.shrink_to_fit();
 }
 
-// What the threads of one opening share: the files to read, the next one to take.
+void IndexPackFile(PackIndexFile& file, const QString& uiFolder, const PackIndexSettings& settings)
+{
+    CheckPackFile(file, uiFolder, settings, ListPackFile(file, uiFolder, settings));
+}
+
+// What the threads of one opening share: the files, listed first (each task one file), then
+// checked from the same read (task N + i checks file i once its listing is done).
 struct PackIndex::Job {
     std::vector<PackIndexFile> files;
+    std::vector<OpenedPageFile> opened;
+    std::unique_ptr<std::atomic<bool>[]> listedDone;
     QString uiFolder;
     PackIndexSettings settings;
     std::atomic<std::size_t> next{0};
@@ -214,48 +240,78 @@ void PackIndex::open(const QString& folder, PackIndexSettings settings, int thre
         add(path, false);
     for (const QString& path : folderFiles.zonePageFiles)
         add(path, true);
-    m_waiting = static_cast<int>(m_files.size());
+    m_listWaiting = m_checkWaiting = static_cast<int>(m_files.size());
     m_settings = std::move(settings);
     emit listed();
     if (m_files.empty()) {
         emit filled();
+        emit checked();
         return;
     }
     auto job = std::make_shared<Job>();
     job->files = m_files;
+    job->opened.resize(m_files.size());
+    job->listedDone = std::make_unique<std::atomic<bool>[]>(m_files.size());
     job->uiFolder = m_uiFolder;
     job->settings = m_settings;
     m_job = job;
     const int generation = m_generation;
     const int count = std::max(1, std::min(threads, static_cast<int>(m_files.size())));
-    for (int t = 0; t < count; ++t) {
-        m_threads.emplace_back([this, job, generation]() {
-            for (std::size_t i = job->next++; i < job->files.size() && !job->cancelled; i = job->next++) {
-                PackIndexFile& file = job->files[i];
-                IndexPackFile(file, job->uiFolder, job->settings);
-                QMetaObject::invokeMethod(
-                    this, [this, generation, i, read = std::move(file)]() mutable {
-                        deliver(generation, static_cast<int>(i), std::move(read));
-                    },
-                    Qt::QueuedConnection);
-            }
-        });
+    for (int t = 0; t < count; ++t)
+        m_threads.emplace_back([this, job, generation]() { work(*job, generation); });
+}
+
+void PackIndex::work(Job& job, int generation)
+{
+    const std::size_t files = job.files.size();
+    for (std::size_t task = job.next++; task < 2 * files && !job.cancelled; task = job.next++) {
+        const std::size_t i = task % files;
+        PackIndexFile& file = job.files[i];
+        if (task < files) {
+            job.opened[i] = ListPackFile(file, job.uiFolder, job.settings);
+            job.listedDone[i] = true;
+        } else {
+            while (!job.listedDone[i] && !job.cancelled)
+                std::this_thread::yield();
+            CheckPackFile(file, job.uiFolder, job.settings, std::move(job.opened[i]), &job.cancelled);
+            job.opened[i] = {};
+        }
+        // The listing goes to the window as a copy: the check goes on from it.
+        PackIndexFile delivered = task < files ? file : std::move(file);
+        QMetaObject::invokeMethod(
+            this, [this, generation, i, listing = task < files, read = std::move(delivered)]() mutable {
+                deliver(generation, static_cast<int>(i), std::move(read), listing);
+            },
+            Qt::QueuedConnection);
     }
 }
 
-void PackIndex::deliver(int generation, int file, PackIndexFile read)
+void PackIndex::deliver(int generation, int file, PackIndexFile read, bool listing)
 {
     if (generation != m_generation || file >= static_cast<int>(m_files.size()))
         return;
-    const bool waited = m_files[static_cast<std::size_t>(file)].kind == PackFileKind::Waiting;
-    m_files[static_cast<std::size_t>(file)] = std::move(read);
+    PackIndexFile& entry = m_files[static_cast<std::size_t>(file)];
+    // A file read again on the window's thread meanwhile keeps that newer reading.
+    if (listing ? entry.kind != PackFileKind::Waiting : entry.checked)
+        return countDelivered(listing);
+    entry = std::move(read);
     emit fileIndexed(file);
-    if (waited && --m_waiting == 0) {
+    countDelivered(listing);
+}
+
+void PackIndex::countDelivered(bool listing)
+{
+    if (listing) {
+        if (--m_listWaiting == 0)
+            emit filled();
+        return;
+    }
+    if (--m_checkWaiting == 0) {
         for (std::thread& thread : m_threads)
             thread.join();
         m_threads.clear();
         m_job.reset();
-        emit filled();
+        emit checked();
     }
 }
 
@@ -274,7 +330,7 @@ bool PackIndex::refreshIfChanged(int file)
     if (file < 0 || file >= static_cast<int>(m_files.size()))
         return false;
     PackIndexFile& entry = m_files[static_cast<std::size_t>(file)];
-    if (entry.kind == PackFileKind::Waiting)
+    if (entry.kind == PackFileKind::Waiting || !entry.checked)
         return false;
     const QFileInfo info(entry.path);
     if (entry.kind != PackFileKind::Unread && info.exists() && info.size() == entry.size

@@ -5,6 +5,7 @@
 // the Pack panel shows it and find in pack asks it.
 
 #include "document/PackFind.h"
+#include "document/PageSource.h"
 #include "mapview/EditorState.h"
 #include "mapview/PoiAnchorRule.h"
 
@@ -21,7 +22,7 @@
 #include <vector>
 
 enum class PackFileKind {
-    Waiting,    // listed, not read yet
+    Waiting,    // found in the folder, not read yet
     IconPage,   // a page of its own
     ZonePages,  // a file of zone pages
     NotPage,    // a file beside the pages that holds none: not shown
@@ -31,7 +32,7 @@ enum class PackFileKind {
 struct PackIndexPage {
     std::string name;  // the zone page's name; for an icon page, its map name
     int pois = 0;
-    int problems = 0;
+    int problems = -1;  // -1: not checked yet
 };
 
 // A POI as find matches it, its texts in the file's arena of texts.
@@ -52,6 +53,7 @@ struct PackIndexFile {
     PackFileKind kind = PackFileKind::Waiting;
     QString failure;
     std::vector<PackIndexPage> pages;
+    bool checked = false;  // the problem counts and POIs below are in
     std::vector<PackIndexPoi> pois;
     std::string texts;
     // The file on disk as read: a change of either reads it again.
@@ -70,7 +72,14 @@ struct PackIndexSettings {
     std::function<PoiAnchor(const std::string& file, PoiAnchor own)> chosenAnchor;
 };
 
-// Reads one file of the pack into its entry (kind, pages, counts, POIs). Runs on any thread.
+// Reads one file of the pack into its entry: its kind, pages and their POI counts. Gives the file
+// as read where the check is still to come. Runs on any thread, as do the two below.
+OpenedPageFile ListPackFile(PackIndexFile& file, const QString& uiFolder, const PackIndexSettings& settings);
+// Checks each page of a file listed: problem counts and POIs, from the same read. Stops between
+// pages once `cancelled` is set.
+void CheckPackFile(PackIndexFile& file, const QString& uiFolder, const PackIndexSettings& settings,
+                   OpenedPageFile opened, const std::atomic<bool>* cancelled = nullptr);
+// Both.
 void IndexPackFile(PackIndexFile& file, const QString& uiFolder, const PackIndexSettings& settings);
 
 struct PackIndexHit {
@@ -85,13 +94,15 @@ public:
     explicit PackIndex(QObject* parent = nullptr);
     ~PackIndex() override;
 
-    // Lists `folder` at once and reads its files in the background on `threads` threads; each
-    // file read is delivered on this object's thread (fileIndexed), then filled(). A folder
-    // opened before is dropped.
+    // Lists `folder` at once and reads its files in the background on `threads` threads: first
+    // each file's pages and POI counts (filled() when all are in), then from the same reads each
+    // page's problems and POIs (checked()). Each file is delivered on this object's thread
+    // (fileIndexed). A folder opened before is dropped.
     void open(const QString& folder, PackIndexSettings settings, int threads = 2);
     QString folder() const { return m_folder; }
     QString uiFolder() const { return m_uiFolder; }
-    bool isFilled() const { return m_waiting == 0; }
+    bool isFilled() const { return m_listWaiting == 0; }
+    bool isChecked() const { return m_checkWaiting == 0; }
     const std::vector<PackIndexFile>& files() const { return m_files; }
     // The entry of `path`, or -1.
     int fileOf(const QString& path) const;
@@ -112,16 +123,20 @@ signals:
     void listed();
     void fileIndexed(int file);
     void filled();
+    void checked();
 
 private:
     struct Job;
     void stop();
-    void deliver(int generation, int file, PackIndexFile read);
+    void work(Job& job, int generation);
+    void deliver(int generation, int file, PackIndexFile read, bool listing);
+    void countDelivered(bool listing);
 
     QString m_folder;
     QString m_uiFolder;
     std::vector<PackIndexFile> m_files;
-    int m_waiting = 0;
+    int m_listWaiting = 0;
+    int m_checkWaiting = 0;
     int m_generation = 0;
     std::shared_ptr<Job> m_job;
     std::vector<std::thread> m_threads;
