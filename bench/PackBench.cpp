@@ -1,6 +1,6 @@
 // A whole map pack of the real size (PackMaker.h): opening its folder until the index is filled,
 // against a pugixml parse of the same bytes; the index's memory against the bytes; find as you
-// type over all its POIs; and --check of the folder. Set VYNMAP_BENCH_KEEP=DIR to keep the pack.
+// type over all its POIs; and --check of the folder. Set VYNMAP_PACK_KEEP=DIR to keep the pack.
 #include "PackMaker.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/CommandLine.h"
@@ -21,7 +21,7 @@ packbench::Pack& pack()
 {
     static QTemporaryDir temporary;
     static packbench::Pack made = [] {
-        const QByteArray keep = qgetenv("VYNMAP_BENCH_KEEP");
+        const QByteArray keep = qgetenv("VYNMAP_PACK_KEEP");
         return packbench::MakePack(keep.isEmpty() ? temporary.path() : QString::fromLocal8Bit(keep));
     }();
     return made;
