@@ -226,7 +226,7 @@ void PackIndex::open(const QString& folder, PackIndexSettings settings, int thre
 {
     stop();
     ++m_generation;
-    m_folder = QFileInfo(folder).absoluteFilePath();
+    m_folder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     m_files.clear();
     const PackFolderFiles folderFiles = ListPackFolder(m_folder);
     m_uiFolder = folderFiles.uiFolder;
