@@ -1,12 +1,16 @@
 // A whole map pack of the real size (PackMaker.h): opening its folder until the index is filled,
 // against a pugixml parse of the same bytes; the index's memory against the bytes; find as you
-// type over all its POIs; and --check of the folder. Set VYNMAP_PACK_KEEP=DIR to keep the pack.
+// type over all its POIs, in the index and in the Pack panel; and --check of the folder.
+// Set VYNMAP_PACK_KEEP=DIR to keep the pack.
 #include "PackMaker.h"
 #include "WidgetBenchmarkMain.h"
 #include "app/CommandLine.h"
+#include "app/PackPanel.h"
 #include "document/PackIndex.h"
 
 #include <QEventLoop>
+#include <QLineEdit>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -110,6 +114,21 @@ void BM_PackFindKeystroke(benchmark::State& state)
     benchmark::DoNotOptimize(hits);
 }
 
+// The same keystrokes in the Pack panel's find field: the index searched and the result list
+// filled (at most its first PackPanel::kShownResults lines).
+void BM_PackPanelKeystroke(benchmark::State& state)
+{
+    static PackIndex index;
+    if (index.files().empty())
+        fill(index);
+    static PackPanel panel(Language::English, index);
+    const QString word = QStringLiteral("lighthouse");
+    int keystroke = 0;
+    for (auto _ : state)
+        panel.findField()->setText(word.left(1 + keystroke++ % word.size()));
+    benchmark::DoNotOptimize(panel.resultList()->topLevelItemCount());
+}
+
 void BM_PackCheckFolder(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -125,6 +144,7 @@ BENCHMARK(BM_PackIndexOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PackIndexChecked)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PackIndexMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_PackFindKeystroke)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PackPanelKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PackCheckFolder)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -220,6 +220,7 @@ def pack_rows(rows, results, times, counters, ratio, limit_row):
     else:
         rows.append(("pack index memory / the files' bytes", "-", "-", "missing BM_PackIndexMemory", "<= 1.5", "?"))
     limit_row("find as you type over the pack's 42,000 POIs, a keystroke", "BM_PackFindKeystroke", 16)
+    limit_row("  the same in the Pack panel, its result list filled", "BM_PackPanelKeystroke", 16)
     limit_row("--check of the pack's folder, in process", "BM_PackCheckFolder", 500)
     whole = run_times(os.path.join(results, "check-pack.ms"))
     if whole:

@@ -29,16 +29,18 @@ QString countText(int count)
     return count < 0 ? QStringLiteral("…") : QString::number(count);
 }
 
-QTreeWidget* newList(const QStringList& headers, QWidget* parent)
+// A list whose first column takes the room the counts leave (`stretched`), or whose columns
+// all keep their texts' width, scrolled sideways.
+QTreeWidget* newList(const QStringList& headers, bool stretched, QWidget* parent)
 {
     auto* list = new QTreeWidget(parent);
     list->setHeaderLabels(headers);
-    list->setRootIsDecorated(headers.size() == 3);
+    list->setRootIsDecorated(stretched);
     list->setUniformRowHeights(true);
     list->header()->setStretchLastSection(false);
-    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int column = 1; column < headers.size(); ++column)
-        list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    if (stretched)
+        list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     return list;
 }
 
@@ -56,7 +58,7 @@ PackPanel::PackPanel(Language language, PackIndex& index, QWidget* parent)
 
     m_pages = newList({caption(language, "PackPanel.page"), caption(language, "PackPanel.pois"),
                        caption(language, "PackPanel.problems")},
-                      body);
+                      true, body);
     m_pages->setObjectName(QStringLiteral("PackPages"));
 
     auto* findBox = new QWidget(body);
@@ -79,7 +81,7 @@ PackPanel::PackPanel(Language language, PackIndex& index, QWidget* parent)
     findLayout->addWidget(m_found);
     m_results = newList({caption(language, "PackPanel.page"), caption(language, "PackPanel.poi"),
                          caption(language, "PackPanel.poiType"), caption(language, "PackPanel.world")},
-                        findBox);
+                        false, findBox);
     m_results->setObjectName(QStringLiteral("PackResults"));
     findLayout->addWidget(m_results);
     setWidget(body);
@@ -186,8 +188,15 @@ void PackPanel::choosePage(QTreeWidgetItem* item)
 void PackPanel::chooseResult(QTreeWidgetItem* item)
 {
     const int file = item->data(0, kFileRole).toInt();
-    const QString target = targetOf(file, item->data(0, kPageRole).toInt());
-    emit poiChosen(target, item->data(0, kPoiRole).toInt());
+    const int page = item->data(0, kPageRole).toInt();
+    const int poi = item->data(0, kPoiRole).toInt();
+    // A result from a file changed on disk since may name another POI now: the list is made
+    // again from the file as it is, to be clicked again.
+    if (m_index.refreshIfChanged(file)) {
+        findNow();
+        return;
+    }
+    emit poiChosen(targetOf(file, page), poi);
 }
 
 void PackPanel::findNow()
