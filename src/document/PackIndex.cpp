@@ -267,17 +267,19 @@ void PackIndex::work(Job& job, int generation)
     for (std::size_t task = job.next++; task < 2 * files && !job.cancelled; task = job.next++) {
         const std::size_t i = task % files;
         PackIndexFile& file = job.files[i];
+        PackIndexFile delivered;
         if (task < files) {
             job.opened[i] = ListPackFile(file, job.uiFolder, job.settings);
+            // The listing goes to the window as a copy made before the check may go on from it.
+            delivered = file;
             job.listedDone[i] = true;
         } else {
             while (!job.listedDone[i] && !job.cancelled)
                 std::this_thread::yield();
             CheckPackFile(file, job.uiFolder, job.settings, std::move(job.opened[i]), &job.cancelled);
             job.opened[i] = {};
+            delivered = std::move(file);
         }
-        // The listing goes to the window as a copy: the check goes on from it.
-        PackIndexFile delivered = task < files ? file : std::move(file);
         QMetaObject::invokeMethod(
             this, [this, generation, i, listing = task < files, read = std::move(delivered)]() mutable {
                 deliver(generation, static_cast<int>(i), std::move(read), listing);
