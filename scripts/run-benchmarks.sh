@@ -28,6 +28,8 @@ python3 "$root/scripts/bench-report.py" page 50000 "$check_page"
 python3 "$root/scripts/bench-report.py" page 1 "$check_dir/UI/vynmap/icons_1.xml"
 printf '[CONFIG]\r\nPATH=%s/UI/\r\n' "$check_dir" >"$check_dir/check.INI"
 export VYNMAP_CHECK_PAGE="$check_page"
+# PackBench writes its map pack here, for the whole-process check of it below.
+export VYNMAP_PACK_KEEP="$check_dir/pack"
 
 export QT_QPA_PLATFORM=offscreen
 for program in "$build"/bench/*Bench; do
@@ -51,5 +53,9 @@ python3 "$root/scripts/bench-report.py" time 21 "$results/check-50000.ms" "$buil
     --config "$check_dir/check.INI" --check "$check_page"
 python3 "$root/scripts/bench-report.py" time 21 "$results/check-1.ms" "$build/src/app/vynmap-editor" \
     --config "$check_dir/check.INI" --check "$check_dir/UI/vynmap/icons_1.xml"
+
+# The whole process of a headless check of the map pack's folder.
+python3 "$root/scripts/bench-report.py" time 11 "$results/check-pack.ms" "$build/src/app/vynmap-editor" \
+    --config "$VYNMAP_PACK_KEEP/editor.INI" --check "$VYNMAP_PACK_KEEP"
 
 python3 "$root/scripts/bench-report.py" table "$results" "$check_page"

@@ -165,7 +165,8 @@ protected:
 
 private:
     // The steps of the window's opening after the page was read: what the map style lookup
-    // said, and the map read as the window reads it, for what that tells (the pixels are not kept).
+    // said, and the map looked at as the window reads it, for what that tells (its pixels are not
+    // decoded).
     bool opening(bool read)
     {
         if (!read)
@@ -173,7 +174,7 @@ private:
         SayLookupRefusal(m_document.styleLookup(), m_prompts);
         m_state.CurrentFile = m_document.path();
         m_state.DocLoaded = true;
-        ReadPageMapOrSay(m_state, m_prompts);
+        ProbePageMapOrSay(m_state, m_prompts);
         return finishOpening();
     }
 

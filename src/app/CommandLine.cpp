@@ -351,8 +351,11 @@ int runEditor(int argc, char** argv)
 
     TForm1 window(configPath);
     window.show();
+    // With no page named, the configured UI folder is the work: its Pack panel shows.
     if (!cmd.page.isEmpty())
         openStartPage(window, cmd.page);
+    else
+        window.openConfiguredPack();
     return app->exec();
 }
 

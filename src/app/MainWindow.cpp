@@ -150,6 +150,7 @@ TForm1::TForm1(const QString& configPath, Prompts* prompts, QWidget* parent)
     createStatusBar();
     FormCreate();
     connectHandlers();
+    createPackActions();
 
     // The described size is the smallest; a larger window gives the map and the tree more room.
     const QSize described(kClientWidth, kClientHeight + menuBar()->sizeHint().height());

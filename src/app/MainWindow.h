@@ -22,6 +22,8 @@
 class AlignMapWindow;
 struct AlignMapSetup;
 class FindBar;
+class PackIndex;
+class PackPanel;
 class PoiSelection;
 struct ClipboardPois;
 struct PasteTarget;
@@ -145,6 +147,16 @@ public:
     void MapAlignExecute();
     void FileChooseMapImageExecute();
     AlignMapWindow* alignWindow() const;
+    // A whole map pack (MainWindowPack.cpp): File > Open Folder, View > Pack, Find in pack.
+    void FileOpenFolderExecute();
+    void ViewPackExecute();
+    void EditFindInPackExecute();
+    // Indexes `folder` and shows the Pack panel.
+    void openPackFolder(const QString& folder);
+    // At start with no page named: the configured UI folder, its panel shown.
+    void openConfiguredPack();
+    PackPanel* packPanel() const { return m_packPanel; }
+    PackIndex* packIndex() const { return m_packIndex; }
 
 private:
     // Open by map name: the page the dialog returns opens as if chosen in the open dialog.
@@ -309,4 +321,12 @@ private:
     QList<QAction*> m_typeActions;
     QSet<QString> m_hiddenStyles;  // style groups whose markers are hidden, as configured
     FindBar* m_findBar = nullptr;
+
+    void createPackActions();
+    PackPanel& ensurePackPanel();
+    void showPackPanel(bool shown);
+    void openPackPoi(const QString& target, int poi);
+    PackIndex* m_packIndex = nullptr;
+    PackPanel* m_packPanel = nullptr;
+    int m_packPanelWidth = 0;  // what the window grew by to show the panel beside the map
 };

@@ -91,6 +91,19 @@ std::optional<QImage> ReadPageMapOrSay(const EditorState& state, Prompts& prompt
     return std::nullopt;
 }
 
+bool ProbePageMapOrSay(const EditorState& state, Prompts& prompts)
+{
+    try {
+        probePageMapImage(state);
+    } catch (const MapCutShortError& error) {
+        prompts.showNotice(QString::fromStdString(error.what()));
+    } catch (const std::exception& error) {
+        prompts.showError(QString::fromStdString(error.what()));
+        return false;
+    }
+    return true;
+}
+
 std::vector<PageProblem> CheckOpenPage(const TSimpleXMLElem& root, const EditorState& state,
                                        const PageSource& source, const PackRules* pack)
 {

@@ -55,3 +55,6 @@ std::vector<PageProblem> CheckOpenPage(const TSimpleXMLElem& root, const EditorS
 // notice when its file is cut short); nothing after showing why it did not decode: the page
 // stays open without it.
 std::optional<QImage> ReadPageMapOrSay(const EditorState& state, Prompts& prompts);
+// The same steps and messages without decoding the pixels: true where ReadPageMapOrSay gives an
+// image.
+bool ProbePageMapOrSay(const EditorState& state, Prompts& prompts);

@@ -200,6 +200,21 @@ QImage loadPageMapImage(const EditorState& state)
     return image.isNull() ? blankMap() : image;
 }
 
+void probePageMapImage(const EditorState& state)
+{
+    const std::optional<std::string> found = pageMapFile(state);
+    if (!found)
+        return;
+    const std::string file = GamePath::shown(*found);
+    if (!hasDdsExtension(file))
+        return;
+    if (std::optional<std::string> cut = DdsCutShortProblem(file))
+        throw MapCutShortError(*cut);
+    // The header tells whether decoding fails; the decoder itself then throws its own message.
+    if (DdsFileProblem(file))
+        DecodeDds(file);
+}
+
 std::optional<std::string> PageMapImageProblem(const EditorState& state)
 {
     const std::optional<std::string> found = pageMapFile(state);

@@ -66,6 +66,9 @@ QRect pageMapArea(const EditorState& state);
 // caller shows it in an error box and stops the rest of the opening steps (a MapCutShortError:
 // the caller shows the blank map and says why without a box).
 QImage loadPageMapImage(const EditorState& state);
+// Throws what loadPageMapImage would throw, reading the map's header only: for opening a page
+// whose pixels nobody looks at.
+void probePageMapImage(const EditorState& state);
 // The file the automatic load uses (resolved on disk), if any.
 std::optional<std::string> pageMapFile(const EditorState& state);
 // The files the automatic load looks for, in order, without repeats (resolved as far as they exist).

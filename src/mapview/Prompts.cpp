@@ -102,6 +102,10 @@ QString runFileDialog(QWidget* parent, const FileDialogOptions& options, QFileDi
     dialog.setFileMode(existing ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (mode == QFileDialog::AcceptOpen)
         dialog.setOptions(QFileDialog::ReadOnly);
+    if (options.folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    }
     if (!options.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(options.defaultSuffix);
     if (!options.initialFile.isEmpty())

@@ -13,6 +13,7 @@ struct FileDialogOptions {
     QString initialFile;
     QString defaultSuffix;
     bool mustExist = true;
+    bool folder = false;  // a folder is chosen, not a file
 };
 
 // The answers to the unsaved-changes question.

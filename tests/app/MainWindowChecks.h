@@ -58,9 +58,9 @@ private slots:
         QVERIFY(file);
         const bool korean = m_expected == Language::Korean;
         const QStringList expected = korean
-            ? QStringList{"불러오기(&O)", "맵이름으로 열기(&L)", "저장(&S)", "다른 이름으로 저장(&A)", "-",
+            ? QStringList{"불러오기(&O)", "맵이름으로 열기(&L)", "폴더 열기(&D)...", "저장(&S)", "다른 이름으로 저장(&A)", "-",
                           "맵 이미지 불러오기(&M)", "맵 그림 내보내기(&E)", "최근 파일(&R)", "-", "종료(&X)"}
-            : QStringList{"&Open Icon Page", "Open Zone(&L)", "&Save Icon Page", "Save &As Icon Page", "-",
+            : QStringList{"&Open Icon Page", "Open Zone(&L)", "Open &Folder...", "&Save Icon Page", "Save &As Icon Page", "-",
                           "Open &Map File", "&Export Map Picture", "&Recent", "-", "E&xit"};
         QCOMPARE(menuTexts(file), expected);
         QCOMPARE(file->title(), korean ? QStringLiteral("파일(&F)") : QStringLiteral("&File"));
@@ -95,9 +95,9 @@ private slots:
         auto* edit = window.findChild<QMenu*>(QStringLiteral("EditMenu"));
         QVERIFY(edit);
         const QStringList expectedItems =
-            korean ? QStringList{"실행 취소(&U)", "다시 실행(&R)", "찾기(&F)...", "-", "복사(&C)", "잘라내기(&T)",
+            korean ? QStringList{"실행 취소(&U)", "다시 실행(&R)", "찾기(&F)...", "맵 팩에서 찾기(&K)...", "-", "복사(&C)", "잘라내기(&T)",
                                  "붙여넣기(&P)", "복제(&D)"}
-                   : QStringList{"&Undo", "&Redo", "&Find...", "-", "&Copy", "Cu&t", "&Paste", "&Duplicate"};
+                   : QStringList{"&Undo", "&Redo", "&Find...", "Find in Pac&k...", "-", "&Copy", "Cu&t", "&Paste", "&Duplicate"};
         QCOMPARE(menuTexts(edit), expectedItems);
         // Ctrl+X stays Exit and Ctrl+A Save As: cut is Shift+Del.
         QCOMPARE(window.action(QStringLiteral("EditCopy"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
