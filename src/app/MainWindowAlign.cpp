@@ -125,7 +125,7 @@ AlignMapSetup TForm1::alignSetup()
     setup.pageWidth = m_state.PageWidth;
     setup.pageHeight = m_state.PageHeight;
     setup.zone = m_state.ZoneRect;
-    setup.pagePixels = PlacedByLocation(m_state.Anchor);
+    setup.pagePixels = m_editor->source().offers(PageFeature::LocationField);
     try {
         setup.picture = mapDisplayImage(loadPageMapImage(m_state), pageMapArea(m_state));
     } catch (const std::exception&) {
@@ -218,7 +218,7 @@ void TForm1::offerPixelFixes()
 {
     // Pages that hold each POI's pixel: those the rectangle puts elsewhere are for the page
     // check's quick fixes to settle, one by one.
-    if (!m_alignWindow || m_alignWindow->pixelsOffFit().empty() || !PlacedByLocation(m_state.Anchor))
+    if (!m_alignWindow || m_alignWindow->pixelsOffFit().empty() || !m_editor->source().offers(PageFeature::LocationField))
         return;
     ViewProblemsExecute();
 }
