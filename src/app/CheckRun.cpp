@@ -59,7 +59,7 @@ void readAhead(CheckUnit& unit)
 // A file named on the command line or found in a folder: it is read when its turn comes.
 void addFile(const QString& path, std::vector<CheckUnit>& units)
 {
-    units.push_back({path, std::nullopt, false, {}, QString()});
+    units.push_back({path, std::nullopt, false, {}, QString(), QString()});
 }
 
 // A folder: every page of its vynmap/ folder (or of itself when it has none) but the map style
@@ -254,7 +254,7 @@ std::shared_ptr<PlannedCheck> planCheck(const QStringList& pages)
             const size_t before = units.size();
             addFolder(page, units, plan->packs);
             if (units.size() == before)
-                units.push_back({page, std::nullopt, true, {}, QString()});
+                units.push_back({page, std::nullopt, true, {}, QString(), QString()});
         } else {
             addFile(page, units);
         }

@@ -141,7 +141,7 @@ public:
     virtual long long largestIconId(const TSimpleXMLElem& shown) const;
     // How many POIs of the file as read hold each raw value of property `name` (a pack's
     // vocabulary without reading its pages); empty where the file is the page.
-    virtual std::map<std::string, int, std::less<>> valueUses(std::string_view name) const { return {}; }
+    virtual std::map<std::string, int, std::less<>> valueUses(std::string_view) const { return {}; }
 
     // Other pages of the same file: their list (empty where the file is the page), the first of
     // a name (-1: none), the file's bytes as read (empty where the file is the page: its reader
