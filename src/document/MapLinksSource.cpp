@@ -2,7 +2,7 @@
 // (Text, whose content is the label) and icons (Icon, whose tooltip is the label), placed by their
 // pixel Location on the map. Its pages are zone pages inside a file like the others: only the
 // POIs, their check and where their links lead are its own.
-#include "document/ZonePage.h"
+#include "document/ZonePageInFile.h"
 
 #include "document/IconPageFile.h"
 #include "document/MapLinkTargets.h"
@@ -24,10 +24,10 @@ std::string quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
-class MapLinksPage final : public ZonePage {
+class MapLinksPage final : public ZonePageInFile {
 public:
     MapLinksPage(std::unique_ptr<ZonePageFile> file, std::string path)
-        : ZonePage(std::move(file)), m_path(std::move(path))
+        : ZonePageInFile(std::move(file)), m_path(std::move(path))
     {
     }
 

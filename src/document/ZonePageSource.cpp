@@ -2,7 +2,7 @@
 // save splices the edits into the file's bytes (ZonePageFile). Two kinds: the game's map window
 // file, whose icons are laid out by their top-left corner, and the map pack's POI files, whose
 // icons are placed by their world location alone.
-#include "document/ZonePage.h"
+#include "document/ZonePageInFile.h"
 
 #include "document/EditorSupport.h"
 #include "document/IconPageFile.h"
@@ -16,9 +16,9 @@ namespace {
 const char* const kLaidOutTypeProperty = "IconStyle";
 
 // The game's map window file: icons laid out by their top-left corner, typed by IconStyle.
-class LaidOutZonePage final : public ZonePage {
+class LaidOutZonePage final : public ZonePageInFile {
 public:
-    using ZonePage::ZonePage;
+    using ZonePageInFile::ZonePageInFile;
 
     PoiAnchor anchor() const override { return PoiAnchor::Centre; }
     const char* kindName() const override { return "MapWindow"; }
@@ -51,9 +51,9 @@ public:
 
 // A map pack POI file: icons known by their world location alone, typed by PoiType, named by a
 // running "ID" number.
-class WorldZonePage final : public ZonePage {
+class WorldZonePage final : public ZonePageInFile {
 public:
-    using ZonePage::ZonePage;
+    using ZonePageInFile::ZonePageInFile;
 
     PoiAnchor anchor() const override { return PoiAnchor::World; }
     const char* kindName() const override { return "PoiFile"; }
@@ -63,7 +63,7 @@ public:
         if (feature == PageFeature::LocationField)
             return false;
         return feature == PageFeature::Description || feature == PageFeature::NumberedNames
-            || feature == PageFeature::LineBreakReferences || ZonePage::offers(feature);
+            || feature == PageFeature::LineBreakReferences || ZonePageInFile::offers(feature);
     }
 
     const char* typeProperty() const override { return kWorldTypeProperty; }

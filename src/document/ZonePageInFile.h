@@ -9,9 +9,9 @@
 
 #include <QFileInfo>
 
-class ZonePage : public PageSource {
+class ZonePageInFile : public PageSource {
 public:
-    explicit ZonePage(std::unique_ptr<ZonePageFile> file) : m_file(std::move(file)) {}
+    explicit ZonePageInFile(std::unique_ptr<ZonePageFile> file) : m_file(std::move(file)) {}
 
     bool offers(PageFeature feature) const override
     {
